@@ -1,0 +1,66 @@
+# Helpers that give every Kelta target the same warnings and test wiring.
+
+function(kelta_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
+                         -Wcast-align -Woverloaded-virtual -Wno-missing-field-initializers)
+endfunction()
+
+# kelta_core_library(name SOURCES ... LIBS ...): a GUI-free static library.
+function(kelta_core_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  kelta_warnings(${name})
+endfunction()
+
+# kelta_qt_library(name SOURCES ... LIBS ...): a static library of Qt code.
+function(kelta_qt_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  kelta_warnings(${name})
+endfunction()
+
+set(KELTA_TEST_BIN_DIR ${CMAKE_BINARY_DIR}/tests-bin)
+
+# kelta_gtest(name SOURCES ... LIBS ...): a GoogleTest program run by CTest.
+function(kelta_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELTA_TEST_BIN_DIR})
+  target_compile_definitions(${name} PRIVATE
+    KELTA_PROGRAM_DIR="${KELTA_PROGRAM_DIR}" KELTA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  kelta_warnings(${name})
+  add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${KELTA_TEST_BIN_DIR})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+endfunction()
+
+# kelta_qtest(name SOURCES ... LIBS ...): a Qt Test program on the offscreen platform.
+function(kelta_qtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELTA_TEST_BIN_DIR})
+  target_compile_definitions(${name} PRIVATE
+    KELTA_PROGRAM_DIR="${KELTA_PROGRAM_DIR}" KELTA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  kelta_warnings(${name})
+  add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${KELTA_TEST_BIN_DIR})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime")
+endfunction()
+
+# kelta_bench(name SOURCES ... LIBS ...): a Google Benchmark program (not run by CTest).
+function(kelta_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/bench)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench-bin)
+  target_compile_definitions(${name} PRIVATE KELTA_PROGRAM_DIR="${KELTA_PROGRAM_DIR}")
+  kelta_warnings(${name})
+endfunction()
