@@ -1,0 +1,33 @@
+#pragma once
+// Small image routines called by name across Kelta: clamp, random image
+// names, frame outline, the playback frame copy and the four colour
+// adjustments applied when a frame is saved into the library.
+
+#include <cstdint>
+#include <string>
+
+#include "imaging/FastDIB.h"
+
+namespace kelta {
+
+// low when value < low (tested first), else high when value > high, else value.
+std::int32_t Clamp(std::int32_t value, std::int32_t low, std::int32_t high);
+
+// Eight characters: an upper-case letter first, at least one digit, letters and
+// digits only, never two equal neighbours.
+std::string RandomImageName();
+
+// An outline of the given pen width along the buffer's edges; interior untouched.
+void DrawFrame(COLORREF colour, int penWidth, TFastDIB& bitmap);
+
+// Copies ImageSize bytes of a frame in the buffer's own layout into it (24-bit only).
+void CopyFrameBits(const std::uint8_t* source, TFastDIB& dib);
+
+// Colour adjustments, in place, pixel bytes only (row padding untouched).
+// They are meant to be applied in this order: lightness, contrast, saturation, shift.
+void AdjustLightness(TFastDIB& dib, std::int32_t amount);   // -255 .. 255, 0 neutral
+void AdjustContrast(TFastDIB& dib, std::int32_t amount);    // -128 .. 255, 0 neutral
+void AdjustSaturation(TFastDIB& dib, std::int32_t amount);  // 0 .. 510, 255 neutral
+void ShiftColors(TFastDIB& dib, std::int32_t red, std::int32_t green, std::int32_t blue);
+
+}  // namespace kelta
