@@ -1,0 +1,122 @@
+#pragma once
+// TMPEG2Decoder: the thin object through which Kelta uses the decoder plugin
+// codec.so. It loads the plugin (a private copy for every object after the
+// first, so that each object has its own decoder state), keeps the frame time
+// in 90 kHz ticks and blends the lines of decoded frames in place.
+//
+// Not thread-safe: the frame bar makes sure that the main thread and the
+// playback thread never use one object at the same time. Only the process-wide
+// instance counter is shared between objects, and it is atomic.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace kelta {
+
+// Raised when a video cannot be opened or its pictures make no sense.
+class EMPEG2Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+#pragma pack(push, 1)
+// Filled by the plugin's getFrameInfo: 24 bytes, fields back to back.
+struct TMPEG2FrameInfo {
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+  double FrameRate = 0.0;  // frames per second
+  std::uint8_t Reserved[8] = {};
+};
+
+// Filled by the plugin's getFileInfo: 24 bytes, fields back to back.
+struct TMPEG2FileInfo {
+  std::int64_t TotalSize = 0;  // bytes of the whole video
+  std::int64_t Position = 0;   // byte position of the current frame
+  std::uint32_t Reserved = 0;
+  std::uint32_t Time = 0;  // 90 kHz ticks from the first frame
+};
+#pragma pack(pop)
+static_assert(sizeof(TMPEG2FrameInfo) == 24);
+static_assert(sizeof(TMPEG2FileInfo) == 24);
+
+class TMPEG2Decoder {
+ public:
+  // Loads codec.so from LibFolder, or through the dynamic loader's search
+  // when LibFolder is empty. Throws EOSError when the plugin cannot be loaded
+  // or lacks an entry point.
+  explicit TMPEG2Decoder(const std::string& LibFolder);
+  ~TMPEG2Decoder();
+  TMPEG2Decoder(const TMPEG2Decoder&) = delete;
+  TMPEG2Decoder& operator=(const TMPEG2Decoder&) = delete;
+
+  // Opens a video (callers pass Start 0 and End -1). Throws EMPEG2Error
+  // "Unable to open video file: <path>" or "Error decoding video".
+  void Open(const std::string& FileName, std::int64_t Start = 0, std::int64_t End = -1);
+  // Moves to byte position Position; CurTime follows the plugin.
+  void Seek(std::int64_t Position);
+  // The plugin's current byte position.
+  std::int64_t GetFilePos();
+  // Passes the flag to the plugin (-1 for true, 0 for false) and returns its result.
+  std::int32_t SetRGBScaleFlag(bool Value);
+  // The next frame in display order: BGR24, bottom-up rows padded to 4 bytes,
+  // Info().Width x Info().Height; null at the end of the video. The memory
+  // belongs to the plugin and stays valid until the next call on this object.
+  // Threshold > 0 blends the lines in place (see Deinterlace). CurTime
+  // advances by FrameDuration on every call, also the one that returns null.
+  std::uint8_t* GetFrame(std::int32_t Threshold);
+
+  const TMPEG2FrameInfo& Info() const { return FInfo; }
+  std::int64_t FileSize() const { return FFileSize; }
+  std::uint32_t CurTime() const { return FCurTime; }
+  std::int32_t FrameDuration() const { return FFrameDuration; }
+  bool RGBScale() const { return FRGBScale; }
+  // Path of this object's private copy of the plugin; empty for the object
+  // that loaded the plugin file itself.
+  const std::string& TempCopyName() const { return FTempCopyName; }
+
+  // Decoder objects that currently hold (or are acquiring) a loaded plugin.
+  static std::int32_t InstanceCount();
+
+  // The in-place line blend on a BGR24 frame with rows padded to 4 bytes:
+  // row 0 becomes a copy of row 1; every other even row byte that differs
+  // from the rounded mean of its neighbours above and below by more than
+  // 255 - Threshold is replaced by that mean; for an odd height the last row
+  // becomes a copy of the row before it. Odd rows never change. Frames of
+  // fewer than two rows are left alone.
+  static void Deinterlace(std::uint8_t* Frame, std::int32_t Width, std::int32_t Height,
+                          std::int32_t Threshold);
+
+ private:
+  void ReadInfo();
+  void Unload() noexcept;
+
+  void* FLibHandle = nullptr;
+  std::string FTempCopyName;
+  std::int64_t FFileSize = 0;
+  std::uint32_t FCurTime = 0;
+  std::int32_t FFrameDuration = 0;
+  bool FRGBScale = false;
+  TMPEG2FrameInfo FInfo;
+
+  // The plugin's entry points, resolved once at creation.
+  using TOpenFile = std::int32_t (*)(const char*, std::int64_t, std::int64_t);
+  using TGetFrameInfo = std::int32_t (*)(TMPEG2FrameInfo*);
+  using TGetFileInfo = std::int32_t (*)(TMPEG2FileInfo*);
+  using TGetFrame = std::uint8_t* (*)();
+  using TSeek = std::int32_t (*)(std::int64_t);
+  using TSetRGBScaleFlag = std::int32_t (*)(std::int32_t);
+  using TUnused = void (*)();
+  TOpenFile FOpenFile = nullptr;
+  TGetFrameInfo FGetFrameInfo = nullptr;
+  TGetFileInfo FGetFileInfo = nullptr;
+  TUnused FCloseFile = nullptr;
+  TGetFrame FGetFrame = nullptr;
+  TSeek FSeek = nullptr;
+  TUnused FSkipFrames = nullptr;
+  TUnused FSetPixelFormat = nullptr;
+  TSetRGBScaleFlag FSetRGBScaleFlag = nullptr;
+  TUnused FWriteToFile = nullptr;
+};
+
+}  // namespace kelta
