@@ -1,0 +1,209 @@
+#include "video/MPEG2Decoder.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+#include <vector>
+
+#include "video/OSError.h"
+
+namespace kelta {
+
+namespace {
+
+constexpr const char* LibName = "codec.so";
+
+std::atomic<std::int32_t> Instances{0};
+
+std::string LastLoaderError() {
+  const char* text = dlerror();
+  return text ? std::string(text) : std::string("unknown dynamic loader error");
+}
+
+std::string WithSlash(std::string folder) {
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
+}
+
+std::string ProgramFolder() {
+  std::error_code ec;
+  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) throw EOSError("Cannot find the program folder: " + ec.message(), ec.value());
+  return exe.parent_path().string();
+}
+
+// Makes a private copy of the plugin under a fresh name in the temporary
+// folder, so that the loader maps it as a library of its own.
+std::string MakePrivateCopy(const std::string& libFolder) {
+  std::error_code ec;
+  auto tempDir = std::filesystem::temp_directory_path(ec);
+  if (ec) tempDir = "/tmp";
+  std::string pattern = WithSlash(tempDir.string()) + "codec-XXXXXX.so";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  int fd = mkstemps(name.data(), 3);
+  if (fd < 0) {
+    int err = errno;
+    throw EOSError(std::string("Cannot create a temporary file: ") + std::strerror(err), err);
+  }
+  close(fd);
+  std::string copyName(name.data());
+
+  std::string source = WithSlash(libFolder.empty() ? ProgramFolder() : libFolder) + LibName;
+  std::filesystem::copy_file(source, copyName, std::filesystem::copy_options::overwrite_existing, ec);
+  if (ec) {
+    std::filesystem::remove(copyName);
+    throw EOSError("Cannot copy " + source + ": " + ec.message(), ec.value());
+  }
+  return copyName;
+}
+
+template <typename F>
+F Resolve(void* handle, const char* name) {
+  dlerror();
+  void* address = dlsym(handle, name);
+  if (!address) throw EOSError(LastLoaderError());
+  return reinterpret_cast<F>(address);
+}
+
+}  // namespace
+
+TMPEG2Decoder::TMPEG2Decoder(const std::string& LibFolder) {
+  const std::int32_t count = ++Instances;
+  try {
+    std::string path;
+    if (count == 1) {
+      // An empty folder gives the bare name, found by the loader's search.
+      path = WithSlash(LibFolder) + LibName;
+    } else {
+      FTempCopyName = MakePrivateCopy(LibFolder);
+      path = FTempCopyName;
+    }
+    FLibHandle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!FLibHandle) throw EOSError(LastLoaderError());
+
+    FOpenFile = Resolve<TOpenFile>(FLibHandle, "openFile");
+    FGetFrameInfo = Resolve<TGetFrameInfo>(FLibHandle, "getFrameInfo");
+    FGetFileInfo = Resolve<TGetFileInfo>(FLibHandle, "getFileInfo");
+    FCloseFile = Resolve<TUnused>(FLibHandle, "closeFile");
+    FGetFrame = Resolve<TGetFrame>(FLibHandle, "getFrame");
+    FSeek = Resolve<TSeek>(FLibHandle, "seek");
+    FSkipFrames = Resolve<TUnused>(FLibHandle, "skipFrames");
+    FSetPixelFormat = Resolve<TUnused>(FLibHandle, "setPixelFormat");
+    FSetRGBScaleFlag = Resolve<TSetRGBScaleFlag>(FLibHandle, "setRGBScaleFlag");
+    FWriteToFile = Resolve<TUnused>(FLibHandle, "writeToFile");
+  } catch (...) {
+    // The destructor does not run for a half-made object: undo everything here.
+    if (FLibHandle) {
+      Unload();
+    } else {
+      --Instances;
+      if (!FTempCopyName.empty()) std::remove(FTempCopyName.c_str());
+    }
+    throw;
+  }
+}
+
+TMPEG2Decoder::~TMPEG2Decoder() { Unload(); }
+
+void TMPEG2Decoder::Unload() noexcept {
+  if (FLibHandle) {
+    dlclose(FLibHandle);
+    FLibHandle = nullptr;
+    --Instances;
+  }
+  if (!FTempCopyName.empty()) {
+    std::remove(FTempCopyName.c_str());
+    FTempCopyName.clear();
+  }
+}
+
+std::int32_t TMPEG2Decoder::InstanceCount() { return Instances.load(); }
+
+void TMPEG2Decoder::Open(const std::string& FileName, std::int64_t Start, std::int64_t End) {
+  FFileSize = 0;
+  if (FOpenFile(FileName.c_str(), Start, End) == 0)
+    throw EMPEG2Error("Unable to open video file: " + FileName);
+  ReadInfo();
+}
+
+void TMPEG2Decoder::ReadInfo() {
+  FGetFrameInfo(&FInfo);
+  // Each side on its own: two negative sizes must not multiply into a valid area.
+  if (FInfo.Width < 1 || FInfo.Height < 1) throw EMPEG2Error("Error decoding video");
+  const double rate = FInfo.FrameRate;
+  if (!std::isfinite(rate) || rate <= 0.0) throw EMPEG2Error("Error decoding video");
+  // Ties go to the even neighbour (the default rounding mode).
+  const double duration = std::nearbyint(90000.0 / rate);
+  if (duration > double(std::numeric_limits<std::int32_t>::max()))
+    throw EMPEG2Error("Error decoding video");
+  FFrameDuration = static_cast<std::int32_t>(duration);
+
+  TMPEG2FileInfo fileInfo;
+  FGetFileInfo(&fileInfo);
+  FFileSize = fileInfo.TotalSize;
+  FCurTime = fileInfo.Time;
+}
+
+void TMPEG2Decoder::Seek(std::int64_t Position) {
+  FSeek(Position);
+  TMPEG2FileInfo fileInfo;
+  FGetFileInfo(&fileInfo);
+  FCurTime = fileInfo.Time;
+}
+
+std::int64_t TMPEG2Decoder::GetFilePos() {
+  TMPEG2FileInfo fileInfo;
+  FGetFileInfo(&fileInfo);
+  return fileInfo.Position;
+}
+
+std::int32_t TMPEG2Decoder::SetRGBScaleFlag(bool Value) {
+  FRGBScale = Value;
+  return FSetRGBScaleFlag(Value ? -1 : 0);
+}
+
+std::uint8_t* TMPEG2Decoder::GetFrame(std::int32_t Threshold) {
+  std::uint8_t* frame = FGetFrame();
+  // 90 kHz time wraps modulo 2^32.
+  FCurTime += static_cast<std::uint32_t>(FFrameDuration);
+  if (frame && Threshold > 0) Deinterlace(frame, FInfo.Width, FInfo.Height, Threshold);
+  return frame;
+}
+
+void TMPEG2Decoder::Deinterlace(std::uint8_t* Frame, std::int32_t Width, std::int32_t Height,
+                                std::int32_t Threshold) {
+  if (!Frame || Width < 1 || Height < 2) return;
+  const std::size_t rowBytes = std::size_t(Width) * 3;
+  // Rows lie at the padded stride of the frame memory; the blend touches the
+  // pixel bytes only.
+  const std::size_t stride = (rowBytes + 3) & ~std::size_t(3);
+  const int limit = 255 - Threshold;
+  for (std::int32_t y = 0; y < Height; y += 2) {
+    std::uint8_t* row = Frame + std::size_t(y) * stride;
+    if (y == 0) {
+      std::memcpy(row, row + stride, rowBytes);
+    } else if (y == Height - 1) {
+      std::memcpy(row, row - stride, rowBytes);
+    } else {
+      const std::uint8_t* above = row - stride;
+      const std::uint8_t* below = row + stride;
+      for (std::size_t j = 0; j < rowBytes; ++j) {
+        const int mean = (above[j] + below[j] + 1) >> 1;
+        const int diff = mean - row[j];
+        if (diff > limit || -diff > limit) row[j] = static_cast<std::uint8_t>(mean);
+      }
+    }
+  }
+}
+
+}  // namespace kelta
