@@ -1,0 +1,126 @@
+#include "video/ui/MPEG2PlayThread.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include "imaging/ImageUtils.h"
+#include "video/MPEG2Decoder.h"
+
+namespace kelta {
+
+TFrameCopyProc FrameCopyProc = &CopyFrameBits;
+
+// State that a queued status call may still reach after the thread object is
+// gone (the call then finds no handler and only marks itself done).
+struct TMPEG2PlayThread::TShared {
+  std::mutex Mutex;
+  std::condition_variable Changed;
+  bool CallDone = true;
+  bool Terminated = false;
+  std::atomic<bool> Finished{false};
+  std::atomic<bool> HasStatus{false};
+  // Touched only on the main thread.
+  TStatusEvent OnStatus;
+  // Written by the worker before a call, read on the main thread during it.
+  TPlayStatus Status = 0;
+  double MeasuredRate = 0.0;
+};
+
+TMPEG2PlayThread::TMPEG2PlayThread(TMPEG2Decoder* decoder)
+    : TMPEG2PlayThread(TFrameSource([decoder](std::int32_t threshold) { return decoder->GetFrame(threshold); })) {}
+
+TMPEG2PlayThread::TMPEG2PlayThread(TFrameSource source)
+    : Source_(std::move(source)), Shared_(std::make_shared<TShared>()) {}
+
+TMPEG2PlayThread::~TMPEG2PlayThread() {
+  Shared_->HasStatus = false;
+  Shared_->OnStatus = nullptr;
+  {
+    std::lock_guard lock(Shared_->Mutex);
+    Shared_->Terminated = true;
+  }
+  Shared_->Changed.notify_all();
+  if (Worker_.joinable()) Worker_.join();
+}
+
+void TMPEG2PlayThread::Start() {
+  if (Worker_.joinable()) return;
+  Shared_->OnStatus = OnStatus;
+  Shared_->HasStatus = static_cast<bool>(OnStatus);
+  Worker_ = std::thread([this] { Execute(); });
+}
+
+TPlayStatus TMPEG2PlayThread::Status() const { return Shared_->Status; }
+double TMPEG2PlayThread::MeasuredRate() const { return Shared_->MeasuredRate; }
+bool TMPEG2PlayThread::Finished() const { return Shared_->Finished; }
+
+void TMPEG2PlayThread::CallStatus(TPlayStatus status) {
+  if (!Shared_->HasStatus) return;
+  std::shared_ptr<TShared> shared = Shared_;
+  {
+    std::lock_guard lock(shared->Mutex);
+    if (shared->Terminated) return;
+    shared->Status = status;
+    shared->CallDone = false;
+  }
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(),
+      [shared] {
+        // A copy, so that a handler which destroys the thread object does not
+        // destroy the function it is running in.
+        const TStatusEvent handler = shared->OnStatus;
+        if (handler && shared->HasStatus) handler(shared->Status);
+        {
+          std::lock_guard lock(shared->Mutex);
+          shared->CallDone = true;
+        }
+        shared->Changed.notify_all();
+      },
+      Qt::QueuedConnection);
+  std::unique_lock lock(shared->Mutex);
+  shared->Changed.wait(lock, [&] { return shared->CallDone || shared->Terminated; });
+}
+
+void TMPEG2PlayThread::Execute() {
+  using Clock = std::chrono::steady_clock;
+  TShared& shared = *Shared_;
+  auto terminated = [&shared] {
+    std::lock_guard lock(shared.Mutex);
+    return shared.Terminated;
+  };
+  try {
+    std::int64_t frames = 0;
+    Clock::time_point windowStart = Clock::now();
+    while (!terminated()) {
+      std::uint8_t* frame = Source_(Threshold);
+      if (frame == nullptr) {
+        CallStatus(psStopped | psEndOfStream);
+        shared.Finished = true;
+        return;
+      }
+      if (Target != nullptr && FrameCopyProc != nullptr) FrameCopyProc(frame, *Target);
+      TPlayStatus status = psFrameReady;
+      const Clock::time_point now = Clock::now();
+      ++frames;
+      const double elapsed = std::chrono::duration<double>(now - windowStart).count();
+      if (elapsed >= 1.0) {
+        shared.MeasuredRate = double(frames) / elapsed;
+        frames = 0;
+        windowStart = now;
+        status |= psRateMeasured;
+      }
+      CallStatus(status);
+    }
+  } catch (...) {
+    // Errors never leave the worker; the report tells the main thread.
+    CallStatus(psFailed | psStopped);
+  }
+  shared.Finished = true;
+}
+
+}  // namespace kelta

@@ -1,0 +1,327 @@
+#include "video/ui/VideoFrameBar.h"
+
+#include <chrono>
+#include <cmath>
+#include <exception>
+#include <thread>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "imaging/ImageUtils.h"
+#include "imaging/Resample.h"
+#include "imaging/ui/DibImage.h"
+#include "video/MPEG2Decoder.h"
+#include "video/ui/VideoOutPanel.h"
+
+namespace kelta {
+
+TVideoFrameBar* FrameBar = nullptr;
+
+namespace {
+
+// The millisecond clock of the pacing; 64-bit and monotonic, so it never wraps.
+std::int64_t MilliClock() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::int64_t RoundEven(double value) { return static_cast<std::int64_t>(std::nearbyint(value)); }
+
+constexpr double TicksPerDay = 7776000000.0;  // 90 kHz x 86400 s
+
+}  // namespace
+
+std::int64_t FramePeriodFor(double frameRate) {
+  std::int64_t period = 0;
+  if (RoundEven(frameRate * 1000.0) == 29970) {
+    period = 42;
+  } else if (frameRate > 0.0 && std::isfinite(frameRate)) {
+    period = RoundEven(1000.0 / frameRate);
+  }
+  return Clamp(std::int32_t(std::min<std::int64_t>(period, 1000000)), 0, 1000);
+}
+
+TVideoFrameBar::TVideoFrameBar(QWidget* parent, const QString& libFolder) : QWidget(parent) {
+  resize(DefaultWidth, DefaultHeight);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAutoFillBackground(false);
+  setMouseTracking(true);
+
+  const QString folder = libFolder.isEmpty() ? QCoreApplication::applicationDirPath() : libFolder;
+  if (QFileInfo::exists(folder + QStringLiteral("/codec.so"))) {
+    try {
+      // The folder is named explicitly: the Linux loader does not search the
+      // program's own folder for a bare name.
+      Decoder_ = std::make_unique<TMPEG2Decoder>(QFile::encodeName(folder).toStdString());
+      Decoder_->SetRGBScaleFlag(true);
+    } catch (const std::exception& error) {
+      // A plugin that is there but cannot be loaded leaves the bar as if it
+      // were missing, and says why.
+      Decoder_.reset();
+      QMessageBox::critical(nullptr, QStringLiteral("Tip"), QString::fromLocal8Bit(error.what()));
+    }
+  } else {
+    QMessageBox::critical(nullptr, QStringLiteral("Tip"), QStringLiteral("Cannot find mpeg2 video stream decoder dll!"));
+  }
+
+  for (TFrameRect& cell : FrameRects_) cell.OnClick = [this](TFrameRect* sender) { FrameClick(sender); };
+  LayoutCells();
+  FrameCopyProc = &CopyFrameBits;
+}
+
+TVideoFrameBar::~TVideoFrameBar() {
+  // The thread uses the decoder and FrameDIB: it ends first.
+  PlayThread_.reset();
+  Decoder_.reset();
+  if (FrameBar == this) FrameBar = nullptr;
+}
+
+void TVideoFrameBar::Fire(const TNotifyEvent& event) {
+  if (event) event(this);
+}
+
+double TVideoFrameBar::GetFrameRate() const { return Decoder_ ? Decoder_->Info().FrameRate : 0.0; }
+
+void TVideoFrameBar::ShowFrame(const std::uint8_t* frame, bool smooth) {
+  CopyFrameBits(frame, FrameDIB_);
+  if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
+    if (smooth) {
+      ResampleBilinear(FrameDIB_, *OutputPanel->Image);
+    } else {
+      ResampleNearest(FrameDIB_, *OutputPanel->Image);
+    }
+    OutputPanel->update();
+  }
+}
+
+void TVideoFrameBar::OpenVideo() {
+  if (!Decoder_ || FileName.isEmpty()) return;
+  Decoder_->Open(QFile::encodeName(FileName).toStdString(), 0, -1);
+
+  const TMPEG2FrameInfo& info = Decoder_->Info();
+  FrameDIB_.SetSize(info.Width, info.Height, 24);
+  FrameDIB_.Fill(TBGRColor{0, 0, 0});
+  VideoWidth_ = info.Width;
+  VideoHeight_ = info.Height;
+
+  TFastDIB scratch;
+  scratch.SetSize(info.Width, info.Height, 24);
+  scratch.Fill(TBGRColor{0, 0, 0});
+  const std::int64_t step = Decoder_->FileSize() / CellCount;
+  MaxPosition_ = Decoder_->FileSize() / PositionBlock;
+
+  if (OnProgress) OnProgress(this, 0, 0);
+  for (int i = 0; i < CellCount; ++i) {
+    TFrameRect& cell = FrameRects_[std::size_t(i)];
+    Decoder_->Seek(step * i);
+    cell.Position = Decoder_->GetFilePos();
+    cell.Pressed = false;
+    cell.Selected = false;
+    if (const std::uint8_t* frame = Decoder_->GetFrame(BlendThreshold)) {
+      CopyFrameBits(frame, scratch);
+      if (i == 0) {
+        scratch.Draw(FrameDIB_, 0, 0);
+        if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
+          ResampleBilinear(FrameDIB_, *OutputPanel->Image);
+          OutputPanel->update();
+        }
+      }
+    }
+    // A missing frame leaves the previous cell's picture (black for cell 0).
+    ResampleBilinear(scratch, cell.Thumb);
+    if (OnProgress) OnProgress(this, 1, (100 / CellCount) * i);
+  }
+  update();
+  if (OnProgress) OnProgress(this, 2, 100);
+  FileOpened_ = true;
+  Decoder_->Seek(0);
+  FramePeriod_ = FramePeriodFor(info.FrameRate);
+}
+
+void TVideoFrameBar::FrameClick(TFrameRect* sender) {
+  if (!Decoder_ || !FileOpened_ || sender == nullptr) return;
+  const bool wasPlaying = Playing_;
+  if (wasPlaying) Pause();
+  Decoder_->Seek(sender->Position);
+  if (const std::uint8_t* frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, true);
+  Fire(OnFrameSelect);
+  Position_ = Decoder_->GetFilePos() / PositionBlock;
+  Fire(OnPositionChange);
+  if (wasPlaying) Play();
+}
+
+void TVideoFrameBar::ShowFrameAt(std::int64_t position) {
+  if (!Decoder_ || !FileOpened_) return;
+  const bool wasPlaying = Playing_;
+  if (wasPlaying) Pause();
+  if (position != -1) Decoder_->Seek(position);
+  if (const std::uint8_t* frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, true);
+  Position_ = Decoder_->GetFilePos() / PositionBlock;
+  if (wasPlaying) Play();
+}
+
+void TVideoFrameBar::Play() {
+  if (!Decoder_ || !FileOpened_) return;
+  PlayThread_.reset();
+  NextFrameTime_ = 0;
+  PlayThread_ = std::make_unique<TMPEG2PlayThread>(Decoder_.get());
+  PlayThread_->Target = &FrameDIB_;
+  PlayThread_->OnStatus = [this](TPlayStatus status) { PlayStatus(status); };
+  PlayThread_->Threshold = BlendThreshold;
+  Playing_ = true;
+  Paused_ = false;
+  PlayThread_->Start();
+  Fire(OnPlayStateChange);
+}
+
+void TVideoFrameBar::Pause() {
+  if (!Decoder_ || !FileOpened_) return;
+  PlayThread_.reset();
+  Playing_ = false;
+  Paused_ = true;
+  Fire(OnPlayStateChange);
+}
+
+void TVideoFrameBar::WaitForFrameDue() {
+  // Sleep through most of the wait and spin only for the last millisecond, so
+  // the frame is shown on time without holding a core for the whole period.
+  std::int64_t now = MilliClock();
+  if (NextFrameTime_ - now > 1) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(NextFrameTime_ - now - 1));
+  }
+  while ((now = MilliClock()) < NextFrameTime_) std::this_thread::yield();
+  NextFrameTime_ += FramePeriod_;
+  if (NextFrameTime_ < now) NextFrameTime_ = now;
+}
+
+void TVideoFrameBar::PlayStatus(TPlayStatus status) {
+  if (status & psFrameReady) {
+    if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
+      ResampleNearest(FrameDIB_, *OutputPanel->Image);
+      OutputPanel->update();
+    }
+    if (FramePeriod_ > 0) WaitForFrameDue();
+    if (OutputPanel != nullptr) OutputPanel->repaint();
+  }
+  if ((status & (psRateMeasured | psEndOfStream)) && PlayThread_) {
+    Position_ = Decoder_->GetFilePos() / PositionBlock;
+    MeasuredRate_ = PlayThread_->MeasuredRate();
+    CurrentTime_ = double(Decoder_->CurTime()) / TicksPerDay;
+    Fire(OnPositionChange);
+  }
+  if (status & psStopped) {
+    Playing_ = false;
+    Fire(OnPlayStateChange);
+  }
+}
+
+void TVideoFrameBar::LayoutCells() {
+  TRect r{0, 0, width(), height()};
+  r.Top += 10 + 4;
+  r.Bottom -= 15 + 4;
+  const int cellH = r.Bottom - r.Top - 4;
+  const int cellW = int(RoundEven(cellH * 1.77));
+  int left = r.Left + 9;
+  for (TFrameRect& cell : FrameRects_) {
+    cell.SetRect(TRect{left, r.Top + 2, left + cellW, r.Bottom - 2});
+    left += cellW + 8;
+  }
+}
+
+void TVideoFrameBar::PaintTo(TFastDIB& buffer) {
+  const int w = width();
+  const int h = height();
+  buffer.SetSize(w, h, 24);
+  if (buffer.Empty()) return;
+  buffer.Fill(TBGRColor{255, 255, 255});
+
+  // The pointer mark at the top centre.
+  buffer.SelectBrush(TBrushStyle::Solid, 0, 0xB3A592);
+  buffer.SelectPen(TPenStyle::Solid, 1, 0xB3A592);
+  const TPoint pointer[3] = {{w / 2 - 10, 10}, {w / 2, 0}, {w / 2 + 10, 10}};
+  buffer.Polygon(pointer);
+
+  // The band: a dark outer strip, a light inner one with soft edges.
+  TRect r{0, 0, w, h};
+  r.Top += 10;
+  r.Bottom -= 15;
+  buffer.SelectPen(TPenStyle::Clear, 1, 0);
+  buffer.FillRect(r);
+  r.Top += 4;
+  r.Bottom -= 4;
+  buffer.SelectBrush(TBrushStyle::Solid, 0, 0xE3DFDA);
+  buffer.FillRect(r);
+  static constexpr COLORREF topShades[5] = {0xC6C0B9, 0xD1CCC9, 0xD9D4D1, 0xE0DAD5, 0xE8E0D9};
+  static constexpr COLORREF bottomShades[5] = {0xC6C1B8, 0xD0CDC8, 0xDAD6D1, 0xE0DCD7, 0xE4E0DB};
+  for (int i = 0; i < 5; ++i) {
+    buffer.SelectPen(TPenStyle::Solid, 1, topShades[i]);
+    buffer.MoveTo(r.Left, r.Top + i);
+    buffer.LineTo(r.Right, r.Top + i);
+    buffer.SelectPen(TPenStyle::Solid, 1, bottomShades[i]);
+    buffer.MoveTo(r.Left, r.Bottom - i);
+    buffer.LineTo(r.Right, r.Bottom - i);
+  }
+
+  LayoutCells();
+  for (TFrameRect& cell : FrameRects_) {
+    cell.FrameColor = 0xC5C5C5;
+    cell.Draw(buffer);
+  }
+}
+
+void TVideoFrameBar::paintEvent(QPaintEvent*) {
+  TFastDIB buffer;
+  PaintTo(buffer);
+  QPainter painter(this);
+  painter.drawImage(0, 0, DibToImage(buffer));
+}
+
+void TVideoFrameBar::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  LayoutCells();
+}
+
+void TVideoFrameBar::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  const QPoint p = event->position().toPoint();
+  for (TFrameRect& cell : FrameRects_) {
+    if (cell.Contains(p.x(), p.y())) {
+      cell.Pressed = true;
+      update();
+      break;
+    }
+  }
+}
+
+void TVideoFrameBar::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  for (TFrameRect& cell : FrameRects_) {
+    if (!cell.Contains(p.x(), p.y()) && cell.Pressed) {
+      cell.Pressed = false;
+      update();
+    }
+  }
+}
+
+void TVideoFrameBar::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  const QPoint p = event->position().toPoint();
+  for (TFrameRect& cell : FrameRects_) {
+    if (!cell.Contains(p.x(), p.y())) continue;
+    cell.Pressed = false;
+    if (FileOpened_) {
+      for (TFrameRect& other : FrameRects_) other.Selected = false;
+      cell.Selected = true;
+    }
+    update();
+    cell.Click();
+    break;
+  }
+}
+
+}  // namespace kelta

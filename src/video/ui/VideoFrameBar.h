@@ -1,0 +1,120 @@
+#pragma once
+// TVideoFrameBar: owns the decoder and the open video, draws the strip of
+// eight thumbnails spread over the file, shows the current frame in the
+// output panel, seeks and steps on request, and runs and paces playback.
+// Positions are byte offsets; the user interface counts blocks of 10240 bytes.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include <QString>
+#include <QWidget>
+
+#include "imaging/FastDIB.h"
+#include "video/ui/FrameRect.h"
+#include "video/ui/MPEG2PlayThread.h"
+
+namespace kelta {
+
+class TMPEG2Decoder;
+class TVideoOutPanelEx;
+
+// Bytes per slider step and per position unit.
+constexpr std::int64_t PositionBlock = 10240;
+
+// Milliseconds each frame stays on screen at a frame rate: 42 for 29.97 fps,
+// otherwise 1000 / rate rounded to nearest (ties to even), limited to 0 ... 1000.
+std::int64_t FramePeriodFor(double frameRate);
+
+class TVideoFrameBar : public QWidget {
+  Q_OBJECT
+ public:
+  using TNotifyEvent = std::function<void(QObject* sender)>;
+  using TProgressEvent = std::function<void(QObject* sender, std::uint8_t kind, std::int32_t value)>;
+
+  static constexpr int DefaultWidth = 475;
+  static constexpr int DefaultHeight = 65;
+  static constexpr std::int32_t BlendThreshold = 240;
+
+  // Loads the decoder when codec.so lies in libFolder (by default the program
+  // folder); otherwise tells the user once and works as an empty strip.
+  explicit TVideoFrameBar(QWidget* parent = nullptr, const QString& libFolder = QString());
+  ~TVideoFrameBar() override;
+
+  // Set by the caller before OpenVideo.
+  QString FileName;
+  TVideoOutPanelEx* OutputPanel = nullptr;
+
+  TProgressEvent OnProgress;
+  TNotifyEvent OnFrameSelect;
+  TNotifyEvent OnPlayStateChange;
+  TNotifyEvent OnPositionChange;
+
+  // Opens FileName and builds the strip; throws EMPEG2Error with the bar unchanged.
+  void OpenVideo();
+  void Play();
+  void Pause();
+  // Shows the next frame at byte position; -1 shows the next frame without seeking.
+  void ShowFrameAt(std::int64_t position);
+  double GetFrameRate() const;
+  // A cell's click: shows the cell's frame and reports the new position.
+  void FrameClick(TFrameRect* sender);
+  // Runs on the main thread for every report of the playback thread.
+  void PlayStatus(TPlayStatus status);
+
+  bool DecoderLoaded() const { return Decoder_ != nullptr; }
+  bool FileOpened() const { return FileOpened_; }
+  bool Playing() const { return Playing_; }
+  bool Paused() const { return Paused_; }
+  std::int64_t Position() const { return Position_; }
+  std::int64_t MaxPosition() const { return MaxPosition_; }
+  std::int64_t FramePeriod() const { return FramePeriod_; }
+  double MeasuredRate() const { return MeasuredRate_; }
+  double CurrentTime() const { return CurrentTime_; }
+  std::int32_t VideoWidth() const { return VideoWidth_; }
+  std::int32_t VideoHeight() const { return VideoHeight_; }
+  // The current frame at full video size; pause playback before reading it.
+  TFastDIB& FrameDIB() { return FrameDIB_; }
+  TMPEG2Decoder* Decoder() { return Decoder_.get(); }
+  TFrameRect& FrameRect(int index) { return FrameRects_.at(std::size_t(index)); }
+  static constexpr int CellCount = 8;
+
+  // The strip as painted, into a buffer of the bar's size.
+  void PaintTo(TFastDIB& buffer);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  void LayoutCells();
+  void ShowFrame(const std::uint8_t* frame, bool smooth);
+  void Fire(const TNotifyEvent& event);
+  void WaitForFrameDue();
+
+  std::unique_ptr<TMPEG2Decoder> Decoder_;
+  std::unique_ptr<TMPEG2PlayThread> PlayThread_;
+  std::array<TFrameRect, CellCount> FrameRects_;
+  TFastDIB FrameDIB_;
+  bool FileOpened_ = false;
+  bool Playing_ = false;
+  bool Paused_ = true;
+  std::int64_t NextFrameTime_ = 0;
+  std::int64_t FramePeriod_ = 0;
+  std::int64_t MaxPosition_ = 0;
+  std::int64_t Position_ = 0;
+  double MeasuredRate_ = -1.0;
+  double CurrentTime_ = 0.0;
+  std::int32_t VideoWidth_ = 0;
+  std::int32_t VideoHeight_ = 0;
+};
+
+// The process-wide frame bar of the main window (null before it exists).
+extern TVideoFrameBar* FrameBar;
+
+}  // namespace kelta
