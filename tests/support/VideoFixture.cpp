@@ -1,0 +1,307 @@
+#include "support/VideoFixture.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <stdexcept>
+
+namespace kelta::test {
+
+namespace {
+
+constexpr int CounterBits = 12;
+
+// Where the counter blocks lie; the same for writer and reader.
+struct CounterLayout {
+  int blockW, blockH, x0, y0;
+  explicit CounterLayout(int width, int height)
+      : blockW(std::max(8, (width / 16) & ~7)),
+        blockH(std::max(8, (height / 18) & ~7)),
+        x0(2 * blockW),
+        y0(blockH) {}
+  int panelLeft() const { return x0 - blockW / 2; }
+  int panelRight() const { return x0 + CounterBits * blockW + blockW / 2; }
+  int panelTop() const { return y0 - blockH / 2; }
+  int panelBottom() const { return y0 + 2 * blockH + blockH / 2; }
+};
+
+[[noreturn]] void Fail(const std::string& what, int err) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(err, text, sizeof text);
+  throw std::runtime_error(what + ": " + text);
+}
+
+void Check(int err, const char* what) {
+  if (err < 0) Fail(what, err);
+}
+
+struct FormatDeleter {
+  void operator()(AVFormatContext* c) const {
+    if (!c) return;
+    if (c->pb && !(c->oformat->flags & AVFMT_NOFILE)) avio_closep(&c->pb);
+    avformat_free_context(c);
+  }
+};
+struct CodecDeleter {
+  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct FrameDeleter {
+  void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct PacketDeleter {
+  void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+using FormatPtr = std::unique_ptr<AVFormatContext, FormatDeleter>;
+using CodecPtr = std::unique_ptr<AVCodecContext, CodecDeleter>;
+using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+
+void DrawPicture(AVFrame* f, int index, int counter, const Mpeg2StreamOptions& o) {
+  const int w = o.width, h = o.height;
+  // Moving diagonal luma pattern and slowly drifting chroma.
+  for (int y = 0; y < h; ++y) {
+    std::uint8_t* row = f->data[0] + std::ptrdiff_t(y) * f->linesize[0];
+    for (int x = 0; x < w; ++x) row[x] = std::uint8_t(40 + ((x + 2 * y + 6 * index) % 160));
+  }
+  for (int y = 0; y < h / 2; ++y) {
+    std::uint8_t* u = f->data[1] + std::ptrdiff_t(y) * f->linesize[1];
+    std::uint8_t* v = f->data[2] + std::ptrdiff_t(y) * f->linesize[2];
+    for (int x = 0; x < w / 2; ++x) {
+      u[x] = std::uint8_t(96 + ((x + index) % 64));
+      v[x] = std::uint8_t(96 + ((y + 2 * index) % 64));
+    }
+  }
+  // A saturated square that moves across the picture: sharp colour edges.
+  const int side = std::max(16, (h / 6) & ~1);
+  const int sx = (8 * index) % std::max(2, w - side) & ~1;
+  const int sy = (h / 2) & ~1;
+  for (int y = sy; y < std::min(h, sy + side); ++y)
+    for (int x = sx; x < sx + side; ++x) f->data[0][std::ptrdiff_t(y) * f->linesize[0] + x] = 82;
+  for (int y = sy / 2; y < std::min(h, sy + side) / 2; ++y)
+    for (int x = sx / 2; x < (sx + side) / 2; ++x) {
+      f->data[1][std::ptrdiff_t(y) * f->linesize[1] + x] = 90;
+      f->data[2][std::ptrdiff_t(y) * f->linesize[2] + x] = 240;
+    }
+  // Interlaced pictures get a band whose two fields differ in colour: the top
+  // field red, the bottom field blue. Chroma rows of an interlaced 4:2:0 frame
+  // alternate between the fields.
+  if (o.interlaced) {
+    const int top = (h * 3 / 4) & ~3, bottom = std::min(h, top + 32);
+    for (int y = top; y < bottom; ++y)
+      std::fill_n(f->data[0] + std::ptrdiff_t(y) * f->linesize[0], w, std::uint8_t(100));
+    for (int y = top / 2; y < bottom / 2; ++y) {
+      const bool topField = (y % 2) == 0;
+      std::fill_n(f->data[1] + std::ptrdiff_t(y) * f->linesize[1], w / 2, std::uint8_t(topField ? 90 : 240));
+      std::fill_n(f->data[2] + std::ptrdiff_t(y) * f->linesize[2], w / 2, std::uint8_t(topField ? 240 : 110));
+    }
+  }
+  // The counter: a flat grey panel with the value and its complement as blocks.
+  const CounterLayout L(w, h);
+  for (int y = std::max(0, L.panelTop()); y < std::min(h, L.panelBottom()); ++y)
+    for (int x = std::max(0, L.panelLeft()); x < std::min(w, L.panelRight()); ++x)
+      f->data[0][std::ptrdiff_t(y) * f->linesize[0] + x] = 128;
+  for (int y = std::max(0, L.panelTop()) / 2; y < std::min(h, L.panelBottom()) / 2; ++y)
+    for (int x = std::max(0, L.panelLeft()) / 2; x < std::min(w, L.panelRight()) / 2; ++x) {
+      f->data[1][std::ptrdiff_t(y) * f->linesize[1] + x] = 128;
+      f->data[2][std::ptrdiff_t(y) * f->linesize[2] + x] = 128;
+    }
+  for (int r = 0; r < 2; ++r)
+    for (int b = 0; b < CounterBits; ++b) {
+      bool bit = ((counter >> (CounterBits - 1 - b)) & 1) != 0;
+      if (r == 1) bit = !bit;
+      const std::uint8_t luma = bit ? 235 : 16;
+      for (int y = L.y0 + r * L.blockH; y < L.y0 + (r + 1) * L.blockH && y < h; ++y)
+        for (int x = L.x0 + b * L.blockW; x < L.x0 + (b + 1) * L.blockW && x < w; ++x)
+          f->data[0][std::ptrdiff_t(y) * f->linesize[0] + x] = luma;
+    }
+}
+
+class Muxer {
+ public:
+  Muxer(const std::string& path, const Mpeg2StreamOptions& o) : options_(o) {
+    AVFormatContext* raw = nullptr;
+    Check(avformat_alloc_output_context2(&raw, nullptr, o.format.c_str(), path.c_str()),
+          "Cannot make the muxer");
+    format_.reset(raw);
+    OpenVideo();
+    if (o.audio && !(format_->oformat->flags & AVFMT_NOFILE) && o.format != "mpeg2video") OpenAudio();
+    if (!(format_->oformat->flags & AVFMT_NOFILE))
+      Check(avio_open(&format_->pb, path.c_str(), AVIO_FLAG_WRITE), "Cannot create the file");
+    Check(avformat_write_header(format_.get(), nullptr), "Cannot write the header");
+  }
+
+  void Run() {
+    FramePtr picture(av_frame_alloc());
+    picture->format = AV_PIX_FMT_YUV420P;
+    picture->width = options_.width;
+    picture->height = options_.height;
+    Check(av_frame_get_buffer(picture.get(), 0), "Cannot allocate a picture");
+    for (int i = 0; i < options_.frames; ++i) {
+      Check(av_frame_make_writable(picture.get()), "Picture not writable");
+      DrawPicture(picture.get(), i, (options_.firstCounter + i) % (MaxFrameCounter + 1), options_);
+      picture->pts = i;
+      if (options_.interlaced) {
+        picture->interlaced_frame = 1;
+        picture->top_field_first = 1;
+      }
+      Encode(video_.get(), videoStream_, picture.get());
+      if (audio_) WriteAudioUpTo(double(i + 1) * options_.fpsDen / options_.fpsNum);
+    }
+    Encode(video_.get(), videoStream_, nullptr);
+    if (audio_) Encode(audio_.get(), audioStream_, nullptr);
+    Check(av_write_trailer(format_.get()), "Cannot finish the file");
+  }
+
+ private:
+  void OpenVideo() {
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MPEG2VIDEO);
+    if (!codec) throw std::runtime_error("No MPEG-2 encoder");
+    video_.reset(avcodec_alloc_context3(codec));
+    AVCodecContext* c = video_.get();
+    c->width = options_.width;
+    c->height = options_.height;
+    c->time_base = AVRational{options_.fpsDen, options_.fpsNum};
+    c->framerate = AVRational{options_.fpsNum, options_.fpsDen};
+    c->pix_fmt = AV_PIX_FMT_YUV420P;
+    c->gop_size = options_.gopSize;
+    c->max_b_frames = options_.bFrames;
+    c->flags |= AV_CODEC_FLAG_QSCALE;
+    c->global_quality = FF_QP2LAMBDA * options_.quality;
+    c->rc_max_rate = 9'000'000;
+    c->rc_buffer_size = 1'835'008;
+    c->bit_rate = 8'000'000;
+    c->sample_aspect_ratio = AVRational{16, 15};
+    if (options_.closedGop) c->flags |= AV_CODEC_FLAG_CLOSED_GOP;
+    if (options_.interlaced) {
+      c->flags |= AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME;
+      c->field_order = AV_FIELD_TT;
+    }
+    if (options_.colorspace >= 0) {
+      c->colorspace = AVColorSpace(options_.colorspace);
+      c->color_primaries = options_.colorspace == AVCOL_SPC_BT709 ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
+      c->color_trc = options_.colorspace == AVCOL_SPC_BT709 ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
+    }
+    if (format_->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    Check(avcodec_open2(c, codec, nullptr), "Cannot open the MPEG-2 encoder");
+    videoStream_ = avformat_new_stream(format_.get(), nullptr);
+    if (!videoStream_) throw std::runtime_error("Cannot add the video stream");
+    videoStream_->time_base = c->time_base;
+    Check(avcodec_parameters_from_context(videoStream_->codecpar, c), "Video parameters");
+    // The program stream muxer sizes its buffers from the decoder buffer size.
+    std::size_t size = 0;
+    AVCPBProperties* cpb = av_cpb_properties_alloc(&size);
+    if (!cpb) throw std::runtime_error("Out of memory");
+    cpb->max_bitrate = c->rc_max_rate;
+    cpb->buffer_size = c->rc_buffer_size;
+    cpb->avg_bitrate = c->bit_rate;
+    if (av_stream_add_side_data(videoStream_, AV_PKT_DATA_CPB_PROPERTIES, reinterpret_cast<std::uint8_t*>(cpb), size) < 0) {
+      av_free(cpb);
+      throw std::runtime_error("Out of memory");
+    }
+  }
+
+  void OpenAudio() {
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MP2);
+    if (!codec) return;
+    audio_.reset(avcodec_alloc_context3(codec));
+    AVCodecContext* c = audio_.get();
+    c->sample_fmt = AV_SAMPLE_FMT_S16;
+    c->sample_rate = 48000;
+    c->bit_rate = 192000;
+    av_channel_layout_default(&c->ch_layout, 2);
+    c->time_base = AVRational{1, 48000};
+    Check(avcodec_open2(c, codec, nullptr), "Cannot open the MP2 encoder");
+    audioStream_ = avformat_new_stream(format_.get(), nullptr);
+    if (!audioStream_) throw std::runtime_error("Cannot add the audio stream");
+    audioStream_->time_base = c->time_base;
+    Check(avcodec_parameters_from_context(audioStream_->codecpar, c), "Audio parameters");
+    samples_.reset(av_frame_alloc());
+    samples_->format = c->sample_fmt;
+    samples_->sample_rate = c->sample_rate;
+    samples_->nb_samples = c->frame_size;
+    Check(av_channel_layout_copy(&samples_->ch_layout, &c->ch_layout), "Audio layout");
+    Check(av_frame_get_buffer(samples_.get(), 0), "Cannot allocate audio");
+  }
+
+  // Feeds a quiet tone up to the given time so that audio and video interleave.
+  void WriteAudioUpTo(double seconds) {
+    AVCodecContext* c = audio_.get();
+    while (double(audioSamples_) / c->sample_rate < seconds) {
+      Check(av_frame_make_writable(samples_.get()), "Audio not writable");
+      auto* s = reinterpret_cast<std::int16_t*>(samples_->data[0]);
+      for (int i = 0; i < samples_->nb_samples; ++i) {
+        const auto v = std::int16_t(2000 * std::sin(2 * M_PI * 440.0 * double(audioSamples_ + i) / c->sample_rate));
+        s[2 * i] = s[2 * i + 1] = v;
+      }
+      samples_->pts = audioSamples_;
+      audioSamples_ += samples_->nb_samples;
+      Encode(c, audioStream_, samples_.get());
+    }
+  }
+
+  void Encode(AVCodecContext* c, AVStream* stream, const AVFrame* frame) {
+    Check(avcodec_send_frame(c, frame), "Encoding failed");
+    PacketPtr packet(av_packet_alloc());
+    for (;;) {
+      const int err = avcodec_receive_packet(c, packet.get());
+      if (err == AVERROR(EAGAIN) || err == AVERROR_EOF) return;
+      Check(err, "Encoding failed");
+      av_packet_rescale_ts(packet.get(), c->time_base, stream->time_base);
+      packet->stream_index = stream->index;
+      Check(av_interleaved_write_frame(format_.get(), packet.get()), "Cannot write a packet");
+    }
+  }
+
+  Mpeg2StreamOptions options_;
+  FormatPtr format_;
+  CodecPtr video_, audio_;
+  AVStream* videoStream_ = nullptr;
+  AVStream* audioStream_ = nullptr;
+  FramePtr samples_;
+  std::int64_t audioSamples_ = 0;
+};
+
+}  // namespace
+
+void WriteMpeg2ProgramStream(const std::string& path, const Mpeg2StreamOptions& options) {
+  if (options.width < 64 || options.height < 32 || options.width % 2 || options.height % 2)
+    throw std::invalid_argument("Fixture pictures need an even size of at least 64 x 32");
+  // Only real problems on the test output.
+  if (av_log_get_level() > AV_LOG_ERROR) av_log_set_level(AV_LOG_ERROR);
+  Muxer muxer(path, options);
+  muxer.Run();
+}
+
+int ReadFrameCounter(const std::uint8_t* bgrBottomUp, int width, int height, int stride) {
+  if (!bgrBottomUp || width < 64 || height < 32) return -1;
+  const CounterLayout L(width, height);
+  int rows[2] = {0, 0};
+  for (int r = 0; r < 2; ++r)
+    for (int b = 0; b < CounterBits; ++b) {
+      // Average the middle half of the block.
+      const int x0 = L.x0 + b * L.blockW + L.blockW / 4, x1 = x0 + L.blockW / 2;
+      const int y0 = L.y0 + r * L.blockH + L.blockH / 4, y1 = y0 + L.blockH / 2;
+      long sum = 0, count = 0;
+      for (int y = y0; y < y1; ++y) {
+        const std::uint8_t* row = bgrBottomUp + std::ptrdiff_t(height - 1 - y) * stride;
+        for (int x = x0; x < x1; ++x) {
+          sum += row[3 * x] + row[3 * x + 1] + row[3 * x + 2];
+          count += 3;
+        }
+      }
+      const long mean = sum / count;
+      if (mean > 60 && mean < 195) return -1;  // neither black nor white
+      rows[r] = (rows[r] << 1) | (mean >= 128 ? 1 : 0);
+    }
+  if ((rows[0] ^ rows[1]) != MaxFrameCounter) return -1;
+  return rows[0];
+}
+
+}  // namespace kelta::test

@@ -1,0 +1,43 @@
+#pragma once
+// Writes small MPEG-2 program streams for tests and samples with FFmpeg's own
+// encoder and muxer, and reads back the frame counter drawn into each picture.
+//
+// Every picture shows a moving diagonal pattern, a moving coloured square and
+// the frame's index as two rows of big black and white blocks (the index and
+// its complement), so that a test can tell which frame it got and whether it
+// got a clean picture at all.
+
+#include <cstdint>
+#include <string>
+
+namespace kelta::test {
+
+struct Mpeg2StreamOptions {
+  int width = 720;
+  int height = 576;
+  int fpsNum = 25;  // frame rate as a fraction: 25/1, 30000/1001
+  int fpsDen = 1;
+  int frames = 50;
+  int gopSize = 12;        // pictures per group, as on DVDs (12 PAL, 15 NTSC)
+  int bFrames = 2;         // B-pictures between references
+  bool closedGop = false;  // DVDs mostly carry open groups
+  bool interlaced = false; // code as interlaced pictures, top field first
+  bool audio = true;       // an MP2 stream beside the video, as DVDs have sound
+  int colorspace = -1;     // AVColorSpace to signal (1 BT.709, 5 BT.470BG, 6 SMPTE 170M); -1 none
+  int firstCounter = 0;    // counter value drawn into the first frame
+  int quality = 3;         // fixed quantiser scale, 2 (best) .. 31
+  std::string format = "dvd";  // libavformat muxer: "dvd", "vob", "mpeg", "mpegts", "mpeg2video"
+};
+
+// Writes the stream; throws std::runtime_error with FFmpeg's message on failure.
+void WriteMpeg2ProgramStream(const std::string& path, const Mpeg2StreamOptions& options);
+
+// The counter drawn into a frame given as 24-bit blue-green-red rows, bottom
+// row first, `stride` bytes apart; -1 when the blocks are not clean black and
+// white or the two rows disagree (a grey or broken picture).
+int ReadFrameCounter(const std::uint8_t* bgrBottomUp, int width, int height, int stride);
+
+// Largest counter value the blocks can hold.
+constexpr int MaxFrameCounter = 4095;
+
+}  // namespace kelta::test
