@@ -1,0 +1,83 @@
+#pragma once
+// The crop tool's selection: a rubber band drawn with the mouse, moved by
+// dragging its inside and resized by four corner handles, then cut out of the
+// picture. The outline and handles are drawn onto the window's canvas with an
+// inverting pen, so drawing a figure a second time removes it: each change of
+// the selection draws the old figure again, changes it, and draws the new one.
+
+#include <array>
+#include <cstdint>
+
+#include "editing/ImageDocument.h"
+#include "imaging/FastDIB.h"
+
+namespace kelta {
+
+enum class TCropState : std::uint8_t { Idle = 0, Drawing = 1, Moving = 2, Sizing = 3 };
+
+// Cursors the idle crop tool asks for (numbers of Kelta's own cursors; the
+// negative one is the platform's four-way size cursor).
+constexpr int CursorSizeAll = -22;
+constexpr int CursorCropInside = 251;
+constexpr int CursorCropCross = 253;
+
+constexpr int CropHandleSize = 8;
+constexpr std::uint8_t NoHandle = 4;
+
+// Empty when right is not greater than left or bottom not greater than top.
+bool IsEmptyRect(const TRect& rect);
+// Left and top inclusive, right and bottom exclusive.
+bool PtInRect(const TRect& rect, TPoint point);
+
+class TCropEditor {
+ public:
+  explicit TCropEditor(TImageDocument& document);
+
+  // The picture the next crop cuts from: the image as loaded, then each crop result.
+  TFastDIB Source;
+  TPoint DownPoint;
+  TRect SavedRect;  // the selection when the last drag ended
+  TRect CropRect;   // the current selection in image coordinates
+  TCropState State = TCropState::Idle;
+  std::array<TRect, 4> HandleRects{};  // 0 top-left, 1 top-right, 2 bottom-right, 3 bottom-left
+  std::uint8_t ActiveHandle = NoHandle;
+
+  // What the window shows: the work image with the selection's figure inverted into it.
+  TFastDIB Canvas;
+
+  // Rebuilds Canvas from the work image and draws the current selection
+  // (only its outline while it is being drawn).
+  void Paint();
+
+  // Left button only; the window drops the other buttons.
+  void MouseDown(int x, int y);
+  // Answers the cursor to show when idle, 0 while a drag runs (cursor unchanged).
+  int MouseMove(int x, int y);
+  void MouseUp();
+
+  // Cuts the selection out of Source into the work image; false without a selection.
+  bool Crop();
+  // Back to the image as loaded, without a selection.
+  void Revert();
+  // Source becomes a copy of the loaded image (after every load).
+  void RefreshSource();
+
+  void DrawOutline(const TRect& rect);
+  void DrawHandles(const TRect& rect);
+  int HandleAt(TPoint point);
+  void Normalize();
+  void KeepInside(bool keepSize);
+
+  // The control is exactly as large as the work image.
+  int ClientWidth() const { return Document_.WorkImage.Width(); }
+  int ClientHeight() const { return Document_.WorkImage.RowCount(); }
+
+ private:
+  void SelectFigurePen();
+  // Outline and handles of a non-empty selection (drawing twice erases).
+  void DrawFigure(const TRect& rect);
+
+  TImageDocument& Document_;
+};
+
+}  // namespace kelta

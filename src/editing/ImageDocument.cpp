@@ -1,0 +1,35 @@
+#include "editing/ImageDocument.h"
+
+#include <cstring>
+#include <utility>
+
+namespace kelta {
+
+void CopyImage(const TFastDIB& from, TFastDIB& to) {
+  to.SetSize(from.Width(), from.Height(), std::uint8_t(from.BitCount()));
+  if (from.Empty() || to.Empty() || to.ImageSize() != from.ImageSize()) return;
+  std::memcpy(to.Bits(), from.Bits(), from.ImageSize());
+}
+
+bool TImageDocument::LoadFromFile(const std::string& fileName) {
+  FileName = fileName;
+  // Read aside first: a damaged or unreadable file keeps the picture shown now.
+  TFastDIB read;
+  if (!read.LoadFromFile(fileName) || read.Width() <= 0 || read.RowCount() <= 0 ||
+      read.BitCount() != 24)
+    return false;
+  WorkImage = std::move(read);
+  return ImageLoaded();
+}
+
+bool TImageDocument::ImageLoaded() {
+  if (WorkImage.Width() <= 0 || WorkImage.RowCount() <= 0 || WorkImage.Empty() ||
+      WorkImage.BitCount() != 24)
+    return false;
+  CopyImage(WorkImage, LoadedImage);
+  return true;
+}
+
+void TImageDocument::RevertToLoaded() { CopyImage(LoadedImage, WorkImage); }
+
+}  // namespace kelta
