@@ -1,0 +1,22 @@
+#pragma once
+// Asks for a category name; in edit mode it renames an existing category.
+
+#include "library/ui/NameDlg.h"
+
+namespace kelta {
+
+class TnewCategoryDlg : public TNameDlg {
+  Q_OBJECT
+ public:
+  explicit TnewCategoryDlg(QWidget* parent = nullptr);
+
+  QLabel* Label1 = nullptr;
+  QLineEdit* etCategoryName = nullptr;
+
+  void FormShow();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+};
+
+}  // namespace kelta

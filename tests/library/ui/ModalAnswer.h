@@ -1,0 +1,72 @@
+#pragma once
+// Answers the modal windows that the code under test opens: a callback runs
+// on the first active modal widget of the wanted type. A modal window that
+// nobody expected is closed after a while and counted, so a wrong turn in the
+// code under test fails the test instead of hanging it.
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+
+namespace kelta::test {
+
+inline int& UnansweredModals() {
+  static int count = 0;
+  return count;
+}
+
+template <class T>
+void WhenModal(std::function<void(T*)> answer, int timeoutMs = 3000) {
+  auto* timer = new QTimer;
+  auto* clock = new QElapsedTimer;
+  clock->start();
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, clock, answer, timeoutMs] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (T* wanted = qobject_cast<T*>(modal)) {
+      timer->stop();
+      timer->deleteLater();
+      delete clock;
+      answer(wanted);
+      return;
+    }
+    if (clock->elapsed() > timeoutMs) {
+      timer->stop();
+      timer->deleteLater();
+      delete clock;
+      ++UnansweredModals();
+      if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+    }
+  });
+  timer->start();
+}
+
+// What an "Information"-style box said.
+struct TBoxSeen {
+  bool Shown = false;
+  QString Title;
+  QString Text;
+  QMessageBox::Icon Icon = QMessageBox::NoIcon;
+  QMessageBox::StandardButtons Buttons;
+};
+
+// Answers the next message box with `button`, recording what it showed.
+inline void AnswerBox(TBoxSeen& seen, QMessageBox::StandardButton button) {
+  WhenModal<QMessageBox>([&seen, button](QMessageBox* box) {
+    seen.Shown = true;
+    seen.Title = box->windowTitle();
+    seen.Text = box->text();
+    seen.Icon = box->icon();
+    seen.Buttons = box->standardButtons();
+    if (QAbstractButton* b = box->button(button))
+      b->click();
+    else
+      box->done(button);
+  });
+}
+
+}  // namespace kelta::test

@@ -1,0 +1,272 @@
+// The name dialogs, the deletion question and the fixed notices, driven as a
+// user would: typing, Enter, Escape and the buttons of the boxes they open.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+#include "ModalAnswer.h"
+#include "library/ui/ActionWarnning.h"
+#include "library/ui/CusException.h"
+#include "library/ui/EditImageDlg.h"
+#include "library/ui/FilmTipDlg.h"
+#include "library/ui/NewCategoryDlg.h"
+#include "library/ui/NewFilmDlg.h"
+
+using namespace kelta;
+using namespace kelta::test;
+
+namespace {
+
+enum class TKind { Category, Film, Image };
+
+// One dialog of the kind with access to its name edit.
+struct TAnyNameDlg {
+  std::unique_ptr<TNameDlg> Dialog;
+  QLineEdit* Edit = nullptr;
+};
+
+TAnyNameDlg Make(TKind kind) {
+  TAnyNameDlg made;
+  switch (kind) {
+    case TKind::Category: {
+      auto* d = new TnewCategoryDlg;
+      made.Edit = d->etCategoryName;
+      made.Dialog.reset(d);
+      break;
+    }
+    case TKind::Film: {
+      auto* d = new TnewFilmDlg;
+      made.Edit = d->etFilmName;
+      made.Dialog.reset(d);
+      break;
+    }
+    case TKind::Image: {
+      auto* d = new TeditImageDlg;
+      made.Edit = d->etImageName;
+      made.Dialog.reset(d);
+      break;
+    }
+  }
+  return made;
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(TKind)
+
+class NameDialogsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void init() { UnansweredModals() = 0; }
+  void cleanup() { QCOMPARE(UnansweredModals(), 0); }
+
+  void kinds_data() {
+    QTest::addColumn<TKind>("kind");
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("editCaption");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("category") << TKind::Category << "category name" << "New Category" << "Edit Category"
+                              << QSize(434, 146);
+    QTest::newRow("film") << TKind::Film << "film name" << "New Film" << "Edit Film" << QSize(434, 146);
+    QTest::newRow("image") << TKind::Image << "image name" << "Edit Image" << "Edit Image" << QSize(434, 333);
+  }
+
+  void emptyNameIsRefusedAndTheDialogStaysOpen_data() { kinds_data(); }
+  void emptyNameIsRefusedAndTheDialogStaysOpen() {
+    QFETCH(TKind, kind);
+    QFETCH(QString, what);
+    TAnyNameDlg d = Make(kind);
+    TBoxSeen seen;
+    bool stillOpen = false;
+    WhenModal<TNameDlg>([&](TNameDlg* dlg) {
+      AnswerBox(seen, QMessageBox::Ok);
+      dlg->btOk->click();
+      stillOpen = dlg->isVisible();
+      dlg->btCancel->click();
+    });
+    d.Dialog->exec();
+    QVERIFY(seen.Shown);
+    QCOMPARE(seen.Title, QString("Information"));
+    QCOMPARE(seen.Text, QString("Please input the '%1'!").arg(what));
+    QCOMPARE(seen.Icon, QMessageBox::Information);
+    QVERIFY(stillOpen);
+    QVERIFY(!d.Dialog->Accepted);
+  }
+
+  void enterInTheNameEditAccepts_data() { kinds_data(); }
+  void enterInTheNameEditAccepts() {
+    QFETCH(TKind, kind);
+    TAnyNameDlg d = Make(kind);
+    WhenModal<TNameDlg>([&](TNameDlg*) {
+      QTest::keyClicks(d.Edit, "   ");
+      QTest::keyClick(d.Edit, Qt::Key_Return);
+    });
+    d.Dialog->exec();
+    // A name of spaces is a name.
+    QVERIFY(d.Dialog->Accepted);
+    QCOMPARE(d.Edit->text(), QString("   "));
+  }
+
+  void escapeClosesWithoutAccepting_data() { kinds_data(); }
+  void escapeClosesWithoutAccepting() {
+    QFETCH(TKind, kind);
+    TAnyNameDlg d = Make(kind);
+    WhenModal<TNameDlg>([&](TNameDlg* dlg) {
+      d.Edit->setText("Holidays");
+      QTest::keyClick(dlg, Qt::Key_Escape);
+    });
+    QCOMPARE(d.Dialog->exec(), int(QDialog::Rejected));
+    QVERIFY(!d.Dialog->Accepted);
+  }
+
+  void captionsAndSizes_data() { kinds_data(); }
+  void captionsAndSizes() {
+    QFETCH(TKind, kind);
+    QFETCH(QString, caption);
+    QFETCH(QString, editCaption);
+    QFETCH(QSize, size);
+    for (bool editMode : {false, true}) {
+      TAnyNameDlg d = Make(kind);
+      d.Dialog->EditMode = editMode;
+      QString shownCaption;
+      WhenModal<TNameDlg>([&](TNameDlg* dlg) {
+        shownCaption = dlg->windowTitle();
+        dlg->btCancel->click();
+      });
+      d.Dialog->exec();
+      QCOMPARE(shownCaption, editMode ? editCaption : caption);
+      QCOMPARE(d.Dialog->size(), size);
+    }
+  }
+
+  void takenNameIsRefusedWithTheTextKept_data() { kinds_data(); }
+  void takenNameIsRefusedWithTheTextKept() {
+    QFETCH(TKind, kind);
+    TAnyNameDlg d = Make(kind);
+    QStringList asked;
+    d.Dialog->NameTaken = [&](const QString& name) {
+      asked << name;
+      return name == "Summer";
+    };
+    TBoxSeen seen;
+    QString keptText;
+    WhenModal<TNameDlg>([&](TNameDlg* dlg) {
+      d.Edit->setText("Summer");
+      AnswerBox(seen, QMessageBox::Ok);
+      QTest::keyClick(d.Edit, Qt::Key_Return);
+      keptText = d.Edit->text();
+      QVERIFY(dlg->isVisible());
+      d.Edit->setText("summer");  // letter case counts: another name
+      dlg->btOk->click();
+    });
+    d.Dialog->exec();
+    QVERIFY(seen.Shown);
+    QCOMPARE(seen.Title, QString("Information"));
+    QCOMPARE(seen.Icon, QMessageBox::Information);
+    QCOMPARE(keptText, QString("Summer"));
+    QCOMPARE(asked, QStringList({"Summer", "summer"}));
+    QVERIFY(d.Dialog->Accepted);
+  }
+
+  void imageDialogReturnsItsMemo() {
+    TeditImageDlg dlg;
+    dlg.etImageName->setText("Beach");
+    dlg.moMemo->setPlainText("line one\nline two");
+    WhenModal<TeditImageDlg>([](TeditImageDlg* d) { d->btOk->click(); });
+    dlg.exec();
+    QVERIFY(dlg.Accepted);
+    QCOMPARE(dlg.moMemo->toPlainText(), QString("line one\nline two"));
+  }
+
+  void confirmAnswers_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("yes") << int(QMessageBox::Yes) << true;
+    QTest::newRow("no") << int(QMessageBox::No) << false;
+    QTest::newRow("cancel") << int(QMessageBox::Cancel) << false;
+  }
+  void confirmAnswers() {
+    QFETCH(int, button);
+    QFETCH(bool, answer);
+    TActionWarnning warning;
+    warning.Suppressed = false;
+    warning.Text = "Are you sure you want to delete the film?";
+    TBoxSeen seen;
+    AnswerBox(seen, QMessageBox::StandardButton(button));
+    QCOMPARE(warning.Confirm(), answer);
+    QCOMPARE(seen.Title, QString("Information"));
+    QCOMPARE(seen.Text, warning.Text);
+    QCOMPARE(seen.Icon, QMessageBox::Question);
+    QCOMPARE(seen.Buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  }
+
+  void suppressedQuestionAnswersNoWithoutAsking() {
+    TActionWarnning warning;
+    warning.Suppressed = true;
+    warning.Text = "Are you sure?";
+    QVERIFY(!warning.Confirm());
+  }
+
+  void unknownErrorNotice() {
+    TBoxSeen seen;
+    AnswerBox(seen, QMessageBox::Ok);
+    TcusException(TcusException::UnknownError, nullptr);
+    QCOMPARE(seen.Text, QString("Unknown error!"));
+    QCOMPARE(seen.Title, QString("Information"));
+    QCOMPARE(seen.Icon, QMessageBox::Critical);
+  }
+
+  void filmTipShownForBothCodesAndClosedByEscape_data() {
+    QTest::addColumn<int>("code");
+    QTest::newRow("nothing focused") << 8193;
+    QTest::newRow("no film focused") << 8194;
+  }
+  void filmTipShownForBothCodesAndClosedByEscape() {
+    QFETCH(int, code);
+    QString caption;
+    QSize size;
+    QString step1;
+    WhenModal<TfilmTipDlg>([&](TfilmTipDlg* tip) {
+      caption = tip->windowTitle();
+      size = tip->size();
+      step1 = tip->Label2->text();
+      QTest::keyClick(tip, Qt::Key_Escape);
+    });
+    TcusException(code, nullptr);
+    QCOMPARE(caption, QString("Information"));
+    QCOMPARE(size, QSize(442, 350));
+    QCOMPARE(step1, QString("Step 1. Click menu FILE->NEW CATEGORY to create a new CATEGORY"));
+  }
+
+  void otherCodesShowNothing() {
+    TcusException(0, nullptr);
+    TcusException(8195, nullptr);
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+  }
+
+  void filmTipPicturesHighlightTheirEntry() {
+    // The two pictures differ only where a different entry is highlighted.
+    const QImage a =
+        TfilmTipDlg::FileMenuPicture(QSize(160, 95), TfilmTipDlg::TMenuEntry::NewCategory).toImage();
+    const QImage b = TfilmTipDlg::FileMenuPicture(QSize(160, 95), TfilmTipDlg::TMenuEntry::NewFilm).toImage();
+    int firstDifferentRow = -1;
+    int lastDifferentRow = -1;
+    for (int y = 0; y < a.height(); ++y)
+      for (int x = 0; x < a.width(); ++x)
+        if (a.pixel(x, y) != b.pixel(x, y)) {
+          if (firstDifferentRow < 0) firstDifferentRow = y;
+          lastDifferentRow = y;
+        }
+    // New Category sits right above New Film: two adjacent rows of 14 pixels.
+    QVERIFY(firstDifferentRow > 16);
+    QCOMPARE(lastDifferentRow - firstDifferentRow + 1, 28);
+  }
+};
+
+QTEST_MAIN(NameDialogsTest)
+#include "NameDialogsTest.moc"
