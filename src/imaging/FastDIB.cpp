@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 namespace kelta {
@@ -46,8 +47,29 @@ std::int64_t PixelBytesFor(std::int64_t width, int bitCount) { return (width * b
 
 TFastDIB::TFastDIB() = default;
 TFastDIB::~TFastDIB() = default;
-TFastDIB::TFastDIB(TFastDIB&&) noexcept = default;
-TFastDIB& TFastDIB::operator=(TFastDIB&&) noexcept = default;
+// A moved-from buffer is empty in every respect: callers that check the
+// dimensions rather than Bits must not find rows without memory.
+TFastDIB::TFastDIB(TFastDIB&& other) noexcept { *this = std::move(other); }
+
+TFastDIB& TFastDIB::operator=(TFastDIB&& other) noexcept {
+  if (this == &other) return *this;
+  Header_ = other.Header_;
+  std::copy(std::begin(other.Palette_), std::end(other.Palette_), Palette_);
+  RowCount_ = other.RowCount_;
+  RowStride_ = other.RowStride_;
+  RowPadding_ = other.RowPadding_;
+  Bits_ = std::move(other.Bits_);
+  Rows_ = std::move(other.Rows_);
+  PenStyle_ = other.PenStyle_;
+  PenMode_ = other.PenMode_;
+  PenWidth_ = other.PenWidth_;
+  PenColour_ = other.PenColour_;
+  BrushStyle_ = other.BrushStyle_;
+  BrushColour_ = other.BrushColour_;
+  PenPos_ = other.PenPos_;
+  other.Reset();
+  return *this;
+}
 
 void TFastDIB::Reset() {
   Bits_.reset();
@@ -90,42 +112,52 @@ void TFastDIB::SetSize(std::int32_t width, std::int32_t height, std::uint8_t bit
 }
 
 bool TFastDIB::LoadFromFile(const std::string& fileName) {
+  // Every rejection leaves the buffer empty, so callers treat a damaged file
+  // like a missing one.
+  Reset();
   FilePtr file(std::fopen(fileName.c_str(), "rb"));
-  if (!file) {
-    Reset();
-    return false;
-  }
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return Reset(), false;
+  if (!file) return false;
+  if (std::fseek(file.get(), 0, SEEK_END) != 0) return false;
   const long fileSize = std::ftell(file.get());
-  if (fileSize < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return Reset(), false;
+  if (fileSize < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return false;
 
   std::uint8_t head[FileHeaderSize + InfoHeaderSize + PaletteBytes] = {};
   const std::size_t headBytes = std::min<std::size_t>(std::size_t(fileSize), sizeof head);
   if (std::fread(head, 1, headBytes, file.get()) != headBytes ||
       headBytes < FileHeaderSize + InfoHeaderSize || head[0] != 'B' || head[1] != 'M')
-    return Reset(), false;
+    return false;
 
   TBitmapInfoHeader info;
   std::memcpy(&info, head + FileHeaderSize, sizeof info);
   const std::uint32_t dataOffset = ReadLE32(head + 10);
-  // Only the uncompressed layouts this program writes are read; anything else
-  // is treated like a missing file by the callers.
+  // Only the uncompressed layouts this program writes are read.
   if (info.Size != InfoHeaderSize || info.Planes != 1 || info.Compression != 0 ||
       dataOffset < FileHeaderSize + InfoHeaderSize || dataOffset > std::uint64_t(fileSize))
-    return Reset(), false;
+    return false;
 
-  std::memset(Palette_, 0, sizeof Palette_);
-  if (info.BitCount <= 8) {
+  // The shape is checked in wide arithmetic, and the file must hold every
+  // pixel byte it promises, before anything is allocated: a small damaged file
+  // never costs a large allocation, and a truncated one is refused.
+  const int bitCount = info.BitCount;
+  const std::int64_t rows = std::int64_t(info.Height) < 0 ? -std::int64_t(info.Height) : info.Height;
+  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
+      bitCount != 32)
+    return false;
+  if (info.Width <= 0 || rows == 0 || std::int64_t(info.Width) * rows > MaxPixelArea) return false;
+  const std::uint64_t imageBytes = std::uint64_t(StrideFor(info.Width, bitCount) * rows);
+  if (std::uint64_t(fileSize) - dataOffset < imageBytes) return false;
+
+  std::fill(std::begin(Palette_), std::end(Palette_), TRGBQuad{});
+  if (bitCount <= 8) {
     const std::size_t available = headBytes - (FileHeaderSize + InfoHeaderSize);
-    std::memcpy(Palette_, head + FileHeaderSize + InfoHeaderSize, std::min<std::size_t>(available, PaletteBytes));
+    std::memcpy(Palette_, head + FileHeaderSize + InfoHeaderSize,
+                std::min<std::size_t>(available, PaletteBytes));
   }
-  SetSize(info.Width, info.Height, std::uint8_t(info.BitCount));
-  if (!Bits_ || info.BitCount > 32) return Reset(), false;
+  SetSize(info.Width, info.Height, std::uint8_t(bitCount));
+  if (!Bits_ || ImageSize() != imageBytes) return Reset(), false;
 
-  const std::uint64_t want =
-      std::min<std::uint64_t>(ImageSize(), std::uint64_t(fileSize) - dataOffset);
   if (std::fseek(file.get(), long(dataOffset), SEEK_SET) != 0 ||
-      std::fread(Bits_.get(), 1, std::size_t(want), file.get()) != want)
+      std::fread(Bits_.get(), 1, ImageSize(), file.get()) != ImageSize())
     return Reset(), false;
   return true;
 }
@@ -150,7 +182,9 @@ bool TFastDIB::SaveToFile(const std::string& fileName) const {
             std::fwrite(&Header_, 1, sizeof Header_, file.get()) == sizeof Header_ &&
             std::fwrite(Palette_, 1, paletteBytes, file.get()) == paletteBytes;
   if (ok && ImageSize() > 0) ok = std::fwrite(Bits_.get(), 1, ImageSize(), file.get()) == ImageSize();
-  ok = std::fflush(file.get()) == 0 && ok;
+  ok = std::fclose(file.release()) == 0 && ok;
+  // A half-written bitmap would later load as a damaged picture; leave none.
+  if (!ok) std::remove(fileName.c_str());
   return ok;
 }
 
@@ -172,7 +206,11 @@ void TFastDIB::DrawRegion(TFastDIB& dest, int x, int y, int width, int height, i
   clip(dx, sx, w, dest.Width());
   clip(dy, sy, h, dest.RowCount());
   if (w <= 0 || h <= 0) return;
-  for (std::int64_t row = 0; row < h; ++row) {
+  // Within one buffer the rows are copied in the order that never reads a row
+  // already overwritten, as a block copy between overlapping areas must.
+  const bool backwards = &dest == this && dy > sy;
+  for (std::int64_t i = 0; i < h; ++i) {
+    const std::int64_t row = backwards ? h - 1 - i : i;
     const std::uint8_t* from = PixelPtr(int(sx), int(sy + row));
     std::uint8_t* to = dest.PixelPtr(int(dx), int(dy + row));
     std::memmove(to, from, std::size_t(w) * 3);

@@ -105,13 +105,29 @@ class TFastDIB {
   TBGRColor PixelAt(int row, int column) const;
   void Fill(TBGRColor colour);
 
-  // Raster routines; all clip to the buffer and draw straight into the pixels.
+  // Raster routines on 24-bit buffers; all clip to the buffer and draw straight
+  // into the pixels, in picture coordinates. The pen mode applies to everything
+  // LineTo, Polygon and Rectangle touch (outline and brush interior alike);
+  // within one call no pixel is touched twice, so an inverting figure drawn
+  // twice restores the pixels. FillRect always paints with the brush colour.
+  // A pen width below 1 draws one pixel wide, above 1024 is drawn 1024 wide.
   void SelectPen(TPenStyle style, int width, COLORREF colour, TPenMode mode = TPenMode::Copy);
+  // Only solid and clear brushes exist; the hatch is accepted and ignored.
   void SelectBrush(TBrushStyle style, int hatch, COLORREF colour);
+  // Fills left..right-1 by top..bottom-1; an inverted rectangle fills nothing.
   void FillRect(const TRect& rect);
   void MoveTo(int x, int y);
+  // One pixel wide: Bresenham from the pen position, end point excluded.
+  // Wider: round-capped stroke centred on that line, end point included.
+  // The pen position moves to (x, y) either way.
   void LineTo(int x, int y);
+  // Even-odd fill of the pixels whose top-left corner lies inside (left and
+  // top edges included, right and bottom edges left to the outline), then the
+  // closed outline through every point with the pen.
   void Polygon(std::span<const TPoint> points);
+  // Corners in any order; with a one-pixel pen the outline covers columns left
+  // and right-1 and rows top and bottom-1, the brush fills the inside. Wider
+  // pens grow the outline inward by width/2 and outward by (width-1)/2.
   void Rectangle(const TRect& rect);
 
   std::int32_t Width() const { return Header_.Width; }
@@ -129,9 +145,12 @@ class TFastDIB {
   const TRGBQuad* Palette() const { return Palette_; }
   bool Empty() const { return !Bits_; }
 
-  // Address of a pixel by picture coordinates (y down from the top row).
-  std::uint8_t* PixelPtr(int x, int y) { return Rows_[RowCount_ - 1 - y] + 3 * x; }
-  const std::uint8_t* PixelPtr(int x, int y) const { return Rows_[RowCount_ - 1 - y] + 3 * x; }
+  // Memory row of a picture row (y down from the top row): bottom-up buffers
+  // (positive Height) store the top picture row last.
+  std::int32_t MemoryRow(int y) const { return Header_.Height < 0 ? y : RowCount_ - 1 - y; }
+  // Address of a 24-bit pixel by picture coordinates (y down from the top row).
+  std::uint8_t* PixelPtr(int x, int y) { return Rows_[std::size_t(MemoryRow(y))] + 3 * x; }
+  const std::uint8_t* PixelPtr(int x, int y) const { return Rows_[std::size_t(MemoryRow(y))] + 3 * x; }
 
  private:
   void Reset();
