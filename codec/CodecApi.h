@@ -1,0 +1,51 @@
+#pragma once
+// The C interface of codec.so: ten entry points with C linkage, the ordinary
+// C calling convention and 64-bit integers by value. Kelta resolves them by
+// name at run time.
+
+#include <cstdint>
+
+extern "C" {
+
+#pragma pack(push, 1)
+struct KeltaCodecFrameInfo {
+  std::int32_t Width;
+  std::int32_t Height;
+  double FrameRate;
+  std::uint8_t Reserved[8];
+};
+struct KeltaCodecFileInfo {
+  std::int64_t TotalSize;
+  std::int64_t Position;
+  std::uint32_t Reserved;
+  std::uint32_t Time;  // 90 kHz ticks from the first frame
+};
+#pragma pack(pop)
+static_assert(sizeof(KeltaCodecFrameInfo) == 24);
+static_assert(sizeof(KeltaCodecFileInfo) == 24);
+
+// Opens a video (start 0 and end -1 give all of it); non-zero on success.
+// A file already open is closed first.
+std::int32_t openFile(const char* path, std::int64_t start, std::int64_t end);
+// Width, height and frames per second of the open video; non-zero on success.
+std::int32_t getFrameInfo(KeltaCodecFrameInfo* info);
+// Size, current byte position and time; non-zero on success.
+std::int32_t getFileInfo(KeltaCodecFileInfo* info);
+// Closes the open video; non-zero when one was open.
+std::int32_t closeFile();
+// The next frame in display order as 24-bit BGR, bottom row first, rows
+// padded to 4 bytes; null at the end. Valid until the next call.
+std::uint8_t* getFrame();
+// Moves to the first group of pictures that starts at or after `position`.
+std::int32_t seek(std::int64_t position);
+// Decodes and drops up to `count` frames; returns how many.
+std::int32_t skipFrames(std::int32_t count);
+// Chooses the output format by bits per pixel: only 24 is offered; non-zero
+// when the format is supported.
+std::int32_t setPixelFormat(std::int32_t bitsPerPixel);
+// -1 (true): full-range RGB, the default; 0: keep video levels 16..235.
+// Returns the previous setting.
+std::int32_t setRGBScaleFlag(std::int32_t flag);
+// Writes the last frame getFrame returned as a 24-bit BMP file; non-zero on success.
+std::int32_t writeToFile(const char* path);
+}

@@ -1,0 +1,136 @@
+// The ten entry points of codec.so over one VideoSource. Each loaded copy of
+// the library has its own state; calls come from one thread at a time.
+// Nothing may throw across the C boundary.
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "CodecApi.h"
+#include "VideoSource.h"
+
+#define KELTA_EXPORT __attribute__((visibility("default")))
+
+namespace {
+
+std::unique_ptr<kelta::codec::VideoSource> video;
+bool fullRange = true;
+
+template <typename T>
+void Put(std::FILE* f, T value) {
+  std::fwrite(&value, sizeof value, 1, f);
+}
+
+}  // namespace
+
+extern "C" {
+
+KELTA_EXPORT std::int32_t openFile(const char* path, std::int64_t /*start*/, std::int64_t /*end*/) {
+  try {
+    video.reset();
+    if (!path || !*path) return 0;
+    // Damaged video is expected here; FFmpeg's complaints would only clutter
+    // the program's output.
+    if (av_log_get_level() > AV_LOG_FATAL) av_log_set_level(AV_LOG_FATAL);
+    auto source = std::make_unique<kelta::codec::VideoSource>();
+    source->SetFullRangeOutput(fullRange);
+    if (!source->Open(path)) return 0;
+    video = std::move(source);
+    return 1;
+  } catch (...) {
+    video.reset();
+    return 0;
+  }
+}
+
+KELTA_EXPORT std::int32_t getFrameInfo(KeltaCodecFrameInfo* info) {
+  if (!info) return 0;
+  std::memset(info, 0, sizeof *info);
+  if (!video) return 0;
+  info->Width = video->Width();
+  info->Height = video->Height();
+  info->FrameRate = video->FrameRate();
+  return 1;
+}
+
+KELTA_EXPORT std::int32_t getFileInfo(KeltaCodecFileInfo* info) {
+  if (!info) return 0;
+  std::memset(info, 0, sizeof *info);
+  if (!video) return 0;
+  info->TotalSize = video->TotalSize();
+  info->Position = video->Position();
+  info->Time = video->Time();
+  return 1;
+}
+
+KELTA_EXPORT std::int32_t closeFile() {
+  const bool wasOpen = video != nullptr;
+  video.reset();
+  return wasOpen ? 1 : 0;
+}
+
+KELTA_EXPORT std::uint8_t* getFrame() {
+  if (!video) return nullptr;
+  try {
+    return video->NextFrame();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+KELTA_EXPORT std::int32_t seek(std::int64_t position) {
+  if (!video) return 0;
+  try {
+    video->Seek(position);
+    return 1;
+  } catch (...) {
+    return 0;
+  }
+}
+
+KELTA_EXPORT std::int32_t skipFrames(std::int32_t count) {
+  if (!video || count <= 0) return 0;
+  try {
+    return video->SkipFrames(count);
+  } catch (...) {
+    return 0;
+  }
+}
+
+KELTA_EXPORT std::int32_t setPixelFormat(std::int32_t bitsPerPixel) { return bitsPerPixel == 24 ? 1 : 0; }
+
+KELTA_EXPORT std::int32_t setRGBScaleFlag(std::int32_t flag) {
+  const std::int32_t previous = fullRange ? -1 : 0;
+  fullRange = flag != 0;
+  if (video) video->SetFullRangeOutput(fullRange);
+  return previous;
+}
+
+KELTA_EXPORT std::int32_t writeToFile(const char* path) {
+  if (!video || !path || !video->LastFrame()) return 0;
+  const std::uint32_t width = std::uint32_t(video->Width()), height = std::uint32_t(video->Height());
+  const std::uint32_t imageSize = ((width * 3 + 3) & ~3u) * height;
+  std::FILE* f = std::fopen(path, "wb");
+  if (!f) return 0;
+  // BITMAPFILEHEADER and BITMAPINFOHEADER, little-endian; the frame already
+  // has the bitmap's row layout.
+  Put<std::uint16_t>(f, 0x4D42);
+  Put<std::uint32_t>(f, 54 + imageSize);
+  Put<std::uint32_t>(f, 0);
+  Put<std::uint32_t>(f, 54);
+  Put<std::uint32_t>(f, 40);
+  Put<std::int32_t>(f, std::int32_t(width));
+  Put<std::int32_t>(f, std::int32_t(height));
+  Put<std::uint16_t>(f, 1);
+  Put<std::uint16_t>(f, 24);
+  for (int i = 0; i < 6; ++i) Put<std::uint32_t>(f, 0);
+  const bool written = std::fwrite(video->LastFrame(), 1, imageSize, f) == imageSize;
+  const bool closed = std::fclose(f) == 0;
+  if (!(written && closed)) {
+    std::remove(path);
+    return 0;
+  }
+  return 1;
+}
+
+}  // extern "C"

@@ -1,0 +1,111 @@
+#include "FrameConverter.h"
+
+extern "C" {
+#include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
+}
+
+namespace kelta::codec {
+
+namespace {
+
+// Interpolating chroma needs swscale's exact path: without SWS_ACCURATE_RND
+// the same-size conversion repeats chroma samples whatever filter is asked for.
+constexpr int SwsFlags = SWS_BILINEAR | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT;
+
+}  // namespace
+
+int SwsMatrixFor(AVColorSpace space) {
+  switch (space) {
+    case AVCOL_SPC_BT709:
+      return SWS_CS_ITU709;
+    case AVCOL_SPC_FCC:
+      return SWS_CS_FCC;
+    case AVCOL_SPC_SMPTE240M:
+      return SWS_CS_SMPTE240M;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL:
+      return SWS_CS_BT2020;
+    default:  // BT.601 (470BG, SMPTE 170M) and streams that signal nothing, as DVDs
+      return SWS_CS_ITU601;
+  }
+}
+
+SwsContext* FrameConverter::Context(SwsPtr& slot, const Key& key, int srcH, int dstH, int vChromaPos) {
+  if (slot) return slot.get();
+  SwsPtr ctx(sws_alloc_context());
+  if (!ctx) throw FFmpegError("Cannot make a conversion", AVERROR(ENOMEM));
+  int hPos = 0, vPos = 128;  // MPEG-2 default: left, between the rows
+  if (key.chromaLocation != AVCHROMA_LOC_UNSPECIFIED)
+    avcodec_enum_to_chroma_pos(&hPos, &vPos, AVChromaLocation(key.chromaLocation));
+  if (vChromaPos >= 0) vPos = vChromaPos;
+  av_opt_set_int(ctx.get(), "srcw", key.srcW, 0);
+  av_opt_set_int(ctx.get(), "srch", srcH, 0);
+  av_opt_set_int(ctx.get(), "src_format", key.srcFormat, 0);
+  av_opt_set_int(ctx.get(), "dstw", key.dstW, 0);
+  av_opt_set_int(ctx.get(), "dsth", dstH, 0);
+  av_opt_set_int(ctx.get(), "dst_format", AV_PIX_FMT_BGR24, 0);
+  av_opt_set_int(ctx.get(), "sws_flags", SwsFlags, 0);
+  av_opt_set_int(ctx.get(), "src_h_chr_pos", hPos, 0);
+  av_opt_set_int(ctx.get(), "src_v_chr_pos", vPos, 0);
+  Check(sws_init_context(ctx.get(), nullptr, nullptr), "Cannot start the conversion");
+  const int* coefficients = sws_getCoefficients(key.matrix);
+  sws_setColorspaceDetails(ctx.get(), coefficients, key.srcRange, coefficients, key.dstRange, 0, 1 << 16,
+                           1 << 16);
+  slot = std::move(ctx);
+  return slot.get();
+}
+
+void FrameConverter::Convert(const AVFrame* frame, int width, int height, std::uint8_t* out) {
+  const int stride = Stride(width);
+  Key key;
+  key.srcW = frame->width;
+  key.srcH = frame->height;
+  key.srcFormat = frame->format;
+  key.dstW = width;
+  key.dstH = height;
+  key.matrix = SwsMatrixFor(frame->colorspace);
+  key.srcRange = frame->color_range == AVCOL_RANGE_JPEG ? 1 : 0;
+  key.dstRange = fullRange_ ? 1 : 0;
+  key.chromaLocation = frame->chroma_location;
+  // Field by field only when both fields keep their rows (no vertical scaling).
+  key.interlaced = frame->interlaced_frame && frame->height == height && height >= 4;
+  if (!(key == key_)) {
+    frame_.reset();
+    top_.reset();
+    bottom_.reset();
+    key_ = key;
+  }
+
+  // Bottom-up rows: the picture's first row is the last in memory.
+  std::uint8_t* lastRow = out + std::ptrdiff_t(height - 1) * stride;
+  if (!key.interlaced) {
+    SwsContext* ctx = Context(frame_, key, frame->height, height, -1);
+    std::uint8_t* dst[4] = {lastRow, nullptr, nullptr, nullptr};
+    const int dstStride[4] = {-stride, 0, 0, 0};
+    sws_scale(ctx, frame->data, frame->linesize, 0, frame->height, dst, dstStride);
+    return;
+  }
+
+  // Each field as a picture of its own: every second row of every plane.
+  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(AVPixelFormat(frame->format));
+  const bool chromaHalfHeight = desc && desc->log2_chroma_h == 1;
+  for (int field = 0; field < 2; ++field) {
+    const int rows = field == 0 ? (height + 1) / 2 : height / 2;
+    // Within a field of 4:2:0 video the chroma of the top field sits a quarter
+    // of the way between two of its rows, the bottom field's three quarters.
+    const int vPos = chromaHalfHeight ? (field == 0 ? 64 : 192) : -1;
+    SwsContext* ctx = Context(field == 0 ? top_ : bottom_, key, rows, rows, vPos);
+    const std::uint8_t* src[4] = {};
+    int srcStride[4] = {};
+    for (int p = 0; p < 4 && frame->data[p]; ++p) {
+      src[p] = frame->data[p] + std::ptrdiff_t(field) * frame->linesize[p];
+      srcStride[p] = 2 * frame->linesize[p];
+    }
+    std::uint8_t* dst[4] = {lastRow - std::ptrdiff_t(field) * stride, nullptr, nullptr, nullptr};
+    const int dstStride[4] = {-2 * stride, 0, 0, 0};
+    sws_scale(ctx, src, srcStride, 0, rows, dst, dstStride);
+  }
+}
+
+}  // namespace kelta::codec

@@ -1,0 +1,45 @@
+#pragma once
+// Turns decoded pictures into Kelta's frame layout: 24-bit blue-green-red,
+// bottom row first, rows padded to 4 bytes. Colours follow the matrix and
+// range the stream signals (BT.601 limited range when it signals none);
+// chroma is interpolated, for interlaced pictures within each field so that
+// colour edges do not comb.
+
+#include <cstdint>
+
+#include "FFmpeg.h"
+
+namespace kelta::codec {
+
+class FrameConverter {
+ public:
+  // Bytes per output row for a width: 3 per pixel, padded to 4.
+  static int Stride(int width) { return (width * 3 + 3) & ~3; }
+
+  // Converts `frame` to width x height (scaling only when the picture's size
+  // differs) into `out`, which holds Stride(width) * height bytes.
+  void Convert(const AVFrame* frame, int width, int height, std::uint8_t* out);
+
+  // true: full-range RGB (0..255); false: keep video levels (16..235).
+  void SetFullRangeOutput(bool fullRange) { fullRange_ = fullRange; }
+
+ private:
+  struct Key {
+    int srcW = 0, srcH = 0, srcFormat = -1, dstW = 0, dstH = 0;
+    int matrix = 0, srcRange = 0, dstRange = 0, chromaLocation = 0;
+    bool interlaced = false;
+    bool operator==(const Key&) const = default;
+  };
+  SwsContext* Context(SwsPtr& slot, const Key& key, int srcH, int dstH, int vChromaPos);
+
+  bool fullRange_ = true;
+  Key key_;
+  // One context for whole frames, or one per field: the fields' chroma
+  // samples sit at different heights.
+  SwsPtr frame_, top_, bottom_;
+};
+
+// The swscale colour matrix for a stream's signalled colour space.
+int SwsMatrixFor(AVColorSpace space);
+
+}  // namespace kelta::codec

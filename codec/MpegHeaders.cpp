@@ -1,0 +1,120 @@
+#include "MpegHeaders.h"
+
+namespace kelta::codec {
+
+namespace {
+
+// Big-endian bit reader over a bounded buffer; reads past the end give 0.
+class BitReader {
+ public:
+  BitReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  unsigned Read(int bits) {
+    unsigned value = 0;
+    for (int i = 0; i < bits; ++i) {
+      const std::size_t byte = pos_ >> 3;
+      const unsigned bit = byte < size_ ? (data_[byte] >> (7 - (pos_ & 7))) & 1u : 0u;
+      value = (value << 1) | bit;
+      ++pos_;
+    }
+    return value;
+  }
+  void Skip(int bits) { pos_ += std::size_t(bits); }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+};
+
+constexpr int RateTable[9][2] = {{0, 0},  {24000, 1001}, {24, 1},  {25, 1},      {30000, 1001},
+                                 {30, 1}, {50, 1},       {60000, 1001}, {60, 1}};
+
+}  // namespace
+
+PacketHeaders ParsePacketHeaders(const std::uint8_t* data, std::size_t size, SequenceState& sequence) {
+  PacketHeaders h;
+  bool pictureExtension = false;
+  std::size_t i = 0;
+  while (i + 4 <= size) {
+    if (data[i] != 0 || data[i + 1] != 0 || data[i + 2] != 1) {
+      ++i;
+      continue;
+    }
+    const std::uint8_t code = data[i + 3];
+    const std::uint8_t* body = data + i + 4;
+    const std::size_t rest = size - (i + 4);
+    BitReader bits(body, rest);
+    if (code >= 0x01 && code <= 0xAF) break;  // first slice: headers are over
+    switch (code) {
+      case 0xB3: {  // sequence header
+        h.sequenceHeader = true;
+        sequence.width = int(bits.Read(12));
+        sequence.height = int(bits.Read(12));
+        bits.Skip(4);
+        const unsigned rateCode = bits.Read(4);
+        if (rateCode >= 1 && rateCode <= 8) {
+          sequence.rateNum = RateTable[rateCode][0];
+          sequence.rateDen = RateTable[rateCode][1];
+        }
+        sequence.mpeg2 = false;
+        sequence.progressiveSequence = true;  // MPEG-1 pictures are frames
+        break;
+      }
+      case 0xB5: {  // extension
+        const unsigned id = bits.Read(4);
+        if (id == 1) {  // sequence extension
+          sequence.mpeg2 = true;
+          bits.Skip(8);
+          sequence.progressiveSequence = bits.Read(1) != 0;
+          bits.Skip(2);
+          sequence.width = int((bits.Read(2) << 12) | unsigned(sequence.width & 0xFFF));
+          sequence.height = int((bits.Read(2) << 12) | unsigned(sequence.height & 0xFFF));
+          bits.Skip(12 + 1 + 8 + 1);
+          const unsigned n = bits.Read(2), d = bits.Read(5);
+          if (sequence.rateNum > 0) {
+            sequence.rateNum *= int(n + 1);
+            sequence.rateDen *= int(d + 1);
+          }
+        } else if (id == 8 && h.type != PictureType::None) {  // picture coding extension
+          pictureExtension = true;
+          bits.Skip(16 + 2);
+          const unsigned structure = bits.Read(2);
+          const bool topFieldFirst = bits.Read(1) != 0;
+          bits.Skip(5);  // frame_pred_frame_dct .. alternate_scan
+          const bool repeatFirstField = bits.Read(1) != 0;
+          bits.Skip(1);
+          const bool progressiveFrame = bits.Read(1) != 0;
+          if (structure != 3) {
+            h.fields = 1;
+          } else if (!repeatFirstField) {
+            h.fields = 2;
+          } else if (sequence.progressiveSequence) {
+            h.fields = topFieldFirst ? 6 : 4;
+          } else {
+            h.fields = progressiveFrame ? 3 : 2;
+          }
+        }
+        break;
+      }
+      case 0xB8:  // group of pictures
+        h.gopHeader = true;
+        bits.Skip(25);
+        h.closedGop = bits.Read(1) != 0;
+        h.brokenLink = bits.Read(1) != 0;
+        break;
+      case 0x00:  // picture header
+        h.temporalReference = int(bits.Read(10));
+        h.type = PictureType(bits.Read(3));
+        if (h.type > PictureType::D) h.type = PictureType::None;
+        h.fields = 2;
+        break;
+      default:
+        break;
+    }
+    i += 4;
+  }
+  if (h.type != PictureType::None && !pictureExtension) h.fields = 2;
+  return h;
+}
+
+}  // namespace kelta::codec

@@ -1,0 +1,41 @@
+#pragma once
+// Reads the few header fields of an MPEG-1/2 video packet that the decoder
+// needs before (or without) decoding it: where groups of pictures start,
+// picture types, and how many fields each picture is shown for.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace kelta::codec {
+
+// Sequence-level state carried from one packet to the next.
+struct SequenceState {
+  int width = 0, height = 0;
+  int rateNum = 0, rateDen = 0;  // frames per second of the sequence header
+  bool progressiveSequence = false;
+  bool mpeg2 = false;
+};
+
+enum class PictureType : std::uint8_t { None = 0, I = 1, P = 2, B = 3, D = 4 };
+
+struct PacketHeaders {
+  bool sequenceHeader = false;
+  bool gopHeader = false;
+  bool closedGop = false;
+  bool brokenLink = false;
+  PictureType type = PictureType::None;
+  int temporalReference = -1;
+  // Fields the picture is displayed for: 2 for an ordinary frame, 3 with a
+  // repeated first field, 4 or 6 for repeated progressive frames, 1 for a
+  // field picture.
+  int fields = 0;
+
+  // Starts a group of pictures that can be decoded from here on.
+  bool startsGroup() const { return (gopHeader || sequenceHeader) && type == PictureType::I; }
+};
+
+// Parses the headers in front of the first slice. Sequence headers and their
+// extension update `sequence`.
+PacketHeaders ParsePacketHeaders(const std::uint8_t* data, std::size_t size, SequenceState& sequence);
+
+}  // namespace kelta::codec

@@ -1,0 +1,44 @@
+#pragma once
+// The files that make up one video: a single file, or all parts of a DVD
+// title (VTS_nn_1.VOB, VTS_nn_2.VOB, ... in any letter case) read as one
+// continuous byte stream.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kelta::codec {
+
+// Paths of the parts of the title that `path` starts: just `path` unless it
+// names the first part of a DVD title and further parts lie beside it.
+std::vector<std::string> FindTitleParts(const std::string& path);
+
+class TitleFiles {
+ public:
+  TitleFiles() = default;
+  ~TitleFiles();
+  TitleFiles(const TitleFiles&) = delete;
+  TitleFiles& operator=(const TitleFiles&) = delete;
+
+  // Opens every part; false when one cannot be opened as a regular file.
+  bool Open(const std::vector<std::string>& paths);
+  std::int64_t Size() const { return size_; }
+  std::int64_t Tell() const { return pos_; }
+  // Reads up to `size` bytes at the current position, across part borders;
+  // returns the count (0 at the end) or -1 on a read error.
+  long Read(std::uint8_t* buffer, long size);
+  // Moves to an absolute position, clamped to [0, Size()].
+  void SeekTo(std::int64_t pos);
+
+ private:
+  struct Part {
+    int fd = -1;
+    std::int64_t start = 0;
+    std::int64_t size = 0;
+  };
+  std::vector<Part> parts_;
+  std::int64_t size_ = 0;
+  std::int64_t pos_ = 0;
+};
+
+}  // namespace kelta::codec

@@ -1,0 +1,292 @@
+#include "VideoSource.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace kelta::codec {
+
+namespace {
+
+constexpr int IOBufferSize = 64 * 1024;
+
+// Containers that carry MPEG video; anything else (pictures, audio, playlists
+// that would open further files) is refused before it is parsed further.
+bool AcceptedFormat(const AVInputFormat* format) {
+  static const char* const names[] = {"mpeg", "mpegts", "mpegvideo", "m4v", "mpeg1video"};
+  for (const char* name : names)
+    if (std::strcmp(format->name, name) == 0) return true;
+  return false;
+}
+
+bool IsMpegVideo(const AVCodecParameters* par) {
+  return par->codec_type == AVMEDIA_TYPE_VIDEO &&
+         (par->codec_id == AV_CODEC_ID_MPEG1VIDEO || par->codec_id == AV_CODEC_ID_MPEG2VIDEO);
+}
+
+}  // namespace
+
+VideoSource::~VideoSource() {
+  // The format context refers to the I/O context: close it first.
+  format_.reset();
+  io_.reset();
+}
+
+int VideoSource::ReadPacket(void* opaque, std::uint8_t* buffer, int size) {
+  auto* self = static_cast<VideoSource*>(opaque);
+  const long got = self->files_.Read(buffer, size);
+  if (got < 0) return AVERROR(EIO);
+  if (got == 0) return AVERROR_EOF;
+  return int(got);
+}
+
+std::int64_t VideoSource::SeekStream(void* opaque, std::int64_t offset, int whence) {
+  auto* self = static_cast<VideoSource*>(opaque);
+  TitleFiles& files = self->files_;
+  switch (whence & ~AVSEEK_FORCE) {
+    case AVSEEK_SIZE:
+      return files.Size();
+    case SEEK_SET:
+      break;
+    case SEEK_CUR:
+      offset += files.Tell();
+      break;
+    case SEEK_END:
+      offset += files.Size();
+      break;
+    default:
+      return AVERROR(EINVAL);
+  }
+  if (offset < 0) return AVERROR(EINVAL);
+  files.SeekTo(offset);
+  return files.Tell();
+}
+
+bool VideoSource::Open(const std::string& path) {
+  if (!files_.Open(FindTitleParts(path)) || files_.Size() <= 0) return false;
+  return OpenDemuxer(path) && BuildIndex() && OpenDecoder();
+}
+
+bool VideoSource::OpenDemuxer(const std::string& path) {
+  auto* buffer = static_cast<std::uint8_t*>(av_malloc(IOBufferSize));
+  if (!buffer) return false;
+  io_.reset(avio_alloc_context(buffer, IOBufferSize, 0, this, &ReadPacket, nullptr, &SeekStream));
+  if (!io_) {
+    av_free(buffer);
+    return false;
+  }
+  const AVInputFormat* format = nullptr;
+  if (av_probe_input_buffer2(io_.get(), &format, path.c_str(), nullptr, 0, 0) < 0 || !format ||
+      !AcceptedFormat(format))
+    return false;
+
+  AVFormatContext* raw = avformat_alloc_context();
+  if (!raw) return false;
+  raw->pb = io_.get();
+  raw->flags |= AVFMT_FLAG_CUSTOM_IO;
+  // On failure avformat_open_input frees the context (not our I/O context).
+  if (avformat_open_input(&raw, path.c_str(), format, nullptr) < 0) return false;
+  format_.reset(raw);
+  if (avformat_find_stream_info(format_.get(), nullptr) < 0) return false;
+
+  for (unsigned i = 0; i < format_->nb_streams; ++i) {
+    if (stream_ < 0 && IsMpegVideo(format_->streams[i]->codecpar))
+      stream_ = int(i);
+    else
+      format_->streams[i]->discard = AVDISCARD_ALL;
+  }
+  packet_.reset(av_packet_alloc());
+  picture_.reset(av_frame_alloc());
+  return stream_ >= 0 && packet_ && picture_;
+}
+
+bool VideoSource::BuildIndex() {
+  if (av_seek_frame(format_.get(), -1, 0, AVSEEK_FLAG_BYTE) < 0) return false;
+  SequenceState sequence;
+  std::int64_t fields = 0, pictures = 0, fieldPictures = 0;
+  bool inLeading = false;
+  while (av_read_frame(format_.get(), packet_.get()) >= 0) {
+    if (packet_->stream_index == stream_) {
+      const PacketHeaders h = ParsePacketHeaders(packet_->data, std::size_t(packet_->size), sequence);
+      if (h.startsGroup() && packet_->pos >= 0 && (groups_.empty() || packet_->pos > groups_.back().pos)) {
+        Group g;
+        g.pos = packet_->pos;
+        g.fieldsBefore = fields;
+        g.leadingDecodable = h.closedGop && !h.brokenLink;
+        groups_.push_back(g);
+        inLeading = true;
+      } else if (inLeading && h.type == PictureType::B) {
+        groups_.back().leadingFields += h.fields;
+      } else if (h.type != PictureType::None) {
+        inLeading = false;
+      }
+      // Pictures before the first group are never shown: they are not counted.
+      if (h.type != PictureType::None && !groups_.empty()) {
+        fields += h.fields;
+        if (h.fields == 1)
+          ++fieldPictures;
+        else
+          ++pictures;
+      }
+    }
+    av_packet_unref(packet_.get());
+  }
+  if (groups_.empty()) return false;
+
+  rateNum_ = sequence.rateNum;
+  rateDen_ = sequence.rateDen;
+  if (rateNum_ <= 0 || rateDen_ <= 0) {
+    const AVStream* st = format_->streams[stream_];
+    AVRational r = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : st->r_frame_rate;
+    rateNum_ = r.num;
+    rateDen_ = r.den > 0 ? r.den : 1;
+  }
+  // Frames per second as shown: the field rate over the fields per frame, so
+  // that film with repeated fields reports its own rate.
+  const double frames = double(pictures) + double(fieldPictures) / 2.0;
+  if (rateNum_ > 0 && fields > 0)
+    frameRate_ = 2.0 * rateNum_ / rateDen_ * frames / double(fields);
+  else if (rateNum_ > 0)
+    frameRate_ = double(rateNum_) / rateDen_;
+  originFields_ = GroupFields(groups_.front());
+  totalFields_ = fields;
+
+  const AVCodecParameters* par = format_->streams[stream_]->codecpar;
+  width_ = par->width > 0 ? par->width : sequence.width;
+  height_ = par->height > 0 ? par->height : sequence.height;
+  return width_ > 0 && height_ > 0;
+}
+
+bool VideoSource::OpenDecoder() {
+  const AVCodecParameters* par = format_->streams[stream_]->codecpar;
+  const AVCodec* codec = avcodec_find_decoder(par->codec_id);
+  if (!codec) return false;
+  decoder_.reset(avcodec_alloc_context3(codec));
+  if (!decoder_ || avcodec_parameters_to_context(decoder_.get(), par) < 0) return false;
+  // Slices in parallel keep the output identical to a single thread and add
+  // no frame delay to flush through after a seek.
+  decoder_->thread_count = 0;
+  decoder_->thread_type = FF_THREAD_SLICE;
+  if (avcodec_open2(decoder_.get(), codec, nullptr) < 0) return false;
+  frame_.assign(std::size_t(FrameConverter::Stride(width_)) * std::size_t(height_), 0);
+  StartAt(0);
+  return true;
+}
+
+std::uint32_t VideoSource::Time() const {
+  if (rateNum_ <= 0) return 0;
+  // One field lasts 45000 * den / num ticks; round the sum, not each field.
+  const std::int64_t f = fields_ - originFields_;
+  const std::int64_t ticks = (f * 45000 * rateDen_ + rateNum_ / 2) / rateNum_;
+  return static_cast<std::uint32_t>(ticks);
+}
+
+void VideoSource::StartAt(std::size_t group) {
+  const Group& g = groups_[group];
+  av_packet_unref(packet_.get());
+  avcodec_flush_buffers(decoder_.get());
+  ended_ = false;
+  draining_ = false;
+  awaitingGroup_ = true;
+  droppingLeading_ = false;
+  position_ = g.pos;
+  fields_ = GroupFields(g);
+  if (av_seek_frame(format_.get(), -1, g.pos, AVSEEK_FLAG_BYTE) < 0) SetEnded();
+}
+
+void VideoSource::SetEnded() {
+  ended_ = true;
+  position_ = TotalSize();
+  fields_ = totalFields_;
+}
+
+void VideoSource::Seek(std::int64_t position) {
+  if (!decoder_) return;
+  auto it = std::lower_bound(groups_.begin(), groups_.end(), position,
+                             [](const Group& g, std::int64_t p) { return g.pos < p; });
+  if (it == groups_.end()) {
+    avcodec_flush_buffers(decoder_.get());
+    SetEnded();
+    return;
+  }
+  StartAt(std::size_t(it - groups_.begin()));
+}
+
+bool VideoSource::FeedDecoder() {
+  for (;;) {
+    const int err = av_read_frame(format_.get(), packet_.get());
+    if (err < 0) return false;  // end of input or an unreadable rest: drain
+    if (packet_->stream_index != stream_) {
+      av_packet_unref(packet_.get());
+      continue;
+    }
+    bool send = true;
+    if (awaitingGroup_ || droppingLeading_) {
+      const PacketHeaders h = ParsePacketHeaders(packet_->data, std::size_t(packet_->size), sequence_);
+      if (awaitingGroup_) {
+        // Everything before the group's first packet is the tail of earlier
+        // pictures, or pictures that refer to ones before the seek.
+        send = h.startsGroup();
+        if (send) {
+          awaitingGroup_ = false;
+          droppingLeading_ = !(h.closedGop && !h.brokenLink);
+        }
+      } else if (h.type == PictureType::B) {
+        send = false;  // needs the previous group: it would come out broken
+      } else if (h.type != PictureType::None) {
+        droppingLeading_ = false;
+      }
+    }
+    if (send) {
+      // A damaged packet is skipped; the decoder resynchronises by itself.
+      avcodec_send_packet(decoder_.get(), packet_.get());
+    }
+    av_packet_unref(packet_.get());
+    if (send) return true;
+  }
+}
+
+bool VideoSource::DecodeNext(bool convert) {
+  if (ended_ || !decoder_) return false;
+  for (;;) {
+    const int err = avcodec_receive_frame(decoder_.get(), picture_.get());
+    if (err == 0) {
+      if (picture_->width <= 0 || picture_->height <= 0) {
+        av_frame_unref(picture_.get());
+        continue;
+      }
+      if (convert) converter_.Convert(picture_.get(), width_, height_, frame_.data());
+      haveFrame_ = haveFrame_ || convert;
+      if (picture_->pkt_pos >= 0) position_ = picture_->pkt_pos;
+      fields_ += 2 + std::clamp(picture_->repeat_pict, 0, 4);
+      av_frame_unref(picture_.get());
+      return true;
+    }
+    if (err == AVERROR_EOF) {
+      SetEnded();
+      return false;
+    }
+    // EAGAIN, or a picture that failed to decode: the decoder wants input.
+    if (draining_) {
+      SetEnded();
+      return false;
+    }
+    if (!FeedDecoder()) {
+      draining_ = true;
+      avcodec_send_packet(decoder_.get(), nullptr);
+    }
+  }
+}
+
+std::uint8_t* VideoSource::NextFrame() {
+  if (!DecodeNext(true)) return nullptr;
+  return frame_.data();
+}
+
+int VideoSource::SkipFrames(int count) {
+  int done = 0;
+  while (done < count && DecodeNext(false)) ++done;
+  return done;
+}
+
+}  // namespace kelta::codec

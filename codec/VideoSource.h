@@ -1,0 +1,105 @@
+#pragma once
+// One open video inside the plugin: demuxes the first MPEG-1/2 video stream,
+// decodes it in display order and seeks by byte position to the start of a
+// group of pictures.
+//
+// Opening makes one demux-only pass over the file to index where every group
+// of pictures starts and how many fields lie before it. A seek to byte P then
+// restarts the decoder at the first indexed group at or after P: the same P
+// always gives the same first frame, and that group's position given back to
+// seek gives it again. Times count displayed fields from the first frame, so
+// soft-telecined film and restarting time stamps still get steady times.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "FFmpeg.h"
+#include "FrameConverter.h"
+#include "MpegHeaders.h"
+#include "TitleFiles.h"
+
+namespace kelta::codec {
+
+class VideoSource {
+ public:
+  VideoSource() = default;
+  ~VideoSource();
+  VideoSource(const VideoSource&) = delete;
+  VideoSource& operator=(const VideoSource&) = delete;
+
+  // False when the path is no readable file with MPEG-1/2 video.
+  bool Open(const std::string& path);
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  double FrameRate() const { return frameRate_; }
+  std::int64_t TotalSize() const { return files_.Size(); }
+  // Byte position of the last delivered frame, or of the group a seek
+  // went to; the size of the video at the end.
+  std::int64_t Position() const { return position_; }
+  // Presentation time of the next frame in 90 kHz ticks from the first frame.
+  std::uint32_t Time() const;
+
+  // The next frame in display order (see FrameConverter), or null at the
+  // end. The memory stays valid until the next call.
+  std::uint8_t* NextFrame();
+  // Decodes and drops up to `count` frames; returns how many were dropped.
+  int SkipFrames(int count);
+  void Seek(std::int64_t position);
+  void SetFullRangeOutput(bool fullRange) { converter_.SetFullRangeOutput(fullRange); }
+  // The frame NextFrame returned last, or null.
+  const std::uint8_t* LastFrame() const { return haveFrame_ ? frame_.data() : nullptr; }
+
+  struct Group {
+    std::int64_t pos = 0;            // where the group's first packet starts
+    std::int64_t fieldsBefore = 0;   // fields of every picture coded before it
+    std::int32_t leadingFields = 0;  // fields of the B-pictures shown before its I-picture
+    bool leadingDecodable = false;   // closed group: those B-pictures need nothing earlier
+  };
+
+ private:
+  static int ReadPacket(void* opaque, std::uint8_t* buffer, int size);
+  static std::int64_t SeekStream(void* opaque, std::int64_t offset, int whence);
+
+  bool OpenDemuxer(const std::string& path);
+  bool BuildIndex();
+  bool OpenDecoder();
+  void StartAt(std::size_t group);
+  void SetEnded();
+  // Reads and filters one packet into the decoder; false at the end of input.
+  bool FeedDecoder();
+  bool DecodeNext(bool convert);
+  std::int64_t GroupFields(const Group& g) const {
+    return g.fieldsBefore + (g.leadingDecodable ? 0 : g.leadingFields);
+  }
+
+  TitleFiles files_;
+  IOContextPtr io_;
+  FormatPtr format_;
+  CodecContextPtr decoder_;
+  PacketPtr packet_;
+  FramePtr picture_;
+  FrameConverter converter_;
+  int stream_ = -1;
+
+  std::vector<Group> groups_;
+  int width_ = 0, height_ = 0;
+  double frameRate_ = 0.0;
+  int rateNum_ = 0, rateDen_ = 1;  // frames per second of the coded sequence
+  std::int64_t originFields_ = 0;  // fields before the first delivered frame
+  std::int64_t totalFields_ = 0;
+
+  // Decoding state.
+  SequenceState sequence_;
+  bool awaitingGroup_ = true;
+  bool droppingLeading_ = false;
+  bool draining_ = false;
+  bool ended_ = false;
+  std::int64_t fields_ = 0;
+  std::int64_t position_ = 0;
+  std::vector<std::uint8_t> frame_;
+  bool haveFrame_ = false;
+};
+
+}  // namespace kelta::codec
