@@ -1,0 +1,177 @@
+#include "library/FilmManager.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "library/AtomicFileWrite.h"
+#include "library/CodePage.h"
+#include "library/LibraryPaths.h"
+
+namespace kelta {
+
+namespace {
+
+constexpr std::string_view RootName = "films";
+
+std::string Quoted(const std::filesystem::path& path) { return "\"" + path.string() + "\""; }
+
+// Reads the whole file; false only when it does not exist.
+bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return false;
+    throw ELibraryFileError("The library file " + Quoted(path) + " cannot be read: " + std::strerror(errno),
+                            path);
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && info.st_size > 0) bytes.reserve(std::size_t(info.st_size));
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      ::close(fd);
+      throw ELibraryFileError("The library file " + Quoted(path) + " cannot be read: " + std::strerror(error),
+                              path);
+    }
+    bytes.append(buffer, std::size_t(got));
+  }
+  ::close(fd);
+  return true;
+}
+
+}  // namespace
+
+TFilmManager::TFilmManager() : TFilmManager(LibraryFilePath()) {}
+
+TFilmManager::TFilmManager(std::filesystem::path libraryFile) : LibraryFile_(std::move(libraryFile)) {
+  Load(LibraryFile_);
+}
+
+TFilmManager::~TFilmManager() {
+  if (!AutoSave_) return;
+  try {
+    Save(LibraryFile_);
+  } catch (...) {
+  }
+}
+
+void TFilmManager::Load(const std::filesystem::path& path) {
+  std::string bytes;
+  try {
+    if (ReadWholeFile(path, bytes)) {
+      try {
+        Document_ = ParseXml(bytes);
+      } catch (const EXmlParseError& error) {
+        throw ELibraryFileError("The library file " + Quoted(path) + " cannot be read: " + error.what(), path);
+      }
+    }
+  } catch (...) {
+    AutoSave_ = false;
+    throw;
+  }
+  Document_.Root.Name = RootName;
+  AutoSave_ = true;
+}
+
+void TFilmManager::Save(const std::filesystem::path& path) {
+  TXmlNode* declaration = Document_.Declaration();
+  if (!declaration) {
+    Document_.Prolog.emplace_back(TXmlNodeKind::Declaration);
+    declaration = &Document_.Prolog.back();
+    declaration->SetAttribute("version", "1.0");
+  }
+  declaration->SetAttribute("encoding", "UTF-8");
+  try {
+    WriteFileAtomically(path, WriteXml(Document_));
+  } catch (const std::system_error& error) {
+    throw ELibraryFileError("The library file " + Quoted(path) + " cannot be written: " + error.what(), path);
+  }
+}
+
+TXmlNode& TFilmManager::Element(TXmlNode& parent, int index, const char* what) {
+  if (index < 0 || std::size_t(index) >= parent.Children.size())
+    throw std::out_of_range(std::string("No ") + what + " at position " + std::to_string(index) +
+                            " of the library");
+  TXmlNode& node = parent.Children[std::size_t(index)];
+  if (!node.IsElement())
+    throw std::out_of_range(std::string("The entry at position ") + std::to_string(index) +
+                            " of the library is not a " + what + " element");
+  return node;
+}
+
+void TFilmManager::Changed() {
+  if (AutoSave_) Save(LibraryFile_);
+}
+
+void TFilmManager::AddCategory(std::u16string_view name) {
+  TXmlNode category = TXmlNode::MakeElement("category");
+  category.Attributes.push_back({"name", WideToAnsi(name)});
+  Document_.Root.Children.push_back(std::move(category));
+  Changed();
+}
+
+void TFilmManager::AddFilm(int category, const TImageLibraryFilmData& film) {
+  TXmlNode& parent = Element(Document_.Root, category, "category");
+  TXmlNode node = TXmlNode::MakeElement("film");
+  node.Attributes.push_back({"name", WideToAnsi(film.Name)});
+  parent.Children.push_back(std::move(node));
+  Changed();
+}
+
+void TFilmManager::AddImage(int category, int film, const TImageLibraryImageData& image) {
+  TXmlNode& parent = Element(Element(Document_.Root, category, "category"), film, "film");
+  TXmlNode node = TXmlNode::MakeElement("image");
+  node.Attributes = {{"name", WideToAnsi(image.Name)},
+                     {"filename", WideToAnsi(image.FileName)},
+                     {"thumbnail", WideToAnsi(image.Thumbnail)},
+                     {"memo", WideToAnsi(image.Memo)}};
+  parent.Children.push_back(std::move(node));
+  Changed();
+}
+
+void TFilmManager::DeleteCategory(int category) {
+  auto& children = Document_.Root.Children;
+  if (category < 0 || std::size_t(category) >= children.size()) return;
+  children.erase(children.begin() + category);
+  Changed();
+}
+
+void TFilmManager::DeleteFilm(int category, int film) {
+  auto& children = Element(Document_.Root, category, "category").Children;
+  if (film < 0 || std::size_t(film) >= children.size()) return;
+  children.erase(children.begin() + film);
+  Changed();
+}
+
+void TFilmManager::DeleteImage(int category, int film, int image) {
+  auto& children = Element(Element(Document_.Root, category, "category"), film, "film").Children;
+  if (image < 0 || std::size_t(image) >= children.size()) return;
+  children.erase(children.begin() + image);
+  Changed();
+}
+
+void TFilmManager::RenameCategory(int category, std::u16string_view name) {
+  Element(Document_.Root, category, "category").SetAttribute("name", WideToAnsi(name));
+  Changed();
+}
+
+void TFilmManager::RenameFilm(int category, int film, const TImageLibraryFilmData& data) {
+  Element(Element(Document_.Root, category, "category"), film, "film").SetAttribute("name", WideToAnsi(data.Name));
+  Changed();
+}
+
+void TFilmManager::UpdateImage(int category, int film, int image, const TImageLibraryImageData& data) {
+  TXmlNode& node = Element(Element(Element(Document_.Root, category, "category"), film, "film"), image, "image");
+  node.SetAttribute("name", WideToAnsi(data.Name));
+  node.SetAttribute("memo", WideToAnsi(data.Memo));
+  Changed();
+}
+
+}  // namespace kelta

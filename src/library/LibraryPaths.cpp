@@ -1,0 +1,19 @@
+#include "library/LibraryPaths.h"
+
+#include <system_error>
+
+namespace kelta {
+
+std::filesystem::path ProgramFolder() {
+  std::error_code error;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  // Without /proc the working folder is the best remaining guess.
+  if (error || exe.empty()) return std::filesystem::current_path(error);
+  return exe.parent_path();
+}
+
+std::filesystem::path LibraryFilePath() { return ProgramFolder() / "config"; }
+
+std::filesystem::path DataFolderPath() { return ProgramFolder() / "data"; }
+
+}  // namespace kelta

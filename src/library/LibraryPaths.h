@@ -1,0 +1,16 @@
+#pragma once
+// Where the library lives: the file `config` and the image store folder `data`
+// lie in the folder of the running program.
+
+#include <filesystem>
+
+namespace kelta {
+
+// The folder holding the running executable (from /proc/self/exe).
+std::filesystem::path ProgramFolder();
+// ProgramFolder() / "config".
+std::filesystem::path LibraryFilePath();
+// ProgramFolder() / "data".
+std::filesystem::path DataFolderPath();
+
+}  // namespace kelta

@@ -1,0 +1,46 @@
+#pragma once
+// A stand-in for the frame bar and the main window: counts pauses, resumes,
+// repaints and thumbnail changes, and holds a frame of its own.
+
+#include <QImage>
+#include <QWidget>
+
+#include "imaging/FastDIB.h"
+#include "library/ui/LibraryHost.h"
+
+namespace kelta::test {
+
+class TFakeLibraryHost : public TLibraryHost {
+ public:
+  bool IsPlaying = false;
+  bool IsOpened = false;
+  int Pauses = 0;
+  int Plays = 0;
+  int Repaints = 0;
+  int Clears = 0;
+  int Thumbnails = 0;
+  QImage Thumbnail;
+  TFastDIB Frame;
+  QWidget MainWindow;
+
+  bool Playing() override { return IsPlaying; }
+  void Pause() override {
+    ++Pauses;
+    IsPlaying = false;
+  }
+  void Play() override {
+    ++Plays;
+    IsPlaying = true;
+  }
+  bool FileOpened() override { return IsOpened; }
+  TFastDIB& FrameDIB() override { return Frame; }
+  QWidget* Window() override { return &MainWindow; }
+  void Repaint() override { ++Repaints; }
+  void ClearThumbnail() override { ++Clears; }
+  void SetThumbnail(const QImage& picture) override {
+    ++Thumbnails;
+    Thumbnail = picture;
+  }
+};
+
+}  // namespace kelta::test
