@@ -1,0 +1,27 @@
+#include "output/PRJpegImage.h"
+
+#include "output/JpegImage.h"
+#include "output/OutputErrors.h"
+#include "output/PdfJpegImage.h"
+
+namespace kelta {
+
+void TPRJpegImage::SetPicture(std::shared_ptr<const TGraphic> picture) {
+  if (picture && !dynamic_cast<const TJpegImage*>(picture.get())) throw EPdfError("only jpeg image is allowed.");
+  Picture_ = std::move(picture);
+}
+
+void TPRJpegImage::Print(TPReport& report, const TPRRect& rect) {
+  if (!Printable || !Picture_ || Picture_->Empty() || !dynamic_cast<const TJpegImage*>(Picture_.get())) return;
+  TPdfDoc& doc = report.Doc();
+  if (!doc.HasXObject(Name)) {
+    RegisterPdfJpegImage();
+    const TPdfImageMaker* maker = FindPdfImageMaker(TPdfJpegImage::MakerName);
+    if (!maker) throw EPdfError("no image maker for jpeg pictures.");
+    doc.AddXObject(Name, (*maker)(*Picture_));
+  }
+  const double height = report.PageHeight();
+  report.Canvas().DrawXObject(rect.Left, height - rect.Bottom, Width, Height, Name);
+}
+
+}  // namespace kelta
