@@ -1,0 +1,234 @@
+#include "update/ui/CheckUpdateDlg.h"
+
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QStringDecoder>
+
+#include "update/DownloadLink.h"
+#include "update/UpdateTexts.h"
+#include "update/ui/CheckUpdateManager.h"
+
+namespace kelta {
+
+namespace {
+
+QString FromView(std::string_view text) {
+  return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// The record's texts are 8-bit; files written on older systems are not
+// UTF-8, and a byte-for-byte reading shows them better than replacement marks.
+QString FromRecordText(const std::string& bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  QString text = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+  return utf8.hasError() ? QString::fromLatin1(bytes.data(), qsizetype(bytes.size())) : text;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, int left) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setGeometry(left, 261, 98, 32);
+  return button;
+}
+
+}  // namespace
+
+TcheckUpdateDlg::TcheckUpdateDlg(QWidget* parent, const QUrl& updateURL)
+    : QDialog(parent), FManager(std::make_unique<TCheckUpdateManager>(CurrentVersion)) {
+  setObjectName(QStringLiteral("checkUpdateDlg"));
+  setWindowTitle(FromView(UpdateCaption));
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
+  setFixedSize(448, 306);
+  QPalette surface = palette();
+  surface.setColor(QPalette::Window, QColor(231, 231, 231));
+  setPalette(surface);
+  setAutoFillBackground(true);
+  QFont tahoma(QStringLiteral("Tahoma"));
+  tahoma.setPixelSize(11);
+  setFont(tahoma);
+
+  Label2 = new QLabel(FromView(UpdatePrompt), this);
+  Label2->setObjectName(QStringLiteral("Label2"));
+  Label2->move(8, 8);
+  Label2->adjustSize();
+
+  moInfo = new QPlainTextEdit(this);
+  moInfo->setObjectName(QStringLiteral("moInfo"));
+  moInfo->setReadOnly(true);
+  moInfo->setGeometry(8, 40, 433, 137);
+  QFont fixed(QStringLiteral("Fixedsys"));
+  fixed.setStyleHint(QFont::TypeWriter);
+  fixed.setFixedPitch(true);
+  moInfo->setFont(fixed);
+  moInfo->installEventFilter(this);
+
+  // Server-supplied texts are shown as they are, never as markup.
+  lbInfo = new QLabel(this);
+  lbInfo->setObjectName(QStringLiteral("lbInfo"));
+  lbInfo->setTextFormat(Qt::PlainText);
+  lbInfo->setGeometry(8, 184, 433, 41);
+  lbInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  lbInfo->hide();
+
+  lbDownloadURL = new QLabel(this);
+  lbDownloadURL->setObjectName(QStringLiteral("lbDownloadURL"));
+  lbDownloadURL->setTextFormat(Qt::PlainText);
+  lbDownloadURL->move(8, 232);
+  QPalette purple = lbDownloadURL->palette();
+  purple.setColor(QPalette::WindowText, QColor(128, 0, 128));
+  lbDownloadURL->setPalette(purple);
+  QFont underlined = lbDownloadURL->font();
+  underlined.setUnderline(true);
+  lbDownloadURL->setFont(underlined);
+  lbDownloadURL->setCursor(Qt::PointingHandCursor);
+  lbDownloadURL->installEventFilter(this);
+  lbDownloadURL->hide();
+
+  btCheck = MakeButton(this, "btCheck", tr("&Check"), 8);
+  btAbort = MakeButton(this, "btAbort", tr("&Abort"), 109);
+  btOk = MakeButton(this, "btOk", tr("&Ok"), 343);
+  btAbort->setEnabled(false);
+  connect(btCheck, &QPushButton::clicked, this, [this] { btCheckClick(); });
+  connect(btAbort, &QPushButton::clicked, this, [this] { btAbortClick(); });
+  connect(btOk, &QPushButton::clicked, this, [this] { btOkClick(); });
+
+  FManager->UpdateURL = updateURL;
+  FManager->OnStatus = [this](TUpdateStatus status) { ManagerStatus(status); };
+  FManager->OnFinished = [this](std::uint8_t code) { ManagerFinished(code); };
+  FLinkOpener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+}
+
+TcheckUpdateDlg::~TcheckUpdateDlg() {
+  // The manager may report while it ends; nothing here must hear it.
+  FManager->OnStatus = nullptr;
+  FManager->OnFinished = nullptr;
+}
+
+void TcheckUpdateDlg::done(int result) {
+  // Closing the window ends a running check instead of leaving the request
+  // to run on unseen.
+  if (FManager->Checking()) FManager->Abort();
+  QDialog::done(result);
+}
+
+bool TcheckUpdateDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == moInfo && event->type() == QEvent::FocusIn) {
+    // The log is for reading only; the keyboard belongs to Ok.
+    btOk->setFocus();
+  } else if (watched == lbDownloadURL && event->type() == QEvent::MouseButtonRelease) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() == Qt::LeftButton && lbDownloadURL->rect().contains(mouse->position().toPoint())) {
+      lbDownloadURLClick();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void TcheckUpdateDlg::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    reject();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void TcheckUpdateDlg::showEvent(QShowEvent* event) {
+  if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+  QDialog::showEvent(event);
+}
+
+void TcheckUpdateDlg::btCheckClick() {
+  // A check still running (the buttons go idle once a file proves invalid,
+  // while its request may go on) ends before the log is cleared for the new
+  // one, so its last lines never land in the new log.
+  if (FManager->Checking()) FManager->Abort();
+  moInfo->clear();
+  lbInfo->hide();
+  lbDownloadURL->hide();
+  SetChecking(true);
+  AddLog(LogStarting);
+  FManager->Check();
+}
+
+void TcheckUpdateDlg::btAbortClick() {
+  FManager->Abort();
+  SetChecking(false);
+}
+
+void TcheckUpdateDlg::btOkClick() { accept(); }
+
+void TcheckUpdateDlg::lbDownloadURLClick() {
+  // The address comes from a file on a server: only a web address goes to
+  // the desktop, never a local file, a script or another program's scheme.
+  const QString text = lbDownloadURL->text();
+  if (!IsWebAddress(text.toStdString())) return;
+  const QUrl url(text, QUrl::TolerantMode);
+  const QString scheme = url.scheme();
+  if (!url.isValid() || url.host().isEmpty() || (scheme != u"http" && scheme != u"https")) return;
+  if (FLinkOpener) FLinkOpener(url);
+}
+
+void TcheckUpdateDlg::ManagerStatus(TUpdateStatus status) {
+  switch (status) {
+    case TUpdateStatus::usConnected:
+      AddLog(LogConnected);
+      break;
+    case TUpdateStatus::usDisconnected:
+      AddLog(LogDisconnected);
+      break;
+    case TUpdateStatus::usDownloading:
+      AddLog(LogDownloading);
+      break;
+    case TUpdateStatus::usNewerVersion: {
+      const TUpdateInfo& info = FManager->UpdateInfo();
+      lbInfo->setText(FromRecordText(NewerVersionText(FManager->CurrentVersion(), VersionTextOf(info))));
+      lbDownloadURL->setText(FromRecordText(DownloadURLOf(info)));
+      lbDownloadURL->adjustSize();
+      lbInfo->show();
+      lbDownloadURL->show();
+      break;
+    }
+    case TUpdateStatus::usUpToDate:
+      lbInfo->setText(FromView(UpToDateText));
+      lbInfo->show();
+      break;
+    case TUpdateStatus::usInvalidInfo:
+      AddLog(LogUnknownError);
+      AddLog(LogNoVersionInfo);
+      SetChecking(false);
+      break;
+  }
+}
+
+void TcheckUpdateDlg::ManagerFinished(std::uint8_t code) {
+  // The failure codes come before the final 0; the log says only that the
+  // check is over.
+  if (code != TCheckUpdateManager::FinishedOver) return;
+  AddLog(LogQuitting);
+  SetChecking(false);
+}
+
+void TcheckUpdateDlg::AddLog(std::string_view line) { moInfo->appendPlainText(FromView(line)); }
+
+void TcheckUpdateDlg::SetChecking(bool checking) {
+  btCheck->setEnabled(!checking);
+  btAbort->setEnabled(checking);
+}
+
+void ShowCheckUpdateDialog(QWidget* parent) {
+  QPointer<TcheckUpdateDlg> dialog = new TcheckUpdateDlg(parent);
+  dialog->exec();
+  delete dialog.data();
+}
+
+}  // namespace kelta

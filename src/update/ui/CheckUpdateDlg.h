@@ -1,0 +1,69 @@
+#pragma once
+// The "Check Update" dialog: the user starts and aborts the update check,
+// follows its progress in a log and, when a newer version exists, clicks the
+// download link.
+
+#include <QDialog>
+#include <QUrl>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "update/UpdateInfo.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace kelta {
+
+class TCheckUpdateManager;
+
+class TcheckUpdateDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Hands a link to the desktop; returns whether it could.
+  using TLinkOpener = std::function<bool(const QUrl&)>;
+
+  explicit TcheckUpdateDlg(QWidget* parent = nullptr,
+                           const QUrl& updateURL = QUrl(QString::fromLatin1(DefaultUpdateURL)));
+  ~TcheckUpdateDlg() override;
+
+  TCheckUpdateManager& Manager() const { return *FManager; }
+  // Replaces the desktop's opener (QDesktopServices::openUrl).
+  void SetLinkOpener(TLinkOpener opener) { FLinkOpener = std::move(opener); }
+
+  void done(int result) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void btCheckClick();
+  void btAbortClick();
+  void btOkClick();
+  void lbDownloadURLClick();
+  void ManagerStatus(TUpdateStatus status);
+  void ManagerFinished(std::uint8_t code);
+  void AddLog(std::string_view line);
+  void SetChecking(bool checking);
+
+  std::unique_ptr<TCheckUpdateManager> FManager;
+  TLinkOpener FLinkOpener;
+  QLabel* Label2;
+  QPlainTextEdit* moInfo;
+  QLabel* lbInfo;
+  QLabel* lbDownloadURL;
+  QPushButton* btCheck;
+  QPushButton* btAbort;
+  QPushButton* btOk;
+};
+
+// Shows the update dialog modally over `parent` and returns when it closes.
+void ShowCheckUpdateDialog(QWidget* parent);
+
+}  // namespace kelta

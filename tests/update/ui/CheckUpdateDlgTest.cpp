@@ -1,0 +1,335 @@
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "update/UpdateRecord.h"
+#include "update/UpdateTexts.h"
+#include "update/ui/CheckUpdateDlg.h"
+#include "update/ui/LocalHttpServer.h"
+
+using namespace kelta;
+using kelta::testing::TLocalHttpServer;
+using kelta::testing::TScriptedResponse;
+
+namespace {
+
+QByteArray Record(std::int32_t version, std::string_view text = {}, std::string_view url = {},
+                  std::size_t size = 333) {
+  const auto bytes = kelta::testing::MakeUpdateRecord(version, text, url, size);
+  return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+}
+
+QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+TScriptedResponse Answer(const QByteArray& body) { return TScriptedResponse{200, {body}, {}, false}; }
+
+const QString Starting = Q(LogStarting);
+const QString Connected = Q(LogConnected);
+const QString Downloading = Q(LogDownloading);
+const QString Disconnected = Q(LogDisconnected);
+const QString Unknown = Q(LogUnknownError);
+const QString NoInfo = Q(LogNoVersionInfo);
+const QString Quitting = Q(LogQuitting);
+
+const QStringList ServedLog{Starting, Connected, Downloading, Disconnected, Quitting};
+const QStringList InvalidLog{Starting, Connected, Downloading, Unknown, NoInfo, Disconnected, Quitting};
+
+QString NewerText(const QString& latest) {
+  return QStringLiteral("current version is: 3.0.1.0\nthe latest version is: %1\n"
+                        "please click the download link to get it.")
+      .arg(latest);
+}
+
+// The dialog as the user sees it, found by its controls' names.
+struct TDialogView {
+  explicit TDialogView(const QUrl& url) : Dialog(nullptr, url) {
+    Check = Dialog.findChild<QPushButton*>(QStringLiteral("btCheck"));
+    Abort = Dialog.findChild<QPushButton*>(QStringLiteral("btAbort"));
+    Ok = Dialog.findChild<QPushButton*>(QStringLiteral("btOk"));
+    Log = Dialog.findChild<QPlainTextEdit*>(QStringLiteral("moInfo"));
+    Info = Dialog.findChild<QLabel*>(QStringLiteral("lbInfo"));
+    Link = Dialog.findChild<QLabel*>(QStringLiteral("lbDownloadURL"));
+    Dialog.SetLinkOpener([this](const QUrl& link) {
+      Opened << link;
+      return true;
+    });
+    Dialog.show();
+  }
+
+  QStringList LogLines() const {
+    const QString text = Log->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(u'\n');
+  }
+  bool Idle() const { return Check->isEnabled() && !Abort->isEnabled(); }
+  bool Checking() const { return !Check->isEnabled() && Abort->isEnabled(); }
+  // A click on Check returns when the check is over.
+  void RunCheck() { QTest::mouseClick(Check, Qt::LeftButton); }
+
+  TcheckUpdateDlg Dialog;
+  QPushButton* Check;
+  QPushButton* Abort;
+  QPushButton* Ok;
+  QPlainTextEdit* Log;
+  QLabel* Info;
+  QLabel* Link;
+  QList<QUrl> Opened;
+};
+
+}  // namespace
+
+class CheckUpdateDlgTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void startsIdleWithHiddenResult();
+  void showsResultOfTheFile_data();
+  void showsResultOfTheFile();
+  void dataInPiecesShowsTheLastPiecesResult();
+  void refusedConnectionOnlyQuits();
+  void abortWhileConnectingGoesIdleAtOnce();
+  void secondCheckStartsFromClearedLog();
+  void checkWhileInvalidFilesRequestRunsStartsClean();
+  void linkOpensOnlyWebAddresses_data();
+  void linkOpensOnlyWebAddresses();
+  void escapeClosesAndEndsRunningCheck();
+  void okCloses();
+  void logPassesFocusToOk();
+};
+
+void CheckUpdateDlgTest::startsIdleWithHiddenResult() {
+  TDialogView view(TLocalHttpServer::RefusingUrl());
+  QCOMPARE(view.Dialog.windowTitle(), QStringLiteral("Check Update"));
+  QCOMPARE(view.Dialog.size(), QSize(448, 306));
+  QVERIFY(view.Idle());
+  QVERIFY(view.Info->isHidden());
+  QVERIFY(view.Link->isHidden());
+  QVERIFY(view.LogLines().isEmpty());
+}
+
+void CheckUpdateDlgTest::showsResultOfTheFile_data() {
+  QTest::addColumn<QByteArray>("body");
+  QTest::addColumn<QStringList>("log");
+  QTest::addColumn<QString>("info");  // null: hidden
+  QTest::addColumn<QString>("link");  // null: hidden
+
+  const QString text64(64, u'7');
+  QTest::newRow("same version") << Record(3010, "3.0.1.0", "http://kelta.example/") << ServedLog
+                                << QStringLiteral("You already have the latest version installed.") << QString();
+  QTest::newRow("next version") << Record(3011, "3.0.1.1", "http://kelta.example/kelta-3011.zip") << ServedLog
+                                << NewerText(QStringLiteral("3.0.1.1"))
+                                << QStringLiteral("http://kelta.example/kelta-3011.zip");
+  QTest::newRow("below valid") << Record(2999, "2.9.9.9", "http://kelta.example/") << InvalidLog << QString()
+                               << QString();
+  QTest::newRow("negative") << Record(-4000, "x", "http://kelta.example/") << InvalidLog << QString()
+                            << QString();
+  QTest::newRow("three bytes") << Record(3011, "", "", 3) << InvalidLog << QString() << QString();
+  QTest::newRow("twelve bytes") << Record(4000, "", "", 12) << ServedLog << NewerText(QString())
+                                << QStringLiteral("");
+  QTest::newRow("text fills its field") << Record(3011, text64.toStdString(), "http://kelta.example/")
+                                        << ServedLog << NewerText(text64)
+                                        << QStringLiteral("http://kelta.example/");
+  QTest::newRow("markup shown as text") << Record(3011, "<b>3.1</b>", "http://kelta.example/<i>") << ServedLog
+                                        << NewerText(QStringLiteral("<b>3.1</b>"))
+                                        << QStringLiteral("http://kelta.example/<i>");
+}
+
+void CheckUpdateDlgTest::showsResultOfTheFile() {
+  QFETCH(QByteArray, body);
+  QFETCH(QStringList, log);
+  QFETCH(QString, info);
+  QFETCH(QString, link);
+
+  TLocalHttpServer server({Answer(body)});
+  TDialogView view(server.Url());
+  view.RunCheck();
+
+  QCOMPARE(view.LogLines(), log);
+  QVERIFY(view.Idle());
+  QCOMPARE(view.Info->isVisible(), !info.isNull());
+  if (!info.isNull()) QCOMPARE(view.Info->text(), info);
+  QCOMPARE(view.Link->isVisible(), !link.isNull());
+  if (!link.isNull()) QCOMPARE(view.Link->text(), link);
+  QCOMPARE(view.Info->textFormat(), Qt::PlainText);
+  QCOMPARE(view.Link->textFormat(), Qt::PlainText);
+}
+
+void CheckUpdateDlgTest::dataInPiecesShowsTheLastPiecesResult() {
+  const QByteArray record = Record(3011, "3.0.1.1", "http://kelta.example/get");
+  TDialogView* view = nullptr;
+  QString infoAfterSecondPiece;
+  bool idleAfterFirstPiece = false;
+  int piece = 1;
+  TScriptedResponse response{200, {record.left(2), record.mid(2, 9), record.mid(11)}, {}, false};
+  response.NextPieceWhen = [&] {
+    if (piece == 1 && view->LogLines().contains(NoInfo)) {
+      idleAfterFirstPiece = view->Idle();
+      ++piece;
+      return true;
+    }
+    if (piece == 2 && view->Info->isVisible()) {
+      infoAfterSecondPiece = view->Info->text();
+      ++piece;
+      return true;
+    }
+    return false;
+  };
+  TLocalHttpServer server({response});
+  TDialogView dialog(server.Url());
+  view = &dialog;
+  dialog.RunCheck();
+
+  QCOMPARE(piece, 3);
+  QVERIFY(idleAfterFirstPiece);
+  QCOMPARE(infoAfterSecondPiece, NewerText(QStringLiteral("3.0")));
+  QCOMPARE(dialog.LogLines(), InvalidLog);
+  QCOMPARE(dialog.Info->text(), NewerText(QStringLiteral("3.0.1.1")));
+  QVERIFY(dialog.Info->isVisible());
+  QCOMPARE(dialog.Link->text(), QStringLiteral("http://kelta.example/get"));
+  QVERIFY(dialog.Link->isVisible());
+  QVERIFY(dialog.Idle());
+}
+
+void CheckUpdateDlgTest::refusedConnectionOnlyQuits() {
+  TDialogView view(TLocalHttpServer::RefusingUrl());
+  view.RunCheck();
+  QCOMPARE(view.LogLines(), (QStringList{Starting, Quitting}));
+  QVERIFY(view.Info->isHidden());
+  QVERIFY(view.Link->isHidden());
+  QVERIFY(view.Idle());
+}
+
+void CheckUpdateDlgTest::abortWhileConnectingGoesIdleAtOnce() {
+  TLocalHttpServer server({TScriptedResponse{200, {}, {}, true}});
+  TDialogView view(server.Url());
+  bool checkingBefore = false;
+  bool idleAtOnce = false;
+  // The first turn of the event loop inside the check: the connection is
+  // not up yet.
+  QTimer::singleShot(0, this, [&] {
+    checkingBefore = view.Checking();
+    QTest::mouseClick(view.Abort, Qt::LeftButton);
+    idleAtOnce = view.Idle();
+  });
+  view.RunCheck();
+
+  QVERIFY(checkingBefore);
+  QVERIFY(idleAtOnce);
+  QCOMPARE(view.LogLines(), (QStringList{Starting, Quitting}));
+  QVERIFY(view.Info->isHidden());
+  QVERIFY(view.Link->isHidden());
+  QCOMPARE(server.Answered(), 0);
+}
+
+void CheckUpdateDlgTest::secondCheckStartsFromClearedLog() {
+  TLocalHttpServer server(
+      {Answer(Record(3011, "3.0.1.1", "http://kelta.example/")), Answer(Record(3010)), Answer(Record(1))});
+  TDialogView view(server.Url());
+  view.RunCheck();
+  QVERIFY(view.Link->isVisible());
+
+  view.RunCheck();
+  QCOMPARE(view.LogLines(), ServedLog);
+  QCOMPARE(view.Info->text(), QStringLiteral("You already have the latest version installed."));
+  QVERIFY(view.Link->isHidden());
+
+  view.RunCheck();
+  QCOMPARE(view.LogLines(), InvalidLog);
+  QVERIFY(view.Info->isHidden());
+  QVERIFY(view.Link->isHidden());
+}
+
+void CheckUpdateDlgTest::checkWhileInvalidFilesRequestRunsStartsClean() {
+  // The first file proves invalid after two bytes and its request then
+  // stalls; Check is enabled again, and pressing it must not mix the two.
+  const QByteArray stalled = Record(3011);
+  TScriptedResponse first{200, {stalled.left(2), stalled.mid(2)}, [] { return false; }, false};
+  TLocalHttpServer server({first, Answer(Record(3010))});
+  TDialogView view(server.Url());
+  bool idleAfterInvalid = false;
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, this, [&] {
+    if (!view.LogLines().contains(NoInfo)) return;
+    poll.stop();
+    idleAfterInvalid = view.Idle();
+    view.RunCheck();
+  });
+  poll.start(5);
+  view.RunCheck();
+
+  QVERIFY(idleAfterInvalid);
+  QCOMPARE(view.LogLines(), ServedLog);
+  QCOMPARE(view.Info->text(), QStringLiteral("You already have the latest version installed."));
+  QVERIFY(view.Idle());
+  QCOMPARE(server.RequestLines().size(), 2);
+}
+
+void CheckUpdateDlgTest::linkOpensOnlyWebAddresses_data() {
+  QTest::addColumn<QString>("address");
+  QTest::addColumn<bool>("opens");
+  QTest::newRow("http") << QStringLiteral("http://kelta.example/kelta-3011.zip") << true;
+  QTest::newRow("https") << QStringLiteral("https://kelta.example/download?v=3011") << true;
+  QTest::newRow("file") << QStringLiteral("file:///etc/passwd") << false;
+  QTest::newRow("javascript") << QStringLiteral("javascript:alert(1)") << false;
+  QTest::newRow("program scheme") << QStringLiteral("ssh://kelta.example") << false;
+  QTest::newRow("empty") << QString() << false;
+}
+
+void CheckUpdateDlgTest::linkOpensOnlyWebAddresses() {
+  QFETCH(QString, address);
+  QFETCH(bool, opens);
+  TLocalHttpServer server({Answer(Record(3011, "3.0.1.1", address.toStdString()))});
+  TDialogView view(server.Url());
+  view.RunCheck();
+  QVERIFY(view.Link->isVisible());
+  QCOMPARE(view.Link->text(), address);
+
+  QTest::mouseClick(view.Link, Qt::LeftButton);
+  QCOMPARE(view.Opened, opens ? QList<QUrl>{QUrl(address)} : QList<QUrl>{});
+}
+
+void CheckUpdateDlgTest::escapeClosesAndEndsRunningCheck() {
+  TLocalHttpServer server({TScriptedResponse{200, {}, {}, true}});
+  TDialogView view(server.Url());
+  QStringList logAtClose;
+  bool idleAtClose = false;
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, this, [&] {
+    if (server.RequestLines().isEmpty()) return;
+    poll.stop();
+    QTest::keyClick(view.Log, Qt::Key_Escape);
+    logAtClose = view.LogLines();
+    idleAtClose = view.Idle();
+  });
+  poll.start(5);
+  view.RunCheck();
+
+  // The check ended with the window, not when the silent server gave up.
+  QCOMPARE(logAtClose, (QStringList{Starting, Connected, Downloading, Disconnected, Quitting}));
+  QVERIFY(idleAtClose);
+  QVERIFY(!view.Dialog.isVisible());
+  QCOMPARE(view.Dialog.result(), int(QDialog::Rejected));
+  QCOMPARE(view.LogLines().last(), Quitting);
+  QVERIFY(view.Idle());
+  QCOMPARE(server.Answered(), 0);
+}
+
+void CheckUpdateDlgTest::okCloses() {
+  TDialogView view(TLocalHttpServer::RefusingUrl());
+  QTest::mouseClick(view.Ok, Qt::LeftButton);
+  QVERIFY(!view.Dialog.isVisible());
+  QCOMPARE(view.Dialog.result(), int(QDialog::Accepted));
+}
+
+void CheckUpdateDlgTest::logPassesFocusToOk() {
+  TDialogView view(TLocalHttpServer::RefusingUrl());
+  view.Dialog.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&view.Dialog));
+  view.Check->setFocus();
+  view.Log->setFocus();
+  QTRY_COMPARE(view.Dialog.focusWidget(), view.Ok);
+}
+
+QTEST_MAIN(CheckUpdateDlgTest)
+#include "CheckUpdateDlgTest.moc"
