@@ -50,8 +50,13 @@ SwsContext* FrameConverter::Context(SwsPtr& slot, const Key& key, int srcH, int 
   av_opt_set_int(ctx.get(), "src_v_chr_pos", vPos, 0);
   Check(sws_init_context(ctx.get(), nullptr, nullptr), "Cannot start the conversion");
   const int* coefficients = sws_getCoefficients(key.matrix);
-  sws_setColorspaceDetails(ctx.get(), coefficients, key.srcRange, coefficients, key.dstRange, 0, 1 << 16,
-                           1 << 16);
+  if (key.dstRange == 0 && key.srcRange == 0) {
+    // Video levels out: take luma as it is (no 255/219 stretch) and scale
+    // chroma from its 224 steps to luma's 219.
+    sws_setColorspaceDetails(ctx.get(), coefficients, 1, coefficients, 1, 0, 1 << 16, (219 << 16) / 224);
+  } else {
+    sws_setColorspaceDetails(ctx.get(), coefficients, key.srcRange, coefficients, 1, 0, 1 << 16, 1 << 16);
+  }
   slot = std::move(ctx);
   return slot.get();
 }

@@ -130,8 +130,8 @@ class Muxer {
     Check(avformat_alloc_output_context2(&raw, nullptr, o.format.c_str(), path.c_str()),
           "Cannot make the muxer");
     format_.reset(raw);
-    OpenVideo();
-    if (o.audio && !(format_->oformat->flags & AVFMT_NOFILE) && o.format != "mpeg2video") OpenAudio();
+    if (o.video) OpenVideo();
+    if ((o.audio || !o.video) && !(format_->oformat->flags & AVFMT_NOFILE) && o.format != "mpeg2video") OpenAudio();
     if (!(format_->oformat->flags & AVFMT_NOFILE))
       Check(avio_open(&format_->pb, path.c_str(), AVIO_FLAG_WRITE), "Cannot create the file");
     Check(avformat_write_header(format_.get(), nullptr), "Cannot write the header");
@@ -144,6 +144,10 @@ class Muxer {
     picture->height = options_.height;
     Check(av_frame_get_buffer(picture.get(), 0), "Cannot allocate a picture");
     for (int i = 0; i < options_.frames; ++i) {
+      if (!video_) {
+        WriteAudioUpTo(double(i + 1) * options_.fpsDen / options_.fpsNum);
+        continue;
+      }
       Check(av_frame_make_writable(picture.get()), "Picture not writable");
       DrawPicture(picture.get(), i, (options_.firstCounter + i) % (MaxFrameCounter + 1), options_);
       picture->pts = i;
@@ -154,7 +158,7 @@ class Muxer {
       Encode(video_.get(), videoStream_, picture.get());
       if (audio_) WriteAudioUpTo(double(i + 1) * options_.fpsDen / options_.fpsNum);
     }
-    Encode(video_.get(), videoStream_, nullptr);
+    if (video_) Encode(video_.get(), videoStream_, nullptr);
     if (audio_) Encode(audio_.get(), audioStream_, nullptr);
     Check(av_write_trailer(format_.get()), "Cannot finish the file");
   }
@@ -179,6 +183,8 @@ class Muxer {
     c->bit_rate = 8'000'000;
     c->sample_aspect_ratio = AVRational{16, 15};
     if (options_.closedGop) c->flags |= AV_CODEC_FLAG_CLOSED_GOP;
+    // Groups of a fixed length, as DVD authoring makes them.
+    av_opt_set_int(c, "sc_threshold", 1000000000, AV_OPT_SEARCH_CHILDREN);
     if (options_.interlaced) {
       c->flags |= AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME;
       c->field_order = AV_FIELD_TT;

@@ -1,0 +1,498 @@
+// The decoder plugin codec.so, loaded as Kelta loads it, against fixtures
+// written at test time and an independent plain FFmpeg decode of each.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/CodecLibrary.h"
+#include "support/ReferenceDecoder.h"
+#include "support/VideoFixture.h"
+
+namespace fs = std::filesystem;
+using kelta::test::CodecLibrary;
+using kelta::test::Mpeg2StreamOptions;
+using kelta::test::ReadFrameCounter;
+
+namespace {
+
+struct FixtureCase {
+  const char* name;
+  Mpeg2StreamOptions options;
+  double rate;        // frames per second the plugin must report
+  int ticksPerFrame;  // 90 kHz ticks from one frame to the next
+};
+
+Mpeg2StreamOptions Pal() {
+  Mpeg2StreamOptions o;
+  o.frames = 75;
+  return o;
+}
+
+Mpeg2StreamOptions Ntsc() {
+  Mpeg2StreamOptions o;
+  o.width = 720;
+  o.height = 480;
+  o.fpsNum = 30000;
+  o.fpsDen = 1001;
+  o.frames = 90;
+  o.gopSize = 15;
+  o.interlaced = true;
+  return o;
+}
+
+Mpeg2StreamOptions With(Mpeg2StreamOptions o, const std::function<void(Mpeg2StreamOptions&)>& change) {
+  change(o);
+  return o;
+}
+
+const std::vector<FixtureCase>& Fixtures() {
+  static const std::vector<FixtureCase> cases = {
+      {"pal_vob", Pal(), 25.0, 3600},
+      {"ntsc_interlaced_vob", Ntsc(), 30000.0 / 1001.0, 3003},
+      {"pal_closed_groups", With(Pal(), [](auto& o) { o.closedGop = true; }), 25.0, 3600},
+      {"ntsc_transport_stream", With(Ntsc(), [](auto& o) { o.format = "mpegts"; o.frames = 45; }),
+       30000.0 / 1001.0, 3003},
+      {"pal_elementary_stream", With(Pal(), [](auto& o) { o.format = "mpeg2video"; o.frames = 40; }), 25.0,
+       3600},
+  };
+  return cases;
+}
+
+std::string Extension(const Mpeg2StreamOptions& o) {
+  if (o.format == "mpegts") return ".ts";
+  if (o.format == "mpeg2video") return ".m2v";
+  return ".vob";
+}
+
+std::size_t Stride(int width) { return std::size_t(width * 3 + 3) & ~std::size_t(3); }
+
+std::size_t Hash(const std::uint8_t* frame, std::size_t size) {
+  return std::hash<std::string_view>{}(std::string_view(reinterpret_cast<const char*>(frame), size));
+}
+
+double MeanAbsDiff(const std::uint8_t* a, const std::uint8_t* b, std::size_t size) {
+  std::uint64_t sum = 0;
+  for (std::size_t i = 0; i < size; ++i) sum += std::uint64_t(std::abs(int(a[i]) - int(b[i])));
+  return double(sum) / double(size);
+}
+
+// A pixel of a bottom-up BGR frame, by picture row.
+struct Bgr {
+  int b, g, r;
+};
+Bgr PixelAt(const std::uint8_t* frame, int width, int height, int x, int y) {
+  const std::uint8_t* p = frame + std::size_t(height - 1 - y) * Stride(width) + 3 * std::size_t(x);
+  return {p[0], p[1], p[2]};
+}
+
+class CodecTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    char pattern[] = "/tmp/kelta-codec-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    codec_ = std::make_unique<CodecLibrary>(kelta::test::BuiltCodecPath());
+    for (const FixtureCase& c : Fixtures()) {
+      const std::string path = dir_ + "/" + c.name + Extension(c.options);
+      kelta::test::WriteMpeg2ProgramStream(path, c.options);
+      paths_[c.name] = path;
+    }
+  }
+  static void TearDownTestSuite() {
+    codec_.reset();
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  static const std::string& PathOf(const std::string& name) { return paths_.at(name); }
+
+  // Opens a file and checks the basics every successful open must meet.
+  static KeltaCodecFrameInfo Open(const std::string& path) {
+    EXPECT_NE(codec_->openFile(path.c_str(), 0, -1), 0) << path;
+    return codec_->FrameInfo();
+  }
+
+  // Hashes of every frame of a sequential decode, by frame counter.
+  static std::map<int, std::size_t> SequentialHashes(const std::string& path) {
+    const KeltaCodecFrameInfo info = Open(path);
+    const std::size_t size = Stride(info.Width) * std::size_t(info.Height);
+    std::map<int, std::size_t> hashes;
+    while (const std::uint8_t* frame = codec_->getFrame())
+      hashes[ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width)))] = Hash(frame, size);
+    return hashes;
+  }
+
+  static inline std::string dir_;
+  static inline std::unique_ptr<CodecLibrary> codec_;
+  static inline std::map<std::string, std::string> paths_;
+};
+
+TEST_F(CodecTest, ExportsExactlyTheTenEntryPoints) {
+  const std::string command = "nm -D --defined-only '" + kelta::test::BuiltCodecPath() + "'";
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  ASSERT_TRUE(pipe);
+  std::set<std::string> exported;
+  char line[512];
+  while (std::fgets(line, sizeof line, pipe.get())) {
+    char address[64], type[8], name[400];
+    if (std::sscanf(line, "%63s %7s %399s", address, type, name) == 3) exported.insert(name);
+  }
+  const std::set<std::string> expected = {"openFile", "getFrameInfo",   "getFileInfo",     "closeFile",
+                                          "getFrame", "seek",           "skipFrames",      "setPixelFormat",
+                                          "setRGBScaleFlag", "writeToFile"};
+  EXPECT_EQ(exported, expected);
+}
+
+class FixtureTest : public CodecTest, public ::testing::WithParamInterface<FixtureCase> {};
+
+TEST_P(FixtureTest, ReportsSizeRateAndStart) {
+  const FixtureCase& c = GetParam();
+  const KeltaCodecFrameInfo info = Open(PathOf(c.name));
+  EXPECT_EQ(info.Width, c.options.width);
+  EXPECT_EQ(info.Height, c.options.height);
+  EXPECT_NEAR(info.FrameRate, c.rate, 1e-9);
+  const KeltaCodecFileInfo file = codec_->FileInfo();
+  EXPECT_EQ(file.TotalSize, std::int64_t(fs::file_size(PathOf(c.name))));
+  EXPECT_EQ(file.Time, 0u);
+  EXPECT_GE(file.Position, 0);
+  EXPECT_LT(file.Position, file.TotalSize);
+}
+
+// Every frame once, in display order, matching a plain FFmpeg decode.
+TEST_P(FixtureTest, DeliversEveryFrameInOrderLikeAPlainDecode) {
+  const FixtureCase& c = GetParam();
+  const std::string& path = PathOf(c.name);
+  const KeltaCodecFrameInfo info = Open(path);
+  kelta::test::ReferenceDecoder reference(path);
+  ASSERT_EQ(reference.Width(), info.Width);
+  const std::size_t size = Stride(info.Width) * std::size_t(info.Height);
+
+  std::vector<std::uint8_t> expected;
+  int frames = 0;
+  double worst = 0.0;
+  std::int64_t lastPosition = -1;
+  while (const std::uint8_t* frame = codec_->getFrame()) {
+    EXPECT_EQ(ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width))), frames)
+        << "frame " << frames;
+    ASSERT_TRUE(reference.Next(&expected)) << "more frames than FFmpeg decodes";
+    ASSERT_EQ(expected.size(), size);
+    worst = std::max(worst, MeanAbsDiff(frame, expected.data(), size));
+    const KeltaCodecFileInfo file = codec_->FileInfo();
+    EXPECT_GE(file.Position, 0);
+    EXPECT_LE(file.Position, file.TotalSize);
+    EXPECT_EQ(file.Time, std::uint32_t((frames + 1) * c.ticksPerFrame)) << "frame " << frames;
+    lastPosition = std::max(lastPosition, file.Position);
+    ++frames;
+  }
+  EXPECT_LT(worst, 1.0);
+  EXPECT_EQ(frames, kelta::test::CountFrames(path));
+  EXPECT_EQ(frames, c.options.frames);
+  EXPECT_GT(lastPosition, codec_->FileInfo().TotalSize / 2) << "positions follow the frames";
+  // The end is final.
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(codec_->getFrame(), nullptr);
+}
+
+// Seek P gives a clean frame A at position Q; seek Q gives A again, byte for
+// byte, and the time is that frame's presentation time.
+TEST_P(FixtureTest, SeeksAreRepeatableAndTimed) {
+  const FixtureCase& c = GetParam();
+  const std::string& path = PathOf(c.name);
+  const std::map<int, std::size_t> sequential = SequentialHashes(path);
+  const KeltaCodecFrameInfo info = Open(path);
+  const std::size_t size = Stride(info.Width) * std::size_t(info.Height);
+  const std::int64_t total = codec_->FileInfo().TotalSize;
+
+  const int offsets = 24;
+  int previousCounter = -1;
+  for (int i = 0; i < offsets; ++i) {
+    const std::int64_t p = total * i / offsets + (i % 3) * 777;
+    codec_->seek(p);
+    const KeltaCodecFileInfo afterSeek = codec_->FileInfo();
+    const std::uint8_t* a = codec_->getFrame();
+    if (!a) {  // past the last group: stays at the end
+      EXPECT_EQ(afterSeek.Position, total);
+      continue;
+    }
+    EXPECT_GE(afterSeek.Position, p) << "the group starts at or after P";
+    const std::vector<std::uint8_t> frameA(a, a + size);
+    const int counter = ReadFrameCounter(a, info.Width, info.Height, int(Stride(info.Width)));
+    ASSERT_GE(counter, 0) << "clean picture after seeking to " << p;
+    EXPECT_GE(counter, previousCounter);
+    previousCounter = counter;
+    EXPECT_EQ(afterSeek.Time, std::uint32_t(counter * c.ticksPerFrame)) << "seek to " << p;
+    // The same picture a decode from the start gives: nothing smeared.
+    EXPECT_EQ(Hash(a, size), sequential.at(counter)) << "seek to " << p;
+
+    codec_->seek(afterSeek.Position);
+    const KeltaCodecFileInfo again = codec_->FileInfo();
+    EXPECT_EQ(again.Position, afterSeek.Position);
+    EXPECT_EQ(again.Time, afterSeek.Time);
+    const std::uint8_t* b = codec_->getFrame();
+    ASSERT_NE(b, nullptr);
+    EXPECT_TRUE(std::equal(frameA.begin(), frameA.end(), b)) << "seek to " << afterSeek.Position;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureTest, ::testing::ValuesIn(Fixtures()),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(CodecTest, SeekPastTheLastGroupEndsTheVideo) {
+  Open(PathOf("pal_vob"));
+  const std::int64_t total = codec_->FileInfo().TotalSize;
+  for (std::int64_t p : {total - 100, total, total + 5000}) {
+    codec_->seek(p);
+    EXPECT_EQ(codec_->FileInfo().Position, total);
+    EXPECT_EQ(codec_->getFrame(), nullptr);
+    EXPECT_EQ(codec_->getFrame(), nullptr);
+  }
+  // And back to the start.
+  codec_->seek(-50);
+  const KeltaCodecFrameInfo info = codec_->FrameInfo();
+  const std::uint8_t* frame = codec_->getFrame();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width))), 0);
+}
+
+// Unsignalled colour is BT.601 limited range; a BT.709 stream is converted
+// with its own matrix. The moving square is Y 82, Cb 90, Cr 240: pure red
+// under BT.601, with green near 25 under BT.709.
+TEST_F(CodecTest, ColoursFollowTheSignalledMatrix) {
+  struct Case {
+    int colorspace;
+    int minGreen, maxGreen;
+  };
+  for (const Case& c : {Case{-1, 0, 8}, Case{6, 0, 8}, Case{1, 18, 32}}) {
+    Mpeg2StreamOptions o = Pal();
+    o.frames = 3;
+    o.colorspace = c.colorspace;
+    const std::string path = dir_ + "/colour" + std::to_string(c.colorspace) + ".vob";
+    kelta::test::WriteMpeg2ProgramStream(path, o);
+    const KeltaCodecFrameInfo info = Open(path);
+    const std::uint8_t* frame = codec_->getFrame();
+    ASSERT_NE(frame, nullptr);
+    const Bgr p = PixelAt(frame, info.Width, info.Height, 48, info.Height / 2 + 48);
+    EXPECT_GE(p.r, 245) << "colour space " << c.colorspace;
+    EXPECT_LE(p.b, 8) << "colour space " << c.colorspace;
+    EXPECT_GE(p.g, c.minGreen) << "colour space " << c.colorspace;
+    EXPECT_LE(p.g, c.maxGreen) << "colour space " << c.colorspace;
+  }
+}
+
+// The interlaced fixture has a band whose top field is red and bottom field
+// blue: upsampled per field, the rows alternate instead of turning purple.
+TEST_F(CodecTest, InterlacedChromaStaysInItsField) {
+  const KeltaCodecFrameInfo info = Open(PathOf("ntsc_interlaced_vob"));
+  const std::uint8_t* frame = codec_->getFrame();
+  ASSERT_NE(frame, nullptr);
+  const int top = (info.Height * 3 / 4) & ~3;
+  for (int y = top + 6; y < top + 26; ++y) {
+    const Bgr p = PixelAt(frame, info.Width, info.Height, info.Width / 2, y);
+    if (y % 2 == 0) {
+      EXPECT_GT(p.r - p.b, 100) << "row " << y;
+    } else {
+      EXPECT_GT(p.b - p.r, 100) << "row " << y;
+    }
+  }
+}
+
+TEST_F(CodecTest, RgbScaleFlagChoosesFullRangeOrVideoLevels) {
+  const std::string& path = PathOf("pal_vob");
+  const KeltaCodecFrameInfo info = Open(path);
+  // Counter blocks of frame 0: the first bit is black, its complement below white.
+  const int blockH = (info.Height / 18) & ~7;
+  const int x = 2 * ((info.Width / 16) & ~7) + 4, black = blockH + 4, white = 2 * blockH + 4;
+  const std::uint8_t* frame = codec_->getFrame();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_LE(PixelAt(frame, info.Width, info.Height, x, black).g, 3);
+  EXPECT_GE(PixelAt(frame, info.Width, info.Height, x, white).g, 252);
+
+  EXPECT_EQ(codec_->setRGBScaleFlag(0), -1);
+  codec_->seek(0);
+  frame = codec_->getFrame();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_NEAR(PixelAt(frame, info.Width, info.Height, x, black).g, 16, 3);
+  EXPECT_NEAR(PixelAt(frame, info.Width, info.Height, x, white).g, 235, 3);
+  EXPECT_EQ(codec_->setRGBScaleFlag(-1), 0);
+}
+
+TEST_F(CodecTest, OpeningAnotherFileReplacesTheFirst) {
+  Open(PathOf("pal_vob"));
+  ASSERT_NE(codec_->getFrame(), nullptr);
+  const KeltaCodecFrameInfo info = Open(PathOf("ntsc_interlaced_vob"));
+  EXPECT_EQ(info.Height, 480);
+  const std::uint8_t* frame = codec_->getFrame();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width))), 0);
+}
+
+TEST_F(CodecTest, UnusedEntryPointsBehave) {
+  Open(PathOf("pal_vob"));
+  EXPECT_EQ(codec_->setPixelFormat(24), 1);
+  EXPECT_EQ(codec_->setPixelFormat(32), 0);
+  EXPECT_EQ(codec_->writeToFile((dir_ + "/none.bmp").c_str()), 0) << "no frame yet";
+  EXPECT_EQ(codec_->skipFrames(5), 5);
+  const KeltaCodecFrameInfo info = codec_->FrameInfo();
+  const std::uint8_t* frame = codec_->getFrame();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width))), 5);
+  const std::string bmp = dir_ + "/frame.bmp";
+  ASSERT_EQ(codec_->writeToFile(bmp.c_str()), 1);
+  const std::size_t size = Stride(info.Width) * std::size_t(info.Height);
+  EXPECT_EQ(fs::file_size(bmp), 54 + size);
+  std::ifstream in(bmp, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_TRUE(std::equal(frame, frame + size, reinterpret_cast<const std::uint8_t*>(bytes.data() + 54)));
+  EXPECT_EQ(codec_->closeFile(), 1);
+  EXPECT_EQ(codec_->getFrame(), nullptr);
+  EXPECT_EQ(codec_->closeFile(), 0);
+}
+
+// A DVD title split into VTS_nn_1.VOB, VTS_nn_2.VOB, ... plays as one video.
+TEST_F(CodecTest, TitlePartsReadAsOneVideo) {
+  const std::string whole = PathOf("pal_vob");
+  const std::int64_t total = std::int64_t(fs::file_size(whole));
+  const fs::path titleDir = fs::path(dir_) / "VIDEO_TS";
+  fs::create_directories(titleDir);
+  // Parts break at DVD pack boundaries, wherever that falls in a picture.
+  const std::int64_t cut1 = (total / 3) / 2048 * 2048, cut2 = (2 * total / 3) / 2048 * 2048;
+  {
+    std::ifstream in(whole, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::pair<const char*, std::pair<std::int64_t, std::int64_t>> parts[] = {
+        {"VTS_03_1.VOB", {0, cut1}}, {"vts_03_2.vob", {cut1, cut2}}, {"VTS_03_3.Vob", {cut2, total}}};
+    for (const auto& [name, range] : parts) {
+      std::ofstream out(titleDir / name, std::ios::binary);
+      out.write(bytes.data() + range.first, range.second - range.first);
+    }
+    // A part of another title beside it is no part of this one.
+    std::ofstream other(titleDir / "VTS_04_2.VOB", std::ios::binary);
+    other.write(bytes.data(), 4096);
+  }
+  const std::map<int, std::size_t> expected = SequentialHashes(whole);
+  const std::string first = (titleDir / "VTS_03_1.VOB").string();
+  EXPECT_EQ(SequentialHashes(first), expected);
+  Open(first);
+  EXPECT_EQ(codec_->FileInfo().TotalSize, total);
+
+  // Seeking across the parts lands where it lands in the whole file.
+  for (std::int64_t p : {cut1 - 3000, cut1 + 10, cut2 + 5000}) {
+    Open(whole);
+    codec_->seek(p);
+    const KeltaCodecFileInfo inWhole = codec_->FileInfo();
+    const std::size_t wholeHash = Hash(codec_->getFrame(), Stride(720) * 576);
+    Open(first);
+    codec_->seek(p);
+    const KeltaCodecFileInfo inParts = codec_->FileInfo();
+    EXPECT_EQ(inParts.Position, inWhole.Position);
+    EXPECT_EQ(inParts.Time, inWhole.Time);
+    const std::uint8_t* frame = codec_->getFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(Hash(frame, Stride(720) * 576), wholeHash) << "seek to " << p;
+  }
+
+  // A later part alone is just that part.
+  Open((titleDir / "vts_03_2.vob").string());
+  EXPECT_EQ(codec_->FileInfo().TotalSize, cut2 - cut1);
+}
+
+TEST_F(CodecTest, RefusesFilesWithoutMpegVideo) {
+  const fs::path bad = fs::path(dir_) / "bad";
+  fs::create_directories(bad);
+  std::mt19937 random(7);
+  auto write = [&](const std::string& name, const std::string& bytes) {
+    std::ofstream(bad / name, std::ios::binary) << bytes;
+    return (bad / name).string();
+  };
+  std::string noise(200000, '\0');
+  for (char& ch : noise) ch = char(random());
+  std::string png = "\x89PNG\r\n\x1a\n";
+  png += noise.substr(0, 5000);
+  Mpeg2StreamOptions soundOnly = Pal();
+  soundOnly.video = false;
+  soundOnly.format = "mpeg";
+  kelta::test::WriteMpeg2ProgramStream((bad / "sound.mpg").string(), soundOnly);
+
+  const std::vector<std::string> paths = {
+      (bad / "missing.vob").string(),
+      write("empty.vob", ""),
+      write("notes.txt", "This is no video at all.\n"),
+      write("picture.png", png),
+      write("noise.vob", noise),
+      (bad / "sound.mpg").string(),
+      bad.string(),  // a folder
+      "",
+  };
+  for (const std::string& path : paths) {
+    EXPECT_EQ(codec_->openFile(path.c_str(), 0, -1), 0) << path;
+    EXPECT_EQ(codec_->getFrame(), nullptr) << path;
+    EXPECT_EQ(codec_->FrameInfo().Width, 0) << path;
+  }
+}
+
+// A file cut off mid-pack opens and ends cleanly; a damaged region is
+// skipped and the pictures after it come out clean.
+TEST_F(CodecTest, TruncatedAndDamagedFilesEndCleanly) {
+  const std::string whole = PathOf("pal_vob");
+  std::ifstream in(whole, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  struct Case {
+    const char* name;
+    std::string content;
+  };
+  std::string damaged = bytes;
+  std::mt19937 random(11);
+  for (std::size_t i = bytes.size() / 3; i < bytes.size() / 3 + 60000; ++i) damaged[i] = char(random());
+  const Case cases[] = {
+      {"truncated.vob", bytes.substr(0, bytes.size() / 2 + 1001)},
+      {"damaged.vob", damaged},
+      {"head.vob", bytes.substr(0, 3000)},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir_ + "/" + c.name;
+    std::ofstream(path, std::ios::binary) << c.content;
+    if (codec_->openFile(path.c_str(), 0, -1) == 0) {
+      EXPECT_STREQ(c.name, "head.vob") << "only a file without a whole picture may be refused";
+      continue;
+    }
+    const KeltaCodecFrameInfo info = codec_->FrameInfo();
+    int frames = 0, clean = 0, last = -1;
+    while (const std::uint8_t* frame = codec_->getFrame()) {
+      ++frames;
+      last = ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width)));
+      if (last >= 0) ++clean;
+      ASSERT_LT(frames, 1000) << c.name;
+    }
+    if (std::string(c.name) != "head.vob") {
+      EXPECT_GT(frames, 0) << c.name;
+    }
+    EXPECT_EQ(codec_->getFrame(), nullptr) << c.name;
+    if (std::string(c.name) == "damaged.vob") {
+      EXPECT_GT(clean, 50) << c.name;
+      EXPECT_EQ(last, 74) << "the last picture is clean again";
+    } else if (std::string(c.name) == "truncated.vob") {
+      EXPECT_GT(clean, 25) << c.name;
+    }
+    // Seeking anywhere stays safe.
+    for (std::int64_t p = 0; p < std::int64_t(c.content.size()); p += 150000) {
+      codec_->seek(p);
+      for (int i = 0; i < 3 && codec_->getFrame(); ++i) {
+      }
+    }
+  }
+}
+
+}  // namespace

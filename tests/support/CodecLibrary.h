@@ -1,0 +1,72 @@
+#pragma once
+// Loads the built decoder plugin codec.so straight through the dynamic loader,
+// the way a foreign program would, and resolves its ten entry points.
+
+#include <dlfcn.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "codec/CodecApi.h"
+
+namespace kelta::test {
+
+class CodecLibrary {
+ public:
+  explicit CodecLibrary(const std::string& path) {
+    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) throw std::runtime_error(dlerror());
+    Resolve(openFile, "openFile");
+    Resolve(getFrameInfo, "getFrameInfo");
+    Resolve(getFileInfo, "getFileInfo");
+    Resolve(closeFile, "closeFile");
+    Resolve(getFrame, "getFrame");
+    Resolve(seek, "seek");
+    Resolve(skipFrames, "skipFrames");
+    Resolve(setPixelFormat, "setPixelFormat");
+    Resolve(setRGBScaleFlag, "setRGBScaleFlag");
+    Resolve(writeToFile, "writeToFile");
+  }
+  ~CodecLibrary() {
+    if (handle_) dlclose(handle_);
+  }
+  CodecLibrary(const CodecLibrary&) = delete;
+  CodecLibrary& operator=(const CodecLibrary&) = delete;
+
+  KeltaCodecFrameInfo FrameInfo() const {
+    KeltaCodecFrameInfo info{};
+    getFrameInfo(&info);
+    return info;
+  }
+  KeltaCodecFileInfo FileInfo() const {
+    KeltaCodecFileInfo info{};
+    getFileInfo(&info);
+    return info;
+  }
+
+  decltype(&::openFile) openFile = nullptr;
+  decltype(&::getFrameInfo) getFrameInfo = nullptr;
+  decltype(&::getFileInfo) getFileInfo = nullptr;
+  decltype(&::closeFile) closeFile = nullptr;
+  decltype(&::getFrame) getFrame = nullptr;
+  decltype(&::seek) seek = nullptr;
+  decltype(&::skipFrames) skipFrames = nullptr;
+  decltype(&::setPixelFormat) setPixelFormat = nullptr;
+  decltype(&::setRGBScaleFlag) setRGBScaleFlag = nullptr;
+  decltype(&::writeToFile) writeToFile = nullptr;
+
+ private:
+  template <typename F>
+  void Resolve(F& target, const char* name) {
+    void* address = dlsym(handle_, name);
+    if (!address) throw std::runtime_error(std::string("codec.so lacks ") + name);
+    target = reinterpret_cast<F>(address);
+  }
+  void* handle_ = nullptr;
+};
+
+// The plugin the build put beside the program.
+inline std::string BuiltCodecPath() { return std::string(KELTA_PROGRAM_DIR) + "/codec.so"; }
+
+}  // namespace kelta::test
