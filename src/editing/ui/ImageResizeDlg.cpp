@@ -1,0 +1,175 @@
+#include "editing/ui/ImageResizeDlg.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace kelta {
+
+namespace {
+QLineEdit* MakeSizeEdit(QWidget* parent, const char* name) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(name);
+  edit->setMaxLength(5);
+  edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,5}"), edit));
+  QFont font("Tahoma", 7);
+  font.setBold(true);
+  edit->setFont(font);
+  edit->setFixedSize(45, 16);
+  edit->setFrame(false);
+  edit->setStyleSheet("QLineEdit { color: rgb(128,128,128); border: 1px solid rgb(128,128,128);"
+                      " background: white; padding: 0px 1px; }");
+  return edit;
+}
+}  // namespace
+
+TimageResizeDlg::TimageResizeDlg(QWidget* parent)
+    : QDialog(parent), Box_(new TImageControlBox(this)), Tool_(new TImageResizeTool(Box_->Control())),
+      ToolBar_(MakePictureToolBar(this)) {
+  setObjectName("imageResizeDlg");
+  setWindowTitle("Resize Image");
+  resize(798, 598);
+  setModal(true);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, PictureWindowColour);
+  setPalette(pal);
+  setFont(QFont("Tahoma", 8));
+
+  connect(AddToolItem(ToolBar_, "tbiResize", "Resi&ze"), &QAction::triggered, this, [this] { tbiResizeClick(); });
+  connect(AddToolItem(ToolBar_, "tbiReset", "&Reset"), &QAction::triggered, this, [this] { tbiResetClick(); });
+  Save_ = AddToolItem(ToolBar_, "tbiSave", "&Save");
+  connect(Save_, &QAction::triggered, this, [this] { tbiSaveClick(); });
+  AddExportMenu(ToolBar_, "tbExport", "&Export",
+                {{{"tbiBmp", "&BMP"}, {"tbiJpeg", "&JPEG"}, {"tbiPng", "&PNG"}, {"tbiGif", "&GIF"},
+                  {"tbiPdf", "&PDF"}}},
+                [this](int tag) { tbiExportClick(tag); });
+  connect(AddToolItem(ToolBar_, "tbiClose", "&Close"), &QAction::triggered, this, [this] { close(); });
+  ToolBar_->addSeparator()->setObjectName("TBXSeparatorItem1");
+  Constrain_ = new QCheckBox("Constrain", ToolBar_);
+  Constrain_->setObjectName("ckbConstrain");
+  Constrain_->setToolTip("Constrain Protortions");
+  Constrain_->setChecked(true);
+  Constrain_->setFocusPolicy(Qt::NoFocus);
+  ToolBar_->addWidget(Constrain_)->setObjectName("TBControlItem1");
+  connect(Constrain_, &QCheckBox::toggled, this, [this] { ckbConstrainChange(); });
+
+  auto* sizePanel = new QWidget(this);
+  sizePanel->setObjectName("lpToolbar");
+  sizePanel->setFixedHeight(24);
+  auto* sizeRow = new QHBoxLayout(sizePanel);
+  sizeRow->setContentsMargins(8, 0, 0, 0);
+  sizeRow->setSpacing(8);
+  auto* widthLabel = new QLabel("Width", sizePanel);
+  widthLabel->setObjectName("lbWidth");
+  auto* heightLabel = new QLabel("Height", sizePanel);
+  heightLabel->setObjectName("lbHeight");
+  WidthEdit_ = MakeSizeEdit(sizePanel, "WidthEdit");
+  HeightEdit_ = MakeSizeEdit(sizePanel, "HeightEdit");
+  sizeRow->addWidget(widthLabel);
+  sizeRow->addWidget(WidthEdit_);
+  sizeRow->addWidget(heightLabel);
+  sizeRow->addWidget(HeightEdit_);
+  sizeRow->addStretch(1);
+  // Only what the user types drives the other edit; filling the edits in code does not.
+  connect(WidthEdit_, &QLineEdit::textEdited, this, [this] { WidthChanged(); });
+  connect(HeightEdit_, &QLineEdit::textEdited, this, [this] { HeightChanged(); });
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(ToolBar_);
+  layout->addWidget(sizePanel);
+  layout->addWidget(Box_, 1);
+  layout->addWidget(MakeStatusPanel(this, 783, &Status_));
+}
+
+TimageResizeDlg::~TimageResizeDlg() { delete Tool_; }
+
+int TimageResizeDlg::ValueOf(const QLineEdit* edit) { return edit->text().toInt(); }
+
+void TimageResizeDlg::SetEdits(int width, int height) {
+  WidthEdit_->setText(QString::number(width));
+  HeightEdit_->setText(QString::number(height));
+}
+
+void TimageResizeDlg::tbiResizeClick() {
+  const TFastDIB& work = Control()->WorkImage();
+  if (work.Width() == 0 || work.RowCount() == 0) return;
+  const int w = ValueOf(WidthEdit_);
+  const int h = Constrain_->isChecked() ? ConstrainedSide(w, work.RowCount(), work.Width()) : ValueOf(HeightEdit_);
+  if (!Tool_->Resize(w, h)) return;
+  ImageChanged = true;
+  UpdateStatus(w, h);
+}
+
+void TimageResizeDlg::tbiResetClick() {
+  Tool_->Revert();
+  const TFastDIB& work = Control()->WorkImage();
+  SetEdits(work.Width(), work.RowCount());
+  ImageChanged = false;
+  UpdateStatus(work.Width(), work.RowCount());
+}
+
+void TimageResizeDlg::tbiSaveClick() {
+  if (ImageChanged) {
+    SaveRequested = true;
+    ImageChanged = false;
+  }
+  close();
+}
+
+void TimageResizeDlg::tbiExportClick(int tag) {
+  if (ExportImageAs) ExportImageAs(tag, this, Control()->WorkImage());
+}
+
+void TimageResizeDlg::ckbConstrainChange() {
+  if (!Constrain_->isChecked()) return;
+  const TFastDIB& work = Control()->WorkImage();
+  if (work.Width() <= 0) return;
+  HeightEdit_->setText(QString::number(ConstrainedSide(ValueOf(WidthEdit_), work.RowCount(), work.Width())));
+}
+
+void TimageResizeDlg::WidthChanged() {
+  const TFastDIB& work = Control()->WorkImage();
+  if (!Constrain_->isChecked() || work.Width() <= 0) return;
+  HeightEdit_->setText(QString::number(ConstrainedSide(ValueOf(WidthEdit_), work.RowCount(), work.Width())));
+}
+
+void TimageResizeDlg::HeightChanged() {
+  const TFastDIB& work = Control()->WorkImage();
+  if (!Constrain_->isChecked() || work.RowCount() <= 0) return;
+  WidthEdit_->setText(QString::number(ConstrainedSide(ValueOf(HeightEdit_), work.Width(), work.RowCount())));
+}
+
+void TimageResizeDlg::UpdateStatus(int width, int height) {
+  const TFastDIB& loaded = Control()->LoadedImage();
+  Status_->setText(QString("Original: [%1x%2] - Resize: [%3x%4]")
+                       .arg(loaded.Width())
+                       .arg(loaded.RowCount())
+                       .arg(width)
+                       .arg(height));
+}
+
+void TimageResizeDlg::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void TimageResizeDlg::closeEvent(QCloseEvent* event) {
+  if (ImageChanged && !ConfirmQuitting(this)) {
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+}  // namespace kelta

@@ -1,0 +1,131 @@
+#include "editing/ui/ImageTools.h"
+
+#include "imaging/ui/Cursors.h"
+#include "imaging/ui/DibImage.h"
+
+namespace kelta {
+
+namespace {
+void DrawPicture(QPainter& painter, const TFastDIB& dib) {
+  const QImage image = DibToImage(dib);
+  if (!image.isNull()) painter.drawImage(0, 0, image);
+}
+}  // namespace
+
+TImageTool::~TImageTool() {
+  // The control may outlive its tool: leave no hook pointing at it.
+  if (!Control) return;
+  Control->OnPaintImage = nullptr;
+  Control->OnMouseDown = nullptr;
+  Control->OnMouseMove = nullptr;
+  Control->OnMouseUp = nullptr;
+  Control->OnImageLoaded = nullptr;
+}
+
+TImageDrawTool::TImageDrawTool(TImageControl* control) : TImageTool(control) { Attach(); }
+
+void TImageDrawTool::Attach() {
+  Control->OnPaintImage = [this](QPainter& p) { Paint(p); };
+}
+
+void TImageDrawTool::Paint(QPainter& painter) {
+  DrawPicture(painter, Control->WorkImage());
+  // A one-pixel white outline on the picture's outermost pixels.
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(QPen(Qt::white, 0));
+  painter.drawRect(0, 0, Control->width() - 1, Control->height() - 1);
+}
+
+TImageResizeTool::TImageResizeTool(TImageControl* control)
+    : TImageTool(control), Editor_(control->Document) {
+  Attach();
+}
+
+void TImageResizeTool::Attach() {
+  Control->OnPaintImage = [this](QPainter& p) { Paint(p); };
+}
+
+void TImageResizeTool::Paint(QPainter& painter) { DrawPicture(painter, Control->WorkImage()); }
+
+bool TImageResizeTool::Resize(int width, int height) {
+  if (!Editor_.Resize(width, height)) return false;
+  Control->SetBounds(width, height);
+  Control->update();
+  return true;
+}
+
+void TImageResizeTool::Revert() {
+  if (!Editor_.Revert()) return;
+  Control->SetBounds(Control->LoadedImage().Width(), Control->LoadedImage().RowCount());
+  Control->update();
+}
+
+TImageCropTool::TImageCropTool(TImageControl* control)
+    : TImageTool(control), Editor_(control->Document) {
+  Attach();
+  Control->OnImageLoaded = [this] { RefreshSource(); };
+  Control->setCursor(KeltaCursor(CursorCropCross));
+  // A picture loaded before the tool came is taken now.
+  if (!Control->LoadedImage().Empty()) RefreshSource();
+}
+
+void TImageCropTool::Attach() {
+  Control->OnPaintImage = [this](QPainter& p) { Paint(p); };
+  Control->OnMouseDown = [this](Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) {
+    MouseDown(b, s, x, y);
+  };
+  Control->OnMouseMove = [this](Qt::KeyboardModifiers s, int x, int y) { MouseMove(s, x, y); };
+  Control->OnMouseUp = [this](Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) {
+    MouseUp(b, s, x, y);
+  };
+}
+
+void TImageCropTool::Paint(QPainter& painter) {
+  const TFastDIB& work = Control->WorkImage();
+  const TFastDIB& canvas = Editor_.Canvas;
+  // Someone changed the picture behind the tool's back: rebuild what is shown.
+  if (canvas.Width() != work.Width() || canvas.RowCount() != work.RowCount() || canvas.Empty())
+    Editor_.Paint();
+  DrawPicture(painter, Editor_.Canvas);
+}
+
+void TImageCropTool::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+  if (button != Qt::LeftButton) return;
+  Editor_.MouseDown(x, y);
+  Control->update();
+}
+
+void TImageCropTool::MouseMove(Qt::KeyboardModifiers, int x, int y) {
+  const int cursor = Editor_.MouseMove(x, y);
+  if (cursor == CursorSizeAll)
+    Control->setCursor(Qt::SizeAllCursor);
+  else if (cursor != 0)
+    Control->setCursor(KeltaCursor(cursor));
+  if (Editor_.State != TCropState::Idle) Control->update();
+}
+
+void TImageCropTool::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
+  if (button != Qt::LeftButton) return;
+  Editor_.MouseUp();
+  Control->update();
+}
+
+bool TImageCropTool::Crop() {
+  if (!Editor_.Crop()) return false;
+  Control->SetBounds(Control->WorkImage().Width(), Control->WorkImage().RowCount());
+  Control->update();
+  return true;
+}
+
+void TImageCropTool::Revert() {
+  Editor_.Revert();
+  Control->SetBounds(Control->LoadedImage().Width(), Control->LoadedImage().RowCount());
+  Control->update();
+}
+
+void TImageCropTool::RefreshSource() {
+  Editor_.RefreshSource();
+  Control->update();
+}
+
+}  // namespace kelta

@@ -1,0 +1,69 @@
+#pragma once
+// The tools that decide how an image control paints and takes the mouse: the
+// viewer's draw tool (picture with a white outline), the resize tool and the
+// crop tool. A tool hooks itself into its control when made and unhooks when
+// destroyed; the window that made it destroys it.
+
+#include <QPainter>
+
+#include "editing/CropEditor.h"
+#include "editing/ResizeEditor.h"
+#include "editing/ui/ImageControl.h"
+
+namespace kelta {
+
+class TImageTool {
+ public:
+  explicit TImageTool(TImageControl* control) : Control(control) {}
+  virtual ~TImageTool();
+  TImageTool(const TImageTool&) = delete;
+  TImageTool& operator=(const TImageTool&) = delete;
+
+  virtual void Attach() = 0;
+
+  TImageControl* Control;  // not owned
+};
+
+class TImageDrawTool : public TImageTool {
+ public:
+  explicit TImageDrawTool(TImageControl* control);
+  void Attach() override;
+  void Paint(QPainter& painter);
+};
+
+class TImageResizeTool : public TImageTool {
+ public:
+  explicit TImageResizeTool(TImageControl* control);
+  void Attach() override;
+  void Paint(QPainter& painter);
+
+  // Resamples the loaded picture to width x height; false when that is the size shown.
+  bool Resize(int width, int height);
+  void Revert();
+
+ private:
+  TResizeEditor Editor_;
+};
+
+class TImageCropTool : public TImageTool {
+ public:
+  explicit TImageCropTool(TImageControl* control);
+  void Attach() override;
+  void Paint(QPainter& painter);
+
+  void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+  void MouseMove(Qt::KeyboardModifiers shift, int x, int y);
+  void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+
+  bool Crop();
+  void Revert();
+  void RefreshSource();
+
+  // Selection state, for the window and for tests.
+  const TCropEditor& Editor() const { return Editor_; }
+
+ private:
+  TCropEditor Editor_;
+};
+
+}  // namespace kelta

@@ -1,0 +1,97 @@
+#include "editing/ui/ImageViewDlg.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "output/ui/PrintPreviewDlg.h"
+
+namespace kelta {
+
+TimageViewDlg::TimageViewDlg(QWidget* parent)
+    : QDialog(parent), Box_(new TImageControlBox(this)), Tool_(new TImageDrawTool(Box_->Control())),
+      ToolBar_(MakePictureToolBar(this)) {
+  setObjectName("imageViewDlg");
+  setWindowTitle("View Image");
+  resize(800, 600);
+  setModal(true);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, PictureWindowColour);
+  setPalette(pal);
+  setFont(QFont("Tahoma", 8));
+
+  connect(AddToolItem(ToolBar_, "pmiPrint", "&Print"), &QAction::triggered, this, [this] { pmiPrintClick(); });
+  AddExportMenu(ToolBar_, "pmExport", "&Export",
+                {{{"pmiBmp", "&BMP"}, {"pmiJpeg", "&JPEG"}, {"pmiPng", "&PNG"}, {"pmiGif", "&GIF"},
+                  {"pmiPdf", "P&DF"}}},
+                [this](int tag) { pmiExportClick(tag); });
+  connect(AddToolItem(ToolBar_, "tbiPre", "Pre&vious"), &QAction::triggered, this, [this] { tbiPreClick(); });
+  connect(AddToolItem(ToolBar_, "tbiNext", "&Next"), &QAction::triggered, this, [this] { tbiNextClick(); });
+  connect(AddToolItem(ToolBar_, "pmiClose", "&Close"), &QAction::triggered, this, [this] { close(); });
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(ToolBar_);
+  layout->addWidget(Box_, 1);
+  layout->addWidget(MakeStatusPanel(this, 735, &Status_));
+  ViewRecord.Image = &Control()->WorkImage();
+}
+
+TimageViewDlg::~TimageViewDlg() { delete Tool_; }
+
+void TimageViewDlg::pmiPrintClick() {
+  TprintDlg print(this);
+  print.FViewRecord = ViewRecord;
+  print.exec();
+}
+
+void TimageViewDlg::pmiExportClick(int tag) {
+  if (ExportImageAs) ExportImageAs(tag, this, Control()->WorkImage());
+}
+
+void TimageViewDlg::tbiPreClick() {
+  if (ShowPreviousImage) ShowPreviousImage();
+}
+
+void TimageViewDlg::tbiNextClick() {
+  if (ShowNextImage) ShowNextImage();
+}
+
+void TimageViewDlg::UpdateStatus() {
+  const TFastDIB* image = ViewRecord.Image;
+  Status_->setText(QString("%1/%2 - [%3x%4] - %5")
+                       .arg(ViewRecord.Index)
+                       .arg(ViewRecord.Count)
+                       .arg(image ? image->Width() : 0)
+                       .arg(image ? image->RowCount() : 0)
+                       .arg(ViewRecord.Name));
+}
+
+void TimageViewDlg::keyPressEvent(QKeyEvent* event) {
+  // The keypad's arrows are not stepping keys.
+  const bool keypad = event->modifiers() & Qt::KeypadModifier;
+  switch (event->key()) {
+    case Qt::Key_Escape:
+      close();
+      return;
+    case Qt::Key_Left:
+      if (keypad) break;
+      [[fallthrough]];
+    case Qt::Key_A:
+      tbiPreClick();
+      return;
+    case Qt::Key_Right:
+      if (keypad) break;
+      [[fallthrough]];
+    case Qt::Key_D:
+      tbiNextClick();
+      return;
+    default:
+      break;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace kelta

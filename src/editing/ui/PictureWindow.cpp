@@ -1,0 +1,85 @@
+#include "editing/ui/PictureWindow.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWidget>
+
+namespace kelta {
+
+namespace {
+const char* const ToolBarStyle =
+    "QToolBar { background: rgb(231,231,231); border: none; spacing: 2px; }"
+    "QToolButton { font-family: Tahoma; font-weight: bold; color: rgb(128,128,128);"
+    " padding: 2px 6px; }"
+    "QToolButton::menu-indicator { image: none; }";
+}  // namespace
+
+QToolBar* MakePictureToolBar(QWidget* window) {
+  auto* bar = new QToolBar(window);
+  bar->setObjectName("TBXToolbar1");
+  bar->setMovable(false);
+  bar->setFloatable(false);
+  bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  bar->setStyleSheet(ToolBarStyle);
+  return bar;
+}
+
+QAction* AddToolItem(QToolBar* bar, const char* name, const QString& caption) {
+  QAction* action = bar->addAction(caption);
+  action->setObjectName(name);
+  action->setShortcut(QKeySequence::mnemonic(caption));
+  action->setShortcutContext(Qt::WindowShortcut);
+  return action;
+}
+
+QMenu* AddExportMenu(QToolBar* bar, const char* name, const QString& caption,
+                     const std::array<TExportItem, 5>& items, std::function<void(int tag)> chosen) {
+  auto* menu = new QMenu(caption, bar);
+  menu->setObjectName(name);
+  for (int tag = 0; tag < 5; ++tag) {
+    QAction* item = menu->addAction(items[std::size_t(tag)].Caption);
+    item->setObjectName(items[std::size_t(tag)].Name);
+    item->setData(tag);
+    QObject::connect(item, &QAction::triggered, bar, [chosen, tag] { chosen(tag); });
+  }
+  QAction* opener = menu->menuAction();
+  opener->setObjectName(QString(name) + "Menu");
+  opener->setShortcut(QKeySequence::mnemonic(caption));
+  bar->addAction(opener);
+  if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(opener)))
+    button->setPopupMode(QToolButton::InstantPopup);
+  return menu;
+}
+
+QWidget* MakeStatusPanel(QWidget* window, int labelWidth, QLabel** label) {
+  auto* panel = new QWidget(window);
+  panel->setObjectName("LinePanel1");
+  panel->setFixedHeight(24);
+  panel->setStyleSheet("#LinePanel1 { border-top: 1px solid rgb(192,192,192); }");
+  auto* status = new QLabel(panel);
+  status->setObjectName("lbStatus");
+  status->setTextFormat(Qt::PlainText);
+  status->setGeometry(4, 3, labelWidth, 18);
+  status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  *label = status;
+  return panel;
+}
+
+void DisableSaveItem(QToolBar* bar, QAction* save) {
+  save->setEnabled(false);
+  if (QWidget* button = bar->widgetForAction(save)) button->setStyleSheet("color: rgb(192,192,192);");
+}
+
+bool ConfirmQuitting(QWidget* owner) {
+  QMessageBox box(QMessageBox::Question, "Information", "Image changed, confirm quitting?",
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner);
+  return box.exec() == QMessageBox::Yes;
+}
+
+}  // namespace kelta

@@ -1,0 +1,52 @@
+#pragma once
+// What the picture windows (crop, resize, viewer, frame view) share: their
+// toolbar and status panel look, the export submenu whose items carry the
+// format tags 0 BMP .. 4 PDF, the question before an edited picture is
+// dropped, and the callback through which they export a picture.
+
+#include <array>
+#include <functional>
+
+#include <QColor>
+#include <QString>
+
+#include "imaging/FastDIB.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+class QWidget;
+
+namespace kelta {
+
+// Saves a picture under a name and format the user picks (owner: the window
+// that asks, for its file dialog). Supplied by whoever opens the window.
+using TExportImageAs = std::function<void(int format, QWidget* owner, const TFastDIB& picture)>;
+
+// Background of the picture windows ($E7E7E7).
+inline const QColor PictureWindowColour(231, 231, 231);
+
+// A toolbar docked at the top that cannot be dragged off; bold grey captions.
+QToolBar* MakePictureToolBar(QWidget* window);
+// An item whose caption's accelerator character also works with Alt.
+QAction* AddToolItem(QToolBar* bar, const char* name, const QString& caption);
+
+struct TExportItem {
+  const char* Name;
+  QString Caption;
+};
+// A submenu of five export items, tags 0 .. 4 in order; choosing one calls chosen(tag).
+QMenu* AddExportMenu(QToolBar* bar, const char* name, const QString& caption,
+                     const std::array<TExportItem, 5>& items, std::function<void(int tag)> chosen);
+
+// A 24-pixel panel with the status label at (4, 3), labelWidth x 18.
+QWidget* MakeStatusPanel(QWidget* window, int labelWidth, QLabel** label);
+
+// A library picture's "Save" is meaningless for a video frame: disabled, caption silver.
+void DisableSaveItem(QToolBar* bar, QAction* save);
+
+// "Image changed, confirm quitting?" with Yes, No and Cancel; true for Yes only.
+bool ConfirmQuitting(QWidget* owner);
+
+}  // namespace kelta

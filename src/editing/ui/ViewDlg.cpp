@@ -1,0 +1,73 @@
+#include "editing/ui/ViewDlg.h"
+
+#include <QKeyEvent>
+#include <QMenu>
+
+#include "imaging/Resample.h"
+#include "video/ui/VideoOutPanel.h"
+
+namespace kelta {
+
+TViewDlg::TViewDlg(QWidget* parent)
+    : QDialog(parent), Panel_(new TVideoOutPanel(this)), Popup_(new QMenu(this)) {
+  setObjectName("ViewDlg");
+  setWindowTitle("View Video Frame");
+  setModal(true);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, Qt::white);
+  setPalette(pal);
+  setAutoFillBackground(true);
+  setFont(QFont("Tahoma", 9));
+  setFixedSize(567, 375);
+
+  Popup_->setObjectName("TBXPopupMenu1");
+  QMenu* saveTo = Popup_->addMenu("&Save to");
+  saveTo->menuAction()->setObjectName("miSaveTo");
+  const std::array<TExportItem, 5> items{{{"pmiBmp", "&BMP"}, {"pmiJpg", "&JPEG"}, {"pmiPng", "&PNG"},
+                                          {"pmiGif", "&GIF"}, {"pmiPdf", "P&DF"}}};
+  for (int tag = 0; tag < 5; ++tag) {
+    QAction* item = saveTo->addAction(items[std::size_t(tag)].Caption);
+    item->setObjectName(items[std::size_t(tag)].Name);
+    item->setData(tag);
+    connect(item, &QAction::triggered, this, [this, tag] { pmiExportClick(tag); });
+  }
+  Popup_->addSeparator()->setObjectName("TBXSeparatorItem1");
+  QAction* closeItem = Popup_->addAction("&Close");
+  closeItem->setObjectName("miClose");
+  connect(closeItem, &QAction::triggered, this, [this] { close(); });
+
+  Panel_->setGeometry(10, 10, 500, 300);
+  Panel_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(Panel_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { Popup_->exec(Panel_->mapToGlobal(at)); });
+  Panel_->OnPanelDblClick = [this](QObject*) { close(); };
+}
+
+void TViewDlg::SetVideoFrame(const TFastDIB& videoFrame) {
+  const int w = videoFrame.Width();
+  // The frame is always shown in 16:9, whatever its stored proportion.
+  Frame.SetSize(w, 9 * w / 16, 24);
+  ResampleBilinear(videoFrame, Frame);
+  FitToFrame();
+}
+
+void TViewDlg::FitToFrame() {
+  Panel_->resize(Frame.Width() + 11, Frame.RowCount() + 11);
+  setFixedSize(Panel_->geometry().right() + 1 + 10, Panel_->geometry().bottom() + 1 + 10);
+  Panel_->Image = &Frame;
+  Panel_->update();
+}
+
+void TViewDlg::pmiExportClick(int tag) {
+  if (ExportImageAs) ExportImageAs(tag, this, Frame);
+}
+
+void TViewDlg::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace kelta

@@ -1,0 +1,55 @@
+#pragma once
+// The print window: one library picture on a letter-size page, optionally
+// with its name and memo centred above it, shown in the page preview and
+// printed through the print dialog.
+
+#include <QDialog>
+
+#include "imaging/ui/ViewRecord.h"
+#include "output/ui/PrintPreview.h"
+
+class QAction;
+class QToolBar;
+
+namespace kelta {
+
+// Where BuildPage puts things on the page, in page pixels.
+struct TPrintPageGeometry {
+  QRect Image;
+  QPoint Name;  // top-left of the name's line
+  QPoint Memo;
+  int NameHeight = 0;
+  int MemoHeight = 0;
+};
+
+class TprintDlg : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TprintDlg(QWidget* parent = nullptr);
+
+  // Image (not owned, kept alive by the caller while shown), Name and Memo are read.
+  TViewRecord FViewRecord;
+
+  TmyPreview* FPagePreview() const { return Preview_; }
+  QAction* tbiText() const { return Text_; }
+  // Where the last BuildPage put the picture and the caption lines.
+  const TPrintPageGeometry& PageGeometry() const { return Geometry_; }
+
+  // Composes the single page afresh, with or without the caption lines.
+  void BuildPage(bool withText);
+  void tbiPrintClick();
+  void tbiTextClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  TmyPreview* Preview_;
+  QToolBar* ToolBar_;
+  QAction* Text_ = nullptr;
+  TPrintPageGeometry Geometry_;
+  bool Shown_ = false;
+};
+
+}  // namespace kelta

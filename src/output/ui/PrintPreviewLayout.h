@@ -1,0 +1,68 @@
+#pragma once
+// Geometry of the page preview, free of any widget: the page grid (columns
+// that fit the client width, rows for the pages), the scroll ranges, the view
+// brought to the last clicked point, page rectangles and the hit test. All
+// sizes are in pixels at zoom 1 (one page pixel to one screen pixel).
+
+#include <algorithm>
+
+namespace kelta {
+
+struct TPreviewRect {
+  int Left = 0, Top = 0, Width = 0, Height = 0;
+  friend bool operator==(const TPreviewRect&, const TPreviewRect&) = default;
+};
+
+class TPreviewLayout {
+ public:
+  static constexpr int Gap = 30;  // around and between pages
+  static constexpr int LineStep = 5;
+  static constexpr int PageStep = 20;
+
+  int PageWidth = 816;    // 8.5 x 11 inches at 96 pixels per inch
+  int PageHeight = 1056;
+  int PageCount = 0;
+
+  // The area inside the panel's border with no scroll bar shown, and the
+  // thickness a shown scroll bar takes from it.
+  int OuterWidth = 0;
+  int OuterHeight = 0;
+  int BarExtent = 0;
+  bool HorzBarShown = false;
+  bool VertBarShown = false;
+
+  int Columns = 1;
+  int Rows = 0;
+  int LeftOffset = 0;
+  int HorzPos = 0, VertPos = 0;
+  int HorzMax = 0, VertMax = 0;
+  int SelectedPage = -1;
+  // Last left click: page and point in page pixels; all -1 after a miss.
+  int HotPage = 0, HotX = 0, HotY = 0;
+
+  int ClientWidth() const { return OuterWidth - (VertBarShown ? BarExtent : 0); }
+  int ClientHeight() const { return OuterHeight - (HorzBarShown ? BarExtent : 0); }
+  int GridWidth() const { return Columns * (PageWidth + Gap) + Gap; }
+  int GridHeight() const { return Rows * (PageHeight + Gap) + Gap; }
+
+  // Lays the pages out for the current client size. Showing or hiding a
+  // scroll bar changes the client size, which lays out again until stable.
+  void Layout();
+
+  TPreviewRect PageRect(int index) const;
+
+  // A left press at client point (x, y): true when it hit a page, which
+  // becomes the selected page and the hot point; a miss makes the hot point -1.
+  bool HitTest(int x, int y);
+
+  // Scroll positions always stay within 0 .. maximum.
+  void ScrollHorzTo(int pos) { HorzPos = std::clamp(pos, 0, HorzMax); }
+  void ScrollVertTo(int pos) { VertPos = std::clamp(pos, 0, VertMax); }
+  // A wheel delta of 120 per notch; turning towards the user (negative) scrolls down.
+  void Wheel(int delta) { ScrollVertTo(VertPos - delta); }
+
+ private:
+  void LayoutOnce();
+};
+
+}  // namespace kelta

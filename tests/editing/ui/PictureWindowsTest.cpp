@@ -1,0 +1,370 @@
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include "editing/EditingFixtures.h"
+#include "editing/ui/ImageControl.h"
+#include "editing/ui/ImageCropDlg.h"
+#include "editing/ui/ImageResizeDlg.h"
+#include "editing/ui/ImageViewDlg.h"
+#include "editing/ui/ViewDlg.h"
+#include "imaging/ui/Cursors.h"
+#include "video/ui/VideoOutPanel.h"
+
+using namespace kelta;
+using kelta::testing::FillPattern;
+using kelta::testing::PatternPixel;
+using kelta::testing::PixelXY;
+using kelta::testing::SamePixels;
+
+namespace {
+
+// Answers the next modal message box with the given button; remembers its text.
+struct MessageAnswer {
+  QString Text;
+  bool Asked = false;
+  void Arm(QMessageBox::StandardButton answer) {
+    QTimer::singleShot(0, [this, answer] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      Asked = true;
+      Text = box->text() + "|" + box->windowTitle();
+      box->button(answer)->click();
+    });
+  }
+};
+
+void LoadPattern(TImageControl* control, int w, int h) {
+  FillPattern(control->WorkImage(), w, h);
+  QVERIFY(control->ImageLoaded());
+}
+
+void Drag(QWidget* w, QPoint from, QPoint to) {
+  QTest::mousePress(w, Qt::LeftButton, {}, from);
+  QTest::mouseMove(w, to);
+  QTest::mouseRelease(w, Qt::LeftButton, {}, to);
+}
+
+}  // namespace
+
+class PictureWindowsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void box_centresSmallAndScrollsLarge_data();
+  void box_centresSmallAndScrollsLarge();
+  void box_emptyPictureChangesNothing();
+  void box_loadsBmpFileAndReverts();
+  void cursors_haveTheirHotSpots();
+  void crop_mouseSelectsAndCropCutsWithStatus();
+  void crop_withoutSelectionLeavesStatus();
+  void crop_closeAsksWhileChanged();
+  void crop_saveAndExportAndFrameMode();
+  void resize_constrainAndStatus();
+  void resize_halfEvenAndSameSize();
+  void viewer_statusAndSteppingKeys();
+  void frameView_sizes();
+};
+
+void PictureWindowsTest::box_centresSmallAndScrollsLarge_data() {
+  QTest::addColumn<int>("w");
+  QTest::addColumn<int>("h");
+  QTest::addColumn<bool>("centredX");
+  QTest::addColumn<bool>("hBar");
+  QTest::newRow("smaller") << 200 << 100 << true << false;
+  QTest::newRow("exactly as wide") << 400 << 100 << false << false;
+  QTest::newRow("larger") << 900 << 700 << false << true;
+}
+
+void PictureWindowsTest::box_centresSmallAndScrollsLarge() {
+  QFETCH(int, w);
+  QFETCH(int, h);
+  QFETCH(bool, centredX);
+  QFETCH(bool, hBar);
+  TImageControlBox box;
+  box.resize(400, 300);
+  box.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&box));
+  TImageControl* control = box.Control();
+  TImageDrawTool tool(control);
+  LoadPattern(control, w, h);
+  QCoreApplication::processEvents();
+  QCOMPARE(control->size(), QSize(w, h));
+  const int client = box.viewport()->width();
+  QCOMPARE(control->x(), centredX ? (client - w) / 2 : 0);
+  QCOMPARE(box.horizontalScrollBar()->isVisible(), hBar);
+  if (h < box.viewport()->height()) QCOMPARE(control->y(), (box.viewport()->height() - h) / 2);
+  // Growing past the area and shrinking back re-centres.
+  control->SetBounds(1000, 800);
+  QCoreApplication::processEvents();
+  QCOMPARE(control->pos(), QPoint(0, 0));
+  QVERIFY(box.horizontalScrollBar()->isVisible());
+  control->SetBounds(100, 50);
+  QCoreApplication::processEvents();
+  QCOMPARE(control->x(), (box.viewport()->width() - 100) / 2);
+  QVERIFY(!box.horizontalScrollBar()->isVisible());
+}
+
+void PictureWindowsTest::box_emptyPictureChangesNothing() {
+  TImageControlBox box;
+  TImageControl* control = box.Control();
+  LoadPattern(control, 30, 20);
+  int loaded = 0;
+  control->OnImageLoaded = [&] { ++loaded; };
+  control->WorkImage().SetSize(0, 10, 24);
+  QVERIFY(!control->ImageLoaded());
+  QCOMPARE(loaded, 0);
+  QCOMPARE(control->size(), QSize(30, 20));
+  QCOMPARE(control->LoadedImage().Width(), 30);
+}
+
+void PictureWindowsTest::box_loadsBmpFileAndReverts() {
+  QTemporaryDir dir;
+  TFastDIB picture;
+  FillPattern(picture, 64, 40);
+  const std::string file = dir.filePath("p.bmp").toStdString();
+  QVERIFY(picture.SaveToFile(file));
+  TImageControlBox box;
+  TImageControl* control = box.Control();
+  int loaded = 0;
+  control->OnImageLoaded = [&] { ++loaded; };
+  QVERIFY(control->LoadFromFile(file));
+  QCOMPARE(loaded, 1);
+  QCOMPARE(control->FileName(), file);
+  QCOMPARE(control->size(), QSize(64, 40));
+  control->WorkImage().SetSize(10, 10, 24);
+  control->RevertToLoaded();
+  QVERIFY(SamePixels(control->WorkImage(), picture));
+  // A missing file keeps what is shown.
+  QVERIFY(!control->LoadFromFile(dir.filePath("missing.bmp").toStdString()));
+  QCOMPARE(loaded, 1);
+  QCOMPARE(control->WorkImage().Width(), 64);
+}
+
+void PictureWindowsTest::cursors_haveTheirHotSpots() {
+  QCOMPARE(KeltaCursor(253).hotSpot(), QPoint(15, 16));
+  QCOMPARE(KeltaCursor(254).hotSpot(), QPoint(8, 8));
+  QCOMPARE(KeltaCursor(256).hotSpot(), QPoint(2, 2));
+  QCOMPARE(KeltaCursor(251).pixmap().size(), QSize(32, 32));
+  QVERIFY(!KeltaCursor(252).pixmap().toImage().isNull());
+}
+
+void PictureWindowsTest::crop_mouseSelectsAndCropCutsWithStatus() {
+  TimageCropDlg dlg;
+  dlg.ImageName = "Scene";
+  LoadPattern(dlg.Control(), 720, 576);
+  dlg.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+  TImageControl* control = dlg.Control();
+  // The right button is ignored; the left one draws up-left.
+  Drag(control, {100, 100}, {400, 300});
+  QTest::mousePress(control, Qt::RightButton, {}, {10, 10});
+  QTest::mouseRelease(control, Qt::RightButton, {}, {10, 10});
+  QCOMPARE(dlg.Tool()->Editor().CropRect, (TRect{100, 100, 400, 300}));
+  // Hovering over the inside shows the move cursor.
+  QTest::mouseMove(control, {200, 200});
+  QCOMPARE(control->cursor().hotSpot(), KeltaCursor(251).hotSpot());
+  dlg.tbiCropClick();
+  QVERIFY(dlg.ImageChanged);
+  QCOMPARE(dlg.lbStatus()->text(), QString("[300x200] - Scene"));
+  QCOMPARE(control->size(), QSize(300, 200));
+  QVERIFY(PixelXY(control->WorkImage(), 0, 0) == PatternPixel(100, 100));
+  // The control is centred in the box again.
+  QCOMPARE(control->x(), (dlg.Box()->viewport()->width() - 300) / 2);
+  dlg.tbiResetClick();
+  QVERIFY(!dlg.ImageChanged);
+  QCOMPARE(dlg.lbStatus()->text(), QString("[720x576] - Scene"));
+  MessageAnswer answer;
+  answer.Arm(QMessageBox::Yes);
+  dlg.close();
+  QVERIFY(!answer.Asked);
+  QVERIFY(!dlg.isVisible());
+}
+
+void PictureWindowsTest::crop_withoutSelectionLeavesStatus() {
+  TimageCropDlg dlg;
+  LoadPattern(dlg.Control(), 100, 80);
+  dlg.lbStatus()->setText("before");
+  dlg.tbiCropClick();
+  QCOMPARE(dlg.lbStatus()->text(), QString("before"));
+  QVERIFY(!dlg.ImageChanged);
+}
+
+void PictureWindowsTest::crop_closeAsksWhileChanged() {
+  TimageCropDlg dlg;
+  LoadPattern(dlg.Control(), 200, 150);
+  dlg.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+  Drag(dlg.Control(), {10, 10}, {60, 50});
+  dlg.tbiCropClick();
+  for (auto refusal : {QMessageBox::No, QMessageBox::Cancel}) {
+    MessageAnswer answer;
+    answer.Arm(refusal);
+    dlg.close();
+    QVERIFY(answer.Asked);
+    QCOMPARE(answer.Text, QString("Image changed, confirm quitting?|Information"));
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(dlg.Control()->WorkImage().Width(), 50);
+  }
+  MessageAnswer yes;
+  yes.Arm(QMessageBox::Yes);
+  QTest::keyClick(&dlg, Qt::Key_Escape);
+  QVERIFY(yes.Asked);
+  QVERIFY(!dlg.isVisible());
+  QVERIFY(!dlg.SaveRequested);
+}
+
+void PictureWindowsTest::crop_saveAndExportAndFrameMode() {
+  {
+    TimageCropDlg dlg;
+    LoadPattern(dlg.Control(), 200, 150);
+    dlg.show();
+    dlg.tbiSaveClick();  // nothing changed: closes without asking or saving
+    QVERIFY(!dlg.isVisible());
+    QVERIFY(!dlg.SaveRequested);
+  }
+  TimageCropDlg dlg;
+  LoadPattern(dlg.Control(), 200, 150);
+  std::vector<int> tags;
+  dlg.ExportImageAs = [&](int tag, QWidget* owner, const TFastDIB& picture) {
+    QCOMPARE(owner, static_cast<QWidget*>(&dlg));
+    QCOMPARE(&picture, &dlg.Control()->WorkImage());
+    tags.push_back(tag);
+  };
+  for (const char* name : {"tbiBmp", "tbiJpeg", "tbiPng", "tbiGif", "tbiPdf"})
+    dlg.findChild<QAction*>(name)->trigger();
+  QCOMPARE(tags, (std::vector<int>{0, 1, 2, 3, 4}));
+  dlg.show();
+  Drag(dlg.Control(), {10, 10}, {60, 50});
+  dlg.tbiCropClick();
+  dlg.tbiSaveClick();
+  QVERIFY(dlg.SaveRequested);
+  QVERIFY(!dlg.ImageChanged);
+  QVERIFY(!dlg.isVisible());
+  DisableSaveItem(dlg.ToolBar(), dlg.tbiSave());
+  QVERIFY(!dlg.tbiSave()->isEnabled());
+}
+
+void PictureWindowsTest::resize_constrainAndStatus() {
+  TimageResizeDlg dlg;
+  LoadPattern(dlg.Control(), 720, 576);
+  dlg.SetEdits(720, 576);
+  dlg.UpdateStatus(720, 576);
+  dlg.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+  QVERIFY(dlg.ckbConstrain()->isChecked());
+  dlg.WidthEdit()->clear();
+  QTest::keyClicks(dlg.WidthEdit(), "360");
+  QCOMPARE(dlg.HeightEdit()->text(), QString("288"));
+  QTest::keyClicks(dlg.WidthEdit(), "123456");  // five digits at most
+  QCOMPARE(dlg.WidthEdit()->text(), QString("36012"));
+  dlg.WidthEdit()->setText("360");
+  dlg.tbiResizeClick();
+  QCOMPARE(dlg.Control()->size(), QSize(360, 288));
+  QVERIFY(dlg.ImageChanged);
+  QCOMPARE(dlg.lbStatus()->text(), QString("Original: [720x576] - Resize: [360x288]"));
+  // Unconstrained, the height edit is taken as typed.
+  dlg.ckbConstrain()->setChecked(false);
+  dlg.HeightEdit()->setText("100");
+  dlg.tbiResizeClick();
+  QCOMPARE(dlg.Control()->WorkImage().RowCount(), 100);
+  // Checking again derives the height from the picture shown now (360 x 100).
+  dlg.WidthEdit()->setText("180");
+  dlg.ckbConstrain()->setChecked(true);
+  QCOMPARE(dlg.HeightEdit()->text(), QString("50"));
+  // Typing the height drives the width.
+  dlg.HeightEdit()->clear();
+  QTest::keyClicks(dlg.HeightEdit(), "25");
+  QCOMPARE(dlg.WidthEdit()->text(), QString("90"));
+  dlg.tbiResetClick();
+  QCOMPARE(dlg.WidthEdit()->text(), QString("720"));
+  QCOMPARE(dlg.HeightEdit()->text(), QString("576"));
+  QVERIFY(SamePixels(dlg.Control()->WorkImage(), dlg.Control()->LoadedImage()));
+  QVERIFY(!dlg.ImageChanged);
+}
+
+void PictureWindowsTest::resize_halfEvenAndSameSize() {
+  struct Case {
+    int w, h, typed;
+    QString expected;
+  };
+  for (const Case& c : {Case{720, 405, 100, "56"}, Case{200, 3, 100, "2"}, Case{200, 5, 100, "2"},
+                        Case{200, 7, 100, "4"}}) {
+    TimageResizeDlg dlg;
+    LoadPattern(dlg.Control(), c.w, c.h);
+    dlg.WidthEdit()->setText(QString::number(c.typed));
+    dlg.ckbConstrain()->setChecked(false);
+    dlg.ckbConstrain()->setChecked(true);
+    QCOMPARE(dlg.HeightEdit()->text(), c.expected);
+  }
+  TimageResizeDlg dlg;
+  LoadPattern(dlg.Control(), 64, 48);
+  dlg.SetEdits(64, 48);
+  dlg.tbiResizeClick();
+  QVERIFY(!dlg.ImageChanged);
+  QCOMPARE(dlg.lbStatus()->text(), QString());
+}
+
+void PictureWindowsTest::viewer_statusAndSteppingKeys() {
+  TimageViewDlg dlg;
+  LoadPattern(dlg.Control(), 720, 576);
+  dlg.ViewRecord.Index = 3;
+  dlg.ViewRecord.Count = 7;
+  dlg.ViewRecord.Name = "Scene";
+  dlg.UpdateStatus();
+  QCOMPARE(dlg.lbStatus()->text(), QString("3/7 - [720x576] - Scene"));
+  int previous = 0, next = 0;
+  dlg.ShowPreviousImage = [&] { ++previous; };
+  dlg.ShowNextImage = [&] { ++next; };
+  dlg.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+  QTest::keyClick(&dlg, Qt::Key_A);
+  QTest::keyClick(&dlg, Qt::Key_A, Qt::ShiftModifier);
+  QTest::keyClick(&dlg, Qt::Key_Left);
+  QTest::keyClick(&dlg, Qt::Key_Left, Qt::KeypadModifier);
+  QCOMPARE(previous, 3);
+  QTest::keyClick(&dlg, Qt::Key_D);
+  QTest::keyClick(&dlg, Qt::Key_D, Qt::ShiftModifier);
+  QTest::keyClick(&dlg, Qt::Key_Right);
+  QTest::keyClick(&dlg, Qt::Key_Right, Qt::KeypadModifier);
+  QTest::keyClick(&dlg, Qt::Key_6, Qt::KeypadModifier);
+  dlg.findChild<QAction*>("tbiNext")->trigger();
+  QCOMPARE(next, 4);
+  QTest::keyClick(&dlg, Qt::Key_Escape);
+  QVERIFY(!dlg.isVisible());
+}
+
+void PictureWindowsTest::frameView_sizes() {
+  TViewDlg dlg;
+  TFastDIB frame;
+  FillPattern(frame, 720, 576);
+  dlg.SetVideoFrame(frame);
+  QCOMPARE(dlg.Frame.Width(), 720);
+  QCOMPARE(dlg.Frame.RowCount(), 405);
+  QCOMPARE(dlg.Panel()->size(), QSize(731, 416));
+  QCOMPARE(dlg.Panel()->pos(), QPoint(10, 10));
+  QCOMPARE(dlg.size(), QSize(751, 436));
+  QCOMPARE(dlg.Panel()->Image, &dlg.Frame);
+  int exported = -1;
+  dlg.ExportImageAs = [&](int tag, QWidget*, const TFastDIB& picture) {
+    QCOMPARE(&picture, &dlg.Frame);
+    exported = tag;
+  };
+  dlg.findChild<QAction*>("pmiGif")->trigger();
+  QCOMPARE(exported, 3);
+  dlg.show();
+  QTest::mouseDClick(dlg.Panel(), Qt::LeftButton, {}, {50, 50});
+  QVERIFY(!dlg.isVisible());
+}
+
+QTEST_MAIN(PictureWindowsTest)
+#include "PictureWindowsTest.moc"
