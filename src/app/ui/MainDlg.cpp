@@ -1,0 +1,305 @@
+// The main window's own logic: keys, slider coupling, frame bar events,
+// status line, command forwarding and window placement.
+#include "app/ui/MainDlg.h"
+
+#include <cmath>
+#include <exception>
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTime>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include "app/ProgramFolder.h"
+#include "app/WindowPlacement.h"
+#include "app/ui/AboutDlg.h"
+#include "app/ui/OpenVideoFile.h"
+#include "app/ui/PositionSlider.h"
+#include "app/ui/ShowException.h"
+#include "imaging/ImageUtils.h"
+#include "imaging/ui/DibImage.h"
+#include "video/ui/VideoFrameBar.h"
+#include "video/ui/VideoOutPanel.h"
+
+namespace kelta {
+
+TMainDlg* MainDlg = nullptr;
+
+TMainDlg::~TMainDlg() {
+  qApp->removeEventFilter(this);
+  // The frame bar stops playback before the panel it paints into goes.
+  delete FrameBar;
+  FrameBar = nullptr;
+  if (MainDlg == this) MainDlg = nullptr;
+}
+
+void TMainDlg::RunCommand(const TMainCommands::TCommand& command) {
+  if (!command) return;
+  try {
+    command();
+  } catch (const std::exception& error) {
+    ShowException(error, this);
+  }
+}
+
+void TMainDlg::ConnectCommands() {
+  // Commands this window carries out itself until the controller takes them.
+  Commands.OpenVideoFile = [this] { OpenVideoFile(*this); };
+  Commands.About = [this] {
+    const bool wasPlaying = FrameBar->Playing();
+    if (wasPlaying) FrameBar->Pause();
+    TaboutDlg about(this);
+    about.exec();
+    if (wasPlaying) FrameBar->Play();
+  };
+  Commands.Help = [] {
+    QDesktopServices::openUrl(
+        QUrl::fromLocalFile(QString::fromStdString(ProgramFolder()) + QStringLiteral("/help/help.html")));
+  };
+
+  auto bind = [this](std::initializer_list<QObject*> senders, TMainCommands::TCommand TMainCommands::*command) {
+    for (QObject* sender : senders) {
+      auto run = [this, command] { RunCommand(Commands.*command); };
+      if (auto* action = qobject_cast<QAction*>(sender)) {
+        connect(action, &QAction::triggered, this, run);
+      } else if (auto* button = qobject_cast<QPushButton*>(sender)) {
+        connect(button, &QPushButton::clicked, this, run);
+      }
+    }
+  };
+  bind({tbiOpen, btOpen}, &TMainCommands::OpenVideoFile);
+  bind({tbiNewCategory, pmiNewCategory}, &TMainCommands::NewCategory);
+  bind({tbiNewFilm, pmiNewFilm}, &TMainCommands::NewFilm);
+  bind({tbiDelete, pmiDelete}, &TMainCommands::DeleteNode);
+  bind({tbiEdit, pmiEdit}, &TMainCommands::EditNode);
+  bind({btSave, pmiSaveImageHere}, &TMainCommands::SaveImage);
+  bind({btView}, &TMainCommands::ViewFrame);
+  bind({btExport}, &TMainCommands::ExportFrame);
+  bind({btCrop}, &TMainCommands::CropFrame);
+  bind({btResize}, &TMainCommands::ResizeFrame);
+  bind({TBXItem1, pmiCrop}, &TMainCommands::CropImage);
+  bind({TBXItem2, pmiResize}, &TMainCommands::ResizeImage);
+  bind({pmiView}, &TMainCommands::ViewImage);
+  bind({pmiPrint}, &TMainCommands::PrintImage);
+  bind({tbiContent, btHelp}, &TMainCommands::Help);
+  bind({tbiCheckUpdate, btUpdate}, &TMainCommands::CheckUpdate);
+  bind({tbiAbout}, &TMainCommands::About);
+  for (QAction* format : {pmiBmp, pmiJpeg, pmiPng, pmiGif, pmiPdf}) {
+    connect(format, &QAction::triggered, this, [this, format] {
+      const int tag = format->data().toInt();
+      RunCommand([this, tag] {
+        if (Commands.ExportImage) Commands.ExportImage(tag);
+      });
+    });
+  }
+
+  connect(tbiClose, &QAction::triggered, this, &QWidget::close);
+  connect(tbiPlay, &QAction::triggered, this, [this] { RunCommand([this] { btPlayClick(); }); });
+  connect(btPlay, &QPushButton::clicked, this, [this] { RunCommand([this] { btPlayClick(); }); });
+  connect(tbiPause, &QAction::triggered, this, [this] { btPauseClick(); });
+  connect(btPause, &QPushButton::clicked, this, [this] { btPauseClick(); });
+  connect(tbiBackward, &QAction::triggered, this, [this] { SendKey(Qt::Key_A); });
+  connect(tbiForward, &QAction::triggered, this, [this] { SendKey(Qt::Key_D); });
+  connect(tbiBackwardMore, &QAction::triggered, this, [this] { SendKey(Qt::Key_S); });
+  connect(tbiForwardMore, &QAction::triggered, this, [this] { SendKey(Qt::Key_W); });
+  connect(tbiMoveStep, &QAction::triggered, this, [this] { RunCommand([this] { tbiMoveStepClick(); }); });
+  imgThumb->installEventFilter(this);
+  connect(imageTree, &QTreeWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { pmImageLibrary->popup(imageTree->viewport()->mapToGlobal(at)); });
+}
+
+void TMainDlg::ClearThumbnail() {
+  ThumbDIB.Fill(TBGRColor{0, 0, 0});
+  TFastDIB picture;
+  picture.SetSize(ThumbDIB.Width(), ThumbDIB.Height(), 24);
+  ThumbDIB.Draw(picture, 0, 0);
+  DrawFrame(0xFFFFFF, 1, picture);
+  imgThumb->setPixmap(QPixmap::fromImage(DibToImage(picture)));
+}
+
+void TMainDlg::SetThumbnail(const QImage& picture) { imgThumb->setPixmap(QPixmap::fromImage(picture)); }
+
+int TMainDlg::RoundedFrameRate() const {
+  return static_cast<int>(std::nearbyint(FrameBar->GetFrameRate()));
+}
+
+bool TMainDlg::FrameKeysAllowed() const { return btPlay->isEnabled() || FrameBar->Playing(); }
+
+void TMainDlg::StepSlider(int delta) {
+  FrameBar->Pause();
+  Slider->setValue(Slider->value() + delta);
+  FrameBar->ShowFrameAt(std::int64_t(Slider->value()) * PositionBlock);
+}
+
+void TMainDlg::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+  const int r = RoundedFrameRate();
+  switch (key) {
+    case Qt::Key_Space:
+      if (FrameBar->Paused()) {
+        FrameBar->Play();
+      } else if (FrameBar->Playing()) {
+        FrameBar->Pause();
+      }
+      break;
+    case Qt::Key_P:
+      if (FrameBar->Playing()) FrameBar->Pause();
+      break;
+    case Qt::Key_A:
+      if (FrameKeysAllowed()) StepSlider(-r);
+      break;
+    case Qt::Key_D:
+      if (!FrameKeysAllowed()) break;
+      if (modifiers & Qt::ShiftModifier) {
+        FrameBar->Pause();
+        FrameBar->ShowFrameAt(-1);
+        Slider->setValue(int(FrameBar->Position()));
+      } else {
+        StepSlider(r);
+      }
+      break;
+    case Qt::Key_S:
+      if (FrameKeysAllowed()) StepSlider(-8 * r);
+      break;
+    case Qt::Key_W:
+      if (!FrameKeysAllowed()) break;
+      if (modifiers & Qt::ControlModifier) {
+        RunCommand(Commands.SaveImage);
+      } else {
+        StepSlider(8 * r);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void TMainDlg::SendKey(int key) {
+  RunCommand([this, key] { FormKeyDown(key, QApplication::queryKeyboardModifiers()); });
+}
+
+bool TMainDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+    // Each key once, at its first receiver: the focused control of this
+    // window, or the window itself when nothing has the focus. The key goes
+    // on to the control afterwards.
+    auto* widget = static_cast<QWidget*>(watched);
+    QWidget* focus = QApplication::focusWidget();
+    const bool first = focus != nullptr ? widget == focus : widget == this;
+    if (first && widget->window() == this) {
+      auto* keyEvent = static_cast<QKeyEvent*>(event);
+      RunCommand([this, keyEvent] { FormKeyDown(keyEvent->key(), keyEvent->modifiers()); });
+    }
+  } else if (watched == imgThumb && event->type() == QEvent::MouseButtonRelease) {
+    RunCommand(Commands.ViewImage);
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TMainDlg::btPlayClick() {
+  if (Slider->value() == Slider->maximum()) {
+    FrameBar->ShowFrameAt(0);
+    Slider->setValue(0);
+  }
+  FrameBar->Play();
+}
+
+void TMainDlg::btPauseClick() { FrameBar->Pause(); }
+
+void TMainDlg::tbiMoveStepClick() {
+  FrameBar->ShowFrameAt(-1);
+  Slider->setValue(int(FrameBar->Position()));
+}
+
+void TMainDlg::SliderMouseDown() {
+  if (Slider->Dragging && FrameBar->Playing()) {
+    WasPlaying = true;
+    FrameBar->Pause();
+  }
+}
+
+void TMainDlg::SliderMouseUp() {
+  if (!Slider->Dragging) return;
+  if (Slider->value() == Slider->maximum()) {
+    // Released at the end: rewind and stay stopped.
+    FrameBar->ShowFrameAt(0);
+    WasPlaying = false;
+    Slider->setValue(0);
+    return;
+  }
+  FrameBar->ShowFrameAt(std::int64_t(Slider->value()) * PositionBlock);
+  if (WasPlaying) FrameBar->Play();
+  Slider->Dragging = false;
+  WasPlaying = false;
+}
+
+void TMainDlg::FrameBarProgress(std::uint8_t kind, std::int32_t value) {
+  switch (kind) {
+    case 0:
+      pbParseVideo->show();
+      lbStatus->setText(StatusText());
+      break;
+    case 1:
+      pbParseVideo->setValue(value);
+      break;
+    case 2:
+      pbParseVideo->setValue(value);
+      pbParseVideo->hide();
+      break;
+    default:
+      break;
+  }
+  // Opening runs on this thread: show the progress now, not after it.
+  pbParseVideo->repaint();
+}
+
+void TMainDlg::FrameBarFrameSelect() { imgMainView->hide(); }
+
+void TMainDlg::FrameBarPlayStateChange() {
+  const bool playing = FrameBar->Playing();
+  btPlay->setEnabled(!playing);
+  btPause->setEnabled(playing);
+}
+
+void TMainDlg::FrameBarPositionChange() {
+  Slider->setValue(int(FrameBar->Position()));
+  lbStatus->setText(StatusText());
+}
+
+QString TMainDlg::StatusText() const {
+  // The time of day of the frame, in the locale's long format without a zone.
+  const double days = FrameBar->CurrentTime();
+  const std::int64_t ms = std::int64_t(std::llround(days * 86400000.0)) % 86400000;
+  const QTime time = QTime::fromMSecsSinceStartOfDay(int(ms));
+  QString format = QLocale().timeFormat(QLocale::LongFormat);
+  format.remove(QLatin1Char('t'));
+  format = format.trimmed();
+  return QString::asprintf("%s - [%dx%d] - Time: %s (%.2f fps)", FrameBar->FileName.toUtf8().constData(),
+                           FrameBar->VideoWidth(), FrameBar->VideoHeight(),
+                           QLocale().toString(time, format).toUtf8().constData(), FrameBar->MeasuredRate());
+}
+
+void TMainDlg::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  // Only X11 lets a program place its own window; elsewhere the window
+  // system decides and nothing is done.
+  if (QGuiApplication::platformName() != QLatin1String("xcb") || !isVisible()) return;
+  const QScreen* screen = this->screen();
+  if (screen == nullptr) return;
+  const QRect work = screen->availableGeometry();
+  const QRect frame = frameGeometry();
+  const TRect proposed{frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()};
+  const TRect clamped = ClampMovedRect(proposed, work.x() + work.width(), work.y() + work.height());
+  if (clamped.Left != proposed.Left || clamped.Top != proposed.Top) move(clamped.Left, clamped.Top);
+}
+
+}  // namespace kelta

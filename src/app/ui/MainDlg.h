@@ -1,0 +1,132 @@
+#pragma once
+// TMainDlg: the program's main window. It builds the video area, couples the
+// position slider with the frame bar, maps the playback keys, shows progress
+// and the status line, and forwards every library and picture command to
+// the controller through Commands.
+
+#include <cstdint>
+
+#include <QString>
+#include <QWidget>
+
+#include "imaging/FastDIB.h"
+#include "app/ui/MainCommands.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QProgressBar;
+class QPushButton;
+class QTreeWidget;
+
+namespace kelta {
+
+class TPositionSlider;
+class TVideoFrameBar;
+class TVideoOutPanelEx;
+
+class TMainDlg : public QWidget {
+  Q_OBJECT
+ public:
+  // Client size at which every control is placed; the window keeps it.
+  static constexpr int DesignWidth = 750;
+  static constexpr int DesignHeight = 501;
+
+  // libFolder: where codec.so is looked for (the program folder when empty).
+  explicit TMainDlg(QWidget* parent = nullptr, const QString& libFolder = QString());
+  ~TMainDlg() override;
+
+  TMainCommands Commands;
+
+  // Menus and their items.
+  QMenuBar* TBXToolbar1 = nullptr;
+  QMenu *tbFile = nullptr, *tbPlayback = nullptr, *tbTools = nullptr, *tbHelp = nullptr;
+  QAction *tbiOpen = nullptr, *tbiNewCategory = nullptr, *tbiNewFilm = nullptr, *tbiDelete = nullptr,
+          *tbiEdit = nullptr, *tbiClose = nullptr;
+  QAction *tbiPlay = nullptr, *tbiPause = nullptr, *tbiBackward = nullptr, *tbiForward = nullptr,
+          *tbiBackwardMore = nullptr, *tbiForwardMore = nullptr, *tbiMoveStep = nullptr;
+  QAction *TBXItem1 = nullptr, *TBXItem2 = nullptr;
+  QAction *tbiContent = nullptr, *tbiCheckUpdate = nullptr, *tbiAbout = nullptr;
+  // The library pane's pop-up menu; which items show is the tree's business.
+  QMenu* pmImageLibrary = nullptr;
+  QMenu *pmImage = nullptr, *pmExport = nullptr;
+  QAction *pmiNewCategory = nullptr, *pmiNewFilm = nullptr, *pmiSaveImageHere = nullptr, *pmiDelete = nullptr,
+          *pmiEdit = nullptr, *pmiView = nullptr, *pmiCrop = nullptr, *pmiResize = nullptr, *pmiPrint = nullptr,
+          *pmiBmp = nullptr, *pmiJpeg = nullptr, *pmiPng = nullptr, *pmiGif = nullptr, *pmiPdf = nullptr;
+
+  // Buttons.
+  QPushButton *btOpen = nullptr, *btPlay = nullptr, *btPause = nullptr, *btSave = nullptr, *btHelp = nullptr,
+              *btUpdate = nullptr;
+  QPushButton *btView = nullptr, *btResize = nullptr, *btCrop = nullptr, *btExport = nullptr;
+
+  // Video area.
+  QFrame* FlatPanel1 = nullptr;
+  TVideoOutPanelEx* VideoPanel = nullptr;
+  QLabel* imgMainView = nullptr;
+  TVideoFrameBar* FrameBar = nullptr;
+  TPositionSlider* Slider = nullptr;
+
+  // Library pane.
+  QFrame* Panel3 = nullptr;
+  QLabel* Label1 = nullptr;
+  QTreeWidget* imageTree = nullptr;
+  QLabel* imgThumb = nullptr;
+  TFastDIB ThumbDIB;
+
+  // Status bar.
+  QLabel* lbStatus = nullptr;
+  QProgressBar* pbParseVideo = nullptr;
+
+  // Playback was running when a slider drag began.
+  bool WasPlaying = false;
+
+  // Blanks the thumbnail box: black 200 x 113 with a white outline.
+  void ClearThumbnail();
+  // Shows a library picture in the thumbnail box (centred).
+  void SetThumbnail(const QImage& picture);
+
+  // The key table; modifiers other than the ones named are ignored.
+  void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+
+  // Handlers of the window's own commands.
+  void btPlayClick();
+  void btPauseClick();
+  void tbiMoveStepClick();
+  void SliderMouseDown();
+  void SliderMouseUp();
+  void FrameBarProgress(std::uint8_t kind, std::int32_t value);
+  void FrameBarFrameSelect();
+  void FrameBarPlayStateChange();
+  void FrameBarPositionChange();
+
+  // "<file> - [<w>x<h>] - Time: <time> (<rate> fps)" from the frame bar.
+  QString StatusText() const;
+  // Runs a command; an error it raises ends it and reaches the user as the
+  // standard error report, and the window stays usable.
+  void RunCommand(const TMainCommands::TCommand& command);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void BuildButtons();
+  void BuildVideoArea(const QString& libFolder);
+  void BuildLibraryPane();
+  void BuildStatusBar();
+  void ConnectCommands();
+  // Sends the key table a key with the keyboard's current modifiers.
+  void SendKey(int key);
+  bool FrameKeysAllowed() const;
+  // Moves the slider by delta blocks (clamped) and shows the frame there.
+  void StepSlider(int delta);
+  int RoundedFrameRate() const;
+};
+
+// The process-wide main window (null before it exists and after it is gone).
+extern TMainDlg* MainDlg;
+
+}  // namespace kelta

@@ -1,0 +1,291 @@
+// Construction of the main window: menus, buttons, video area, library pane
+// and status bar at their fixed places.
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "app/ui/MainDlg.h"
+#include "app/ui/PositionSlider.h"
+#include "app/ui/ShowException.h"
+#include "video/ui/VideoFrameBar.h"
+#include "video/ui/VideoOutPanel.h"
+
+namespace kelta {
+
+namespace {
+
+// The picture that covers the video panel until a video is shown.
+QPixmap MainViewPlaceholder() {
+  QPixmap pixmap(TVideoOutPanelEx::ImageWidth, TVideoOutPanelEx::ImageHeight);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient shade(0, 0, 0, pixmap.height());
+  shade.setColorAt(0.0, QColor(0x3A, 0x44, 0x55));
+  shade.setColorAt(1.0, QColor(0x15, 0x19, 0x22));
+  p.fillRect(pixmap.rect(), shade);
+  p.setPen(QPen(QColor(0xB8, 0xC4, 0xD6), 2));
+  p.setBrush(Qt::NoBrush);
+  const QRect screen(154, 52, 80, 56);
+  p.drawRoundedRect(screen, 6, 6);
+  p.setBrush(QColor(0xB8, 0xC4, 0xD6));
+  const QPointF play[3] = {{187, 68}, {187, 92}, {207, 80}};
+  p.drawPolygon(play, 3);
+  QFont font(QStringLiteral("Tahoma"));
+  font.setPixelSize(14);
+  font.setBold(true);
+  p.setFont(font);
+  p.setPen(QColor(0xE8, 0xEC, 0xF2));
+  p.drawText(QRect(0, 120, pixmap.width(), 24), Qt::AlignCenter, QStringLiteral("Open a DVD video to begin"));
+  font.setBold(false);
+  font.setPixelSize(11);
+  p.setFont(font);
+  p.setPen(QColor(0xA0, 0xAA, 0xB8));
+  p.drawText(QRect(0, 146, pixmap.width(), 20), Qt::AlignCenter,
+             QStringLiteral("File > Open Video, or the Open Video button"));
+  return pixmap;
+}
+
+QPixmap LibraryHeaderPicture(int width) {
+  QPixmap pixmap(width, 24);
+  QPainter p(&pixmap);
+  QLinearGradient shade(0, 0, 0, 24);
+  shade.setColorAt(0.0, QColor(0x92, 0xA5, 0xB3));
+  shade.setColorAt(1.0, QColor(0x6E, 0x82, 0x94));
+  p.fillRect(pixmap.rect(), shade);
+  return pixmap;
+}
+
+QPushButton* BigButton(const QString& name, const QString& caption, QWidget* parent, int x, int y, int w, int h) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  button->setGeometry(x, y, w, h);
+  // The window sees the keys first; buttons never take the focus from the tree.
+  button->setFocusPolicy(Qt::NoFocus);
+  return button;
+}
+
+}  // namespace
+
+TMainDlg::TMainDlg(QWidget* parent, const QString& libFolder) : QWidget(parent) {
+  setObjectName(QStringLiteral("MainDlg"));
+  setWindowTitle(ApplicationTitle);
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  setFixedSize(DesignWidth, DesignHeight);
+  MainDlg = this;
+
+  BuildMenus();
+  BuildButtons();
+  BuildVideoArea(libFolder);
+  BuildLibraryPane();
+  BuildStatusBar();
+  ConnectCommands();
+
+  ThumbDIB.SetSize(200, 113, 24);
+  ClearThumbnail();
+  lbStatus->clear();
+  // The key table sees every key before the focused control does.
+  qApp->installEventFilter(this);
+}
+
+void TMainDlg::BuildMenus() {
+  TBXToolbar1 = new QMenuBar(this);
+  TBXToolbar1->setObjectName(QStringLiteral("TBXToolbar1"));
+  TBXToolbar1->setGeometry(0, 0, DesignWidth, 21);
+  TBXToolbar1->setNativeMenuBar(false);
+
+  auto item = [this](QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+  };
+  tbFile = TBXToolbar1->addMenu(QStringLiteral("&File"));
+  tbFile->setObjectName(QStringLiteral("tbFile"));
+  tbiOpen = item(tbFile, "tbiOpen", QStringLiteral("&Open Video"));
+  tbFile->addSeparator();
+  tbiNewCategory = item(tbFile, "tbiNewCategory", QStringLiteral("&New Category"));
+  tbiNewFilm = item(tbFile, "tbiNewFilm", QStringLiteral("New &Film"));
+  tbFile->addSeparator();
+  tbiDelete = item(tbFile, "tbiDelete", QStringLiteral("&Delete"));
+  tbiEdit = item(tbFile, "tbiEdit", QStringLiteral("&Edit"));
+  tbFile->addSeparator();
+  tbiClose = item(tbFile, "tbiClose", QStringLiteral("&Close"));
+
+  tbPlayback = TBXToolbar1->addMenu(QStringLiteral("&Playback"));
+  tbPlayback->setObjectName(QStringLiteral("tbPlayback"));
+  tbiPlay = item(tbPlayback, "tbiPlay", QStringLiteral("&Play"));
+  tbiPause = item(tbPlayback, "tbiPause", QStringLiteral("Pa&use"));
+  tbPlayback->addSeparator();
+  tbiBackward = item(tbPlayback, "tbiBackward", QStringLiteral("Backward"));
+  tbiForward = item(tbPlayback, "tbiForward", QStringLiteral("Forward"));
+  tbiBackwardMore = item(tbPlayback, "tbiBackwardMore", QStringLiteral("Backward More"));
+  tbiForwardMore = item(tbPlayback, "tbiForwardMore", QStringLiteral("Forward More"));
+  tbPlayback->addSeparator();
+  tbiMoveStep = item(tbPlayback, "tbiMoveStep", QStringLiteral("Forward Step"));
+
+  tbTools = TBXToolbar1->addMenu(QStringLiteral("&Tools"));
+  tbTools->setObjectName(QStringLiteral("tbTools"));
+  TBXItem1 = item(tbTools, "TBXItem1", QStringLiteral("&Crop"));
+  TBXItem2 = item(tbTools, "TBXItem2", QStringLiteral("&Resize"));
+
+  tbHelp = TBXToolbar1->addMenu(QStringLiteral("&Help"));
+  tbHelp->setObjectName(QStringLiteral("tbHelp"));
+  tbiContent = item(tbHelp, "tbiContent", QStringLiteral("&Content"));
+  tbiContent->setShortcut(QKeySequence(Qt::Key_F1));
+  tbiContent->setShortcutContext(Qt::WindowShortcut);
+  addAction(tbiContent);
+  tbHelp->addSeparator();
+  tbiCheckUpdate = item(tbHelp, "tbiCheckUpdate", QStringLiteral("Check &Update"));
+  tbHelp->addSeparator();
+  tbiAbout = item(tbHelp, "tbiAbout", QStringLiteral("&About"));
+
+  pmImageLibrary = new QMenu(this);
+  pmImageLibrary->setObjectName(QStringLiteral("pmImageLibrary"));
+  pmiNewCategory = item(pmImageLibrary, "pmiNewCategory", QStringLiteral("&New Category"));
+  pmiNewFilm = item(pmImageLibrary, "pmiNewFilm", QStringLiteral("New &Film"));
+  pmiSaveImageHere = item(pmImageLibrary, "pmiSaveImageHere", QStringLiteral("&Save Image Here"));
+  pmImageLibrary->addSeparator();
+  pmiDelete = item(pmImageLibrary, "pmiDelete", QStringLiteral("&Delete"));
+  pmiEdit = item(pmImageLibrary, "pmiEdit", QStringLiteral("&Edit"));
+  pmImageLibrary->addSeparator();
+  pmImage = pmImageLibrary->addMenu(QStringLiteral("&Image"));
+  pmImage->setObjectName(QStringLiteral("pmImage"));
+  pmiView = item(pmImage, "pmiView", QStringLiteral("&View"));
+  pmiCrop = item(pmImage, "pmiCrop", QStringLiteral("&Crop"));
+  pmiResize = item(pmImage, "pmiResize", QStringLiteral("&Resize"));
+  pmiPrint = item(pmImage, "pmiPrint", QStringLiteral("&Print"));
+  pmExport = pmImage->addMenu(QStringLiteral("&Export"));
+  pmExport->setObjectName(QStringLiteral("pmExport"));
+  pmiBmp = item(pmExport, "pmiBmp", QStringLiteral("&BMP"));
+  pmiJpeg = item(pmExport, "pmiJpeg", QStringLiteral("&JPEG"));
+  pmiPng = item(pmExport, "pmiPng", QStringLiteral("&PNG"));
+  pmiGif = item(pmExport, "pmiGif", QStringLiteral("&GIF"));
+  pmiPdf = item(pmExport, "pmiPdf", QStringLiteral("P&DF"));
+  int tag = 0;
+  for (QAction* format : {pmiBmp, pmiJpeg, pmiPng, pmiGif, pmiPdf}) format->setData(tag++);
+}
+
+void TMainDlg::BuildButtons() {
+  auto* panel1 = new QFrame(this);
+  panel1->setObjectName(QStringLiteral("Panel1"));
+  panel1->setGeometry(0, 21, DesignWidth, 50);
+  btOpen = BigButton(QStringLiteral("btOpen"), QStringLiteral("Open Video"), panel1, 3, 4, 120, 42);
+  btPlay = BigButton(QStringLiteral("btPlay"), QStringLiteral("Play Video"), panel1, 126, 4, 120, 42);
+  btPause = BigButton(QStringLiteral("btPause"), QStringLiteral("Pause Video"), panel1, 249, 4, 120, 42);
+  btSave = BigButton(QStringLiteral("btSave"), QStringLiteral("Save Image"), panel1, 372, 4, 120, 42);
+  auto* image2 = new QFrame(panel1);
+  image2->setObjectName(QStringLiteral("Image2"));
+  image2->setGeometry(498, 8, 2, 34);
+  btHelp = BigButton(QStringLiteral("btHelp"), QStringLiteral("Help Doc"), panel1, 506, 4, 120, 42);
+  btUpdate = BigButton(QStringLiteral("btUpdate"), QStringLiteral("Auto Update"), panel1, 629, 4, 120, 42);
+  for (QPushButton* big : {btOpen, btPlay, btPause, btSave, btHelp, btUpdate}) big->setProperty("big", true);
+}
+
+void TMainDlg::BuildVideoArea(const QString& libFolder) {
+  FlatPanel1 = new QFrame(this);
+  FlatPanel1->setObjectName(QStringLiteral("FlatPanel1"));
+  FlatPanel1->setGeometry(2, 71, 493, 403);
+  FlatPanel1->setAutoFillBackground(true);
+  QPalette white = FlatPanel1->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  FlatPanel1->setPalette(white);
+  const int clientW = 493 - 2;  // inside the one-pixel border
+  const int clientH = 403 - 2;
+
+  // The frame bar is created first so that it lies behind its siblings.
+  FrameBar = new TVideoFrameBar(FlatPanel1, libFolder);
+  FrameBar->setObjectName(QStringLiteral("FrameBar"));
+  FrameBar->move(1 + (clientW - FrameBar->width()) / 2, 1 + clientH - FrameBar->height() - 16);
+  FrameBar->setCursor(Qt::ArrowCursor);
+  kelta::FrameBar = FrameBar;
+
+  VideoPanel = new TVideoOutPanelEx(FlatPanel1);
+  VideoPanel->setObjectName(QStringLiteral("VideoPanel"));
+  VideoPanel->setGeometry(1 + (clientW - 400) / 2 + 1, 1 + 20, 400, 225);
+  VideoPanel->setCursor(Qt::ArrowCursor);
+  imgMainView = new QLabel(VideoPanel);
+  imgMainView->setObjectName(QStringLiteral("imgMainView"));
+  imgMainView->setGeometry(4, 4, TVideoOutPanelEx::ImageWidth, TVideoOutPanelEx::ImageHeight);
+  imgMainView->setPixmap(MainViewPlaceholder());
+
+  btView = BigButton(QStringLiteral("btView"), QStringLiteral("View"), FlatPanel1, 1 + 49, 1 + 251, 98, 32);
+  btResize = BigButton(QStringLiteral("btResize"), QStringLiteral("Resize"), FlatPanel1, 1 + 148, 1 + 251, 98, 32);
+  btCrop = BigButton(QStringLiteral("btCrop"), QStringLiteral("Crop"), FlatPanel1, 1 + 247, 1 + 251, 98, 32);
+  btExport = BigButton(QStringLiteral("btExport"), QStringLiteral("Export"), FlatPanel1, 1 + 346, 1 + 251, 98, 32);
+
+  auto* sliderStrip = new QWidget(FlatPanel1);
+  sliderStrip->setObjectName(QStringLiteral("SliderStrip"));
+  sliderStrip->setGeometry(1, 1 + clientH - 30, clientW, 30);
+  Slider = new TPositionSlider(sliderStrip);
+  Slider->setObjectName(QStringLiteral("Slider"));
+  Slider->setGeometry(42, 6, 400, 18);
+
+  FrameBar->OutputPanel = VideoPanel;
+  FrameBar->OnProgress = [this](QObject*, std::uint8_t kind, std::int32_t value) { FrameBarProgress(kind, value); };
+  FrameBar->OnFrameSelect = [this](QObject*) { FrameBarFrameSelect(); };
+  FrameBar->OnPlayStateChange = [this](QObject*) { FrameBarPlayStateChange(); };
+  FrameBar->OnPositionChange = [this](QObject*) { FrameBarPositionChange(); };
+  Slider->OnMouseDown = [this] { SliderMouseDown(); };
+  Slider->OnMouseUp = [this] { SliderMouseUp(); };
+
+  for (QWidget* off : std::initializer_list<QWidget*>{btPlay, btPause, btSave, btView, btResize, btCrop, btExport,
+                                                       Slider}) {
+    off->setEnabled(false);
+  }
+}
+
+void TMainDlg::BuildLibraryPane() {
+  Panel3 = new QFrame(this);
+  Panel3->setObjectName(QStringLiteral("Panel3"));
+  Panel3->setGeometry(DesignWidth - 245, 71, 245, 403);
+  auto* header = new QLabel(Panel3);
+  header->setObjectName(QStringLiteral("imgImageLibraryBar"));
+  header->setGeometry(0, 0, 245, 24);
+  header->setPixmap(LibraryHeaderPicture(245));
+  Label1 = new QLabel(QStringLiteral("Image Library"), Panel3);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setGeometry(0, 0, 245, 24);
+  Label1->setAlignment(Qt::AlignCenter);
+  Label1->setTextFormat(Qt::PlainText);
+
+  imageTree = new QTreeWidget(Panel3);
+  imageTree->setObjectName(QStringLiteral("imageTree"));
+  imageTree->setGeometry(0, 24, 245, 403 - 24 - 130);
+  imageTree->setHeaderHidden(true);
+  imageTree->setContextMenuPolicy(Qt::CustomContextMenu);
+  // The root stays until the library controller builds the real tree.
+  auto* root = new QTreeWidgetItem(imageTree, QStringList{QStringLiteral("My Library")});
+  root->setExpanded(true);
+
+  imgThumb = new QLabel(Panel3);
+  imgThumb->setObjectName(QStringLiteral("imgThumb"));
+  imgThumb->setGeometry(2, 403 - 128 - 1, 241, 128);
+  imgThumb->setAlignment(Qt::AlignCenter);
+  imgThumb->setCursor(Qt::PointingHandCursor);
+}
+
+void TMainDlg::BuildStatusBar() {
+  auto* linePanel1 = new QFrame(this);
+  linePanel1->setObjectName(QStringLiteral("LinePanel1"));
+  linePanel1->setGeometry(0, DesignHeight - 24, DesignWidth, 24);
+  lbStatus = new QLabel(linePanel1);
+  lbStatus->setObjectName(QStringLiteral("lbStatus"));
+  lbStatus->setGeometry(3, 5, 494, 14);
+  lbStatus->setTextFormat(Qt::PlainText);
+  pbParseVideo = new QProgressBar(linePanel1);
+  pbParseVideo->setObjectName(QStringLiteral("pbParseVideo"));
+  pbParseVideo->setGeometry(506, 5, 244, 9);
+  pbParseVideo->setRange(0, 100);
+  pbParseVideo->setTextVisible(false);
+  pbParseVideo->hide();
+}
+
+}  // namespace kelta
