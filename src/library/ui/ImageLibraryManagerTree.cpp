@@ -1,0 +1,257 @@
+// The tree side of the library controller: building the tree from the
+// document, the context menu, thumbnail preview and the node operations.
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTreeWidget>
+
+#include "imaging/FastDIB.h"
+#include "imaging/ImageUtils.h"
+#include "imaging/ui/DibImage.h"
+#include "library/CodePage.h"
+#include "library/FilmManager.h"
+#include "library/ui/ImageLibraryManager.h"
+#include "library/ui/LibraryHost.h"
+#include "library/ui/LibraryTreeItem.h"
+
+namespace kelta {
+
+TImageLibraryManager* LibraryManager = nullptr;
+
+namespace {
+
+// Brackets a group of tree changes: the view repaints once at the end.
+class TTreeUpdate {
+ public:
+  explicit TTreeUpdate(QTreeWidget* tree) : Tree_(tree), WasEnabled_(tree->updatesEnabled()) {
+    Tree_->setUpdatesEnabled(false);
+  }
+  ~TTreeUpdate() { Tree_->setUpdatesEnabled(WasEnabled_); }
+  TTreeUpdate(const TTreeUpdate&) = delete;
+  TTreeUpdate& operator=(const TTreeUpdate&) = delete;
+
+ private:
+  QTreeWidget* Tree_;
+  bool WasEnabled_;
+};
+
+std::u16string Wide(const TXmlNode& element, const char* attribute) {
+  return AnsiToWide(element.Attribute(attribute));
+}
+
+// Only element children count as categories, films and images, matching how
+// the document's operations count positions.
+int CountOf(const TXmlNode& element) { return int(element.Children.size()); }
+
+}  // namespace
+
+TImageLibraryManager::TImageLibraryManager(QTreeWidget* tree, TFilmManager& films, TLibraryHost& host,
+                                           std::filesystem::path dataFolder)
+    : QObject(tree), Tree(tree), Films_(films), Host_(host), DataFolder_(std::move(dataFolder)) {
+  ConfigureTree();
+  BuildTree();
+}
+
+TImageLibraryManager::~TImageLibraryManager() {
+  if (LibraryManager == this) LibraryManager = nullptr;
+  Tree->viewport()->removeEventFilter(this);
+}
+
+void TImageLibraryManager::ConfigureTree() {
+  Tree->setColumnCount(1);
+  Tree->setHeaderHidden(true);
+  Tree->header()->setStretchLastSection(false);
+  Tree->setColumnWidth(0, 239);
+  Tree->setRootIsDecorated(true);
+  Tree->setSelectionMode(QAbstractItemView::SingleSelection);
+  Tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+  Tree->setAllColumnsShowFocus(true);
+  Tree->setIconSize(QSize(16, 16));
+  Tree->setContextMenuPolicy(Qt::CustomContextMenu);
+  // Lines in $C5C5C5; a soft blended selection without a focus rectangle.
+  Tree->setStyleSheet(QStringLiteral(
+      "QTreeView { outline: 0; }"
+      "QTreeView::item:selected { background: rgba(49, 106, 197, 115); color: rgb(128, 128, 128); }"));
+  Tree->viewport()->installEventFilter(this);
+}
+
+void TImageLibraryManager::BuildTree() {
+  TTreeUpdate outer(Tree);
+  Tree->clear();
+  TImageLibraryNodeData rootData;
+  rootData.Root.Name = u"My Library";
+  auto* root = new TLibraryTreeItem(rootData);
+  Tree->addTopLevelItem(root);
+  {
+    TTreeUpdate inner(Tree);
+    for (const TXmlNode& category : Films_.Document().Root.Children) {
+      TImageLibraryNodeData c;
+      c.Category.Name = Wide(category, "name");
+      c.Category.Count = CountOf(category);
+      QTreeWidgetItem* categoryNode = AppendChild(root, std::move(c));
+      for (const TXmlNode& film : category.Children) {
+        TImageLibraryNodeData f;
+        f.Film.Name = Wide(film, "name");
+        f.Film.Count = CountOf(film);
+        QTreeWidgetItem* filmNode = AppendChild(categoryNode, std::move(f));
+        for (const TXmlNode& image : film.Children) {
+          TImageLibraryNodeData i;
+          i.Image.Name = Wide(image, "name");
+          i.Image.FileName = Wide(image, "filename");
+          i.Image.Thumbnail = Wide(image, "thumbnail");
+          i.Image.Memo = Wide(image, "memo");
+          AppendChild(filmNode, std::move(i));
+        }
+      }
+    }
+  }
+  root->setExpanded(true);
+}
+
+TLibraryTreeItem* TImageLibraryManager::RootNode() const {
+  return Tree->topLevelItemCount() > 0 ? static_cast<TLibraryTreeItem*>(Tree->topLevelItem(0)) : nullptr;
+}
+
+QTreeWidgetItem* TImageLibraryManager::FocusedNode() const { return Tree->currentItem(); }
+
+TLibraryTreeItem* TImageLibraryManager::AppendChild(QTreeWidgetItem* parent, TImageLibraryNodeData data) {
+  data.Kind = std::uint8_t(TLibraryTreeItem::Level(parent) + 1);
+  auto* node = new TLibraryTreeItem(data);
+  parent->addChild(node);
+  node->Invalidate();
+  return node;
+}
+
+void TImageLibraryManager::RefreshCount(QTreeWidgetItem* parent) {
+  TImageLibraryNodeData* record = TLibraryTreeItem::Record(parent);
+  if (record == nullptr) return;
+  switch (TLibraryTreeItem::Level(parent)) {
+    case LevelCategory:
+      record->Category.Count = parent->childCount();
+      break;
+    case LevelFilm:
+      record->Film.Count = parent->childCount();
+      break;
+    default:
+      return;
+  }
+  static_cast<TLibraryTreeItem*>(parent)->Invalidate();
+}
+
+bool TImageLibraryManager::HasChildNamed(QTreeWidgetItem* parent, const std::u16string& name) const {
+  if (parent == nullptr) return false;
+  const int childLevel = TLibraryTreeItem::Level(parent) + 1;
+  for (int i = 0; i < parent->childCount(); ++i) {
+    const TImageLibraryNodeData* child = TLibraryTreeItem::Record(parent->child(i));
+    if (child == nullptr) continue;
+    const std::u16string* childName = childLevel == LevelCategory ? &child->Category.Name
+                                      : childLevel == LevelFilm   ? &child->Film.Name
+                                                                  : &child->Image.Name;
+    if (*childName == name) return true;
+  }
+  return false;
+}
+
+void TImageLibraryManager::RemoveNode(QTreeWidgetItem* node) { delete node; }
+
+std::filesystem::path TImageLibraryManager::DataFile(const std::u16string& bareName) const {
+  return DataFolder_ / std::filesystem::path(WideToAnsi(bareName));
+}
+
+void TImageLibraryManager::SetContextMenu(const TLibraryContextMenu& menu) {
+  Menu_ = menu;
+  if (Menu_.pmImageLibrary == nullptr) return;
+  if (Menu_.pmThumbnail == nullptr) {
+    Menu_.pmThumbnail = Menu_.pmImageLibrary->addMenu(QStringLiteral("&Thumbnail"));
+    Menu_.pmThumbnail->menuAction()->setVisible(false);
+  }
+  // Available entries grey, unavailable ones silver.
+  const QString colours = QStringLiteral(
+      "QMenu::item { color: rgb(128, 128, 128); } QMenu::item:disabled { color: rgb(192, 192, 192); }");
+  Menu_.pmImageLibrary->setStyleSheet(colours);
+  if (Menu_.pmImage) Menu_.pmImage->setStyleSheet(colours);
+}
+
+void TImageLibraryManager::PrepareContextMenu(QTreeWidgetItem* node) {
+  QAction* const all[] = {Menu_.pmiNewCategory,
+                          Menu_.pmiNewFilm,
+                          Menu_.pmiSaveImageHere,
+                          Menu_.pmiDelete,
+                          Menu_.pmiEdit,
+                          Menu_.pmImage ? Menu_.pmImage->menuAction() : nullptr,
+                          Menu_.pmThumbnail ? Menu_.pmThumbnail->menuAction() : nullptr};
+  for (QAction* action : all)
+    if (action) action->setEnabled(true);
+  auto disable = [](std::initializer_list<QAction*> actions) {
+    for (QAction* action : actions)
+      if (action) action->setEnabled(false);
+  };
+  QAction* image = Menu_.pmImage ? Menu_.pmImage->menuAction() : nullptr;
+  const bool videoOpen = Host_.FileOpened();
+  switch (node ? TLibraryTreeItem::Level(node) : LevelRoot) {
+    case LevelRoot:
+      disable({Menu_.pmiNewFilm, Menu_.pmiSaveImageHere, Menu_.pmiDelete, Menu_.pmiEdit, image});
+      break;
+    case LevelCategory:
+      disable({Menu_.pmiSaveImageHere, image});
+      break;
+    case LevelFilm:
+      disable({image});
+      if (!videoOpen) disable({Menu_.pmiSaveImageHere});
+      break;
+    default:
+      if (!videoOpen) disable({Menu_.pmiSaveImageHere});
+      break;
+  }
+}
+
+void TImageLibraryManager::PopupContextMenu(const QPoint& at) {
+  QTreeWidgetItem* node = Tree->itemAt(at);
+  if (node) Tree->setCurrentItem(node);
+  PrepareContextMenu(node);
+  if (Menu_.pmImageLibrary) Menu_.pmImageLibrary->popup(Tree->viewport()->mapToGlobal(at));
+}
+
+void TImageLibraryManager::TreeClick() {
+  QTreeWidgetItem* node = FocusedNode();
+  const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
+  if (record == nullptr || TLibraryTreeItem::Level(node) != LevelImage) {
+    Host_.ClearThumbnail();
+    return;
+  }
+  std::error_code ec;
+  const std::filesystem::path file = DataFile(record->Image.Thumbnail);
+  if (record->Image.Thumbnail.empty() || !std::filesystem::is_regular_file(file, ec)) return;
+  TFastDIB thumbnail;
+  // A damaged file is treated like a missing one: the box keeps its picture.
+  if (!thumbnail.LoadFromFile(file.string()) || thumbnail.BitCount() != 24) return;
+  DrawFrame(RGB(255, 255, 255), 1, thumbnail);
+  Host_.SetThumbnail(DibToImage(thumbnail));
+}
+
+void TImageLibraryManager::TreeDblClick() {
+  QTreeWidgetItem* node = FocusedNode();
+  const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
+  if (record == nullptr || TLibraryTreeItem::Level(node) != LevelImage) return;
+  std::error_code ec;
+  if (record->Image.Thumbnail.empty() || !std::filesystem::is_regular_file(DataFile(record->Image.Thumbnail), ec))
+    return;
+  if (OnViewImage) OnViewImage();
+}
+
+bool TImageLibraryManager::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Tree->viewport()) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+      TreeClick();
+    } else if (event->type() == QEvent::MouseButtonDblClick &&
+               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+      TreeDblClick();
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace kelta

@@ -1,0 +1,33 @@
+#pragma once
+// What the library controller needs from the rest of the program: the frame
+// bar's playback and current frame, and the main window's thumbnail box and
+// repainting. The main window provides it; tests provide their own.
+
+class QImage;
+class QWidget;
+
+namespace kelta {
+
+class TFastDIB;
+
+class TLibraryHost {
+ public:
+  virtual ~TLibraryHost() = default;
+
+  virtual bool Playing() = 0;
+  virtual void Pause() = 0;
+  virtual void Play() = 0;
+  // A video has been opened; FrameDIB then holds the current frame.
+  virtual bool FileOpened() = 0;
+  virtual TFastDIB& FrameDIB() = 0;
+
+  // Owner of the commands' dialogs and message boxes.
+  virtual QWidget* Window() = 0;
+  // Paints the main window at once (after a dialog has closed over it).
+  virtual void Repaint() = 0;
+  // The thumbnail box: blanked, or showing a library picture.
+  virtual void ClearThumbnail() = 0;
+  virtual void SetThumbnail(const QImage& picture) = 0;
+};
+
+}  // namespace kelta

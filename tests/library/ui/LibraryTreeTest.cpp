@@ -1,0 +1,230 @@
+// The library tree built from a document: texts, hints, colours, the context
+// menu's entries per level, and the thumbnail box on clicks.
+
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <filesystem>
+#include <memory>
+
+#include "FakeLibraryHost.h"
+#include "imaging/FastDIB.h"
+#include "library/FilmManager.h"
+#include "library/ui/ImageLibraryManager.h"
+#include "library/ui/LibraryTreeItem.h"
+
+using namespace kelta;
+using namespace kelta::test;
+namespace fs = std::filesystem;
+
+class LibraryTreeTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<QTemporaryDir> Dir;
+  fs::path DataFolder;
+  std::unique_ptr<TFilmManager> Films;
+  std::unique_ptr<TFakeLibraryHost> Host;
+  std::unique_ptr<QTreeWidget> Tree;
+  std::unique_ptr<TImageLibraryManager> Manager;
+  TLibraryContextMenu Menu;
+
+  void Open() {
+    Tree = std::make_unique<QTreeWidget>(&Host->MainWindow);
+    Tree->resize(245, 250);
+    Manager = std::make_unique<TImageLibraryManager>(Tree.get(), *Films, *Host, DataFolder);
+    Menu = BuildLibraryContextMenu(&Host->MainWindow);
+    Manager->SetContextMenu(Menu);
+    Host->MainWindow.show();
+  }
+
+  // Holidays (Summer 2005 with Beach, Winter), then "50%2 off" without films.
+  void FillLibrary() {
+    Films->AddCategory(u"Holidays");
+    Films->AddFilm(0, TImageLibraryFilmData{u"Summer 2005", 0});
+    Films->AddFilm(0, TImageLibraryFilmData{u"Winter", 0});
+    Films->AddImage(0, 0, TImageLibraryImageData{u"Beach", u"a.bmp", u"a_thumbnail.bmp", u"sunny\r\nwarm"});
+    Films->AddCategory(u"50%2 off");
+  }
+
+  QTreeWidgetItem* Root() { return Tree->topLevelItem(0); }
+  QTreeWidgetItem* Holidays() { return Root()->child(0); }
+  QTreeWidgetItem* Summer() { return Holidays()->child(0); }
+  QTreeWidgetItem* Beach() { return Summer()->child(0); }
+
+  void ClickOn(QTreeWidgetItem* node) {
+    const QRect r = Tree->visualItemRect(node);
+    QTest::mouseClick(Tree->viewport(), Qt::LeftButton, {}, r.center());
+  }
+
+ private slots:
+  void init() {
+    Dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(Dir->isValid());
+    DataFolder = fs::path(Dir->path().toStdString()) / "data";
+    Films = std::make_unique<TFilmManager>(fs::path(Dir->path().toStdString()) / "config");
+    Host = std::make_unique<TFakeLibraryHost>();
+  }
+  void cleanup() {
+    Manager.reset();
+    Tree.reset();
+    Host.reset();
+    Films.reset();
+    Dir.reset();
+  }
+
+  void emptyLibraryShowsOnlyTheExpandedRoot() {
+    Open();
+    QCOMPARE(Tree->topLevelItemCount(), 1);
+    QTreeWidgetItem* root = Root();
+    QCOMPARE(root->text(0), QString("My Library"));
+    QCOMPARE(root->childCount(), 0);
+    QVERIFY(root->isExpanded());
+    QVERIFY(!root->data(0, Qt::ToolTipRole).isValid());
+    QVERIFY(root->font(0).bold());
+    QCOMPARE(root->foreground(0).color(), QColor(128, 128, 128));
+    QVERIFY(!root->icon(0).isNull());
+  }
+
+  void nodesShowTheirRecords() {
+    FillLibrary();
+    Open();
+    QCOMPARE(Root()->childCount(), 2);
+    QCOMPARE(Holidays()->text(0), QString("Holidays (2)"));
+    QCOMPARE(Summer()->text(0), QString("Summer 2005 (1)"));
+    QCOMPARE(Holidays()->child(1)->text(0), QString("Winter (0)"));
+    QCOMPARE(Beach()->text(0), QString("Beach"));
+    // A name that looks like a placeholder stays as typed.
+    QCOMPARE(Root()->child(1)->text(0), QString("50%2 off (0)"));
+
+    QCOMPARE(Holidays()->toolTip(0), QString("Category Name: Holidays\nFilms Count: 2"));
+    QCOMPARE(Summer()->toolTip(0), QString("Film Name: Summer 2005\nImage Count: 1"));
+    QCOMPARE(Beach()->toolTip(0),
+             QString("Image Name: Beach\nFilename: a.bmp\nThumbnail: a_thumbnail.bmp\nMemo: sunny\r\nwarm"));
+
+    QVERIFY(Root()->isExpanded());
+    QVERIFY(!Holidays()->isExpanded());
+    QVERIFY(!Summer()->isExpanded());
+    for (QTreeWidgetItem* node : {Holidays(), Summer(), Beach()}) {
+      QVERIFY(!node->font(0).bold());
+      QCOMPARE(node->foreground(0).color(), QColor(128, 128, 128));
+    }
+    QCOMPARE(TLibraryTreeItem::Record(Root())->Kind, LevelRoot);
+    QCOMPARE(TLibraryTreeItem::Record(Holidays())->Kind, LevelCategory);
+    QCOMPARE(TLibraryTreeItem::Record(Summer())->Kind, LevelFilm);
+    QCOMPARE(TLibraryTreeItem::Record(Beach())->Kind, LevelImage);
+    QCOMPARE(TLibraryTreeItem::Record(Beach())->Image.FileName, std::u16string(u"a.bmp"));
+    // The four levels have four different icons.
+    QImage a = Root()->icon(0).pixmap(16, 16).toImage();
+    QImage b = Holidays()->icon(0).pixmap(16, 16).toImage();
+    QImage c = Summer()->icon(0).pixmap(16, 16).toImage();
+    QImage d = Beach()->icon(0).pixmap(16, 16).toImage();
+    QVERIFY(a != b && a != c && a != d && b != c && b != d && c != d);
+  }
+
+  void contextMenuEntriesFollowLevelAndVideo_data() {
+    QTest::addColumn<int>("level");  // -1: no node
+    QTest::addColumn<bool>("video");
+    // New Category, New Film, Save Image Here, Delete, Edit, Image.
+    QTest::addColumn<QString>("enabled");
+    for (bool video : {false, true}) {
+      const char* v = video ? " with video" : " without video";
+      QTest::newRow(qPrintable(QString("no node") + v)) << -1 << video << "100000";
+      QTest::newRow(qPrintable(QString("root") + v)) << 0 << video << "100000";
+      QTest::newRow(qPrintable(QString("category") + v)) << 1 << video << "110110";
+      QTest::newRow(qPrintable(QString("film") + v)) << 2 << video << (video ? "111110" : "110110");
+      QTest::newRow(qPrintable(QString("image") + v)) << 3 << video << (video ? "111111" : "110111");
+    }
+  }
+  void contextMenuEntriesFollowLevelAndVideo() {
+    QFETCH(int, level);
+    QFETCH(bool, video);
+    QFETCH(QString, enabled);
+    FillLibrary();
+    Open();
+    Host->IsOpened = video;
+    QTreeWidgetItem* nodes[] = {Root(), Holidays(), Summer(), Beach()};
+    // Start from the opposite state so that every entry is really set.
+    for (QAction* a : {Menu.pmiNewCategory, Menu.pmiNewFilm, Menu.pmiSaveImageHere, Menu.pmiDelete, Menu.pmiEdit,
+                       Menu.pmImage->menuAction()})
+      a->setEnabled(false);
+    Manager->PrepareContextMenu(level < 0 ? nullptr : nodes[level]);
+    QString seen;
+    for (QAction* a : {Menu.pmiNewCategory, Menu.pmiNewFilm, Menu.pmiSaveImageHere, Menu.pmiDelete, Menu.pmiEdit,
+                       Menu.pmImage->menuAction()})
+      seen += a->isEnabled() ? '1' : '0';
+    QCOMPARE(seen, enabled);
+    QVERIFY(!Menu.pmThumbnail->menuAction()->isVisible());
+  }
+
+  void rightClickSelectsTheNodeOrOffersOnlyNewCategory() {
+    FillLibrary();
+    Open();
+    Tree->expandAll();
+    Tree->setCurrentItem(Root());
+    Manager->PopupContextMenu(Tree->visualItemRect(Summer()).center());
+    QCOMPARE(Tree->currentItem(), Summer());
+    QVERIFY(Menu.pmiDelete->isEnabled());
+    Menu.pmImageLibrary->hide();
+    // Empty space below the last node.
+    Manager->PopupContextMenu(QPoint(10, Tree->viewport()->height() - 3));
+    QVERIFY(Menu.pmiNewCategory->isEnabled());
+    QVERIFY(!Menu.pmiNewFilm->isEnabled());
+    QVERIFY(!Menu.pmiDelete->isEnabled());
+    Menu.pmImageLibrary->hide();
+  }
+
+  void clickShowsTheThumbnailWithAWhiteFrame() {
+    FillLibrary();
+    fs::create_directories(DataFolder);
+    TFastDIB thumb;
+    thumb.SetSize(200, 112, 24);
+    thumb.Fill(TBGRColor{200, 100, 50});
+    QVERIFY(thumb.SaveToFile((DataFolder / "a_thumbnail.bmp").string()));
+    Open();
+    Tree->expandAll();
+    ClickOn(Beach());
+    QCOMPARE(Tree->currentItem(), Beach());
+    QCOMPARE(Host->Thumbnails, 1);
+    QCOMPARE(Host->Thumbnail.size(), QSize(200, 112));
+    for (QPoint edge : {QPoint(0, 0), QPoint(199, 0), QPoint(0, 111), QPoint(199, 111), QPoint(100, 0)})
+      QCOMPARE(Host->Thumbnail.pixelColor(edge), QColor(255, 255, 255));
+    QCOMPARE(Host->Thumbnail.pixelColor(1, 1), QColor(50, 100, 200));
+
+    // Another level blanks the box.
+    ClickOn(Summer());
+    QCOMPARE(Host->Clears, 1);
+
+    // A thumbnail gone from the data folder leaves the box as it is.
+    fs::remove(DataFolder / "a_thumbnail.bmp");
+    ClickOn(Beach());
+    QCOMPARE(Host->Thumbnails, 1);
+    QCOMPARE(Host->Clears, 1);
+  }
+
+  void doubleClickOpensOnlyAnImageWhoseThumbnailExists() {
+    FillLibrary();
+    Open();
+    Tree->expandAll();
+    int views = 0;
+    Manager->OnViewImage = [&] { ++views; };
+    const QPoint beach = Tree->visualItemRect(Beach()).center();
+    ClickOn(Beach());
+    QTest::mouseDClick(Tree->viewport(), Qt::LeftButton, {}, beach);
+    QCOMPARE(views, 0);  // no thumbnail file yet
+
+    fs::create_directories(DataFolder);
+    TFastDIB thumb;
+    thumb.SetSize(200, 112, 24);
+    QVERIFY(thumb.SaveToFile((DataFolder / "a_thumbnail.bmp").string()));
+    ClickOn(Beach());
+    QTest::mouseDClick(Tree->viewport(), Qt::LeftButton, {}, beach);
+    QCOMPARE(views, 1);
+    ClickOn(Summer());
+    QTest::mouseDClick(Tree->viewport(), Qt::LeftButton, {}, Tree->visualItemRect(Summer()).center());
+    QCOMPARE(views, 1);
+  }
+};
+
+QTEST_MAIN(LibraryTreeTest)
+#include "LibraryTreeTest.moc"
