@@ -1,0 +1,335 @@
+// TMPEG2Decoder over fake decoder libraries (see FakeCodec.cpp) and, at the
+// end, over the real plugin with a generated video.
+
+#include "video/MPEG2Decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/VideoFixture.h"
+#include "video/OSError.h"
+
+namespace fs = std::filesystem;
+using kelta::EMPEG2Error;
+using kelta::EOSError;
+using kelta::TMPEG2Decoder;
+
+namespace {
+
+std::string Fake(const std::string& variant) { return std::string(KELTA_FAKE_CODECS) + "/" + variant; }
+
+// Runs each test with a private temporary folder, so that leftover private
+// copies of the library can be seen.
+class DecoderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kelta-video-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    temp_ = pattern;
+    const char* old = std::getenv("TMPDIR");
+    oldTemp_ = old ? old : "";
+    hadTemp_ = old != nullptr;
+    setenv("TMPDIR", temp_.c_str(), 1);
+    ASSERT_EQ(TMPEG2Decoder::InstanceCount(), 0);
+  }
+  void TearDown() override {
+    if (hadTemp_)
+      setenv("TMPDIR", oldTemp_.c_str(), 1);
+    else
+      unsetenv("TMPDIR");
+    std::error_code ec;
+    fs::remove_all(temp_, ec);
+    EXPECT_EQ(TMPEG2Decoder::InstanceCount(), 0);
+  }
+  std::size_t TempFiles() const {
+    return std::size_t(std::distance(fs::directory_iterator(temp_), fs::directory_iterator()));
+  }
+
+  std::string temp_, oldTemp_;
+  bool hadTemp_ = false;
+};
+
+TEST_F(DecoderTest, FirstObjectLoadsTheLibraryLaterOnesAPrivateCopy) {
+  auto first = std::make_unique<TMPEG2Decoder>(Fake("good"));
+  EXPECT_TRUE(first->TempCopyName().empty());
+  EXPECT_EQ(TMPEG2Decoder::InstanceCount(), 1);
+  {
+    TMPEG2Decoder second(Fake("good") + "/");  // a trailing slash is fine
+    EXPECT_EQ(TMPEG2Decoder::InstanceCount(), 2);
+    ASSERT_FALSE(second.TempCopyName().empty());
+    EXPECT_EQ(fs::path(second.TempCopyName()).parent_path(), fs::path(temp_));
+    EXPECT_TRUE(fs::exists(second.TempCopyName()));
+
+    // Each object has a library of its own: their positions do not mix.
+    first->Open("w=720;h=576");
+    second.Open("w=720;h=576");
+    first->Seek(1111);
+    second.Seek(2222);
+    EXPECT_EQ(first->GetFilePos(), 1111);
+    EXPECT_EQ(second.GetFilePos(), 2222);
+  }
+  EXPECT_EQ(TempFiles(), 0u) << "the private copy is deleted with its object";
+  EXPECT_EQ(TMPEG2Decoder::InstanceCount(), 1);
+  first.reset();
+  EXPECT_EQ(TMPEG2Decoder::InstanceCount(), 0);
+}
+
+TEST_F(DecoderTest, MissingLibraryRaisesTheLoaderMessage) {
+  try {
+    TMPEG2Decoder decoder(temp_ + "/nowhere");
+    FAIL() << "loaded a library that does not exist";
+  } catch (const EOSError& e) {
+    EXPECT_NE(std::string(e.what()).find("codec.so"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(TMPEG2Decoder::InstanceCount(), 0);
+}
+
+class MissingEntryPoint : public DecoderTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MissingEntryPoint, FailsCreationAndCleansUp) {
+  const std::string name = GetParam();
+  const std::string folder = Fake("omit_" + name);
+  EXPECT_THROW(
+      {
+        try {
+          TMPEG2Decoder decoder(folder);
+        } catch (const EOSError& e) {
+          EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+          throw;
+        }
+      },
+      EOSError);
+  EXPECT_EQ(TMPEG2Decoder::InstanceCount(), 0);
+
+  // The same as a second object: its private copy goes too.
+  TMPEG2Decoder holder(Fake("good"));
+  EXPECT_THROW(TMPEG2Decoder second(folder), EOSError);
+  EXPECT_EQ(TMPEG2Decoder::InstanceCount(), 1);
+  EXPECT_EQ(TempFiles(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachName, MissingEntryPoint,
+                         ::testing::Values("openFile", "getFrameInfo", "getFileInfo", "closeFile", "getFrame",
+                                           "seek", "skipFrames", "setPixelFormat", "setRGBScaleFlag",
+                                           "writeToFile"),
+                         [](const auto& param) { return std::string(param.param); });
+
+TEST_F(DecoderTest, RejectedPathNamesThePath) {
+  TMPEG2Decoder decoder(Fake("reject_all"));
+  const std::string path = "/videos/some film.vob";
+  try {
+    decoder.Open(path, 0, -1);
+    FAIL() << "opened a rejected path";
+  } catch (const EMPEG2Error& e) {
+    EXPECT_STREQ(e.what(), ("Unable to open video file: " + path).c_str());
+  }
+  EXPECT_EQ(decoder.FileSize(), 0);
+}
+
+TEST_F(DecoderTest, ZeroWidthIsADecodingError) {
+  TMPEG2Decoder decoder(Fake("width_zero"));
+  try {
+    decoder.Open("w=720;h=576", 0, -1);
+    FAIL() << "opened a video of width 0";
+  } catch (const EMPEG2Error& e) {
+    EXPECT_STREQ(e.what(), "Error decoding video");
+  }
+}
+
+class UnusableVideo : public DecoderTest, public ::testing::WithParamInterface<const char*> {};
+
+// Sizes below one pixel each way, and rates that are not a positive finite
+// number (no frame duration can come of them), fail to open.
+TEST_P(UnusableVideo, IsADecodingError) {
+  TMPEG2Decoder decoder(Fake("good"));
+  decoder.Open("w=720;h=576;rate=25", 0, -1);
+  ASSERT_GT(decoder.FileSize(), 0);
+  try {
+    decoder.Open(GetParam(), 0, -1);
+    FAIL() << "opened " << GetParam();
+  } catch (const EMPEG2Error& e) {
+    EXPECT_STREQ(e.what(), "Error decoding video");
+  }
+  EXPECT_EQ(decoder.FileSize(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, UnusableVideo,
+                         ::testing::Values("w=0;h=576", "w=720;h=0", "w=-720;h=-576", "w=720;h=576;rate=0",
+                                           "w=720;h=576;rate=-25", "w=720;h=576;rate=nan",
+                                           "w=720;h=576;rate=inf", "w=720;h=576;rate=1e-9"));
+
+struct DurationCase {
+  double rate;
+  std::int32_t duration;
+};
+
+class FrameDuration : public DecoderTest, public ::testing::WithParamInterface<DurationCase> {};
+
+TEST_P(FrameDuration, IsNinetyThousandOverTheRateTiesToEven) {
+  TMPEG2Decoder decoder(Fake("good"));
+  char script[64];
+  std::snprintf(script, sizeof script, "w=720;h=576;rate=%.17g", GetParam().rate);
+  decoder.Open(script, 0, -1);
+  EXPECT_EQ(decoder.FrameDuration(), GetParam().duration);
+  EXPECT_EQ(decoder.Info().Width, 720);
+  EXPECT_EQ(decoder.Info().Height, 576);
+  EXPECT_EQ(decoder.FileSize(), 5'000'000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, FrameDuration,
+                         ::testing::Values(DurationCase{25.0, 3600}, DurationCase{29.97, 3003},
+                                           DurationCase{30000.0 / 1001.0, 3003}, DurationCase{23.976, 3754},
+                                           DurationCase{24.0, 3750},
+                                           DurationCase{36000.0, 2},    // 2.5 goes down to 2
+                                           DurationCase{12000.0, 8}));  // 7.5 goes up to 8
+
+TEST_F(DecoderTest, TimeFollowsSeeksAndAdvancesPerFrameWrapping) {
+  TMPEG2Decoder decoder(Fake("good"));
+  decoder.Open("w=720;h=576;rate=25;frames=2", 0, -1);
+  EXPECT_EQ(decoder.CurTime(), 0u);
+  const std::uint32_t nearWrap = 0xFFFFF000u;
+  decoder.Seek(nearWrap);  // the fake reports the position as the time
+  EXPECT_EQ(decoder.CurTime(), nearWrap);
+  EXPECT_EQ(decoder.FileSize(), 5'000'000) << "a seek leaves the size alone";
+  EXPECT_NE(decoder.GetFrame(240), nullptr);
+  EXPECT_EQ(decoder.CurTime(), nearWrap + 3600u);
+  EXPECT_NE(decoder.GetFrame(240), nullptr);
+  EXPECT_EQ(decoder.CurTime(), std::uint32_t(nearWrap + 7200u)) << "wraps modulo 2^32";
+  EXPECT_EQ(decoder.GetFrame(240), nullptr);
+  EXPECT_EQ(decoder.CurTime(), std::uint32_t(nearWrap + 10800u)) << "the end advances too";
+}
+
+TEST_F(DecoderTest, SetRGBScaleFlagPassesMinusOneOrZero) {
+  TMPEG2Decoder decoder(Fake("good"));
+  EXPECT_EQ(decoder.SetRGBScaleFlag(true), 99);
+  EXPECT_TRUE(decoder.RGBScale());
+  EXPECT_EQ(decoder.SetRGBScaleFlag(false), 100);
+  EXPECT_FALSE(decoder.RGBScale());
+}
+
+TEST_F(DecoderTest, GetFrameBlendsOnlyWithAThreshold) {
+  TMPEG2Decoder decoder(Fake("good"));
+  decoder.Open("w=8;h=4;frames=2", 0, -1);
+  // Rows hold 0, 10, 20, 30: no byte is more than 15 off its neighbours' mean,
+  // so the blend only copies row 1 over row 0.
+  std::uint8_t* frame = decoder.GetFrame(0);
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame[0], 0);
+  frame = decoder.GetFrame(240);
+  ASSERT_NE(frame, nullptr);
+  for (int row = 0; row < 4; ++row)
+    EXPECT_EQ(frame[row * 24 + 5], row == 0 ? 10 : 10 * row) << "row " << row;
+}
+
+// --- the line blend -------------------------------------------------------
+
+// A frame of `height` rows of `width` pixels, every byte of row r set to rows[r].
+std::vector<std::uint8_t> Rows(int width, const std::vector<int>& rows) {
+  const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
+  std::vector<std::uint8_t> frame(stride * rows.size());
+  for (std::size_t r = 0; r < rows.size(); ++r)
+    std::memset(frame.data() + r * stride, rows[r], stride);
+  return frame;
+}
+
+struct BlendCase {
+  const char* name;
+  int width;
+  std::vector<int> before;
+  int threshold;
+  std::vector<int> after;
+};
+
+class Blend : public ::testing::TestWithParam<BlendCase> {};
+
+TEST_P(Blend, ChangesEvenRowsOnly) {
+  const BlendCase& c = GetParam();
+  std::vector<std::uint8_t> frame = Rows(c.width, c.before);
+  TMPEG2Decoder::Deinterlace(frame.data(), c.width, std::int32_t(c.before.size()), c.threshold);
+  const std::size_t rowBytes = std::size_t(c.width) * 3, stride = (rowBytes + 3) & ~std::size_t(3);
+  for (std::size_t r = 0; r < c.after.size(); ++r) {
+    for (std::size_t j = 0; j < rowBytes; ++j)
+      ASSERT_EQ(frame[r * stride + j], c.after[r]) << "row " << r << " byte " << j;
+    for (std::size_t j = rowBytes; j < stride; ++j)
+      ASSERT_EQ(frame[r * stride + j], c.before[r]) << "padding of row " << r << " changed";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Blend,
+    ::testing::Values(
+        // (120 + 121 + 1) >> 1 = 121; 100 is 21 away: replaced.
+        BlendCase{"far_byte_replaced", 4, {7, 120, 100, 121}, 240, {120, 120, 121, 121}},
+        // 110 is 11 away: kept.
+        BlendCase{"near_byte_kept", 4, {7, 120, 110, 121}, 240, {120, 120, 110, 121}},
+        // Exactly 15 away stays, 16 is replaced.
+        BlendCase{"limit_is_exclusive", 4, {0, 100, 85, 100, 84, 100}, 240, {100, 100, 85, 100, 100, 100}},
+        BlendCase{"odd_height_copies_last_row", 4, {1, 2, 3, 4, 200}, 240, {2, 2, 3, 4, 4}},
+        BlendCase{"even_height_keeps_last_row", 4, {1, 2, 3, 200}, 240, {2, 2, 101, 200}},
+        BlendCase{"two_rows", 4, {9, 50}, 240, {50, 50}},
+        // Too short to blend: left alone, nothing read beyond the frame.
+        BlendCase{"one_row", 4, {9}, 240, {9}},
+        // Threshold 255: every even byte becomes the mean.
+        BlendCase{"threshold_255", 4, {0, 10, 0, 20}, 255, {10, 10, 15, 20}},
+        // Rows of 9 bytes lie 12 bytes apart; the padding stays untouched.
+        BlendCase{"padded_rows", 3, {1, 50, 0, 80}, 240, {50, 50, 65, 80}}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(BlendEdges, EmptyFramesAreLeftAlone) {
+  std::uint8_t byte = 42;
+  TMPEG2Decoder::Deinterlace(&byte, 0, 5, 240);
+  TMPEG2Decoder::Deinterlace(&byte, 1, 0, 240);
+  TMPEG2Decoder::Deinterlace(nullptr, 720, 576, 240);
+  EXPECT_EQ(byte, 42);
+}
+
+// --- over the real plugin --------------------------------------------------
+
+TEST_F(DecoderTest, PlaysAGeneratedVideoThroughThePlugin) {
+  const std::string video = temp_ + "/clip.vob";
+  kelta::test::Mpeg2StreamOptions options;
+  options.width = 720;
+  options.height = 480;
+  options.fpsNum = 30000;
+  options.fpsDen = 1001;
+  options.frames = 20;
+  options.gopSize = 15;
+  kelta::test::WriteMpeg2ProgramStream(video, options);
+
+  TMPEG2Decoder decoder(KELTA_PROGRAM_DIR);
+  decoder.SetRGBScaleFlag(true);
+  decoder.Open(video, 0, -1);
+  EXPECT_EQ(decoder.Info().Width, 720);
+  EXPECT_EQ(decoder.Info().Height, 480);
+  EXPECT_EQ(decoder.FrameDuration(), 3003);
+  EXPECT_EQ(decoder.FileSize(), std::int64_t(fs::file_size(video)));
+  int frames = 0;
+  while (std::uint8_t* frame = decoder.GetFrame(240)) {
+    // The blend keeps the big counter blocks readable.
+    EXPECT_EQ(kelta::test::ReadFrameCounter(frame, 720, 480, 2160), frames);
+    ++frames;
+  }
+  EXPECT_EQ(frames, 20);
+  EXPECT_EQ(decoder.CurTime(), 21u * 3003u);
+
+  // A second decoder runs its own copy of the plugin on the same file.
+  TMPEG2Decoder other(KELTA_PROGRAM_DIR);
+  other.Open(video, 0, -1);
+  ASSERT_NE(other.GetFrame(240), nullptr);
+  decoder.Seek(0);
+  EXPECT_EQ(decoder.CurTime(), 0u);
+  std::uint8_t* frame = decoder.GetFrame(240);
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(kelta::test::ReadFrameCounter(frame, 720, 480, 2160), 0);
+  EXPECT_EQ(kelta::test::ReadFrameCounter(other.GetFrame(240), 720, 480, 2160), 1);
+}
+
+}  // namespace
