@@ -3,11 +3,11 @@
 // C calling convention and 64-bit integers by value. Kelta resolves them by
 // name at run time.
 
+#include <cstddef>
 #include <cstdint>
 
 extern "C" {
 
-#pragma pack(push, 1)
 struct KeltaCodecFrameInfo {
   std::int32_t Width;
   std::int32_t Height;
@@ -20,9 +20,10 @@ struct KeltaCodecFileInfo {
   std::uint32_t Reserved;
   std::uint32_t Time;  // 90 kHz ticks from the first frame
 };
-#pragma pack(pop)
-static_assert(sizeof(KeltaCodecFrameInfo) == 24);
-static_assert(sizeof(KeltaCodecFileInfo) == 24);
+// The natural layout has no gaps: 24 bytes each, fields back to back.
+static_assert(sizeof(KeltaCodecFrameInfo) == 24 && offsetof(KeltaCodecFrameInfo, FrameRate) == 8);
+static_assert(sizeof(KeltaCodecFileInfo) == 24 && offsetof(KeltaCodecFileInfo, Position) == 8 &&
+              offsetof(KeltaCodecFileInfo, Time) == 20);
 
 // Opens a video (start 0 and end -1 give all of it); non-zero on success.
 // A file already open is closed first.

@@ -8,6 +8,7 @@
 // playback thread never use one object at the same time. Only the process-wide
 // instance counter is shared between objects, and it is atomic.
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -20,8 +21,11 @@ class EMPEG2Error : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-#pragma pack(push, 1)
-// Filled by the plugin's getFrameInfo: 24 bytes, fields back to back.
+// The plugin's records, 24 bytes each with the fields back to back. Their
+// natural layout has no gaps, so they need no packing (and their fields stay
+// aligned for references).
+
+// Filled by the plugin's getFrameInfo.
 struct TMPEG2FrameInfo {
   std::int32_t Width = 0;
   std::int32_t Height = 0;
@@ -29,16 +33,16 @@ struct TMPEG2FrameInfo {
   std::uint8_t Reserved[8] = {};
 };
 
-// Filled by the plugin's getFileInfo: 24 bytes, fields back to back.
+// Filled by the plugin's getFileInfo.
 struct TMPEG2FileInfo {
   std::int64_t TotalSize = 0;  // bytes of the whole video
   std::int64_t Position = 0;   // byte position of the current frame
   std::uint32_t Reserved = 0;
   std::uint32_t Time = 0;  // 90 kHz ticks from the first frame
 };
-#pragma pack(pop)
-static_assert(sizeof(TMPEG2FrameInfo) == 24);
-static_assert(sizeof(TMPEG2FileInfo) == 24);
+static_assert(sizeof(TMPEG2FrameInfo) == 24 && offsetof(TMPEG2FrameInfo, FrameRate) == 8);
+static_assert(sizeof(TMPEG2FileInfo) == 24 && offsetof(TMPEG2FileInfo, Position) == 8 &&
+              offsetof(TMPEG2FileInfo, Time) == 20);
 
 class TMPEG2Decoder {
  public:

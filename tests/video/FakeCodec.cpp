@@ -16,7 +16,6 @@
 
 namespace {
 
-#pragma pack(push, 1)
 struct FrameInfo {
   std::int32_t Width, Height;
   double FrameRate;
@@ -26,7 +25,6 @@ struct FileInfo {
   std::int64_t TotalSize, Position;
   std::uint32_t Reserved, Time;
 };
-#pragma pack(pop)
 
 int width = 0, height = 0, framesLeft = 0;
 double rate = 0;
