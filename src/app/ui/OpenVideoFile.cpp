@@ -55,7 +55,10 @@ void OpenVideoFile(TMainDlg& mainDlg) {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Name filters match in any letter case, so "vts*.vob" also finds VTS_01_1.VOB.
     dialog.setNameFilters(VideoFileFilters());
-    dialog.selectNameFilter(VideoFileFilters().first());
+    // In the samples folder the first filter would hide sample.vob from a
+    // newcomer; there the plain MPEG-2 filter is preselected instead.
+    const bool inSamples = LastVideoFolder.isEmpty();
+    dialog.selectNameFilter(VideoFileFilters().at(inSamples ? 1 : 0));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) chosen = dialog.selectedFiles().first();
   }
   if (chosen.isEmpty()) {

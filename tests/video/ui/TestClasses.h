@@ -1,0 +1,46 @@
+#pragma once
+// The Qt test classes of the video windows, run together by main.cpp.
+
+#include <QObject>
+#include <QTemporaryDir>
+
+namespace kelta {
+
+class VideoPanelsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void panelFrameAndShadow();
+  void panelWithoutImageShowsOnlyFrame();
+  void panelDoubleClick();
+};
+
+class PlayThreadTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void reportsFramesThenEndOfStream();
+  void errorEndsWithFailedAndStopped();
+  void stoppingWhileWaitingInHandOverReturns();
+};
+
+class VideoFrameBarTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase();
+  void framePeriodTable_data();
+  void framePeriodTable();
+  void stripCellRectangles();
+  void stripPaintingPixels();
+  void missingDecoderShowsTip();
+  void cellClickBeforeOpenSelectsNothing();
+  void openVideoBuildsStrip();
+  void stepShowsNextFrame();
+  void playToEnd();
+  void pauseWhileWorkerWaitsInHandOver();
+  void cellClickDuringPlaybackResumes();
+
+ private:
+  QTemporaryDir Dir_;
+  QString Video_;
+};
+
+}  // namespace kelta

@@ -1,0 +1,274 @@
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include "imaging/FastDIB.h"
+#include "support/VideoFixture.h"
+#include "video/MPEG2Decoder.h"
+#include "video/ui/TestClasses.h"
+#include "video/ui/VideoFrameBar.h"
+#include "video/ui/VideoOutPanel.h"
+
+namespace kelta {
+
+namespace {
+
+const QString ProgramDir = QStringLiteral(KELTA_PROGRAM_DIR);
+
+COLORREF At(const TFastDIB& dib, int x, int y) {
+  const std::uint8_t* p = dib.PixelPtr(x, y);
+  return RGB(p[2], p[1], p[0]);
+}
+
+int Counter(const TFastDIB& dib) {
+  return test::ReadFrameCounter(dib.Bits(), dib.Width(), dib.RowCount(), dib.RowStride());
+}
+
+// Answers the next message box and tells what it said.
+struct TMessageBoxCatcher {
+  QString Title, Text;
+  QMessageBox::Icon Icon = QMessageBox::NoIcon;
+  TMessageBoxCatcher() {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [this, timer] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        Title = box->windowTitle();
+        Text = box->text();
+        Icon = box->icon();
+        box->close();
+        timer->stop();
+        timer->deleteLater();
+      }
+    });
+    timer->start();
+  }
+};
+
+// A frame bar over the real plugin with a panel to paint into and a log of its events.
+struct TBarFixture {
+  TVideoOutPanelEx Panel;
+  TVideoFrameBar Bar{nullptr, ProgramDir};
+  std::vector<std::string> Events;
+  std::vector<std::pair<int, int>> Progress;
+  TBarFixture() {
+    Bar.OutputPanel = &Panel;
+    Bar.OnProgress = [this](QObject*, std::uint8_t kind, std::int32_t value) { Progress.emplace_back(kind, value); };
+    Bar.OnFrameSelect = [this](QObject*) { Events.push_back("select"); };
+    Bar.OnPlayStateChange = [this](QObject*) { Events.push_back(Bar.Playing() ? "playing" : "stopped"); };
+    Bar.OnPositionChange = [this](QObject*) { Events.push_back("position"); };
+  }
+  void Open(const QString& path) {
+    Bar.FileName = path;
+    Bar.OpenVideo();
+  }
+};
+
+}  // namespace
+
+void VideoFrameBarTest::initTestCase() {
+  QVERIFY(Dir_.isValid());
+  QVERIFY2(QFileInfo::exists(ProgramDir + QStringLiteral("/codec.so")), "codec.so is not built");
+  Video_ = Dir_.filePath(QStringLiteral("clip.vob"));
+  test::Mpeg2StreamOptions options;
+  options.width = 352;
+  options.height = 288;
+  options.frames = 30;
+  options.gopSize = 6;
+  test::WriteMpeg2ProgramStream(Video_.toStdString(), options);
+}
+
+void VideoFrameBarTest::framePeriodTable_data() {
+  QTest::addColumn<double>("rate");
+  QTest::addColumn<qint64>("period");
+  QTest::newRow("29.97 fps") << 29.97 << qint64(42);
+  QTest::newRow("30000/1001") << 30000.0 / 1001.0 << qint64(42);
+  QTest::newRow("25 fps") << 25.0 << qint64(40);
+  QTest::newRow("59.94 fps") << 59.94 << qint64(17);
+  QTest::newRow("23.976 fps") << 23.976 << qint64(42);
+  QTest::newRow("0.5 fps clamped") << 0.5 << qint64(1000);
+  QTest::newRow("2000 fps") << 2000.0 << qint64(0);  // 0.5 ms rounds to even 0
+}
+
+void VideoFrameBarTest::framePeriodTable() {
+  QFETCH(double, rate);
+  QFETCH(qint64, period);
+  QCOMPARE(qint64(FramePeriodFor(rate)), period);
+}
+
+void VideoFrameBarTest::stripCellRectangles() {
+  TVideoFrameBar bar(nullptr, ProgramDir);
+  QCOMPARE(bar.size(), QSize(475, 65));
+  for (int i = 0; i < TVideoFrameBar::CellCount; ++i) {
+    const TRect expected{9 + 58 * i, 16, 59 + 58 * i, 44};
+    QCOMPARE(bar.FrameRect(i).Rect, expected);
+    QCOMPARE(bar.FrameRect(i).Thumb.Width(), 46);
+    QCOMPARE(bar.FrameRect(i).Thumb.RowCount(), 24);
+  }
+  QCOMPARE(bar.FrameRect(7).Rect.Right, 465);
+}
+
+void VideoFrameBarTest::stripPaintingPixels() {
+  TVideoFrameBar bar(nullptr, ProgramDir);
+  bar.FrameRect(0).Thumb.Fill(TBGRColor{0, 0, 255});  // red
+  bar.FrameRect(2).Pressed = true;
+  TFastDIB out;
+  bar.PaintTo(out);
+  struct Case {
+    const char* what;
+    int x, y;
+    COLORREF colour;
+  };
+  const Case cases[] = {
+      {"background", 5, 5, 0xFFFFFF},
+      {"pointer tip", 237, 1, 0xB3A592},
+      {"pointer body", 237, 8, 0xB3A592},
+      {"beside pointer", 226, 2, 0xFFFFFF},
+      {"outer band top", 5, 10, 0xB3A592},
+      {"outer band bottom", 5, 49, 0xB3A592},
+      {"below band", 5, 50, 0xFFFFFF},
+      {"top shade 0", 5, 14, 0xC6C0B9},
+      {"top shade 4", 5, 18, 0xE8E0D9},
+      {"inner band", 5, 30, 0xE3DFDA},
+      {"bottom shade 0", 5, 46, 0xC6C1B8},
+      {"bottom shade 4", 5, 42, 0xE4E0DB},
+      {"cell outline", 9, 16, 0xC5C5C5},
+      {"cell outline bottom", 30, 43, 0xC5C5C5},
+      {"cell ring", 10, 17, 0xFFFFFF},
+      {"cell picture", 11, 18, 0x0000FF},  // the red thumbnail
+      {"cell picture end", 56, 41, 0x0000FF},
+      {"cell bottom line", 30, 44, 0xCECECE},
+      {"cell right line", 59, 30, 0xCECECE},
+      {"pressed cell ring", 126, 17, 0xFF0000},
+      {"unpressed cell ring", 68, 17, 0xFFFFFF},
+  };
+  for (const Case& c : cases) {
+    QVERIFY2(At(out, c.x, c.y) == c.colour,
+             qPrintable(QStringLiteral("%1 (%2, %3): %4 instead of %5")
+                            .arg(QLatin1String(c.what))
+                            .arg(c.x)
+                            .arg(c.y)
+                            .arg(At(out, c.x, c.y), 6, 16, QLatin1Char('0'))
+                            .arg(c.colour, 6, 16, QLatin1Char('0'))));
+  }
+}
+
+void VideoFrameBarTest::missingDecoderShowsTip() {
+  QTemporaryDir empty;
+  TMessageBoxCatcher box;
+  TVideoFrameBar bar(nullptr, empty.path());
+  QCOMPARE(box.Title, QStringLiteral("Tip"));
+  QCOMPARE(box.Text, QStringLiteral("Cannot find mpeg2 video stream decoder dll!"));
+  QCOMPARE(box.Icon, QMessageBox::Critical);
+  QVERIFY(!bar.DecoderLoaded());
+  // Every decoding operation is ignored.
+  bar.FileName = Video_;
+  bar.OpenVideo();
+  bar.Play();
+  QVERIFY(!bar.FileOpened());
+  QVERIFY(!bar.Playing());
+}
+
+void VideoFrameBarTest::cellClickBeforeOpenSelectsNothing() {
+  TBarFixture f;
+  QTest::mouseClick(&f.Bar, Qt::LeftButton, {}, QPoint(30, 30));
+  for (int i = 0; i < TVideoFrameBar::CellCount; ++i) QVERIFY(!f.Bar.FrameRect(i).Selected);
+  QVERIFY(f.Events.empty());
+}
+
+void VideoFrameBarTest::openVideoBuildsStrip() {
+  TBarFixture f;
+  f.Open(Video_);
+  QVERIFY(f.Bar.FileOpened());
+  const qint64 size = QFileInfo(Video_).size();
+  QCOMPARE(f.Bar.MaxPosition(), size / 10240);
+  QCOMPARE(f.Bar.VideoWidth(), 352);
+  QCOMPARE(f.Bar.VideoHeight(), 288);
+  QCOMPARE(f.Bar.FramePeriod(), 40);
+  QCOMPARE(f.Bar.MeasuredRate(), -1.0);
+  QCOMPARE(f.Bar.CurrentTime(), 0.0);
+
+  // Each cell holds what a decoder of its own reports after the same seek.
+  TMPEG2Decoder reference(ProgramDir.toStdString());
+  reference.Open(Video_.toStdString());
+  const std::int64_t step = reference.FileSize() / 8;
+  for (int i = 0; i < TVideoFrameBar::CellCount; ++i) {
+    reference.Seek(step * i);
+    QCOMPARE(f.Bar.FrameRect(i).Position, reference.GetFilePos());
+  }
+  const std::vector<std::pair<int, int>> progress = {{0, 0},  {1, 0},  {1, 12}, {1, 24}, {1, 36},
+                                                     {1, 48}, {1, 60}, {1, 72}, {1, 84}, {2, 100}};
+  QCOMPARE(f.Progress, progress);
+  // The first frame is shown, scaled into the panel; no event besides progress.
+  QCOMPARE(Counter(f.Bar.FrameDIB()), 0);
+  QVERIFY(At(*f.Panel.Image, 194, 107) != 0);
+  QVERIFY(f.Events.empty());
+}
+
+void VideoFrameBarTest::stepShowsNextFrame() {
+  TBarFixture f;
+  f.Open(Video_);
+  f.Bar.ShowFrameAt(0);
+  QCOMPARE(Counter(f.Bar.FrameDIB()), 0);
+  f.Bar.ShowFrameAt(-1);
+  QCOMPARE(Counter(f.Bar.FrameDIB()), 1);
+  f.Bar.ShowFrameAt(-1);
+  QCOMPARE(Counter(f.Bar.FrameDIB()), 2);
+  QVERIFY(f.Events.empty());  // stepping fires no event
+}
+
+void VideoFrameBarTest::playToEnd() {
+  TBarFixture f;
+  f.Open(Video_);
+  f.Bar.Play();
+  QVERIFY(f.Bar.Playing());
+  QVERIFY(!f.Bar.Paused());
+  QTRY_VERIFY_WITH_TIMEOUT(!f.Bar.Playing(), 20000);
+  QVERIFY(!f.Bar.Paused());
+  QCOMPARE(Counter(f.Bar.FrameDIB()), 29);
+  // Started, then (maybe a rate report), then the end: position before state.
+  QVERIFY(f.Events.size() >= 3);
+  QCOMPARE(f.Events.front(), std::string("playing"));
+  QCOMPARE(f.Events[f.Events.size() - 2], std::string("position"));
+  QCOMPARE(f.Events.back(), std::string("stopped"));
+  QVERIFY(f.Bar.CurrentTime() > 0.0);
+  QVERIFY(f.Bar.MeasuredRate() == -1.0 || f.Bar.MeasuredRate() > 0.0);
+}
+
+void VideoFrameBarTest::pauseWhileWorkerWaitsInHandOver() {
+  TBarFixture f;
+  f.Open(Video_);
+  f.Bar.Play();
+  // The worker decodes a frame and then waits for this thread, which runs no
+  // events here; Pause must still return.
+  QTest::qSleep(200);
+  f.Bar.Pause();
+  QVERIFY(!f.Bar.Playing());
+  QVERIFY(f.Bar.Paused());
+  const std::size_t events = f.Events.size();
+  QTest::qWait(100);
+  QCOMPARE(f.Events.size(), events);
+  QCOMPARE(f.Events.back(), std::string("stopped"));
+}
+
+void VideoFrameBarTest::cellClickDuringPlaybackResumes() {
+  TBarFixture f;
+  f.Open(Video_);
+  f.Bar.Play();
+  QTest::qWait(100);
+  f.Events.clear();
+  const TRect cell = f.Bar.FrameRect(3).Rect;
+  QTest::mouseClick(&f.Bar, Qt::LeftButton, {}, QPoint(cell.Left + 5, cell.Top + 5));
+  QVERIFY(f.Bar.FrameRect(3).Selected);
+  QVERIFY(f.Bar.Playing());
+  const std::vector<std::string> expected = {"stopped", "select", "position", "playing"};
+  QCOMPARE(std::vector<std::string>(f.Events.begin(), f.Events.begin() + 4), expected);
+  f.Bar.Pause();
+}
+
+}  // namespace kelta
