@@ -1,0 +1,74 @@
+#pragma once
+// The image store: writes a captured frame and its thumbnail into the data
+// folder as a pair of bitmaps under two fresh names, after the colour
+// adjustments and the aspect ratio chosen in the save dialog. One object
+// serves one save.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <stdexcept>
+#include <string>
+
+#include "imaging/FastDIB.h"
+#include "library/ImageSaveOptions.h"
+
+namespace kelta {
+
+// A picture that could not be stored; what() names the file and the reason.
+class EImageStoreError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TimageSaveManager {
+ public:
+  // Stores into the data folder beside the program.
+  TimageSaveManager();
+  explicit TimageSaveManager(std::filesystem::path dataFolder);
+
+  std::string FileName;  // bare name of the picture file, set by MakeFileNames
+  TImageSaveOptions Options;
+  TFastDIB* Image = nullptr;  // the captured picture; the caller owns it, SaveFiles changes it
+  std::string ThumbnailName;  // bare name of the thumbnail file, set by MakeFileNames
+
+  // Width 200, height in proportion (at least one row), same bit depth,
+  // resampled bilinearly. An empty source leaves the target empty.
+  static void MakeThumbnail(const TFastDIB& source, TFastDIB& target);
+
+  // Picks "<B>_<N>.bmp" and "<B>_<N>_thumbnail.bmp": B a random image name,
+  // N from three random pixels of Image and the time of day. Names that
+  // already exist in the data folder are picked again, so a save never
+  // replaces another image's files. Throws EImageStoreError without a
+  // picture or when no free name turns up.
+  void MakeFileNames();
+
+  // Adjusts Image in place, shapes it to the aspect ratio, creates the data
+  // folder when missing and writes the picture and its thumbnail. Throws
+  // EImageStoreError when something cannot be written; neither file is then
+  // left behind, so the caller adds no library entry for them.
+  void SaveFiles();
+
+  const std::filesystem::path& DataFolder() const { return DataFolder_; }
+  // Where MakeFileNames takes B from; RandomImageName unless replaced.
+  void SetBaseNameSource(std::function<std::string()> source) { BaseNameSource_ = std::move(source); }
+
+  // "<base>_<number>.bmp" and "<base>_<number>_thumbnail.bmp".
+  static std::string PictureFileName(const std::string& base, std::int32_t number);
+  static std::string ThumbnailFileName(const std::string& base, std::int32_t number);
+  // N: dayFraction × pixelSum rounded half to even, its low 32 bits signed.
+  static std::int32_t ImageNumber(std::uint32_t pixelSum, double dayFraction);
+  // Rows of the 1.85:1 band: width / 1.85 rounded half to even, never more
+  // than the frame has.
+  static std::int32_t BandRows(std::int32_t width, std::int32_t height);
+
+ private:
+  std::uint32_t RandomPixelSum();
+
+  std::filesystem::path DataFolder_;
+  std::function<std::string()> BaseNameSource_;
+  std::mt19937 Random_;
+};
+
+}  // namespace kelta

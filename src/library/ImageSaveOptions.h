@@ -1,0 +1,29 @@
+#pragma once
+// What the save image dialog decides about a captured frame: its shape, the
+// colour adjustments applied before it is stored, and its name and memo.
+
+#include <cstdint>
+#include <string>
+
+namespace kelta {
+
+enum class TAspectRatio : std::int32_t {
+  AsCaptured = 0,
+  Ratio4x3 = 1,   // stretched to width × 3/4
+  Ratio16x9 = 2,  // stretched to width × 9/16
+  Ratio185 = 3,   // 1.85:1, the middle band of the frame, unscaled
+};
+
+struct TImageSaveOptions {
+  TAspectRatio AspectRatio = TAspectRatio::AsCaptured;
+  std::int32_t Lightness = 0;     // -255 .. 255
+  std::int32_t Contrast = 0;      // -128 .. 128
+  std::int32_t Saturation = 255;  // 0 .. 510, 255 leaves colours as they are
+  std::int32_t Red = 0;           // -255 .. 255, added to the channel
+  std::int32_t Green = 0;
+  std::int32_t Blue = 0;
+  std::u16string Name;
+  std::u16string Memo;
+};
+
+}  // namespace kelta
