@@ -27,11 +27,16 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
     throw ELibraryFileError("The library file " + Quoted(path) + " cannot be read: " + std::strerror(errno),
                             path);
   }
+  // One read into a buffer of the file's size; a file that grows meanwhile
+  // is read on in chunks.
   struct stat info {};
-  if (::fstat(fd, &info) == 0 && info.st_size > 0) bytes.reserve(std::size_t(info.st_size));
-  char buffer[1 << 16];
+  std::size_t size = 0;
+  if (::fstat(fd, &info) == 0 && info.st_size > 0) size = std::size_t(info.st_size);
+  bytes.resize(size + 1);
+  std::size_t filled = 0;
   for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (filled == bytes.size()) bytes.resize(bytes.size() * 2 + 4096);
+    const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
     if (got == 0) break;
     if (got < 0) {
       if (errno == EINTR) continue;
@@ -40,8 +45,9 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
       throw ELibraryFileError("The library file " + Quoted(path) + " cannot be read: " + std::strerror(error),
                               path);
     }
-    bytes.append(buffer, std::size_t(got));
+    filled += std::size_t(got);
   }
+  bytes.resize(filled);
   ::close(fd);
   return true;
 }

@@ -24,6 +24,10 @@ bool IsNameStop(char c) {
   return IsSpace(c) || c == '/' || c == '>' || c == '<' || c == '=' || c == '"' || c == '\'';
 }
 
+bool IsReferenceChar(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '#';
+}
+
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
@@ -31,6 +35,26 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   for (std::size_t i = 0; i < a.size(); ++i)
     if (Lower(a[i]) != Lower(b[i])) return false;
   return true;
+}
+
+// The character of one of the five named references, letter case ignored;
+// 0 for any other name.
+char NamedReference(std::string_view body) {
+  switch (body.size()) {
+    case 2:
+      if (Lower(body[1]) != 't') return 0;
+      if (Lower(body[0]) == 'l') return '<';
+      if (Lower(body[0]) == 'g') return '>';
+      return 0;
+    case 3:
+      return EqualsIgnoringCase(body, "amp") ? '&' : 0;
+    case 4:
+      if (EqualsIgnoringCase(body, "apos")) return '\'';
+      if (EqualsIgnoringCase(body, "quot")) return '"';
+      return 0;
+    default:
+      return 0;
+  }
 }
 
 // Decodes the five named references (any letter case) and numeric ones, each
@@ -45,9 +69,12 @@ std::string DecodeReferences(std::string_view raw) {
   while (amp != std::string_view::npos) {
     out.append(raw, pos, amp - pos);
     pos = amp;
-    const std::size_t semi = raw.find(';', amp + 1);
+    // A reference is letters, digits or '#' up to a ';'. Stopping at any
+    // other byte keeps the scan linear whatever the value holds.
+    std::size_t semi = amp + 1;
+    while (semi < raw.size() && IsReferenceChar(raw[semi])) ++semi;
     bool decoded = false;
-    if (semi != std::string_view::npos) {
+    if (semi < raw.size() && raw[semi] == ';') {
       const std::string_view body = raw.substr(amp + 1, semi - amp - 1);
       if (!body.empty() && body[0] == '#') {
         const bool hex = body.size() > 1 && Lower(body[1]) == 'x';
@@ -67,12 +94,7 @@ std::string DecodeReferences(std::string_view raw) {
           decoded = true;
         }
       } else {
-        char named = 0;
-        if (EqualsIgnoringCase(body, "amp")) named = '&';
-        else if (EqualsIgnoringCase(body, "lt")) named = '<';
-        else if (EqualsIgnoringCase(body, "gt")) named = '>';
-        else if (EqualsIgnoringCase(body, "apos")) named = '\'';
-        else if (EqualsIgnoringCase(body, "quot")) named = '"';
+        const char named = NamedReference(body);
         if (named) {
           out.push_back(named);
           decoded = true;
@@ -268,6 +290,8 @@ class TXmlReader {
         break;
       }
       if (c == '<') Unterminated(element, start);
+      // Library elements carry up to four attributes: one allocation for them.
+      if (element.Attributes.empty()) element.Attributes.reserve(4);
       element.Attributes.push_back(ReadAttribute());
     }
 
