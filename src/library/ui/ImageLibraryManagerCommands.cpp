@@ -1,0 +1,340 @@
+// The library commands: new category, new film, saving the current frame,
+// deleting and editing, each keeping tree, document and image store in step.
+// Errors (a library file or picture that cannot be written) leave the command
+// and reach the user through the main window's standard error report.
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+#include <algorithm>
+#include <cstring>
+
+#include "imaging/FastDIB.h"
+#include "imaging/Resample.h"
+#include "library/CodePage.h"
+#include "library/FilmManager.h"
+#include "library/ImageSaveManager.h"
+#include "library/ui/ActionWarnning.h"
+#include "library/ui/CusException.h"
+#include "library/ui/EditImageDlg.h"
+#include "library/ui/ImageLibraryManager.h"
+#include "library/ui/LibraryHost.h"
+#include "library/ui/LibraryMessage.h"
+#include "library/ui/LibraryTreeItem.h"
+#include "library/ui/NewCategoryDlg.h"
+#include "library/ui/NewFilmDlg.h"
+#include "library/ui/SaveImageDlg.h"
+
+namespace kelta {
+
+namespace {
+
+// Pauses playback for the length of a dialog; afterwards the main window is
+// repainted and playback resumes if it was running (also when the command
+// ends with an error).
+class TPausedPlayback {
+ public:
+  explicit TPausedPlayback(TLibraryHost& host) : Host_(host), WasPlaying_(host.Playing()) {
+    if (WasPlaying_) Host_.Pause();
+  }
+  ~TPausedPlayback() {
+    Host_.Repaint();
+    if (WasPlaying_) Host_.Play();
+  }
+  TPausedPlayback(const TPausedPlayback&) = delete;
+  TPausedPlayback& operator=(const TPausedPlayback&) = delete;
+
+ private:
+  TLibraryHost& Host_;
+  bool WasPlaying_;
+};
+
+// Repaints the main window when a command that does not pause ends.
+class TRepaintAfter {
+ public:
+  explicit TRepaintAfter(TLibraryHost& host) : Host_(host) {}
+  ~TRepaintAfter() { Host_.Repaint(); }
+  TRepaintAfter(const TRepaintAfter&) = delete;
+  TRepaintAfter& operator=(const TRepaintAfter&) = delete;
+
+ private:
+  TLibraryHost& Host_;
+};
+
+// Same as TTreeUpdate of the tree side: one repaint per group of changes.
+class TTreeUpdate {
+ public:
+  explicit TTreeUpdate(QTreeWidget* tree) : Tree_(tree), WasEnabled_(tree->updatesEnabled()) {
+    Tree_->setUpdatesEnabled(false);
+  }
+  ~TTreeUpdate() { Tree_->setUpdatesEnabled(WasEnabled_); }
+  TTreeUpdate(const TTreeUpdate&) = delete;
+  TTreeUpdate& operator=(const TTreeUpdate&) = delete;
+
+ private:
+  QTreeWidget* Tree_;
+  bool WasEnabled_;
+};
+
+std::u16string Wide(const QString& text) { return text.toStdU16String(); }
+
+// Memos keep CR LF line ends in the library, as libraries made on Windows
+// have them; the editor works with LF.
+std::u16string MemoFromEditor(const QString& text) {
+  QString memo = text;
+  memo.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  memo.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  return memo.toStdU16String();
+}
+
+QString MemoToEditor(const std::u16string& memo) {
+  return QString::fromStdU16String(memo).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+int IndexOf(QTreeWidgetItem* node) { return node->parent() ? node->parent()->indexOfChild(node) : 0; }
+
+TImageLibraryNodeData& RecordOf(QTreeWidgetItem* node) { return *TLibraryTreeItem::Record(node); }
+
+}  // namespace
+
+void TImageLibraryManager::NewCategory() {
+  TLibraryTreeItem* root = RootNode();
+  if (root == nullptr) return;
+  TPausedPlayback paused(Host_);
+  TnewCategoryDlg dialog(Host_.Window());
+  dialog.NameTaken = [this, root](const QString& name) { return HasChildNamed(root, Wide(name)); };
+  dialog.exec();
+  if (!dialog.Accepted) return;
+  const std::u16string name = Wide(dialog.etCategoryName->text());
+  if (HasChildNamed(root, name)) return;
+  {
+    TTreeUpdate update(Tree);
+    TImageLibraryNodeData data;
+    data.Category.Name = name;
+    data.Category.Count = 0;
+    AppendChild(root, std::move(data));
+  }
+  Films_.AddCategory(name);
+}
+
+void TImageLibraryManager::NewFilm() {
+  QTreeWidgetItem* category = FocusedNode();
+  switch (TLibraryTreeItem::Level(category)) {
+    case LevelCategory:
+      break;
+    case LevelFilm:
+      category = category->parent();
+      break;
+    case LevelImage:
+      category = category->parent()->parent();
+      break;
+    default:
+      return;
+  }
+  if (category == nullptr || TLibraryTreeItem::Record(category) == nullptr) return;
+  TPausedPlayback paused(Host_);
+  TnewFilmDlg dialog(Host_.Window());
+  dialog.NameTaken = [this, category](const QString& name) { return HasChildNamed(category, Wide(name)); };
+  dialog.exec();
+  if (!dialog.Accepted) return;
+  TImageLibraryFilmData film;
+  film.Name = Wide(dialog.etFilmName->text());
+  film.Count = 0;
+  if (HasChildNamed(category, film.Name)) return;
+  {
+    TTreeUpdate update(Tree);
+    TImageLibraryNodeData data;
+    data.Film = film;
+    AppendChild(category, std::move(data));
+    RefreshCount(category);
+  }
+  Films_.AddFilm(IndexOf(category), film);
+}
+
+void TImageLibraryManager::SaveImage() {
+  QTreeWidgetItem* focused = FocusedNode();
+  QTreeWidgetItem* film = nullptr;
+  switch (focused ? TLibraryTreeItem::Level(focused) : -1) {
+    case LevelFilm:
+      film = focused;
+      break;
+    case LevelImage:
+      film = focused->parent();
+      break;
+    default: {
+      TPausedPlayback paused(Host_);
+      TcusException(focused ? TcusException::NoFilmFocused : TcusException::NoNodeFocused, Host_.Window());
+      return;
+    }
+  }
+  // Without an open video there is no frame to store.
+  if (!Host_.FileOpened()) return;
+  TPausedPlayback paused(Host_);
+  QTreeWidgetItem* category = film->parent();
+  const int categoryIndex = IndexOf(category);
+  const int filmIndex = IndexOf(film);
+  const TFastDIB& frame = Host_.FrameDIB();
+  if (frame.Empty()) return;
+
+  TSaveImageDlg dialog(Host_.Window());
+  dialog.Picture.SetSize(frame.Width(), frame.Height(), std::uint8_t(frame.BitCount()));
+  if (dialog.Picture.Empty()) return;
+  std::memcpy(dialog.Picture.Bits(), frame.Bits(), frame.ImageSize());
+  dialog.Preview.SetSize(TSaveImageDlg::PreviewWidth, TSaveImageDlg::PreviewHeight, 24);
+  ResampleBilinear(dialog.Picture, dialog.Preview);
+  dialog.AdjustedPreview.SetSize(dialog.Preview.Width(), dialog.Preview.Height(), 24);
+  std::memcpy(dialog.AdjustedPreview.Bits(), dialog.Preview.Bits(), dialog.Preview.ImageSize());
+  dialog.etFilm->setText(QString::fromStdU16String(RecordOf(category).Category.Name) + QStringLiteral(" -> ") +
+                         QString::fromStdU16String(RecordOf(film).Film.Name));
+  dialog.NameTaken = [this, film](const QString& name) { return HasChildNamed(film, Wide(name)); };
+  dialog.exec();
+  if (!dialog.Accepted) return;
+
+  TImageLibraryImageData image;
+  image.Name = Wide(dialog.etName->text());
+  image.Memo = MemoFromEditor(dialog.moMemo->toPlainText());
+  if (HasChildNamed(film, image.Name)) return;
+
+  // The files are written first: a picture that cannot be stored adds no
+  // node and no element (the store removes what it wrote partly).
+  TimageSaveManager store(DataFolder_);
+  store.Image = &dialog.Picture;
+  store.MakeFileNames();
+  store.Options = dialog.Options;
+  store.SaveFiles();
+  image.FileName = AnsiToWide(store.FileName);
+  image.Thumbnail = AnsiToWide(store.ThumbnailName);
+  {
+    TTreeUpdate update(Tree);
+    TImageLibraryNodeData data;
+    data.Image = image;
+    AppendChild(film, std::move(data));
+    RefreshCount(film);
+  }
+  Films_.AddImage(categoryIndex, filmIndex, image);
+}
+
+void TImageLibraryManager::DeleteNode() {
+  QTreeWidgetItem* node = FocusedNode();
+  const int level = node ? TLibraryTreeItem::Level(node) : LevelRoot;
+  if (node == nullptr || level == LevelRoot || TLibraryTreeItem::Record(node) == nullptr) return;
+  TActionWarnning question;
+  question.Suppressed = false;
+  question.Owner = Tree->window();
+  switch (level) {
+    case LevelCategory: {
+      question.Text = QStringLiteral("Are you sure you want to delete the category?");
+      if (!question.Confirm()) return;
+      if (node->childCount() > 0) {
+        ShowInformation(Tree->window(), QStringLiteral("Cannot delete a non empty category!"));
+        return;
+      }
+      const int categoryIndex = IndexOf(node);
+      {
+        TTreeUpdate update(Tree);
+        RemoveNode(node);
+      }
+      Films_.DeleteCategory(categoryIndex);
+      break;
+    }
+    case LevelFilm: {
+      question.Text = QStringLiteral("Are you sure you want to delete the film?");
+      if (!question.Confirm()) return;
+      if (node->childCount() > 0) {
+        ShowInformation(Tree->window(), QStringLiteral("Cannot delete a non empty film gallery!"));
+        return;
+      }
+      QTreeWidgetItem* category = node->parent();
+      const int categoryIndex = IndexOf(category);
+      const int filmIndex = IndexOf(node);
+      {
+        TTreeUpdate update(Tree);
+        RemoveNode(node);
+        RefreshCount(category);
+      }
+      Films_.DeleteFilm(categoryIndex, filmIndex);
+      break;
+    }
+    default: {
+      question.Text = QStringLiteral("Are you sure you want to delete the image?");
+      if (!question.Confirm()) return;
+      QTreeWidgetItem* film = node->parent();
+      const int categoryIndex = IndexOf(film->parent());
+      const int filmIndex = IndexOf(film);
+      const int imageIndex = IndexOf(node);
+      const TImageLibraryImageData image = RecordOf(node).Image;
+      {
+        TTreeUpdate update(Tree);
+        RemoveNode(node);
+        RefreshCount(film);
+      }
+      Host_.ClearThumbnail();
+      // Files already gone are skipped; an empty name must not address the folder.
+      std::error_code ec;
+      for (const std::u16string* name : {&image.FileName, &image.Thumbnail})
+        if (!name->empty() && std::filesystem::is_regular_file(DataFile(*name), ec))
+          std::filesystem::remove(DataFile(*name), ec);
+      Films_.DeleteImage(categoryIndex, filmIndex, imageIndex);
+      break;
+    }
+  }
+}
+
+void TImageLibraryManager::EditNode() {
+  QTreeWidgetItem* node = FocusedNode();
+  const int level = node ? TLibraryTreeItem::Level(node) : LevelRoot;
+  if (node == nullptr || level == LevelRoot || TLibraryTreeItem::Record(node) == nullptr) return;
+  TRepaintAfter repaint(Host_);
+  TImageLibraryNodeData& record = RecordOf(node);
+  auto* item = static_cast<TLibraryTreeItem*>(node);
+  // Renaming compares no names: two siblings may end up with the same one.
+  switch (level) {
+    case LevelCategory: {
+      TnewCategoryDlg dialog(Host_.Window());
+      dialog.EditMode = true;
+      dialog.etCategoryName->setText(QString::fromStdU16String(record.Category.Name));
+      dialog.exec();
+      if (!dialog.Accepted) return;
+      {
+        TTreeUpdate update(Tree);
+        record.Category.Name = Wide(dialog.etCategoryName->text());
+        item->Invalidate();
+      }
+      Films_.RenameCategory(IndexOf(node), record.Category.Name);
+      break;
+    }
+    case LevelFilm: {
+      TnewFilmDlg dialog(Host_.Window());
+      dialog.EditMode = true;
+      dialog.etFilmName->setText(QString::fromStdU16String(record.Film.Name));
+      dialog.exec();
+      if (!dialog.Accepted) return;
+      {
+        TTreeUpdate update(Tree);
+        record.Film.Name = Wide(dialog.etFilmName->text());
+        item->Invalidate();
+      }
+      Films_.RenameFilm(IndexOf(node->parent()), IndexOf(node), record.Film);
+      break;
+    }
+    default: {
+      TeditImageDlg dialog(Host_.Window());
+      dialog.EditMode = true;
+      dialog.etImageName->setText(QString::fromStdU16String(record.Image.Name));
+      dialog.moMemo->setPlainText(MemoToEditor(record.Image.Memo));
+      dialog.exec();
+      if (!dialog.Accepted) return;
+      {
+        TTreeUpdate update(Tree);
+        record.Image.Name = Wide(dialog.etImageName->text());
+        record.Image.Memo = MemoFromEditor(dialog.moMemo->toPlainText());
+        item->Invalidate();
+      }
+      QTreeWidgetItem* film = node->parent();
+      Films_.UpdateImage(IndexOf(film->parent()), IndexOf(film), IndexOf(node), record.Image);
+      break;
+    }
+  }
+}
+
+}  // namespace kelta

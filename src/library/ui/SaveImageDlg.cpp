@@ -1,0 +1,199 @@
+#include "library/ui/SaveImageDlg.h"
+
+#include <algorithm>
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+
+#include "imaging/ImageAdjust.h"
+#include "library/ui/LibraryMessage.h"
+#include "video/ui/VideoOutPanel.h"
+
+namespace kelta {
+
+namespace {
+
+constexpr int ClientWidth = 710;
+constexpr int ClientHeight = 609;
+
+}  // namespace
+
+TSaveImageDlg::TSaveImageDlg(QWidget* parent) : QDialog(parent) {
+  // FormCreate: the controls, the preview panel and the three empty buffers.
+  setObjectName(QStringLiteral("SaveImageDlg"));
+  setWindowTitle(QStringLiteral("Save to Image Library"));
+  setFixedSize(ClientWidth, ClientHeight);
+  setModal(true);
+
+  Panel1 = new QWidget(this);
+  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1->setGeometry(0, 0, ClientWidth, 226);
+  Panel1->setAutoFillBackground(true);
+  QPalette white = Panel1->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  Panel1->setPalette(white);
+  PreviewPanel = new TVideoOutPanel(Panel1);
+  PreviewPanel->setGeometry((Panel1->width() - 367) / 2, (Panel1->height() - 206) / 2, 367, 206);
+  PreviewPanel->Image = &AdjustedPreview;
+
+  GroupBox1 = new QGroupBox(QStringLiteral("Aspect Ratio"), this);
+  GroupBox1->setGeometry(8, 234, 160, 154);
+  rbOriginal = new QRadioButton(QStringLiteral("Original"), GroupBox1);
+  rb43 = new QRadioButton(QStringLiteral("1.33:1 (4:3)"), GroupBox1);
+  rb169 = new QRadioButton(QStringLiteral("1.78:1 (16:9)"), GroupBox1);
+  rb1851 = new QRadioButton(QStringLiteral("1.85:1"), GroupBox1);
+  int y = 26;
+  for (QRadioButton* rb : {rbOriginal, rb43, rb169, rb1851}) {
+    rb->setGeometry(14, y, 136, 22);
+    y += 30;
+  }
+  rb169->setChecked(true);
+
+  // Qt shows "&&" as one ampersand, as the caption means.
+  GroupBox2 = new QGroupBox(QStringLiteral("Lightness && Contrast"), this);
+  GroupBox2->setGeometry(176, 234, 526, 154);
+  tbLightness = AddTrackBar(QStringLiteral("Lightness"), 0, 0, -255, 255, 0, lbLightness);
+  tbContrast = AddTrackBar(QStringLiteral("Contrast"), 0, 1, -128, 128, 0, lbContrast);
+  tbSaturation = AddTrackBar(QStringLiteral("Saturation"), 0, 2, 0, 510, 255, lbSaturation);
+  tbRed = AddTrackBar(QStringLiteral("Red"), 1, 0, -255, 255, 0, lbRed);
+  tbGreen = AddTrackBar(QStringLiteral("Green"), 1, 1, -255, 255, 0, lbGreen);
+  tbBlue = AddTrackBar(QStringLiteral("Blue"), 1, 2, -255, 255, 0, lbBlue);
+  btReset = new QPushButton(QStringLiteral("Reset"), GroupBox2);
+  btReset->setGeometry(526 - 12 - 98, 154 - 12 - 28, 98, 28);
+  btReset->setAutoDefault(false);
+  connect(btReset, &QPushButton::clicked, this, [this] { btResetClick(); });
+
+  GroupBox4 = new QGroupBox(QStringLiteral("Name"), this);
+  GroupBox4->setGeometry(8, 394, 343, 56);
+  etName = new QLineEdit(GroupBox4);
+  etName->setObjectName(QStringLiteral("etName"));
+  etName->setGeometry(10, 22, 323, 24);
+  connect(etName, &QLineEdit::returnPressed, this, [this] { btOkClick(); });
+
+  GroupBox5 = new QGroupBox(QStringLiteral("Film"), this);
+  GroupBox5->setGeometry(359, 394, 343, 56);
+  GroupBox5->setEnabled(false);
+  etFilm = new QLineEdit(GroupBox5);
+  etFilm->setObjectName(QStringLiteral("etFilm"));
+  etFilm->setGeometry(10, 22, 323, 24);
+
+  GroupBox3 = new QGroupBox(QStringLiteral("Memo"), this);
+  GroupBox3->setGeometry(8, 456, 694, 100);
+  moMemo = new QPlainTextEdit(GroupBox3);
+  moMemo->setObjectName(QStringLiteral("moMemo"));
+  moMemo->setGeometry(10, 20, 674, 70);
+  moMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  moMemo->setTabChangesFocus(true);
+
+  btCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+  btCancel->setGeometry(ClientWidth - 8 - 98 - 8 - 98, ClientHeight - 8 - 32 - 3, 98, 32);
+  btOk = new QPushButton(QStringLiteral("&Ok"), this);
+  btOk->setGeometry(ClientWidth - 8 - 98, ClientHeight - 8 - 32 - 3, 98, 32);
+  btCancel->setAutoDefault(false);
+  btOk->setAutoDefault(false);
+  connect(btOk, &QPushButton::clicked, this, [this] { btOkClick(); });
+  connect(btCancel, &QPushButton::clicked, this, [this] { btCancelClick(); });
+  etName->setFocus();
+}
+
+// FormDestroy: the buffers are members and go with the dialog.
+TSaveImageDlg::~TSaveImageDlg() = default;
+
+QSlider* TSaveImageDlg::AddTrackBar(const QString& caption, int column, int row, int minimum, int maximum,
+                                    int start, QLabel*& valueLabel) {
+  const int left = 12 + column * 256;
+  const int top = 24 + row * 32;
+  auto* label = new QLabel(caption, GroupBox2);
+  label->setGeometry(left, top, 62, 22);
+  auto* bar = new QSlider(Qt::Horizontal, GroupBox2);
+  bar->setGeometry(left + 64, top, 140, 22);
+  bar->setRange(minimum, maximum);
+  bar->setValue(start);
+  bar->setPageStep(16);
+  valueLabel = new QLabel(QString::number(start), GroupBox2);
+  valueLabel->setGeometry(left + 206, top, 36, 22);
+  valueLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  connect(bar, &QSlider::valueChanged, this, [this] { tbLightnessChange(); });
+  return bar;
+}
+
+void TSaveImageDlg::tbLightnessChange() {
+  // The preview shows what the store will write: the same adjustments in the same order.
+  AdjustedPreview.SetSize(Preview.Width(), Preview.Height(), 24);
+  if (!Preview.Empty() && !AdjustedPreview.Empty()) {
+    std::copy_n(Preview.Bits(), Preview.ImageSize(), AdjustedPreview.Bits());
+    ApplyAdjustments(AdjustedPreview, tbLightness->value(), tbContrast->value(), tbSaturation->value(),
+                     tbRed->value(), tbGreen->value(), tbBlue->value());
+  }
+  lbLightness->setText(QString::number(tbLightness->value()));
+  lbContrast->setText(QString::number(tbContrast->value()));
+  lbSaturation->setText(QString::number(tbSaturation->value()));
+  lbRed->setText(QString::number(tbRed->value()));
+  lbGreen->setText(QString::number(tbGreen->value()));
+  lbBlue->setText(QString::number(tbBlue->value()));
+  PreviewPanel->update();
+}
+
+void TSaveImageDlg::btResetClick() {
+  tbLightness->setValue(0);
+  tbContrast->setValue(0);
+  tbSaturation->setValue(255);
+  tbRed->setValue(0);
+  tbGreen->setValue(0);
+  tbBlue->setValue(0);
+  Options.Lightness = tbLightness->value();
+  Options.Contrast = tbContrast->value();
+  Options.Saturation = tbSaturation->value();
+  Options.Red = tbRed->value();
+  Options.Green = tbGreen->value();
+  Options.Blue = tbBlue->value();
+}
+
+void TSaveImageDlg::btOkClick() {
+  // A name of spaces is a name; only an empty one is refused.
+  if (etName->text().isEmpty()) {
+    ShowInformation(this, QStringLiteral("Please input a valid image name!"));
+    return;
+  }
+  if (NameTaken && NameTaken(etName->text())) {
+    ShowInformation(this, QStringLiteral("An image with this name already exists in this film!"));
+    return;
+  }
+  Options.Lightness = tbLightness->value();
+  Options.Contrast = tbContrast->value();
+  Options.Saturation = tbSaturation->value();
+  Options.Red = tbRed->value();
+  Options.Green = tbGreen->value();
+  Options.Blue = tbBlue->value();
+  if (rbOriginal->isChecked())
+    Options.AspectRatio = TAspectRatio::AsCaptured;
+  else if (rb43->isChecked())
+    Options.AspectRatio = TAspectRatio::Ratio4x3;
+  else if (rb169->isChecked())
+    Options.AspectRatio = TAspectRatio::Ratio16x9;
+  else if (rb1851->isChecked())
+    Options.AspectRatio = TAspectRatio::Ratio185;
+  Options.Name = etName->text().toStdU16String();
+  Options.Memo = moMemo->toPlainText().toStdU16String();
+  Accepted = true;
+  done(QDialog::Accepted);
+}
+
+void TSaveImageDlg::btCancelClick() { done(QDialog::Rejected); }
+
+void TSaveImageDlg::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    btCancelClick();
+    return;
+  }
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return;
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace kelta

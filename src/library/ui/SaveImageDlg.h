@@ -1,0 +1,92 @@
+#pragma once
+// "Save to Image Library": previews the frame to be stored with the chosen
+// adjustments, and asks for the aspect ratio, the name and the memo. The
+// full-size picture is never changed here; the image store applies the
+// choices when it writes the files.
+
+#include <QDialog>
+#include <functional>
+
+#include "imaging/FastDIB.h"
+#include "library/ImageSaveOptions.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QWidget;
+
+namespace kelta {
+
+class TVideoOutPanel;
+
+class TSaveImageDlg : public QDialog {
+  Q_OBJECT
+ public:
+  static constexpr int PreviewWidth = 356;
+  static constexpr int PreviewHeight = 195;
+
+  explicit TSaveImageDlg(QWidget* parent = nullptr);
+  ~TSaveImageDlg() override;
+
+  QWidget* Panel1 = nullptr;
+  QGroupBox* GroupBox1 = nullptr;
+  QRadioButton* rbOriginal = nullptr;
+  QRadioButton* rb43 = nullptr;
+  QRadioButton* rb169 = nullptr;
+  QRadioButton* rb1851 = nullptr;
+  QGroupBox* GroupBox2 = nullptr;
+  QSlider* tbLightness = nullptr;
+  QSlider* tbContrast = nullptr;
+  QSlider* tbSaturation = nullptr;
+  QSlider* tbRed = nullptr;
+  QSlider* tbGreen = nullptr;
+  QSlider* tbBlue = nullptr;
+  QLabel* lbLightness = nullptr;
+  QLabel* lbContrast = nullptr;
+  QLabel* lbSaturation = nullptr;
+  QLabel* lbRed = nullptr;
+  QLabel* lbGreen = nullptr;
+  QLabel* lbBlue = nullptr;
+  QPushButton* btReset = nullptr;
+  QGroupBox* GroupBox4 = nullptr;
+  QLineEdit* etName = nullptr;
+  QGroupBox* GroupBox5 = nullptr;
+  QLineEdit* etFilm = nullptr;
+  QGroupBox* GroupBox3 = nullptr;
+  QPlainTextEdit* moMemo = nullptr;
+  QPushButton* btCancel = nullptr;
+  QPushButton* btOk = nullptr;
+
+  // The full-size frame to be saved; filled by the caller.
+  TFastDIB Picture;
+  // The user's choices, filled by Ok.
+  TImageSaveOptions Options;
+  TVideoOutPanel* PreviewPanel = nullptr;
+  // The frame resampled to 356 x 195 by the caller, and that with the current
+  // adjustments applied (what the panel shows).
+  TFastDIB Preview;
+  TFastDIB AdjustedPreview;
+  bool Accepted = false;
+
+  // Optional: answers whether an image of that name already is in the film;
+  // such a name is refused with the dialog kept open.
+  std::function<bool(const QString&)> NameTaken;
+
+  void tbLightnessChange();
+  void btResetClick();
+  void btOkClick();
+  void btCancelClick();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  QSlider* AddTrackBar(const QString& caption, int column, int row, int minimum, int maximum, int start,
+                       QLabel*& valueLabel);
+};
+
+}  // namespace kelta

@@ -1,0 +1,536 @@
+// The library commands driven with their dialogs answered as a user would:
+// tree, document, library file and data folder must change in step, or not
+// at all.
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "FakeLibraryHost.h"
+#include "ModalAnswer.h"
+#include "imaging/FastDIB.h"
+#include "library/FilmManager.h"
+#include "library/ImageSaveManager.h"
+#include "library/XmlDocument.h"
+#include "library/ui/EditImageDlg.h"
+#include "library/ui/FilmTipDlg.h"
+#include "library/ui/FrameBarLibraryHost.h"
+#include "library/ui/ImageLibraryManager.h"
+#include "library/ui/LibraryTreeItem.h"
+#include "library/ui/NewCategoryDlg.h"
+#include "library/ui/NewFilmDlg.h"
+#include "library/ui/SaveImageDlg.h"
+#include "support/VideoFixture.h"
+#include "video/ui/VideoFrameBar.h"
+#include "video/ui/VideoOutPanel.h"
+
+using namespace kelta;
+using namespace kelta::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A colourful 24-bit frame: no pixel is grey except by accident of the pattern.
+void FillColourful(TFastDIB& frame, int width, int height) {
+  frame.SetSize(width, height, 24);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      std::uint8_t* p = frame.PixelPtr(x, y);
+      p[0] = std::uint8_t(40 + x % 160);
+      p[1] = std::uint8_t(20 + y % 200);
+      p[2] = std::uint8_t(230 - (x + y) % 150);
+    }
+}
+
+bool AllGrey(const TFastDIB& dib) {
+  for (int y = 0; y < dib.Height(); ++y)
+    for (int x = 0; x < dib.Width(); ++x) {
+      const std::uint8_t* p = dib.PixelPtr(x, y);
+      if (p[0] != p[1] || p[1] != p[2]) return false;
+    }
+  return true;
+}
+
+template <class TDlg>
+void AnswerName(QLineEdit* TDlg::*edit, const QString& name) {
+  WhenModal<TDlg>([edit, name](TDlg* dialog) {
+    (dialog->*edit)->setText(name);
+    dialog->btOk->click();
+  });
+}
+
+struct TSaveAnswer {
+  QString Name = "Beach";
+  QString Memo;
+  int Aspect = 2;  // as the radio buttons: 0 original ... 3 1.85:1
+  int Saturation = 255;
+};
+
+void AnswerSave(const TSaveAnswer& answer, QString* target = nullptr) {
+  WhenModal<TSaveImageDlg>([answer, target](TSaveImageDlg* dialog) {
+    if (target) *target = dialog->etFilm->text();
+    dialog->etName->setText(answer.Name);
+    dialog->moMemo->setPlainText(answer.Memo);
+    QRadioButton* buttons[] = {dialog->rbOriginal, dialog->rb43, dialog->rb169, dialog->rb1851};
+    buttons[answer.Aspect]->setChecked(true);
+    dialog->tbSaturation->setValue(answer.Saturation);
+    dialog->btOk->click();
+  });
+}
+
+std::vector<fs::path> FilesIn(const fs::path& folder) {
+  std::vector<fs::path> files;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec)) files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+QSize BitmapSize(const fs::path& file) {
+  TFastDIB dib;
+  if (!dib.LoadFromFile(file.string())) return QSize();
+  return QSize(dib.Width(), dib.Height());
+}
+
+}  // namespace
+
+class LibraryCommandsTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<QTemporaryDir> Dir;
+  fs::path ConfigFile;
+  fs::path DataFolder;
+  std::unique_ptr<TFilmManager> Films;
+  std::unique_ptr<TFakeLibraryHost> Host;
+  std::unique_ptr<QTreeWidget> Tree;
+  std::unique_ptr<TImageLibraryManager> Manager;
+
+  void Open(TLibraryHost& host) {
+    Tree = std::make_unique<QTreeWidget>();
+    Manager = std::make_unique<TImageLibraryManager>(Tree.get(), *Films, host, DataFolder);
+    Tree->expandAll();
+  }
+  void Open() { Open(*Host); }
+
+  QTreeWidgetItem* Root() { return Tree->topLevelItem(0); }
+  QTreeWidgetItem* Node(std::initializer_list<int> path) {
+    QTreeWidgetItem* node = Root();
+    for (int i : path) node = node->child(i);
+    return node;
+  }
+  void Focus(QTreeWidgetItem* node) { Tree->setCurrentItem(node); }
+  std::string Written() const { return WriteXml(Films->Document()); }
+  // The library file as a fresh start would read it.
+  std::string OnDisk() const {
+    TFilmManager reread(ConfigFile);
+    return WriteXml(reread.Document());
+  }
+
+  // Holidays / Summer 2005 / Beach (with files), made through the commands.
+  void MakeLibraryWithOneImage() {
+    Open();
+    Focus(Root());
+    AnswerName(&TnewCategoryDlg::etCategoryName, "Holidays");
+    Manager->NewCategory();
+    Focus(Node({0}));
+    AnswerName(&TnewFilmDlg::etFilmName, "Summer 2005");
+    Manager->NewFilm();
+    Focus(Node({0, 0}));
+    AnswerSave(TSaveAnswer{});
+    Manager->SaveImage();
+    QCOMPARE(Node({0, 0})->childCount(), 1);
+  }
+
+ private slots:
+  void init() {
+    UnansweredModals() = 0;
+    Dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(Dir->isValid());
+    ConfigFile = fs::path(Dir->path().toStdString()) / "config";
+    DataFolder = fs::path(Dir->path().toStdString()) / "data";
+    Films = std::make_unique<TFilmManager>(ConfigFile);
+    Host = std::make_unique<TFakeLibraryHost>();
+    Host->IsOpened = true;
+    FillColourful(Host->Frame, 720, 576);
+  }
+  void cleanup() {
+    Manager.reset();
+    Tree.reset();
+    Host.reset();
+    Films.reset();
+    Dir.reset();
+    QCOMPARE(UnansweredModals(), 0);
+  }
+
+  void captureADecodedFrameIntoANewFilm() {
+    const fs::path clip = fs::path(Dir->path().toStdString()) / "clip.vob";
+    Mpeg2StreamOptions options;
+    options.frames = 6;
+    options.audio = false;
+    WriteMpeg2ProgramStream(clip.string(), options);
+    QWidget window;
+    TVideoOutPanelEx panel(&window);
+    TVideoFrameBar bar(&window, QStringLiteral(KELTA_PROGRAM_DIR));
+    QVERIFY2(bar.DecoderLoaded(), "codec.so is built beside the program");
+    bar.OutputPanel = &panel;
+    bar.FileName = QString::fromStdString(clip.string());
+    bar.OpenVideo();
+    QVERIFY(bar.FileOpened());
+    int clears = 0;
+    TFrameBarLibraryHost host(bar, &window, [&] { ++clears; }, [](const QImage&) {});
+    Open(host);
+
+    Focus(Root());
+    AnswerName(&TnewCategoryDlg::etCategoryName, "Holidays");
+    Manager->NewCategory();
+    Focus(Node({0}));
+    AnswerName(&TnewFilmDlg::etFilmName, "Summer 2005");
+    Manager->NewFilm();
+    Focus(Node({0, 0}));
+    QString target;
+    TSaveAnswer answer;
+    answer.Aspect = 0;
+    answer.Memo = "first line\nsecond line";
+    AnswerSave(answer, &target);
+    Manager->SaveImage();
+
+    QCOMPARE(target, QString("Holidays -> Summer 2005"));
+    QCOMPARE(Node({0})->text(0), QString("Holidays (1)"));
+    QCOMPARE(Node({0, 0})->text(0), QString("Summer 2005 (1)"));
+    QCOMPARE(Node({0, 0, 0})->text(0), QString("Beach"));
+
+    // The document holds the three nested elements, and so does the file already.
+    const TXmlNode& category = Films->Document().Root.Children.at(0);
+    const TXmlNode& film = category.Children.at(0);
+    const TXmlNode& image = film.Children.at(0);
+    QCOMPARE(category.Attribute("name"), std::string("Holidays"));
+    QCOMPARE(film.Attribute("name"), std::string("Summer 2005"));
+    QCOMPARE(image.Attribute("name"), std::string("Beach"));
+    QCOMPARE(image.Attribute("memo"), std::string("first line\r\nsecond line"));
+    QCOMPARE(image.Attributes.size(), std::size_t(4));
+    QCOMPARE(OnDisk(), Written());
+
+    // The stored picture is the decoded frame itself, its thumbnail 200 wide.
+    const fs::path picture = DataFolder / image.Attribute("filename");
+    const fs::path thumbnail = DataFolder / image.Attribute("thumbnail");
+    QCOMPARE(FilesIn(DataFolder), (std::vector<fs::path>{picture, thumbnail}));
+    TFastDIB stored;
+    QVERIFY(stored.LoadFromFile(picture.string()));
+    QCOMPARE(stored.Width(), bar.FrameDIB().Width());
+    QCOMPARE(stored.Height(), bar.FrameDIB().Height());
+    QVERIFY(std::equal(stored.Bits(), stored.Bits() + stored.ImageSize(), bar.FrameDIB().Bits()));
+    QCOMPARE(ReadFrameCounter(stored.Bits(), stored.Width(), stored.Height(), stored.RowStride()), 0);
+    QCOMPARE(BitmapSize(thumbnail), QSize(200, 160));
+  }
+
+  void storedSizesFollowTheAspectRatioAndAdjustments_data() {
+    QTest::addColumn<int>("aspect");
+    QTest::addColumn<int>("saturation");
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QSize>("thumbnail");
+    QTest::newRow("original") << 0 << 255 << QSize(720, 576) << QSize(200, 160);
+    QTest::newRow("4:3 grey") << 1 << 0 << QSize(720, 540) << QSize(200, 150);
+    QTest::newRow("16:9") << 2 << 255 << QSize(720, 405) << QSize(200, 112);
+    QTest::newRow("1.85:1 grey") << 3 << 0 << QSize(720, 389) << QSize(200, 108);
+  }
+  void storedSizesFollowTheAspectRatioAndAdjustments() {
+    QFETCH(int, aspect);
+    QFETCH(int, saturation);
+    QFETCH(QSize, picture);
+    QFETCH(QSize, thumbnail);
+    Films->AddCategory(u"Holidays");
+    Films->AddFilm(0, TImageLibraryFilmData{u"Summer", 0});
+    Open();
+    Focus(Node({0, 0}));
+    TSaveAnswer answer;
+    answer.Aspect = aspect;
+    answer.Saturation = saturation;
+    AnswerSave(answer);
+    Manager->SaveImage();
+    const TXmlNode& image = Films->Document().Root.Children.at(0).Children.at(0).Children.at(0);
+    QCOMPARE(BitmapSize(DataFolder / image.Attribute("filename")), picture);
+    QCOMPARE(BitmapSize(DataFolder / image.Attribute("thumbnail")), thumbnail);
+    TFastDIB stored;
+    QVERIFY(stored.LoadFromFile((DataFolder / image.Attribute("filename")).string()));
+    QCOMPARE(AllGrey(stored), saturation == 0);
+    // The captured frame itself is not touched.
+    QVERIFY(!AllGrey(Host->Frame));
+  }
+
+  void saveImageWithoutAFilmShowsTheTipAndChangesNothing_data() {
+    QTest::addColumn<int>("focus");  // -1 nothing, 0 root, 1 category
+    QTest::newRow("nothing focused") << -1;
+    QTest::newRow("root") << 0;
+    QTest::newRow("category") << 1;
+  }
+  void saveImageWithoutAFilmShowsTheTipAndChangesNothing() {
+    QFETCH(int, focus);
+    Films->AddCategory(u"Holidays");
+    Open();
+    Focus(focus < 0 ? nullptr : focus == 0 ? Root() : Node({0}));
+    Host->IsPlaying = true;
+    const std::string before = Written();
+    bool tipShown = false;
+    WhenModal<TfilmTipDlg>([&](TfilmTipDlg* tip) {
+      tipShown = true;
+      QVERIFY(!Host->IsPlaying);  // paused while the tip is up
+      QTest::keyClick(tip, Qt::Key_Escape);
+    });
+    Manager->SaveImage();
+    QVERIFY(tipShown);
+    QCOMPARE(Host->Pauses, 1);
+    QCOMPARE(Host->Plays, 1);
+    QCOMPARE(Written(), before);
+    QVERIFY(!fs::exists(DataFolder));
+    QCOMPARE(Node({0})->childCount(), 0);
+  }
+
+  void takenNamesAreRefusedInTheDialog_data() {
+    QTest::addColumn<int>("what");  // 0 category, 1 film, 2 image
+    QTest::newRow("category") << 0;
+    QTest::newRow("film") << 1;
+    QTest::newRow("image") << 2;
+  }
+  void takenNamesAreRefusedInTheDialog() {
+    QFETCH(int, what);
+    MakeLibraryWithOneImage();
+    const std::string before = Written();
+    const auto filesBefore = FilesIn(DataFolder);
+    const QString taken[] = {"Holidays", "Summer 2005", "Beach"};
+    TBoxSeen seen;
+    QString kept;
+    auto refuse = [&](QLineEdit* edit, QPushButton* ok, QPushButton* cancel) {
+      edit->setText(taken[what]);
+      AnswerBox(seen, QMessageBox::Ok);
+      ok->click();
+      kept = edit->text();
+      cancel->click();
+    };
+    switch (what) {
+      case 0:
+        Focus(Node({0}));
+        WhenModal<TnewCategoryDlg>([&](TnewCategoryDlg* d) { refuse(d->etCategoryName, d->btOk, d->btCancel); });
+        Manager->NewCategory();
+        break;
+      case 1:
+        Focus(Node({0, 0, 0}));  // an image: the film goes to its category
+        WhenModal<TnewFilmDlg>([&](TnewFilmDlg* d) { refuse(d->etFilmName, d->btOk, d->btCancel); });
+        Manager->NewFilm();
+        break;
+      default:
+        Focus(Node({0, 0, 0}));  // an image: the picture goes to its film
+        WhenModal<TSaveImageDlg>([&](TSaveImageDlg* d) { refuse(d->etName, d->btOk, d->btCancel); });
+        Manager->SaveImage();
+        break;
+    }
+    QVERIFY(seen.Shown);
+    QCOMPARE(seen.Title, QString("Information"));
+    QCOMPARE(seen.Icon, QMessageBox::Information);
+    QCOMPARE(kept, taken[what]);
+    QCOMPARE(Written(), before);
+    QCOMPARE(FilesIn(DataFolder), filesBefore);
+    QCOMPARE(Root()->childCount(), 1);
+    QCOMPARE(Node({0})->childCount(), 1);
+    QCOMPARE(Node({0, 0})->childCount(), 1);
+  }
+
+  void imageFocusedAddsToItsFilmAndCategory() {
+    MakeLibraryWithOneImage();
+    Focus(Node({0, 0, 0}));
+    AnswerSave(TSaveAnswer{"Dunes"});
+    Manager->SaveImage();
+    QCOMPARE(Node({0, 0})->text(0), QString("Summer 2005 (2)"));
+    QCOMPARE(Node({0, 0, 1})->text(0), QString("Dunes"));
+    Focus(Node({0, 0, 1}));
+    AnswerName(&TnewFilmDlg::etFilmName, "Autumn");
+    Manager->NewFilm();
+    QCOMPARE(Node({0})->text(0), QString("Holidays (2)"));
+    QCOMPARE(Node({0, 1})->text(0), QString("Autumn (0)"));
+    QCOMPARE(Films->Document().Root.Children.at(0).Children.at(1).Attribute("name"), std::string("Autumn"));
+    QCOMPARE(OnDisk(), Written());
+  }
+
+  void deletingANonEmptyParentAsksThenRefuses_data() {
+    QTest::addColumn<bool>("category");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("category yes") << true << int(QMessageBox::Yes) << "Cannot delete a non empty category!";
+    QTest::newRow("category no") << true << int(QMessageBox::No) << "";
+    QTest::newRow("film yes") << false << int(QMessageBox::Yes) << "Cannot delete a non empty film gallery!";
+    QTest::newRow("film cancel") << false << int(QMessageBox::Cancel) << "";
+  }
+  void deletingANonEmptyParentAsksThenRefuses() {
+    QFETCH(bool, category);
+    QFETCH(int, answer);
+    QFETCH(QString, refusal);
+    MakeLibraryWithOneImage();
+    const std::string before = Written();
+    Focus(category ? Node({0}) : Node({0, 0}));
+    TBoxSeen question;
+    TBoxSeen refused;
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+      question.Text = box->text();
+      question.Icon = box->icon();
+      if (answer == QMessageBox::Yes) AnswerBox(refused, QMessageBox::Ok);
+      box->button(QMessageBox::StandardButton(answer))->click();
+    });
+    Manager->DeleteNode();
+    QCOMPARE(question.Text, category ? QString("Are you sure you want to delete the category?")
+                                     : QString("Are you sure you want to delete the film?"));
+    QCOMPARE(question.Icon, QMessageBox::Question);
+    QCOMPARE(refused.Shown, !refusal.isEmpty());
+    if (refused.Shown) {
+      QCOMPARE(refused.Text, refusal);
+      QCOMPARE(refused.Title, QString("Information"));
+      QCOMPARE(refused.Icon, QMessageBox::Information);
+    }
+    QCOMPARE(Written(), before);
+    QCOMPARE(FilesIn(DataFolder).size(), std::size_t(2));
+  }
+
+  void deletingAnImageRemovesElementFilesAndNode() {
+    MakeLibraryWithOneImage();
+    const fs::path picture = DataFolder / Films->Document().Root.Children[0].Children[0].Children[0].Attribute("filename");
+    QVERIFY(fs::exists(picture));
+    Focus(Node({0, 0, 0}));
+    TBoxSeen seen;
+    AnswerBox(seen, QMessageBox::No);
+    Manager->DeleteNode();
+    QCOMPARE(Node({0, 0})->childCount(), 1);
+    QVERIFY(fs::exists(picture));
+
+    const int clears = Host->Clears;
+    AnswerBox(seen, QMessageBox::Yes);
+    Manager->DeleteNode();
+    QCOMPARE(seen.Text, QString("Are you sure you want to delete the image?"));
+    QCOMPARE(Node({0, 0})->childCount(), 0);
+    QCOMPARE(Node({0, 0})->text(0), QString("Summer 2005 (0)"));
+    QVERIFY(Films->Document().Root.Children[0].Children[0].Children.empty());
+    QVERIFY(FilesIn(DataFolder).empty());
+    QCOMPARE(Host->Clears, clears + 1);
+    QCOMPARE(OnDisk(), Written());
+  }
+
+  void deletingEmptyFilmsAndCategoriesLowersCounts() {
+    Films->AddCategory(u"Holidays");
+    Films->AddFilm(0, TImageLibraryFilmData{u"Summer", 0});
+    Films->AddFilm(0, TImageLibraryFilmData{u"Winter", 0});
+    Films->AddCategory(u"Work");
+    Open();
+    QCOMPARE(Node({0})->text(0), QString("Holidays (2)"));
+    Focus(Node({0, 0}));
+    TBoxSeen seen;
+    AnswerBox(seen, QMessageBox::Yes);
+    Manager->DeleteNode();
+    QCOMPARE(Node({0})->text(0), QString("Holidays (1)"));
+    QCOMPARE(Node({0, 0})->text(0), QString("Winter (0)"));
+    Focus(Node({1}));
+    AnswerBox(seen, QMessageBox::Yes);
+    Manager->DeleteNode();
+    QCOMPARE(Root()->childCount(), 1);
+    QCOMPARE(Films->Document().Root.Children.size(), std::size_t(1));
+    QCOMPARE(Films->Document().Root.Children[0].Children[0].Attribute("name"), std::string("Winter"));
+    QCOMPARE(OnDisk(), Written());
+  }
+
+  void editingAnImageKeepsItsFiles() {
+    MakeLibraryWithOneImage();
+    const TXmlNode before = Films->Document().Root.Children[0].Children[0].Children[0];
+    Focus(Node({0, 0, 0}));
+    QString shownName;
+    WhenModal<TeditImageDlg>([&](TeditImageDlg* d) {
+      shownName = d->etImageName->text();
+      d->etImageName->setText("Sunset");
+      d->moMemo->setPlainText("red\nsky");
+      d->btOk->click();
+    });
+    Manager->EditNode();
+    QCOMPARE(shownName, QString("Beach"));
+    const TXmlNode& after = Films->Document().Root.Children[0].Children[0].Children[0];
+    QCOMPARE(after.Attribute("name"), std::string("Sunset"));
+    QCOMPARE(after.Attribute("memo"), std::string("red\r\nsky"));
+    QCOMPARE(after.Attribute("filename"), before.Attribute("filename"));
+    QCOMPARE(after.Attribute("thumbnail"), before.Attribute("thumbnail"));
+    QVERIFY(fs::exists(DataFolder / after.Attribute("filename")));
+    QCOMPARE(Node({0, 0, 0})->text(0), QString("Sunset"));
+    QCOMPARE(OnDisk(), Written());
+    // The memo comes back into the editor with its lines.
+    QString memo;
+    WhenModal<TeditImageDlg>([&](TeditImageDlg* d) {
+      memo = d->moMemo->toPlainText();
+      d->btCancel->click();
+    });
+    Manager->EditNode();
+    QCOMPARE(memo, QString("red\nsky"));
+  }
+
+  void renamingToASiblingsNameIsAccepted() {
+    Films->AddCategory(u"Holidays");
+    Films->AddCategory(u"Work");
+    Open();
+    Host->IsPlaying = true;
+    Focus(Node({1}));
+    QString caption;
+    WhenModal<TnewCategoryDlg>([&](TnewCategoryDlg* d) {
+      caption = d->windowTitle();
+      QCOMPARE(d->etCategoryName->text(), QString("Work"));
+      d->etCategoryName->setText("Holidays");
+      d->btOk->click();
+    });
+    Manager->EditNode();
+    QCOMPARE(caption, QString("Edit Category"));
+    QCOMPARE(Node({0})->text(0), QString("Holidays (0)"));
+    QCOMPARE(Node({1})->text(0), QString("Holidays (0)"));
+    QCOMPARE(Films->Document().Root.Children[1].Attribute("name"), std::string("Holidays"));
+    // Editing leaves playback alone.
+    QCOMPARE(Host->Pauses, 0);
+    QVERIFY(Host->IsPlaying);
+  }
+
+  void creatingPausesAndResumesPlayback() {
+    Open();
+    Host->IsPlaying = true;
+    Focus(Root());
+    bool pausedMeanwhile = false;
+    WhenModal<TnewCategoryDlg>([&](TnewCategoryDlg* d) {
+      pausedMeanwhile = !Host->IsPlaying;
+      d->etCategoryName->setText("Holidays");
+      d->btOk->click();
+    });
+    Manager->NewCategory();
+    QVERIFY(pausedMeanwhile);
+    QVERIFY(Host->IsPlaying);
+    QCOMPARE(Host->Pauses, 1);
+    QCOMPARE(Host->Plays, 1);
+    QVERIFY(Host->Repaints >= 1);
+    QCOMPARE(Node({0})->text(0), QString("Holidays (0)"));
+  }
+
+  void aPictureThatCannotBeWrittenAddsNothing() {
+    Films->AddCategory(u"Holidays");
+    Films->AddFilm(0, TImageLibraryFilmData{u"Summer", 0});
+    // The data folder's place is taken by a file: nothing can be stored.
+    std::ofstream(DataFolder) << "not a folder";
+    Open();
+    Host->IsPlaying = true;
+    Focus(Node({0, 0}));
+    const std::string before = Written();
+    AnswerSave(TSaveAnswer{});
+    QVERIFY_THROWS_EXCEPTION(EImageStoreError, Manager->SaveImage());
+    QCOMPARE(Node({0, 0})->childCount(), 0);
+    QCOMPARE(Node({0, 0})->text(0), QString("Summer (0)"));
+    QCOMPARE(Written(), before);
+    QVERIFY(Host->IsPlaying);
+  }
+};
+
+QTEST_MAIN(LibraryCommandsTest)
+#include "LibraryCommandsTest.moc"
