@@ -1,0 +1,261 @@
+#include "output/ui/ExportForm.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "imaging/Resample.h"
+#include "output/FileNames.h"
+#include "output/FileOutput.h"
+#include "output/HTMLExporter.h"
+#include "output/PDFExporter.h"
+#include "output/ui/CharCellMetrics.h"
+#include "output/ui/OutputErrorReport.h"
+#include "video/ui/VideoOutPanel.h"
+
+namespace kelta {
+
+namespace {
+
+const QColor kFormColour(231, 231, 231);
+const QColor kLineColour(197, 197, 197);
+constexpr int kPanel2Height = 111;
+
+// A filled panel with 1-pixel lines along the chosen sides.
+class TLinePanel : public QWidget {
+ public:
+  TLinePanel(QWidget* parent, const QColor& colour, bool allSides) : QWidget(parent), AllSides_(allSides) {
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, colour);
+    setPalette(pal);
+    setAutoFillBackground(true);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setPen(kLineColour);
+    p.drawLine(0, 0, width() - 1, 0);
+    if (!AllSides_) return;
+    p.drawLine(0, 0, 0, height() - 1);
+    p.drawLine(width() - 1, 0, width() - 1, height() - 1);
+    p.drawLine(0, height() - 1, width() - 1, height() - 1);
+  }
+
+ private:
+  bool AllSides_;
+};
+
+// a * b / c rounded to the nearest integer, an exact half to the even neighbour.
+std::int64_t RoundHalfEven(std::int64_t a, std::int64_t b, std::int64_t c) {
+  const std::int64_t num = a * b;
+  std::int64_t q = num / c;
+  const std::int64_t twiceRest = 2 * (num % c);
+  if (twiceRest > c || (twiceRest == c && (q & 1))) ++q;
+  return q;
+}
+
+const char* ExtensionOf(const QObject* edit, const TExportDlg* dlg) {
+  if (edit == dlg->etBmp) return ".bmp";
+  if (edit == dlg->etPdf) return ".pdf";
+  return ".html";
+}
+
+void InvalidFilename(QWidget* parent) {
+  QMessageBox box(QMessageBox::Information, QStringLiteral("Kelta"), QStringLiteral("Invalid Filename!"),
+                  QMessageBox::Ok, parent);
+  box.exec();
+}
+
+}  // namespace
+
+TExportDlg::TExportDlg(std::string programDir, QWidget* parent) : QDialog(parent), ProgramDir_(std::move(programDir)) {
+  setWindowTitle(QStringLiteral("Export Video Frame"));
+  QFont font(QStringLiteral("Tahoma"));
+  font.setPixelSize(11);
+  setFont(font);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, kFormColour);
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  Panel1 = new TLinePanel(this, Qt::white, true);
+  Panel1->setGeometry(5, 5, 609, 332);
+  FPreviewPanel = new TVideoOutPanel(Panel1);
+  FPreviewPanel->setGeometry(10, 10, 500, 300);
+
+  Panel2 = new TLinePanel(this, kFormColour, false);
+  Label1 = new QLabel(QStringLiteral("Export the frame as:"), Panel2);
+  Label1->move(5, 12);
+  QCheckBox** boxes[] = {&ckbBmp, &ckbPdf, &ckbColorHtml, &ckbGrayHtml};
+  QLineEdit** edits[] = {&etBmp, &etPdf, &etColorHtml, &etGrayHtml};
+  const char* captions[] = {"Bitmap", "Pdf", "Color HTML", "Gray HTML"};
+  const int lefts[] = {144, 266, 389, 512};
+  for (int i = 0; i < 4; ++i) {
+    QCheckBox* box = *boxes[i] = new QCheckBox(QString::fromLatin1(captions[i]), Panel2);
+    box->setGeometry(lefts[i], 10, 97, 17);
+    QLineEdit* edit = *edits[i] = new QLineEdit(Panel2);
+    edit->setGeometry(lefts[i], 32, 97, 21);
+    edit->setEnabled(false);
+    edit->installEventFilter(this);
+    // Ticking a box makes its name editable.
+    connect(box, &QCheckBox::toggled, edit, &QLineEdit::setEnabled);
+  }
+  ProgressBar1 = new QProgressBar(Panel2);
+  ProgressBar1->setGeometry(6, 88, 139, 17);
+  ProgressBar1->setRange(0, 0);
+  ProgressBar1->setValue(0);
+  ProgressBar1->setTextVisible(false);
+  ProgressBar1->hide();
+  btCancel = new QPushButton(QStringLiteral("&Cancel"), Panel2);
+  btCancel->setGeometry(410, 74, 98, 32);
+  btOk = new QPushButton(QStringLiteral("&Ok"), Panel2);
+  btOk->setGeometry(511, 74, 98, 32);
+  // Enter in a name box must not start an export by accident.
+  btCancel->setAutoDefault(false);
+  btOk->setAutoDefault(false);
+  connect(btOk, &QPushButton::clicked, this, &TExportDlg::btOkClick);
+  connect(btCancel, &QPushButton::clicked, this, &TExportDlg::btCancelClick);
+
+  setFixedSize(620, 506);
+  Panel2->setGeometry(0, height() - kPanel2Height, width(), kPanel2Height);
+}
+
+TExportDlg::~TExportDlg() {
+  // The panel only borrows the preview.
+  FPreviewPanel->Image = nullptr;
+}
+
+std::string TExportDlg::ExportFolder() const { return ProgramDir_ + "/export"; }
+
+void TExportDlg::PrepareForFrame(const TFastDIB& frame, std::int64_t position) {
+  FFrame.SetSize(frame.Width(), frame.Height(), static_cast<std::uint8_t>(frame.BitCount()));
+  if (!frame.Empty() && !FFrame.Empty()) frame.Draw(FFrame, 0, 0);
+
+  const int panelWidth = Panel1->width() - 20;
+  const int panelHeight =
+      frame.Width() > 0 ? static_cast<int>(RoundHalfEven(panelWidth, frame.RowCount(), frame.Width())) : 0;
+  // A frame so flat that no preview row is left gets an empty preview, never a negative height.
+  FPreview.SetSize(std::max(panelWidth - 11, 0), std::max(panelHeight - 11, 0), 24);
+  Panel1->resize(panelWidth + 20, panelHeight + 20);
+  FPreviewPanel->setGeometry(10, 10, panelWidth, panelHeight);
+  setFixedSize(Panel1->width() + 10, Panel1->height() + kPanel2Height + 10);
+  Panel2->setGeometry(0, height() - kPanel2Height, width(), kPanel2Height);
+  ResampleBilinear(FFrame, FPreview);
+
+  const QString base = QString::number(position);
+  etBmp->setText(base + QStringLiteral(".bmp"));
+  etPdf->setText(base + QStringLiteral(".pdf"));
+  etColorHtml->setText(base + QStringLiteral("_color.html"));
+  etGrayHtml->setText(base + QStringLiteral("_gray.html"));
+  FPreviewPanel->Image = &FPreview;
+  FPreviewPanel->update();
+}
+
+void TExportDlg::ShowForFrame(const TFastDIB& frame, std::int64_t position, const std::string& programDir,
+                              QWidget* owner) {
+  TExportDlg dlg(programDir, owner);
+  dlg.PrepareForFrame(frame, position);
+  dlg.exec();
+  if (owner) owner->repaint();
+}
+
+bool TExportDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (edit && key != Qt::Key_Delete && key != Qt::Key_Backspace) {
+      const std::string ext = ExtensionOf(edit, this);
+      const std::string text = edit->text().toStdString();
+      if (!HasExtension(text, ext)) {
+        // Put the extension back before the key acts, keeping the caret and
+        // selection where they were so typing goes on inside the name.
+        const int cursor = edit->cursorPosition();
+        const int selStart = edit->selectionStart();
+        const int selLength = edit->selectedText().size();
+        edit->setText(QString::fromStdString(text + ext));
+        if (selStart >= 0)
+          edit->setSelection(selStart, selLength);
+        else
+          edit->setCursorPosition(cursor);
+      }
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void TExportDlg::StepProgress() { ProgressBar1->setValue(ProgressBar1->value() + 10); }
+
+bool TExportDlg::RunExport() {
+  const std::string folder = ExportFolder();
+  QDir().mkdir(QString::fromStdString(folder));
+
+  for (QCheckBox* box : {ckbBmp, ckbPdf, ckbColorHtml, ckbGrayHtml})
+    if (box->isChecked()) ProgressBar1->setMaximum(ProgressBar1->maximum() + 10);
+  ProgressBar1->setVisible(true);
+
+  // The PDF and HTML writers read a 24-bit copy of the frame.
+  TFastDIB bitmap;
+  bitmap.SetSize(FFrame.Width(), FFrame.Height(), 24);
+  if (!FFrame.Empty() && !bitmap.Empty()) FFrame.Draw(bitmap, 0, 0);
+  auto path = [&folder](const QLineEdit* edit) { return folder + "/" + edit->text().toStdString(); };
+  auto valid = [this](const QLineEdit* edit, const char* ext) {
+    if (HasExtension(edit->text().toStdString(), ext)) return true;
+    InvalidFilename(this);
+    return false;
+  };
+
+  if (ckbBmp->isChecked()) {
+    if (!valid(etBmp, ".bmp")) return false;
+    FFrame.SaveToFile(path(etBmp));  // reports nothing when it cannot write
+    StepProgress();
+  }
+  try {
+    if (ckbPdf->isChecked()) {
+      if (!valid(etPdf, ".pdf")) return false;
+      TPDFExporter exporter;
+      exporter.Export(bitmap, path(etPdf));
+      StepProgress();
+    }
+    const TCharCell cell = DefaultCharCell();
+    const std::string header =
+        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\"><html><head><title>Generated by "
+        "Kelta</title></head><body bgcolor=\"#" +
+        ColorToHtmlHex(RGB(0, 0, 0)) + "\"><table border=\"0\" cellpadding=\"0\" cellspacing=\"0\" "
+        "align=\"center\" bgcolor=\"#" + ColorToHtmlHex(RGB(0, 0, 0)) + "\"><tr><td>";
+    const std::string footer = "</td></tr></table></body></html>";
+    const struct {
+      QCheckBox* box;
+      QLineEdit* edit;
+      THtmlArtMode mode;
+    } pages[] = {{ckbColorHtml, etColorHtml, hamColor}, {ckbGrayHtml, etGrayHtml, hamGray}};
+    for (const auto& page : pages) {
+      if (!page.box->isChecked()) continue;
+      if (!valid(page.edit, ".html")) return false;
+      const std::string text = BitmapToHtml(bitmap, "01", header, footer, FFrame.Width() / 4, page.mode, cell);
+      WriteWholeFile(path(page.edit), text + "\r\n");
+      StepProgress();
+    }
+  } catch (const std::exception& error) {
+    ShowOutputError(error, this);
+    return false;
+  }
+  return true;
+}
+
+void TExportDlg::btOkClick() {
+  if (RunExport()) accept();
+}
+
+void TExportDlg::btCancelClick() { reject(); }
+
+}  // namespace kelta

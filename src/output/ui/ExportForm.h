@@ -1,0 +1,78 @@
+#pragma once
+// The "Export Video Frame" dialog: writes the current video frame as a
+// bitmap, a PDF and two text-art HTML pages into the export folder in one run.
+
+#include <cstdint>
+#include <string>
+
+#include <QDialog>
+
+#include "imaging/FastDIB.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QWidget;
+
+namespace kelta {
+
+class TVideoOutPanel;
+
+class TExportDlg : public QDialog {
+  Q_OBJECT
+ public:
+  // programDir is the folder of the program; files go to its "export" folder.
+  TExportDlg(std::string programDir, QWidget* parent = nullptr);
+  ~TExportDlg() override;
+
+  // Creates the dialog for the frame, shows it modally, repaints owner once
+  // it has closed, and destroys it.
+  static void ShowForFrame(const TFastDIB& frame, std::int64_t position, const std::string& programDir,
+                           QWidget* owner);
+
+  // Copies the frame, sizes the preview and the form to its proportions and
+  // names the files after the position.
+  void PrepareForFrame(const TFastDIB& frame, std::int64_t position);
+
+  std::string ExportFolder() const;
+
+  // Controls, named as the form's bindings use them.
+  QWidget* Panel1 = nullptr;
+  QWidget* Panel2 = nullptr;
+  TVideoOutPanel* FPreviewPanel = nullptr;
+  QLabel* Label1 = nullptr;
+  QCheckBox* ckbBmp = nullptr;
+  QCheckBox* ckbPdf = nullptr;
+  QCheckBox* ckbColorHtml = nullptr;
+  QCheckBox* ckbGrayHtml = nullptr;
+  QLineEdit* etBmp = nullptr;
+  QLineEdit* etPdf = nullptr;
+  QLineEdit* etColorHtml = nullptr;
+  QLineEdit* etGrayHtml = nullptr;
+  QProgressBar* ProgressBar1 = nullptr;
+  QPushButton* btCancel = nullptr;
+  QPushButton* btOk = nullptr;
+
+  const TFastDIB& Frame() const { return FFrame; }
+  const TFastDIB& Preview() const { return FPreview; }
+
+ public slots:
+  void btOkClick();
+  void btCancelClick();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Runs the ticked formats in order; false when one stopped the run.
+  bool RunExport();
+  void StepProgress();
+
+  std::string ProgramDir_;
+  TFastDIB FFrame;
+  TFastDIB FPreview;
+};
+
+}  // namespace kelta
