@@ -16,6 +16,10 @@
 
 #include "video/OSError.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace kelta {
 
 namespace {
@@ -180,6 +184,41 @@ std::uint8_t* TMPEG2Decoder::GetFrame(std::int32_t Threshold) {
   return frame;
 }
 
+namespace {
+
+// One even row: a byte further than `limit` from the rounded mean of the
+// bytes above and below becomes that mean. Sixteen bytes at a time where the
+// processor has SSE2 (every x86-64 does): _mm_avg_epu8 is exactly
+// (a + b + 1) >> 1.
+void BlendRow(std::uint8_t* row, const std::uint8_t* above, const std::uint8_t* below, std::size_t count,
+              int limit) {
+  std::size_t j = 0;
+#ifdef __SSE2__
+  if (limit >= 0 && limit < 255) {
+    const __m128i limits = _mm_set1_epi8(static_cast<char>(limit));
+    const __m128i zero = _mm_setzero_si128();
+    for (; j + 16 <= count; j += 16) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(above + j));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(below + j));
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + j));
+      const __m128i mean = _mm_avg_epu8(a, b);
+      const __m128i diff = _mm_or_si128(_mm_subs_epu8(mean, v), _mm_subs_epu8(v, mean));
+      // keep: diff <= limit, that is diff - limit saturates to 0
+      const __m128i keep = _mm_cmpeq_epi8(_mm_subs_epu8(diff, limits), zero);
+      const __m128i out = _mm_or_si128(_mm_and_si128(keep, v), _mm_andnot_si128(keep, mean));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(row + j), out);
+    }
+  }
+#endif
+  for (; j < count; ++j) {
+    const int mean = (above[j] + below[j] + 1) >> 1;
+    const int diff = mean - row[j];
+    if (diff > limit || -diff > limit) row[j] = static_cast<std::uint8_t>(mean);
+  }
+}
+
+}  // namespace
+
 void TMPEG2Decoder::Deinterlace(std::uint8_t* Frame, std::int32_t Width, std::int32_t Height,
                                 std::int32_t Threshold) {
   if (!Frame || Width < 1 || Height < 2) return;
@@ -195,13 +234,7 @@ void TMPEG2Decoder::Deinterlace(std::uint8_t* Frame, std::int32_t Width, std::in
     } else if (y == Height - 1) {
       std::memcpy(row, row - stride, rowBytes);
     } else {
-      const std::uint8_t* above = row - stride;
-      const std::uint8_t* below = row + stride;
-      for (std::size_t j = 0; j < rowBytes; ++j) {
-        const int mean = (above[j] + below[j] + 1) >> 1;
-        const int diff = mean - row[j];
-        if (diff > limit || -diff > limit) row[j] = static_cast<std::uint8_t>(mean);
-      }
+      BlendRow(row, row - stride, row + stride, rowBytes, limit);
     }
   }
 }

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -282,6 +283,40 @@ INSTANTIATE_TEST_SUITE_P(
         // Rows of 9 bytes lie 12 bytes apart; the padding stays untouched.
         BlendCase{"padded_rows", 3, {1, 50, 0, 80}, 240, {50, 50, 65, 80}}),
     [](const auto& param) { return std::string(param.param.name); });
+
+// Random pictures, wide and narrow: every even-row byte obeys the rule, odd
+// rows and padding never change.
+TEST(BlendRandom, EveryByteFollowsTheRule) {
+  std::mt19937 random(3);
+  for (int width : {720, 22, 5}) {
+    for (int threshold : {240, 200, 255, 1}) {
+      const int height = 7;
+      const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
+      std::vector<std::uint8_t> before(stride * height);
+      for (auto& b : before) b = std::uint8_t(random());
+      std::vector<std::uint8_t> after = before;
+      TMPEG2Decoder::Deinterlace(after.data(), width, height, threshold);
+      const int limit = 255 - threshold;
+      for (int y = 0; y < height; ++y)
+        for (std::size_t j = 0; j < stride; ++j) {
+          const std::size_t i = std::size_t(y) * stride + j;
+          int expected = before[i];
+          if (j < std::size_t(width) * 3 && y % 2 == 0) {
+            if (y == 0) {
+              expected = before[i + stride];
+            } else if (y == height - 1) {
+              expected = before[i - stride];
+            } else {
+              const int mean = (before[i - stride] + before[i + stride] + 1) / 2;
+              if (std::abs(mean - expected) > limit) expected = mean;
+            }
+          }
+          ASSERT_EQ(after[i], expected) << "width " << width << " threshold " << threshold << " row " << y
+                                        << " byte " << j;
+        }
+    }
+  }
+}
 
 TEST(BlendEdges, EmptyFramesAreLeftAlone) {
   std::uint8_t byte = 42;
