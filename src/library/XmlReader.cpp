@@ -115,7 +115,7 @@ std::string DecodeReferences(std::string_view raw) {
 
 class TXmlReader {
  public:
-  explicit TXmlReader(std::string_view text) : S_(text) {}
+  explicit TXmlReader(std::string_view text) : S_(text), Scratch_(MaxDepth + 1) {}
 
   TXmlDocument Read() {
     TXmlDocument document;
@@ -295,12 +295,13 @@ class TXmlReader {
       element.Attributes.push_back(ReadAttribute());
     }
 
+    const std::size_t first = Scratch_[std::size_t(depth)].size();
     for (;;) {
       const std::size_t textStart = P_;
       const void* lt = std::memchr(S_.data() + P_, '<', S_.size() - P_);
       if (!lt) Unterminated(element, start);
       P_ = std::size_t(static_cast<const char*>(lt) - S_.data());
-      AddText(element, textStart, P_);
+      AddText(Scratch_[std::size_t(depth)], textStart, P_);
 
       if (StartsWith("</")) {
         const std::size_t endTag = P_;
@@ -312,35 +313,45 @@ class TXmlReader {
         ++P_;
         if (endName != element.Name)
           Fail("End tag </" + endName + "> does not match <" + element.Name + ">", endTag);
+        // Children gather in a buffer kept per depth and move out once, at
+        // their exact count: one allocation per parent instead of a chain
+        // of growing ones, which dominated reading large libraries.
+        std::vector<TXmlNode>& children = Scratch_[std::size_t(depth)];
+        element.Children.reserve(children.size() - first);
+        element.Children.assign(std::make_move_iterator(children.begin() + std::ptrdiff_t(first)),
+                                std::make_move_iterator(children.end()));
+        children.resize(first);
         return element;
       }
       if (StartsWith("<!--")) {
-        element.Children.push_back(ReadRaw(TXmlNodeKind::Comment, 4, "-->", "Unterminated comment"));
+        Scratch_[std::size_t(depth)].push_back(ReadRaw(TXmlNodeKind::Comment, 4, "-->", "Unterminated comment"));
       } else if (StartsWith("<![CDATA[")) {
-        element.Children.push_back(ReadRaw(TXmlNodeKind::CData, 9, "]]>", "Unterminated CDATA section"));
+        Scratch_[std::size_t(depth)].push_back(ReadRaw(TXmlNodeKind::CData, 9, "]]>", "Unterminated CDATA section"));
       } else if (StartsWith("<?")) {
-        element.Children.push_back(ReadRaw(TXmlNodeKind::ProcessingInstruction, 2, "?>",
+        Scratch_[std::size_t(depth)].push_back(ReadRaw(TXmlNodeKind::ProcessingInstruction, 2, "?>",
                                            "Unterminated processing instruction"));
       } else if (StartsWith("<!")) {
         Fail("Unexpected markup inside an element", P_);
       } else {
         if (depth + 1 > MaxDepth) Fail("Elements nested too deeply", P_);
-        element.Children.push_back(ReadElement(depth + 1));
+        TXmlNode child = ReadElement(depth + 1);
+        Scratch_[std::size_t(depth)].push_back(std::move(child));
       }
     }
   }
 
   // Character data between markup becomes a child unless it is blank; it is
   // kept raw and trimmed so that it writes back as it was read.
-  void AddText(TXmlNode& element, std::size_t begin, std::size_t end) const {
+  void AddText(std::vector<TXmlNode>& children, std::size_t begin, std::size_t end) const {
     while (begin < end && IsSpace(S_[begin])) ++begin;
     while (end > begin && IsSpace(S_[end - 1])) --end;
     if (begin < end)
-      element.Children.push_back(TXmlNode::MakeRaw(TXmlNodeKind::Text, std::string(S_.substr(begin, end - begin))));
+      children.push_back(TXmlNode::MakeRaw(TXmlNodeKind::Text, std::string(S_.substr(begin, end - begin))));
   }
 
   std::string_view S_;
   std::size_t P_ = 0;
+  std::vector<std::vector<TXmlNode>> Scratch_;  // children being read, by depth
 };
 
 }  // namespace
