@@ -1,0 +1,287 @@
+#include "library/ui/ImageLibraryManagerPictures.h"
+
+#include <cstring>
+#include <stdexcept>
+#include <system_error>
+
+#include <QTreeWidget>
+
+#include "editing/ui/ImageCropDlg.h"
+#include "editing/ui/ImageResizeDlg.h"
+#include "editing/ui/ImageViewDlg.h"
+#include "editing/ui/ViewDlg.h"
+#include "imaging/FastDIB.h"
+#include "library/ui/ImageLibraryManager.h"
+#include "library/ui/LibraryHost.h"
+#include "library/ui/LibraryTreeItem.h"
+#include "library/ui/SingleImageExport.h"
+#include "output/ui/ExportForm.h"
+#include "output/ui/PrintPreviewDlg.h"
+#include "update/ui/CheckUpdateDlg.h"
+
+namespace kelta {
+
+namespace {
+
+// Notes whether the video plays and pauses it; Resume repaints the main window
+// and plays again if it was playing.
+class TPause {
+ public:
+  explicit TPause(TLibraryHost& host) : Host_(host), WasPlaying_(host.Playing()) {
+    if (WasPlaying_) Host_.Pause();
+  }
+  void Resume() {
+    Host_.Repaint();
+    if (WasPlaying_) Host_.Play();
+  }
+
+ private:
+  TLibraryHost& Host_;
+  bool WasPlaying_;
+};
+
+const TExportImageAs Export = [](int format, QWidget* owner, const TFastDIB& picture) {
+  ExportImageAs(format, owner, picture);
+};
+
+QString Text(const std::u16string& s) { return QString::fromStdU16String(s); }
+
+}  // namespace
+
+void ReplacePictureFile(const TFastDIB& picture, const std::filesystem::path& file) {
+  std::filesystem::path temporary = file;
+  temporary += ".saving";
+  std::error_code ec;
+  if (!picture.SaveToFile(temporary.string())) {
+    std::filesystem::remove(temporary, ec);
+    throw std::runtime_error("Cannot write the picture " + file.string());
+  }
+  std::filesystem::rename(temporary, file, ec);
+  if (ec) {
+    std::filesystem::remove(temporary, ec);
+    throw std::runtime_error("Cannot replace the picture " + file.string());
+  }
+}
+
+TImageLibraryPictures::TImageLibraryPictures(TImageLibraryManager& manager, TLibraryHost& host,
+                                             std::filesystem::path programFolder)
+    : Manager_(manager), Host_(host), ProgramFolder_(std::move(programFolder)) {
+  Manager_.OnViewImage = [this] { ViewImage(); };
+}
+
+TImageLibraryPictures::~TImageLibraryPictures() { Manager_.OnViewImage = nullptr; }
+
+QString TImageLibraryPictures::LibraryPathText(QTreeWidgetItem* node) {
+  const TImageLibraryNodeData* image = TLibraryTreeItem::Record(node);
+  QTreeWidgetItem* filmNode = node ? node->parent() : nullptr;
+  const TImageLibraryNodeData* film = TLibraryTreeItem::Record(filmNode);
+  const TImageLibraryNodeData* category = TLibraryTreeItem::Record(filmNode ? filmNode->parent() : nullptr);
+  if (!image || !film || !category) return {};
+  return QString("~/library/%1/%2/%3").arg(Text(category->Category.Name), Text(film->Film.Name),
+                                           Text(image->Image.FileName));
+}
+
+bool TImageLibraryPictures::ImageFile(QTreeWidgetItem* node, std::filesystem::path& file) const {
+  const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
+  if (!record || TLibraryTreeItem::Level(node) != LevelImage || record->Image.FileName.empty()) return false;
+  file = Manager_.DataFile(record->Image.FileName);
+  std::error_code ec;
+  return std::filesystem::is_regular_file(file, ec);
+}
+
+bool TImageLibraryPictures::FocusedImageFile(QTreeWidgetItem*& node, std::filesystem::path& file) const {
+  node = Manager_.FocusedNode();
+  return ImageFile(node, file);
+}
+
+void TImageLibraryPictures::CopyFrameInto(TFastDIB& picture) {
+  const TFastDIB& frame = Host_.FrameDIB();
+  picture.SetSize(frame.Width(), frame.Height(), std::uint8_t(frame.BitCount()));
+  if (!picture.Empty() && picture.ImageSize() == frame.ImageSize())
+    std::memcpy(picture.Bits(), frame.Bits(), frame.ImageSize());
+}
+
+void TImageLibraryPictures::ViewFrame() {
+  TPause pause(Host_);
+  {
+    TViewDlg view(Host_.Window());
+    view.ExportImageAs = Export;
+    view.SetVideoFrame(Host_.FrameDIB());
+    view.exec();
+  }
+  pause.Resume();
+}
+
+void TImageLibraryPictures::ExportFrame() {
+  TPause pause(Host_);
+  TExportDlg::ShowForFrame(Host_.FrameDIB(), FramePosition ? FramePosition() : 0, ProgramFolder_.string(),
+                            Host_.Window());
+  pause.Resume();
+}
+
+void TImageLibraryPictures::CropFrame() {
+  TPause pause(Host_);
+  {
+    TimageCropDlg crop(Host_.Window());
+    crop.ExportImageAs = Export;
+    CopyFrameInto(crop.Control()->WorkImage());
+    crop.Control()->ImageLoaded();
+    // A frame has no library file to save into; cropping and exporting stay.
+    DisableSaveItem(crop.ToolBar(), crop.tbiSave());
+    crop.exec();
+  }
+  pause.Resume();
+}
+
+void TImageLibraryPictures::ResizeFrame() {
+  TPause pause(Host_);
+  {
+    TimageResizeDlg resize(Host_.Window());
+    resize.ExportImageAs = Export;
+    CopyFrameInto(resize.Control()->WorkImage());
+    resize.Control()->ImageLoaded();
+    const TFastDIB& work = resize.Control()->WorkImage();
+    resize.SetEdits(work.Width(), work.RowCount());
+    resize.UpdateStatus(work.Width(), work.RowCount());
+    DisableSaveItem(resize.ToolBar(), resize.tbiSave());
+    resize.exec();
+  }
+  pause.Resume();
+}
+
+void TImageLibraryPictures::ViewImage() {
+  QTreeWidgetItem* node = nullptr;
+  std::filesystem::path file;
+  if (TLibraryTreeItem::Level(Manager_.FocusedNode()) != LevelImage) return;
+  TPause pause(Host_);
+  // A missing picture shows nothing, and the video stays paused.
+  if (!FocusedImageFile(node, file)) return;
+  {
+    TimageViewDlg viewer(Host_.Window());
+    viewer.ExportImageAs = Export;
+    viewer.ShowPreviousImage = [this] { ShowPreviousImage(); };
+    viewer.ShowNextImage = [this] { ShowNextImage(); };
+    viewer.setWindowTitle("View Image - " + LibraryPathText(node));
+    viewer.Control()->LoadFromFile(file.string());
+    const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
+    TViewRecord& view = viewer.ViewRecord;
+    view.Tree = Manager_.Tree;
+    view.Node = node;
+    view.Count = std::uint32_t(node->parent()->childCount());
+    view.Index = node->parent()->indexOfChild(node) + 1;
+    view.Image = &viewer.Control()->WorkImage();
+    view.Name = Text(record->Image.Name);
+    view.Memo = Text(record->Image.Memo);
+    viewer.UpdateStatus();
+    Viewer_ = &viewer;
+    viewer.exec();
+    Viewer_ = nullptr;
+  }
+  pause.Resume();
+}
+
+void TImageLibraryPictures::StepViewer(int step) {
+  if (!Viewer_ || !Viewer_->ViewRecord.Node) return;
+  QTreeWidgetItem* current = Viewer_->ViewRecord.Node;
+  QTreeWidgetItem* parent = current->parent();
+  if (!parent) return;
+  QTreeWidgetItem* node = parent->child(parent->indexOfChild(current) + step);
+  std::filesystem::path file;
+  if (!node || !ImageFile(node, file)) return;
+  // A picture that cannot be read keeps the current one on screen.
+  if (!Viewer_->Control()->LoadFromFile(file.string())) return;
+  Viewer_->setWindowTitle("View Image - " + LibraryPathText(node));
+  const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
+  TViewRecord& view = Viewer_->ViewRecord;
+  view.Node = node;
+  view.Index = parent->indexOfChild(node) + 1;
+  view.Image = &Viewer_->Control()->WorkImage();
+  view.Name = Text(record->Image.Name);
+  view.Memo = Text(record->Image.Memo);
+  Viewer_->UpdateStatus();
+  Viewer_->Control()->update();
+}
+
+void TImageLibraryPictures::ShowNextImage() { StepViewer(+1); }
+
+void TImageLibraryPictures::ShowPreviousImage() { StepViewer(-1); }
+
+void TImageLibraryPictures::PrintImage(QWidget* owner) {
+  QTreeWidgetItem* node = nullptr;
+  std::filesystem::path file;
+  if (TLibraryTreeItem::Level(Manager_.FocusedNode()) != LevelImage) return;
+  TPause pause(Host_);
+  if (!FocusedImageFile(node, file)) return;
+  TFastDIB picture;
+  // An unreadable picture is treated like a missing one.
+  if (!picture.LoadFromFile(file.string()) || picture.BitCount() != 24) return;
+  {
+    TprintDlg print(owner);
+    const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
+    print.FViewRecord.Image = &picture;
+    print.FViewRecord.Name = Text(record->Image.Name);
+    print.FViewRecord.Memo = Text(record->Image.Memo);
+    print.setWindowTitle(print.windowTitle() + " - " + LibraryPathText(node));
+    print.exec();
+  }
+  if (owner) owner->repaint();
+  pause.Resume();
+}
+
+void TImageLibraryPictures::ExportImage(int format, QWidget* owner) {
+  QTreeWidgetItem* node = nullptr;
+  std::filesystem::path file;
+  if (!FocusedImageFile(node, file)) return;
+  TFastDIB picture;
+  if (!picture.LoadFromFile(file.string()) || picture.BitCount() != 24) return;
+  ExportImageAs(format, owner, picture);
+}
+
+void TImageLibraryPictures::CropImage() {
+  QTreeWidgetItem* node = nullptr;
+  std::filesystem::path file;
+  if (TLibraryTreeItem::Level(Manager_.FocusedNode()) != LevelImage) return;
+  TPause pause(Host_);
+  if (FocusedImageFile(node, file)) {
+    TimageCropDlg crop(Host_.Window());
+    crop.ExportImageAs = Export;
+    crop.setWindowTitle(crop.windowTitle() + " - " + LibraryPathText(node));
+    if (crop.Control()->LoadFromFile(file.string())) {
+      crop.ImageName = Text(TLibraryTreeItem::Record(node)->Image.Name);
+      crop.UpdateStatus();
+      crop.exec();
+      if (crop.SaveRequested) ReplacePictureFile(crop.Control()->WorkImage(), file);
+    }
+  }
+  pause.Resume();
+}
+
+void TImageLibraryPictures::ResizeImage() {
+  QTreeWidgetItem* node = nullptr;
+  std::filesystem::path file;
+  if (TLibraryTreeItem::Level(Manager_.FocusedNode()) != LevelImage) return;
+  TPause pause(Host_);
+  if (FocusedImageFile(node, file)) {
+    TimageResizeDlg resize(Host_.Window());
+    resize.ExportImageAs = Export;
+    resize.setWindowTitle(resize.windowTitle() + " - " + LibraryPathText(node));
+    if (resize.Control()->LoadFromFile(file.string())) {
+      const TFastDIB& work = resize.Control()->WorkImage();
+      resize.SetEdits(work.Width(), work.RowCount());
+      resize.UpdateStatus(work.Width(), work.RowCount());
+      resize.exec();
+      // A resize to a size the buffer refused leaves nothing worth writing.
+      if (resize.SaveRequested && !resize.Control()->WorkImage().Empty())
+        ReplacePictureFile(resize.Control()->WorkImage(), file);
+    }
+  }
+  pause.Resume();
+}
+
+void TImageLibraryPictures::CheckForUpdate() {
+  TPause pause(Host_);
+  ShowCheckUpdateDialog(Host_.Window());
+  pause.Resume();
+}
+
+}  // namespace kelta
