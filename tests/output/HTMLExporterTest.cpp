@@ -171,6 +171,13 @@ TEST(BitmapToHtml, FrameGivesAHundredEightyByFiftyFiveCells) {
   EXPECT_FALSE(std::regex_search(page, std::regex("#[0-9A-Fa-f]*[a-f]")));
 }
 
+TEST(BitmapToHtml, VeryWidePictureWithoutAColumnLimit) {
+  // 70000 pixels become 182000 cells in one row; the page still comes out whole.
+  TFastDIB wide = Solid(70000, 1, {1, 2, 3});
+  const std::string page = BitmapToHtml(wide, "01", "", "", 0, hamColor, TCharCell{13, 5});
+  EXPECT_EQ(page.size(), 4 + 22 + 182000 + 7 + 5);
+}
+
 TEST(BitmapToHtml, EmptyPictureGivesAnEmptyPage) {
   EXPECT_EQ(BitmapToHtml(TFastDIB(), "01", kHead, kFoot, 180, hamColor, TCharCell{13, 5}),
             kHead + "<TT></TT>" + kFoot);

@@ -255,6 +255,12 @@ TEST(PdfExport, FailuresRaiseAndLeaveNoFile) {
   test::WriteFile(dir.File("keep.pdf"), "old");
   EXPECT_THROW(exporter.Export(TFastDIB(), dir.File("keep.pdf")), EJpegError);
   EXPECT_EQ(test::ReadFile(dir.File("keep.pdf")), "old");
+  // Wider than JPEG allows: the codec's error, not a crash.
+  TFastDIB wide;
+  wide.SetSize(70000, 1, 24);
+  ASSERT_FALSE(wide.Empty());
+  EXPECT_THROW(exporter.Export(wide, dir.File("wide.pdf")), EJpegError);
+  EXPECT_FALSE(fs::exists(dir.File("wide.pdf")));
   // The exporter still works afterwards.
   exporter.Export(test::QuadrantPicture(8, 8), dir.File("ok.pdf"));
   ExpectQpdfAccepts(dir.File("ok.pdf"));
