@@ -54,9 +54,10 @@ TImageLibraryManager::TImageLibraryManager(QTreeWidget* tree, TFilmManager& film
   BuildTree();
 }
 
+// The tree may be half torn down here (the controller is its child), so the
+// viewport is not touched: Qt drops the filter of a destroyed object itself.
 TImageLibraryManager::~TImageLibraryManager() {
   if (LibraryManager == this) LibraryManager = nullptr;
-  Tree->viewport()->removeEventFilter(this);
 }
 
 void TImageLibraryManager::ConfigureTree() {

@@ -73,6 +73,14 @@ class LibraryTreeTest : public QObject {
     Dir.reset();
   }
 
+  void theTreeTakesItsControllerWithIt() {
+    auto* tree = new QTreeWidget;
+    LibraryManager = new TImageLibraryManager(tree, *Films, *Host, DataFolder);
+    QCOMPARE(LibraryManager->parent(), tree);
+    delete tree;
+    QVERIFY(LibraryManager == nullptr);
+  }
+
   void emptyLibraryShowsOnlyTheExpandedRoot() {
     Open();
     QCOMPARE(Tree->topLevelItemCount(), 1);
