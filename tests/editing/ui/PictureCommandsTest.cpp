@@ -19,14 +19,13 @@
 #include "editing/ui/ImageViewDlg.h"
 #include "editing/ui/ViewDlg.h"
 #include "library/FilmManager.h"
-#include "library/ui/FakeLibraryHost.h"
+#include "library/ui/LibraryHost.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/ImageLibraryManagerPictures.h"
 #include "output/ui/PrintPreviewDlg.h"
 #include "video/ui/VideoOutPanel.h"
 
 using namespace kelta;
-using namespace kelta::test;
 using kelta::testing::FillPattern;
 using kelta::testing::PatternPixel;
 using kelta::testing::PixelXY;
@@ -34,6 +33,32 @@ using kelta::testing::SamePixels;
 namespace fs = std::filesystem;
 
 namespace {
+
+// Playback and main window as the commands see them: counts pauses and plays.
+class TFakeLibraryHost : public TLibraryHost {
+ public:
+  bool IsPlaying = false;
+  int Pauses = 0;
+  int Plays = 0;
+  TFastDIB Frame;
+  QWidget MainWindow;
+
+  bool Playing() override { return IsPlaying; }
+  void Pause() override {
+    ++Pauses;
+    IsPlaying = false;
+  }
+  void Play() override {
+    ++Plays;
+    IsPlaying = true;
+  }
+  bool FileOpened() override { return true; }
+  TFastDIB& FrameDIB() override { return Frame; }
+  QWidget* Window() override { return &MainWindow; }
+  void Repaint() override {}
+  void ClearThumbnail() override {}
+  void SetThumbnail(const QImage&) override {}
+};
 
 // Runs `act` on the next modal window once it shows, then closes it.
 template <typename Window>
