@@ -409,6 +409,75 @@ TEST_F(CodecTest, TitlePartsReadAsOneVideo) {
   EXPECT_EQ(codec_->FileInfo().TotalSize, cut2 - cut1);
 }
 
+// Film on DVD is soft-telecined: 24 pictures a second in a 29.97 stream,
+// shown for 3, 2, 3, 2 ... fields through repeat_first_field. The fixture's
+// elementary stream gets those header bits set; its pictures stay the same.
+void Telecine(std::string& es) {
+  int picturesBeforeGroup = 0, picturesInGroup = 0, displayIndex = 0;
+  for (std::size_t i = 0; i + 8 < es.size(); ++i) {
+    if (es[i] != 0 || es[i + 1] != 0 || es[i + 2] != 1) continue;
+    auto* body = reinterpret_cast<std::uint8_t*>(&es[i + 4]);
+    const std::uint8_t code = std::uint8_t(es[i + 3]);
+    if (code == 0xB8) {  // group: temporal references restart
+      picturesBeforeGroup += picturesInGroup;
+      picturesInGroup = 0;
+    } else if (code == 0x00) {  // picture header: temporal_reference
+      displayIndex = picturesBeforeGroup + ((body[0] << 2) | (body[1] >> 6));
+      ++picturesInGroup;
+    } else if (code == 0xB5 && (body[0] >> 4) == 1) {  // sequence extension
+      body[1] &= std::uint8_t(~0x08);                  // progressive_sequence = 0
+    } else if (code == 0xB5 && (body[0] >> 4) == 8) {  // picture coding extension
+      static const bool topFirst[4] = {true, false, false, true};
+      static const bool repeat[4] = {true, false, true, false};
+      const int phase = displayIndex % 4;
+      body[3] = std::uint8_t((body[3] & ~0x82) | (topFirst[phase] ? 0x80 : 0) | (repeat[phase] ? 0x02 : 0));
+      body[4] |= 0x80;  // progressive_frame
+    }
+  }
+}
+
+TEST_F(CodecTest, SoftTelecinedFilmCountsFields) {
+  Mpeg2StreamOptions o = Ntsc();
+  o.interlaced = false;
+  o.format = "mpeg2video";
+  o.frames = 48;
+  o.gopSize = 12;
+  const std::string coded = dir_ + "/film-coded.m2v", path = dir_ + "/film.m2v";
+  kelta::test::WriteMpeg2ProgramStream(coded, o);
+  std::ifstream in(coded, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  Telecine(bytes);
+  std::ofstream(path, std::ios::binary) << bytes;
+
+  // Start time of display frame k in 90 kHz ticks: 1501.5 per field.
+  auto startOf = [](int k) {
+    int fields = 0;
+    for (int i = 0; i < k; ++i) fields += (i % 2 == 0) ? 3 : 2;
+    return std::uint32_t(std::llround(fields * 1501.5));
+  };
+  const KeltaCodecFrameInfo info = Open(path);
+  EXPECT_NEAR(info.FrameRate, 24000.0 / 1001.0, 1e-9);
+  int frames = 0;
+  while (const std::uint8_t* frame = codec_->getFrame()) {
+    EXPECT_EQ(ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width))), frames);
+    ++frames;
+    EXPECT_EQ(codec_->FileInfo().Time, startOf(frames)) << "after frame " << frames - 1;
+  }
+  EXPECT_EQ(frames, 48);
+  EXPECT_EQ(frames, kelta::test::CountFrames(path));
+
+  const std::int64_t total = codec_->FileInfo().TotalSize;
+  for (int i = 1; i < 8; ++i) {
+    codec_->seek(total * i / 8);
+    const std::uint32_t time = codec_->FileInfo().Time;
+    const std::uint8_t* frame = codec_->getFrame();
+    if (!frame) continue;
+    const int counter = ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width)));
+    ASSERT_GE(counter, 0);
+    EXPECT_EQ(time, startOf(counter)) << "frame " << counter;
+  }
+}
+
 TEST_F(CodecTest, RefusesFilesWithoutMpegVideo) {
   const fs::path bad = fs::path(dir_) / "bad";
   fs::create_directories(bad);
