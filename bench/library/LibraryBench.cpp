@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 
 #include "library/AtomicFileWrite.h"
@@ -135,16 +136,31 @@ BENCHMARK(BM_RawWrite)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RawDurableWrite)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Save)->Unit(benchmark::kMicrosecond);
 
-// Keeps each benchmark's real time per iteration for the summary.
+// Keeps each benchmark's time per iteration for the summary: the median
+// when repetitions are asked for, else the single run.
 class TSummaryReporter : public benchmark::ConsoleReporter {
  public:
+  struct TTimes {
+    double Real = 0;  // microseconds
+    double Cpu = 0;
+  };
+
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-        Times[run.benchmark_name()] = run.GetAdjustedRealTime();
+    for (const Run& run : runs) {
+      if (run.error_occurred) continue;
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (run.run_type != Run::RT_Iteration && !median) continue;
+      const std::string name = run.run_name.function_name;
+      if (median || !Medians_.count(name)) Times[name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+      if (median) Medians_.insert(name);
+    }
   }
-  std::map<std::string, double> Times;  // microseconds
+
+  std::map<std::string, TTimes> Times;
+
+ private:
+  std::set<std::string> Medians_;
 };
 
 }  // namespace
@@ -157,19 +173,26 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
 
-  auto& t = reporter.Times;
+  const auto& t = reporter.Times;
   const auto has = [&](const char* name) { return t.count(name) != 0; };
+  std::printf("\nLibrary of %d images, %zu bytes; per 1000 images, real (cpu) time\n", kelta::Images,
+              kelta::Files().Bytes.size());
   const double per1000 = 1000.0 / kelta::Images;
-  std::printf("\nLibrary of %d images, %zu bytes\n", kelta::Images, kelta::Files().Bytes.size());
-  if (has("BM_Load") && has("BM_RawRead"))
-    std::printf("load: %.1f us per 1000 images, %.2f x raw read (%.1f us per 1000 images)\n",
-                t["BM_Load"] * per1000, t["BM_Load"] / t["BM_RawRead"], t["BM_RawRead"] * per1000);
-  if (has("BM_Save") && has("BM_RawWrite") && has("BM_RawDurableWrite"))
-    std::printf("save: %.1f us per 1000 images, %.2f x raw write (%.1f us), %.2f x raw durable write (%.1f us)\n",
-                t["BM_Save"] * per1000, t["BM_Save"] / t["BM_RawWrite"], t["BM_RawWrite"] * per1000,
-                t["BM_Save"] / t["BM_RawDurableWrite"], t["BM_RawDurableWrite"] * per1000);
-  if (has("BM_Load") && has("BM_Save") && has("BM_RawRead") && has("BM_RawDurableWrite"))
-    std::printf("load + save: %.2f x raw read + raw durable write\n",
-                (t["BM_Load"] + t["BM_Save"]) / (t["BM_RawRead"] + t["BM_RawDurableWrite"]));
+  const auto line = [&](const char* what, const char* name, const char* reference) {
+    if (!has(name) || !has(reference)) return;
+    const auto& a = t.at(name);
+    const auto& b = t.at(reference);
+    std::printf("%-34s %8.1f us (%7.1f)  vs %-18s %8.1f us (%7.1f)  ratio %5.2f (%5.2f)\n", what, a.Real * per1000,
+                a.Cpu * per1000, reference + 3, b.Real * per1000, b.Cpu * per1000, a.Real / b.Real, a.Cpu / b.Cpu);
+  };
+  line("load", "BM_Load", "BM_RawRead");
+  line("save", "BM_Save", "BM_RawWrite");
+  line("save", "BM_Save", "BM_RawDurableWrite");
+  if (has("BM_Load") && has("BM_Save") && has("BM_RawRead") && has("BM_RawWrite") && has("BM_RawDurableWrite")) {
+    const auto sum = [&](const char* x, const char* y) { return t.at(x).Real + t.at(y).Real; };
+    std::printf("load + save vs raw read + raw write: %.2f; vs raw read + raw durable write: %.2f\n",
+                sum("BM_Load", "BM_Save") / sum("BM_RawRead", "BM_RawWrite"),
+                sum("BM_Load", "BM_Save") / sum("BM_RawRead", "BM_RawDurableWrite"));
+  }
   return 0;
 }
