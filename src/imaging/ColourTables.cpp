@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 namespace kelta::colour {
 
@@ -79,16 +80,18 @@ void ApplyTables(TFastDIB& dib, const TByteTable& blue, const TByteTable& green,
                  const TByteTable& red) {
   if (dib.Empty() || dib.BitCount() != 24) return;
   const std::size_t rowBytes = std::size_t(dib.Width()) * 3;
-  const bool oneTable = blue == green && green == red;
-  for (std::uint8_t* row : dib.Rows()) {
-    if (oneTable) {
+  if (blue == green && green == red) {
+    for (std::uint8_t* row : dib.Rows())
       for (std::size_t i = 0; i < rowBytes; ++i) row[i] = blue[row[i]];
-      continue;
-    }
+    return;
+  }
+  // Plain byte lookups: here word-wise access costs more shifting than it saves.
+  for (std::uint8_t* row : dib.Rows()) {
     for (std::size_t i = 0; i < rowBytes; i += 3) {
-      row[i] = blue[row[i]];
-      row[i + 1] = green[row[i + 1]];
-      row[i + 2] = red[row[i + 2]];
+      const std::uint8_t b = row[i], g = row[i + 1], r = row[i + 2];
+      row[i] = blue[b];
+      row[i + 1] = green[g];
+      row[i + 2] = red[r];
     }
   }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
 
 #include "imaging/ColourTables.h"
 
@@ -43,16 +44,14 @@ void MixPass(TFastDIB& dib, const TByteTable& before, std::int32_t saturation,
     for (std::size_t v = 0; v < MixRange; ++v)
       out[ch][v] = (*shift[ch])[std::size_t(std::clamp<std::int32_t>(std::int32_t(v) - Bias, 0, 255))];
 
-  const std::size_t rowBytes = std::size_t(dib.Width()) * 3;
-  for (std::uint8_t* row : dib.Rows()) {
-    for (std::size_t i = 0; i < rowBytes; i += 3) {
-      const std::uint32_t b = in[row[i]], gr = in[row[i + 1]], r = in[row[i + 2]];
-      const std::int32_t mix = g[(b + gr + r) & 0xFFFF];
-      row[i] = out[0][std::size_t(mix + std::int32_t(b >> 16))];
-      row[i + 1] = out[1][std::size_t(mix + std::int32_t(gr >> 16))];
-      row[i + 2] = out[2][std::size_t(mix + std::int32_t(r >> 16))];
-    }
-  }
+  auto mix = [&](std::uint32_t pixel) {
+    const std::uint32_t b = in[pixel & 0xFF], gr = in[(pixel >> 8) & 0xFF], r = in[(pixel >> 16) & 0xFF];
+    const std::int32_t m = g[(b + gr + r) & 0xFFFF];
+    return std::uint32_t(out[0][std::size_t(m + std::int32_t(b >> 16))]) |
+           (std::uint32_t(out[1][std::size_t(m + std::int32_t(gr >> 16))]) << 8) |
+           (std::uint32_t(out[2][std::size_t(m + std::int32_t(r >> 16))]) << 16);
+  };
+  colour::ForEachPixel(dib, mix);
 }
 
 }  // namespace
@@ -61,6 +60,9 @@ void ApplyAdjustments(TFastDIB& dib, std::int32_t lightness, std::int32_t contra
                       std::int32_t saturation, std::int32_t red, std::int32_t green,
                       std::int32_t blue) {
   if (dib.Empty() || dib.BitCount() != 24) return;
+  if (lightness == 0 && contrast == 0 && saturation == colour::SaturationNeutral && red == 0 &&
+      green == 0 && blue == 0)
+    return;
   const TByteTable before =
       Compose(colour::LightnessTable(lightness), colour::ContrastTable(contrast));
   const TByteTable b = colour::ShiftTable(blue), g = colour::ShiftTable(green),
