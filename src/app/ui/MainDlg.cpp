@@ -297,6 +297,8 @@ void TMainDlg::moveEvent(QMoveEvent* event) {
   if (screen == nullptr) return;
   const QRect work = screen->availableGeometry();
   const QRect frame = frameGeometry();
+  // A window larger than the work area keeps its centred overhang.
+  if (frame.width() > work.x() + work.width() || frame.height() > work.y() + work.height()) return;
   const TRect proposed{frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()};
   const TRect clamped = ClampMovedRect(proposed, work.x() + work.width(), work.y() + work.height());
   if (clamped.Left != proposed.Left || clamped.Top != proposed.Top) move(clamped.Left, clamped.Top);
