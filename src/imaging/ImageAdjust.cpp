@@ -6,6 +6,12 @@
 #include <cstring>
 
 #include "imaging/ColourTables.h"
+#include "imaging/ImageAdjustDetail.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define KELTA_ADJUST_AVX2 1
+#endif
 
 namespace kelta {
 
@@ -27,8 +33,135 @@ TByteTable Compose(const TByteTable& first, const TByteTable& then) {
 constexpr std::int32_t Bias = 512;
 constexpr std::size_t MixRange = 512 + 767 + 1;
 
+#ifdef KELTA_ADJUST_AVX2
+// The whole chain as arithmetic on eight pixels at a time, one pixel per
+// 32-bit lane: the lightness and contrast ramps, the saturation mix and the
+// shift are all integer formulas, so no table is looked up.
+struct TVectorPlan {
+  // Lightness: L(k) = min(255, (LightBase + k * LightStep) >> 16).
+  std::int32_t LightBase = 0, LightStep = 0;
+  // Contrast below 0: C(v) = clamp((ContrastBase + v * ContrastStep) >> 16, 0, 255).
+  // From 0 on: 0 below ContrastLow, 255 above ContrastHigh, else
+  // min(255, ((v - ContrastLow) * ContrastStep) >> 16).
+  bool ContrastPulls = false;
+  std::int32_t ContrastBase = 0, ContrastStep = 0, ContrastLow = 0, ContrastHigh = 255;
+  std::int32_t Saturation = 0;
+  std::int32_t Shift[3] = {0, 0, 0};  // blue, green, red, limited to -256 .. 256
+};
+
+TVectorPlan PlanFor(std::int32_t lightness, std::int32_t contrast, std::int32_t saturation,
+                    std::int32_t red, std::int32_t green, std::int32_t blue) {
+  // The same ramps as the tables (ColourTables.cpp); the caller checks the
+  // plan against the tables before using it.
+  TVectorPlan plan;
+  lightness = std::clamp(lightness, -255, 255);
+  const std::int32_t ly1 = lightness < 0 ? 0 : lightness, ly2 = lightness < 0 ? 255 + lightness : 255;
+  plan.LightBase = ly1 * 65536;
+  plan.LightStep = std::int32_t((std::int64_t(ly2 - ly1 + 1) * 65536) / 255);
+  contrast = std::clamp(contrast, -255, 128);
+  if (contrast < 0) {
+    const std::int32_t y1 = -contrast, y2 = 255 + contrast;
+    plan.ContrastPulls = true;
+    plan.ContrastBase = y1 * 65536;
+    plan.ContrastStep = std::int32_t((std::int64_t(y2 - y1 + 1) * 65536) / 255);
+  } else {
+    const std::int32_t n = 255 - 2 * contrast;
+    plan.ContrastLow = contrast;
+    plan.ContrastHigh = 255 - contrast;
+    plan.ContrastStep = n > 0 ? std::int32_t((std::int64_t(256) * 65536) / n) : 0;
+  }
+  plan.Saturation = std::clamp(saturation, 0, 510);
+  plan.Shift[0] = std::clamp(blue, -256, 256);
+  plan.Shift[1] = std::clamp(green, -256, 256);
+  plan.Shift[2] = std::clamp(red, -256, 256);
+  return plan;
+}
+
+// The plan's lightness and contrast for one byte, as the vector code computes it.
+std::int32_t PlannedBefore(const TVectorPlan& p, std::int32_t k) {
+  const std::int32_t l = std::min(255, (p.LightBase + k * p.LightStep) >> 16);
+  if (p.ContrastPulls) return std::clamp((p.ContrastBase + l * p.ContrastStep) >> 16, 0, 255);
+  if (l < p.ContrastLow) return 0;
+  if (l > p.ContrastHigh) return 255;
+  return std::min(255, ((l - p.ContrastLow) * p.ContrastStep) >> 16);
+}
+
+bool HaveAvx2() {
+  static const bool have = __builtin_cpu_supports("avx2");
+  return have;
+}
+
+__attribute__((target("avx2"), always_inline)) inline __m256i Before(const TVectorPlan& p,
+                                                                     __m256i k) {
+  const __m256i top = _mm256_set1_epi32(255), zero = _mm256_setzero_si256();
+  __m256i l = _mm256_add_epi32(_mm256_set1_epi32(p.LightBase),
+                               _mm256_mullo_epi32(k, _mm256_set1_epi32(p.LightStep)));
+  l = _mm256_min_epi32(_mm256_srai_epi32(l, 16), top);
+  if (p.ContrastPulls) {
+    __m256i c = _mm256_add_epi32(_mm256_set1_epi32(p.ContrastBase),
+                                 _mm256_mullo_epi32(l, _mm256_set1_epi32(p.ContrastStep)));
+    return _mm256_max_epi32(_mm256_min_epi32(_mm256_srai_epi32(c, 16), top), zero);
+  }
+  const __m256i low = _mm256_set1_epi32(p.ContrastLow);
+  __m256i c = _mm256_mullo_epi32(_mm256_sub_epi32(l, low), _mm256_set1_epi32(p.ContrastStep));
+  c = _mm256_min_epi32(_mm256_srai_epi32(c, 16), top);
+  c = _mm256_andnot_si256(_mm256_cmpgt_epi32(low, l), c);  // below the ramp: 0
+  const __m256i above = _mm256_cmpgt_epi32(l, _mm256_set1_epi32(p.ContrastHigh));
+  return _mm256_blendv_epi8(c, top, above);  // above the ramp: 255
+}
+
+// W(x) = ((x + 1) * saturation) >> 8
+__attribute__((target("avx2"), always_inline)) inline __m256i Weight(__m256i x, __m256i saturation) {
+  return _mm256_srli_epi32(_mm256_mullo_epi32(_mm256_add_epi32(x, _mm256_set1_epi32(1)), saturation), 8);
+}
+
+__attribute__((target("avx2"))) void MixRowAvx2(const TVectorPlan& p, std::uint8_t* row,
+                                                std::size_t groups) {
+  const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1, 0, 1, 2,
+                                          -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  const __m256i gather = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1,
+                                          2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+  const __m256i byte = _mm256_set1_epi32(255), zero = _mm256_setzero_si256();
+  const __m256i saturation = _mm256_set1_epi32(p.Saturation);
+  const __m256i third = _mm256_set1_epi32(43691);  // (s * 43691) >> 17 = s / 3 for s <= 765
+  const __m256i shift[3] = {_mm256_set1_epi32(p.Shift[0]), _mm256_set1_epi32(p.Shift[1]),
+                            _mm256_set1_epi32(p.Shift[2])};
+  auto load12 = [](const std::uint8_t* at) __attribute__((target("avx2"))) {
+    std::int32_t last;
+    std::memcpy(&last, at + 8, 4);
+    return _mm_insert_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(at)), last, 2);
+  };
+  auto store12 = [](std::uint8_t* at, __m128i v) __attribute__((target("avx2"))) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(at), v);
+    const std::int32_t last = _mm_extract_epi32(v, 2);
+    std::memcpy(at + 8, &last, 4);
+  };
+  for (std::size_t i = 0; i < groups; ++i, row += 24) {
+    const __m256i pixels = _mm256_shuffle_epi8(_mm256_set_m128i(load12(row + 12), load12(row)), spread);
+    __m256i c[3] = {_mm256_and_si256(pixels, byte),
+                    _mm256_and_si256(_mm256_srli_epi32(pixels, 8), byte),
+                    _mm256_srli_epi32(pixels, 16)};
+    for (__m256i& v : c) v = Before(p, v);
+    const __m256i sum = _mm256_add_epi32(_mm256_add_epi32(c[0], c[1]), c[2]);
+    const __m256i mean = _mm256_srli_epi32(_mm256_mullo_epi32(sum, third), 17);
+    const __m256i g = _mm256_sub_epi32(_mm256_add_epi32(mean, _mm256_set1_epi32(1)), Weight(mean, saturation));
+    __m256i result = zero;
+    for (int ch = 0; ch < 3; ++ch) {
+      __m256i v = _mm256_add_epi32(g, Weight(c[ch], saturation));
+      v = _mm256_max_epi32(_mm256_min_epi32(v, byte), zero);
+      v = _mm256_max_epi32(_mm256_min_epi32(_mm256_add_epi32(v, shift[ch]), byte), zero);
+      result = _mm256_or_si256(result, _mm256_slli_epi32(v, 8 * ch));
+    }
+    result = _mm256_shuffle_epi8(result, gather);
+    store12(row, _mm256_castsi256_si128(result));
+    store12(row + 12, _mm256_extracti128_si256(result, 1));
+  }
+}
+#endif
+
 void MixPass(TFastDIB& dib, const TByteTable& before, std::int32_t saturation,
-             const TByteTable& blue, const TByteTable& green, const TByteTable& red) {
+             const TByteTable& blue, const TByteTable& green, const TByteTable& red,
+             [[maybe_unused]] const void* vectorPlan) {
   const colour::TSaturationTables s = colour::SaturationTables(saturation);
   // Per input byte: its value after lightness and contrast (low 16 bits, for
   // the pixel's sum) and that value's own weight W (high 16 bits).
@@ -51,14 +184,28 @@ void MixPass(TFastDIB& dib, const TByteTable& before, std::int32_t saturation,
            (std::uint32_t(out[1][std::size_t(m + std::int32_t(gr >> 16))]) << 8) |
            (std::uint32_t(out[2][std::size_t(m + std::int32_t(r >> 16))]) << 16);
   };
+#ifdef KELTA_ADJUST_AVX2
+  if (vectorPlan) {
+    const auto& plan = *static_cast<const TVectorPlan*>(vectorPlan);
+    const std::size_t width = std::size_t(dib.Width()), groups = width / 8;
+    for (std::uint8_t* row : dib.Rows()) {
+      MixRowAvx2(plan, row, groups);
+      for (std::uint8_t* p = row + 24 * groups; p < row + 3 * width; p += 3) {
+        const std::uint32_t q =
+            mix(std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16));
+        p[0] = std::uint8_t(q);
+        p[1] = std::uint8_t(q >> 8);
+        p[2] = std::uint8_t(q >> 16);
+      }
+    }
+    return;
+  }
+#endif
   colour::ForEachPixel(dib, mix);
 }
 
-}  // namespace
-
-void ApplyAdjustments(TFastDIB& dib, std::int32_t lightness, std::int32_t contrast,
-                      std::int32_t saturation, std::int32_t red, std::int32_t green,
-                      std::int32_t blue) {
+void Apply(TFastDIB& dib, std::int32_t lightness, std::int32_t contrast, std::int32_t saturation,
+           std::int32_t red, std::int32_t green, std::int32_t blue, bool vector) {
   if (dib.Empty() || dib.BitCount() != 24) return;
   if (lightness == 0 && contrast == 0 && saturation == colour::SaturationNeutral && red == 0 &&
       green == 0 && blue == 0)
@@ -68,12 +215,38 @@ void ApplyAdjustments(TFastDIB& dib, std::int32_t lightness, std::int32_t contra
   const TByteTable b = colour::ShiftTable(blue), g = colour::ShiftTable(green),
                    r = colour::ShiftTable(red);
   if (saturation != colour::SaturationNeutral) {
-    MixPass(dib, before, saturation, b, g, r);
+    const void* vectorPlan = nullptr;
+#ifdef KELTA_ADJUST_AVX2
+    const TVectorPlan plan = PlanFor(lightness, contrast, saturation, red, green, blue);
+    bool planned = vector && HaveAvx2();
+    for (std::int32_t k = 0; planned && k < 256; ++k) planned = PlannedBefore(plan, k) == before[std::size_t(k)];
+    if (planned) vectorPlan = &plan;
+#else
+    (void)vector;
+#endif
+    MixPass(dib, before, saturation, b, g, r, vectorPlan);
     return;
   }
+  // Without saturation every channel is one composed table: a single lookup per byte.
   const TByteTable tb = Compose(before, b), tg = Compose(before, g), tr = Compose(before, r);
   if (colour::IsIdentity(tb) && colour::IsIdentity(tg) && colour::IsIdentity(tr)) return;
   colour::ApplyTables(dib, tb, tg, tr);
 }
+
+}  // namespace
+
+void ApplyAdjustments(TFastDIB& dib, std::int32_t lightness, std::int32_t contrast,
+                      std::int32_t saturation, std::int32_t red, std::int32_t green,
+                      std::int32_t blue) {
+  Apply(dib, lightness, contrast, saturation, red, green, blue, true);
+}
+
+namespace detail {
+void ApplyAdjustmentsPortable(TFastDIB& dib, std::int32_t lightness, std::int32_t contrast,
+                              std::int32_t saturation, std::int32_t red, std::int32_t green,
+                              std::int32_t blue) {
+  Apply(dib, lightness, contrast, saturation, red, green, blue, false);
+}
+}  // namespace detail
 
 }  // namespace kelta

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "imaging/ImageAdjust.h"
+#include "imaging/ImageAdjustDetail.h"
 #include "imaging/ImageUtils.h"
 #include "imaging/ImagingTestSupport.h"
 
@@ -21,21 +22,45 @@ void PrintTo(const Settings& s, std::ostream* os) {
 
 class FusedAdjustmentTest : public ::testing::TestWithParam<Settings> {};
 
+// Pixels of every channel sum 0 .. 765 (one per column, on two rows), each
+// row ending in a padding byte.
+TFastDIB EverySum() {
+  TFastDIB dib;
+  dib.SetSize(766, 2, 24);
+  for (std::uint8_t* row : dib.Rows()) {
+    for (int s = 0; s < 766; ++s) {
+      row[3 * s] = std::uint8_t(s / 3);
+      row[3 * s + 1] = std::uint8_t((s + 1) / 3);
+      row[3 * s + 2] = std::uint8_t((s + 2) / 3);
+    }
+    row[2298] = row[2299] = 0xCD;
+  }
+  return dib;
+}
+
+// A random picture of odd width, each row ending in a padding byte.
+TFastDIB Random() {
+  TFastDIB dib = RandomPicture(37, 23, 30);
+  for (std::uint8_t* row : dib.Rows()) row[111] = 0xCD;
+  return dib;
+}
+
 // The one pass gives exactly the four adjustments applied in their order,
-// padding included.
+// padding included, on the vector path (where there is one) and without it.
 TEST_P(FusedAdjustmentTest, EqualsTheFourInOrder) {
   const Settings s = GetParam();
-  TFastDIB sequential = RandomPicture(37, 23, 30);
-  TFastDIB fused = RandomPicture(37, 23, 30);
-  for (int r = 0; r < 23; ++r) sequential.Rows()[std::size_t(r)][111] = fused.Rows()[std::size_t(r)][111] = 0xCD;
-
-  AdjustLightness(sequential, s.lightness);
-  AdjustContrast(sequential, s.contrast);
-  AdjustSaturation(sequential, s.saturation);
-  ShiftColors(sequential, s.red, s.green, s.blue);
-  ApplyAdjustments(fused, s.lightness, s.contrast, s.saturation, s.red, s.green, s.blue);
-
-  EXPECT_EQ(MemoryOf(fused), MemoryOf(sequential));
+  for (TFastDIB (*make)() : {&Random, &EverySum}) {
+    TFastDIB sequential = make(), fused = make(), portable = make();
+    AdjustLightness(sequential, s.lightness);
+    AdjustContrast(sequential, s.contrast);
+    AdjustSaturation(sequential, s.saturation);
+    ShiftColors(sequential, s.red, s.green, s.blue);
+    ApplyAdjustments(fused, s.lightness, s.contrast, s.saturation, s.red, s.green, s.blue);
+    detail::ApplyAdjustmentsPortable(portable, s.lightness, s.contrast, s.saturation, s.red, s.green,
+                                     s.blue);
+    EXPECT_EQ(MemoryOf(fused), MemoryOf(sequential));
+    EXPECT_EQ(MemoryOf(portable), MemoryOf(sequential));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -49,7 +74,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Settings{25, -30, 400, -10, 20, 7}, Settings{-200, 100, 120, 300, -300, 5},
                       Settings{255, 255, 510, 255, 255, 255}, Settings{-255, -128, 0, -255, -255, -255},
                       Settings{9999, -9999, -50, INT_MAX, INT_MIN, 1},
-                      Settings{3, 5, 9999, 0, 0, 0}));
+                      Settings{3, 5, 9999, 0, 0, 0}, Settings{0, 127, 300, 0, 0, 0},
+                      Settings{0, 1, 300, 0, 0, 0}, Settings{-1, -1, 1, 1, -1, 1},
+                      Settings{77, -200, 310, 256, -256, 100}, Settings{-37, 90, 180, 0, 3, -3}));
 
 TEST(FusedAdjustment, NeutralValuesLeaveEveryByte) {
   TFastDIB dib = RandomPicture(13, 5, 31);
