@@ -19,7 +19,7 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// "vts_01_3.vob" -> title "01", part 3; false for other names.
+// "vts_01_3.vob" -> title "01", number 3; false for other names.
 bool SplitPartName(const std::string& lowerName, std::string& title, int& part) {
   if (lowerName.size() != 12 || lowerName.compare(0, 4, "vts_") != 0 || lowerName[6] != '_' ||
       lowerName.compare(8, 4, ".vob") != 0)

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <memory>
 #include <random>
 #include <set>
@@ -35,6 +36,8 @@ struct FixtureCase {
   double rate;        // frames per second the plugin must report
   int ticksPerFrame;  // 90 kHz ticks from one frame to the next
 };
+
+void PrintTo(const FixtureCase& c, std::ostream* os) { *os << c.name; }
 
 Mpeg2StreamOptions Pal() {
   Mpeg2StreamOptions o;
