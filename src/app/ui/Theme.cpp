@@ -34,7 +34,7 @@ QSlider::handle:horizontal { width: 10px; margin: -6px 0; border-radius: 3px; bo
                              background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #C6D0DC); }
 QSlider::handle:horizontal:disabled { border-color: #C0C0C0; background: #E4E4E4; }
 QFrame#Panel3 { background: #FFFFFF; border: 1px solid #C5C5C5; border-top: none; }
-QWidget#MainDlg QLabel#Label1 { color: #FFFFFF; font-weight: bold; background: transparent; }
+QFrame#Panel3 > QLabel#Label1 { color: #FFFFFF; font-weight: bold; background: transparent; }
 QTreeWidget { border: none; border-top: 1px solid #D8D8D8; border-bottom: 1px solid #D8D8D8;
               background: #FFFFFF; color: #404040; }
 QLabel#imgThumb { background: #FFFFFF; }

@@ -188,11 +188,13 @@ void TVideoFrameBar::Pause() {
 }
 
 void TVideoFrameBar::WaitForFrameDue() {
-  // Sleep through most of the wait and spin only for the last millisecond, so
-  // the frame is shown on time without holding a core for the whole period.
+  // Sleep until shortly before the frame is due and spin only over the last
+  // half millisecond, so a late wake-up does not make the frame late and the
+  // wait does not hold a core for the whole period.
+  using namespace std::chrono;
   std::int64_t now = MilliClock();
-  if (NextFrameTime_ - now > 1) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(NextFrameTime_ - now - 1));
+  if (NextFrameTime_ > now) {
+    std::this_thread::sleep_until(steady_clock::time_point(milliseconds(NextFrameTime_)) - microseconds(500));
   }
   while ((now = MilliClock()) < NextFrameTime_) std::this_thread::yield();
   NextFrameTime_ += FramePeriod_;
