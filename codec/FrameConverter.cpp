@@ -103,6 +103,8 @@ void FrameConverter::Convert(const AVFrame* frame, int width, int height, std::u
     const int rows = field == 0 ? (height + 1) / 2 : height / 2;
     // Within a field of 4:2:0 video the chroma of the top field sits a quarter
     // of the way between two of its rows, the bottom field's three quarters.
+    // (swscale 6.7 rounds vertical siting to whole rows; the values say what
+    // is meant should a later swscale honour them.)
     const int vPos = chromaHalfHeight ? (field == 0 ? 64 : 192) : -1;
     contexts[field] = Context(field == 0 ? top_ : bottom_, key, rows, rows, vPos);
   }
