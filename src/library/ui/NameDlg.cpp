@@ -28,6 +28,8 @@ void TNameDlg::SetNameEdit(QLineEdit* edit) {
   NameEdit_ = edit;
   edit->setGeometry(16, 48, 401, edit->sizeHint().height());
   connect(edit, &QLineEdit::returnPressed, this, [this] { btOkClick(); });
+  // The user types the name straight away.
+  edit->setFocus();
 }
 
 void TNameDlg::btOkClick() {

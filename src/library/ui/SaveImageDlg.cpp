@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -186,6 +188,15 @@ void TSaveImageDlg::btOkClick() {
 }
 
 void TSaveImageDlg::btCancelClick() { done(QDialog::Rejected); }
+
+void TSaveImageDlg::showEvent(QShowEvent* event) {
+  // Centred on the desktop rather than on the owner.
+  if (QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen()) {
+    const QRect area = screen->geometry();
+    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+  }
+  QDialog::showEvent(event);
+}
 
 void TSaveImageDlg::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {

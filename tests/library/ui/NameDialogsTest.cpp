@@ -102,7 +102,9 @@ class NameDialogsTest : public QObject {
   void enterInTheNameEditAccepts() {
     QFETCH(TKind, kind);
     TAnyNameDlg d = Make(kind);
-    WhenModal<TNameDlg>([&](TNameDlg*) {
+    WhenModal<TNameDlg>([&](TNameDlg* dlg) {
+      // The name edit has the focus from the start: typing goes straight in.
+      QCOMPARE(dlg->focusWidget(), d.Edit);
       QTest::keyClicks(d.Edit, "   ");
       QTest::keyClick(d.Edit, Qt::Key_Return);
     });
