@@ -64,7 +64,68 @@ SwsContext* FrameConverter::Context(SwsPtr& slot, const Key& key, int srcH, int 
   return slot.get();
 }
 
+namespace {
+
+YuvMatrix MatrixFor(AVColorSpace space, bool fullRangeOutput) {
+  YuvMatrix m;
+  m.fullRangeOutput = fullRangeOutput;
+  switch (space) {
+    case AVCOL_SPC_BT709:
+      m.kr = 0.2126, m.kb = 0.0722;
+      break;
+    case AVCOL_SPC_FCC:
+      m.kr = 0.30, m.kb = 0.11;
+      break;
+    case AVCOL_SPC_SMPTE240M:
+      m.kr = 0.212, m.kb = 0.087;
+      break;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL:
+      m.kr = 0.2627, m.kb = 0.0593;
+      break;
+    default:  // BT.601, and DVDs that signal nothing
+      break;
+  }
+  return m;
+}
+
+// Runs job(0) and job(1) side by side; one after the other when no thread
+// can be had.
+template <typename Job>
+void InTwo(const Job& job) {
+  std::thread second;
+  try {
+    second = std::thread(job, 1);
+  } catch (const std::system_error&) {
+    job(1);
+  }
+  job(0);
+  if (second.joinable()) second.join();
+}
+
+}  // namespace
+
+bool FrameConverter::ConvertFast(const AVFrame* frame, int width, int height, std::uint8_t* out) {
+  // Our converter covers what DVDs carry: 8-bit 4:2:0 in limited range at
+  // its own size. Anything else goes through swscale.
+  if (!fast_ || frame->format != AV_PIX_FMT_YUV420P || frame->color_range == AVCOL_RANGE_JPEG ||
+      frame->width != width || frame->height != height || width < 2 || height < 2)
+    return false;
+  const YuvPlanes planes{frame->data[0],     frame->data[1],     frame->data[2], frame->linesize[0],
+                         frame->linesize[1], frame->linesize[2], width,          height};
+  const YuvMatrix matrix = MatrixFor(frame->colorspace, fullRange_);
+  const bool interlaced = frame->interlaced_frame && height >= 4;
+  const int stride = Stride(width);
+  // Every row stands alone: the upper and lower half on two cores.
+  InTwo([&](int half) {
+    const int middle = height / 2;
+    ConvertYuv420ToBgr(planes, matrix, interlaced, half ? middle : 0, half ? height : middle, out, stride);
+  });
+  return true;
+}
+
 void FrameConverter::Convert(const AVFrame* frame, int width, int height, std::uint8_t* out) {
+  if (ConvertFast(frame, width, height, out)) return;
   const int stride = Stride(width);
   Key key;
   key.srcW = frame->width;
@@ -76,8 +137,9 @@ void FrameConverter::Convert(const AVFrame* frame, int width, int height, std::u
   key.srcRange = frame->color_range == AVCOL_RANGE_JPEG ? 1 : 0;
   key.dstRange = fullRange_ ? 1 : 0;
   key.chromaLocation = frame->chroma_location;
-  // Field by field only when both fields keep their rows (no vertical scaling).
-  key.interlaced = frame->interlaced_frame && frame->height == height && height >= 4;
+  // Field by field only when both fields keep their rows (no vertical
+  // scaling) and have the same whole number of chroma rows.
+  key.interlaced = frame->interlaced_frame && frame->height == height && height >= 4 && height % 4 == 0;
   if (!(key == key_)) {
     frame_.reset();
     top_.reset();
@@ -122,14 +184,7 @@ void FrameConverter::Convert(const AVFrame* frame, int width, int height, std::u
   };
   // The fields share nothing: convert them side by side. The conversion costs
   // several times the decoding, so this is where a second core pays.
-  std::thread bottom;
-  try {
-    bottom = std::thread(convertField, 1);
-  } catch (const std::system_error&) {
-    convertField(1);  // no thread to be had: one after the other
-  }
-  convertField(0);
-  if (bottom.joinable()) bottom.join();
+  InTwo(convertField);
 }
 
 }  // namespace kelta::codec

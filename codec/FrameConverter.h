@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "FFmpeg.h"
+#include "FastYuvToBgr.h"
 
 namespace kelta::codec {
 
@@ -22,6 +23,8 @@ class FrameConverter {
 
   // true: full-range RGB (0..255); false: keep video levels (16..235).
   void SetFullRangeOutput(bool fullRange) { fullRange_ = fullRange; }
+  // false: always swscale, for comparing the two.
+  void SetOwnConverter(bool fast) { fast_ = fast; }
 
  private:
   struct Key {
@@ -31,8 +34,10 @@ class FrameConverter {
     bool operator==(const Key&) const = default;
   };
   SwsContext* Context(SwsPtr& slot, const Key& key, int srcH, int dstH, int vChromaPos);
+  bool ConvertFast(const AVFrame* frame, int width, int height, std::uint8_t* out);
 
   bool fullRange_ = true;
+  bool fast_ = true;
   Key key_;
   // One context for whole frames, or one per field: the fields' chroma
   // samples sit at different heights.
