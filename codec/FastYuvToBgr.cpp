@@ -67,7 +67,13 @@ void ConvertYuv420ToBgr(const YuvPlanes& in, const YuvMatrix& matrix, bool inter
                         int endRow, std::uint8_t* out, int outStride) {
   const Coefficients c = Make(matrix);
   const int width = in.width, chromaWidth = (in.width + 1) / 2, chromaHeight = (in.height + 1) / 2;
+  // Row buffers: chroma after the vertical pass, chroma at full width, and
+  // the three colour planes before they are interleaved. Plain loops over
+  // them vectorise.
   std::vector<std::int16_t> uRow(std::size_t(chromaWidth) + 1), vRow(std::size_t(chromaWidth) + 1);
+  std::vector<std::int32_t> uFull(std::size_t(width) + 1), vFull(std::size_t(width) + 1);
+  const auto pixels = static_cast<std::size_t>(width);
+  std::vector<std::uint8_t> blue(pixels), green(pixels), red(pixels);
   const int round = 1 << (Shift + 3);
 
   for (int row = firstRow; row < endRow; ++row) {
@@ -78,30 +84,41 @@ void ConvertYuv420ToBgr(const YuvPlanes& in, const YuvMatrix& matrix, bool inter
     const std::uint8_t* v1 = in.v + std::ptrdiff_t(cr.second) * in.vStride;
     const int w0 = cr.firstWeight, w1 = 8 - w0;
     // Vertical pass, centred: (weights sum 8) minus 128 * 8.
+    std::int16_t* ur = uRow.data();
+    std::int16_t* vr = vRow.data();
     for (int i = 0; i < chromaWidth; ++i) {
-      uRow[std::size_t(i)] = std::int16_t(w0 * u0[i] + w1 * u1[i] - 1024);
-      vRow[std::size_t(i)] = std::int16_t(w0 * v0[i] + w1 * v1[i] - 1024);
+      ur[i] = std::int16_t(w0 * u0[i] + w1 * u1[i] - 1024);
+      vr[i] = std::int16_t(w0 * v0[i] + w1 * v1[i] - 1024);
     }
-    uRow[std::size_t(chromaWidth)] = uRow[std::size_t(chromaWidth) - 1];
-    vRow[std::size_t(chromaWidth)] = vRow[std::size_t(chromaWidth) - 1];
-
+    ur[chromaWidth] = ur[chromaWidth - 1];
+    vr[chromaWidth] = vr[chromaWidth - 1];
+    // Horizontal pass: even pixels on the chroma sample, odd ones halfway to
+    // the next; scale 16 either way.
+    std::int32_t* uf = uFull.data();
+    std::int32_t* vf = vFull.data();
+    for (int i = 0; i < chromaWidth; ++i) {
+      uf[2 * i] = 2 * ur[i];
+      uf[2 * i + 1] = ur[i] + ur[i + 1];
+      vf[2 * i] = 2 * vr[i];
+      vf[2 * i + 1] = vr[i] + vr[i + 1];
+    }
+    // The matrix, one colour plane at a time.
     const std::uint8_t* y = in.y + std::ptrdiff_t(row) * in.yStride;
+    std::uint8_t* b = blue.data();
+    std::uint8_t* g = green.data();
+    std::uint8_t* r = red.data();
+    for (int x = 0; x < width; ++x) {
+      const int l = c.y * (y[x] - c.yOffset) * 16 + round;
+      const int u = uf[x], v = vf[x];
+      b[x] = Clamp((l + c.bu * u) >> (Shift + 4));
+      g[x] = Clamp((l - c.gu * u - c.gv * v) >> (Shift + 4));
+      r[x] = Clamp((l + c.rv * v) >> (Shift + 4));
+    }
     std::uint8_t* dst = out + std::ptrdiff_t(in.height - 1 - row) * outStride;
-    // Horizontal pass and matrix, two pixels at a time: the even one on the
-    // chroma sample, the odd one halfway to the next.
-    for (int x = 0; x < width; x += 2) {
-      const int i = x >> 1;
-      const int ue = 2 * uRow[std::size_t(i)], ve = 2 * vRow[std::size_t(i)];
-      const int uo = uRow[std::size_t(i)] + uRow[std::size_t(i) + 1];
-      const int vo = vRow[std::size_t(i)] + vRow[std::size_t(i) + 1];
-      for (int p = 0; p < 2 && x + p < width; ++p) {
-        const int u = p ? uo : ue, v = p ? vo : ve;
-        const int l = c.y * (y[x + p] - c.yOffset) * 16 + round;
-        std::uint8_t* px = dst + 3 * (x + p);
-        px[0] = Clamp((l + c.bu * u) >> (Shift + 4));
-        px[1] = Clamp((l - c.gu * u - c.gv * v) >> (Shift + 4));
-        px[2] = Clamp((l + c.rv * v) >> (Shift + 4));
-      }
+    for (int x = 0; x < width; ++x) {
+      dst[3 * x] = b[x];
+      dst[3 * x + 1] = g[x];
+      dst[3 * x + 2] = r[x];
     }
   }
 }

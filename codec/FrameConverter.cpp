@@ -5,9 +5,6 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
-#include <system_error>
-#include <thread>
-
 namespace kelta::codec {
 
 namespace {
@@ -89,20 +86,6 @@ YuvMatrix MatrixFor(AVColorSpace space, bool fullRangeOutput) {
   return m;
 }
 
-// Runs job(0) and job(1) side by side; one after the other when no thread
-// can be had.
-template <typename Job>
-void InTwo(const Job& job) {
-  std::thread second;
-  try {
-    second = std::thread(job, 1);
-  } catch (const std::system_error&) {
-    job(1);
-  }
-  job(0);
-  if (second.joinable()) second.join();
-}
-
 }  // namespace
 
 bool FrameConverter::ConvertFast(const AVFrame* frame, int width, int height, std::uint8_t* out) {
@@ -116,11 +99,9 @@ bool FrameConverter::ConvertFast(const AVFrame* frame, int width, int height, st
   const YuvMatrix matrix = MatrixFor(frame->colorspace, fullRange_);
   const bool interlaced = frame->interlaced_frame && height >= 4;
   const int stride = Stride(width);
-  // Every row stands alone: the upper and lower half on two cores.
-  InTwo([&](int half) {
-    const int middle = height / 2;
-    ConvertYuv420ToBgr(planes, matrix, interlaced, half ? middle : 0, half ? height : middle, out, stride);
-  });
+  // One thread: spreading rows over threads per frame lost more to waiting on
+  // a busy machine than it gained (every row stands alone, should that change).
+  ConvertYuv420ToBgr(planes, matrix, interlaced, 0, height, out, stride);
   return true;
 }
 
@@ -182,9 +163,8 @@ void FrameConverter::Convert(const AVFrame* frame, int width, int height, std::u
     const int dstStride[4] = {-2 * stride, 0, 0, 0};
     sws_scale(contexts[field], src, srcStride, 0, rows, dst, dstStride);
   };
-  // The fields share nothing: convert them side by side. The conversion costs
-  // several times the decoding, so this is where a second core pays.
-  InTwo(convertField);
+  convertField(0);
+  convertField(1);
 }
 
 }  // namespace kelta::codec
