@@ -99,6 +99,14 @@ void TFastDIB::SetSize(std::int32_t width, std::int32_t height, std::uint8_t bit
   const std::int64_t size = stride * rows;
   std::unique_ptr<std::uint8_t[]> bits(new (std::nothrow) std::uint8_t[size]());
   if (!bits) return;
+  // The row table is made first, so that running out of memory for it leaves
+  // the buffer empty rather than half shaped.
+  try {
+    Rows_.resize(std::size_t(rows));
+  } catch (const std::bad_alloc&) {
+    Rows_.clear();
+    return;
+  }
 
   Header_.Width = width;
   Header_.Height = height;
@@ -107,7 +115,6 @@ void TFastDIB::SetSize(std::int32_t width, std::int32_t height, std::uint8_t bit
   RowStride_ = std::int32_t(stride);
   RowPadding_ = std::int32_t(stride - PixelBytesFor(width, bitCount));
   Bits_ = std::move(bits);
-  Rows_.resize(std::size_t(rows));
   for (std::int64_t i = 0; i < rows; ++i) Rows_[std::size_t(i)] = Bits_.get() + i * stride;
 }
 
