@@ -20,7 +20,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 
-#include "app/ProgramFolder.h"
+#include "library/LibraryPaths.h"
 #include "app/WindowPlacement.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/OpenVideoFile.h"
@@ -28,6 +28,11 @@
 #include "app/ui/ShowException.h"
 #include "imaging/ImageUtils.h"
 #include "imaging/ui/DibImage.h"
+#include "library/ui/FrameBarLibraryHost.h"
+#include "library/ui/ImageLibraryManager.h"
+#include "library/ui/ImageLibraryManagerPictures.h"
+#include "library/ui/LibraryDocument.h"
+#include "update/ui/CheckUpdateDlg.h"
 #include "video/ui/VideoFrameBar.h"
 #include "video/ui/VideoOutPanel.h"
 
@@ -37,6 +42,11 @@ TMainDlg* MainDlg = nullptr;
 
 TMainDlg::~TMainDlg() {
   qApp->removeEventFilter(this);
+  // The picture commands hook into the controller, and the controller uses
+  // the host and the frame bar: they go in that order.
+  Pictures_.reset();
+  delete LibraryManager;
+  LibraryHost_.reset();
   // The frame bar stops playback before the panel it paints into goes.
   delete FrameBar;
   FrameBar = nullptr;
@@ -64,7 +74,7 @@ void TMainDlg::ConnectCommands() {
   };
   Commands.Help = [] {
     QDesktopServices::openUrl(
-        QUrl::fromLocalFile(QString::fromStdString(ProgramFolder()) + QStringLiteral("/help/help.html")));
+        QUrl::fromLocalFile(QString::fromStdString(ProgramFolder().string()) + QStringLiteral("/help/help.html")));
   };
 
   auto bind = [this](std::initializer_list<QObject*> senders, TMainCommands::TCommand TMainCommands::*command) {
@@ -116,6 +126,48 @@ void TMainDlg::ConnectCommands() {
   imgThumb->installEventFilter(this);
   connect(imageTree, &QTreeWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { pmImageLibrary->popup(imageTree->viewport()->mapToGlobal(at)); });
+}
+
+void TMainDlg::ConnectLibrary() {
+  Commands.CheckUpdate = [this] {
+    const bool wasPlaying = FrameBar->Playing();
+    if (wasPlaying) FrameBar->Pause();
+    ShowCheckUpdateDialog(this);
+    if (wasPlaying) FrameBar->Play();
+  };
+  if (FilmManager == nullptr) return;
+
+  LibraryHost_ = std::make_unique<TFrameBarLibraryHost>(
+      *FrameBar, this, [this] { ClearThumbnail(); }, [this](const QImage& picture) { SetThumbnail(picture); });
+  // The controller rebuilds the tree from the document, replacing the placeholder root.
+  imageTree->clear();
+  LibraryManager = new TImageLibraryManager(imageTree, *FilmManager, *LibraryHost_, DataFolderPath());
+  LibraryManager->SetContextMenu(
+      {pmImageLibrary, pmiNewCategory, pmiNewFilm, pmiSaveImageHere, pmiDelete, pmiEdit, pmImage, nullptr});
+  disconnect(imageTree, &QTreeWidget::customContextMenuRequested, this, nullptr);
+  connect(imageTree, &QTreeWidget::customContextMenuRequested, this,
+          [](const QPoint& at) { LibraryManager->PopupContextMenu(at); });
+
+  TImageLibraryManager* library = LibraryManager;
+  Commands.NewCategory = [library] { library->NewCategory(); };
+  Commands.NewFilm = [library] { library->NewFilm(); };
+  Commands.SaveImage = [library] { library->SaveImage(); };
+  Commands.DeleteNode = [library] { library->DeleteNode(); };
+  Commands.EditNode = [library] { library->EditNode(); };
+
+  Pictures_ = std::make_unique<TImageLibraryPictures>(*LibraryManager, *LibraryHost_, ProgramFolder());
+  TImageLibraryPictures* pictures = Pictures_.get();
+  pictures->FramePosition = [this] { return FrameBar->Position(); };
+  Commands.ViewFrame = [pictures] { pictures->ViewFrame(); };
+  Commands.ExportFrame = [pictures] { pictures->ExportFrame(); };
+  Commands.CropFrame = [pictures] { pictures->CropFrame(); };
+  Commands.ResizeFrame = [pictures] { pictures->ResizeFrame(); };
+  Commands.ViewImage = [pictures] { pictures->ViewImage(); };
+  Commands.CropImage = [pictures] { pictures->CropImage(); };
+  Commands.ResizeImage = [pictures] { pictures->ResizeImage(); };
+  Commands.PrintImage = [this, pictures] { pictures->PrintImage(this); };
+  Commands.ExportImage = [this, pictures](int tag) { pictures->ExportImage(tag, this); };
+  Commands.CheckUpdate = [pictures] { pictures->CheckForUpdate(); };
 }
 
 void TMainDlg::ClearThumbnail() {

@@ -5,6 +5,7 @@
 // the controller through Commands.
 
 #include <cstdint>
+#include <memory>
 
 #include <QString>
 #include <QWidget>
@@ -23,6 +24,8 @@ class QTreeWidget;
 
 namespace kelta {
 
+class TFrameBarLibraryHost;
+class TImageLibraryPictures;
 class TPositionSlider;
 class TVideoFrameBar;
 class TVideoOutPanelEx;
@@ -118,12 +121,19 @@ class TMainDlg : public QWidget {
   void BuildLibraryPane();
   void BuildStatusBar();
   void ConnectCommands();
+  // Hands the library commands to the controller once the document exists.
+  void ConnectLibrary();
   // Sends the key table a key with the keyboard's current modifiers.
   void SendKey(int key);
   bool FrameKeysAllowed() const;
   // Moves the slider by delta blocks (clamped) and shows the frame there.
   void StepSlider(int delta);
   int RoundedFrameRate() const;
+
+  // The library controller's view of this window, and the picture commands
+  // over the controller; both exist while the library document does.
+  std::unique_ptr<TFrameBarLibraryHost> LibraryHost_;
+  std::unique_ptr<TImageLibraryPictures> Pictures_;
 };
 
 // The process-wide main window (null before it exists and after it is gone).

@@ -13,6 +13,8 @@
 #include <QTreeWidget>
 
 #include "app/ui/MainDlg.h"
+#include "library/ui/FrameBarLibraryHost.h"
+#include "library/ui/ImageLibraryManagerPictures.h"
 #include "app/ui/PositionSlider.h"
 #include "app/ui/ShowException.h"
 #include "video/ui/VideoFrameBar.h"
@@ -91,6 +93,7 @@ TMainDlg::TMainDlg(QWidget* parent, const QString& libFolder) : QWidget(parent) 
 
   ThumbDIB.SetSize(200, 113, 24);
   ClearThumbnail();
+  ConnectLibrary();
   lbStatus->clear();
   // The key table sees every key before the focused control does.
   qApp->installEventFilter(this);

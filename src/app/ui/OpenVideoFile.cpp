@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/ProgramFolder.h"
+#include "library/LibraryPaths.h"
 #include "app/ui/MainDlg.h"
 #include "app/ui/PositionSlider.h"
 #include "video/ui/VideoFrameBar.h"
@@ -24,7 +24,7 @@ QStringList VideoFileFilters() {
 
 QString VideoFileStartFolder() {
   if (!LastVideoFolder.isEmpty()) return LastVideoFolder;
-  return QString::fromStdString(ProgramFolder()) + QStringLiteral("/samples");
+  return QString::fromStdString(ProgramFolder().string()) + QStringLiteral("/samples");
 }
 
 void OpenChosenVideo(TMainDlg& mainDlg, const QString& path) {
