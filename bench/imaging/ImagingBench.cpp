@@ -161,15 +161,18 @@ BENCHMARK(BM_Adjust4_Fused_NeutralSaturation);
 BENCHMARK(BM_Adjust4_Fused_AllNeutral);
 BENCHMARK(BM_Adjust4_OneByOne);
 
-// The console report, then every figure as a multiple of the two references
-// (run with --benchmark_repetitions=N for steadier ratios).
+// The console report, then every figure as a multiple of the two references.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+    for (const Run& run : runs) {
+      if (run.error_occurred) continue;
+      if (run.run_type == Run::RT_Iteration)
         Times_[run.run_name.str()].push_back(run.GetAdjustedCPUTime());
+      else if (run.aggregate_name == "median")
+        Medians_[run.run_name.str()] = run.GetAdjustedCPUTime();
+    }
   }
 
   void PrintRatios() const {
@@ -188,23 +191,45 @@ class RatioReporter : public benchmark::ConsoleReporter {
   std::vector<std::string> Order_() const {
     std::vector<std::string> names;
     for (const auto& [name, times] : Times_) names.push_back(name);
+    for (const auto& [name, time] : Medians_)
+      if (!Times_.count(name)) names.push_back(name);
+    std::sort(names.begin(), names.end());
     return names;
   }
 
   // The fastest repetition in CPU time: on a busy machine the other
-  // repetitions mostly measure the neighbours.
+  // repetitions mostly measure the neighbours. When only aggregates are
+  // reported, the median.
   double Fastest(const std::string& name) const {
     const auto it = Times_.find(name);
-    if (it == Times_.end() || it->second.empty()) return -1;
-    return *std::min_element(it->second.begin(), it->second.end());
+    if (it != Times_.end() && !it->second.empty())
+      return *std::min_element(it->second.begin(), it->second.end());
+    const auto median = Medians_.find(name);
+    return median == Medians_.end() ? -1 : median->second;
   }
 
   std::map<std::string, std::vector<double>> Times_;
+  std::map<std::string, double> Medians_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Unless told otherwise: repetitions interleaved at random, so that the
+  // references and the figures share the machine's ups and downs.
+  std::vector<char*> args(argv, argv + argc);
+  std::string repetitions = "--benchmark_repetitions=5";
+  std::string interleave = "--benchmark_enable_random_interleaving=true";
+  auto given = [&](const char* flag) {
+    for (int i = 1; i < argc; ++i)
+      if (std::strncmp(argv[i], flag, std::strlen(flag)) == 0) return true;
+    return false;
+  };
+  if (!given("--benchmark_repetitions")) args.push_back(repetitions.data());
+  if (!given("--benchmark_enable_random_interleaving")) args.push_back(interleave.data());
+  argc = int(args.size());
+  args.push_back(nullptr);
+  argv = args.data();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RatioReporter reporter;

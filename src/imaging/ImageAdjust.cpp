@@ -38,15 +38,17 @@ constexpr std::size_t MixRange = 512 + 767 + 1;
 // 32-bit lane: the lightness and contrast ramps, the saturation mix and the
 // shift are all integer formulas, so no table is looked up.
 struct TVectorPlan {
-  // Lightness: L(k) = min(255, (LightBase + k * LightStep) >> 16).
+  // Lightness: L(k) = min(255, (LightBase + k * LightStep) >> 16); skipped when neutral.
+  bool Light = false;
   std::int32_t LightBase = 0, LightStep = 0;
   // Contrast below 0: C(v) = clamp((ContrastBase + v * ContrastStep) >> 16, 0, 255).
-  // From 0 on: 0 below ContrastLow, 255 above ContrastHigh, else
-  // min(255, ((v - ContrastLow) * ContrastStep) >> 16).
-  bool ContrastPulls = false;
+  // From 0 on, with v first limited to ContrastLow .. ContrastHigh + 1:
+  // C(v) = min(255, ((v - ContrastLow) * ContrastStep) >> 16). Skipped when neutral.
+  bool Contrast = false, ContrastPulls = false;
   std::int32_t ContrastBase = 0, ContrastStep = 0, ContrastLow = 0, ContrastHigh = 255;
   std::int32_t Saturation = 0;
-  std::int32_t Shift[3] = {0, 0, 0};  // blue, green, red, limited to -256 .. 256
+  // Limiting to a byte, then the shift, as one step: min(max(v, low), high) + shift.
+  std::int32_t ShiftLow[3] = {0, 0, 0}, ShiftHigh[3] = {255, 255, 255}, Shift[3] = {0, 0, 0};
 };
 
 TVectorPlan PlanFor(std::int32_t lightness, std::int32_t contrast, std::int32_t saturation,
@@ -55,35 +57,43 @@ TVectorPlan PlanFor(std::int32_t lightness, std::int32_t contrast, std::int32_t 
   // plan against the tables before using it.
   TVectorPlan plan;
   lightness = std::clamp(lightness, -255, 255);
+  plan.Light = lightness != 0;
   const std::int32_t ly1 = lightness < 0 ? 0 : lightness, ly2 = lightness < 0 ? 255 + lightness : 255;
   plan.LightBase = ly1 * 65536;
   plan.LightStep = std::int32_t((std::int64_t(ly2 - ly1 + 1) * 65536) / 255);
-  contrast = std::clamp(contrast, -255, 128);
+  // 128 gives the same threshold table as 127.
+  contrast = std::clamp(contrast, -255, 127);
+  plan.Contrast = contrast != 0;
   if (contrast < 0) {
     const std::int32_t y1 = -contrast, y2 = 255 + contrast;
     plan.ContrastPulls = true;
     plan.ContrastBase = y1 * 65536;
     plan.ContrastStep = std::int32_t((std::int64_t(y2 - y1 + 1) * 65536) / 255);
   } else {
-    const std::int32_t n = 255 - 2 * contrast;
     plan.ContrastLow = contrast;
     plan.ContrastHigh = 255 - contrast;
-    plan.ContrastStep = n > 0 ? std::int32_t((std::int64_t(256) * 65536) / n) : 0;
+    plan.ContrastStep = std::int32_t((std::int64_t(256) * 65536) / (255 - 2 * contrast));
   }
   plan.Saturation = std::clamp(saturation, 0, 510);
-  plan.Shift[0] = std::clamp(blue, -256, 256);
-  plan.Shift[1] = std::clamp(green, -256, 256);
-  plan.Shift[2] = std::clamp(red, -256, 256);
+  const std::int32_t shifts[3] = {blue, green, red};
+  for (int ch = 0; ch < 3; ++ch) {
+    // Beyond 255 either way every byte ends at the same end.
+    const std::int32_t shift = std::clamp(shifts[ch], -255, 255);
+    plan.Shift[ch] = shift;
+    plan.ShiftLow[ch] = std::max(0, -shift);
+    plan.ShiftHigh[ch] = std::min(255, 255 - shift);
+  }
   return plan;
 }
 
 // The plan's lightness and contrast for one byte, as the vector code computes it.
 std::int32_t PlannedBefore(const TVectorPlan& p, std::int32_t k) {
-  const std::int32_t l = std::min(255, (p.LightBase + k * p.LightStep) >> 16);
-  if (p.ContrastPulls) return std::clamp((p.ContrastBase + l * p.ContrastStep) >> 16, 0, 255);
-  if (l < p.ContrastLow) return 0;
-  if (l > p.ContrastHigh) return 255;
-  return std::min(255, ((l - p.ContrastLow) * p.ContrastStep) >> 16);
+  std::int32_t v = k;
+  if (p.Light) v = std::min(255, (p.LightBase + v * p.LightStep) >> 16);
+  if (!p.Contrast) return v;
+  if (p.ContrastPulls) return std::clamp((p.ContrastBase + v * p.ContrastStep) >> 16, 0, 255);
+  v = std::min(std::max(v, p.ContrastLow), p.ContrastHigh + 1);
+  return std::min(255, ((v - p.ContrastLow) * p.ContrastStep) >> 16);
 }
 
 bool HaveAvx2() {
@@ -92,22 +102,23 @@ bool HaveAvx2() {
 }
 
 __attribute__((target("avx2"), always_inline)) inline __m256i Before(const TVectorPlan& p,
-                                                                     __m256i k) {
-  const __m256i top = _mm256_set1_epi32(255), zero = _mm256_setzero_si256();
-  __m256i l = _mm256_add_epi32(_mm256_set1_epi32(p.LightBase),
-                               _mm256_mullo_epi32(k, _mm256_set1_epi32(p.LightStep)));
-  l = _mm256_min_epi32(_mm256_srai_epi32(l, 16), top);
+                                                                     __m256i v) {
+  const __m256i top = _mm256_set1_epi32(255);
+  if (p.Light) {
+    v = _mm256_add_epi32(_mm256_set1_epi32(p.LightBase),
+                         _mm256_mullo_epi32(v, _mm256_set1_epi32(p.LightStep)));
+    v = _mm256_min_epi32(_mm256_srai_epi32(v, 16), top);
+  }
+  if (!p.Contrast) return v;
   if (p.ContrastPulls) {
-    __m256i c = _mm256_add_epi32(_mm256_set1_epi32(p.ContrastBase),
-                                 _mm256_mullo_epi32(l, _mm256_set1_epi32(p.ContrastStep)));
-    return _mm256_max_epi32(_mm256_min_epi32(_mm256_srai_epi32(c, 16), top), zero);
+    v = _mm256_add_epi32(_mm256_set1_epi32(p.ContrastBase),
+                         _mm256_mullo_epi32(v, _mm256_set1_epi32(p.ContrastStep)));
+    return _mm256_max_epi32(_mm256_min_epi32(_mm256_srai_epi32(v, 16), top), _mm256_setzero_si256());
   }
   const __m256i low = _mm256_set1_epi32(p.ContrastLow);
-  __m256i c = _mm256_mullo_epi32(_mm256_sub_epi32(l, low), _mm256_set1_epi32(p.ContrastStep));
-  c = _mm256_min_epi32(_mm256_srai_epi32(c, 16), top);
-  c = _mm256_andnot_si256(_mm256_cmpgt_epi32(low, l), c);  // below the ramp: 0
-  const __m256i above = _mm256_cmpgt_epi32(l, _mm256_set1_epi32(p.ContrastHigh));
-  return _mm256_blendv_epi8(c, top, above);  // above the ramp: 255
+  v = _mm256_min_epi32(_mm256_max_epi32(v, low), _mm256_set1_epi32(p.ContrastHigh + 1));
+  v = _mm256_mullo_epi32(_mm256_sub_epi32(v, low), _mm256_set1_epi32(p.ContrastStep));
+  return _mm256_min_epi32(_mm256_srai_epi32(v, 16), top);
 }
 
 // W(x) = ((x + 1) * saturation) >> 8
@@ -117,15 +128,24 @@ __attribute__((target("avx2"), always_inline)) inline __m256i Weight(__m256i x, 
 
 __attribute__((target("avx2"))) void MixRowAvx2(const TVectorPlan& p, std::uint8_t* row,
                                                 std::size_t groups) {
-  const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1, 0, 1, 2,
-                                          -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  // Per 128-bit half: four pixels of twelve bytes; each channel to its own lanes.
+  const __m256i channel[3] = {
+      _mm256_setr_epi8(0, -1, -1, -1, 3, -1, -1, -1, 6, -1, -1, -1, 9, -1, -1, -1, 0, -1, -1, -1, 3,
+                       -1, -1, -1, 6, -1, -1, -1, 9, -1, -1, -1),
+      _mm256_setr_epi8(1, -1, -1, -1, 4, -1, -1, -1, 7, -1, -1, -1, 10, -1, -1, -1, 1, -1, -1, -1, 4,
+                       -1, -1, -1, 7, -1, -1, -1, 10, -1, -1, -1),
+      _mm256_setr_epi8(2, -1, -1, -1, 5, -1, -1, -1, 8, -1, -1, -1, 11, -1, -1, -1, 2, -1, -1, -1, 5,
+                       -1, -1, -1, 8, -1, -1, -1, 11, -1, -1, -1)};
   const __m256i gather = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1,
                                           2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
-  const __m256i byte = _mm256_set1_epi32(255), zero = _mm256_setzero_si256();
   const __m256i saturation = _mm256_set1_epi32(p.Saturation);
   const __m256i third = _mm256_set1_epi32(43691);  // (s * 43691) >> 17 = s / 3 for s <= 765
-  const __m256i shift[3] = {_mm256_set1_epi32(p.Shift[0]), _mm256_set1_epi32(p.Shift[1]),
-                            _mm256_set1_epi32(p.Shift[2])};
+  __m256i low[3], high[3], shift[3];
+  for (int ch = 0; ch < 3; ++ch) {
+    low[ch] = _mm256_set1_epi32(p.ShiftLow[ch]);
+    high[ch] = _mm256_set1_epi32(p.ShiftHigh[ch]);
+    shift[ch] = _mm256_set1_epi32(p.Shift[ch]);
+  }
   auto load12 = [](const std::uint8_t* at) __attribute__((target("avx2"))) {
     std::int32_t last;
     std::memcpy(&last, at + 8, 4);
@@ -137,19 +157,16 @@ __attribute__((target("avx2"))) void MixRowAvx2(const TVectorPlan& p, std::uint8
     std::memcpy(at + 8, &last, 4);
   };
   for (std::size_t i = 0; i < groups; ++i, row += 24) {
-    const __m256i pixels = _mm256_shuffle_epi8(_mm256_set_m128i(load12(row + 12), load12(row)), spread);
-    __m256i c[3] = {_mm256_and_si256(pixels, byte),
-                    _mm256_and_si256(_mm256_srli_epi32(pixels, 8), byte),
-                    _mm256_srli_epi32(pixels, 16)};
-    for (__m256i& v : c) v = Before(p, v);
+    const __m256i raw = _mm256_set_m128i(load12(row + 12), load12(row));
+    __m256i c[3];
+    for (int ch = 0; ch < 3; ++ch) c[ch] = Before(p, _mm256_shuffle_epi8(raw, channel[ch]));
     const __m256i sum = _mm256_add_epi32(_mm256_add_epi32(c[0], c[1]), c[2]);
     const __m256i mean = _mm256_srli_epi32(_mm256_mullo_epi32(sum, third), 17);
     const __m256i g = _mm256_sub_epi32(_mm256_add_epi32(mean, _mm256_set1_epi32(1)), Weight(mean, saturation));
-    __m256i result = zero;
+    __m256i result = _mm256_setzero_si256();
     for (int ch = 0; ch < 3; ++ch) {
       __m256i v = _mm256_add_epi32(g, Weight(c[ch], saturation));
-      v = _mm256_max_epi32(_mm256_min_epi32(v, byte), zero);
-      v = _mm256_max_epi32(_mm256_min_epi32(_mm256_add_epi32(v, shift[ch]), byte), zero);
+      v = _mm256_add_epi32(_mm256_min_epi32(_mm256_max_epi32(v, low[ch]), high[ch]), shift[ch]);
       result = _mm256_or_si256(result, _mm256_slli_epi32(v, 8 * ch));
     }
     result = _mm256_shuffle_epi8(result, gather);
