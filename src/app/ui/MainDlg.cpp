@@ -23,14 +23,12 @@
 #include "library/LibraryPaths.h"
 #include "app/WindowPlacement.h"
 #include "app/ui/AboutDlg.h"
-#include "app/ui/OpenVideoFile.h"
 #include "app/ui/PositionSlider.h"
-#include "app/ui/ShowException.h"
 #include "imaging/ImageUtils.h"
 #include "imaging/ui/DibImage.h"
+#include "imaging/ui/ShowException.h"
 #include "library/ui/FrameBarLibraryHost.h"
 #include "library/ui/ImageLibraryManager.h"
-#include "library/ui/ImageLibraryManagerPictures.h"
 #include "library/ui/LibraryDocument.h"
 #include "update/ui/CheckUpdateDlg.h"
 #include "video/ui/VideoFrameBar.h"
@@ -42,9 +40,7 @@ TMainDlg* MainDlg = nullptr;
 
 TMainDlg::~TMainDlg() {
   qApp->removeEventFilter(this);
-  // The picture commands hook into the controller, and the controller uses
-  // the host and the frame bar: they go in that order.
-  Pictures_.reset();
+  // The controller uses the host and the frame bar: they go in that order.
   delete LibraryManager;
   LibraryHost_.reset();
   // The frame bar stops playback before the panel it paints into goes.
@@ -64,7 +60,7 @@ void TMainDlg::RunCommand(const TMainCommands::TCommand& command) {
 
 void TMainDlg::ConnectCommands() {
   // Commands this window carries out itself until the controller takes them.
-  Commands.OpenVideoFile = [this] { OpenVideoFile(*this); };
+  Commands.OpenVideoFile = [this] { TImageLibraryManager::OpenVideoFile(*LibraryHost_); };
   Commands.About = [this] {
     const bool wasPlaying = FrameBar->Playing();
     if (wasPlaying) FrameBar->Pause();
@@ -135,13 +131,25 @@ void TMainDlg::ConnectLibrary() {
     ShowCheckUpdateDialog(this);
     if (wasPlaying) FrameBar->Play();
   };
+  TMainWindowHooks hooks;
+  hooks.ClearThumbnail = [this] { ClearThumbnail(); };
+  hooks.SetThumbnail = [this](const QImage& picture) { SetThumbnail(picture); };
+  hooks.HideStartPicture = [this] { imgMainView->hide(); };
+  hooks.VideoOpened = [this](std::int64_t maxPosition) {
+    Slider->setValue(0);
+    Slider->setMaximum(int(maxPosition));
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{btPlay, btSave, btView, btExport, btCrop, btResize, Slider}) {
+      control->setEnabled(true);
+    }
+  };
+  // Opening a video needs no library, so the host exists without one too.
+  LibraryHost_ = std::make_unique<TFrameBarLibraryHost>(*FrameBar, this, std::move(hooks));
   if (FilmManager == nullptr) return;
 
-  LibraryHost_ = std::make_unique<TFrameBarLibraryHost>(
-      *FrameBar, this, [this] { ClearThumbnail(); }, [this](const QImage& picture) { SetThumbnail(picture); });
   // The controller rebuilds the tree from the document, replacing the placeholder root.
   imageTree->clear();
-  LibraryManager = new TImageLibraryManager(imageTree, *FilmManager, *LibraryHost_, DataFolderPath());
+  LibraryManager = new TImageLibraryManager(imageTree, *FilmManager, *LibraryHost_, DataFolderPath(), ProgramFolder());
   LibraryManager->SetContextMenu(
       {pmImageLibrary, pmiNewCategory, pmiNewFilm, pmiSaveImageHere, pmiDelete, pmiEdit, pmImage, nullptr});
   disconnect(imageTree, &QTreeWidget::customContextMenuRequested, this, nullptr);
@@ -154,21 +162,22 @@ void TMainDlg::ConnectLibrary() {
   Commands.SaveImage = [library] { library->SaveImage(); };
   Commands.DeleteNode = [library] { library->DeleteNode(); };
   Commands.EditNode = [library] { library->EditNode(); };
+  Commands.OpenVideoFile = [library] { library->OpenVideoFile(); };
 
-  Pictures_ = std::make_unique<TImageLibraryPictures>(*LibraryManager, *LibraryHost_, ProgramFolder());
-  TImageLibraryPictures* pictures = Pictures_.get();
-  pictures->FramePosition = [this] { return FrameBar->Position(); };
-  Commands.ViewFrame = [pictures] { pictures->ViewFrame(); };
-  Commands.ExportFrame = [pictures] { pictures->ExportFrame(); };
-  Commands.CropFrame = [pictures] { pictures->CropFrame(); };
-  Commands.ResizeFrame = [pictures] { pictures->ResizeFrame(); };
-  Commands.ViewImage = [pictures] { pictures->ViewImage(); };
-  Commands.CropImage = [pictures] { pictures->CropImage(); };
-  Commands.ResizeImage = [pictures] { pictures->ResizeImage(); };
-  Commands.PrintImage = [this, pictures] { pictures->PrintImage(this); };
-  Commands.ExportImage = [this, pictures](int tag) { pictures->ExportImage(tag, this); };
-  Commands.CheckUpdate = [pictures] { pictures->CheckForUpdate(); };
+  library->FramePosition = [this] { return FrameBar->Position(); };
+  Commands.ViewFrame = [library] { library->ViewFrame(); };
+  Commands.ExportFrame = [library] { library->ExportFrame(); };
+  Commands.CropFrame = [library] { library->CropFrame(); };
+  Commands.ResizeFrame = [library] { library->ResizeFrame(); };
+  Commands.ViewImage = [library] { library->ViewImage(); };
+  Commands.CropImage = [library] { library->CropImage(); };
+  Commands.ResizeImage = [library] { library->ResizeImage(); };
+  Commands.PrintImage = [this, library] { library->PrintImage(this); };
+  Commands.ExportImage = [this, library](int tag) { library->ExportImage(tag, this); };
+  Commands.CheckUpdate = [library] { library->CheckForUpdate(); };
 }
+
+void TMainDlg::OpenVideo(const QString& path) { TImageLibraryManager::OpenChosenVideo(*LibraryHost_, path); }
 
 void TMainDlg::ClearThumbnail() {
   ThumbDIB.Fill(TBGRColor{0, 0, 0});

@@ -25,7 +25,6 @@ class QTreeWidget;
 namespace kelta {
 
 class TFrameBarLibraryHost;
-class TImageLibraryPictures;
 class TPositionSlider;
 class TVideoFrameBar;
 class TVideoOutPanelEx;
@@ -85,6 +84,9 @@ class TMainDlg : public QWidget {
   // Playback was running when a slider drag began.
   bool WasPlaying = false;
 
+  // Opens a video as if it had been chosen in the Open Video dialog.
+  void OpenVideo(const QString& path);
+
   // Blanks the thumbnail box: black 200 x 113 with a white outline.
   void ClearThumbnail();
   // Shows a library picture in the thumbnail box (centred).
@@ -130,10 +132,9 @@ class TMainDlg : public QWidget {
   void StepSlider(int delta);
   int RoundedFrameRate() const;
 
-  // The library controller's view of this window, and the picture commands
-  // over the controller; both exist while the library document does.
+  // The library controller's view of this window; the Open Video command
+  // uses it also while there is no library document.
   std::unique_ptr<TFrameBarLibraryHost> LibraryHost_;
-  std::unique_ptr<TImageLibraryPictures> Pictures_;
 };
 
 // The process-wide main window (null before it exists and after it is gone).

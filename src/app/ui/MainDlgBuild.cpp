@@ -14,9 +14,8 @@
 
 #include "app/ui/MainDlg.h"
 #include "library/ui/FrameBarLibraryHost.h"
-#include "library/ui/ImageLibraryManagerPictures.h"
 #include "app/ui/PositionSlider.h"
-#include "app/ui/ShowException.h"
+#include "imaging/ui/ShowException.h"
 #include "video/ui/VideoFrameBar.h"
 #include "video/ui/VideoOutPanel.h"
 

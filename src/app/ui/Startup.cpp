@@ -12,7 +12,7 @@
 #include "app/InstanceLock.h"
 #include "app/WindowPlacement.h"
 #include "app/ui/MainDlg.h"
-#include "app/ui/ShowException.h"
+#include "imaging/ui/ShowException.h"
 #include "app/ui/SplashDlg.h"
 #include "app/ui/Theme.h"
 

@@ -7,13 +7,8 @@
 
 namespace kelta {
 
-TFrameBarLibraryHost::TFrameBarLibraryHost(TVideoFrameBar& frameBar, QWidget* window,
-                                           std::function<void()> clearThumbnail,
-                                           std::function<void(const QImage&)> setThumbnail)
-    : FrameBar_(frameBar),
-      Window_(window),
-      ClearThumbnail_(std::move(clearThumbnail)),
-      SetThumbnail_(std::move(setThumbnail)) {}
+TFrameBarLibraryHost::TFrameBarLibraryHost(TVideoFrameBar& frameBar, QWidget* window, TMainWindowHooks hooks)
+    : FrameBar_(frameBar), Window_(window), Hooks_(std::move(hooks)) {}
 
 bool TFrameBarLibraryHost::Playing() { return FrameBar_.Playing(); }
 void TFrameBarLibraryHost::Pause() { FrameBar_.Pause(); }
@@ -22,16 +17,24 @@ bool TFrameBarLibraryHost::FileOpened() { return FrameBar_.FileOpened(); }
 TFastDIB& TFrameBarLibraryHost::FrameDIB() { return FrameBar_.FrameDIB(); }
 QWidget* TFrameBarLibraryHost::Window() { return Window_; }
 
+void TFrameBarLibraryHost::OpenVideo(const QString& path) {
+  FrameBar_.FileName = path;
+  Repaint();
+  if (Hooks_.HideStartPicture) Hooks_.HideStartPicture();
+  FrameBar_.OpenVideo();
+  if (Hooks_.VideoOpened) Hooks_.VideoOpened(FrameBar_.MaxPosition());
+}
+
 void TFrameBarLibraryHost::Repaint() {
   if (Window_) Window_->repaint();
 }
 
 void TFrameBarLibraryHost::ClearThumbnail() {
-  if (ClearThumbnail_) ClearThumbnail_();
+  if (Hooks_.ClearThumbnail) Hooks_.ClearThumbnail();
 }
 
 void TFrameBarLibraryHost::SetThumbnail(const QImage& picture) {
-  if (SetThumbnail_) SetThumbnail_(picture);
+  if (Hooks_.SetThumbnail) Hooks_.SetThumbnail(picture);
 }
 
 }  // namespace kelta

@@ -1,8 +1,9 @@
 #pragma once
-// The library controller's view of the program: playback and the current
-// frame from the frame bar, dialogs owned by and repaints of the main window,
-// and the window's thumbnail box through two callbacks.
+// The library controller's view of the program: playback, the current frame
+// and opening a video from the frame bar, dialogs owned by and repaints of the
+// main window, and the window's own controls through callbacks.
 
+#include <cstdint>
 #include <functional>
 
 #include "library/ui/LibraryHost.h"
@@ -11,16 +12,26 @@ namespace kelta {
 
 class TVideoFrameBar;
 
+// What the main window does for the host; any may be left empty.
+struct TMainWindowHooks {
+  std::function<void()> ClearThumbnail;
+  std::function<void(const QImage&)> SetThumbnail;
+  // Before a video opens: the start picture goes.
+  std::function<void()> HideStartPicture;
+  // After it opened: the slider over its positions, the frame controls enabled.
+  std::function<void(std::int64_t maxPosition)> VideoOpened;
+};
+
 class TFrameBarLibraryHost : public TLibraryHost {
  public:
-  TFrameBarLibraryHost(TVideoFrameBar& frameBar, QWidget* window, std::function<void()> clearThumbnail,
-                       std::function<void(const QImage&)> setThumbnail);
+  TFrameBarLibraryHost(TVideoFrameBar& frameBar, QWidget* window, TMainWindowHooks hooks);
 
   bool Playing() override;
   void Pause() override;
   void Play() override;
   bool FileOpened() override;
   TFastDIB& FrameDIB() override;
+  void OpenVideo(const QString& path) override;
   QWidget* Window() override;
   void Repaint() override;
   void ClearThumbnail() override;
@@ -29,8 +40,7 @@ class TFrameBarLibraryHost : public TLibraryHost {
  private:
   TVideoFrameBar& FrameBar_;
   QWidget* Window_;
-  std::function<void()> ClearThumbnail_;
-  std::function<void(const QImage&)> SetThumbnail_;
+  TMainWindowHooks Hooks_;
 };
 
 }  // namespace kelta

@@ -4,10 +4,13 @@
 // hint, context menu, clicks) and carries out the library commands, keeping
 // tree, document and image store in step. Its three roles live in three
 // source files: the tree (ImageLibraryManagerTree.cpp), the library commands
-// (ImageLibraryManagerCommands.cpp) and the picture commands.
+// (ImageLibraryManagerCommands.cpp) and the picture commands
+// (ImageLibraryManagerPictures.cpp).
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -18,20 +21,24 @@
 class QPoint;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QWidget;
 
 namespace kelta {
 
+class TFastDIB;
 class TFilmManager;
 class TLibraryHost;
 class TLibraryTreeItem;
+class TimageViewDlg;
 
 class TImageLibraryManager : public QObject {
   Q_OBJECT
  public:
   // Configures and fills `tree` (not owned) from the document. `dataFolder`
-  // is the image store folder that holds the pictures and thumbnails.
+  // is the image store folder that holds the pictures and thumbnails;
+  // `programFolder` holds the export folder of the frame export.
   TImageLibraryManager(QTreeWidget* tree, TFilmManager& films, TLibraryHost& host,
-                       std::filesystem::path dataFolder);
+                       std::filesystem::path dataFolder, std::filesystem::path programFolder);
   ~TImageLibraryManager() override;
 
   QTreeWidget* const Tree;
@@ -52,8 +59,6 @@ class TImageLibraryManager : public QObject {
   void TreeClick();
   // A double-click in the tree body: opens the focused image if it is there.
   void TreeDblClick();
-  // Opens the focused image; set by whoever provides the picture commands.
-  std::function<void()> OnViewImage;
 
   // Node operations used by the commands.
   TLibraryTreeItem* AppendChild(QTreeWidgetItem* parent, TImageLibraryNodeData data);
@@ -73,6 +78,48 @@ class TImageLibraryManager : public QObject {
   void SaveImage();
   void DeleteNode();
   void EditNode();
+  // Pauses playback, asks for a video file and opens it through the host;
+  // playback resumes only when the dialog was cancelled. The decoder's
+  // errors propagate to the caller.
+  void OpenVideoFile() { OpenVideoFile(Host_); }
+  // The same over any host: the command needs no library, and the main
+  // window runs it this way while there is no library document.
+  static void OpenVideoFile(TLibraryHost& host);
+  // What follows the dialog: opens the path as if it had been chosen.
+  static void OpenChosenVideo(TLibraryHost& host, const QString& path);
+  // The filters of the file dialog, the first one selected.
+  static QStringList VideoFileFilters();
+  // The folder the dialog opens in: the folder of the last video chosen in
+  // this run, or the program folder's samples/ before any was chosen.
+  static QString VideoFileStartFolder();
+
+  // ---- Picture commands ---------------------------------------------------
+  // Each opens its window for the one use, modally, pausing playback
+  // meanwhile; a crop or resize saved in its window is written back to the
+  // picture's file (the thumbnail, node and library file stay as they are).
+
+  // The frame bar's position (byte offset) for the frame export.
+  std::function<std::int64_t()> FramePosition;
+
+  // The current video frame (reachable once a video is open).
+  void ViewFrame();
+  void ExportFrame();
+  void CropFrame();
+  void ResizeFrame();
+
+  // The focused library picture; other nodes do nothing.
+  void ViewImage();
+  void ShowNextImage();
+  void ShowPreviousImage();
+  void PrintImage(QWidget* owner);
+  void ExportImage(int format, QWidget* owner);
+  void CropImage();
+  void ResizeImage();
+
+  void CheckForUpdate();
+
+  // "~/library/<category>/<film>/<picture file>" of an image node.
+  static QString LibraryPathText(QTreeWidgetItem* node);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -81,10 +128,18 @@ class TImageLibraryManager : public QObject {
   void ConfigureTree();
   void BuildTree();
 
+  // The node's picture file when the node is an image and the file is there.
+  bool ImageFile(QTreeWidgetItem* node, std::filesystem::path& file) const;
+  bool FocusedImageFile(QTreeWidgetItem*& node, std::filesystem::path& file) const;
+  void StepViewer(int step);
+  void CopyFrameInto(TFastDIB& picture);
+
   TFilmManager& Films_;
   TLibraryHost& Host_;
   std::filesystem::path DataFolder_;
+  std::filesystem::path ProgramFolder_;
   TLibraryContextMenu Menu_;
+  TimageViewDlg* Viewer_ = nullptr;  // while ViewImage shows it
 };
 
 // The process-wide controller of the main window (null when there is none).

@@ -1,8 +1,11 @@
 // The library commands: new category, new film, saving the current frame,
-// deleting and editing, each keeping tree, document and image store in step.
+// deleting and editing, each keeping tree, document and image store in step,
+// and opening a video file.
 // Errors (a library file or picture that cannot be written) leave the command
 // and reach the user through the main window's standard error report.
 
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
@@ -14,6 +17,7 @@
 #include "library/CodePage.h"
 #include "library/FilmManager.h"
 #include "library/ImageSaveManager.h"
+#include "library/LibraryPaths.h"
 #include "library/ui/ActionWarnning.h"
 #include "library/ui/CusException.h"
 #include "library/ui/EditImageDlg.h"
@@ -21,6 +25,7 @@
 #include "library/ui/LibraryHost.h"
 #include "library/ui/LibraryMessage.h"
 #include "library/ui/LibraryTreeItem.h"
+#include "library/ui/TreeUpdate.h"
 #include "library/ui/NewCategoryDlg.h"
 #include "library/ui/NewFilmDlg.h"
 #include "library/ui/SaveImageDlg.h"
@@ -61,20 +66,8 @@ class TRepaintAfter {
   TLibraryHost& Host_;
 };
 
-// Same as TTreeUpdate of the tree side: one repaint per group of changes.
-class TTreeUpdate {
- public:
-  explicit TTreeUpdate(QTreeWidget* tree) : Tree_(tree), WasEnabled_(tree->updatesEnabled()) {
-    Tree_->setUpdatesEnabled(false);
-  }
-  ~TTreeUpdate() { Tree_->setUpdatesEnabled(WasEnabled_); }
-  TTreeUpdate(const TTreeUpdate&) = delete;
-  TTreeUpdate& operator=(const TTreeUpdate&) = delete;
-
- private:
-  QTreeWidget* Tree_;
-  bool WasEnabled_;
-};
+// The folder of the last chosen video in this run.
+QString LastVideoFolder;
 
 std::u16string Wide(const QString& text) { return text.toStdU16String(); }
 
@@ -335,6 +328,46 @@ void TImageLibraryManager::EditNode() {
       break;
     }
   }
+}
+
+QStringList TImageLibraryManager::VideoFileFilters() {
+  return {QStringLiteral("DVD Video/Audio Files (vts*.vob)"), QStringLiteral("MPEG2 Video Files (*.vob *.mp2)"),
+          QStringLiteral("ALL Files (*)")};
+}
+
+QString TImageLibraryManager::VideoFileStartFolder() {
+  if (!LastVideoFolder.isEmpty()) return LastVideoFolder;
+  return QString::fromStdString(ProgramFolder().string()) + QStringLiteral("/samples");
+}
+
+void TImageLibraryManager::OpenChosenVideo(TLibraryHost& host, const QString& path) {
+  LastVideoFolder = QFileInfo(path).absolutePath();
+  host.OpenVideo(path);
+}
+
+void TImageLibraryManager::OpenVideoFile(TLibraryHost& host) {
+  const bool wasPlaying = host.Playing();
+  if (wasPlaying) host.Pause();
+
+  QString chosen;
+  {
+    QFileDialog dialog(host.Window(), QStringLiteral("Open"), VideoFileStartFolder());
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // Name filters match in any letter case, so "vts*.vob" also finds VTS_01_1.VOB.
+    dialog.setNameFilters(VideoFileFilters());
+    // In the samples folder the first filter would hide sample.vob from a
+    // newcomer; there the plain MPEG-2 filter is preselected instead.
+    const bool inSamples = LastVideoFolder.isEmpty();
+    dialog.selectNameFilter(VideoFileFilters().at(inSamples ? 1 : 0));
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) chosen = dialog.selectedFiles().first();
+  }
+  if (chosen.isEmpty()) {
+    if (wasPlaying) host.Play();
+    return;
+  }
+  // Playback stays paused on the newly opened video.
+  OpenChosenVideo(host, chosen);
 }
 
 }  // namespace kelta

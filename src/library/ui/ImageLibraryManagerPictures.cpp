@@ -1,4 +1,5 @@
-#include "library/ui/ImageLibraryManagerPictures.h"
+// The picture commands: viewing, exporting, cropping, resizing and printing
+// the current video frame or the focused library picture, and the update check.
 
 #include <cstring>
 #include <stdexcept>
@@ -46,8 +47,8 @@ const TExportImageAs Export = [](int format, QWidget* owner, const TFastDIB& pic
 
 QString Text(const std::u16string& s) { return QString::fromStdU16String(s); }
 
-}  // namespace
-
+// Writes the picture over a library file: a temporary sibling first, renamed
+// over the file only once complete, so a failed write leaves the old picture.
 void ReplacePictureFile(const TFastDIB& picture, const std::filesystem::path& file) {
   std::filesystem::path temporary = file;
   temporary += ".saving";
@@ -63,15 +64,9 @@ void ReplacePictureFile(const TFastDIB& picture, const std::filesystem::path& fi
   }
 }
 
-TImageLibraryPictures::TImageLibraryPictures(TImageLibraryManager& manager, TLibraryHost& host,
-                                             std::filesystem::path programFolder)
-    : Manager_(manager), Host_(host), ProgramFolder_(std::move(programFolder)) {
-  Manager_.OnViewImage = [this] { ViewImage(); };
-}
+}  // namespace
 
-TImageLibraryPictures::~TImageLibraryPictures() { Manager_.OnViewImage = nullptr; }
-
-QString TImageLibraryPictures::LibraryPathText(QTreeWidgetItem* node) {
+QString TImageLibraryManager::LibraryPathText(QTreeWidgetItem* node) {
   const TImageLibraryNodeData* image = TLibraryTreeItem::Record(node);
   QTreeWidgetItem* filmNode = node ? node->parent() : nullptr;
   const TImageLibraryNodeData* film = TLibraryTreeItem::Record(filmNode);
@@ -81,27 +76,27 @@ QString TImageLibraryPictures::LibraryPathText(QTreeWidgetItem* node) {
                                            Text(image->Image.FileName));
 }
 
-bool TImageLibraryPictures::ImageFile(QTreeWidgetItem* node, std::filesystem::path& file) const {
+bool TImageLibraryManager::ImageFile(QTreeWidgetItem* node, std::filesystem::path& file) const {
   const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
   if (!record || TLibraryTreeItem::Level(node) != LevelImage || record->Image.FileName.empty()) return false;
-  file = Manager_.DataFile(record->Image.FileName);
+  file = DataFile(record->Image.FileName);
   std::error_code ec;
   return std::filesystem::is_regular_file(file, ec);
 }
 
-bool TImageLibraryPictures::FocusedImageFile(QTreeWidgetItem*& node, std::filesystem::path& file) const {
-  node = Manager_.FocusedNode();
+bool TImageLibraryManager::FocusedImageFile(QTreeWidgetItem*& node, std::filesystem::path& file) const {
+  node = FocusedNode();
   return ImageFile(node, file);
 }
 
-void TImageLibraryPictures::CopyFrameInto(TFastDIB& picture) {
+void TImageLibraryManager::CopyFrameInto(TFastDIB& picture) {
   const TFastDIB& frame = Host_.FrameDIB();
   picture.SetSize(frame.Width(), frame.Height(), std::uint8_t(frame.BitCount()));
   if (!picture.Empty() && picture.ImageSize() == frame.ImageSize())
     std::memcpy(picture.Bits(), frame.Bits(), frame.ImageSize());
 }
 
-void TImageLibraryPictures::ViewFrame() {
+void TImageLibraryManager::ViewFrame() {
   TPause pause(Host_);
   {
     TViewDlg view(Host_.Window());
@@ -112,14 +107,14 @@ void TImageLibraryPictures::ViewFrame() {
   pause.Resume();
 }
 
-void TImageLibraryPictures::ExportFrame() {
+void TImageLibraryManager::ExportFrame() {
   TPause pause(Host_);
   TExportDlg::ShowForFrame(Host_.FrameDIB(), FramePosition ? FramePosition() : 0, ProgramFolder_.string(),
                             Host_.Window());
   pause.Resume();
 }
 
-void TImageLibraryPictures::CropFrame() {
+void TImageLibraryManager::CropFrame() {
   TPause pause(Host_);
   {
     TimageCropDlg crop(Host_.Window());
@@ -133,7 +128,7 @@ void TImageLibraryPictures::CropFrame() {
   pause.Resume();
 }
 
-void TImageLibraryPictures::ResizeFrame() {
+void TImageLibraryManager::ResizeFrame() {
   TPause pause(Host_);
   {
     TimageResizeDlg resize(Host_.Window());
@@ -149,10 +144,10 @@ void TImageLibraryPictures::ResizeFrame() {
   pause.Resume();
 }
 
-void TImageLibraryPictures::ViewImage() {
+void TImageLibraryManager::ViewImage() {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
-  if (TLibraryTreeItem::Level(Manager_.FocusedNode()) != LevelImage) return;
+  if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return;
   TPause pause(Host_);
   // A missing picture shows nothing, and the video stays paused.
   if (!FocusedImageFile(node, file)) return;
@@ -165,7 +160,7 @@ void TImageLibraryPictures::ViewImage() {
     viewer.Control()->LoadFromFile(file.string());
     const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
     TViewRecord& view = viewer.ViewRecord;
-    view.Tree = Manager_.Tree;
+    view.Tree = Tree;
     view.Node = node;
     view.Count = std::uint32_t(node->parent()->childCount());
     view.Index = node->parent()->indexOfChild(node) + 1;
@@ -180,7 +175,7 @@ void TImageLibraryPictures::ViewImage() {
   pause.Resume();
 }
 
-void TImageLibraryPictures::StepViewer(int step) {
+void TImageLibraryManager::StepViewer(int step) {
   if (!Viewer_ || !Viewer_->ViewRecord.Node) return;
   QTreeWidgetItem* current = Viewer_->ViewRecord.Node;
   QTreeWidgetItem* parent = current->parent();
@@ -202,14 +197,14 @@ void TImageLibraryPictures::StepViewer(int step) {
   Viewer_->Control()->update();
 }
 
-void TImageLibraryPictures::ShowNextImage() { StepViewer(+1); }
+void TImageLibraryManager::ShowNextImage() { StepViewer(+1); }
 
-void TImageLibraryPictures::ShowPreviousImage() { StepViewer(-1); }
+void TImageLibraryManager::ShowPreviousImage() { StepViewer(-1); }
 
-void TImageLibraryPictures::PrintImage(QWidget* owner) {
+void TImageLibraryManager::PrintImage(QWidget* owner) {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
-  if (TLibraryTreeItem::Level(Manager_.FocusedNode()) != LevelImage) return;
+  if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return;
   TPause pause(Host_);
   if (!FocusedImageFile(node, file)) return;
   TFastDIB picture;
@@ -228,7 +223,7 @@ void TImageLibraryPictures::PrintImage(QWidget* owner) {
   pause.Resume();
 }
 
-void TImageLibraryPictures::ExportImage(int format, QWidget* owner) {
+void TImageLibraryManager::ExportImage(int format, QWidget* owner) {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
   if (!FocusedImageFile(node, file)) return;
@@ -237,10 +232,10 @@ void TImageLibraryPictures::ExportImage(int format, QWidget* owner) {
   ExportImageAs(format, owner, picture);
 }
 
-void TImageLibraryPictures::CropImage() {
+void TImageLibraryManager::CropImage() {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
-  if (TLibraryTreeItem::Level(Manager_.FocusedNode()) != LevelImage) return;
+  if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return;
   TPause pause(Host_);
   if (FocusedImageFile(node, file)) {
     TimageCropDlg crop(Host_.Window());
@@ -256,10 +251,10 @@ void TImageLibraryPictures::CropImage() {
   pause.Resume();
 }
 
-void TImageLibraryPictures::ResizeImage() {
+void TImageLibraryManager::ResizeImage() {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
-  if (TLibraryTreeItem::Level(Manager_.FocusedNode()) != LevelImage) return;
+  if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return;
   TPause pause(Host_);
   if (FocusedImageFile(node, file)) {
     TimageResizeDlg resize(Host_.Window());
@@ -278,7 +273,7 @@ void TImageLibraryPictures::ResizeImage() {
   pause.Resume();
 }
 
-void TImageLibraryPictures::CheckForUpdate() {
+void TImageLibraryManager::CheckForUpdate() {
   TPause pause(Host_);
   ShowCheckUpdateDialog(Host_.Window());
   pause.Resume();

@@ -15,27 +15,13 @@
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryHost.h"
 #include "library/ui/LibraryTreeItem.h"
+#include "library/ui/TreeUpdate.h"
 
 namespace kelta {
 
 TImageLibraryManager* LibraryManager = nullptr;
 
 namespace {
-
-// Brackets a group of tree changes: the view repaints once at the end.
-class TTreeUpdate {
- public:
-  explicit TTreeUpdate(QTreeWidget* tree) : Tree_(tree), WasEnabled_(tree->updatesEnabled()) {
-    Tree_->setUpdatesEnabled(false);
-  }
-  ~TTreeUpdate() { Tree_->setUpdatesEnabled(WasEnabled_); }
-  TTreeUpdate(const TTreeUpdate&) = delete;
-  TTreeUpdate& operator=(const TTreeUpdate&) = delete;
-
- private:
-  QTreeWidget* Tree_;
-  bool WasEnabled_;
-};
 
 std::u16string Wide(const TXmlNode& element, const char* attribute) {
   return AnsiToWide(element.Attribute(attribute));
@@ -48,8 +34,13 @@ int CountOf(const TXmlNode& element) { return int(element.Children.size()); }
 }  // namespace
 
 TImageLibraryManager::TImageLibraryManager(QTreeWidget* tree, TFilmManager& films, TLibraryHost& host,
-                                           std::filesystem::path dataFolder)
-    : QObject(tree), Tree(tree), Films_(films), Host_(host), DataFolder_(std::move(dataFolder)) {
+                                           std::filesystem::path dataFolder, std::filesystem::path programFolder)
+    : QObject(tree),
+      Tree(tree),
+      Films_(films),
+      Host_(host),
+      DataFolder_(std::move(dataFolder)),
+      ProgramFolder_(std::move(programFolder)) {
   ConfigureTree();
   BuildTree();
 }
@@ -239,7 +230,7 @@ void TImageLibraryManager::TreeDblClick() {
   std::error_code ec;
   if (record->Image.Thumbnail.empty() || !std::filesystem::is_regular_file(DataFile(record->Image.Thumbnail), ec))
     return;
-  if (OnViewImage) OnViewImage();
+  ViewImage();
 }
 
 bool TImageLibraryManager::eventFilter(QObject* watched, QEvent* event) {

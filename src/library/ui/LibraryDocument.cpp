@@ -1,9 +1,9 @@
 #include "library/ui/LibraryDocument.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <cstdlib>
 
+#include "imaging/ui/ShowException.h"
 #include "library/FilmManager.h"
 #include "library/LibraryPaths.h"
 
@@ -31,8 +31,7 @@ void ShowLibraryFileError(const QString& message) {
     static char* argv[] = {name, nullptr};
     ownApp = std::make_unique<QApplication>(argc, argv);
   }
-  QMessageBox box(QMessageBox::Critical, QStringLiteral("Kelta"), message, QMessageBox::Ok);
-  box.exec();
+  ShowErrorMessage(message);
 }
 
 void CreateFilmManager() {

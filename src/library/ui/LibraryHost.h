@@ -1,9 +1,11 @@
 #pragma once
 // What the library controller needs from the rest of the program: the frame
-// bar's playback and current frame, and the main window's thumbnail box and
-// repainting. The main window provides it; tests provide their own.
+// bar's playback and current frame, opening a video, and the main window's
+// thumbnail box and repainting. The main window provides it; tests provide
+// their own.
 
 class QImage;
+class QString;
 class QWidget;
 
 namespace kelta {
@@ -20,6 +22,10 @@ class TLibraryHost {
   // A video has been opened; FrameDIB then holds the current frame.
   virtual bool FileOpened() = 0;
   virtual TFastDIB& FrameDIB() = 0;
+  // Opens the file in the frame bar and readies the main window for it: the
+  // start picture hidden, the slider at 0 over the video's positions, the
+  // frame buttons and the slider enabled. The decoder's errors propagate.
+  virtual void OpenVideo(const QString& path) = 0;
 
   // Owner of the commands' dialogs and message boxes.
   virtual QWidget* Window() = 0;

@@ -3,9 +3,9 @@
 #include <QFileDialog>
 
 #include "imaging/ImageFileWriter.h"
+#include "imaging/ui/ShowException.h"
 #include "output/FileNames.h"
 #include "output/PDFExporter.h"
-#include "output/ui/OutputErrorReport.h"
 
 namespace kelta {
 
@@ -66,7 +66,7 @@ void ExportImageAs(int format, QWidget* owner, const TFastDIB& picture) {
   try {
     WriteExportImage(entry, fileName, picture);
   } catch (const std::exception& error) {
-    ShowOutputError(error, owner);
+    ShowException(error, owner);
   }
 }
 

@@ -14,12 +14,12 @@
 #include <QPushButton>
 
 #include "imaging/Resample.h"
+#include "imaging/ui/ShowException.h"
 #include "output/FileNames.h"
 #include "output/FileOutput.h"
 #include "output/HTMLExporter.h"
 #include "output/PDFExporter.h"
 #include "output/ui/CharCellMetrics.h"
-#include "output/ui/OutputErrorReport.h"
 #include "video/ui/VideoOutPanel.h"
 
 namespace kelta {
@@ -246,7 +246,7 @@ bool TExportDlg::RunExport() {
       StepProgress();
     }
   } catch (const std::exception& error) {
-    ShowOutputError(error, this);
+    ShowException(error, this);
     return false;
   }
   return true;

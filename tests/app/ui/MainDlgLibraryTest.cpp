@@ -15,7 +15,7 @@
 #include "library/FilmManager.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryDocument.h"
-#include "ModalAnswer.h"
+#include "support/ui/ModalAnswer.h"
 #include "library/ui/NewCategoryDlg.h"
 
 namespace kelta {

@@ -15,10 +15,10 @@
 #include "app/InstanceLock.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/MainDlg.h"
-#include "app/ui/OpenVideoFile.h"
 #include "app/ui/PositionSlider.h"
-#include "app/ui/ShowException.h"
+#include "imaging/ui/ShowException.h"
 #include "support/VideoFixture.h"
+#include "support/ui/ModalAnswer.h"
 #include "video/ui/VideoFrameBar.h"
 #include "video/ui/VideoOutPanel.h"
 
@@ -33,27 +33,6 @@ int Counter(TVideoFrameBar& bar) {
   return test::ReadFrameCounter(dib.Bits(), dib.Width(), dib.RowCount(), dib.RowStride());
 }
 
-// Answers the next message box and tells what it said.
-struct TMessageBoxCatcher {
-  QString Title, Text;
-  QMessageBox::Icon Icon = QMessageBox::NoIcon;
-  TMessageBoxCatcher() {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [this, timer] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        Title = box->windowTitle();
-        Text = box->text();
-        Icon = box->icon();
-        box->close();
-        timer->stop();
-        timer->deleteLater();
-      }
-    });
-    timer->start();
-  }
-};
-
 }  // namespace
 
 class MainDlgTest : public QObject {
@@ -65,7 +44,7 @@ class MainDlgTest : public QObject {
   // A main window over the real plugin with the test video open.
   std::unique_ptr<TMainDlg> OpenWindow() {
     auto dlg = std::make_unique<TMainDlg>(nullptr, ProgramDir);
-    OpenChosenVideo(*dlg, Video_);
+    dlg->OpenVideo(Video_);
     return dlg;
   }
 
@@ -132,15 +111,16 @@ class MainDlgTest : public QObject {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("not a video at all\n");
     file.close();
-    TMessageBoxCatcher box;
-    dlg.RunCommand([&] { OpenChosenVideo(dlg, bad); });
+    test::TBoxSeen box;
+    test::AnswerBox(box);
+    dlg.RunCommand([&] { dlg.OpenVideo(bad); });
     QCOMPARE(box.Title, QStringLiteral("Kelta"));
     QCOMPARE(box.Text, QStringLiteral("Unable to open video file: ") + bad + QStringLiteral("."));
     QCOMPARE(box.Icon, QMessageBox::Critical);
     QVERIFY(!dlg.btPlay->isEnabled());
     QVERIFY(!dlg.FrameBar->FileOpened());
     // The window stays usable: a good file opens afterwards.
-    OpenChosenVideo(dlg, Video_);
+    dlg.OpenVideo(Video_);
     QVERIFY(dlg.FrameBar->FileOpened());
   }
 

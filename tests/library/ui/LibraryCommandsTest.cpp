@@ -2,6 +2,8 @@
 // tree, document, library file and data folder must change in step, or not
 // at all.
 
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -14,11 +16,12 @@
 #include <fstream>
 #include <memory>
 
-#include "FakeLibraryHost.h"
-#include "ModalAnswer.h"
+#include "support/ui/FakeLibraryHost.h"
+#include "support/ui/ModalAnswer.h"
 #include "imaging/FastDIB.h"
 #include "library/FilmManager.h"
 #include "library/ImageSaveManager.h"
+#include "library/LibraryPaths.h"
 #include "library/XmlDocument.h"
 #include "library/ui/EditImageDlg.h"
 #include "library/ui/FilmTipDlg.h"
@@ -115,7 +118,7 @@ class LibraryCommandsTest : public QObject {
 
   void Open(TLibraryHost& host) {
     Tree = std::make_unique<QTreeWidget>();
-    Manager = std::make_unique<TImageLibraryManager>(Tree.get(), *Films, host, DataFolder);
+    Manager = std::make_unique<TImageLibraryManager>(Tree.get(), *Films, host, DataFolder, Dir->path().toStdString());
     Tree->expandAll();
   }
   void Open() { Open(*Host); }
@@ -181,11 +184,16 @@ class LibraryCommandsTest : public QObject {
     TVideoFrameBar bar(&window, QStringLiteral(KELTA_PROGRAM_DIR));
     QVERIFY2(bar.DecoderLoaded(), "codec.so is built beside the program");
     bar.OutputPanel = &panel;
-    bar.FileName = QString::fromStdString(clip.string());
-    bar.OpenVideo();
-    QVERIFY(bar.FileOpened());
     int clears = 0;
-    TFrameBarLibraryHost host(bar, &window, [&] { ++clears; }, [](const QImage&) {});
+    std::int64_t openedUpTo = -1;
+    TMainWindowHooks hooks;
+    hooks.ClearThumbnail = [&] { ++clears; };
+    hooks.VideoOpened = [&](std::int64_t maxPosition) { openedUpTo = maxPosition; };
+    TFrameBarLibraryHost host(bar, &window, std::move(hooks));
+    host.OpenVideo(QString::fromStdString(clip.string()));
+    QVERIFY(bar.FileOpened());
+    QCOMPARE(bar.FileName, QString::fromStdString(clip.string()));
+    QCOMPARE(openedUpTo, bar.MaxPosition());
     Open(host);
 
     Focus(Root());
@@ -529,6 +537,53 @@ class LibraryCommandsTest : public QObject {
     QCOMPARE(Node({0, 0})->text(0), QString("Summer (0)"));
     QCOMPARE(Written(), before);
     QVERIFY(Host->IsPlaying);
+  }
+
+  // Opening a video: the dialog starts in the samples folder with the MPEG-2
+  // filter, a cancel resumes playback, a chosen file opens paused, and the
+  // next dialog starts in its folder with the first filter.
+  void openVideoFileAsksPausesAndRemembersTheFolder() {
+    Open();
+    const QString clip = Dir->filePath("VTS_01_1.VOB");
+    std::ofstream(clip.toStdString()) << "video";
+    QString folder, filter;
+    QStringList filters;
+    auto note = [&](QFileDialog* dialog) {
+      folder = dialog->directory().absolutePath();
+      filters = dialog->nameFilters();
+      filter = dialog->selectedNameFilter();
+    };
+    QCOMPARE(TImageLibraryManager::VideoFileStartFolder(),
+             QString::fromStdString(ProgramFolder().string()) + "/samples");
+    Host->IsPlaying = true;
+    WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+      note(dialog);
+      dialog->reject();
+    });
+    Manager->OpenVideoFile();
+    QCOMPARE(filters, TImageLibraryManager::VideoFileFilters());
+    QCOMPARE(filter, QString("MPEG2 Video Files (*.vob *.mp2)"));
+    QVERIFY(Host->OpenedVideos.isEmpty());
+    QCOMPARE(Host->Pauses, 1);
+    QVERIFY(Host->IsPlaying);
+
+    WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+      dialog->selectFile(clip);
+      static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides its override
+    });
+    Manager->OpenVideoFile();
+    QCOMPARE(Host->OpenedVideos, QStringList{QFileInfo(clip).absoluteFilePath()});
+    QVERIFY(!Host->IsPlaying);
+    QCOMPARE(Host->Plays, 1);
+
+    WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+      note(dialog);
+      dialog->reject();
+    });
+    Manager->OpenVideoFile();
+    QCOMPARE(folder, QFileInfo(clip).absolutePath());
+    QCOMPARE(filter, QString("DVD Video/Audio Files (vts*.vob)"));
+    QCOMPARE(UnansweredModals(), 0);
   }
 };
 

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <memory>
 
-#include "ModalAnswer.h"
+#include "support/ui/ModalAnswer.h"
 #include "library/ui/ActionWarnning.h"
 #include "library/ui/CusException.h"
 #include "library/ui/EditImageDlg.h"

@@ -11,7 +11,7 @@
 #include <QTest>
 #include <algorithm>
 
-#include "ModalAnswer.h"
+#include "support/ui/ModalAnswer.h"
 #include "library/ui/SaveImageDlg.h"
 #include "video/ui/VideoOutPanel.h"
 

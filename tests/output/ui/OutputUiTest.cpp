@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "ModalAnswer.h"
+#include "support/ui/ModalAnswer.h"
 #include "output/OutputTestSupport.h"
 #include "library/ui/SingleImageExport.h"
 #include "output/ui/ExportForm.h"

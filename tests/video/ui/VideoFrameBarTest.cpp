@@ -9,6 +9,7 @@
 
 #include "imaging/FastDIB.h"
 #include "support/VideoFixture.h"
+#include "support/ui/ModalAnswer.h"
 #include "video/MPEG2Decoder.h"
 #include "video/ui/TestClasses.h"
 #include "video/ui/VideoFrameBar.h"
@@ -28,27 +29,6 @@ COLORREF At(const TFastDIB& dib, int x, int y) {
 int Counter(const TFastDIB& dib) {
   return test::ReadFrameCounter(dib.Bits(), dib.Width(), dib.RowCount(), dib.RowStride());
 }
-
-// Answers the next message box and tells what it said.
-struct TMessageBoxCatcher {
-  QString Title, Text;
-  QMessageBox::Icon Icon = QMessageBox::NoIcon;
-  TMessageBoxCatcher() {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [this, timer] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        Title = box->windowTitle();
-        Text = box->text();
-        Icon = box->icon();
-        box->close();
-        timer->stop();
-        timer->deleteLater();
-      }
-    });
-    timer->start();
-  }
-};
 
 // A frame bar over the real plugin with a panel to paint into and a log of its events.
 struct TBarFixture {
@@ -160,7 +140,8 @@ void VideoFrameBarTest::stripPaintingPixels() {
 
 void VideoFrameBarTest::missingDecoderShowsTip() {
   QTemporaryDir empty;
-  TMessageBoxCatcher box;
+  test::TBoxSeen box;
+  test::AnswerBox(box);
   TVideoFrameBar bar(nullptr, empty.path());
   QCOMPARE(box.Title, QStringLiteral("Tip"));
   QCOMPARE(box.Text, QStringLiteral("Cannot find mpeg2 video stream decoder dll!"));

@@ -1,8 +1,11 @@
 #pragma once
 // A stand-in for the frame bar and the main window: counts pauses, resumes,
-// repaints and thumbnail changes, and holds a frame of its own.
+// repaints and thumbnail changes, notes the videos opened, and holds a frame
+// of its own.
 
 #include <QImage>
+#include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include "imaging/FastDIB.h"
@@ -20,6 +23,7 @@ class TFakeLibraryHost : public TLibraryHost {
   int Clears = 0;
   int Thumbnails = 0;
   QImage Thumbnail;
+  QStringList OpenedVideos;
   TFastDIB Frame;
   QWidget MainWindow;
 
@@ -34,6 +38,10 @@ class TFakeLibraryHost : public TLibraryHost {
   }
   bool FileOpened() override { return IsOpened; }
   TFastDIB& FrameDIB() override { return Frame; }
+  void OpenVideo(const QString& path) override {
+    OpenedVideos << path;
+    IsOpened = true;
+  }
   QWidget* Window() override { return &MainWindow; }
   void Repaint() override { ++Repaints; }
   void ClearThumbnail() override { ++Clears; }

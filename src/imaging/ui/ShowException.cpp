@@ -1,4 +1,4 @@
-#include "app/ui/ShowException.h"
+#include "imaging/ui/ShowException.h"
 
 #include <QMessageBox>
 

@@ -4,13 +4,14 @@
 // nobody expected is closed after a while and counted, so a wrong turn in the
 // code under test fails the test instead of hanging it.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QMessageBox>
-#include <QPointer>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 namespace kelta::test {
 
@@ -20,9 +21,9 @@ inline int& UnansweredModals() {
 }
 
 template <class T>
-void WhenModal(std::function<void(T*)> answer, int timeoutMs = 3000) {
+void WhenModal(std::function<void(T*)> answer, int timeoutMs = 5000) {
   auto* timer = new QTimer;
-  auto* clock = new QElapsedTimer;
+  auto clock = std::make_shared<QElapsedTimer>();
   clock->start();
   timer->setInterval(5);
   QObject::connect(timer, &QTimer::timeout, [timer, clock, answer, timeoutMs] {
@@ -30,14 +31,12 @@ void WhenModal(std::function<void(T*)> answer, int timeoutMs = 3000) {
     if (T* wanted = qobject_cast<T*>(modal)) {
       timer->stop();
       timer->deleteLater();
-      delete clock;
       answer(wanted);
       return;
     }
     if (clock->elapsed() > timeoutMs) {
       timer->stop();
       timer->deleteLater();
-      delete clock;
       ++UnansweredModals();
       if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
     }
@@ -45,7 +44,7 @@ void WhenModal(std::function<void(T*)> answer, int timeoutMs = 3000) {
   timer->start();
 }
 
-// What an "Information"-style box said.
+// What a message box said.
 struct TBoxSeen {
   bool Shown = false;
   QString Title;
@@ -55,7 +54,7 @@ struct TBoxSeen {
 };
 
 // Answers the next message box with `button`, recording what it showed.
-inline void AnswerBox(TBoxSeen& seen, QMessageBox::StandardButton button) {
+inline void AnswerBox(TBoxSeen& seen, QMessageBox::StandardButton button = QMessageBox::Ok) {
   WhenModal<QMessageBox>([&seen, button](QMessageBox* box) {
     seen.Shown = true;
     seen.Title = box->windowTitle();

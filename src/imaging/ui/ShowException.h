@@ -1,5 +1,6 @@
 #pragma once
-// The standard error report: how an error that ends a command reaches the user.
+// The standard error report: how an error that ends a command reaches the
+// user, the same from every window of the program.
 
 #include <exception>
 
