@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 #include "library/AtomicFileWrite.h"
 #include "library/CodePage.h"
@@ -19,8 +20,24 @@ constexpr std::string_view RootName = "films";
 
 std::string Quoted(const std::filesystem::path& path) { return "\"" + path.string() + "\""; }
 
+// The bytes of a file. Not a std::string: that would clear the whole
+// buffer before the read fills it again.
+struct TFileBytes {
+  std::unique_ptr<char[]> Data;
+  std::size_t Size = 0;
+  std::size_t Capacity = 0;
+
+  void Grow(std::size_t capacity) {
+    auto data = std::make_unique_for_overwrite<char[]>(capacity);
+    if (Size) std::memcpy(data.get(), Data.get(), Size);
+    Data = std::move(data);
+    Capacity = capacity;
+  }
+  std::string_view View() const { return {Data.get(), Size}; }
+};
+
 // Reads the whole file; false only when it does not exist.
-bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
+bool ReadWholeFile(const std::filesystem::path& path, TFileBytes& bytes) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return false;
@@ -32,11 +49,10 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
   struct stat info {};
   std::size_t size = 0;
   if (::fstat(fd, &info) == 0 && info.st_size > 0) size = std::size_t(info.st_size);
-  bytes.resize(size + 1);
-  std::size_t filled = 0;
+  bytes.Grow(size + 1);
   for (;;) {
-    if (filled == bytes.size()) bytes.resize(bytes.size() * 2 + 4096);
-    const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+    if (bytes.Size == bytes.Capacity) bytes.Grow(bytes.Capacity * 2 + 4096);
+    const ssize_t got = ::read(fd, bytes.Data.get() + bytes.Size, bytes.Capacity - bytes.Size);
     if (got == 0) break;
     if (got < 0) {
       if (errno == EINTR) continue;
@@ -45,9 +61,8 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
       throw ELibraryFileError("The library file " + Quoted(path) + " cannot be read: " + std::strerror(error),
                               path);
     }
-    filled += std::size_t(got);
+    bytes.Size += std::size_t(got);
   }
-  bytes.resize(filled);
   ::close(fd);
   return true;
 }
@@ -69,11 +84,11 @@ TFilmManager::~TFilmManager() {
 }
 
 void TFilmManager::Load(const std::filesystem::path& path) {
-  std::string bytes;
+  TFileBytes bytes;
   try {
     if (ReadWholeFile(path, bytes)) {
       try {
-        Document_ = ParseXml(bytes);
+        Document_ = ParseXml(bytes.View());
       } catch (const EXmlParseError& error) {
         throw ELibraryFileError("The library file " + Quoted(path) + " cannot be read: " + error.what(), path);
       }

@@ -3,6 +3,17 @@
 // CR LF after every line, two spaces per depth, childless elements in
 // empty-element form, and every byte from 0x80 written as a hexadecimal
 // reference so that the file stays 7-bit ASCII whatever the names hold.
+//
+// The file image is built in one buffer sized from the document up front
+// and filled through a pointer; values are copied sixteen bytes at a time
+// until a byte that needs a reference turns up.
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "library/XmlDocument.h"
 
@@ -11,32 +22,137 @@ namespace kelta {
 namespace {
 
 constexpr std::string_view LineEnd = "\r\n";
+// The longest reference a single byte becomes: "&#xNN;" or "&quot;".
+constexpr std::size_t MaxEscapedLength = 6;
+// Room for one sixteen-byte store past the end of what is written.
+constexpr std::size_t StoreSlack = 16;
 
 bool NeedsEscape(unsigned char c) {
   return c >= 0x80 || c == '"' || c == '&' || c == '\'' || c == '<' || c == '>';
 }
 
-void AppendEscaped(std::string& out, std::string_view text) {
-  static constexpr char Hex[] = "0123456789ABCDEF";
-  std::size_t run = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (!NeedsEscape(c)) continue;
-    out.append(text, run, i - run);
-    run = i + 1;
+class TOutput {
+ public:
+  explicit TOutput(std::size_t expected) { Buffer_.resize(expected + StoreSlack); }
+
+  // Makes room for at least n more bytes plus the store slack.
+  void Reserve(std::size_t n) {
+    if (Size_ + n + StoreSlack > Buffer_.size())
+      Buffer_.resize(std::max(Buffer_.size() * 2, Size_ + n + StoreSlack));
+  }
+
+  void Append(std::string_view text) {
+    Reserve(text.size());
+    std::memcpy(Buffer_.data() + Size_, text.data(), text.size());
+    Size_ += text.size();
+  }
+  void Append(char c) {
+    Reserve(1);
+    Buffer_[Size_++] = c;
+  }
+  void Spaces(std::size_t n) {
+    Reserve(n);
+    std::memset(Buffer_.data() + Size_, ' ', n);
+    Size_ += n;
+  }
+
+  void AppendEscaped(std::string_view text) {
+    Reserve(text.size() * MaxEscapedLength);
+    char* w = Buffer_.data() + Size_;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+#if defined(__SSE2__)
+    if (text.size() >= 16) {
+      const __m128i quote = _mm_set1_epi8('"');
+      const __m128i amp = _mm_set1_epi8('&');
+      const __m128i apos = _mm_set1_epi8('\'');
+      const __m128i lt = _mm_set1_epi8('<');
+      const __m128i gt = _mm_set1_epi8('>');
+      const auto specials = [&](const char* at) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const __m128i special = _mm_or_si128(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, amp)),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, apos), _mm_cmpeq_epi8(v, lt))),
+            _mm_or_si128(_mm_cmpeq_epi8(v, gt), v));  // the sign bit marks 0x80 and up
+        return unsigned(_mm_movemask_epi8(special));
+      };
+      while (end - p >= 16) {
+        const unsigned mask = specials(p);
+        // The sixteen bytes are stored whole; the bytes past the first
+        // special one are overwritten next. The slack allows the store.
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(w), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+        if (!mask) {
+          w += 16;
+          p += 16;
+          continue;
+        }
+        const unsigned plain = unsigned(__builtin_ctz(mask));
+        w = Escape(w + plain, static_cast<unsigned char>(p[plain]));
+        p += plain + 1;
+      }
+      // The last few bytes: the sixteen that end the value, with those
+      // already written masked off.
+      while (p < end) {
+        const std::size_t left = std::size_t(end - p);
+        const unsigned mask = specials(end - 16) >> (16 - left);
+        const std::size_t plain = mask ? unsigned(__builtin_ctz(mask)) : left;
+        std::memcpy(w, p, plain);
+        w += plain;
+        p += plain;
+        if (p < end) w = Escape(w, static_cast<unsigned char>(*p++));
+      }
+      Size_ = std::size_t(w - Buffer_.data());
+      return;
+    }
+#endif
+    for (; p < end; ++p) {
+      const unsigned char c = static_cast<unsigned char>(*p);
+      if (NeedsEscape(c)) w = Escape(w, c);
+      else *w++ = char(c);
+    }
+    Size_ = std::size_t(w - Buffer_.data());
+  }
+
+  std::string Take() && {
+    Buffer_.resize(Size_);
+    return std::move(Buffer_);
+  }
+
+ private:
+  static char* Escape(char* w, unsigned char c) {
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    std::string_view reference;
     switch (c) {
-      case '"': out += "&quot;"; break;
-      case '&': out += "&amp;"; break;
-      case '\'': out += "&apos;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
+      case '"': reference = "&quot;"; break;
+      case '&': reference = "&amp;"; break;
+      case '\'': reference = "&apos;"; break;
+      case '<': reference = "&lt;"; break;
+      case '>': reference = "&gt;"; break;
       default: {
-        const char reference[6] = {'&', '#', 'x', Hex[c >> 4], Hex[c & 15], ';'};
-        out.append(reference, sizeof reference);
+        const char hex[6] = {'&', '#', 'x', Hex[c >> 4], Hex[c & 15], ';'};
+        std::memcpy(w, hex, sizeof hex);
+        return w + sizeof hex;
       }
     }
+    std::memcpy(w, reference.data(), reference.size());
+    return w + reference.size();
   }
-  out.append(text, run);
+
+  std::string Buffer_;
+  std::size_t Size_ = 0;
+};
+
+// The length of the node's lines when nothing needs a reference; a close
+// estimate of the file size that saves regrowing the buffer.
+std::size_t PlainLength(const TXmlNode& node, std::size_t depth) {
+  if (!node.IsElement()) return 2 * depth + node.Raw.size() + LineEnd.size();
+  std::size_t length = 2 * depth + 1 + node.Name.size() + 2 + LineEnd.size();
+  for (const TXmlAttribute& attribute : node.Attributes) length += 4 + attribute.Name.size() + attribute.Value.size();
+  if (!node.Children.empty()) {
+    length += 2 * depth + 3 + node.Name.size() + LineEnd.size();
+    for (const TXmlNode& child : node.Children) length += PlainLength(child, depth + 1);
+  }
+  return length;
 }
 
 bool IsYes(std::string_view value) {
@@ -44,70 +160,70 @@ bool IsYes(std::string_view value) {
          (value[2] | 0x20) == 's';
 }
 
-void AppendDeclaration(std::string& out, const TXmlNode& declaration) {
+void AppendDeclaration(TOutput& out, const TXmlNode& declaration) {
   const TXmlAttribute* version = declaration.FindAttribute("version");
   const TXmlAttribute* encoding = declaration.FindAttribute("encoding");
-  out += "<?xml version=\"";
-  AppendEscaped(out, version ? std::string_view(version->Value) : std::string_view("1.0"));
-  out += '"';
+  out.Append("<?xml version=\"");
+  out.AppendEscaped(version ? std::string_view(version->Value) : std::string_view("1.0"));
+  out.Append('"');
   if (encoding) {
-    out += " encoding=\"";
-    AppendEscaped(out, encoding->Value);
-    out += '"';
+    out.Append(" encoding=\"");
+    out.AppendEscaped(encoding->Value);
+    out.Append('"');
   }
-  if (IsYes(declaration.Attribute("standalone"))) out += " standalone=\"yes\"";
-  out += "?>";
+  if (IsYes(declaration.Attribute("standalone"))) out.Append(" standalone=\"yes\"");
+  out.Append("?>");
 }
 
-void AppendNode(std::string& out, const TXmlNode& node, std::size_t depth) {
-  out.append(2 * depth, ' ');
+void AppendNode(TOutput& out, const TXmlNode& node, std::size_t depth) {
+  out.Spaces(2 * depth);
   if (!node.IsElement()) {
-    out += node.Raw;
-    out += LineEnd;
+    out.Append(node.Raw);
+    out.Append(LineEnd);
     return;
   }
-  out += '<';
-  AppendEscaped(out, node.Name);
+  out.Append('<');
+  out.AppendEscaped(node.Name);
   for (const TXmlAttribute& attribute : node.Attributes) {
-    out += ' ';
-    AppendEscaped(out, attribute.Name);
-    out += "=\"";
-    AppendEscaped(out, attribute.Value);
-    out += '"';
+    out.Append(' ');
+    out.AppendEscaped(attribute.Name);
+    out.Append("=\"");
+    out.AppendEscaped(attribute.Value);
+    out.Append('"');
   }
   if (node.Children.empty()) {
-    out += "/>";
-    out += LineEnd;
+    out.Append("/>\r\n");
     return;
   }
-  out += '>';
-  out += LineEnd;
+  out.Append(">\r\n");
   for (const TXmlNode& child : node.Children) AppendNode(out, child, depth + 1);
-  out.append(2 * depth, ' ');
-  out += "</";
-  AppendEscaped(out, node.Name);
-  out += '>';
-  out += LineEnd;
+  out.Spaces(2 * depth);
+  out.Append("</");
+  out.AppendEscaped(node.Name);
+  out.Append(">\r\n");
 }
 
 }  // namespace
 
 std::string WriteXml(const TXmlDocument& document) {
-  std::string out;
-  out.reserve(4096);
+  std::size_t expected = PlainLength(document.Root, 0) + 64;
+  for (const TXmlNode& item : document.Prolog) expected += item.Raw.size() + 64;
+  for (const TXmlNode& item : document.Epilog) expected += item.Raw.size() + LineEnd.size();
+  // Names and memos bring a few references; an eighth more covers most.
+  TOutput out(expected + expected / 8);
   for (const TXmlNode& item : document.Prolog) {
     if (item.Kind == TXmlNodeKind::Declaration)
       AppendDeclaration(out, item);
     else
-      out += item.Raw;
-    out += LineEnd;
+      out.Append(item.Raw);
+    out.Append(LineEnd);
   }
   AppendNode(out, document.Root, 0);
   for (const TXmlNode& item : document.Epilog) {
-    out += item.Raw;
-    out += LineEnd;
+    out.Append(item.Raw);
+    out.Append(LineEnd);
   }
-  return out;
+  return std::move(out).Take();
 }
 
 }  // namespace kelta
