@@ -10,7 +10,7 @@ function(kelta_subsystem name)
   # main.cpp is a program's entry, never part of a library.
   list(FILTER core_sources EXCLUDE REGEX "/main\\.cpp$")
   if(core_sources)
-    kelta_core_library(kelta_${name} SOURCES ${core_sources} LIBS ${ARG_CORE_LIBS})
+    kelta_static_library(kelta_${name} SOURCES ${core_sources} LIBS ${ARG_CORE_LIBS})
     # The core never sees Qt: no moc for it.
     set_target_properties(kelta_${name} PROPERTIES AUTOMOC OFF AUTORCC OFF)
   else()
@@ -23,7 +23,7 @@ function(kelta_subsystem name)
     file(GLOB ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp
          ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.h ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.qrc)
     if(ui_sources)
-      kelta_qt_library(kelta_${name}_ui SOURCES ${ui_sources} LIBS kelta_${name} ${ARG_UI_LIBS})
+      kelta_static_library(kelta_${name}_ui SOURCES ${ui_sources} LIBS kelta_${name} ${ARG_UI_LIBS})
     else()
       add_library(kelta_${name}_ui INTERFACE)
       target_link_libraries(kelta_${name}_ui INTERFACE kelta_${name} ${ARG_UI_LIBS})

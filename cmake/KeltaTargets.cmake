@@ -5,17 +5,9 @@ function(kelta_warnings target)
                          -Wcast-align -Woverloaded-virtual -Wno-missing-field-initializers)
 endfunction()
 
-# kelta_core_library(name SOURCES ... LIBS ...): a GUI-free static library.
-function(kelta_core_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-  add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
-  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
-  kelta_warnings(${name})
-endfunction()
-
-# kelta_qt_library(name SOURCES ... LIBS ...): a static library of Qt code.
-function(kelta_qt_library name)
+# kelta_static_library(name SOURCES ... LIBS ...): a static library of Kelta's
+# sources; the subsystem decides whether Qt may appear in it.
+function(kelta_static_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
@@ -25,11 +17,12 @@ endfunction()
 
 set(KELTA_TEST_BIN_DIR ${CMAKE_BINARY_DIR}/tests-bin)
 
-# kelta_gtest(name SOURCES ... LIBS ...): a GoogleTest program run by CTest.
-function(kelta_gtest name)
+# A test program run by CTest from the tests' own folder, with the program
+# folder and the source folder known to it.
+function(kelta_test_program name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELTA_TEST_BIN_DIR})
   target_compile_definitions(${name} PRIVATE
@@ -39,18 +32,17 @@ function(kelta_gtest name)
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)
 endfunction()
 
+# kelta_gtest(name SOURCES ... LIBS ...): a GoogleTest program.
+function(kelta_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  kelta_test_program(${name} SOURCES ${ARG_SOURCES} LIBS ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+endfunction()
+
 # kelta_qtest(name SOURCES ... LIBS ...): a Qt Test program on the offscreen platform.
 function(kelta_qtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
-  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELTA_TEST_BIN_DIR})
-  target_compile_definitions(${name} PRIVATE
-    KELTA_PROGRAM_DIR="${KELTA_PROGRAM_DIR}" KELTA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  kelta_warnings(${name})
-  add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${KELTA_TEST_BIN_DIR})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600
+  kelta_test_program(${name} SOURCES ${ARG_SOURCES} LIBS ${ARG_LIBS} Qt6::Test)
+  set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime")
 endfunction()
 
