@@ -119,7 +119,7 @@ void TMainDlg::ConnectCommands() {
   connect(tbiBackwardMore, &QAction::triggered, this, [this] { SendKey(Qt::Key_S); });
   connect(tbiForwardMore, &QAction::triggered, this, [this] { SendKey(Qt::Key_W); });
   connect(tbiMoveStep, &QAction::triggered, this, [this] { RunCommand([this] { tbiMoveStepClick(); }); });
-  imgThumb->installEventFilter(this);
+  // Clicks on the thumbnail reach eventFilter through the application-wide filter.
   connect(imageTree, &QTreeWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { pmImageLibrary->popup(imageTree->viewport()->mapToGlobal(at)); });
 }
@@ -249,7 +249,14 @@ void TMainDlg::SendKey(int key) {
 }
 
 bool TMainDlg::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+  // An unhandled key travels on to the parents of its receiver. A command
+  // that opened a dialog has moved the focus by then, so the parents are
+  // recognised as the same key's way up: that walk is the only thing that
+  // happens between the handling and the next other event.
+  const bool onItsWayUp = event == KeyHandled_ && event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+                          KeyReceiver_ && static_cast<QWidget*>(watched)->isAncestorOf(KeyReceiver_);
+  if (!onItsWayUp) KeyHandled_ = nullptr;
+  if (event->type() == QEvent::KeyPress && watched->isWidgetType() && !onItsWayUp) {
     // Each key once, at its first receiver: the focused control of this
     // window, or the window itself when nothing has the focus. The key goes
     // on to the control afterwards.
@@ -259,6 +266,8 @@ bool TMainDlg::eventFilter(QObject* watched, QEvent* event) {
     if (first && widget->window() == this) {
       auto* keyEvent = static_cast<QKeyEvent*>(event);
       RunCommand([this, keyEvent] { FormKeyDown(keyEvent->key(), keyEvent->modifiers()); });
+      KeyHandled_ = event;
+      KeyReceiver_ = widget;
     }
   } else if (watched == imgThumb && event->type() == QEvent::MouseButtonRelease) {
     RunCommand(Commands.ViewImage);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -135,6 +136,10 @@ class TMainDlg : public QWidget {
   // The library controller's view of this window; the Open Video command
   // uses it also while there is no library document.
   std::unique_ptr<TFrameBarLibraryHost> LibraryHost_;
+  // The key event last handed to the key table, while it walks up from the
+  // control it reached first.
+  const QEvent* KeyHandled_ = nullptr;
+  QPointer<QWidget> KeyReceiver_;
 };
 
 // The process-wide main window (null before it exists and after it is gone).

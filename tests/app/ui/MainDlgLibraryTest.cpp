@@ -1,6 +1,10 @@
 // The main window with a library document: the controller owns the tree and
 // the window's commands reach it, and every change is on disk at once.
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -69,6 +73,41 @@ class MainDlgLibraryTest : public QObject {
     QVERIFY(LibraryManager == nullptr);
     FilmManager = nullptr;
     QCOMPARE(test::UnansweredModals(), 0);
+  }
+
+  void thumbnailClickOpensTheImageOnce() {
+    FilmManager = nullptr;
+    TMainDlg window(nullptr, QStringLiteral(KELTA_PROGRAM_DIR));
+    window.show();
+    int views = 0;
+    window.Commands.ViewImage = [&views] { ++views; };
+    QTest::mouseClick(window.imgThumb, Qt::LeftButton);
+    QCOMPARE(views, 1);
+  }
+
+  // A key whose command opens a dialog moves the focus away; the same key on
+  // its way up to the window must not run the command again.
+  void keyThatOpensADialogRunsItsCommandOnce() {
+    FilmManager = nullptr;
+    TMainDlg window(nullptr, QStringLiteral(KELTA_PROGRAM_DIR));
+    window.show();
+    QApplication::setActiveWindow(&window);
+    window.btPlay->setEnabled(true);  // frame keys work once a video is open
+    int saves = 0;
+    window.Commands.SaveImage = [&window, &saves] {
+      ++saves;
+      QDialog dialog(&window);
+      QTimer::singleShot(0, &dialog, &QDialog::reject);
+      dialog.exec();
+      if (QWidget* focus = QApplication::focusWidget()) focus->clearFocus();
+    };
+    window.imageTree->setFocus();
+    QTest::keyClick(window.imageTree, Qt::Key_W, Qt::ControlModifier);
+    QCOMPARE(saves, 1);
+    // The next key is a key of its own.
+    window.imageTree->setFocus();
+    QTest::keyClick(window.imageTree, Qt::Key_W, Qt::ControlModifier);
+    QCOMPARE(saves, 2);
   }
 
   void withoutDocumentTheLibraryCommandsStayEmpty() {
