@@ -98,16 +98,28 @@ void TmyPreview::PrintTo(QPrinter& printer) const {
   printer.setDocName(Title);
   QPainter painter;
   if (!painter.begin(&printer)) return;
+  // The painter's origin is the corner of the printable area already.
   const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
   for (std::size_t i = 0; i < Pages_.size(); ++i) {
     if (i > 0) printer.newPage();
-    painter.save();
     // Stretched over the whole printable area, proportions not kept.
-    painter.scale(double(area.width()) / Layout_.PageWidth, double(area.height()) / Layout_.PageHeight);
-    painter.drawPicture(0, 0, *Pages_[i]);
-    painter.restore();
+    PlayPage(painter, *Pages_[i], QRectF(0, 0, area.width(), area.height()));
   }
   painter.end();
+}
+
+void TmyPreview::PlayPage(QPainter& painter, const QPicture& page, const QRectF& target) const {
+  // A picture plays itself scaled by the target device's resolution over its
+  // own, so a page recorded at screen resolution would be scaled a second time
+  // on a printer; that factor is taken out here.
+  QPaintDevice* device = painter.device();
+  const double dpiX = device ? double(page.logicalDpiX()) / device->logicalDpiX() : 1.0;
+  const double dpiY = device ? double(page.logicalDpiY()) / device->logicalDpiY() : 1.0;
+  painter.save();
+  painter.translate(target.topLeft());
+  painter.scale(target.width() / Layout_.PageWidth * dpiX, target.height() / Layout_.PageHeight * dpiY);
+  painter.drawPicture(0, 0, page);
+  painter.restore();
 }
 
 void TmyPreview::paintEvent(QPaintEvent*) {
@@ -122,11 +134,8 @@ void TmyPreview::paintEvent(QPaintEvent*) {
     // Shadow strips right of and under the page.
     p.fillRect(QRect(page.right() + 1, page.top() + 4, 4, page.height()), Qt::black);
     p.fillRect(QRect(page.left() + 4, page.bottom() + 1, page.width(), 4), Qt::black);
-    p.save();
-    p.translate(page.topLeft());
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawPicture(0, 0, *Pages_[std::size_t(i)]);
-    p.restore();
+    PlayPage(p, *Pages_[std::size_t(i)], page);
     const int pen = i == Layout_.SelectedPage ? 5 : 1;
     p.setPen(QPen(Qt::black, pen, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     p.setBrush(Qt::NoBrush);

@@ -56,6 +56,8 @@ class TmyPreview : public QAbstractScrollArea {
  private:
   void DoLayout();
   void Changed();
+  // Draws a page picture stretched over target (device coordinates of painter).
+  void PlayPage(QPainter& painter, const QPicture& page, const QRectF& target) const;
 
   std::vector<std::unique_ptr<QPicture>> Pages_;
   std::unique_ptr<QPainter> Recorder_;

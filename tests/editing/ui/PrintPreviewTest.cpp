@@ -1,6 +1,9 @@
+#include <cstdint>
+
 #include <QAction>
 #include <QFile>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPrinter>
 #include <QProcess>
 #include <QScrollBar>
@@ -26,6 +29,8 @@ class PrintPreviewTest : public QObject {
   void hitTest_selectsPageOrMisses();
   void textToggle_recomposesAroundLastClick();
   void print_toPdfGivesOnePage();
+  void print_pageStretchedOverPrintableArea_data();
+  void print_pageStretchedOverPrintableArea();
 };
 
 void PrintPreviewTest::page_imageGeometry_data() {
@@ -229,6 +234,83 @@ void PrintPreviewTest::print_toPdfGivesOnePage() {
   const QString out = QString::fromLocal8Bit(info.readAllStandardOutput());
   QVERIFY2(out.contains(QRegularExpression("Pages:\\s+1\\n")), qPrintable(out));
   QVERIFY2(out.contains(QRegularExpression("Title:\\s+Printing \\.\\.\\.\\n")), qPrintable(out));
+}
+
+void PrintPreviewTest::print_pageStretchedOverPrintableArea_data() {
+  QTest::addColumn<bool>("withText");
+  QTest::addColumn<QMarginsF>("margins");  // points
+  QTest::newRow("no text, uneven margins") << false << QMarginsF(36, 18, 54, 72);
+  QTest::newRow("text, no margins") << true << QMarginsF(0, 0, 0, 0);
+}
+
+// The printed sheet shows the page as the preview does: the picture sits where
+// the page puts it, with the page scaled once onto the printable area.
+void PrintPreviewTest::print_pageStretchedOverPrintableArea() {
+  QFETCH(bool, withText);
+  QFETCH(QMarginsF, margins);
+  const QColor colour(200, 40, 60);
+  TFastDIB image;
+  image.SetSize(720, 576, 24);
+  for (int y = 0; y < image.RowCount(); ++y)
+    for (int x = 0; x < image.Width(); ++x) {
+      std::uint8_t* p = image.PixelPtr(x, y);
+      p[0] = std::uint8_t(colour.blue());
+      p[1] = std::uint8_t(colour.green());
+      p[2] = std::uint8_t(colour.red());
+    }
+  TprintDlg dlg;
+  dlg.FViewRecord.Image = &image;
+  dlg.FViewRecord.Name = "Beach";
+  dlg.FViewRecord.Memo = "Summer";
+  dlg.BuildPage(withText);
+  const QRect onPage = dlg.PageGeometry().Image;
+
+  QTemporaryDir dir;
+  const QString file = dir.filePath("page.pdf");
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(file);
+  printer.setPageSize(QPageSize(QPageSize::Letter));
+  QVERIFY(printer.setPageMargins(margins, QPageLayout::Point));
+  dlg.FPagePreview()->PrintTo(printer);
+
+  // Rendered at 72 dpi one pixel is one point of the sheet.
+  QProcess render;
+  render.start("pdftoppm", {"-r", "72", "-png", "-singlefile", file, dir.filePath("sheet")});
+  QVERIFY(render.waitForFinished(20000));
+  QCOMPARE(render.exitCode(), 0);
+  const QImage sheet(dir.filePath("sheet.png"));
+  QCOMPARE(sheet.size(), QSize(612, 792));
+
+  const QRectF area = printer.pageLayout().paintRect(QPageLayout::Point);
+  const double sx = area.width() / 816, sy = area.height() / 1056;
+  const QRectF expected(area.left() + onPage.left() * sx, area.top() + onPage.top() * sy,
+                        onPage.width() * sx, onPage.height() * sy);
+
+  auto isColour = [&](QRgb c) {
+    return qAbs(qRed(c) - colour.red()) < 24 && qAbs(qGreen(c) - colour.green()) < 24 &&
+           qAbs(qBlue(c) - colour.blue()) < 24;
+  };
+  int left = sheet.width(), top = sheet.height(), right = -1, bottom = -1;
+  for (int y = 0; y < sheet.height(); ++y)
+    for (int x = 0; x < sheet.width(); ++x)
+      if (isColour(sheet.pixel(x, y))) {
+        left = qMin(left, x);
+        top = qMin(top, y);
+        right = qMax(right, x + 1);
+        bottom = qMax(bottom, y + 1);
+      }
+  QVERIFY2(right > 0, "the picture is not on the sheet");
+  const QString found = QString("found %1,%2 - %3,%4; expected %5,%6 - %7,%8")
+                            .arg(left).arg(top).arg(right).arg(bottom)
+                            .arg(expected.left()).arg(expected.top())
+                            .arg(expected.right()).arg(expected.bottom());
+  QVERIFY2(qAbs(left - expected.left()) <= 2 && qAbs(top - expected.top()) <= 2 &&
+               qAbs(right - expected.right()) <= 2 && qAbs(bottom - expected.bottom()) <= 2,
+           qPrintable(found));
+  QVERIFY(isColour(sheet.pixel(expected.center().toPoint())));
+  // Outside the picture the sheet stays paper white.
+  QCOMPARE(sheet.pixel(qRound(area.left() + 2), qRound(expected.bottom() + 4)), qRgb(255, 255, 255));
 }
 
 QTEST_MAIN(PrintPreviewTest)
