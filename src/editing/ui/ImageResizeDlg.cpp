@@ -1,14 +1,12 @@
 #include "editing/ui/ImageResizeDlg.h"
 
+#include <QAction>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 namespace kelta {
 
@@ -30,26 +28,10 @@ QLineEdit* MakeSizeEdit(QWidget* parent, const char* name) {
 }  // namespace
 
 TimageResizeDlg::TimageResizeDlg(QWidget* parent)
-    : QDialog(parent), Box_(new TImageControlBox(this)), Tool_(new TImageResizeTool(Box_->Control())),
-      ToolBar_(MakePictureToolBar(this)) {
-  setObjectName("imageResizeDlg");
-  setWindowTitle("Resize Image");
-  resize(798, 598);
-  setModal(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, PictureWindowColour);
-  setPalette(pal);
-  setFont(QFont("Tahoma", 8));
-
+    : TPictureEditDlg(parent, "imageResizeDlg", "Resize Image", 798, 598),
+      Tool_(new TImageResizeTool(Box_->Control())) {
   connect(AddToolItem(ToolBar_, "tbiResize", "Resi&ze"), &QAction::triggered, this, [this] { tbiResizeClick(); });
-  connect(AddToolItem(ToolBar_, "tbiReset", "&Reset"), &QAction::triggered, this, [this] { tbiResetClick(); });
-  Save_ = AddToolItem(ToolBar_, "tbiSave", "&Save");
-  connect(Save_, &QAction::triggered, this, [this] { tbiSaveClick(); });
-  AddExportMenu(ToolBar_, "tbExport", "&Export",
-                {{{"tbiBmp", "&BMP"}, {"tbiJpeg", "&JPEG"}, {"tbiPng", "&PNG"}, {"tbiGif", "&GIF"},
-                  {"tbiPdf", "&PDF"}}},
-                [this](int tag) { tbiExportClick(tag); });
-  connect(AddToolItem(ToolBar_, "tbiClose", "&Close"), &QAction::triggered, this, [this] { close(); });
+  AddEditItems([this] { tbiResetClick(); });
   ToolBar_->addSeparator()->setObjectName("TBXSeparatorItem1");
   Constrain_ = new QCheckBox("Constrain", ToolBar_);
   Constrain_->setObjectName("ckbConstrain");
@@ -80,13 +62,7 @@ TimageResizeDlg::TimageResizeDlg(QWidget* parent)
   connect(WidthEdit_, &QLineEdit::textEdited, this, [this] { WidthChanged(); });
   connect(HeightEdit_, &QLineEdit::textEdited, this, [this] { HeightChanged(); });
 
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  layout->addWidget(ToolBar_);
-  layout->addWidget(sizePanel);
-  layout->addWidget(Box_, 1);
-  layout->addWidget(MakeStatusPanel(this, 783, &Status_));
+  StackPictureWindow(this, {ToolBar_, sizePanel}, Box_, 783, &Status_);
 }
 
 TimageResizeDlg::~TimageResizeDlg() { delete Tool_; }
@@ -116,18 +92,6 @@ void TimageResizeDlg::tbiResetClick() {
   UpdateStatus(work.Width(), work.RowCount());
 }
 
-void TimageResizeDlg::tbiSaveClick() {
-  if (ImageChanged) {
-    SaveRequested = true;
-    ImageChanged = false;
-  }
-  close();
-}
-
-void TimageResizeDlg::tbiExportClick(int tag) {
-  if (ExportImageAs) ExportImageAs(tag, this, Control()->WorkImage());
-}
-
 void TimageResizeDlg::ckbConstrainChange() {
   if (!Constrain_->isChecked()) return;
   const TFastDIB& work = Control()->WorkImage();
@@ -154,22 +118,6 @@ void TimageResizeDlg::UpdateStatus(int width, int height) {
                        .arg(loaded.RowCount())
                        .arg(width)
                        .arg(height));
-}
-
-void TimageResizeDlg::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    close();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}
-
-void TimageResizeDlg::closeEvent(QCloseEvent* event) {
-  if (ImageChanged && !ConfirmQuitting(this)) {
-    event->ignore();
-    return;
-  }
-  QDialog::closeEvent(event);
 }
 
 }  // namespace kelta

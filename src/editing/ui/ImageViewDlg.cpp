@@ -1,9 +1,9 @@
 #include "editing/ui/ImageViewDlg.h"
 
+#include <QAction>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 #include "output/ui/PrintPreviewDlg.h"
 
@@ -12,14 +12,7 @@ namespace kelta {
 TimageViewDlg::TimageViewDlg(QWidget* parent)
     : QDialog(parent), Box_(new TImageControlBox(this)), Tool_(new TImageDrawTool(Box_->Control())),
       ToolBar_(MakePictureToolBar(this)) {
-  setObjectName("imageViewDlg");
-  setWindowTitle("View Image");
-  resize(800, 600);
-  setModal(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, PictureWindowColour);
-  setPalette(pal);
-  setFont(QFont("Tahoma", 8));
+  SetUpPictureWindow(this, "imageViewDlg", "View Image", 800, 600);
 
   connect(AddToolItem(ToolBar_, "pmiPrint", "&Print"), &QAction::triggered, this, [this] { pmiPrintClick(); });
   AddExportMenu(ToolBar_, "pmExport", "&Export",
@@ -30,12 +23,7 @@ TimageViewDlg::TimageViewDlg(QWidget* parent)
   connect(AddToolItem(ToolBar_, "tbiNext", "&Next"), &QAction::triggered, this, [this] { tbiNextClick(); });
   connect(AddToolItem(ToolBar_, "pmiClose", "&Close"), &QAction::triggered, this, [this] { close(); });
 
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  layout->addWidget(ToolBar_);
-  layout->addWidget(Box_, 1);
-  layout->addWidget(MakeStatusPanel(this, 735, &Status_));
+  StackPictureWindow(this, {ToolBar_}, Box_, 735, &Status_);
   ViewRecord.Image = &Control()->WorkImage();
 }
 

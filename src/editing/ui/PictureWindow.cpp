@@ -1,6 +1,7 @@
 #include "editing/ui/PictureWindow.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QMessageBox>
 #include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace kelta {
@@ -19,6 +21,27 @@ const char* const ToolBarStyle =
     " padding: 2px 6px; }"
     "QToolButton::menu-indicator { image: none; }";
 }  // namespace
+
+void SetUpPictureWindow(QDialog* window, const char* name, const QString& title, int width, int height) {
+  window->setObjectName(name);
+  window->setWindowTitle(title);
+  window->resize(width, height);
+  window->setModal(true);
+  QPalette pal = window->palette();
+  pal.setColor(QPalette::Window, PictureWindowColour);
+  window->setPalette(pal);
+  window->setFont(QFont("Tahoma", 8));
+}
+
+void StackPictureWindow(QWidget* window, std::initializer_list<QWidget*> rows, QWidget* box,
+                        int labelWidth, QLabel** status) {
+  auto* layout = new QVBoxLayout(window);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  for (QWidget* row : rows) layout->addWidget(row);
+  layout->addWidget(box, 1);
+  layout->addWidget(MakeStatusPanel(window, labelWidth, status));
+}
 
 QToolBar* MakePictureToolBar(QWidget* window) {
   auto* bar = new QToolBar(window);

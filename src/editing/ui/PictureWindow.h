@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <initializer_list>
 
 #include <QColor>
 #include <QString>
@@ -13,6 +14,7 @@
 #include "imaging/FastDIB.h"
 
 class QAction;
+class QDialog;
 class QLabel;
 class QMenu;
 class QToolBar;
@@ -26,6 +28,13 @@ using TExportImageAs = std::function<void(int format, QWidget* owner, const TFas
 
 // Background of the picture windows ($E7E7E7).
 inline const QColor PictureWindowColour(231, 231, 231);
+
+// A modal grey window in Tahoma 8 of the given starting size.
+void SetUpPictureWindow(QDialog* window, const char* name, const QString& title, int width, int height);
+// Stacks the window from the top: the rows (toolbar first), the picture box
+// taking all spare height, then the status panel (see MakeStatusPanel).
+void StackPictureWindow(QWidget* window, std::initializer_list<QWidget*> rows, QWidget* box,
+                        int labelWidth, QLabel** status);
 
 // A toolbar docked at the top that cannot be dragged off; bold grey captions.
 QToolBar* MakePictureToolBar(QWidget* window);
