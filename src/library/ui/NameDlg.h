@@ -6,7 +6,8 @@
 
 #include <QDialog>
 #include <QString>
-#include <functional>
+
+#include "library/ui/NameEntry.h"
 
 class QLabel;
 class QLineEdit;
@@ -23,7 +24,7 @@ class TNameDlg : public QDialog {
   bool EditMode = false;
   // Optional: answers whether a name is already used by a sibling; such a
   // name is refused like an empty one, with the dialog kept open.
-  std::function<bool(const QString&)> NameTaken;
+  TNameTaken NameTaken;
 
   QPushButton* btOk = nullptr;
   QPushButton* btCancel = nullptr;

@@ -1,6 +1,7 @@
 #include "library/ui/SaveImageDlg.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -14,7 +15,6 @@
 #include <QSlider>
 
 #include "imaging/ImageAdjust.h"
-#include "library/ui/LibraryMessage.h"
 #include "video/ui/VideoOutPanel.h"
 
 namespace kelta {
@@ -93,14 +93,9 @@ TSaveImageDlg::TSaveImageDlg(QWidget* parent) : QDialog(parent) {
   moMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   moMemo->setTabChangesFocus(true);
 
-  btCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-  btCancel->setGeometry(ClientWidth - 8 - 98 - 8 - 98, ClientHeight - 8 - 32 - 3, 98, 32);
-  btOk = new QPushButton(QStringLiteral("&Ok"), this);
-  btOk->setGeometry(ClientWidth - 8 - 98, ClientHeight - 8 - 32 - 3, 98, 32);
-  btCancel->setAutoDefault(false);
-  btOk->setAutoDefault(false);
-  connect(btOk, &QPushButton::clicked, this, [this] { btOkClick(); });
-  connect(btCancel, &QPushButton::clicked, this, [this] { btCancelClick(); });
+  AddOkCancel(this, QRect(ClientWidth - 8 - 98, ClientHeight - 8 - 32 - 3, 98, 32),
+              QRect(ClientWidth - 8 - 98 - 8 - 98, ClientHeight - 8 - 32 - 3, 98, 32), btOk, btCancel,
+              [this] { btOkClick(); }, [this] { btCancelClick(); });
   etName->setFocus();
 }
 
@@ -133,12 +128,10 @@ void TSaveImageDlg::tbLightnessChange() {
     ApplyAdjustments(AdjustedPreview, tbLightness->value(), tbContrast->value(), tbSaturation->value(),
                      tbRed->value(), tbGreen->value(), tbBlue->value());
   }
-  lbLightness->setText(QString::number(tbLightness->value()));
-  lbContrast->setText(QString::number(tbContrast->value()));
-  lbSaturation->setText(QString::number(tbSaturation->value()));
-  lbRed->setText(QString::number(tbRed->value()));
-  lbGreen->setText(QString::number(tbGreen->value()));
-  lbBlue->setText(QString::number(tbBlue->value()));
+  const std::pair<QSlider*, QLabel*> shown[] = {{tbLightness, lbLightness}, {tbContrast, lbContrast},
+                                                 {tbSaturation, lbSaturation}, {tbRed, lbRed},
+                                                 {tbGreen, lbGreen},           {tbBlue, lbBlue}};
+  for (const auto& [bar, label] : shown) label->setText(QString::number(bar->value()));
   PreviewPanel->update();
 }
 
@@ -149,6 +142,10 @@ void TSaveImageDlg::btResetClick() {
   tbRed->setValue(0);
   tbGreen->setValue(0);
   tbBlue->setValue(0);
+  TakeAdjustments();
+}
+
+void TSaveImageDlg::TakeAdjustments() {
   Options.Lightness = tbLightness->value();
   Options.Contrast = tbContrast->value();
   Options.Saturation = tbSaturation->value();
@@ -159,20 +156,10 @@ void TSaveImageDlg::btResetClick() {
 
 void TSaveImageDlg::btOkClick() {
   // A name of spaces is a name; only an empty one is refused.
-  if (etName->text().isEmpty()) {
-    ShowInformation(this, QStringLiteral("Please input a valid image name!"));
+  if (!CheckName(this, etName->text(), NameTaken, QStringLiteral("Please input a valid image name!"),
+                 QStringLiteral("An image with this name already exists in this film!")))
     return;
-  }
-  if (NameTaken && NameTaken(etName->text())) {
-    ShowInformation(this, QStringLiteral("An image with this name already exists in this film!"));
-    return;
-  }
-  Options.Lightness = tbLightness->value();
-  Options.Contrast = tbContrast->value();
-  Options.Saturation = tbSaturation->value();
-  Options.Red = tbRed->value();
-  Options.Green = tbGreen->value();
-  Options.Blue = tbBlue->value();
+  TakeAdjustments();
   if (rbOriginal->isChecked())
     Options.AspectRatio = TAspectRatio::AsCaptured;
   else if (rb43->isChecked())
@@ -199,11 +186,7 @@ void TSaveImageDlg::showEvent(QShowEvent* event) {
 }
 
 void TSaveImageDlg::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    btCancelClick();
-    return;
-  }
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return;
+  if (HandleNameDialogKey(event, [this] { btCancelClick(); })) return;
   QDialog::keyPressEvent(event);
 }
 

@@ -5,10 +5,10 @@
 // choices when it writes the files.
 
 #include <QDialog>
-#include <functional>
 
 #include "imaging/FastDIB.h"
 #include "library/ImageSaveOptions.h"
+#include "library/ui/NameEntry.h"
 
 class QGroupBox;
 class QLabel;
@@ -74,7 +74,7 @@ class TSaveImageDlg : public QDialog {
 
   // Optional: answers whether an image of that name already is in the film;
   // such a name is refused with the dialog kept open.
-  std::function<bool(const QString&)> NameTaken;
+  TNameTaken NameTaken;
 
   void tbLightnessChange();
   void btResetClick();
@@ -88,6 +88,8 @@ class TSaveImageDlg : public QDialog {
  private:
   QSlider* AddTrackBar(const QString& caption, int column, int row, int minimum, int maximum, int start,
                        QLabel*& valueLabel);
+  // The sliders' values into Options.
+  void TakeAdjustments();
 };
 
 }  // namespace kelta
