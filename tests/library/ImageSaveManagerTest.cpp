@@ -117,31 +117,33 @@ TEST(ImageStore, NeutralSaveAsCapturedKeepsTheFramePixels) {
   EXPECT_EQ(LoadBitmap(folder / store.ThumbnailName).Width(), 200);
 }
 
-TEST(ImageStore, BandOf720x480KeepsRows45To433) {
+struct TBandCase {
+  const char* Name;
+  int FrameHeight;
+  int StoredHeight;
+  int FirstFrameRow;
+};
+
+class StoredBand : public ::testing::TestWithParam<TBandCase> {};
+
+TEST_P(StoredBand, KeepsTheMiddleRowsOfA720WideFrame) {
   TTempFolder folder;
-  TFastDIB frame = MakeFrame(720, 480);
+  TFastDIB frame = MakeFrame(720, GetParam().FrameHeight);
   TimageSaveManager store(folder.Path());
   store.Image = &frame;
   store.MakeFileNames();
   store.Options.AspectRatio = TAspectRatio::Ratio185;
   store.SaveFiles();
   const TFastDIB picture = LoadBitmap(folder / store.FileName);
-  ASSERT_EQ(picture.Height(), 389);
-  ExpectRowsFrom(picture, 45, 720);
+  ASSERT_EQ(picture.Height(), GetParam().StoredHeight);
+  ExpectRowsFrom(picture, GetParam().FirstFrameRow, 720);
 }
 
-TEST(ImageStore, BandTallerThanTheFrameIsLimitedToIt) {
-  TTempFolder folder;
-  TFastDIB frame = MakeFrame(720, 300);
-  TimageSaveManager store(folder.Path());
-  store.Image = &frame;
-  store.MakeFileNames();
-  store.Options.AspectRatio = TAspectRatio::Ratio185;
-  store.SaveFiles();
-  const TFastDIB picture = LoadBitmap(folder / store.FileName);
-  ASSERT_EQ(picture.Height(), 300);
-  ExpectRowsFrom(picture, 0, 720);
-}
+INSTANTIATE_TEST_SUITE_P(ImageStore, StoredBand,
+                         ::testing::Values(TBandCase{"Rows45To433Of480", 480, 389, 45},
+                                           // A band taller than the frame is limited to it.
+                                           TBandCase{"WholeFrameOf300", 300, 300, 0}),
+                         [](const auto& caseInfo) { return std::string(caseInfo.param.Name); });
 
 TEST(ImageStore, BandRows) {
   EXPECT_EQ(TimageSaveManager::BandRows(720, 576), 389);
