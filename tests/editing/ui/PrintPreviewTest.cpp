@@ -17,6 +17,33 @@
 using namespace kelta;
 using kelta::testing::FillPattern;
 
+namespace {
+
+// A print window over a 720x576 pattern picture.
+struct TPrintFixture {
+  TFastDIB Image;  // outlives the window, which points at it
+  TprintDlg Dlg;
+
+  explicit TPrintFixture(const QString& name = {}) {
+    FillPattern(Image, 720, 576);
+    Dlg.FViewRecord.Image = &Image;
+    if (!name.isEmpty()) Dlg.FViewRecord.Name = name;
+  }
+  bool Show() {
+    Dlg.show();
+    return QTest::qWaitForWindowExposed(&Dlg);
+  }
+};
+
+// A PDF printer on Letter paper writing `file`.
+void SetUpPdfPrinter(QPrinter& printer, const QString& file) {
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(file);
+  printer.setPageSize(QPageSize(QPageSize::Letter));
+}
+
+}  // namespace
+
 class PrintPreviewTest : public QObject {
   Q_OBJECT
  private slots:
@@ -58,11 +85,8 @@ void PrintPreviewTest::page_imageGeometry() {
 }
 
 void PrintPreviewTest::page_captionLinesCentredAboveImage() {
-  TFastDIB image;
-  FillPattern(image, 720, 576);
-  TprintDlg dlg;
-  dlg.FViewRecord.Image = &image;
-  dlg.FViewRecord.Name = "Beach";
+  TPrintFixture f("Beach");
+  TprintDlg& dlg = f.Dlg;
   dlg.FViewRecord.Memo = QString(200, QChar('W'));  // far wider than the page
   dlg.BuildPage(true);
   const TPrintPageGeometry& g = dlg.PageGeometry();
@@ -82,12 +106,9 @@ void PrintPreviewTest::page_captionLinesCentredAboveImage() {
 }
 
 void PrintPreviewTest::grid_initialWindowShowsOneColumnAndBothBars() {
-  TFastDIB image;
-  FillPattern(image, 720, 576);
-  TprintDlg dlg;
-  dlg.FViewRecord.Image = &image;
-  dlg.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+  TPrintFixture f;
+  TprintDlg& dlg = f.Dlg;
+  QVERIFY(f.Show());
   TmyPreview* preview = dlg.FPagePreview();
   QCOMPARE(preview->PageCount(), 1);  // composed on showing
   QVERIFY(dlg.tbiText()->isChecked());
@@ -132,13 +153,9 @@ void PrintPreviewTest::grid_columnsFitTheWidth() {
 }
 
 void PrintPreviewTest::wheel_stepsAndStopsAtTheEnd() {
-  TFastDIB image;
-  FillPattern(image, 720, 576);
-  TprintDlg dlg;
-  dlg.FViewRecord.Image = &image;
-  dlg.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-  TmyPreview* preview = dlg.FPagePreview();
+  TPrintFixture f;
+  QVERIFY(f.Show());
+  TmyPreview* preview = f.Dlg.FPagePreview();
   QCOMPARE(preview->Layout().VertPos, 0);
   const QPoint at(50, 50);
   auto turn = [&](int delta) {
@@ -187,13 +204,9 @@ void PrintPreviewTest::hitTest_selectsPageOrMisses() {
 }
 
 void PrintPreviewTest::textToggle_recomposesAroundLastClick() {
-  TFastDIB image;
-  FillPattern(image, 720, 576);
-  TprintDlg dlg;
-  dlg.FViewRecord.Image = &image;
-  dlg.FViewRecord.Name = "Beach";
-  dlg.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+  TPrintFixture f("Beach");
+  TprintDlg& dlg = f.Dlg;
+  QVERIFY(f.Show());
   TmyPreview* preview = dlg.FPagePreview();
   int changes = 0;
   preview->OnChange = [&] { ++changes; };
@@ -214,19 +227,13 @@ void PrintPreviewTest::textToggle_recomposesAroundLastClick() {
 }
 
 void PrintPreviewTest::print_toPdfGivesOnePage() {
-  TFastDIB image;
-  FillPattern(image, 720, 576);
-  TprintDlg dlg;
-  dlg.FViewRecord.Image = &image;
-  dlg.FViewRecord.Name = "Beach";
-  dlg.BuildPage(true);
+  TPrintFixture f("Beach");
+  f.Dlg.BuildPage(true);
   QTemporaryDir dir;
   const QString file = dir.filePath("page.pdf");
   QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(file);
-  printer.setPageSize(QPageSize(QPageSize::Letter));
-  dlg.FPagePreview()->PrintTo(printer);
+  SetUpPdfPrinter(printer, file);
+  f.Dlg.FPagePreview()->PrintTo(printer);
   QVERIFY(QFile::exists(file));
   QProcess info;
   info.start("pdfinfo", {file});
@@ -268,9 +275,7 @@ void PrintPreviewTest::print_pageStretchedOverPrintableArea() {
   QTemporaryDir dir;
   const QString file = dir.filePath("page.pdf");
   QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(file);
-  printer.setPageSize(QPageSize(QPageSize::Letter));
+  SetUpPdfPrinter(printer, file);
   QVERIFY(printer.setPageMargins(margins, QPageLayout::Point));
   dlg.FPagePreview()->PrintTo(printer);
 
