@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,8 +16,9 @@ namespace kelta {
 
 namespace {
 
-QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y) {
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
   auto* label = new QLabel(text, parent);
+  label->setObjectName(QLatin1String(name));
   label->move(x, y);
   label->adjustSize();
   return label;
@@ -118,14 +120,48 @@ TfilmTipDlg::TfilmTipDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Information"));
   setFixedSize(442, 350);
   setModal(true);
+  setFont(QFont(QStringLiteral("Tahoma"), 8));
   Image1 = MakePicture(this, InformationSign(QSize(53, 55)), 16, 16);
-  Label1 = MakeLabel(this, QStringLiteral("Please select a valid FILM name from image library, or"), 96, 16);
-  Label4 = MakeLabel(this, QStringLiteral("You can create a new film by following these steps"), 96, 56);
-  Label2 = MakeLabel(this, QStringLiteral("Step 1. Click menu FILE->NEW CATEGORY to create a new CATEGORY"), 16, 88);
+  Label1 = MakeLabel(this, "Label1", QStringLiteral("Please select a valid FILM name from image library, or"), 96,
+                     16);
+  Label4 = MakeLabel(this, "Label4", QStringLiteral("You can create a new film by following these steps"), 96, 56);
+  Label2 = MakeLabel(this, "Label2", QStringLiteral("Step 1. Click menu FILE->NEW CATEGORY to create a new CATEGORY"),
+                     16, 88);
   Image2 = MakePicture(this, FileMenuPicture(QSize(160, 80), TMenuEntry::NewCategory), 16, 112);
-  Label3 = MakeLabel(this, QStringLiteral("Step 2. Select the category, click menu FILE->NEW FILM to create a new FILM"),
-                     16, 208);
+  Label3 = MakeLabel(this, "Label3",
+                     QStringLiteral("Step 2. Select the category, click menu FILE->NEW FILM to create a new FILM"), 16,
+                     208);
   Image3 = MakePicture(this, FileMenuPicture(QSize(153, 95), TMenuEntry::NewFilm), 16, 232);
+  FitLines();
+}
+
+void TfilmTipDlg::FitLines() {
+  // Each line has one text row of room above the next control, so the lines
+  // stay unbroken; where the sans-serif fallback runs wider than Tahoma, the
+  // font steps down until every line ends inside the right margin, which is
+  // as wide as the left one.
+  const QList<QLabel*> lines = {Label1, Label4, Label2, Label3};
+  const int rightEdge = width() - 16;
+  QFont font = this->font();
+  auto fits = [&] {
+    const QFontMetrics metrics(font);
+    for (QLabel* line : lines)
+      if (line->x() + metrics.horizontalAdvance(line->text()) >= rightEdge) return false;
+    return true;
+  };
+  while (!fits()) {
+    if (font.pointSizeF() > 0) {
+      if (font.pointSizeF() <= 6) break;
+      font.setPointSizeF(font.pointSizeF() - 0.25);
+    } else {
+      if (font.pixelSize() <= 8) break;
+      font.setPixelSize(font.pixelSize() - 1);
+    }
+  }
+  for (QLabel* line : lines) {
+    line->setFont(font);
+    line->adjustSize();
+  }
 }
 
 void TfilmTipDlg::keyPressEvent(QKeyEvent* event) {

@@ -29,6 +29,9 @@ class TfilmTipDlg : public QDialog {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
+
+ private:
+  void FitLines();
 };
 
 }  // namespace kelta

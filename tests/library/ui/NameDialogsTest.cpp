@@ -251,6 +251,37 @@ class NameDialogsTest : public QObject {
     QVERIFY(QApplication::activeModalWidget() == nullptr);
   }
 
+  // Every line of the tip shows whole, on one line, inside the window and
+  // clear of the control below it.
+  void filmTipLinesFitTheWindow_data() {
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("nextTop");
+    QTest::newRow("Label1") << "Label1" << "Please select a valid FILM name from image library, or" << 56;
+    QTest::newRow("Label4") << "Label4" << "You can create a new film by following these steps" << 88;
+    QTest::newRow("Label2") << "Label2" << "Step 1. Click menu FILE->NEW CATEGORY to create a new CATEGORY" << 112;
+    QTest::newRow("Label3") << "Label3"
+                            << "Step 2. Select the category, click menu FILE->NEW FILM to create a new FILM" << 232;
+  }
+  void filmTipLinesFitTheWindow() {
+    QFETCH(QString, label);
+    QFETCH(QString, text);
+    QFETCH(int, nextTop);
+    TfilmTipDlg tip;
+    tip.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tip));
+    auto* line = tip.findChild<QLabel*>(label);
+    QVERIFY(line);
+    QCOMPARE(line->text(), text);
+    QVERIFY(!line->wordWrap());
+    const QRect r = line->geometry();
+    const int needed = line->fontMetrics().horizontalAdvance(text);
+    QVERIFY2(r.width() >= needed, qPrintable(QString("%1 of %2 pixels shown").arg(r.width()).arg(needed)));
+    // A margin on the right as wide as the one on the left of the step lines.
+    QVERIFY2(r.right() < tip.width() - 16, qPrintable(QString("right edge at %1").arg(r.right())));
+    QVERIFY2(r.bottom() < nextTop, qPrintable(QString("bottom at %1").arg(r.bottom())));
+  }
+
   void filmTipPicturesHighlightTheirEntry() {
     // The two pictures differ only where a different entry is highlighted.
     const QImage a =
