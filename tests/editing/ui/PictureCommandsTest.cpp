@@ -23,10 +23,12 @@
 #include "library/ui/ImageLibraryManager.h"
 #include "output/ui/PrintPreviewDlg.h"
 #include "support/ui/FakeLibraryHost.h"
+#include "support/ui/LibraryTestBase.h"
 #include "video/ui/VideoOutPanel.h"
 
 using namespace kelta;
 using kelta::test::TFakeLibraryHost;
+using kelta::test::TLibraryTestBase;
 using kelta::testing::FillPattern;
 using kelta::testing::PatternPixel;
 using kelta::testing::PixelXY;
@@ -49,15 +51,8 @@ void WhenShown(std::function<void(Window*)> act, bool* seen) {
 
 }  // namespace
 
-class PictureCommandsTest : public QObject {
+class PictureCommandsTest : public TLibraryTestBase {
   Q_OBJECT
-
-  std::unique_ptr<QTemporaryDir> Dir;
-  fs::path DataFolder;
-  std::unique_ptr<TFilmManager> Films;
-  std::unique_ptr<TFakeLibraryHost> Host;
-  std::unique_ptr<QTreeWidget> Tree;
-  std::unique_ptr<TImageLibraryManager> Manager;
 
   QTreeWidgetItem* Film() { return Tree->topLevelItem(0)->child(0)->child(0); }
 
@@ -69,10 +64,8 @@ class PictureCommandsTest : public QObject {
 
  private slots:
   void init() {
-    Dir = std::make_unique<QTemporaryDir>();
-    DataFolder = fs::path(Dir->path().toStdString()) / "data";
+    QVERIFY(SetUpLibrary());
     fs::create_directories(DataFolder);
-    Films = std::make_unique<TFilmManager>(fs::path(Dir->path().toStdString()) / "config");
     Films->AddCategory(u"Holidays");
     Films->AddFilm(0, TImageLibraryFilmData{u"Summer 2005", 0});
     Films->AddImage(0, 0, {u"Beach", u"Kq3xZb7T_81234567.bmp", u"Kq3xZb7T_t.bmp", u"sunny"});
@@ -81,19 +74,10 @@ class PictureCommandsTest : public QObject {
     WritePicture("Kq3xZb7T_81234567.bmp", 120, 90);
     WritePicture("Kq3xZb7T_t.bmp", 40, 30);
     WritePicture("b.bmp", 64, 48);
-    Host = std::make_unique<TFakeLibraryHost>();
-    Tree = std::make_unique<QTreeWidget>(&Host->MainWindow);
-    Manager = std::make_unique<TImageLibraryManager>(Tree.get(), *Films, *Host, DataFolder,
-                                                     fs::path(Dir->path().toStdString()));
+    OpenLibrary(*Host, &Host->MainWindow);
   }
 
-  void cleanup() {
-    Manager.reset();
-    Tree.reset();
-    Host.reset();
-    Films.reset();
-    Dir.reset();
-  }
+  void cleanup() { TearDownLibrary(); }
 
   void libraryPathText() {
     QCOMPARE(TImageLibraryManager::LibraryPathText(Film()->child(0)),

@@ -16,7 +16,7 @@
 #include <fstream>
 #include <memory>
 
-#include "support/ui/FakeLibraryHost.h"
+#include "support/ui/LibraryTestBase.h"
 #include "support/ui/ModalAnswer.h"
 #include "imaging/FastDIB.h"
 #include "library/FilmManager.h"
@@ -105,20 +105,11 @@ QSize BitmapSize(const fs::path& file) {
 
 }  // namespace
 
-class LibraryCommandsTest : public QObject {
+class LibraryCommandsTest : public TLibraryTestBase {
   Q_OBJECT
 
-  std::unique_ptr<QTemporaryDir> Dir;
-  fs::path ConfigFile;
-  fs::path DataFolder;
-  std::unique_ptr<TFilmManager> Films;
-  std::unique_ptr<TFakeLibraryHost> Host;
-  std::unique_ptr<QTreeWidget> Tree;
-  std::unique_ptr<TImageLibraryManager> Manager;
-
   void Open(TLibraryHost& host) {
-    Tree = std::make_unique<QTreeWidget>();
-    Manager = std::make_unique<TImageLibraryManager>(Tree.get(), *Films, host, DataFolder, Dir->path().toStdString());
+    OpenLibrary(host, nullptr);
     Tree->expandAll();
   }
   void Open() { Open(*Host); }
@@ -137,9 +128,8 @@ class LibraryCommandsTest : public QObject {
     return WriteXml(reread.Document());
   }
 
-  // Holidays / Summer 2005 / Beach (with files), made through the commands.
-  void MakeLibraryWithOneImage() {
-    Open();
+  // Holidays / Summer 2005 made through the commands, the film focused.
+  void MakeFilmThroughCommands() {
     Focus(Root());
     AnswerName(&TnewCategoryDlg::etCategoryName, "Holidays");
     Manager->NewCategory();
@@ -147,6 +137,12 @@ class LibraryCommandsTest : public QObject {
     AnswerName(&TnewFilmDlg::etFilmName, "Summer 2005");
     Manager->NewFilm();
     Focus(Node({0, 0}));
+  }
+
+  // Holidays / Summer 2005 / Beach (with files), made through the commands.
+  void MakeLibraryWithOneImage() {
+    Open();
+    MakeFilmThroughCommands();
     AnswerSave(TSaveAnswer{});
     Manager->SaveImage();
     QCOMPARE(Node({0, 0})->childCount(), 1);
@@ -155,21 +151,12 @@ class LibraryCommandsTest : public QObject {
  private slots:
   void init() {
     UnansweredModals() = 0;
-    Dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(Dir->isValid());
-    ConfigFile = fs::path(Dir->path().toStdString()) / "config";
-    DataFolder = fs::path(Dir->path().toStdString()) / "data";
-    Films = std::make_unique<TFilmManager>(ConfigFile);
-    Host = std::make_unique<TFakeLibraryHost>();
+    QVERIFY(SetUpLibrary());
     Host->IsOpened = true;
     FillColourful(Host->Frame, 720, 576);
   }
   void cleanup() {
-    Manager.reset();
-    Tree.reset();
-    Host.reset();
-    Films.reset();
-    Dir.reset();
+    TearDownLibrary();
     QCOMPARE(UnansweredModals(), 0);
   }
 
@@ -196,13 +183,7 @@ class LibraryCommandsTest : public QObject {
     QCOMPARE(openedUpTo, bar.MaxPosition());
     Open(host);
 
-    Focus(Root());
-    AnswerName(&TnewCategoryDlg::etCategoryName, "Holidays");
-    Manager->NewCategory();
-    Focus(Node({0}));
-    AnswerName(&TnewFilmDlg::etFilmName, "Summer 2005");
-    Manager->NewFilm();
-    Focus(Node({0, 0}));
+    MakeFilmThroughCommands();
     QString target;
     TSaveAnswer answer;
     answer.Aspect = 0;

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "support/ui/FakeLibraryHost.h"
+#include "support/ui/LibraryTestBase.h"
 #include "editing/ui/ImageViewDlg.h"
 #include "imaging/FastDIB.h"
 #include "library/FilmManager.h"
@@ -21,21 +21,14 @@ using namespace kelta;
 using namespace kelta::test;
 namespace fs = std::filesystem;
 
-class LibraryTreeTest : public QObject {
+class LibraryTreeTest : public TLibraryTestBase {
   Q_OBJECT
 
-  std::unique_ptr<QTemporaryDir> Dir;
-  fs::path DataFolder;
-  std::unique_ptr<TFilmManager> Films;
-  std::unique_ptr<TFakeLibraryHost> Host;
-  std::unique_ptr<QTreeWidget> Tree;
-  std::unique_ptr<TImageLibraryManager> Manager;
   TLibraryContextMenu Menu;
 
   void Open() {
-    Tree = std::make_unique<QTreeWidget>(&Host->MainWindow);
+    OpenLibrary(*Host, &Host->MainWindow);
     Tree->resize(245, 250);
-    Manager = std::make_unique<TImageLibraryManager>(Tree.get(), *Films, *Host, DataFolder, Dir->path().toStdString());
     Menu = BuildLibraryContextMenu(&Host->MainWindow);
     Manager->SetContextMenu(Menu);
     Host->MainWindow.show();
@@ -61,20 +54,8 @@ class LibraryTreeTest : public QObject {
   }
 
  private slots:
-  void init() {
-    Dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(Dir->isValid());
-    DataFolder = fs::path(Dir->path().toStdString()) / "data";
-    Films = std::make_unique<TFilmManager>(fs::path(Dir->path().toStdString()) / "config");
-    Host = std::make_unique<TFakeLibraryHost>();
-  }
-  void cleanup() {
-    Manager.reset();
-    Tree.reset();
-    Host.reset();
-    Films.reset();
-    Dir.reset();
-  }
+  void init() { QVERIFY(SetUpLibrary()); }
+  void cleanup() { TearDownLibrary(); }
 
   void theTreeTakesItsControllerWithIt() {
     auto* tree = new QTreeWidget;
