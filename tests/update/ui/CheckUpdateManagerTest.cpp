@@ -2,21 +2,16 @@
 #include <QTest>
 #include <QTimer>
 
-#include "update/UpdateRecord.h"
 #include "update/ui/CheckUpdateManager.h"
 #include "update/ui/LocalHttpServer.h"
+#include "update/ui/UpdateRecordBytes.h"
 
 using namespace kelta;
+using kelta::testing::Record;
 using kelta::testing::TLocalHttpServer;
 using kelta::testing::TScriptedResponse;
 
 namespace {
-
-QByteArray Record(std::int32_t version, std::string_view text = {}, std::string_view url = {},
-                  std::size_t size = 333) {
-  const auto bytes = kelta::testing::MakeUpdateRecord(version, text, url, size);
-  return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-}
 
 // Everything the manager reports, in order: "S<status>" and "F<code>".
 struct TEventLog {
