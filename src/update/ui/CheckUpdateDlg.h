@@ -32,7 +32,6 @@ class TcheckUpdateDlg : public QDialog {
                            const QUrl& updateURL = QUrl(QString::fromLatin1(DefaultUpdateURL)));
   ~TcheckUpdateDlg() override;
 
-  TCheckUpdateManager& Manager() const { return *FManager; }
   // Replaces the desktop's opener (QDesktopServices::openUrl).
   void SetLinkOpener(TLinkOpener opener) { FLinkOpener = std::move(opener); }
 
