@@ -20,7 +20,6 @@ struct ReferenceDecoder::Impl {
   int swsKey[3] = {-1, -1, -1};
   int stream = -1;
   bool draining = false;
-  bool interlaced = false;
 
   ~Impl() {
     for (SwsContext* s : sws) sws_freeContext(s);
@@ -57,7 +56,7 @@ struct ReferenceDecoder::Impl {
     const int w = frame->width, h = frame->height, stride = (w * 3 + 3) & ~3;
     out.assign(std::size_t(stride) * h, 0);
     std::uint8_t* last = out.data() + std::ptrdiff_t(h - 1) * stride;
-    if (!interlaced) {
+    if (!frame->interlaced_frame) {
       std::uint8_t* dst[4] = {last};
       int dstStride[4] = {-stride};
       sws_scale(Context(0, h, 128), frame->data, frame->linesize, 0, h, dst, dstStride);
@@ -107,14 +106,12 @@ ReferenceDecoder::~ReferenceDecoder() = default;
 
 int ReferenceDecoder::Width() const { return impl_->codec->width; }
 int ReferenceDecoder::Height() const { return impl_->codec->height; }
-bool ReferenceDecoder::LastInterlaced() const { return impl_->interlaced; }
 
 bool ReferenceDecoder::Next(std::vector<std::uint8_t>* bgr) {
   Impl& d = *impl_;
   for (;;) {
     const int err = avcodec_receive_frame(d.codec, d.frame);
     if (err == 0) {
-      d.interlaced = d.frame->interlaced_frame != 0;
       if (bgr) d.Convert(*bgr);
       av_frame_unref(d.frame);
       return true;

@@ -27,8 +27,6 @@ class ReferenceDecoder {
 
   // Decodes the next frame; with `bgr` also converts it there. False at the end.
   bool Next(std::vector<std::uint8_t>* bgr);
-  // Whether the last decoded picture was interlaced.
-  bool LastInterlaced() const;
 
  private:
   struct Impl;

@@ -149,7 +149,7 @@ class Muxer {
         continue;
       }
       Check(av_frame_make_writable(picture.get()), "Picture not writable");
-      DrawPicture(picture.get(), i, (options_.firstCounter + i) % (MaxFrameCounter + 1), options_);
+      DrawPicture(picture.get(), i, i % (MaxFrameCounter + 1), options_);
       picture->pts = i;
       if (options_.interlaced) {
         picture->interlaced_frame = 1;
@@ -177,7 +177,7 @@ class Muxer {
     c->gop_size = options_.gopSize;
     c->max_b_frames = options_.bFrames;
     c->flags |= AV_CODEC_FLAG_QSCALE;
-    c->global_quality = FF_QP2LAMBDA * options_.quality;
+    c->global_quality = FF_QP2LAMBDA * 3;  // fixed quantiser scale, 2 (best) .. 31
     c->rc_max_rate = 9'000'000;
     c->rc_buffer_size = 1'835'008;
     c->bit_rate = 8'000'000;

@@ -25,8 +25,6 @@ struct Mpeg2StreamOptions {
   bool audio = true;       // an MP2 stream beside the video, as DVDs have sound
   bool video = true;       // false: sound only, for files a video player must refuse
   int colorspace = -1;     // AVColorSpace to signal (1 BT.709, 5 BT.470BG, 6 SMPTE 170M); -1 none
-  int firstCounter = 0;    // counter value drawn into the first frame
-  int quality = 3;         // fixed quantiser scale, 2 (best) .. 31
   std::string format = "dvd";  // libavformat muxer: "dvd", "vob", "mpeg", "mpegts", "mpeg2video"
 };
 
