@@ -5,8 +5,7 @@
 #   kelta_subsystem(<name> CORE_LIBS ... UI_LIBS ...)
 function(kelta_subsystem name)
   cmake_parse_arguments(ARG "" "" "CORE_LIBS;UI_LIBS" ${ARGN})
-  file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
-  list(FILTER core_sources INCLUDE REGEX "\\.cpp$")
+  file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   # main.cpp is a program's entry, never part of a library.
   list(FILTER core_sources EXCLUDE REGEX "/main\\.cpp$")
   if(core_sources)
