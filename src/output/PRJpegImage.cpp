@@ -14,12 +14,7 @@ void TPRJpegImage::SetPicture(std::shared_ptr<const TGraphic> picture) {
 void TPRJpegImage::Print(TPReport& report, const TPRRect& rect) {
   if (!Printable || !Picture_ || Picture_->Empty() || !dynamic_cast<const TJpegImage*>(Picture_.get())) return;
   TPdfDoc& doc = report.Doc();
-  if (!doc.HasXObject(Name)) {
-    RegisterPdfJpegImage();
-    const TPdfImageMaker* maker = FindPdfImageMaker(TPdfJpegImage::MakerName);
-    if (!maker) throw EPdfError("no image maker for jpeg pictures.");
-    doc.AddXObject(Name, (*maker)(*Picture_));
-  }
+  if (!doc.HasXObject(Name)) doc.AddXObject(Name, TPdfJpegImage::CreateImage(*Picture_));
   const double height = report.PageHeight();
   report.Canvas().DrawXObject(rect.Left, height - rect.Bottom, Width, Height, Name);
 }

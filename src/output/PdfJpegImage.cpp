@@ -1,7 +1,5 @@
 #include "output/PdfJpegImage.h"
 
-#include <mutex>
-
 #include "output/JpegImage.h"
 #include "output/OutputErrors.h"
 
@@ -18,11 +16,6 @@ TPdfImageObject TPdfJpegImage::CreateImage(const TGraphic& graphic) {
   image.Filters = {"DCTDecode"};
   image.Data = jpeg->Data();
   return image;
-}
-
-void RegisterPdfJpegImage() {
-  static std::once_flag once;
-  std::call_once(once, [] { RegisterPdfImageMaker(TPdfJpegImage::MakerName, &TPdfJpegImage::CreateImage); });
 }
 
 }  // namespace kelta

@@ -50,8 +50,6 @@ class TPRPage {
  public:
   TPRPage(double width, double height) : Width(width), Height(height) {}
   double Width, Height;
-  // Kept for layouts that want them; a panel's position is not shifted by them.
-  double MarginLeft = 32, MarginTop = 32, MarginRight = 32, MarginBottom = 32;
   // Runs after the page is added to the document, before its panels print.
   std::function<void(TPRPage&, TPdfCanvas&)> OnPrintPage;
 

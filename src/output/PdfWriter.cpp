@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstdio>
-#include <mutex>
 
 #include "output/OutputErrors.h"
 
@@ -229,31 +228,6 @@ std::string TPdfDoc::SaveToString() const {
   out += "trailer\r\n<< /Size " + std::to_string(size) + " /Root " + Ref(catalogNo) + " /Info " + Ref(infoNo) +
          " >>\r\nstartxref\r\n" + std::to_string(xrefOffset) + "\r\n%%EOF\r\n";
   return out;
-}
-
-namespace {
-
-std::mutex& MakerLock() {
-  static std::mutex lock;
-  return lock;
-}
-
-std::map<std::string, TPdfImageMaker>& Makers() {
-  static std::map<std::string, TPdfImageMaker> makers;
-  return makers;
-}
-
-}  // namespace
-
-void RegisterPdfImageMaker(const std::string& name, TPdfImageMaker maker) {
-  std::lock_guard guard(MakerLock());
-  Makers()[name] = std::move(maker);
-}
-
-const TPdfImageMaker* FindPdfImageMaker(const std::string& name) {
-  std::lock_guard guard(MakerLock());
-  const auto it = Makers().find(name);
-  return it == Makers().end() ? nullptr : &it->second;
 }
 
 }  // namespace kelta

@@ -4,7 +4,6 @@
 // It builds the whole document in memory and writes it with one file write.
 
 #include <ctime>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -12,8 +11,6 @@
 #include <vector>
 
 namespace kelta {
-
-class TGraphic;
 
 // An image XObject: dictionary values and the stream bytes as they go into the file.
 struct TPdfImageObject {
@@ -115,11 +112,5 @@ class TPdfDoc {
   std::vector<std::string> XObjectOrder_;
   std::optional<TPdfDestination> OpenAction_;
 };
-
-// The table of image makers: turns a picture into an image object, or raises.
-using TPdfImageMaker = std::function<TPdfImageObject(const TGraphic&)>;
-void RegisterPdfImageMaker(const std::string& name, TPdfImageMaker maker);
-// Null when no maker is registered under the name.
-const TPdfImageMaker* FindPdfImageMaker(const std::string& name);
 
 }  // namespace kelta
