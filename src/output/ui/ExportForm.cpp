@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "imaging/ImageUtils.h"
 #include "imaging/Resample.h"
 #include "imaging/ui/ShowException.h"
 #include "output/FileNames.h"
@@ -54,15 +55,6 @@ class TLinePanel : public QWidget {
  private:
   bool AllSides_;
 };
-
-// a * b / c rounded to the nearest integer, an exact half to the even neighbour.
-std::int64_t RoundHalfEven(std::int64_t a, std::int64_t b, std::int64_t c) {
-  const std::int64_t num = a * b;
-  std::int64_t q = num / c;
-  const std::int64_t twiceRest = 2 * (num % c);
-  if (twiceRest > c || (twiceRest == c && (q & 1))) ++q;
-  return q;
-}
 
 const char* ExtensionOf(const QObject* edit, const TExportDlg* dlg) {
   if (edit == dlg->etBmp) return ".bmp";
@@ -138,12 +130,13 @@ TExportDlg::~TExportDlg() {
 std::string TExportDlg::ExportFolder() const { return ProgramDir_ + "/export"; }
 
 void TExportDlg::PrepareForFrame(const TFastDIB& frame, std::int64_t position) {
-  FFrame.SetSize(frame.Width(), frame.Height(), static_cast<std::uint8_t>(frame.BitCount()));
+  // A 24-bit copy: the preview, the bitmap, the PDF and the HTML pages all read it.
+  FFrame.SetSize(frame.Width(), frame.Height(), 24);
   if (!frame.Empty() && !FFrame.Empty()) frame.Draw(FFrame, 0, 0);
 
   const int panelWidth = Panel1->width() - 20;
   const int panelHeight =
-      frame.Width() > 0 ? static_cast<int>(RoundHalfEven(panelWidth, frame.RowCount(), frame.Width())) : 0;
+      frame.Width() > 0 ? static_cast<int>(ScaleHalfEven(panelWidth, frame.RowCount(), frame.Width())) : 0;
   // A frame so flat that no preview row is left gets an empty preview, never a negative height.
   FPreview.SetSize(std::max(panelWidth - 11, 0), std::max(panelHeight - 11, 0), 24);
   Panel1->resize(panelWidth + 20, panelHeight + 20);
@@ -203,10 +196,6 @@ bool TExportDlg::RunExport() {
     if (box->isChecked()) ProgressBar1->setMaximum(ProgressBar1->maximum() + 10);
   ProgressBar1->setVisible(true);
 
-  // The PDF and HTML writers read a 24-bit copy of the frame.
-  TFastDIB bitmap;
-  bitmap.SetSize(FFrame.Width(), FFrame.Height(), 24);
-  if (!FFrame.Empty() && !bitmap.Empty()) FFrame.Draw(bitmap, 0, 0);
   auto path = [&folder](const QLineEdit* edit) { return folder + "/" + edit->text().toStdString(); };
   auto valid = [this](const QLineEdit* edit, const char* ext) {
     if (HasExtension(edit->text().toStdString(), ext)) return true;
@@ -223,7 +212,7 @@ bool TExportDlg::RunExport() {
     if (ckbPdf->isChecked()) {
       if (!valid(etPdf, ".pdf")) return false;
       TPDFExporter exporter;
-      exporter.Export(bitmap, path(etPdf));
+      exporter.Export(FFrame, path(etPdf));
       StepProgress();
     }
     const TCharCell cell = DefaultCharCell();
@@ -241,7 +230,7 @@ bool TExportDlg::RunExport() {
     for (const auto& page : pages) {
       if (!page.box->isChecked()) continue;
       if (!valid(page.edit, ".html")) return false;
-      const std::string text = BitmapToHtml(bitmap, "01", header, footer, FFrame.Width() / 4, page.mode, cell);
+      const std::string text = BitmapToHtml(FFrame, "01", header, footer, FFrame.Width() / 4, page.mode, cell);
       WriteWholeFile(path(page.edit), text + "\r\n");
       StepProgress();
     }
