@@ -16,6 +16,14 @@ std::int32_t Clamp(std::int32_t value, std::int32_t low, std::int32_t high) {
   return value;
 }
 
+std::int64_t ScaleHalfEven(std::int64_t a, std::int64_t b, std::int64_t c) {
+  const std::int64_t num = a * b;
+  std::int64_t q = num / c;
+  const std::int64_t twiceRest = 2 * (num % c);
+  if (twiceRest > c || (twiceRest == c && (q & 1))) ++q;
+  return q;
+}
+
 std::string RandomImageName() {
   // Letters and digits are drawn from the first 62 characters only.
   static constexpr char Alphabet[] =

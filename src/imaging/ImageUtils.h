@@ -13,6 +13,11 @@ namespace kelta {
 // low when value < low (tested first), else high when value > high, else value.
 std::int32_t Clamp(std::int32_t value, std::int32_t low, std::int32_t high);
 
+// a × b ÷ c for non-negative a, b and positive c, rounded to the nearest
+// integer, an exact half to the even neighbour: a side scaled to keep a
+// picture's proportions.
+std::int64_t ScaleHalfEven(std::int64_t a, std::int64_t b, std::int64_t c);
+
 // Eight characters: an upper-case letter first, at least one digit, letters and
 // digits only, never two equal neighbours.
 std::string RandomImageName();

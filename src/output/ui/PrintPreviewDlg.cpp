@@ -7,20 +7,12 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "imaging/ImageUtils.h"
 #include "imaging/ui/DibImage.h"
 
 namespace kelta {
 
 namespace {
-
-// w × height ÷ width to the nearest integer, an exact half to the even neighbour.
-int ScaledHeight(int w, int height, int width) {
-  const long long num = static_cast<long long>(w) * height;
-  long long q = num / width;
-  const long long twice = 2 * (num % width);
-  if (twice > width || (twice == width && q % 2 != 0)) ++q;
-  return int(q);
-}
 
 QAction* AddItem(QToolBar* bar, const char* name, const QString& caption) {
   QAction* action = bar->addAction(caption);
@@ -87,7 +79,7 @@ void TprintDlg::BuildPage(bool withText) {
   const int w = preview.PageWidth() - preview.MarginLeft - preview.MarginRight;
   const TFastDIB* image = FViewRecord.Image;
   if (image && image->Width() > 0 && image->RowCount() > 0) {
-    g.Image = QRect(preview.MarginLeft, top, w, ScaledHeight(w, image->RowCount(), image->Width()));
+    g.Image = QRect(preview.MarginLeft, top, w, int(ScaleHalfEven(w, image->RowCount(), image->Width())));
     canvas->setRenderHint(QPainter::SmoothPixmapTransform);
     canvas->drawImage(g.Image, DibToImage(*image));
   }
