@@ -12,7 +12,7 @@ TFreeBitmap::TFreeBitmap(int width, int height, int bitCount) {
   if (width > 0 && height > 0 && bitCount > 0) Allocate(width, height, bitCount);
 }
 
-TFreeBitmap::~TFreeBitmap() { TFreeBitmap::Clear(); }
+TFreeBitmap::~TFreeBitmap() { Clear(); }
 
 void TFreeBitmap::Clear() {
   if (Handle_) {

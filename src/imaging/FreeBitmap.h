@@ -11,22 +11,16 @@ struct FIBITMAP;
 
 namespace kelta {
 
-class TFreeObject {
- public:
-  virtual ~TFreeObject() = default;
-  virtual bool IsValid() const { return false; }
-};
-
-class TFreeBitmap : public TFreeObject {
+class TFreeBitmap {
  public:
   // Allocates at once when all three values are positive; 0, 0, 0 gives an empty object.
   TFreeBitmap(int width = 0, int height = 0, int bitCount = 0);
-  ~TFreeBitmap() override;
+  ~TFreeBitmap();
   TFreeBitmap(const TFreeBitmap&) = delete;
   TFreeBitmap& operator=(const TFreeBitmap&) = delete;
 
-  bool IsValid() const override { return Handle_ != nullptr; }
-  virtual void Clear();
+  bool IsValid() const { return Handle_ != nullptr; }
+  void Clear();
 
   // Replaces the current bitmap by a new blank one (no colour masks).
   bool Allocate(int width, int height, int bitCount);
