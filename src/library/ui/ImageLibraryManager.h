@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "library/LibraryNodeData.h"
@@ -68,8 +69,10 @@ class TImageLibraryManager : public QObject {
   bool HasChildNamed(QTreeWidgetItem* parent, const std::u16string& name) const;
   void RemoveNode(QTreeWidgetItem* node);
 
-  // The image store file of a bare file name.
-  std::filesystem::path DataFile(const std::u16string& bareName) const;
+  // The image store file of a bare file name read from the library; nothing
+  // for a name that is not the store's own or that leads out of the folder,
+  // so such an entry reads as missing and never touches another file.
+  std::optional<std::filesystem::path> DataFile(const std::u16string& bareName) const;
   const std::filesystem::path& DataFolder() const { return DataFolder_; }
 
   // ---- Library commands ---------------------------------------------------

@@ -18,6 +18,7 @@
 #include "library/FilmManager.h"
 #include "library/ImageSaveManager.h"
 #include "library/LibraryPaths.h"
+#include "library/LibraryStoreChanges.h"
 #include "library/ui/ActionWarnning.h"
 #include "library/ui/CusException.h"
 #include "library/ui/EditImageDlg.h"
@@ -188,23 +189,17 @@ void TImageLibraryManager::SaveImage() {
   image.Memo = MemoFromEditor(dialog.moMemo->toPlainText());
   if (HasChildNamed(film, image.Name)) return;
 
-  // The files are written first: a picture that cannot be stored adds no
-  // node and no element (the store removes what it wrote partly).
+  // The files reach the disk before the library names them; a capture that
+  // cannot be stored, or whose entry cannot be saved, leaves nothing behind.
   TimageSaveManager store(DataFolder_);
   store.Image = &dialog.Picture;
-  store.MakeFileNames();
   store.Options = dialog.Options;
-  store.SaveFiles();
-  image.FileName = AnsiToWide(store.FileName);
-  image.Thumbnail = AnsiToWide(store.ThumbnailName);
-  {
-    TTreeUpdate update(Tree);
-    TImageLibraryNodeData data;
-    data.Image = image;
-    AppendChild(film, std::move(data));
-    RefreshCount(film);
-  }
-  Films_.AddImage(categoryIndex, filmIndex, image);
+  image = StoreCapture(Films_, store, categoryIndex, filmIndex, std::move(image));
+  TTreeUpdate update(Tree);
+  TImageLibraryNodeData data;
+  data.Image = std::move(image);
+  AppendChild(film, std::move(data));
+  RefreshCount(film);
 }
 
 void TImageLibraryManager::DeleteNode() {
@@ -255,19 +250,15 @@ void TImageLibraryManager::DeleteNode() {
       const int categoryIndex = IndexOf(film->parent());
       const int filmIndex = IndexOf(film);
       const int imageIndex = IndexOf(node);
-      const TImageLibraryImageData image = RecordOf(node).Image;
       {
         TTreeUpdate update(Tree);
         RemoveNode(node);
         RefreshCount(film);
       }
       Host_.ClearThumbnail();
-      // Files already gone are skipped; an empty name must not address the folder.
-      std::error_code ec;
-      for (const std::u16string* name : {&image.FileName, &image.Thumbnail})
-        if (!name->empty() && std::filesystem::is_regular_file(DataFile(*name), ec))
-          std::filesystem::remove(DataFile(*name), ec);
-      Films_.DeleteImage(categoryIndex, filmIndex, imageIndex);
+      // The library forgets the image before its files go: a crash between
+      // the two leaves a file to recover, never an entry without its picture.
+      DeleteImageAndFiles(Films_, DataFolder_, categoryIndex, filmIndex, imageIndex);
       break;
     }
   }

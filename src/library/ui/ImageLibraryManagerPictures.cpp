@@ -12,6 +12,7 @@
 #include "editing/ui/ImageViewDlg.h"
 #include "editing/ui/ViewDlg.h"
 #include "imaging/FastDIB.h"
+#include "library/StoredBitmap.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryHost.h"
 #include "library/ui/LibraryTreeItem.h"
@@ -47,23 +48,6 @@ const TExportImageAs Export = [](int format, QWidget* owner, const TFastDIB& pic
 
 QString Text(const std::u16string& s) { return QString::fromStdU16String(s); }
 
-// Writes the picture over a library file: a temporary sibling first, renamed
-// over the file only once complete, so a failed write leaves the old picture.
-void ReplacePictureFile(const TFastDIB& picture, const std::filesystem::path& file) {
-  std::filesystem::path temporary = file;
-  temporary += ".saving";
-  std::error_code ec;
-  if (!picture.SaveToFile(temporary.string())) {
-    std::filesystem::remove(temporary, ec);
-    throw std::runtime_error("Cannot write the picture " + file.string());
-  }
-  std::filesystem::rename(temporary, file, ec);
-  if (ec) {
-    std::filesystem::remove(temporary, ec);
-    throw std::runtime_error("Cannot replace the picture " + file.string());
-  }
-}
-
 }  // namespace
 
 QString TImageLibraryManager::LibraryPathText(QTreeWidgetItem* node) {
@@ -79,7 +63,9 @@ QString TImageLibraryManager::LibraryPathText(QTreeWidgetItem* node) {
 bool TImageLibraryManager::ImageFile(QTreeWidgetItem* node, std::filesystem::path& file) const {
   const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
   if (!record || TLibraryTreeItem::Level(node) != LevelImage || record->Image.FileName.empty()) return false;
-  file = DataFile(record->Image.FileName);
+  const auto stored = DataFile(record->Image.FileName);
+  if (!stored) return false;
+  file = *stored;
   std::error_code ec;
   return std::filesystem::is_regular_file(file, ec);
 }
@@ -245,7 +231,7 @@ void TImageLibraryManager::CropImage() {
       crop.ImageName = Text(TLibraryTreeItem::Record(node)->Image.Name);
       crop.UpdateStatus();
       crop.exec();
-      if (crop.SaveRequested) ReplacePictureFile(crop.Control()->WorkImage(), file);
+      if (crop.SaveRequested) WriteStoredBitmap(crop.Control()->WorkImage(), file);
     }
   }
   pause.Resume();
@@ -267,7 +253,7 @@ void TImageLibraryManager::ResizeImage() {
       resize.exec();
       // A resize to a size the buffer refused leaves nothing worth writing.
       if (resize.SaveRequested && !resize.Control()->WorkImage().Empty())
-        ReplacePictureFile(resize.Control()->WorkImage(), file);
+        WriteStoredBitmap(resize.Control()->WorkImage(), file);
     }
   }
   pause.Resume();
