@@ -6,6 +6,7 @@
 #include <exception>
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -30,6 +31,7 @@
 #include "library/ui/FrameBarLibraryHost.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryDocument.h"
+#include "library/ui/UnsavedLibraryQuestion.h"
 #include "update/ui/CheckUpdateDlg.h"
 #include "video/ui/VideoFrameBar.h"
 #include "video/ui/VideoOutPanel.h"
@@ -56,6 +58,19 @@ void TMainDlg::RunCommand(const TMainCommands::TCommand& command) {
   } catch (const std::exception& error) {
     ShowException(error, this);
   }
+}
+
+void TMainDlg::OfferUnreferencedPictures() {
+  if (LibraryManager == nullptr) return;
+  RunCommand([] { LibraryManager->OfferUnreferencedPictures(LeftAlonePicturesPath()); });
+}
+
+void TMainDlg::closeEvent(QCloseEvent* event) {
+  if (FilmManager != nullptr && !LibraryMayClose(this, *FilmManager)) {
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
 }
 
 void TMainDlg::ConnectCommands() {

@@ -88,6 +88,9 @@ class TMainDlg : public QWidget {
   // Opens a video as if it had been chosen in the Open Video dialog.
   void OpenVideo(const QString& path);
 
+  // Offers the pictures that no library entry names, once the window shows.
+  void OfferUnreferencedPictures();
+
   // Blanks the thumbnail box: black 200 x 113 with a white outline.
   void ClearThumbnail();
   // Shows a library picture in the thumbnail box (centred).
@@ -116,6 +119,9 @@ class TMainDlg : public QWidget {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  // Refuses to close while the library holds changes its file lacks, unless
+  // the user says so.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildMenus();

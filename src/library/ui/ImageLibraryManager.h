@@ -96,6 +96,12 @@ class TImageLibraryManager : public QObject {
   // this run, or the program folder's samples/ before any was chosen.
   static QString VideoFileStartFolder();
 
+  // Offers the pictures of the data folder that no entry names (captures an
+  // interrupted save kept out of the library) to be added to a film of the
+  // category "Recovered"; those the user leaves alone are listed in
+  // `leftAloneFile` and not offered again.
+  void OfferUnreferencedPictures(const std::filesystem::path& leftAloneFile);
+
   // ---- Picture commands ---------------------------------------------------
   // Each opens its window for the one use, modally, pausing playback
   // meanwhile; a crop or resize saved in its window is written back to the
@@ -135,6 +141,8 @@ class TImageLibraryManager : public QObject {
   bool ImageFile(QTreeWidgetItem* node, std::filesystem::path& file) const;
   bool FocusedImageFile(QTreeWidgetItem*& node, std::filesystem::path& file) const;
   void StepViewer(int step);
+  // The film for recovered pictures, made with its category when missing.
+  QTreeWidgetItem* RecoveryFilm(const std::u16string& filmName);
   void CopyFrameInto(TFastDIB& picture);
 
   TFilmManager& Films_;
