@@ -33,6 +33,7 @@
 #include "library/ui/LibraryDocument.h"
 #include "library/ui/UnsavedLibraryQuestion.h"
 #include "update/ui/CheckUpdateDlg.h"
+#include "video/ui/PlaybackPause.h"
 #include "video/ui/VideoFrameBar.h"
 #include "video/ui/VideoOutPanel.h"
 
@@ -77,11 +78,9 @@ void TMainDlg::ConnectCommands() {
   // Commands this window carries out itself until the controller takes them.
   Commands.OpenVideoFile = [this] { TImageLibraryManager::OpenVideoFile(*LibraryHost_); };
   Commands.About = [this] {
-    const bool wasPlaying = FrameBar->Playing();
-    if (wasPlaying) FrameBar->Pause();
+    TPlaybackPause paused(*FrameBar);
     TaboutDlg about(this);
     about.exec();
-    if (wasPlaying) FrameBar->Play();
   };
   Commands.Help = [] {
     QDesktopServices::openUrl(
@@ -141,10 +140,8 @@ void TMainDlg::ConnectCommands() {
 
 void TMainDlg::ConnectLibrary() {
   Commands.CheckUpdate = [this] {
-    const bool wasPlaying = FrameBar->Playing();
-    if (wasPlaying) FrameBar->Pause();
+    TPlaybackPause paused(*FrameBar);
     ShowCheckUpdateDialog(this);
-    if (wasPlaying) FrameBar->Play();
   };
   TMainWindowHooks hooks;
   hooks.ClearThumbnail = [this] { ClearThumbnail(); };

@@ -20,6 +20,7 @@
 #include "library/LibraryPaths.h"
 #include "library/LibraryStoreChanges.h"
 #include "library/ui/ActionWarnning.h"
+#include "library/ui/CommandPause.h"
 #include "library/ui/CusException.h"
 #include "library/ui/EditImageDlg.h"
 #include "library/ui/ImageLibraryManager.h"
@@ -34,26 +35,6 @@
 namespace kelta {
 
 namespace {
-
-// Pauses playback for the length of a dialog; afterwards the main window is
-// repainted and playback resumes if it was running (also when the command
-// ends with an error).
-class TPausedPlayback {
- public:
-  explicit TPausedPlayback(TLibraryHost& host) : Host_(host), WasPlaying_(host.Playing()) {
-    if (WasPlaying_) Host_.Pause();
-  }
-  ~TPausedPlayback() {
-    Host_.Repaint();
-    if (WasPlaying_) Host_.Play();
-  }
-  TPausedPlayback(const TPausedPlayback&) = delete;
-  TPausedPlayback& operator=(const TPausedPlayback&) = delete;
-
- private:
-  TLibraryHost& Host_;
-  bool WasPlaying_;
-};
 
 // Repaints the main window when a command that does not pause ends.
 class TRepaintAfter {
@@ -94,7 +75,7 @@ TImageLibraryNodeData& RecordOf(QTreeWidgetItem* node) { return *TLibraryTreeIte
 void TImageLibraryManager::NewCategory() {
   TLibraryTreeItem* root = RootNode();
   if (root == nullptr) return;
-  TPausedPlayback paused(Host_);
+  TCommandPause paused(Host_);
   TnewCategoryDlg dialog(Host_.Window());
   dialog.NameTaken = [this, root](const QString& name) { return HasChildNamed(root, Wide(name)); };
   dialog.exec();
@@ -126,7 +107,7 @@ void TImageLibraryManager::NewFilm() {
       return;
   }
   if (category == nullptr || TLibraryTreeItem::Record(category) == nullptr) return;
-  TPausedPlayback paused(Host_);
+  TCommandPause paused(Host_);
   TnewFilmDlg dialog(Host_.Window());
   dialog.NameTaken = [this, category](const QString& name) { return HasChildNamed(category, Wide(name)); };
   dialog.exec();
@@ -156,14 +137,14 @@ void TImageLibraryManager::SaveImage() {
       film = focused->parent();
       break;
     default: {
-      TPausedPlayback paused(Host_);
+      TCommandPause paused(Host_);
       TcusException(focused ? TcusException::NoFilmFocused : TcusException::NoNodeFocused, Host_.Window());
       return;
     }
   }
   // Without an open video there is no frame to store.
   if (!Host_.FileOpened()) return;
-  TPausedPlayback paused(Host_);
+  TCommandPause paused(Host_);
   QTreeWidgetItem* category = film->parent();
   const int categoryIndex = IndexOf(category);
   const int filmIndex = IndexOf(film);
@@ -337,9 +318,7 @@ void TImageLibraryManager::OpenChosenVideo(TLibraryHost& host, const QString& pa
 }
 
 void TImageLibraryManager::OpenVideoFile(TLibraryHost& host) {
-  const bool wasPlaying = host.Playing();
-  if (wasPlaying) host.Pause();
-
+  TPlaybackPause pause(host);
   QString chosen;
   {
     QFileDialog dialog(host.Window(), QStringLiteral("Open"), VideoFileStartFolder());
@@ -353,11 +332,9 @@ void TImageLibraryManager::OpenVideoFile(TLibraryHost& host) {
     dialog.selectNameFilter(VideoFileFilters().at(inSamples ? 1 : 0));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) chosen = dialog.selectedFiles().first();
   }
-  if (chosen.isEmpty()) {
-    if (wasPlaying) host.Play();
-    return;
-  }
+  if (chosen.isEmpty()) return;
   // Playback stays paused on the newly opened video.
+  pause.StayPaused();
   OpenChosenVideo(host, chosen);
 }
 

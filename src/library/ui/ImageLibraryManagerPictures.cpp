@@ -13,6 +13,7 @@
 #include "editing/ui/ViewDlg.h"
 #include "imaging/FastDIB.h"
 #include "library/StoredBitmap.h"
+#include "library/ui/CommandPause.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryHost.h"
 #include "library/ui/LibraryTreeItem.h"
@@ -24,23 +25,6 @@
 namespace kelta {
 
 namespace {
-
-// Notes whether the video plays and pauses it; Resume repaints the main window
-// and plays again if it was playing.
-class TPause {
- public:
-  explicit TPause(TLibraryHost& host) : Host_(host), WasPlaying_(host.Playing()) {
-    if (WasPlaying_) Host_.Pause();
-  }
-  void Resume() {
-    Host_.Repaint();
-    if (WasPlaying_) Host_.Play();
-  }
-
- private:
-  TLibraryHost& Host_;
-  bool WasPlaying_;
-};
 
 const TExportImageAs Export = [](int format, QWidget* owner, const TFastDIB& picture) {
   ExportImageAs(format, owner, picture);
@@ -83,25 +67,23 @@ void TImageLibraryManager::CopyFrameInto(TFastDIB& picture) {
 }
 
 void TImageLibraryManager::ViewFrame() {
-  TPause pause(Host_);
+  TCommandPause pause(Host_);
   {
     TViewDlg view(Host_.Window());
     view.ExportImageAs = Export;
     view.SetVideoFrame(Host_.FrameDIB());
     view.exec();
   }
-  pause.Resume();
 }
 
 void TImageLibraryManager::ExportFrame() {
-  TPause pause(Host_);
+  TCommandPause pause(Host_);
   TExportDlg::ShowForFrame(Host_.FrameDIB(), FramePosition ? FramePosition() : 0, ProgramFolder_.string(),
                             Host_.Window());
-  pause.Resume();
 }
 
 void TImageLibraryManager::CropFrame() {
-  TPause pause(Host_);
+  TCommandPause pause(Host_);
   {
     TimageCropDlg crop(Host_.Window());
     crop.ExportImageAs = Export;
@@ -111,11 +93,10 @@ void TImageLibraryManager::CropFrame() {
     DisableSaveItem(crop.ToolBar(), crop.tbiSave());
     crop.exec();
   }
-  pause.Resume();
 }
 
 void TImageLibraryManager::ResizeFrame() {
-  TPause pause(Host_);
+  TCommandPause pause(Host_);
   {
     TimageResizeDlg resize(Host_.Window());
     resize.ExportImageAs = Export;
@@ -127,16 +108,18 @@ void TImageLibraryManager::ResizeFrame() {
     DisableSaveItem(resize.ToolBar(), resize.tbiSave());
     resize.exec();
   }
-  pause.Resume();
 }
 
 void TImageLibraryManager::ViewImage() {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
   if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return;
-  TPause pause(Host_);
+  TCommandPause pause(Host_);
   // A missing picture shows nothing, and the video stays paused.
-  if (!FocusedImageFile(node, file)) return;
+  if (!FocusedImageFile(node, file)) {
+    pause.StayPaused();
+    return;
+  }
   {
     TimageViewDlg viewer(Host_.Window());
     viewer.ExportImageAs = Export;
@@ -158,7 +141,6 @@ void TImageLibraryManager::ViewImage() {
     viewer.exec();
     Viewer_ = nullptr;
   }
-  pause.Resume();
 }
 
 void TImageLibraryManager::StepViewer(int step) {
@@ -191,11 +173,13 @@ void TImageLibraryManager::PrintImage(QWidget* owner) {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
   if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return;
-  TPause pause(Host_);
-  if (!FocusedImageFile(node, file)) return;
+  TCommandPause pause(Host_);
   TFastDIB picture;
-  // An unreadable picture is treated like a missing one.
-  if (!picture.LoadFromFile(file.string()) || picture.BitCount() != 24) return;
+  // An unreadable picture is treated like a missing one: the video stays paused.
+  if (!FocusedImageFile(node, file) || !picture.LoadFromFile(file.string()) || picture.BitCount() != 24) {
+    pause.StayPaused();
+    return;
+  }
   {
     TprintDlg print(owner);
     const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
@@ -206,7 +190,6 @@ void TImageLibraryManager::PrintImage(QWidget* owner) {
     print.exec();
   }
   if (owner) owner->repaint();
-  pause.Resume();
 }
 
 void TImageLibraryManager::ExportImage(int format, QWidget* owner) {
@@ -222,7 +205,7 @@ void TImageLibraryManager::CropImage() {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
   if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return;
-  TPause pause(Host_);
+  TCommandPause pause(Host_);
   if (FocusedImageFile(node, file)) {
     TimageCropDlg crop(Host_.Window());
     crop.ExportImageAs = Export;
@@ -234,14 +217,13 @@ void TImageLibraryManager::CropImage() {
       if (crop.SaveRequested) WriteStoredBitmap(crop.Control()->WorkImage(), file);
     }
   }
-  pause.Resume();
 }
 
 void TImageLibraryManager::ResizeImage() {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
   if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return;
-  TPause pause(Host_);
+  TCommandPause pause(Host_);
   if (FocusedImageFile(node, file)) {
     TimageResizeDlg resize(Host_.Window());
     resize.ExportImageAs = Export;
@@ -256,13 +238,11 @@ void TImageLibraryManager::ResizeImage() {
         WriteStoredBitmap(resize.Control()->WorkImage(), file);
     }
   }
-  pause.Resume();
 }
 
 void TImageLibraryManager::CheckForUpdate() {
-  TPause pause(Host_);
+  TCommandPause pause(Host_);
   ShowCheckUpdateDialog(Host_.Window());
-  pause.Resume();
 }
 
 }  // namespace kelta

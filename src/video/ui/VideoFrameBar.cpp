@@ -16,6 +16,7 @@
 #include "imaging/Resample.h"
 #include "imaging/ui/DibImage.h"
 #include "video/MPEG2Decoder.h"
+#include "video/ui/PlaybackPause.h"
 #include "video/ui/VideoOutPanel.h"
 
 namespace kelta {
@@ -101,6 +102,9 @@ void TVideoFrameBar::ShowFrame(const std::uint8_t* frame, bool smooth) {
 
 void TVideoFrameBar::OpenVideo() {
   if (!Decoder_ || FileName.isEmpty()) return;
+  // The playback thread reads the decoder: it never runs across an open.
+  // Playback stays paused on whatever video is open afterwards.
+  if (Playing_) Pause();
   Decoder_->Open(QFile::encodeName(FileName).toStdString(), 0, -1);
 
   const TMPEG2FrameInfo& info = Decoder_->Info();
@@ -145,24 +149,20 @@ void TVideoFrameBar::OpenVideo() {
 
 void TVideoFrameBar::FrameClick(TFrameRect* sender) {
   if (!Decoder_ || !FileOpened_ || sender == nullptr) return;
-  const bool wasPlaying = Playing_;
-  if (wasPlaying) Pause();
+  TPlaybackPause paused(*this);
   Decoder_->Seek(sender->Position);
   if (const std::uint8_t* frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, true);
   Fire(OnFrameSelect);
   Position_ = Decoder_->GetFilePos() / PositionBlock;
   Fire(OnPositionChange);
-  if (wasPlaying) Play();
 }
 
 void TVideoFrameBar::ShowFrameAt(std::int64_t position) {
   if (!Decoder_ || !FileOpened_) return;
-  const bool wasPlaying = Playing_;
-  if (wasPlaying) Pause();
+  TPlaybackPause paused(*this);
   if (position != -1) Decoder_->Seek(position);
   if (const std::uint8_t* frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, true);
   Position_ = Decoder_->GetFilePos() / PositionBlock;
-  if (wasPlaying) Play();
 }
 
 void TVideoFrameBar::Play() {

@@ -252,4 +252,17 @@ void VideoFrameBarTest::cellClickDuringPlaybackResumes() {
   f.Bar.Pause();
 }
 
+void VideoFrameBarTest::openingWhilePlayingStopsPlaybackFirst() {
+  TBarFixture f;
+  f.Open(Video_);
+  f.Bar.Play();
+  QTest::qWait(100);
+  f.Events.clear();
+  // The playback thread reads the decoder: it must be gone before the open.
+  f.Open(Video_);
+  QVERIFY(!f.Bar.Playing());
+  QCOMPARE(f.Events, std::vector<std::string>{"stopped"});
+  QCOMPARE(Counter(f.Bar.FrameDIB()), 0);
+}
+
 }  // namespace kelta
