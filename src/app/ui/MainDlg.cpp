@@ -39,17 +39,15 @@
 
 namespace kelta {
 
-TMainDlg* MainDlg = nullptr;
 
 TMainDlg::~TMainDlg() {
   qApp->removeEventFilter(this);
   // The controller uses the host and the frame bar: they go in that order.
-  delete LibraryManager;
+  Library_.reset();
   LibraryHost_.reset();
   // The frame bar stops playback before the panel it paints into goes.
   delete FrameBar;
   FrameBar = nullptr;
-  if (MainDlg == this) MainDlg = nullptr;
 }
 
 void TMainDlg::RunCommand(const TMainCommands::TCommand& command) {
@@ -62,8 +60,8 @@ void TMainDlg::RunCommand(const TMainCommands::TCommand& command) {
 }
 
 void TMainDlg::OfferUnreferencedPictures() {
-  if (LibraryManager == nullptr) return;
-  RunCommand([] { LibraryManager->OfferUnreferencedPictures(LeftAlonePicturesPath()); });
+  if (!Library_) return;
+  RunCommand([this] { Library_->OfferUnreferencedPictures(LeftAlonePicturesPath()); });
 }
 
 void TMainDlg::closeEvent(QCloseEvent* event) {
@@ -161,14 +159,16 @@ void TMainDlg::ConnectLibrary() {
 
   // The controller rebuilds the tree from the document, replacing the placeholder root.
   imageTree->clear();
-  LibraryManager = new TImageLibraryManager(imageTree, *FilmManager, *LibraryHost_, DataFolderPath(), ProgramFolder());
-  LibraryManager->SetContextMenu(
+  Library_ = std::make_unique<TImageLibraryManager>(imageTree, *FilmManager, *LibraryHost_, DataFolderPath(),
+                                                    ProgramFolder());
+  LibraryManager = Library_.get();
+  Library_->SetContextMenu(
       {pmImageLibrary, pmiNewCategory, pmiNewFilm, pmiSaveImageHere, pmiDelete, pmiEdit, pmImage, nullptr});
   disconnect(imageTree, &QTreeWidget::customContextMenuRequested, this, nullptr);
   connect(imageTree, &QTreeWidget::customContextMenuRequested, this,
-          [](const QPoint& at) { LibraryManager->PopupContextMenu(at); });
+          [this](const QPoint& at) { Library_->PopupContextMenu(at); });
 
-  TImageLibraryManager* library = LibraryManager;
+  TImageLibraryManager* library = Library_.get();
   Commands.NewCategory = [library] { library->NewCategory(); };
   Commands.NewFilm = [library] { library->NewFilm(); };
   Commands.SaveImage = [library] { library->SaveImage(); };

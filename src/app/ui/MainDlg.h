@@ -27,6 +27,7 @@ namespace kelta {
 
 class TFrameBarLibraryHost;
 class TPositionSlider;
+class TImageLibraryManager;
 class TVideoFrameBar;
 class TVideoOutPanelEx;
 
@@ -142,13 +143,13 @@ class TMainDlg : public QWidget {
   // The library controller's view of this window; the Open Video command
   // uses it also while there is no library document.
   std::unique_ptr<TFrameBarLibraryHost> LibraryHost_;
+  // The library controller (none without a library document). Owned here
+  // rather than by its tree, so that it goes before the host it works through.
+  std::unique_ptr<TImageLibraryManager> Library_;
   // The key event last handed to the key table, while it walks up from the
   // control it reached first.
   const QEvent* KeyHandled_ = nullptr;
   QPointer<QWidget> KeyReceiver_;
 };
-
-// The process-wide main window (null before it exists and after it is gone).
-extern TMainDlg* MainDlg;
 
 }  // namespace kelta

@@ -21,8 +21,6 @@
 
 namespace kelta {
 
-TVideoFrameBar* FrameBar = nullptr;
-
 namespace {
 
 // The millisecond clock of the pacing; 64-bit and monotonic, so it never wraps.
@@ -79,7 +77,6 @@ TVideoFrameBar::~TVideoFrameBar() {
   // The thread uses the decoder and FrameDIB: it ends first.
   PlayThread_.reset();
   Decoder_.reset();
-  if (FrameBar == this) FrameBar = nullptr;
 }
 
 void TVideoFrameBar::Fire(const TNotifyEvent& event) {

@@ -114,7 +114,4 @@ class TVideoFrameBar : public QWidget {
   std::int32_t VideoHeight_ = 0;
 };
 
-// The process-wide frame bar of the main window (null before it exists).
-extern TVideoFrameBar* FrameBar;
-
 }  // namespace kelta
