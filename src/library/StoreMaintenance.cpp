@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "imaging/FastDIB.h"
+#include "imaging/PictureFile.h"
 #include "library/AtomicFileWrite.h"
 #include "library/ImageSaveManager.h"
 #include "library/LibraryImages.h"
@@ -80,7 +81,7 @@ void MakeMissingThumbnail(const std::filesystem::path& dataFolder, TUnreferenced
   const auto target = ConfinedStoreFile(dataFolder, thumbnailName);
   if (!source || !target) throw EImageStoreError("The picture name \"" + picture.Picture + "\" is not the store's");
   TFastDIB bitmap;
-  if (!bitmap.LoadFromFile(source->string()) || bitmap.BitCount() != 24 || bitmap.Empty())
+  if (!LoadPictureFile(source->string(), bitmap))
     throw EImageStoreError("The picture file \"" + source->string() + "\" cannot be read");
   TFastDIB thumbnail;
   TimageSaveManager::MakeThumbnail(bitmap, thumbnail);

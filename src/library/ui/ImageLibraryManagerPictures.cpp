@@ -12,6 +12,7 @@
 #include "editing/ui/ImageViewDlg.h"
 #include "editing/ui/ViewDlg.h"
 #include "imaging/FastDIB.h"
+#include "imaging/PictureFile.h"
 #include "library/StoredBitmap.h"
 #include "library/ui/CommandPause.h"
 #include "library/ui/ImageLibraryManager.h"
@@ -176,7 +177,7 @@ void TImageLibraryManager::PrintImage(QWidget* owner) {
   TCommandPause pause(Host_);
   TFastDIB picture;
   // An unreadable picture is treated like a missing one: the video stays paused.
-  if (!FocusedImageFile(node, file) || !picture.LoadFromFile(file.string()) || picture.BitCount() != 24) {
+  if (!FocusedImageFile(node, file) || !LoadPictureFile(file.string(), picture)) {
     pause.StayPaused();
     return;
   }
@@ -197,7 +198,7 @@ void TImageLibraryManager::ExportImage(int format, QWidget* owner) {
   std::filesystem::path file;
   if (!FocusedImageFile(node, file)) return;
   TFastDIB picture;
-  if (!picture.LoadFromFile(file.string()) || picture.BitCount() != 24) return;
+  if (!LoadPictureFile(file.string(), picture)) return;
   ExportImageAs(format, owner, picture);
 }
 

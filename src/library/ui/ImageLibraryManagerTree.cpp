@@ -9,6 +9,7 @@
 
 #include "imaging/FastDIB.h"
 #include "imaging/ImageUtils.h"
+#include "imaging/PictureFile.h"
 #include "imaging/ui/DibImage.h"
 #include "library/CodePage.h"
 #include "library/FilmManager.h"
@@ -110,7 +111,6 @@ TLibraryTreeItem* TImageLibraryManager::RootNode() const {
 QTreeWidgetItem* TImageLibraryManager::FocusedNode() const { return Tree->currentItem(); }
 
 TLibraryTreeItem* TImageLibraryManager::AppendChild(QTreeWidgetItem* parent, TImageLibraryNodeData data) {
-  data.Kind = std::uint8_t(TLibraryTreeItem::Level(parent) + 1);
   auto* node = new TLibraryTreeItem(data);
   parent->addChild(node);
   node->Invalidate();
@@ -219,7 +219,7 @@ void TImageLibraryManager::TreeClick() {
   if (!file || !std::filesystem::is_regular_file(*file, ec)) return;
   TFastDIB thumbnail;
   // A damaged file is treated like a missing one: the box keeps its picture.
-  if (!thumbnail.LoadFromFile(file->string()) || thumbnail.BitCount() != 24) return;
+  if (!LoadPictureFile(file->string(), thumbnail)) return;
   DrawFrame(RGB(255, 255, 255), 1, thumbnail);
   Host_.SetThumbnail(DibToImage(thumbnail));
 }

@@ -101,10 +101,10 @@ class LibraryTreeTest : public TLibraryTestBase {
       QVERIFY(!node->font(0).bold());
       QCOMPARE(node->foreground(0).color(), QColor(128, 128, 128));
     }
-    QCOMPARE(TLibraryTreeItem::Record(Root())->Kind, LevelRoot);
-    QCOMPARE(TLibraryTreeItem::Record(Holidays())->Kind, LevelCategory);
-    QCOMPARE(TLibraryTreeItem::Record(Summer())->Kind, LevelFilm);
-    QCOMPARE(TLibraryTreeItem::Record(Beach())->Kind, LevelImage);
+    QCOMPARE(TLibraryTreeItem::Level(Root()), int(LevelRoot));
+    QCOMPARE(TLibraryTreeItem::Level(Holidays()), int(LevelCategory));
+    QCOMPARE(TLibraryTreeItem::Level(Summer()), int(LevelFilm));
+    QCOMPARE(TLibraryTreeItem::Level(Beach()), int(LevelImage));
     QCOMPARE(TLibraryTreeItem::Record(Beach())->Image.FileName, std::u16string(u"Bh7_1.bmp"));
     // The four levels have four different icons.
     QImage a = Root()->icon(0).pixmap(16, 16).toImage();
