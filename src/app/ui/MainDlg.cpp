@@ -324,20 +324,18 @@ void TMainDlg::SliderMouseUp() {
   WasPlaying = false;
 }
 
-void TMainDlg::FrameBarProgress(std::uint8_t kind, std::int32_t value) {
+void TMainDlg::FrameBarProgress(TOpenProgress kind, std::int32_t value) {
   switch (kind) {
-    case 0:
+    case TOpenProgress::Started:
       pbParseVideo->show();
       lbStatus->setText(StatusText());
       break;
-    case 1:
+    case TOpenProgress::Step:
       pbParseVideo->setValue(value);
       break;
-    case 2:
+    case TOpenProgress::Finished:
       pbParseVideo->setValue(value);
       pbParseVideo->hide();
-      break;
-    default:
       break;
   }
   // Opening runs on this thread: show the progress now, not after it.

@@ -29,6 +29,7 @@ class TFrameBarLibraryHost;
 class TPositionSlider;
 class TImageLibraryManager;
 class TVideoFrameBar;
+enum class TOpenProgress : std::uint8_t;
 class TVideoOutPanelEx;
 
 class TMainDlg : public QWidget {
@@ -106,7 +107,7 @@ class TMainDlg : public QWidget {
   void tbiMoveStepClick();
   void SliderMouseDown();
   void SliderMouseUp();
-  void FrameBarProgress(std::uint8_t kind, std::int32_t value);
+  void FrameBarProgress(TOpenProgress kind, std::int32_t value);
   void FrameBarFrameSelect();
   void FrameBarPlayStateChange();
   void FrameBarPositionChange();

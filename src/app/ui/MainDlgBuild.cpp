@@ -230,7 +230,7 @@ void TMainDlg::BuildVideoArea(const QString& libFolder) {
   Slider->setGeometry(42, 6, 400, 18);
 
   FrameBar->OutputPanel = VideoPanel;
-  FrameBar->OnProgress = [this](QObject*, std::uint8_t kind, std::int32_t value) { FrameBarProgress(kind, value); };
+  FrameBar->OnProgress = [this](QObject*, TOpenProgress kind, std::int32_t value) { FrameBarProgress(kind, value); };
   FrameBar->OnFrameSelect = [this](QObject*) { FrameBarFrameSelect(); };
   FrameBar->OnPlayStateChange = [this](QObject*) { FrameBarPlayStateChange(); };
   FrameBar->OnPositionChange = [this](QObject*) { FrameBarPositionChange(); };

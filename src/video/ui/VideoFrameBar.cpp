@@ -116,7 +116,7 @@ void TVideoFrameBar::OpenVideo() {
   const std::int64_t step = Decoder_->FileSize() / CellCount;
   MaxPosition_ = Decoder_->FileSize() / PositionBlock;
 
-  if (OnProgress) OnProgress(this, 0, 0);
+  if (OnProgress) OnProgress(this, TOpenProgress::Started, 0);
   for (int i = 0; i < CellCount; ++i) {
     TFrameRect& cell = FrameRects_[std::size_t(i)];
     Decoder_->Seek(step * i);
@@ -135,10 +135,10 @@ void TVideoFrameBar::OpenVideo() {
     }
     // A missing frame leaves the previous cell's picture (black for cell 0).
     ResampleBilinear(scratch, cell.Thumb);
-    if (OnProgress) OnProgress(this, 1, (100 / CellCount) * i);
+    if (OnProgress) OnProgress(this, TOpenProgress::Step, (100 / CellCount) * i);
   }
   update();
-  if (OnProgress) OnProgress(this, 2, 100);
+  if (OnProgress) OnProgress(this, TOpenProgress::Finished, 100);
   FileOpened_ = true;
   Decoder_->Seek(0);
   FramePeriod_ = FramePeriodFor(info.FrameRate);

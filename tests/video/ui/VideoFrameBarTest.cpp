@@ -38,7 +38,7 @@ struct TBarFixture {
   std::vector<std::pair<int, int>> Progress;
   TBarFixture() {
     Bar.OutputPanel = &Panel;
-    Bar.OnProgress = [this](QObject*, std::uint8_t kind, std::int32_t value) { Progress.emplace_back(kind, value); };
+    Bar.OnProgress = [this](QObject*, TOpenProgress kind, std::int32_t value) { Progress.emplace_back(int(kind), value); };
     Bar.OnFrameSelect = [this](QObject*) { Events.push_back("select"); };
     Bar.OnPlayStateChange = [this](QObject*) { Events.push_back(Bar.Playing() ? "playing" : "stopped"); };
     Bar.OnPositionChange = [this](QObject*) { Events.push_back("position"); };
