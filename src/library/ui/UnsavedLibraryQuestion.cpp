@@ -15,6 +15,7 @@ bool LibraryMayClose(QWidget* owner, TFilmManager& films) {
                                    "library file yet.\n\n%1\n\nTry to save it again?")
                         .arg(QString::fromStdString(films.UnsavedReason())),
                     QMessageBox::Retry | QMessageBox::Discard | QMessageBox::Cancel, owner);
+    box.button(QMessageBox::Retry)->setText(QStringLiteral("&Retry"));
     box.button(QMessageBox::Discard)->setText(QStringLiteral("Close &Without Saving"));
     box.setDefaultButton(QMessageBox::Retry);
     switch (box.exec()) {
