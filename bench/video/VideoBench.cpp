@@ -35,7 +35,7 @@ extern "C" {
 #include "support/VideoFixture.h"
 #include "video/MPEG2Decoder.h"
 #include "video/ui/VideoFrameBar.h"
-#include "video/ui/VideoOutPanel.h"
+#include "common/ui/VideoOutPanel.h"
 
 namespace fs = std::filesystem;
 

@@ -27,7 +27,7 @@
 #include "app/ui/PositionSlider.h"
 #include "imaging/ImageUtils.h"
 #include "imaging/ui/DibImage.h"
-#include "imaging/ui/ShowException.h"
+#include "common/ui/ShowException.h"
 #include "library/ui/FrameBarLibraryHost.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryDocument.h"
@@ -35,7 +35,7 @@
 #include "update/ui/CheckUpdateDlg.h"
 #include "video/ui/PlaybackPause.h"
 #include "video/ui/VideoFrameBar.h"
-#include "video/ui/VideoOutPanel.h"
+#include "common/ui/VideoOutPanel.h"
 
 namespace kelta {
 

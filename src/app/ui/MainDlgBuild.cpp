@@ -16,9 +16,9 @@
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/FrameBarLibraryHost.h"
 #include "app/ui/PositionSlider.h"
-#include "imaging/ui/ShowException.h"
+#include "common/ui/ShowException.h"
 #include "video/ui/VideoFrameBar.h"
-#include "video/ui/VideoOutPanel.h"
+#include "common/ui/VideoOutPanel.h"
 
 namespace kelta {
 

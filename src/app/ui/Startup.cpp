@@ -12,7 +12,7 @@
 #include "app/InstanceLock.h"
 #include "app/WindowPlacement.h"
 #include "app/ui/MainDlg.h"
-#include "imaging/ui/ShowException.h"
+#include "common/ui/ShowException.h"
 #include "app/ui/SplashDlg.h"
 #include "app/ui/Theme.h"
 

@@ -1,6 +1,6 @@
 #include "editing/ui/ImageTools.h"
 
-#include "imaging/ui/Cursors.h"
+#include "common/ui/Cursors.h"
 #include "imaging/ui/DibImage.h"
 
 namespace kelta {

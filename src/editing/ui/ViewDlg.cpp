@@ -4,7 +4,7 @@
 #include <QMenu>
 
 #include "imaging/Resample.h"
-#include "video/ui/VideoOutPanel.h"
+#include "common/ui/VideoOutPanel.h"
 
 namespace kelta {
 

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "imaging/ui/ShowException.h"
+#include "common/ui/ShowException.h"
 #include "library/FilmManager.h"
 #include "library/LibraryPaths.h"
 #include "library/StoreMaintenance.h"

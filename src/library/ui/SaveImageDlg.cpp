@@ -15,7 +15,7 @@
 #include <QSlider>
 
 #include "imaging/ImageAdjust.h"
-#include "video/ui/VideoOutPanel.h"
+#include "common/ui/VideoOutPanel.h"
 
 namespace kelta {
 

@@ -3,7 +3,7 @@
 #include <QFileDialog>
 
 #include "imaging/ImageFileWriter.h"
-#include "imaging/ui/ShowException.h"
+#include "common/ui/ShowException.h"
 #include "output/FileNames.h"
 #include "output/PDFExporter.h"
 

@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "imaging/ui/ShowException.h"
+#include "common/ui/ShowException.h"
 #include "library/FilmManager.h"
 
 namespace kelta {

@@ -15,13 +15,13 @@
 
 #include "imaging/ImageUtils.h"
 #include "imaging/Resample.h"
-#include "imaging/ui/ShowException.h"
+#include "common/ui/ShowException.h"
 #include "output/FileNames.h"
 #include "output/FileOutput.h"
 #include "output/HTMLExporter.h"
 #include "output/PDFExporter.h"
 #include "output/ui/CharCellMetrics.h"
-#include "video/ui/VideoOutPanel.h"
+#include "common/ui/VideoOutPanel.h"
 
 namespace kelta {
 

@@ -12,7 +12,7 @@
 #include <QPainter>
 #include <QPicture>
 
-#include "output/ui/PrintPreviewLayout.h"
+#include "output/PrintPreviewLayout.h"
 
 class QPrinter;
 

@@ -17,7 +17,7 @@
 #include "imaging/ui/DibImage.h"
 #include "video/MPEG2Decoder.h"
 #include "video/ui/PlaybackPause.h"
-#include "video/ui/VideoOutPanel.h"
+#include "common/ui/VideoOutPanel.h"
 
 namespace kelta {
 

@@ -16,11 +16,11 @@
 #include "app/ui/AboutDlg.h"
 #include "app/ui/MainDlg.h"
 #include "app/ui/PositionSlider.h"
-#include "imaging/ui/ShowException.h"
+#include "common/ui/ShowException.h"
 #include "support/VideoFixture.h"
 #include "support/ui/ModalAnswer.h"
 #include "video/ui/VideoFrameBar.h"
-#include "video/ui/VideoOutPanel.h"
+#include "common/ui/VideoOutPanel.h"
 
 namespace kelta {
 

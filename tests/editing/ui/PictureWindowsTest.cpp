@@ -18,8 +18,8 @@
 #include "editing/ui/ImageResizeDlg.h"
 #include "editing/ui/ImageViewDlg.h"
 #include "editing/ui/ViewDlg.h"
-#include "imaging/ui/Cursors.h"
-#include "video/ui/VideoOutPanel.h"
+#include "common/ui/Cursors.h"
+#include "common/ui/VideoOutPanel.h"
 
 using namespace kelta;
 using kelta::testing::FillPattern;

@@ -33,7 +33,7 @@
 #include "library/ui/SaveImageDlg.h"
 #include "support/VideoFixture.h"
 #include "video/ui/VideoFrameBar.h"
-#include "video/ui/VideoOutPanel.h"
+#include "common/ui/VideoOutPanel.h"
 
 using namespace kelta;
 using namespace kelta::test;

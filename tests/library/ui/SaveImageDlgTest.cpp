@@ -13,7 +13,7 @@
 
 #include "support/ui/ModalAnswer.h"
 #include "library/ui/SaveImageDlg.h"
-#include "video/ui/VideoOutPanel.h"
+#include "common/ui/VideoOutPanel.h"
 
 using namespace kelta;
 using namespace kelta::test;

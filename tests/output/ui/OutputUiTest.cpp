@@ -13,7 +13,7 @@
 #include "output/OutputTestSupport.h"
 #include "library/ui/SingleImageExport.h"
 #include "output/ui/ExportForm.h"
-#include "video/ui/VideoOutPanel.h"
+#include "common/ui/VideoOutPanel.h"
 
 namespace fs = std::filesystem;
 using namespace kelta;

@@ -13,7 +13,7 @@
 #include "video/MPEG2Decoder.h"
 #include "video/ui/TestClasses.h"
 #include "video/ui/VideoFrameBar.h"
-#include "video/ui/VideoOutPanel.h"
+#include "common/ui/VideoOutPanel.h"
 
 namespace kelta {
 

@@ -2,7 +2,7 @@
 
 #include "imaging/FastDIB.h"
 #include "video/ui/TestClasses.h"
-#include "video/ui/VideoOutPanel.h"
+#include "common/ui/VideoOutPanel.h"
 
 namespace kelta {
 

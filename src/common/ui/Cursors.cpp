@@ -1,4 +1,4 @@
-#include "imaging/ui/Cursors.h"
+#include "common/ui/Cursors.h"
 
 #include <array>
 #include <optional>

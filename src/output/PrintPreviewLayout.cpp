@@ -1,4 +1,4 @@
-#include "output/ui/PrintPreviewLayout.h"
+#include "output/PrintPreviewLayout.h"
 
 namespace kelta {
 

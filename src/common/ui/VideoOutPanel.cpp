@@ -1,4 +1,4 @@
-#include "video/ui/VideoOutPanel.h"
+#include "common/ui/VideoOutPanel.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "imaging/ui/ShowException.h"
+#include "common/ui/ShowException.h"
 
 #include <QMessageBox>
 

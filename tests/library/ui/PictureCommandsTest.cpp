@@ -24,7 +24,7 @@
 #include "output/ui/PrintPreviewDlg.h"
 #include "support/ui/FakeLibraryHost.h"
 #include "support/ui/LibraryTestBase.h"
-#include "video/ui/VideoOutPanel.h"
+#include "common/ui/VideoOutPanel.h"
 
 using namespace kelta;
 using kelta::test::TFakeLibraryHost;
