@@ -20,6 +20,20 @@ constexpr std::string_view RootName = "films";
 
 std::string Quoted(const std::filesystem::path& path) { return "\"" + path.string() + "\""; }
 
+bool IsYes(std::string_view value) {
+  return value.size() == 3 && (value[0] | 0x20) == 'y' && (value[1] | 0x20) == 'e' && (value[2] | 0x20) == 's';
+}
+
+// The library file's declaration has one form whatever the file held: the
+// version it gave (1.0 when none), UTF-8, and standalone only when it said
+// yes. Other pseudo-attributes are dropped.
+void MakeLibraryDeclaration(TXmlNode& declaration) {
+  const TXmlAttribute* version = declaration.FindAttribute("version");
+  std::vector<TXmlAttribute> attributes{{"version", version ? version->Value : "1.0"}, {"encoding", "UTF-8"}};
+  if (IsYes(declaration.Attribute("standalone"))) attributes.push_back({"standalone", "yes"});
+  declaration.Attributes = std::move(attributes);
+}
+
 // The bytes of a file. Not a std::string: that would clear the whole
 // buffer before the read fills it again.
 struct TFileBytes {
@@ -103,12 +117,8 @@ void TFilmManager::Load(const std::filesystem::path& path) {
 
 void TFilmManager::Save(const std::filesystem::path& path) {
   TXmlNode* declaration = Document_.Declaration();
-  if (!declaration) {
-    Document_.Prolog.emplace_back(TXmlNodeKind::Declaration);
-    declaration = &Document_.Prolog.back();
-    declaration->SetAttribute("version", "1.0");
-  }
-  declaration->SetAttribute("encoding", "UTF-8");
+  if (!declaration) declaration = &Document_.Prolog.emplace_back(TXmlNodeKind::Declaration);
+  MakeLibraryDeclaration(*declaration);
   try {
     WriteFileAtomically(path, WriteXml(Document_));
   } catch (const std::system_error& error) {

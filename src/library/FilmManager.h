@@ -47,7 +47,8 @@ class TFilmManager {
   // Throws ELibraryFileError for a file that exists but cannot be read or
   // parsed; automatic writing then stays off so the file is never replaced.
   void Load(const std::filesystem::path& path);
-  // Makes sure of the declaration (encoding "UTF-8") and replaces the file
+  // Puts the declaration in the library's form (version, encoding "UTF-8",
+  // standalone only when "yes") and replaces the file
   // atomically. Throws ELibraryFileError; the old file is then intact.
   void Save(const std::filesystem::path& path);
 

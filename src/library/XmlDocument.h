@@ -94,8 +94,9 @@ TXmlDocument ParseXml(std::string_view text);
 
 // The file image in the library layout: CR LF line ends, two spaces per
 // depth, empty-element form for childless elements, 7-bit escaped names and
-// values. The declaration is written as the document holds it; callers that
-// need one make sure it is there.
+// values. Whatever ParseXml returns is written so that ParseXml gives it back.
+// The declaration is written as the document holds it; callers that need one
+// in a given form make sure of it.
 std::string WriteXml(const TXmlDocument& document);
 
 }  // namespace kelta

@@ -4,6 +4,14 @@
 // empty-element form, and every byte from 0x80 written as a hexadecimal
 // reference so that the file stays 7-bit ASCII whatever the names hold.
 //
+// Whatever the reader accepts must come back out so that it reads back the
+// same. The reader decodes references in names as well as in values, so a
+// name may hold any byte: every byte that would end a name or cannot stand in
+// one raw is written as a reference too, and so is a leading '!' or '?',
+// which would turn the tag into other markup. Comments, CDATA sections,
+// processing instructions and text are written as read: each one's raw text
+// ends at the first terminator the reader looks for, so it reads back whole.
+//
 // The file image is built in one buffer sized from the document up front
 // and filled through a pointer; values are copied sixteen bytes at a time
 // until a byte that needs a reference turns up.
@@ -30,6 +38,17 @@ constexpr std::size_t StoreSlack = 16;
 bool NeedsEscape(unsigned char c) {
   return c >= 0x80 || c == '"' || c == '&' || c == '\'' || c == '<' || c == '>';
 }
+
+// Bytes written raw in a name: printable ASCII except what ends a name for
+// the reader (blanks, '/', '=', '<', '>', quotes) and the ampersand.
+constexpr auto NameBytes = [] {
+  struct {
+    bool Raw[256] = {};
+  } table;
+  for (unsigned c = 0x21; c < 0x7F; ++c) table.Raw[c] = true;
+  for (const unsigned char c : {'/', '=', '<', '>', '"', '\'', '&'}) table.Raw[c] = false;
+  return table;
+}();
 
 class TOutput {
  public:
@@ -113,6 +132,21 @@ class TOutput {
     Size_ = std::size_t(w - Buffer_.data());
   }
 
+  // A name: the bytes a value escapes get the same references, so that an
+  // ordinary name is written as it always was; any other byte that cannot
+  // stand raw gets a decimal reference.
+  void AppendName(std::string_view name) {
+    Reserve(name.size() * MaxEscapedLength);
+    char* w = Buffer_.data() + Size_;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+      const unsigned char c = static_cast<unsigned char>(name[i]);
+      if (NameBytes.Raw[c] && !(i == 0 && (c == '!' || c == '?'))) *w++ = char(c);
+      else if (NeedsEscape(c)) w = Escape(w, c);
+      else w = DecimalReference(w, c);
+    }
+    Size_ = std::size_t(w - Buffer_.data());
+  }
+
   std::string Take() && {
     Buffer_.resize(Size_);
     return std::move(Buffer_);
@@ -138,6 +172,17 @@ class TOutput {
     return w + reference.size();
   }
 
+  // "&#N;" with up to three digits: no longer than MaxEscapedLength.
+  static char* DecimalReference(char* w, unsigned char c) {
+    *w++ = '&';
+    *w++ = '#';
+    if (c >= 100) *w++ = char('0' + c / 100);
+    if (c >= 10) *w++ = char('0' + c / 10 % 10);
+    *w++ = char('0' + c % 10);
+    *w++ = ';';
+    return w;
+  }
+
   std::string Buffer_;
   std::size_t Size_ = 0;
 };
@@ -155,23 +200,17 @@ std::size_t PlainLength(const TXmlNode& node, std::size_t depth) {
   return length;
 }
 
-bool IsYes(std::string_view value) {
-  return value.size() == 3 && (value[0] | 0x20) == 'y' && (value[1] | 0x20) == 'e' &&
-         (value[2] | 0x20) == 's';
-}
-
+// The declaration as the document holds it: its pseudo-attributes in their
+// order and spelling. The library's own form of it is the caller's business.
 void AppendDeclaration(TOutput& out, const TXmlNode& declaration) {
-  const TXmlAttribute* version = declaration.FindAttribute("version");
-  const TXmlAttribute* encoding = declaration.FindAttribute("encoding");
-  out.Append("<?xml version=\"");
-  out.AppendEscaped(version ? std::string_view(version->Value) : std::string_view("1.0"));
-  out.Append('"');
-  if (encoding) {
-    out.Append(" encoding=\"");
-    out.AppendEscaped(encoding->Value);
+  out.Append("<?xml");
+  for (const TXmlAttribute& attribute : declaration.Attributes) {
+    out.Append(' ');
+    out.AppendName(attribute.Name);
+    out.Append("=\"");
+    out.AppendEscaped(attribute.Value);
     out.Append('"');
   }
-  if (IsYes(declaration.Attribute("standalone"))) out.Append(" standalone=\"yes\"");
   out.Append("?>");
 }
 
@@ -183,10 +222,10 @@ void AppendNode(TOutput& out, const TXmlNode& node, std::size_t depth) {
     return;
   }
   out.Append('<');
-  out.AppendEscaped(node.Name);
+  out.AppendName(node.Name);
   for (const TXmlAttribute& attribute : node.Attributes) {
     out.Append(' ');
-    out.AppendEscaped(attribute.Name);
+    out.AppendName(attribute.Name);
     out.Append("=\"");
     out.AppendEscaped(attribute.Value);
     out.Append('"');
@@ -199,7 +238,7 @@ void AppendNode(TOutput& out, const TXmlNode& node, std::size_t depth) {
   for (const TXmlNode& child : node.Children) AppendNode(out, child, depth + 1);
   out.Spaces(2 * depth);
   out.Append("</");
-  out.AppendEscaped(node.Name);
+  out.AppendName(node.Name);
   out.Append(">\r\n");
 }
 
