@@ -45,8 +45,9 @@ void Examine(std::span<const std::uint8_t> data, TUpdateInfo& info) {
   const std::string url = DownloadURLOf(info);
   KELTA_FUZZ_CHECK(url == FieldOf(data, 72, 261), "the download address is its field");
   if (IsWebAddress(url)) {
-    const std::string scheme = url.substr(0, url.find(':'));
-    KELTA_FUZZ_CHECK(scheme.size() == 4 || scheme.size() == 5, "a web address starts with http or https");
+    std::string scheme = url.substr(0, url.find("://"));
+    for (char& c : scheme) c = char(c | 0x20);
+    KELTA_FUZZ_CHECK(scheme == "http" || scheme == "https", "a web address starts with http or https");
     for (char c : url)
       KELTA_FUZZ_CHECK(static_cast<unsigned char>(c) > ' ' && c != 0x7F, "a web address has no blanks");
   }
