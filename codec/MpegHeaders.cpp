@@ -1,5 +1,7 @@
 #include "MpegHeaders.h"
 
+#include <limits>
+
 namespace kelta::codec {
 
 namespace {
@@ -29,6 +31,19 @@ class BitReader {
 constexpr int RateTable[9][2] = {{0, 0},  {24000, 1001}, {24, 1},  {25, 1},      {30000, 1001},
                                  {30, 1}, {50, 1},       {60000, 1001}, {60, 1}};
 
+// The header's rate times (n + 1) / (d + 1), worked out in 64 bits. A result
+// that does not fit is refused and the rate left as it was, as a bad rate
+// code is.
+void ScaleRate(SequenceState& sequence, unsigned n, unsigned d) {
+  if (sequence.headerRateNum <= 0 || sequence.headerRateDen <= 0) return;
+  const std::int64_t num = std::int64_t(sequence.headerRateNum) * (std::int64_t(n) + 1);
+  const std::int64_t den = std::int64_t(sequence.headerRateDen) * (std::int64_t(d) + 1);
+  constexpr std::int64_t Largest = std::numeric_limits<int>::max();
+  if (num > Largest || den > Largest) return;
+  sequence.rateNum = int(num);
+  sequence.rateDen = int(den);
+}
+
 }  // namespace
 
 PacketHeaders ParsePacketHeaders(const std::uint8_t* data, std::size_t size, SequenceState& sequence) {
@@ -53,8 +68,8 @@ PacketHeaders ParsePacketHeaders(const std::uint8_t* data, std::size_t size, Seq
         bits.Skip(4);
         const unsigned rateCode = bits.Read(4);
         if (rateCode >= 1 && rateCode <= 8) {
-          sequence.rateNum = RateTable[rateCode][0];
-          sequence.rateDen = RateTable[rateCode][1];
+          sequence.rateNum = sequence.headerRateNum = RateTable[rateCode][0];
+          sequence.rateDen = sequence.headerRateDen = RateTable[rateCode][1];
         }
         sequence.mpeg2 = false;
         sequence.progressiveSequence = true;  // MPEG-1 pictures are frames
@@ -71,10 +86,7 @@ PacketHeaders ParsePacketHeaders(const std::uint8_t* data, std::size_t size, Seq
           sequence.height = int((bits.Read(2) << 12) | unsigned(sequence.height & 0xFFF));
           bits.Skip(12 + 1 + 8 + 1);
           const unsigned n = bits.Read(2), d = bits.Read(5);
-          if (sequence.rateNum > 0) {
-            sequence.rateNum *= int(n + 1);
-            sequence.rateDen *= int(d + 1);
-          }
+          ScaleRate(sequence, n, d);
         } else if (id == 8 && h.type != PictureType::None) {  // picture coding extension
           pictureExtension = true;
           bits.Skip(16 + 2);

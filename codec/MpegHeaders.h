@@ -11,7 +11,11 @@ namespace kelta::codec {
 // Sequence-level state carried from one packet to the next.
 struct SequenceState {
   int width = 0, height = 0;
-  int rateNum = 0, rateDen = 0;  // frames per second of the sequence header
+  // The rate of the last sequence header's frame_rate_code. Its sequence
+  // extension scales this, not the rate an earlier extension left, so that a
+  // repeated extension gives the same rate again.
+  int headerRateNum = 0, headerRateDen = 0;
+  int rateNum = 0, rateDen = 0;  // frames per second of the sequence
   bool progressiveSequence = false;
   bool mpeg2 = false;
 };

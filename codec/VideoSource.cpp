@@ -10,6 +10,11 @@ namespace {
 
 constexpr int IOBufferSize = 64 * 1024;
 
+// Largest numerator or denominator of the rate kept. MPEG rates are far
+// below it (240000/32032 at most); the bound keeps Time()'s products in 64
+// bits whatever rate a container claims.
+constexpr int MaxRateTerm = 1 << 20;
+
 // Containers that carry MPEG video; anything else (pictures, audio, playlists
 // that would open further files) is refused before it is parsed further.
 bool AcceptedFormat(const AVInputFormat* format) {
@@ -135,11 +140,13 @@ bool VideoSource::BuildIndex() {
 
   rateNum_ = sequence.rateNum;
   rateDen_ = sequence.rateDen;
-  if (rateNum_ <= 0 || rateDen_ <= 0) {
+  if (rateNum_ <= 0 || rateDen_ <= 0 || rateNum_ > MaxRateTerm || rateDen_ > MaxRateTerm) {
     const AVStream* st = format_->streams[stream_];
     AVRational r = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : st->r_frame_rate;
-    rateNum_ = r.num;
-    rateDen_ = r.den > 0 ? r.den : 1;
+    rateNum_ = 0;
+    rateDen_ = 1;
+    // The nearest rate with terms in range; none when the container has none.
+    if (r.num > 0) av_reduce(&rateNum_, &rateDen_, r.num, r.den > 0 ? r.den : 1, MaxRateTerm);
   }
   // Frames per second as shown: the field rate over the fields per frame, so
   // that film with repeated fields reports its own rate.
@@ -174,11 +181,16 @@ bool VideoSource::OpenDecoder() {
 }
 
 std::uint32_t VideoSource::Time() const {
-  if (rateNum_ <= 0) return 0;
-  // One field lasts 45000 * den / num ticks; round the sum, not each field.
   const std::int64_t f = fields_ - originFields_;
-  const std::int64_t ticks = (f * 45000 * rateDen_ + rateNum_ / 2) / rateNum_;
-  return static_cast<std::uint32_t>(ticks);
+  if (rateNum_ <= 0 || f <= 0) return 0;
+  // One field lasts 45000 * den / num ticks; round the sum, not each field.
+  // Every num fields last exactly 45000 * den ticks, so whole periods are
+  // counted apart: no product outgrows 64 bits however long the video is,
+  // and the 32-bit time wraps as it always did.
+  const std::uint64_t num = std::uint64_t(rateNum_);
+  const std::uint64_t period = 45000u * std::uint64_t(rateDen_);
+  const std::uint64_t whole = std::uint64_t(f) / num, rest = std::uint64_t(f) % num;
+  return static_cast<std::uint32_t>(whole * period + (rest * period + num / 2) / num);
 }
 
 void VideoSource::StartAt(std::size_t group) {

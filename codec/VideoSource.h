@@ -54,7 +54,7 @@ class VideoSource {
   struct Group {
     std::int64_t pos = 0;            // where the group's first packet starts
     std::int64_t fieldsBefore = 0;   // fields of every picture coded before it
-    std::int32_t leadingFields = 0;  // fields of the B-pictures shown before its I-picture
+    std::int64_t leadingFields = 0;  // fields of the B-pictures shown before its I-picture
     bool leadingDecodable = false;   // closed group: those B-pictures need nothing earlier
   };
 
@@ -86,7 +86,7 @@ class VideoSource {
   std::vector<Group> groups_;
   int width_ = 0, height_ = 0;
   double frameRate_ = 0.0;
-  int rateNum_ = 0, rateDen_ = 1;  // frames per second of the coded sequence
+  int rateNum_ = 0, rateDen_ = 1;  // frames per second of the coded sequence, terms up to MaxRateTerm
   std::int64_t originFields_ = 0;  // fields before the first delivered frame
   std::int64_t totalFields_ = 0;
 

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <utility>
 
+#include "imaging/PictureFile.h"
+
 namespace kelta {
 
 void CopyImage(const TFastDIB& from, TFastDIB& to) {
@@ -13,12 +15,8 @@ void CopyImage(const TFastDIB& from, TFastDIB& to) {
 
 bool TImageDocument::LoadFromFile(const std::string& fileName) {
   FileName = fileName;
-  // Read aside first: a damaged or unreadable file keeps the picture shown now.
-  TFastDIB read;
-  if (!read.LoadFromFile(fileName) || read.Width() <= 0 || read.RowCount() <= 0 ||
-      read.BitCount() != 24)
-    return false;
-  WorkImage = std::move(read);
+  // A damaged or unreadable file keeps the picture shown now.
+  if (!LoadPictureFile(fileName, WorkImage)) return false;
   return ImageLoaded();
 }
 

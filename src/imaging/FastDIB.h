@@ -145,7 +145,6 @@ class TFastDIB {
   // Entry i is Bits + i * RowStride, in memory order.
   std::span<std::uint8_t* const> Rows() const { return Rows_; }
   const TBitmapInfoHeader& Header() const { return Header_; }
-  const TRGBQuad* Palette() const { return Palette_; }
   bool Empty() const { return !Bits_; }
 
   // Memory row of a picture row (y down from the top row): bottom-up buffers

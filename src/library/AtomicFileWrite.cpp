@@ -51,6 +51,12 @@ class TTempFile {
     }
   }
 
+  // For a writer that opens the file by its name: the descriptor stays open
+  // only to flush what the writer put there.
+  void WriteByName(const std::function<void(const std::filesystem::path&)>& write) {
+    write(std::filesystem::path(Path_));
+  }
+
   void CopyModeFrom(const std::filesystem::path& target) {
     struct stat info {};
     if (::stat(target.c_str(), &info) == 0) ::fchmod(Fd_, info.st_mode & 07777);
@@ -73,6 +79,25 @@ class TTempFile {
   std::string Path_;
 };
 
+// Makes a rename in the folder durable; a folder that cannot be synced still
+// holds the complete new file, so this is best effort.
+void SyncFolderOf(const std::filesystem::path& file) {
+  std::filesystem::path folder = file.parent_path();
+  if (folder.empty()) folder = ".";
+  const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+}
+
+bool AllDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
 }  // namespace
 
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
@@ -89,16 +114,28 @@ void WriteFileAtomically(const std::filesystem::path& target, std::string_view b
   temp.CopyModeFrom(destination);
   temp.SyncAndClose();
   temp.RenameTo(destination);
+  SyncFolderOf(destination);
+}
 
-  // Make the rename itself durable; a folder that cannot be synced still
-  // holds the complete new file, so this is best effort.
-  std::filesystem::path folder = destination.parent_path();
-  if (folder.empty()) folder = ".";
-  const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
-  }
+void ReplaceFileAtomically(const std::filesystem::path& target,
+                           const std::function<void(const std::filesystem::path& temporary)>& write) {
+  TTempFile temp;
+  temp.Create(target);
+  temp.WriteByName(write);
+  temp.SyncAndClose();
+  temp.RenameTo(target);
+  SyncFolderOf(target);
+}
+
+bool IsAtomicWriteLeftover(std::string_view fileName, std::string_view* target) {
+  const std::size_t marker = fileName.rfind(".tmp-");
+  if (marker == std::string_view::npos || marker == 0) return false;
+  const std::string_view numbers = fileName.substr(marker + 5);
+  const std::size_t dash = numbers.find('-');
+  if (dash == std::string_view::npos || !AllDigits(numbers.substr(0, dash)) || !AllDigits(numbers.substr(dash + 1)))
+    return false;
+  if (target) *target = fileName.substr(0, marker);
+  return true;
 }
 
 }  // namespace kelta

@@ -138,8 +138,19 @@ TXmlNode& TFilmManager::Element(TXmlNode& parent, int index, const char* what) {
 }
 
 void TFilmManager::Changed() {
-  if (AutoSave_) Save(LibraryFile_);
+  if (!AutoSave_) return;
+  try {
+    Save(LibraryFile_);
+  } catch (const ELibraryFileError& error) {
+    Unsaved_ = true;
+    UnsavedReason_ = error.what();
+    throw;
+  }
+  Unsaved_ = false;
+  UnsavedReason_.clear();
 }
+
+void TFilmManager::SaveChanges() { Changed(); }
 
 void TFilmManager::AddCategory(std::u16string_view name) {
   TXmlNode category = TXmlNode::MakeElement("category");
@@ -164,7 +175,16 @@ void TFilmManager::AddImage(int category, int film, const TImageLibraryImageData
                      {"thumbnail", WideToAnsi(image.Thumbnail)},
                      {"memo", WideToAnsi(image.Memo)}};
   parent.Children.push_back(std::move(node));
-  Changed();
+  const bool wasUnsaved = Unsaved_;
+  const std::string wasReason = UnsavedReason_;
+  try {
+    Changed();
+  } catch (const ELibraryFileError&) {
+    parent.Children.pop_back();
+    Unsaved_ = wasUnsaved;
+    UnsavedReason_ = wasReason;
+    throw;
+  }
 }
 
 void TFilmManager::DeleteCategory(int category) {

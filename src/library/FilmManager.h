@@ -52,8 +52,18 @@ class TFilmManager {
   // atomically. Throws ELibraryFileError; the old file is then intact.
   void Save(const std::filesystem::path& path);
 
+  // Whether the document holds changes that the last write could not bring
+  // to the library file, and what that write said.
+  bool HasUnsavedChanges() const { return Unsaved_; }
+  const std::string& UnsavedReason() const { return UnsavedReason_; }
+  // Writes the document to the library file again (a retry after a failed
+  // write). Throws ELibraryFileError; the changes then stay unsaved.
+  void SaveChanges();
+
   // Each operation below changes the document and writes the library file;
-  // a failed write throws ELibraryFileError with the change kept in memory.
+  // a failed write throws ELibraryFileError with the change kept in memory
+  // (see HasUnsavedChanges), except AddImage, which takes the image out again:
+  // its caller still holds the picture files and can remove them.
   // Positions count every child of the parent, as the tree does. A position
   // that does not exist throws std::out_of_range, except that a delete whose
   // last position is past the end does nothing.
@@ -74,6 +84,8 @@ class TFilmManager {
   TXmlDocument Document_;
   std::filesystem::path LibraryFile_;
   bool AutoSave_ = true;
+  bool Unsaved_ = false;
+  std::string UnsavedReason_;
 };
 
 }  // namespace kelta

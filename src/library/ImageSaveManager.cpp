@@ -1,6 +1,5 @@
 #include "library/ImageSaveManager.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -42,18 +41,6 @@ double DayFraction() {
 void RequirePicture(const TFastDIB* image) {
   if (!image || image->Empty()) throw EImageStoreError("There is no picture to store");
   if (image->BitCount() != 24) throw EImageStoreError("Only 24-bit pictures can be stored");
-}
-
-// Writes one file; on failure removes whatever part of it reached the disk.
-void WriteBitmap(const TFastDIB& bitmap, const std::filesystem::path& path) {
-  errno = 0;
-  if (bitmap.SaveToFile(path.string())) return;
-  const int error = errno;
-  std::error_code ignored;
-  std::filesystem::remove(path, ignored);
-  std::string message = "Cannot write the image file " + Quoted(path);
-  if (error != 0) message += std::string(": ") + std::strerror(error);
-  throw EImageStoreError(message);
 }
 
 }  // namespace
@@ -176,9 +163,9 @@ void TimageSaveManager::SaveFiles() {
 
   const std::filesystem::path picturePath = DataFolder_ / FileName;
   const std::filesystem::path thumbnailPath = DataFolder_ / ThumbnailName;
-  WriteBitmap(picture, picturePath);
+  WriteStoredBitmap(picture, picturePath);
   try {
-    WriteBitmap(thumbnail, thumbnailPath);
+    WriteStoredBitmap(thumbnail, thumbnailPath);
   } catch (...) {
     std::filesystem::remove(picturePath, error);
     throw;

@@ -13,14 +13,9 @@
 
 #include "imaging/FastDIB.h"
 #include "library/ImageSaveOptions.h"
+#include "library/StoredBitmap.h"
 
 namespace kelta {
-
-// A picture that could not be stored; what() names the file and the reason.
-class EImageStoreError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 class TimageSaveManager {
  public:
@@ -45,9 +40,10 @@ class TimageSaveManager {
   void MakeFileNames();
 
   // Adjusts Image in place, shapes it to the aspect ratio, creates the data
-  // folder when missing and writes the picture and its thumbnail. Throws
-  // EImageStoreError when something cannot be written; neither file is then
-  // left behind, so the caller adds no library entry for them.
+  // folder when missing and writes the picture and its thumbnail, both on the
+  // disk when it returns. Throws EImageStoreError when something cannot be
+  // written; neither file is then left behind, so the caller adds no library
+  // entry for them.
   void SaveFiles();
 
   const std::filesystem::path& DataFolder() const { return DataFolder_; }

@@ -30,12 +30,12 @@ struct TImageLibraryImageData {
   std::u16string Memo;
 };
 
-// Levels of the tree, in TImageLibraryNodeData::Kind.
+// Levels of the tree: a node's depth below the root.
 enum : std::uint8_t { LevelRoot = 0, LevelCategory = 1, LevelFilm = 2, LevelImage = 3 };
 
-// All parts are present; only the part of the node's level is filled.
+// All parts are present; only the part of the node's level is filled. The
+// level itself is the node's depth in the tree.
 struct TImageLibraryNodeData {
-  std::uint8_t Kind = LevelRoot;
   TImageLibraryRootData Root;
   TImageLibraryCategoryData Category;
   TImageLibraryFilmData Film;

@@ -16,4 +16,6 @@ std::filesystem::path LibraryFilePath() { return ProgramFolder() / "config"; }
 
 std::filesystem::path DataFolderPath() { return ProgramFolder() / "data"; }
 
+std::filesystem::path LeftAlonePicturesPath() { return ProgramFolder() / "left-alone-pictures"; }
+
 }  // namespace kelta

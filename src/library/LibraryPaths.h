@@ -12,5 +12,8 @@ std::filesystem::path ProgramFolder();
 std::filesystem::path LibraryFilePath();
 // ProgramFolder() / "data".
 std::filesystem::path DataFolderPath();
+// ProgramFolder() / "left-alone-pictures": the unnamed pictures of the data
+// folder that the user chose not to add to the library.
+std::filesystem::path LeftAlonePicturesPath();
 
 }  // namespace kelta

@@ -13,8 +13,6 @@ namespace kelta {
 class TJpegImage : public TGraphic {
  public:
   int CompressionQuality = 90;  // 1 .. 100, libjpeg's scale
-  // Smoothing is a decoding hint only; the compressed file does not change with it.
-  bool Smoothing = false;
   bool Grayscale = false;
   bool ProgressiveEncoding = false;
 

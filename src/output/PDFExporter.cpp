@@ -26,7 +26,6 @@ void TPDFExporter::Export(const TFastDIB& bitmap, const std::string& fileName) {
 
   auto jpeg = std::make_shared<TJpegImage>();
   jpeg->CompressionQuality = 100;
-  jpeg->Smoothing = true;
   jpeg->Assign(bitmap);
   jpeg->Compress();
   item.SetPicture(jpeg);

@@ -481,6 +481,63 @@ TEST_F(CodecTest, SoftTelecinedFilmCountsFields) {
   }
 }
 
+// A sequence extension scales the rate of the sequence header before it by
+// (n + 1) / (d + 1). A stream that repeats the extension must get that one
+// rate, not the scale applied once per copy: eight more copies behind each
+// one overran the arithmetic. Every sequence extension of the fixture gets
+// the case's 2-bit n and 5-bit d, and its copies.
+TEST_F(CodecTest, RepeatedSequenceExtensionsScaleTheRateOnce) {
+  struct Case {
+    const char* name;
+    unsigned n, d;
+    double rate;
+  };
+  const Case cases[] = {
+      {"same_rate", 3, 3, 30000.0 / 1001.0},
+      {"double_rate", 1, 0, 60000.0 / 1001.0},
+      {"half_rate", 0, 1, 15000.0 / 1001.0},
+  };
+  Mpeg2StreamOptions o = Ntsc();
+  o.interlaced = false;
+  o.format = "mpeg2video";
+  o.frames = 30;
+  const std::string coded = dir_ + "/extensions-coded.m2v";
+  kelta::test::WriteMpeg2ProgramStream(coded, o);
+  std::ifstream in(coded, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string extensionStart("\0\0\1\xB5", 4);
+
+  for (const Case& c : cases) {
+    std::string crafted;
+    int extensions = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+      if (i + 10 <= bytes.size() && bytes.compare(i, 4, extensionStart) == 0 && (std::uint8_t(bytes[i + 4]) >> 4) == 1) {
+        std::string extension = bytes.substr(i, 10);
+        extension[9] = char((extension[9] & 0x80) | (c.n << 5) | c.d);  // low_delay stays
+        for (int copy = 0; copy < 9; ++copy) crafted += extension;
+        ++extensions;
+        i += 10;
+      } else {
+        crafted += bytes[i++];
+      }
+    }
+    ASSERT_GT(extensions, 0) << "the fixture is MPEG-2";
+    const std::string path = dir_ + "/extensions-" + c.name + ".m2v";
+    std::ofstream(path, std::ios::binary) << crafted;
+
+    const KeltaCodecFrameInfo info = Open(path);
+    EXPECT_EQ(info.Width, o.width) << c.name;
+    EXPECT_NEAR(info.FrameRate, c.rate, 1e-9) << c.name;
+    int frames = 0;
+    while (const std::uint8_t* frame = codec_->getFrame()) {
+      EXPECT_EQ(ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width))), frames) << c.name;
+      ++frames;
+      EXPECT_NEAR(double(codec_->FileInfo().Time), 90000.0 * frames / c.rate, 1.0) << c.name << " frame " << frames;
+    }
+    EXPECT_EQ(frames, o.frames) << c.name;
+  }
+}
+
 TEST_F(CodecTest, RefusesFilesWithoutMpegVideo) {
   const fs::path bad = fs::path(dir_) / "bad";
   fs::create_directories(bad);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "imaging/FastDIB.h"
+#include "support/SamePixels.h"
 
 namespace kelta::testing {
 
@@ -29,13 +30,6 @@ inline TBGRColor PixelXY(const TFastDIB& dib, int x, int y) {
   return {p[0], p[1], p[2]};
 }
 
-// Pixel bytes only (row padding is not part of the picture).
-inline bool SamePixels(const TFastDIB& a, const TFastDIB& b) {
-  if (a.Width() != b.Width() || a.RowCount() != b.RowCount()) return false;
-  for (int y = 0; y < a.RowCount(); ++y)
-    for (int x = 0; x < a.Width(); ++x)
-      if (!(PixelXY(a, x, y) == PixelXY(b, x, y))) return false;
-  return true;
-}
+using test::SamePixels;
 
 }  // namespace kelta::testing

@@ -7,6 +7,7 @@
 
 #include "imaging/FastDIB.h"
 #include "imaging/ImagingTestSupport.h"
+#include "support/SamePixels.h"
 
 using namespace kelta;
 using namespace kelta::test;
@@ -125,6 +126,7 @@ TEST_P(RoundTripTest, LoadGivesTheSavedShapeAndMemory) {
   EXPECT_EQ(loaded.Width(), w);
   EXPECT_EQ(loaded.Height(), h);
   EXPECT_EQ(loaded.BitCount(), 24);
+  EXPECT_TRUE(test::SamePixels(saved, loaded, "fastdib"));
   EXPECT_EQ(MemoryOf(loaded), MemoryOf(saved));
 
   TFastDIB fromMemory = RandomPicture(2, 2, 9);
@@ -245,6 +247,7 @@ TEST(FastDIB, DrawRegionWithinOneBufferCopiesAsFromACopy) {
     TFastDIB expected = RandomPicture(6, 5, 8);
     copy.DrawRegion(expected, dx, dy, 6, 5, 0, 0);
     dib.DrawRegion(dib, dx, dy, 6, 5, 0, 0);
+    EXPECT_TRUE(test::SamePixels(expected, dib, "fastdib"));
     EXPECT_EQ(MemoryOf(dib), MemoryOf(expected)) << dx << "," << dy;
   }
 }

@@ -8,6 +8,7 @@
 
 #include "imaging/ImageUtils.h"
 #include "imaging/ImagingTestSupport.h"
+#include "support/SamePixels.h"
 
 using namespace kelta;
 using namespace kelta::test;
@@ -76,6 +77,7 @@ TEST(CopyFrameBits, CopiesTheWholeImageOnlyIntoA24BitBuffer) {
   TFastDIB dib;
   dib.SetSize(5, 3, 24);
   CopyFrameBits(frame.Bits(), dib);
+  EXPECT_TRUE(test::SamePixels(frame, dib, "imageutils"));
   EXPECT_EQ(MemoryOf(dib), MemoryOf(frame));
 
   TFastDIB empty;
@@ -86,6 +88,7 @@ TEST(CopyFrameBits, CopiesTheWholeImageOnlyIntoA24BitBuffer) {
   CopyFrameBits(frame.Bits(), eightBit);
   EXPECT_EQ(eightBit.Bits()[0], 0);
   CopyFrameBits(nullptr, dib);
+  EXPECT_TRUE(test::SamePixels(frame, dib, "imageutils"));
   EXPECT_EQ(MemoryOf(dib), MemoryOf(frame));
 }
 
@@ -197,6 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Adjustments, SaturationNeutralLeavesARandomPictureUnchanged) {
   TFastDIB dib = RandomPicture(31, 9, 22);
   AdjustSaturation(dib, 255);
+  EXPECT_TRUE(test::SamePixels(RandomPicture(31, 9, 22), dib, "imageutils"));
   EXPECT_EQ(MemoryOf(dib), MemoryOf(RandomPicture(31, 9, 22)));
 }
 

@@ -6,6 +6,7 @@
 
 #include "imaging/FastDIB.h"
 #include "imaging/ImagingTestSupport.h"
+#include "support/SamePixels.h"
 
 using namespace kelta;
 using namespace kelta::test;
@@ -211,6 +212,7 @@ TEST_P(InvertTest, FlipsEachCoveredPixelOnceAndTwiceRestores) {
   EXPECT_GT(flipped, 0);
 
   c.draw(dib);
+  EXPECT_TRUE(test::SamePixels(original, dib, "raster"));
   EXPECT_EQ(MemoryOf(dib), MemoryOf(original));
 }
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "imaging/ImagingTestSupport.h"
+#include "support/SamePixels.h"
 #include "imaging/Resample.h"
 #include "imaging/ResampleDetail.h"
 
@@ -68,6 +69,7 @@ TEST_P(BothResamplers, EqualSizesCopyTheImage) {
   TFastDIB dest;
   dest.SetSize(13, 7, 24);
   GetParam()(source, dest);
+  EXPECT_TRUE(test::SamePixels(source, dest, "resample"));
   EXPECT_EQ(PixelBytesOf(dest), PixelBytesOf(source));
 }
 
@@ -91,6 +93,7 @@ TEST_P(BothResamplers, EmptyBuffersChangeNothing) {
   EXPECT_TRUE(zeroWide.Empty());
   TFastDIB dest = RandomPicture(3, 3, 43);
   GetParam()(empty, dest);
+  EXPECT_TRUE(test::SamePixels(RandomPicture(3, 3, 43), dest, "resample"));
   EXPECT_EQ(MemoryOf(dest), MemoryOf(RandomPicture(3, 3, 43)));
 }
 
@@ -196,6 +199,7 @@ TEST(ResampleBilinear, VectorAndPortablePathsAgree) {
     portable.SetSize(to.first, to.second, 24);
     ResampleBilinear(source, vector);
     detail::ResampleBilinearPortable(source, portable);
+    EXPECT_TRUE(test::SamePixels(portable, vector, "resample"));
     EXPECT_EQ(MemoryOf(vector), MemoryOf(portable))
         << from.first << "x" << from.second << " -> " << to.first << "x" << to.second;
   }

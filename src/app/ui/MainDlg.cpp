@@ -6,6 +6,7 @@
 #include <exception>
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -30,23 +31,23 @@
 #include "library/ui/FrameBarLibraryHost.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryDocument.h"
+#include "library/ui/UnsavedLibraryQuestion.h"
 #include "update/ui/CheckUpdateDlg.h"
+#include "video/ui/PlaybackPause.h"
 #include "video/ui/VideoFrameBar.h"
 #include "video/ui/VideoOutPanel.h"
 
 namespace kelta {
 
-TMainDlg* MainDlg = nullptr;
 
 TMainDlg::~TMainDlg() {
   qApp->removeEventFilter(this);
   // The controller uses the host and the frame bar: they go in that order.
-  delete LibraryManager;
+  Library_.reset();
   LibraryHost_.reset();
   // The frame bar stops playback before the panel it paints into goes.
   delete FrameBar;
   FrameBar = nullptr;
-  if (MainDlg == this) MainDlg = nullptr;
 }
 
 void TMainDlg::RunCommand(const TMainCommands::TCommand& command) {
@@ -58,15 +59,26 @@ void TMainDlg::RunCommand(const TMainCommands::TCommand& command) {
   }
 }
 
+void TMainDlg::OfferUnreferencedPictures() {
+  if (!Library_) return;
+  RunCommand([this] { Library_->OfferUnreferencedPictures(LeftAlonePicturesPath()); });
+}
+
+void TMainDlg::closeEvent(QCloseEvent* event) {
+  if (FilmManager != nullptr && !LibraryMayClose(this, *FilmManager)) {
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
+}
+
 void TMainDlg::ConnectCommands() {
   // Commands this window carries out itself until the controller takes them.
   Commands.OpenVideoFile = [this] { TImageLibraryManager::OpenVideoFile(*LibraryHost_); };
   Commands.About = [this] {
-    const bool wasPlaying = FrameBar->Playing();
-    if (wasPlaying) FrameBar->Pause();
+    TPlaybackPause paused(*FrameBar);
     TaboutDlg about(this);
     about.exec();
-    if (wasPlaying) FrameBar->Play();
   };
   Commands.Help = [] {
     QDesktopServices::openUrl(
@@ -126,10 +138,8 @@ void TMainDlg::ConnectCommands() {
 
 void TMainDlg::ConnectLibrary() {
   Commands.CheckUpdate = [this] {
-    const bool wasPlaying = FrameBar->Playing();
-    if (wasPlaying) FrameBar->Pause();
+    TPlaybackPause paused(*FrameBar);
     ShowCheckUpdateDialog(this);
-    if (wasPlaying) FrameBar->Play();
   };
   TMainWindowHooks hooks;
   hooks.ClearThumbnail = [this] { ClearThumbnail(); };
@@ -149,14 +159,16 @@ void TMainDlg::ConnectLibrary() {
 
   // The controller rebuilds the tree from the document, replacing the placeholder root.
   imageTree->clear();
-  LibraryManager = new TImageLibraryManager(imageTree, *FilmManager, *LibraryHost_, DataFolderPath(), ProgramFolder());
-  LibraryManager->SetContextMenu(
+  Library_ = std::make_unique<TImageLibraryManager>(imageTree, *FilmManager, *LibraryHost_, DataFolderPath(),
+                                                    ProgramFolder());
+  LibraryManager = Library_.get();
+  Library_->SetContextMenu(
       {pmImageLibrary, pmiNewCategory, pmiNewFilm, pmiSaveImageHere, pmiDelete, pmiEdit, pmImage, nullptr});
   disconnect(imageTree, &QTreeWidget::customContextMenuRequested, this, nullptr);
   connect(imageTree, &QTreeWidget::customContextMenuRequested, this,
-          [](const QPoint& at) { LibraryManager->PopupContextMenu(at); });
+          [this](const QPoint& at) { Library_->PopupContextMenu(at); });
 
-  TImageLibraryManager* library = LibraryManager;
+  TImageLibraryManager* library = Library_.get();
   Commands.NewCategory = [library] { library->NewCategory(); };
   Commands.NewFilm = [library] { library->NewFilm(); };
   Commands.SaveImage = [library] { library->SaveImage(); };
@@ -312,20 +324,18 @@ void TMainDlg::SliderMouseUp() {
   WasPlaying = false;
 }
 
-void TMainDlg::FrameBarProgress(std::uint8_t kind, std::int32_t value) {
+void TMainDlg::FrameBarProgress(TOpenProgress kind, std::int32_t value) {
   switch (kind) {
-    case 0:
+    case TOpenProgress::Started:
       pbParseVideo->show();
       lbStatus->setText(StatusText());
       break;
-    case 1:
+    case TOpenProgress::Step:
       pbParseVideo->setValue(value);
       break;
-    case 2:
+    case TOpenProgress::Finished:
       pbParseVideo->setValue(value);
       pbParseVideo->hide();
-      break;
-    default:
       break;
   }
   // Opening runs on this thread: show the progress now, not after it.

@@ -27,7 +27,9 @@ namespace kelta {
 
 class TFrameBarLibraryHost;
 class TPositionSlider;
+class TImageLibraryManager;
 class TVideoFrameBar;
+enum class TOpenProgress : std::uint8_t;
 class TVideoOutPanelEx;
 
 class TMainDlg : public QWidget {
@@ -88,6 +90,9 @@ class TMainDlg : public QWidget {
   // Opens a video as if it had been chosen in the Open Video dialog.
   void OpenVideo(const QString& path);
 
+  // Offers the pictures that no library entry names, once the window shows.
+  void OfferUnreferencedPictures();
+
   // Blanks the thumbnail box: black 200 x 113 with a white outline.
   void ClearThumbnail();
   // Shows a library picture in the thumbnail box (centred).
@@ -102,7 +107,7 @@ class TMainDlg : public QWidget {
   void tbiMoveStepClick();
   void SliderMouseDown();
   void SliderMouseUp();
-  void FrameBarProgress(std::uint8_t kind, std::int32_t value);
+  void FrameBarProgress(TOpenProgress kind, std::int32_t value);
   void FrameBarFrameSelect();
   void FrameBarPlayStateChange();
   void FrameBarPositionChange();
@@ -116,6 +121,9 @@ class TMainDlg : public QWidget {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  // Refuses to close while the library holds changes its file lacks, unless
+  // the user says so.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildMenus();
@@ -136,13 +144,13 @@ class TMainDlg : public QWidget {
   // The library controller's view of this window; the Open Video command
   // uses it also while there is no library document.
   std::unique_ptr<TFrameBarLibraryHost> LibraryHost_;
+  // The library controller (none without a library document). Owned here
+  // rather than by its tree, so that it goes before the host it works through.
+  std::unique_ptr<TImageLibraryManager> Library_;
   // The key event last handed to the key table, while it walks up from the
   // control it reached first.
   const QEvent* KeyHandled_ = nullptr;
   QPointer<QWidget> KeyReceiver_;
 };
-
-// The process-wide main window (null before it exists and after it is gone).
-extern TMainDlg* MainDlg;
 
 }  // namespace kelta

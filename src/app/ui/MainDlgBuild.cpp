@@ -13,6 +13,7 @@
 #include <QTreeWidget>
 
 #include "app/ui/MainDlg.h"
+#include "library/ui/ImageLibraryManager.h"
 #include "library/ui/FrameBarLibraryHost.h"
 #include "app/ui/PositionSlider.h"
 #include "imaging/ui/ShowException.h"
@@ -81,7 +82,6 @@ TMainDlg::TMainDlg(QWidget* parent, const QString& libFolder) : QWidget(parent) 
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
   setFixedSize(DesignWidth, DesignHeight);
-  MainDlg = this;
 
   BuildMenus();
   BuildButtons();
@@ -207,7 +207,6 @@ void TMainDlg::BuildVideoArea(const QString& libFolder) {
   FrameBar->setObjectName(QStringLiteral("FrameBar"));
   FrameBar->move(1 + (clientW - FrameBar->width()) / 2, 1 + clientH - FrameBar->height() - 16);
   FrameBar->setCursor(Qt::ArrowCursor);
-  kelta::FrameBar = FrameBar;
 
   VideoPanel = new TVideoOutPanelEx(FlatPanel1);
   VideoPanel->setObjectName(QStringLiteral("VideoPanel"));
@@ -231,7 +230,7 @@ void TMainDlg::BuildVideoArea(const QString& libFolder) {
   Slider->setGeometry(42, 6, 400, 18);
 
   FrameBar->OutputPanel = VideoPanel;
-  FrameBar->OnProgress = [this](QObject*, std::uint8_t kind, std::int32_t value) { FrameBarProgress(kind, value); };
+  FrameBar->OnProgress = [this](QObject*, TOpenProgress kind, std::int32_t value) { FrameBarProgress(kind, value); };
   FrameBar->OnFrameSelect = [this](QObject*) { FrameBarFrameSelect(); };
   FrameBar->OnPlayStateChange = [this](QObject*) { FrameBarPlayStateChange(); };
   FrameBar->OnPositionChange = [this](QObject*) { FrameBarPositionChange(); };

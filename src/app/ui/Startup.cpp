@@ -85,6 +85,7 @@ int RunKelta(int argc, char** argv, const TLibraryDocumentHooks& library) {
     mainDlg->repaint();
     splash->hide();
     splash.reset();
+    QTimer::singleShot(0, mainDlg.get(), &TMainDlg::OfferUnreferencedPictures);
 
     exitCode = QApplication::exec();
     document.Close();

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "library/LibraryNodeData.h"
@@ -68,8 +69,10 @@ class TImageLibraryManager : public QObject {
   bool HasChildNamed(QTreeWidgetItem* parent, const std::u16string& name) const;
   void RemoveNode(QTreeWidgetItem* node);
 
-  // The image store file of a bare file name.
-  std::filesystem::path DataFile(const std::u16string& bareName) const;
+  // The image store file of a bare file name read from the library; nothing
+  // for a name that is not the store's own or that leads out of the folder,
+  // so such an entry reads as missing and never touches another file.
+  std::optional<std::filesystem::path> DataFile(const std::u16string& bareName) const;
   const std::filesystem::path& DataFolder() const { return DataFolder_; }
 
   // ---- Library commands ---------------------------------------------------
@@ -92,6 +95,12 @@ class TImageLibraryManager : public QObject {
   // The folder the dialog opens in: the folder of the last video chosen in
   // this run, or the program folder's samples/ before any was chosen.
   static QString VideoFileStartFolder();
+
+  // Offers the pictures of the data folder that no entry names (captures an
+  // interrupted save kept out of the library) to be added to a film of the
+  // category "Recovered"; those the user leaves alone are listed in
+  // `leftAloneFile` and not offered again.
+  void OfferUnreferencedPictures(const std::filesystem::path& leftAloneFile);
 
   // ---- Picture commands ---------------------------------------------------
   // Each opens its window for the one use, modally, pausing playback
@@ -132,6 +141,8 @@ class TImageLibraryManager : public QObject {
   bool ImageFile(QTreeWidgetItem* node, std::filesystem::path& file) const;
   bool FocusedImageFile(QTreeWidgetItem*& node, std::filesystem::path& file) const;
   void StepViewer(int step);
+  // The film for recovered pictures, made with its category when missing.
+  QTreeWidgetItem* RecoveryFilm(const std::u16string& filmName);
   void CopyFrameInto(TFastDIB& picture);
 
   TFilmManager& Films_;

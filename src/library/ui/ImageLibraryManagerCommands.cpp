@@ -18,7 +18,9 @@
 #include "library/FilmManager.h"
 #include "library/ImageSaveManager.h"
 #include "library/LibraryPaths.h"
+#include "library/LibraryStoreChanges.h"
 #include "library/ui/ActionWarnning.h"
+#include "library/ui/CommandPause.h"
 #include "library/ui/CusException.h"
 #include "library/ui/EditImageDlg.h"
 #include "library/ui/ImageLibraryManager.h"
@@ -33,26 +35,6 @@
 namespace kelta {
 
 namespace {
-
-// Pauses playback for the length of a dialog; afterwards the main window is
-// repainted and playback resumes if it was running (also when the command
-// ends with an error).
-class TPausedPlayback {
- public:
-  explicit TPausedPlayback(TLibraryHost& host) : Host_(host), WasPlaying_(host.Playing()) {
-    if (WasPlaying_) Host_.Pause();
-  }
-  ~TPausedPlayback() {
-    Host_.Repaint();
-    if (WasPlaying_) Host_.Play();
-  }
-  TPausedPlayback(const TPausedPlayback&) = delete;
-  TPausedPlayback& operator=(const TPausedPlayback&) = delete;
-
- private:
-  TLibraryHost& Host_;
-  bool WasPlaying_;
-};
 
 // Repaints the main window when a command that does not pause ends.
 class TRepaintAfter {
@@ -93,7 +75,7 @@ TImageLibraryNodeData& RecordOf(QTreeWidgetItem* node) { return *TLibraryTreeIte
 void TImageLibraryManager::NewCategory() {
   TLibraryTreeItem* root = RootNode();
   if (root == nullptr) return;
-  TPausedPlayback paused(Host_);
+  TCommandPause paused(Host_);
   TnewCategoryDlg dialog(Host_.Window());
   dialog.NameTaken = [this, root](const QString& name) { return HasChildNamed(root, Wide(name)); };
   dialog.exec();
@@ -125,7 +107,7 @@ void TImageLibraryManager::NewFilm() {
       return;
   }
   if (category == nullptr || TLibraryTreeItem::Record(category) == nullptr) return;
-  TPausedPlayback paused(Host_);
+  TCommandPause paused(Host_);
   TnewFilmDlg dialog(Host_.Window());
   dialog.NameTaken = [this, category](const QString& name) { return HasChildNamed(category, Wide(name)); };
   dialog.exec();
@@ -155,14 +137,14 @@ void TImageLibraryManager::SaveImage() {
       film = focused->parent();
       break;
     default: {
-      TPausedPlayback paused(Host_);
+      TCommandPause paused(Host_);
       TcusException(focused ? TcusException::NoFilmFocused : TcusException::NoNodeFocused, Host_.Window());
       return;
     }
   }
   // Without an open video there is no frame to store.
   if (!Host_.FileOpened()) return;
-  TPausedPlayback paused(Host_);
+  TCommandPause paused(Host_);
   QTreeWidgetItem* category = film->parent();
   const int categoryIndex = IndexOf(category);
   const int filmIndex = IndexOf(film);
@@ -188,23 +170,17 @@ void TImageLibraryManager::SaveImage() {
   image.Memo = MemoFromEditor(dialog.moMemo->toPlainText());
   if (HasChildNamed(film, image.Name)) return;
 
-  // The files are written first: a picture that cannot be stored adds no
-  // node and no element (the store removes what it wrote partly).
+  // The files reach the disk before the library names them; a capture that
+  // cannot be stored, or whose entry cannot be saved, leaves nothing behind.
   TimageSaveManager store(DataFolder_);
   store.Image = &dialog.Picture;
-  store.MakeFileNames();
   store.Options = dialog.Options;
-  store.SaveFiles();
-  image.FileName = AnsiToWide(store.FileName);
-  image.Thumbnail = AnsiToWide(store.ThumbnailName);
-  {
-    TTreeUpdate update(Tree);
-    TImageLibraryNodeData data;
-    data.Image = image;
-    AppendChild(film, std::move(data));
-    RefreshCount(film);
-  }
-  Films_.AddImage(categoryIndex, filmIndex, image);
+  image = StoreCapture(Films_, store, categoryIndex, filmIndex, std::move(image));
+  TTreeUpdate update(Tree);
+  TImageLibraryNodeData data;
+  data.Image = std::move(image);
+  AppendChild(film, std::move(data));
+  RefreshCount(film);
 }
 
 void TImageLibraryManager::DeleteNode() {
@@ -255,19 +231,15 @@ void TImageLibraryManager::DeleteNode() {
       const int categoryIndex = IndexOf(film->parent());
       const int filmIndex = IndexOf(film);
       const int imageIndex = IndexOf(node);
-      const TImageLibraryImageData image = RecordOf(node).Image;
       {
         TTreeUpdate update(Tree);
         RemoveNode(node);
         RefreshCount(film);
       }
       Host_.ClearThumbnail();
-      // Files already gone are skipped; an empty name must not address the folder.
-      std::error_code ec;
-      for (const std::u16string* name : {&image.FileName, &image.Thumbnail})
-        if (!name->empty() && std::filesystem::is_regular_file(DataFile(*name), ec))
-          std::filesystem::remove(DataFile(*name), ec);
-      Films_.DeleteImage(categoryIndex, filmIndex, imageIndex);
+      // The library forgets the image before its files go: a crash between
+      // the two leaves a file to recover, never an entry without its picture.
+      DeleteImageAndFiles(Films_, DataFolder_, categoryIndex, filmIndex, imageIndex);
       break;
     }
   }
@@ -346,9 +318,7 @@ void TImageLibraryManager::OpenChosenVideo(TLibraryHost& host, const QString& pa
 }
 
 void TImageLibraryManager::OpenVideoFile(TLibraryHost& host) {
-  const bool wasPlaying = host.Playing();
-  if (wasPlaying) host.Pause();
-
+  TPlaybackPause pause(host);
   QString chosen;
   {
     QFileDialog dialog(host.Window(), QStringLiteral("Open"), VideoFileStartFolder());
@@ -362,11 +332,9 @@ void TImageLibraryManager::OpenVideoFile(TLibraryHost& host) {
     dialog.selectNameFilter(VideoFileFilters().at(inSamples ? 1 : 0));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) chosen = dialog.selectedFiles().first();
   }
-  if (chosen.isEmpty()) {
-    if (wasPlaying) host.Play();
-    return;
-  }
+  if (chosen.isEmpty()) return;
   // Playback stays paused on the newly opened video.
+  pause.StayPaused();
   OpenChosenVideo(host, chosen);
 }
 

@@ -12,6 +12,9 @@
 #include "editing/ui/ImageViewDlg.h"
 #include "editing/ui/ViewDlg.h"
 #include "imaging/FastDIB.h"
+#include "imaging/PictureFile.h"
+#include "library/StoredBitmap.h"
+#include "library/ui/CommandPause.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryHost.h"
 #include "library/ui/LibraryTreeItem.h"
@@ -24,45 +27,11 @@ namespace kelta {
 
 namespace {
 
-// Notes whether the video plays and pauses it; Resume repaints the main window
-// and plays again if it was playing.
-class TPause {
- public:
-  explicit TPause(TLibraryHost& host) : Host_(host), WasPlaying_(host.Playing()) {
-    if (WasPlaying_) Host_.Pause();
-  }
-  void Resume() {
-    Host_.Repaint();
-    if (WasPlaying_) Host_.Play();
-  }
-
- private:
-  TLibraryHost& Host_;
-  bool WasPlaying_;
-};
-
 const TExportImageAs Export = [](int format, QWidget* owner, const TFastDIB& picture) {
   ExportImageAs(format, owner, picture);
 };
 
 QString Text(const std::u16string& s) { return QString::fromStdU16String(s); }
-
-// Writes the picture over a library file: a temporary sibling first, renamed
-// over the file only once complete, so a failed write leaves the old picture.
-void ReplacePictureFile(const TFastDIB& picture, const std::filesystem::path& file) {
-  std::filesystem::path temporary = file;
-  temporary += ".saving";
-  std::error_code ec;
-  if (!picture.SaveToFile(temporary.string())) {
-    std::filesystem::remove(temporary, ec);
-    throw std::runtime_error("Cannot write the picture " + file.string());
-  }
-  std::filesystem::rename(temporary, file, ec);
-  if (ec) {
-    std::filesystem::remove(temporary, ec);
-    throw std::runtime_error("Cannot replace the picture " + file.string());
-  }
-}
 
 }  // namespace
 
@@ -79,7 +48,9 @@ QString TImageLibraryManager::LibraryPathText(QTreeWidgetItem* node) {
 bool TImageLibraryManager::ImageFile(QTreeWidgetItem* node, std::filesystem::path& file) const {
   const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
   if (!record || TLibraryTreeItem::Level(node) != LevelImage || record->Image.FileName.empty()) return false;
-  file = DataFile(record->Image.FileName);
+  const auto stored = DataFile(record->Image.FileName);
+  if (!stored) return false;
+  file = *stored;
   std::error_code ec;
   return std::filesystem::is_regular_file(file, ec);
 }
@@ -97,25 +68,23 @@ void TImageLibraryManager::CopyFrameInto(TFastDIB& picture) {
 }
 
 void TImageLibraryManager::ViewFrame() {
-  TPause pause(Host_);
+  TCommandPause pause(Host_);
   {
     TViewDlg view(Host_.Window());
     view.ExportImageAs = Export;
     view.SetVideoFrame(Host_.FrameDIB());
     view.exec();
   }
-  pause.Resume();
 }
 
 void TImageLibraryManager::ExportFrame() {
-  TPause pause(Host_);
+  TCommandPause pause(Host_);
   TExportDlg::ShowForFrame(Host_.FrameDIB(), FramePosition ? FramePosition() : 0, ProgramFolder_.string(),
                             Host_.Window());
-  pause.Resume();
 }
 
 void TImageLibraryManager::CropFrame() {
-  TPause pause(Host_);
+  TCommandPause pause(Host_);
   {
     TimageCropDlg crop(Host_.Window());
     crop.ExportImageAs = Export;
@@ -125,11 +94,10 @@ void TImageLibraryManager::CropFrame() {
     DisableSaveItem(crop.ToolBar(), crop.tbiSave());
     crop.exec();
   }
-  pause.Resume();
 }
 
 void TImageLibraryManager::ResizeFrame() {
-  TPause pause(Host_);
+  TCommandPause pause(Host_);
   {
     TimageResizeDlg resize(Host_.Window());
     resize.ExportImageAs = Export;
@@ -141,16 +109,18 @@ void TImageLibraryManager::ResizeFrame() {
     DisableSaveItem(resize.ToolBar(), resize.tbiSave());
     resize.exec();
   }
-  pause.Resume();
 }
 
 void TImageLibraryManager::ViewImage() {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
   if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return;
-  TPause pause(Host_);
+  TCommandPause pause(Host_);
   // A missing picture shows nothing, and the video stays paused.
-  if (!FocusedImageFile(node, file)) return;
+  if (!FocusedImageFile(node, file)) {
+    pause.StayPaused();
+    return;
+  }
   {
     TimageViewDlg viewer(Host_.Window());
     viewer.ExportImageAs = Export;
@@ -172,7 +142,6 @@ void TImageLibraryManager::ViewImage() {
     viewer.exec();
     Viewer_ = nullptr;
   }
-  pause.Resume();
 }
 
 void TImageLibraryManager::StepViewer(int step) {
@@ -205,11 +174,13 @@ void TImageLibraryManager::PrintImage(QWidget* owner) {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
   if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return;
-  TPause pause(Host_);
-  if (!FocusedImageFile(node, file)) return;
+  TCommandPause pause(Host_);
   TFastDIB picture;
-  // An unreadable picture is treated like a missing one.
-  if (!picture.LoadFromFile(file.string()) || picture.BitCount() != 24) return;
+  // An unreadable picture is treated like a missing one: the video stays paused.
+  if (!FocusedImageFile(node, file) || !LoadPictureFile(file.string(), picture)) {
+    pause.StayPaused();
+    return;
+  }
   {
     TprintDlg print(owner);
     const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
@@ -220,7 +191,6 @@ void TImageLibraryManager::PrintImage(QWidget* owner) {
     print.exec();
   }
   if (owner) owner->repaint();
-  pause.Resume();
 }
 
 void TImageLibraryManager::ExportImage(int format, QWidget* owner) {
@@ -228,7 +198,7 @@ void TImageLibraryManager::ExportImage(int format, QWidget* owner) {
   std::filesystem::path file;
   if (!FocusedImageFile(node, file)) return;
   TFastDIB picture;
-  if (!picture.LoadFromFile(file.string()) || picture.BitCount() != 24) return;
+  if (!LoadPictureFile(file.string(), picture)) return;
   ExportImageAs(format, owner, picture);
 }
 
@@ -236,7 +206,7 @@ void TImageLibraryManager::CropImage() {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
   if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return;
-  TPause pause(Host_);
+  TCommandPause pause(Host_);
   if (FocusedImageFile(node, file)) {
     TimageCropDlg crop(Host_.Window());
     crop.ExportImageAs = Export;
@@ -245,17 +215,16 @@ void TImageLibraryManager::CropImage() {
       crop.ImageName = Text(TLibraryTreeItem::Record(node)->Image.Name);
       crop.UpdateStatus();
       crop.exec();
-      if (crop.SaveRequested) ReplacePictureFile(crop.Control()->WorkImage(), file);
+      if (crop.SaveRequested) WriteStoredBitmap(crop.Control()->WorkImage(), file);
     }
   }
-  pause.Resume();
 }
 
 void TImageLibraryManager::ResizeImage() {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
   if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return;
-  TPause pause(Host_);
+  TCommandPause pause(Host_);
   if (FocusedImageFile(node, file)) {
     TimageResizeDlg resize(Host_.Window());
     resize.ExportImageAs = Export;
@@ -267,16 +236,14 @@ void TImageLibraryManager::ResizeImage() {
       resize.exec();
       // A resize to a size the buffer refused leaves nothing worth writing.
       if (resize.SaveRequested && !resize.Control()->WorkImage().Empty())
-        ReplacePictureFile(resize.Control()->WorkImage(), file);
+        WriteStoredBitmap(resize.Control()->WorkImage(), file);
     }
   }
-  pause.Resume();
 }
 
 void TImageLibraryManager::CheckForUpdate() {
-  TPause pause(Host_);
+  TCommandPause pause(Host_);
   ShowCheckUpdateDialog(Host_.Window());
-  pause.Resume();
 }
 
 }  // namespace kelta

@@ -9,9 +9,11 @@
 
 #include "imaging/FastDIB.h"
 #include "imaging/ImageUtils.h"
+#include "imaging/PictureFile.h"
 #include "imaging/ui/DibImage.h"
 #include "library/CodePage.h"
 #include "library/FilmManager.h"
+#include "library/StoreFileNames.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryHost.h"
 #include "library/ui/LibraryTreeItem.h"
@@ -109,7 +111,6 @@ TLibraryTreeItem* TImageLibraryManager::RootNode() const {
 QTreeWidgetItem* TImageLibraryManager::FocusedNode() const { return Tree->currentItem(); }
 
 TLibraryTreeItem* TImageLibraryManager::AppendChild(QTreeWidgetItem* parent, TImageLibraryNodeData data) {
-  data.Kind = std::uint8_t(TLibraryTreeItem::Level(parent) + 1);
   auto* node = new TLibraryTreeItem(data);
   parent->addChild(node);
   node->Invalidate();
@@ -148,8 +149,8 @@ bool TImageLibraryManager::HasChildNamed(QTreeWidgetItem* parent, const std::u16
 
 void TImageLibraryManager::RemoveNode(QTreeWidgetItem* node) { delete node; }
 
-std::filesystem::path TImageLibraryManager::DataFile(const std::u16string& bareName) const {
-  return DataFolder_ / std::filesystem::path(WideToAnsi(bareName));
+std::optional<std::filesystem::path> TImageLibraryManager::DataFile(const std::u16string& bareName) const {
+  return ConfinedStoreFile(DataFolder_, WideToAnsi(bareName));
 }
 
 void TImageLibraryManager::SetContextMenu(const TLibraryContextMenu& menu) {
@@ -214,11 +215,11 @@ void TImageLibraryManager::TreeClick() {
     return;
   }
   std::error_code ec;
-  const std::filesystem::path file = DataFile(record->Image.Thumbnail);
-  if (record->Image.Thumbnail.empty() || !std::filesystem::is_regular_file(file, ec)) return;
+  const auto file = DataFile(record->Image.Thumbnail);
+  if (!file || !std::filesystem::is_regular_file(*file, ec)) return;
   TFastDIB thumbnail;
   // A damaged file is treated like a missing one: the box keeps its picture.
-  if (!thumbnail.LoadFromFile(file.string()) || thumbnail.BitCount() != 24) return;
+  if (!LoadPictureFile(file->string(), thumbnail)) return;
   DrawFrame(RGB(255, 255, 255), 1, thumbnail);
   Host_.SetThumbnail(DibToImage(thumbnail));
 }
@@ -228,8 +229,8 @@ void TImageLibraryManager::TreeDblClick() {
   const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
   if (record == nullptr || TLibraryTreeItem::Level(node) != LevelImage) return;
   std::error_code ec;
-  if (record->Image.Thumbnail.empty() || !std::filesystem::is_regular_file(DataFile(record->Image.Thumbnail), ec))
-    return;
+  const auto thumbnail = DataFile(record->Image.Thumbnail);
+  if (!thumbnail || !std::filesystem::is_regular_file(*thumbnail, ec)) return;
   ViewImage();
 }
 

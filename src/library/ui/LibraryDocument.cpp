@@ -6,6 +6,7 @@
 #include "imaging/ui/ShowException.h"
 #include "library/FilmManager.h"
 #include "library/LibraryPaths.h"
+#include "library/StoreMaintenance.h"
 
 namespace kelta {
 
@@ -35,6 +36,9 @@ void ShowLibraryFileError(const QString& message) {
 }
 
 void CreateFilmManager() {
+  // Only this instance runs now, so temporary files of earlier writes are
+  // leftovers of a crash.
+  RemoveStaleTempFiles(LibraryFilePath(), DataFolderPath());
   std::unique_ptr<TFilmManager> document = OpenLibraryDocument(LibraryFilePath(), ShowLibraryFileError);
   if (!document) std::exit(1);
   FilmManager = document.release();

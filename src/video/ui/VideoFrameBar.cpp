@@ -16,11 +16,10 @@
 #include "imaging/Resample.h"
 #include "imaging/ui/DibImage.h"
 #include "video/MPEG2Decoder.h"
+#include "video/ui/PlaybackPause.h"
 #include "video/ui/VideoOutPanel.h"
 
 namespace kelta {
-
-TVideoFrameBar* FrameBar = nullptr;
 
 namespace {
 
@@ -78,7 +77,6 @@ TVideoFrameBar::~TVideoFrameBar() {
   // The thread uses the decoder and FrameDIB: it ends first.
   PlayThread_.reset();
   Decoder_.reset();
-  if (FrameBar == this) FrameBar = nullptr;
 }
 
 void TVideoFrameBar::Fire(const TNotifyEvent& event) {
@@ -101,6 +99,9 @@ void TVideoFrameBar::ShowFrame(const std::uint8_t* frame, bool smooth) {
 
 void TVideoFrameBar::OpenVideo() {
   if (!Decoder_ || FileName.isEmpty()) return;
+  // The playback thread reads the decoder: it never runs across an open.
+  // Playback stays paused on whatever video is open afterwards.
+  if (Playing_) Pause();
   Decoder_->Open(QFile::encodeName(FileName).toStdString(), 0, -1);
 
   const TMPEG2FrameInfo& info = Decoder_->Info();
@@ -115,7 +116,7 @@ void TVideoFrameBar::OpenVideo() {
   const std::int64_t step = Decoder_->FileSize() / CellCount;
   MaxPosition_ = Decoder_->FileSize() / PositionBlock;
 
-  if (OnProgress) OnProgress(this, 0, 0);
+  if (OnProgress) OnProgress(this, TOpenProgress::Started, 0);
   for (int i = 0; i < CellCount; ++i) {
     TFrameRect& cell = FrameRects_[std::size_t(i)];
     Decoder_->Seek(step * i);
@@ -134,10 +135,10 @@ void TVideoFrameBar::OpenVideo() {
     }
     // A missing frame leaves the previous cell's picture (black for cell 0).
     ResampleBilinear(scratch, cell.Thumb);
-    if (OnProgress) OnProgress(this, 1, (100 / CellCount) * i);
+    if (OnProgress) OnProgress(this, TOpenProgress::Step, (100 / CellCount) * i);
   }
   update();
-  if (OnProgress) OnProgress(this, 2, 100);
+  if (OnProgress) OnProgress(this, TOpenProgress::Finished, 100);
   FileOpened_ = true;
   Decoder_->Seek(0);
   FramePeriod_ = FramePeriodFor(info.FrameRate);
@@ -145,24 +146,20 @@ void TVideoFrameBar::OpenVideo() {
 
 void TVideoFrameBar::FrameClick(TFrameRect* sender) {
   if (!Decoder_ || !FileOpened_ || sender == nullptr) return;
-  const bool wasPlaying = Playing_;
-  if (wasPlaying) Pause();
+  TPlaybackPause paused(*this);
   Decoder_->Seek(sender->Position);
   if (const std::uint8_t* frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, true);
   Fire(OnFrameSelect);
   Position_ = Decoder_->GetFilePos() / PositionBlock;
   Fire(OnPositionChange);
-  if (wasPlaying) Play();
 }
 
 void TVideoFrameBar::ShowFrameAt(std::int64_t position) {
   if (!Decoder_ || !FileOpened_) return;
-  const bool wasPlaying = Playing_;
-  if (wasPlaying) Pause();
+  TPlaybackPause paused(*this);
   if (position != -1) Decoder_->Seek(position);
   if (const std::uint8_t* frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, true);
   Position_ = Decoder_->GetFilePos() / PositionBlock;
-  if (wasPlaying) Play();
 }
 
 void TVideoFrameBar::Play() {

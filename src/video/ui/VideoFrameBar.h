@@ -28,11 +28,18 @@ constexpr std::int64_t PositionBlock = 10240;
 // otherwise 1000 / rate rounded to nearest (ties to even), limited to 0 ... 1000.
 std::int64_t FramePeriodFor(double frameRate);
 
+// The steps of an open that the progress event reports.
+enum class TOpenProgress : std::uint8_t {
+  Started = 0,  // value 0
+  Step = 1,     // value: percent done
+  Finished = 2  // value 100
+};
+
 class TVideoFrameBar : public QWidget {
   Q_OBJECT
  public:
   using TNotifyEvent = std::function<void(QObject* sender)>;
-  using TProgressEvent = std::function<void(QObject* sender, std::uint8_t kind, std::int32_t value)>;
+  using TProgressEvent = std::function<void(QObject* sender, TOpenProgress kind, std::int32_t value)>;
 
   static constexpr int DefaultWidth = 475;
   static constexpr int DefaultHeight = 65;
@@ -72,6 +79,8 @@ class TVideoFrameBar : public QWidget {
   std::int64_t MaxPosition() const { return MaxPosition_; }
   std::int64_t FramePeriod() const { return FramePeriod_; }
   double MeasuredRate() const { return MeasuredRate_; }
+  // The time of the frame on screen as a fraction of a day (90 kHz ticks /
+  // 7,776,000,000), as the status line formats it.
   double CurrentTime() const { return CurrentTime_; }
   std::int32_t VideoWidth() const { return VideoWidth_; }
   std::int32_t VideoHeight() const { return VideoHeight_; }
@@ -113,8 +122,5 @@ class TVideoFrameBar : public QWidget {
   std::int32_t VideoWidth_ = 0;
   std::int32_t VideoHeight_ = 0;
 };
-
-// The process-wide frame bar of the main window (null before it exists).
-extern TVideoFrameBar* FrameBar;
 
 }  // namespace kelta

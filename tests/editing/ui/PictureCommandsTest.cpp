@@ -68,12 +68,12 @@ class PictureCommandsTest : public TLibraryTestBase {
     fs::create_directories(DataFolder);
     Films->AddCategory(u"Holidays");
     Films->AddFilm(0, TImageLibraryFilmData{u"Summer 2005", 0});
-    Films->AddImage(0, 0, {u"Beach", u"Kq3xZb7T_81234567.bmp", u"Kq3xZb7T_t.bmp", u"sunny"});
-    Films->AddImage(0, 0, {u"Dunes", u"b.bmp", u"b_t.bmp", u""});
-    Films->AddImage(0, 0, {u"Gone", u"missing.bmp", u"missing_t.bmp", u""});
+    Films->AddImage(0, 0, {u"Beach", u"Kq3xZb7T_81234567.bmp", u"Kq3xZb7T_81234567_thumbnail.bmp", u"sunny"});
+    Films->AddImage(0, 0, {u"Dunes", u"Dn4_12.bmp", u"Dn4_12_thumbnail.bmp", u""});
+    Films->AddImage(0, 0, {u"Gone", u"Gn5_3.bmp", u"Gn5_3_thumbnail.bmp", u""});
     WritePicture("Kq3xZb7T_81234567.bmp", 120, 90);
-    WritePicture("Kq3xZb7T_t.bmp", 40, 30);
-    WritePicture("b.bmp", 64, 48);
+    WritePicture("Kq3xZb7T_81234567_thumbnail.bmp", 40, 30);
+    WritePicture("Dn4_12.bmp", 64, 48);
     OpenLibrary(*Host, &Host->MainWindow);
   }
 
@@ -109,7 +109,7 @@ class PictureCommandsTest : public TLibraryTestBase {
     QCOMPARE(statuses, (QStringList{"1/3 - [120x90] - Beach", "1/3 - [120x90] - Beach", "2/3 - [64x48] - Dunes",
                                     "2/3 - [64x48] - Dunes"}));
     QCOMPARE(captions.first(), QString("View Image - ~/library/Holidays/Summer 2005/Kq3xZb7T_81234567.bmp"));
-    QCOMPARE(captions.last(), QString("View Image - ~/library/Holidays/Summer 2005/b.bmp"));
+    QCOMPARE(captions.last(), QString("View Image - ~/library/Holidays/Summer 2005/Dn4_12.bmp"));
     QCOMPARE(Host->Pauses, 1);
     QCOMPARE(Host->Plays, 1);
   }
@@ -154,7 +154,7 @@ class PictureCommandsTest : public TLibraryTestBase {
     QCOMPARE(saved.Width(), 50);
     QCOMPARE(saved.RowCount(), 30);
     QVERIFY(PixelXY(saved, 0, 0) == PatternPixel(10, 20));
-    QVERIFY(thumbnail.LoadFromFile((DataFolder / "Kq3xZb7T_t.bmp").string()));
+    QVERIFY(thumbnail.LoadFromFile((DataFolder / "Kq3xZb7T_81234567_thumbnail.bmp").string()));
     QCOMPARE(thumbnail.Width(), 40);
     QVERIFY(!fs::exists(DataFolder / "Kq3xZb7T_81234567.bmp.saving"));
   }
@@ -175,7 +175,7 @@ class PictureCommandsTest : public TLibraryTestBase {
     QVERIFY(seen);
     QCOMPARE(edits, QString("64x48"));
     TFastDIB kept;
-    QVERIFY(kept.LoadFromFile((DataFolder / "b.bmp").string()));
+    QVERIFY(kept.LoadFromFile((DataFolder / "Dn4_12.bmp").string()));
     QCOMPARE(kept.Width(), 64);
   }
 

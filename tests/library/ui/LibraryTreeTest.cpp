@@ -39,7 +39,7 @@ class LibraryTreeTest : public TLibraryTestBase {
     Films->AddCategory(u"Holidays");
     Films->AddFilm(0, TImageLibraryFilmData{u"Summer 2005", 0});
     Films->AddFilm(0, TImageLibraryFilmData{u"Winter", 0});
-    Films->AddImage(0, 0, TImageLibraryImageData{u"Beach", u"a.bmp", u"a_thumbnail.bmp", u"sunny\r\nwarm"});
+    Films->AddImage(0, 0, TImageLibraryImageData{u"Beach", u"Bh7_1.bmp", u"Bh7_1_thumbnail.bmp", u"sunny\r\nwarm"});
     Films->AddCategory(u"50%2 off");
   }
 
@@ -92,7 +92,7 @@ class LibraryTreeTest : public TLibraryTestBase {
     QCOMPARE(Holidays()->toolTip(0), QString("Category Name: Holidays\nFilms Count: 2"));
     QCOMPARE(Summer()->toolTip(0), QString("Film Name: Summer 2005\nImage Count: 1"));
     QCOMPARE(Beach()->toolTip(0),
-             QString("Image Name: Beach\nFilename: a.bmp\nThumbnail: a_thumbnail.bmp\nMemo: sunny\r\nwarm"));
+             QString("Image Name: Beach\nFilename: Bh7_1.bmp\nThumbnail: Bh7_1_thumbnail.bmp\nMemo: sunny\r\nwarm"));
 
     QVERIFY(Root()->isExpanded());
     QVERIFY(!Holidays()->isExpanded());
@@ -101,11 +101,11 @@ class LibraryTreeTest : public TLibraryTestBase {
       QVERIFY(!node->font(0).bold());
       QCOMPARE(node->foreground(0).color(), QColor(128, 128, 128));
     }
-    QCOMPARE(TLibraryTreeItem::Record(Root())->Kind, LevelRoot);
-    QCOMPARE(TLibraryTreeItem::Record(Holidays())->Kind, LevelCategory);
-    QCOMPARE(TLibraryTreeItem::Record(Summer())->Kind, LevelFilm);
-    QCOMPARE(TLibraryTreeItem::Record(Beach())->Kind, LevelImage);
-    QCOMPARE(TLibraryTreeItem::Record(Beach())->Image.FileName, std::u16string(u"a.bmp"));
+    QCOMPARE(TLibraryTreeItem::Level(Root()), int(LevelRoot));
+    QCOMPARE(TLibraryTreeItem::Level(Holidays()), int(LevelCategory));
+    QCOMPARE(TLibraryTreeItem::Level(Summer()), int(LevelFilm));
+    QCOMPARE(TLibraryTreeItem::Level(Beach()), int(LevelImage));
+    QCOMPARE(TLibraryTreeItem::Record(Beach())->Image.FileName, std::u16string(u"Bh7_1.bmp"));
     // The four levels have four different icons.
     QImage a = Root()->icon(0).pixmap(16, 16).toImage();
     QImage b = Holidays()->icon(0).pixmap(16, 16).toImage();
@@ -172,7 +172,7 @@ class LibraryTreeTest : public TLibraryTestBase {
     TFastDIB thumb;
     thumb.SetSize(200, 112, 24);
     thumb.Fill(TBGRColor{200, 100, 50});
-    QVERIFY(thumb.SaveToFile((DataFolder / "a_thumbnail.bmp").string()));
+    QVERIFY(thumb.SaveToFile((DataFolder / "Bh7_1_thumbnail.bmp").string()));
     Open();
     Tree->expandAll();
     ClickOn(Beach());
@@ -188,7 +188,7 @@ class LibraryTreeTest : public TLibraryTestBase {
     QCOMPARE(Host->Clears, 1);
 
     // A thumbnail gone from the data folder leaves the box as it is.
-    fs::remove(DataFolder / "a_thumbnail.bmp");
+    fs::remove(DataFolder / "Bh7_1_thumbnail.bmp");
     ClickOn(Beach());
     QCOMPARE(Host->Thumbnails, 1);
     QCOMPARE(Host->Clears, 1);
@@ -201,7 +201,7 @@ class LibraryTreeTest : public TLibraryTestBase {
     fs::create_directories(DataFolder);
     TFastDIB picture;
     picture.SetSize(64, 48, 24);
-    QVERIFY(picture.SaveToFile((DataFolder / "a.bmp").string()));
+    QVERIFY(picture.SaveToFile((DataFolder / "Bh7_1.bmp").string()));
     int views = 0;
     // Closes the viewer if the double-click opens one, counting it.
     auto doubleClick = [&](QTreeWidgetItem* node) {
@@ -220,7 +220,7 @@ class LibraryTreeTest : public TLibraryTestBase {
 
     TFastDIB thumb;
     thumb.SetSize(200, 112, 24);
-    QVERIFY(thumb.SaveToFile((DataFolder / "a_thumbnail.bmp").string()));
+    QVERIFY(thumb.SaveToFile((DataFolder / "Bh7_1_thumbnail.bmp").string()));
     doubleClick(Beach());
     QCOMPARE(views, 1);
     doubleClick(Summer());

@@ -44,6 +44,23 @@ void WhenModal(std::function<void(T*)> answer, int timeoutMs = 5000) {
   timer->start();
 }
 
+// Runs `action`; a modal window that opens meanwhile is closed at once.
+// True when none opened.
+inline bool NoModalDuring(const std::function<void()>& action) {
+  bool opened = false;
+  QTimer timer;
+  timer.setInterval(5);
+  QObject::connect(&timer, &QTimer::timeout, [&opened] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      opened = true;
+      dialog->reject();
+    }
+  });
+  timer.start();
+  action();
+  return !opened;
+}
+
 // What a message box said.
 struct TBoxSeen {
   bool Shown = false;

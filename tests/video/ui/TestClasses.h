@@ -37,6 +37,7 @@ class VideoFrameBarTest : public QObject {
   void playToEnd();
   void pauseWhileWorkerWaitsInHandOver();
   void cellClickDuringPlaybackResumes();
+  void openingWhilePlayingStopsPlaybackFirst();
 
  private:
   QTemporaryDir Dir_;

@@ -38,7 +38,7 @@ struct TBarFixture {
   std::vector<std::pair<int, int>> Progress;
   TBarFixture() {
     Bar.OutputPanel = &Panel;
-    Bar.OnProgress = [this](QObject*, std::uint8_t kind, std::int32_t value) { Progress.emplace_back(kind, value); };
+    Bar.OnProgress = [this](QObject*, TOpenProgress kind, std::int32_t value) { Progress.emplace_back(int(kind), value); };
     Bar.OnFrameSelect = [this](QObject*) { Events.push_back("select"); };
     Bar.OnPlayStateChange = [this](QObject*) { Events.push_back(Bar.Playing() ? "playing" : "stopped"); };
     Bar.OnPositionChange = [this](QObject*) { Events.push_back("position"); };
@@ -250,6 +250,19 @@ void VideoFrameBarTest::cellClickDuringPlaybackResumes() {
   const std::vector<std::string> expected = {"stopped", "select", "position", "playing"};
   QCOMPARE(std::vector<std::string>(f.Events.begin(), f.Events.begin() + 4), expected);
   f.Bar.Pause();
+}
+
+void VideoFrameBarTest::openingWhilePlayingStopsPlaybackFirst() {
+  TBarFixture f;
+  f.Open(Video_);
+  f.Bar.Play();
+  QTest::qWait(100);
+  f.Events.clear();
+  // The playback thread reads the decoder: it must be gone before the open.
+  f.Open(Video_);
+  QVERIFY(!f.Bar.Playing());
+  QCOMPARE(f.Events, std::vector<std::string>{"stopped"});
+  QCOMPARE(Counter(f.Bar.FrameDIB()), 0);
 }
 
 }  // namespace kelta

@@ -1,0 +1,56 @@
+#include "library/LibraryStoreChanges.h"
+
+#include <algorithm>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "library/CodePage.h"
+#include "library/FilmManager.h"
+#include "library/ImageSaveManager.h"
+#include "library/LibraryImages.h"
+#include "library/StoreFileNames.h"
+
+namespace kelta {
+
+namespace {
+
+void RemoveStoreFile(const std::filesystem::path& dataFolder, const std::string& name) {
+  const auto file = ConfinedStoreFile(dataFolder, name);
+  if (!file) return;
+  std::error_code ignored;
+  std::filesystem::remove(*file, ignored);
+}
+
+}  // namespace
+
+TImageLibraryImageData StoreCapture(TFilmManager& films, TimageSaveManager& store, int category, int film,
+                                    TImageLibraryImageData image) {
+  store.MakeFileNames();
+  store.SaveFiles();
+  image.FileName = AnsiToWide(store.FileName);
+  image.Thumbnail = AnsiToWide(store.ThumbnailName);
+  try {
+    films.AddImage(category, film, image);
+  } catch (const ELibraryFileError& error) {
+    RemoveStoreFile(store.DataFolder(), store.FileName);
+    RemoveStoreFile(store.DataFolder(), store.ThumbnailName);
+    throw ECaptureNotKept(std::string("The capture was not kept: ") + error.what());
+  }
+  return image;
+}
+
+void DeleteImageAndFiles(TFilmManager& films, const std::filesystem::path& dataFolder, int category, int film,
+                         int image) {
+  const TXmlNode* element = ImageEntryAt(films.Document(), category, film, image);
+  if (element == nullptr) return;
+  const std::vector<std::string> files = {element->Attribute("filename"), element->Attribute("thumbnail")};
+  films.DeleteImage(category, film, image);
+  // A library copied together by hand may name one file twice.
+  const std::vector<std::string> stillNamed = NamedStoreFiles(films.Document());
+  for (const std::string& name : files)
+    if (!name.empty() && !std::binary_search(stillNamed.begin(), stillNamed.end(), name))
+      RemoveStoreFile(dataFolder, name);
+}
+
+}  // namespace kelta

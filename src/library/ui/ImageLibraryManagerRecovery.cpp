@@ -1,0 +1,108 @@
+// Offering back, at start-up, the pictures that no library entry names: a
+// capture whose entry an interrupted or failed save kept out of the library.
+
+#include <QLineEdit>
+#include <QString>
+#include <QTreeWidget>
+#include <algorithm>
+
+#include "library/CodePage.h"
+#include "library/FilmManager.h"
+#include "library/StoreMaintenance.h"
+#include "library/StoredBitmap.h"
+#include "library/ui/ImageLibraryManager.h"
+#include "library/ui/LibraryHost.h"
+#include "library/ui/LibraryTreeItem.h"
+#include "library/ui/RecoverPicturesDlg.h"
+#include "library/ui/TreeUpdate.h"
+
+namespace kelta {
+
+namespace {
+
+constexpr char16_t RecoveredCategory[] = u"Recovered";
+
+QTreeWidgetItem* ChildNamed(QTreeWidgetItem* parent, const std::u16string& name) {
+  const int childLevel = TLibraryTreeItem::Level(parent) + 1;
+  for (int i = 0; i < parent->childCount(); ++i) {
+    const TImageLibraryNodeData* child = TLibraryTreeItem::Record(parent->child(i));
+    if (child == nullptr) continue;
+    const std::u16string& childName = childLevel == LevelCategory ? child->Category.Name : child->Film.Name;
+    if (childName == name) return parent->child(i);
+  }
+  return nullptr;
+}
+
+int IndexOf(QTreeWidgetItem* node) { return node->parent() ? node->parent()->indexOfChild(node) : 0; }
+
+}  // namespace
+
+QTreeWidgetItem* TImageLibraryManager::RecoveryFilm(const std::u16string& filmName) {
+  TLibraryTreeItem* root = RootNode();
+  QTreeWidgetItem* category = ChildNamed(root, RecoveredCategory);
+  if (category == nullptr) {
+    TImageLibraryNodeData data;
+    data.Category.Name = RecoveredCategory;
+    {
+      TTreeUpdate update(Tree);
+      category = AppendChild(root, std::move(data));
+    }
+    Films_.AddCategory(RecoveredCategory);
+  }
+  QTreeWidgetItem* film = ChildNamed(category, filmName);
+  if (film == nullptr) {
+    TImageLibraryNodeData data;
+    data.Film.Name = filmName;
+    {
+      TTreeUpdate update(Tree);
+      film = AppendChild(category, data);
+      RefreshCount(category);
+    }
+    Films_.AddFilm(IndexOf(category), data.Film);
+  }
+  return film;
+}
+
+void TImageLibraryManager::OfferUnreferencedPictures(const std::filesystem::path& leftAloneFile) {
+  if (RootNode() == nullptr) return;
+  std::vector<TUnreferencedPicture> found = FindUnreferencedPictures(Films_.Document(), DataFolder_);
+  std::vector<std::string> leftAlone = ReadLeftAlonePictures(leftAloneFile);
+  std::erase_if(found, [&leftAlone](const TUnreferencedPicture& picture) {
+    return std::binary_search(leftAlone.begin(), leftAlone.end(), picture.Picture);
+  });
+  if (found.empty()) return;
+
+  TRecoverPicturesDlg dialog(Host_.Window(), int(found.size()));
+  dialog.exec();
+  if (dialog.Choice == TRecoverPicturesDlg::TChoice::Undecided) return;
+  if (dialog.Choice == TRecoverPicturesDlg::TChoice::LeaveAlone) {
+    for (const TUnreferencedPicture& picture : found) leftAlone.push_back(picture.Picture);
+    std::sort(leftAlone.begin(), leftAlone.end());
+    WriteLeftAlonePictures(leftAloneFile, leftAlone);
+    return;
+  }
+
+  QTreeWidgetItem* film = RecoveryFilm(dialog.etFilmName->text().trimmed().toStdU16String());
+  const int filmIndex = IndexOf(film);
+  const int categoryIndex = IndexOf(film->parent());
+  for (TUnreferencedPicture& picture : found) {
+    // A picture that cannot be read stays where it is, unlisted.
+    try {
+      MakeMissingThumbnail(DataFolder_, picture);
+    } catch (const EImageStoreError&) {
+      continue;
+    }
+    TImageLibraryImageData image;
+    image.Name = AnsiToWide(picture.Picture.substr(0, picture.Picture.size() - 4));
+    image.FileName = AnsiToWide(picture.Picture);
+    image.Thumbnail = AnsiToWide(picture.Thumbnail);
+    Films_.AddImage(categoryIndex, filmIndex, image);
+    TTreeUpdate update(Tree);
+    TImageLibraryNodeData data;
+    data.Image = std::move(image);
+    AppendChild(film, std::move(data));
+    RefreshCount(film);
+  }
+}
+
+}  // namespace kelta

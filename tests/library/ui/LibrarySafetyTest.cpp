@@ -1,0 +1,210 @@
+// The library controller with untrusted library files and failed writes: an
+// entry that names a file outside the data folder reads as missing, a capture
+// whose entry cannot be saved is not kept, pictures that no entry names are
+// offered back once, and closing with unsaved changes asks.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
+
+#include "imaging/FastDIB.h"
+#include "library/CodePage.h"
+#include "library/FilmManager.h"
+#include "library/LibraryStoreChanges.h"
+#include "library/StoreMaintenance.h"
+#include "library/ui/RecoverPicturesDlg.h"
+#include "library/ui/SaveImageDlg.h"
+#include "library/ui/UnsavedLibraryQuestion.h"
+#include "support/ui/LibraryTestBase.h"
+#include "support/ui/ModalAnswer.h"
+
+using namespace kelta;
+using namespace kelta::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+void WritePicture(const fs::path& file, int width, int height) {
+  TFastDIB picture;
+  picture.SetSize(width, height, 24);
+  picture.Fill(TBGRColor{200, 100, 50});
+  if (!picture.SaveToFile(file.string())) throw std::runtime_error("cannot write " + file.string());
+}
+
+std::string Bytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The library file's place taken by a folder: every write of it fails.
+void BlockLibraryFile(const fs::path& config) {
+  fs::remove(config);
+  fs::create_directory(config);
+  std::ofstream(config / "block") << "x";
+}
+
+void UnblockLibraryFile(const fs::path& config) { fs::remove_all(config); }
+
+}  // namespace
+
+class LibrarySafetyTest : public TLibraryTestBase {
+  Q_OBJECT
+
+  QTreeWidgetItem* Node(std::initializer_list<int> path) {
+    QTreeWidgetItem* node = Tree->topLevelItem(0);
+    for (int i : path) node = node->child(i);
+    return node;
+  }
+  void Open() {
+    OpenLibrary(*Host, nullptr);
+    Tree->expandAll();
+  }
+
+ private slots:
+  void init() {
+    UnansweredModals() = 0;
+    QVERIFY(SetUpLibrary());
+    fs::create_directory(DataFolder);
+  }
+  void cleanup() {
+    TearDownLibrary();
+    QCOMPARE(UnansweredModals(), 0);
+  }
+
+  void entriesNamingOutsideFilesTouchNothing() {
+    const fs::path outside = TempPath() / "outside.bmp";
+    WritePicture(outside, 40, 30);
+    const std::string before = Bytes(outside);
+    Films->AddCategory(u"Holidays");
+    Films->AddFilm(0, TImageLibraryFilmData{u"Summer", 0});
+    Films->AddImage(0, 0, {u"Up", u"../outside.bmp", u"../outside.bmp", u""});
+    Films->AddImage(0, 0, {u"Absolute", AnsiToWide(outside.string()), AnsiToWide(outside.string()), u""});
+    Open();
+    for (int image : {0, 1}) {
+      Tree->setCurrentItem(Node({0, 0, image}));
+      Manager->TreeClick();
+      QVERIFY(NoModalDuring([this] {
+        Manager->TreeDblClick();
+        Manager->ViewImage();
+        Manager->CropImage();
+        Manager->ResizeImage();
+      }));
+    }
+    QCOMPARE(Host->Thumbnails, 0);
+    for (int image : {1, 0}) {
+      Tree->setCurrentItem(Node({0, 0, image}));
+      TBoxSeen seen;
+      AnswerBox(seen, QMessageBox::Yes);
+      Manager->DeleteNode();
+      QVERIFY(seen.Shown);
+    }
+    QCOMPARE(Node({0, 0})->childCount(), 0);
+    QCOMPARE(Bytes(outside), before);
+  }
+
+  void aCaptureWhoseEntryCannotBeSavedIsNotKept() {
+    Films->AddCategory(u"Holidays");
+    Films->AddFilm(0, TImageLibraryFilmData{u"Summer", 0});
+    Host->IsOpened = true;
+    Host->Frame.SetSize(320, 240, 24);
+    Host->Frame.Fill(TBGRColor{1, 2, 3});
+    Open();
+    Tree->setCurrentItem(Node({0, 0}));
+    BlockLibraryFile(ConfigFile);
+    WhenModal<TSaveImageDlg>([](TSaveImageDlg* dialog) {
+      dialog->etName->setText("Beach");
+      dialog->btOk->click();
+    });
+    QVERIFY_THROWS_EXCEPTION(ECaptureNotKept, Manager->SaveImage());
+    QCOMPARE(Node({0, 0})->childCount(), 0);
+    QVERIFY(Films->Document().Root.Children[0].Children[0].Children.empty());
+    QVERIFY(fs::is_empty(DataFolder));
+  }
+
+  void unnamedPicturesAreAddedToTheRecoveredFilm() {
+    Films->AddCategory(u"Holidays");
+    Open();
+    WritePicture(DataFolder / "Aa1_5.bmp", 400, 300);
+    WritePicture(DataFolder / "Aa1_5_thumbnail.bmp", 200, 150);
+    WritePicture(DataFolder / "Bb2_-7.bmp", 320, 240);
+    std::ofstream(DataFolder / "Cc3_9.bmp") << "damaged";
+    QString offered;
+    WhenModal<TRecoverPicturesDlg>([&offered](TRecoverPicturesDlg* dialog) {
+      offered = dialog->lbText->text();
+      QCOMPARE(dialog->etFilmName->text(), QString("Recovered"));
+      dialog->btAdd->click();
+    });
+    Manager->OfferUnreferencedPictures(TempPath() / "left-alone");
+    QVERIFY2(offered.startsWith("3 pictures"), qPrintable(offered));
+    QCOMPARE(Node({1})->text(0), QString("Recovered (1)"));
+    QCOMPARE(Node({1, 0})->text(0), QString("Recovered (2)"));
+    QCOMPARE(Node({1, 0, 0})->text(0), QString("Aa1_5"));
+    QCOMPARE(Node({1, 0, 1})->text(0), QString("Bb2_-7"));
+    TFastDIB thumbnail;
+    QVERIFY(thumbnail.LoadFromFile((DataFolder / "Bb2_-7_thumbnail.bmp").string()));
+    QCOMPARE(thumbnail.Width(), 200);
+    const TFilmManager reread(ConfigFile);
+    const TXmlNode& film = reread.Document().Root.Children.at(1).Children.at(0);
+    QCOMPARE(film.Children.size(), std::size_t(2));
+    QCOMPARE(film.Children[1].Attribute("thumbnail"), std::string("Bb2_-7_thumbnail.bmp"));
+    // The damaged one stays as it was, and is offered again next time.
+    QVERIFY(fs::exists(DataFolder / "Cc3_9.bmp"));
+    QCOMPARE(FindUnreferencedPictures(Films->Document(), DataFolder),
+             (std::vector<TUnreferencedPicture>{{"Cc3_9.bmp", ""}}));
+  }
+
+  void picturesLeftAloneAreNotOfferedAgain() {
+    Open();
+    WritePicture(DataFolder / "Aa1_5.bmp", 40, 30);
+    const fs::path leftAlone = TempPath() / "left-alone";
+    WhenModal<TRecoverPicturesDlg>([](TRecoverPicturesDlg* dialog) { dialog->reject(); });
+    Manager->OfferUnreferencedPictures(leftAlone);
+    QVERIFY(!fs::exists(leftAlone));
+    WhenModal<TRecoverPicturesDlg>([](TRecoverPicturesDlg* dialog) { dialog->btLeaveAlone->click(); });
+    Manager->OfferUnreferencedPictures(leftAlone);
+    QVERIFY(NoModalDuring([&] { Manager->OfferUnreferencedPictures(leftAlone); }));
+    QCOMPARE(Tree->topLevelItem(0)->childCount(), 0);
+    QVERIFY(fs::exists(DataFolder / "Aa1_5.bmp"));
+    // A new one is offered on its own.
+    WritePicture(DataFolder / "Bb2_6.bmp", 40, 30);
+    QString offered;
+    WhenModal<TRecoverPicturesDlg>([&offered](TRecoverPicturesDlg* dialog) {
+      offered = dialog->lbText->text();
+      dialog->reject();
+    });
+    Manager->OfferUnreferencedPictures(leftAlone);
+    QVERIFY2(offered.startsWith("1 picture "), qPrintable(offered));
+  }
+
+  void closingWithUnsavedChangesAsksAndRetries() {
+    BlockLibraryFile(ConfigFile);
+    QVERIFY_THROWS_EXCEPTION(ELibraryFileError, Films->AddCategory(u"Holidays"));
+    QVERIFY(Films->HasUnsavedChanges());
+
+    TBoxSeen seen;
+    AnswerBox(seen, QMessageBox::Cancel);
+    QVERIFY(!LibraryMayClose(nullptr, *Films));
+    QVERIFY(seen.Text.contains("could not be saved"));
+    QVERIFY(seen.Text.contains(QString::fromStdString(ConfigFile.string())));
+
+    // A retry that fails asks again; closing without saving is the user's call.
+    AnswerBox(seen, QMessageBox::Retry);
+    WhenModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Discard)->click(); });
+    QVERIFY(LibraryMayClose(nullptr, *Films));
+    QVERIFY(Films->HasUnsavedChanges());
+
+    UnblockLibraryFile(ConfigFile);
+    AnswerBox(seen, QMessageBox::Retry);
+    QVERIFY(LibraryMayClose(nullptr, *Films));
+    QVERIFY(!Films->HasUnsavedChanges());
+    QCOMPARE(TFilmManager(ConfigFile).Document().Root.Children.size(), std::size_t(1));
+    QVERIFY(NoModalDuring([this] { QVERIFY(LibraryMayClose(nullptr, *Films)); }));
+  }
+};
+
+QTEST_MAIN(LibrarySafetyTest)
+#include "LibrarySafetyTest.moc"
