@@ -123,14 +123,27 @@ bool TFastDIB::LoadFromFile(const std::string& fileName) {
   // like a missing one.
   Reset();
   FilePtr file(std::fopen(fileName.c_str(), "rb"));
-  if (!file) return false;
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return false;
-  const long fileSize = std::ftell(file.get());
-  if (fileSize < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return false;
+  return file && LoadFromStream(file.get());
+}
+
+bool TFastDIB::LoadFromMemory(std::span<const std::uint8_t> bytes) {
+  Reset();
+  // An empty file is refused anyway, and a stream over no memory cannot be opened.
+  if (bytes.empty()) return false;
+  // A read-only stream over the bytes, so that memory takes the very path a
+  // file takes; "rb" never writes through the pointer.
+  FilePtr stream(fmemopen(const_cast<std::uint8_t*>(bytes.data()), bytes.size(), "rb"));
+  return stream && LoadFromStream(stream.get());
+}
+
+bool TFastDIB::LoadFromStream(std::FILE* stream) {
+  if (std::fseek(stream, 0, SEEK_END) != 0) return false;
+  const long fileSize = std::ftell(stream);
+  if (fileSize < 0 || std::fseek(stream, 0, SEEK_SET) != 0) return false;
 
   std::uint8_t head[FileHeaderSize + InfoHeaderSize + PaletteBytes] = {};
   const std::size_t headBytes = std::min<std::size_t>(std::size_t(fileSize), sizeof head);
-  if (std::fread(head, 1, headBytes, file.get()) != headBytes ||
+  if (std::fread(head, 1, headBytes, stream) != headBytes ||
       headBytes < FileHeaderSize + InfoHeaderSize || head[0] != 'B' || head[1] != 'M')
     return false;
 
@@ -163,8 +176,8 @@ bool TFastDIB::LoadFromFile(const std::string& fileName) {
   SetSize(info.Width, info.Height, std::uint8_t(bitCount));
   if (!Bits_ || ImageSize() != imageBytes) return Reset(), false;
 
-  if (std::fseek(file.get(), long(dataOffset), SEEK_SET) != 0 ||
-      std::fread(Bits_.get(), 1, ImageSize(), file.get()) != ImageSize())
+  if (std::fseek(stream, long(dataOffset), SEEK_SET) != 0 ||
+      std::fread(Bits_.get(), 1, ImageSize(), stream) != ImageSize())
     return Reset(), false;
   return true;
 }

@@ -5,6 +5,7 @@
 // same memory is a drawing surface for the small raster routines below.
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <span>
 #include <string>
@@ -93,6 +94,8 @@ class TFastDIB {
   // Reads a BMP file. Returns false and leaves the buffer empty for a file
   // that is missing, damaged, truncated in its headers, compressed or absurd.
   bool LoadFromFile(const std::string& fileName);
+  // Reads a BMP file image held in memory, exactly as LoadFromFile reads a file.
+  bool LoadFromMemory(std::span<const std::uint8_t> bytes);
   // Writes the buffer as a BMP file; returns false when nothing complete was written.
   bool SaveToFile(const std::string& fileName) const;
 
@@ -153,6 +156,8 @@ class TFastDIB {
 
  private:
   void Reset();
+  // The reader behind both loads: the whole stream from its start is the file.
+  bool LoadFromStream(std::FILE* file);
 
   TBitmapInfoHeader Header_;
   TRGBQuad Palette_[256] = {};

@@ -128,6 +128,11 @@ TEST_P(RoundTripTest, LoadGivesTheSavedShapeAndMemory) {
   EXPECT_EQ(loaded.BitCount(), 24);
   EXPECT_TRUE(test::SamePixels(saved, loaded, "fastdib"));
   EXPECT_EQ(MemoryOf(loaded), MemoryOf(saved));
+
+  TFastDIB fromMemory = RandomPicture(2, 2, 9);
+  ASSERT_TRUE(fromMemory.LoadFromMemory(ReadFileBytes(dir.File("p.bmp"))));
+  EXPECT_EQ(fromMemory.Height(), h);
+  EXPECT_EQ(MemoryOf(fromMemory), MemoryOf(saved));
 }
 
 // FreeImage's own BMP reader sees the pixels where they belong.
@@ -295,6 +300,10 @@ TEST_P(DamagedFileTest, LoadFailsAndLeavesTheBufferEmpty) {
   EXPECT_EQ(dib.Width(), 0);
   EXPECT_EQ(dib.RowCount(), 0);
   EXPECT_EQ(dib.ImageSize(), 0u);
+
+  TFastDIB fromMemory = RandomPicture(4, 3, 11);
+  EXPECT_FALSE(fromMemory.LoadFromMemory(bytes));
+  EXPECT_TRUE(fromMemory.Empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
