@@ -1,4 +1,5 @@
 #include "app/ui/AboutDlg.h"
+#include "common/ui/DesktopCentre.h"
 
 #include <QDesktopServices>
 #include <QFrame>
@@ -54,6 +55,7 @@ TaboutDlg::TaboutDlg(QWidget* parent) : QDialog(parent) {
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
   setFixedSize(488, 305);
+  CentreOnDesktopWhenShown(this);
   setStyleSheet(QStringLiteral("QDialog#aboutDlg { background: #E7E7E7; }"));
 
   auto* image1 = new QLabel(this);

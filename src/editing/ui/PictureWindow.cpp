@@ -1,4 +1,5 @@
 #include "editing/ui/PictureWindow.h"
+#include "common/ui/DesktopCentre.h"
 
 #include <QAction>
 #include <QDialog>
@@ -27,6 +28,7 @@ void SetUpPictureWindow(QDialog* window, const char* name, const QString& title,
   window->setWindowTitle(title);
   window->resize(width, height);
   window->setModal(true);
+  CentreOnDesktopWhenShown(window);
   QPalette pal = window->palette();
   pal.setColor(QPalette::Window, PictureWindowColour);
   window->setPalette(pal);

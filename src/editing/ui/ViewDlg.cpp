@@ -5,6 +5,7 @@
 
 #include "imaging/Resample.h"
 #include "common/ui/VideoOutPanel.h"
+#include "common/ui/DesktopCentre.h"
 
 namespace kelta {
 
@@ -13,6 +14,7 @@ TViewDlg::TViewDlg(QWidget* parent)
   setObjectName("ViewDlg");
   setWindowTitle("View Video Frame");
   setModal(true);
+  CentreOnDesktopWhenShown(this);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Qt::white);
   setPalette(pal);

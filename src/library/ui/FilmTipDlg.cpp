@@ -1,16 +1,15 @@
 #include "library/ui/FilmTipDlg.h"
+#include "common/ui/DesktopCentre.h"
 
 #include <algorithm>
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <QScreen>
 
 namespace kelta {
 
@@ -119,6 +118,7 @@ TfilmTipDlg::TfilmTipDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("filmTipDlg"));
   setWindowTitle(QStringLiteral("Information"));
   setFixedSize(442, 350);
+  CentreOnDesktopWhenShown(this);
   setModal(true);
   setFont(QFont(QStringLiteral("Tahoma"), 8));
   Image1 = MakePicture(this, InformationSign(QSize(53, 55)), 16, 16);
@@ -170,15 +170,6 @@ void TfilmTipDlg::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QDialog::keyPressEvent(event);
-}
-
-void TfilmTipDlg::showEvent(QShowEvent* event) {
-  // Centred on the desktop rather than on the owner.
-  if (QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen()) {
-    const QRect area = screen->geometry();
-    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
-  }
-  QDialog::showEvent(event);
 }
 
 }  // namespace kelta

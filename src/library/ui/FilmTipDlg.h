@@ -28,7 +28,6 @@ class TfilmTipDlg : public QDialog {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
-  void showEvent(QShowEvent* event) override;
 
  private:
   void FitLines();

@@ -4,8 +4,6 @@
 #include <utility>
 
 #include <QGroupBox>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +14,7 @@
 
 #include "imaging/ImageAdjust.h"
 #include "common/ui/VideoOutPanel.h"
+#include "common/ui/DesktopCentre.h"
 
 namespace kelta {
 
@@ -30,6 +29,7 @@ TSaveImageDlg::TSaveImageDlg(QWidget* parent) : QDialog(parent) {
   // FormCreate: the controls, the preview panel and the three empty buffers.
   setObjectName(QStringLiteral("SaveImageDlg"));
   setWindowTitle(QStringLiteral("Save to Image Library"));
+  CentreOnDesktopWhenShown(this);
   setFixedSize(ClientWidth, ClientHeight);
   setModal(true);
 
@@ -175,15 +175,6 @@ void TSaveImageDlg::btOkClick() {
 }
 
 void TSaveImageDlg::btCancelClick() { done(QDialog::Rejected); }
-
-void TSaveImageDlg::showEvent(QShowEvent* event) {
-  // Centred on the desktop rather than on the owner.
-  if (QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen()) {
-    const QRect area = screen->geometry();
-    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
-  }
-  QDialog::showEvent(event);
-}
 
 void TSaveImageDlg::keyPressEvent(QKeyEvent* event) {
   if (HandleNameDialogKey(event, [this] { btCancelClick(); })) return;

@@ -83,7 +83,6 @@ class TSaveImageDlg : public QDialog {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
-  void showEvent(QShowEvent* event) override;
 
  private:
   QSlider* AddTrackBar(const QString& caption, int column, int row, int minimum, int maximum, int start,

@@ -22,6 +22,7 @@
 #include "output/PDFExporter.h"
 #include "output/ui/CharCellMetrics.h"
 #include "common/ui/VideoOutPanel.h"
+#include "common/ui/DesktopCentre.h"
 
 namespace kelta {
 
@@ -72,6 +73,7 @@ void InvalidFilename(QWidget* parent) {
 
 TExportDlg::TExportDlg(std::string programDir, QWidget* parent) : QDialog(parent), ProgramDir_(std::move(programDir)) {
   setWindowTitle(QStringLiteral("Export Video Frame"));
+  CentreOnDesktopWhenShown(this);
   QFont font(QStringLiteral("Tahoma"));
   font.setPixelSize(11);
   setFont(font);

@@ -9,6 +9,7 @@
 
 #include "imaging/ImageUtils.h"
 #include "imaging/ui/DibImage.h"
+#include "common/ui/DesktopCentre.h"
 
 namespace kelta {
 
@@ -28,6 +29,7 @@ TprintDlg::TprintDlg(QWidget* parent) : QDialog(parent), Preview_(nullptr), Tool
   setWindowTitle("Print Preview");
   resize(750, 500);
   setModal(true);
+  CentreOnDesktopWhenShown(this);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, QColor(231, 231, 231));
   setPalette(pal);
