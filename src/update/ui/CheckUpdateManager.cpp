@@ -191,7 +191,9 @@ void TCheckUpdateManager::End(TRequest& request, TUpdateFailure failure) {
 
   QNetworkReply* reply = request.Reply;
   reply->disconnect(this);
-  if (!reply->isFinished()) reply->abort();
+  // Qt reports an error status as an error of its own, even after an abort;
+  // such a reply is ended by its deletion alone, which reports nothing.
+  if (!reply->isFinished() && failure.Kind != TUpdateFailureKind::HttpStatus) reply->abort();
   reply->deleteLater();
   request.Reply = nullptr;
   request.Received.clear();

@@ -12,8 +12,6 @@ using kelta::testing::TLocalHttpServer;
 using kelta::testing::TScriptedResponse;
 using namespace std::chrono_literals;
 
-Q_DECLARE_METATYPE(TScriptedResponse)
-
 namespace {
 
 // Everything the manager reports, in order: "S<status>" and "F<code>".
@@ -172,6 +170,8 @@ void CheckUpdateManagerTest::endlessAnswerIsCutOff_data() {
   QTest::newRow("after an invalid record") << endless({Record(2999)}, char(0xEE))
                                            << QStringList{"S0", "S2", "S5", "S1", "F2", "F0"}
                                            << int(TUpdateFailureKind::TooLarge);
+  QTest::newRow("error page") << TScriptedResponse{.Status = 404, .EndlessFill = 'x'}
+                              << QStringList{"S0", "S2", "S1", "F1", "F0"} << int(TUpdateFailureKind::HttpStatus);
 }
 
 void CheckUpdateManagerTest::endlessAnswerIsCutOff() {

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMetaType>
 #include <QObject>
 #include <QTcpServer>
 #include <QUrl>
@@ -68,3 +69,6 @@ class TLocalHttpServer : public QObject {
 };
 
 }  // namespace kelta::testing
+
+// Responses go into Qt Test's data tables.
+Q_DECLARE_METATYPE(kelta::testing::TScriptedResponse)
