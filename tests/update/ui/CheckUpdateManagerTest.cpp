@@ -39,6 +39,7 @@ class CheckUpdateManagerTest : public QObject {
   void endlessAnswerIsCutOff();
   void failureTellsWhy_data();
   void failureTellsWhy();
+  void redirectToALoginPageIsAWebPage();
 };
 
 // S0 connected, S1 disconnected, S2 downloading, S3 newer, S4 up to date, S5 invalid.
@@ -248,6 +249,24 @@ void CheckUpdateManagerTest::failureTellsWhy() {
   QCOMPARE(QString::fromStdString(UpdateFailureLine(manager.Failure())), line);
   QCOMPARE(manager.UpdateInfo().Version, 0);
   QVERIFY(!manager.Checking());
+}
+
+void CheckUpdateManagerTest::redirectToALoginPageIsAWebPage() {
+  // What a captive portal does: every address is sent on to its login page,
+  // and the redirect itself comes with a page of its own.
+  const QByteArray page = "<html><body>Please log in</body></html>";
+  TLocalHttpServer server({TScriptedResponse{.Status = 302, .Pieces = {page}, .ContentType = "text/html",
+                                             .Headers = {"Location: /login"}},
+                           TScriptedResponse{.Pieces = {page}, .ContentType = "text/html"}});
+  TCheckUpdateManager manager(CurrentVersion);
+  manager.UpdateURL = server.Url();
+  TEventLog log;
+  log.Attach(manager);
+  manager.Check();
+
+  QCOMPARE(log.Events, (QStringList{"S0", "S2", "S1", "F2", "F0"}));
+  QCOMPARE(int(manager.Failure().Kind), int(TUpdateFailureKind::WebPage));
+  QCOMPARE(server.RequestLines(), (QList<QByteArray>{"GET /kelta/latest.upd HTTP/1.1", "GET /login HTTP/1.1"}));
 }
 
 QTEST_MAIN(CheckUpdateManagerTest)

@@ -46,6 +46,7 @@ void TLocalHttpServer::Serve(QTcpSocket* socket, const TScriptedResponse& respon
   for (const QByteArray& piece : response.Pieces) length += piece.size();
   QByteArray header = "HTTP/1.1 " + QByteArray::number(response.Status) + " Scripted\r\n";
   header += "Content-Type: " + response.ContentType + "\r\n";
+  for (const QByteArray& line : response.Headers) header += line + "\r\n";
   // An endless body is delimited by the end of the connection.
   if (!response.EndlessFill) header += "Content-Length: " + QByteArray::number(length) + "\r\n";
   header += "Connection: close\r\n\r\n";

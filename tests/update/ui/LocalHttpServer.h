@@ -28,6 +28,8 @@ struct TScriptedResponse {
   // Read the request and never answer.
   bool Silent = false;
   QByteArray ContentType = "application/octet-stream";
+  // Further header lines, "Name: value".
+  QList<QByteArray> Headers;
   // After the pieces the body goes on with no length announced: this byte
   // over and over, for as long as the client reads, up to EndlessSafetyStop.
   std::optional<char> EndlessFill;
