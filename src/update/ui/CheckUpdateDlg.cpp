@@ -11,9 +11,13 @@
 #include <QScreen>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 #include "update/DownloadLink.h"
+#include "update/UpdateFailure.h"
 #include "update/UpdateTexts.h"
 #include "update/ui/CheckUpdateManager.h"
+#include "update/ui/WrapLabel.h"
 
 namespace kelta {
 
@@ -30,6 +34,22 @@ QString FromRecordText(const std::string& bytes) {
   QString text = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
   return utf8.hasError() ? QString::fromLatin1(bytes.data(), qsizetype(bytes.size())) : text;
 }
+
+// The address when the dialog may hand it to the desktop: a web address with
+// a host, nothing else. Empty otherwise.
+QUrl OpenableLink(const QString& text) {
+  // The address comes from a file on a server: only a web address goes to
+  // the desktop, never a local file, a script or another program's scheme.
+  if (!IsWebAddress(text.toStdString())) return {};
+  const QUrl url(text, QUrl::TolerantMode);
+  const QString scheme = url.scheme();
+  if (!url.isValid() || url.host().isEmpty() || (scheme != u"http" && scheme != u"https")) return {};
+  return url;
+}
+
+// The main window's style sheet colours every label under it, this dialog's
+// too; only a sheet on the label itself outranks it, whatever the selectors.
+const QString LinkStyle = QStringLiteral("QLabel#lbDownloadURL { color: rgb(128, 0, 128); }");
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, int left) {
   auto* button = new QPushButton(caption, parent);
@@ -70,25 +90,24 @@ TcheckUpdateDlg::TcheckUpdateDlg(QWidget* parent, const QUrl& updateURL)
   moInfo->setFont(fixed);
   moInfo->installEventFilter(this);
 
-  // Server-supplied texts are shown as they are, never as markup.
-  lbInfo = new QLabel(this);
+  // Server-supplied texts are shown as they are, never as markup. The result
+  // area holds five lines: the three result lines with a long version text
+  // wrapped once or twice.
+  lbInfo = new TWrapLabel(this);
   lbInfo->setObjectName(QStringLiteral("lbInfo"));
-  lbInfo->setTextFormat(Qt::PlainText);
-  lbInfo->setGeometry(8, 184, 433, 41);
-  lbInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  lbInfo->setGeometry(8, 181, 433, 65);
   lbInfo->hide();
+
+  // A failed check says why in the place of the result.
+  lbError = new TWrapLabel(this);
+  lbError->setObjectName(QStringLiteral("lbError"));
+  lbError->setGeometry(lbInfo->geometry());
+  lbError->hide();
 
   lbDownloadURL = new QLabel(this);
   lbDownloadURL->setObjectName(QStringLiteral("lbDownloadURL"));
   lbDownloadURL->setTextFormat(Qt::PlainText);
   lbDownloadURL->move(8, 232);
-  QPalette purple = lbDownloadURL->palette();
-  purple.setColor(QPalette::WindowText, QColor(128, 0, 128));
-  lbDownloadURL->setPalette(purple);
-  QFont underlined = lbDownloadURL->font();
-  underlined.setUnderline(true);
-  lbDownloadURL->setFont(underlined);
-  lbDownloadURL->setCursor(Qt::PointingHandCursor);
   lbDownloadURL->installEventFilter(this);
   lbDownloadURL->hide();
 
@@ -105,6 +124,8 @@ TcheckUpdateDlg::TcheckUpdateDlg(QWidget* parent, const QUrl& updateURL)
   FManager->OnFinished = [this](std::uint8_t code) { ManagerFinished(code); };
   FLinkOpener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 }
+
+void TcheckUpdateDlg::SetCheckDeadline(std::chrono::milliseconds deadline) { FManager->Deadline = deadline; }
 
 TcheckUpdateDlg::~TcheckUpdateDlg() {
   // The manager may report while it ends; nothing here must hear it.
@@ -154,6 +175,7 @@ void TcheckUpdateDlg::btCheckClick() {
   if (FManager->Checking()) FManager->Abort();
   moInfo->clear();
   lbInfo->hide();
+  lbError->hide();
   lbDownloadURL->hide();
   SetChecking(true);
   AddLog(LogStarting);
@@ -168,14 +190,34 @@ void TcheckUpdateDlg::btAbortClick() {
 void TcheckUpdateDlg::btOkClick() { accept(); }
 
 void TcheckUpdateDlg::lbDownloadURLClick() {
-  // The address comes from a file on a server: only a web address goes to
-  // the desktop, never a local file, a script or another program's scheme.
-  const QString text = lbDownloadURL->text();
-  if (!IsWebAddress(text.toStdString())) return;
-  const QUrl url(text, QUrl::TolerantMode);
-  const QString scheme = url.scheme();
-  if (!url.isValid() || url.host().isEmpty() || (scheme != u"http" && scheme != u"https")) return;
-  if (FLinkOpener) FLinkOpener(url);
+  const QUrl url = OpenableLink(FDownloadURL);
+  if (!url.isEmpty() && FLinkOpener) FLinkOpener(url);
+}
+
+void TcheckUpdateDlg::ShowDownloadLink(const QString& address) {
+  FDownloadURL = address;
+  // A refused address is shown as plain text: nothing about it may invite a
+  // click that does nothing.
+  const bool opens = !OpenableLink(address).isEmpty();
+  lbDownloadURL->setStyleSheet(opens ? LinkStyle : QString());
+  QFont font = lbDownloadURL->font();
+  font.setUnderline(opens);
+  lbDownloadURL->setFont(font);
+  if (opens)
+    lbDownloadURL->setCursor(Qt::PointingHandCursor);
+  else
+    lbDownloadURL->unsetCursor();
+
+  // An address has no spaces to wrap at: a long one loses its middle, where
+  // the host and the file name at its ends are kept, and the tooltip has it
+  // whole.
+  const QString shown = lbDownloadURL->fontMetrics().elidedText(address, Qt::ElideMiddle, lbInfo->width());
+  lbDownloadURL->setText(shown);
+  lbDownloadURL->setToolTip(shown == address ? QString() : address);
+  lbDownloadURL->adjustSize();
+  // Just below the result text, and never down into the buttons.
+  const int textBottom = lbInfo->y() + std::min(lbInfo->heightForWidth(lbInfo->width()), lbInfo->height());
+  lbDownloadURL->move(lbInfo->x(), std::min(textBottom + 4, btCheck->y() - lbDownloadURL->height()));
 }
 
 void TcheckUpdateDlg::ManagerStatus(TUpdateStatus status) {
@@ -192,8 +234,7 @@ void TcheckUpdateDlg::ManagerStatus(TUpdateStatus status) {
     case TUpdateStatus::usNewerVersion: {
       const TUpdateInfo& info = FManager->UpdateInfo();
       lbInfo->setText(FromRecordText(NewerVersionText(FManager->CurrentVersion(), VersionTextOf(info))));
-      lbDownloadURL->setText(FromRecordText(DownloadURLOf(info)));
-      lbDownloadURL->adjustSize();
+      ShowDownloadLink(FromRecordText(DownloadURLOf(info)));
       lbInfo->show();
       lbDownloadURL->show();
       break;
@@ -212,10 +253,25 @@ void TcheckUpdateDlg::ManagerStatus(TUpdateStatus status) {
 
 void TcheckUpdateDlg::ManagerFinished(std::uint8_t code) {
   // The failure codes come before the final 0; the log says only that the
-  // check is over.
-  if (code != TCheckUpdateManager::FinishedOver) return;
+  // check is over, the result area says why it failed.
+  if (code != TCheckUpdateManager::FinishedOver) {
+    ShowFailure();
+    return;
+  }
   AddLog(LogQuitting);
   SetChecking(false);
+}
+
+void TcheckUpdateDlg::ShowFailure() {
+  // An aborted check has nothing to explain: the user ended it.
+  const std::string line = UpdateFailureLine(FManager->Failure());
+  if (line.empty()) return;
+  // A result read from part of an answer that then failed is not to be
+  // trusted: the error takes its place.
+  lbInfo->hide();
+  lbDownloadURL->hide();
+  lbError->setText(FromView(line));
+  lbError->show();
 }
 
 void TcheckUpdateDlg::AddLog(std::string_view line) { moInfo->appendPlainText(FromView(line)); }

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QUrl>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -20,6 +21,7 @@ class QPushButton;
 namespace kelta {
 
 class TCheckUpdateManager;
+class TWrapLabel;
 
 class TcheckUpdateDlg : public QDialog {
   Q_OBJECT
@@ -34,6 +36,8 @@ class TcheckUpdateDlg : public QDialog {
 
   // Replaces the desktop's opener (QDesktopServices::openUrl).
   void SetLinkOpener(TLinkOpener opener) { FLinkOpener = std::move(opener); }
+  // Replaces how long a check may take before it is given up.
+  void SetCheckDeadline(std::chrono::milliseconds deadline);
 
   void done(int result) override;
 
@@ -49,14 +53,18 @@ class TcheckUpdateDlg : public QDialog {
   void lbDownloadURLClick();
   void ManagerStatus(TUpdateStatus status);
   void ManagerFinished(std::uint8_t code);
+  void ShowDownloadLink(const QString& address);
+  void ShowFailure();
   void AddLog(std::string_view line);
   void SetChecking(bool checking);
 
   std::unique_ptr<TCheckUpdateManager> FManager;
   TLinkOpener FLinkOpener;
+  QString FDownloadURL;  // in full; the label may show it shortened
   QLabel* Label2;
   QPlainTextEdit* moInfo;
-  QLabel* lbInfo;
+  TWrapLabel* lbInfo;
+  TWrapLabel* lbError;
   QLabel* lbDownloadURL;
   QPushButton* btCheck;
   QPushButton* btAbort;

@@ -4,18 +4,54 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
+#include <QTimer>
 
+#include <algorithm>
 #include <span>
 
 #include "update/UpdateTexts.h"
 
 namespace kelta {
 
+namespace {
+
+constexpr qint64 RecordSize = qint64(sizeof(TUpdateInfo));
+constexpr qint64 MaxAnswer = qint64(MaxUpdateAnswerBytes);
+
+// The status of the answer, 0 while none has arrived (or for non-HTTP
+// failures).
+int HttpStatusOf(const QNetworkReply* reply) {
+  return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+}
+
+bool IsSuccess(int status) { return status >= 200 && status <= 299; }
+
+TUpdateFailure FailureOf(const QNetworkReply* reply) {
+  const int status = HttpStatusOf(reply);
+  if (status != 0 && !IsSuccess(status)) return {TUpdateFailureKind::HttpStatus, status};
+  switch (reply->error()) {
+    case QNetworkReply::NoError:
+      return {};
+    case QNetworkReply::ConnectionRefusedError:
+      return {TUpdateFailureKind::Refused};
+    case QNetworkReply::HostNotFoundError:
+      return {TUpdateFailureKind::HostNotFound};
+    case QNetworkReply::RemoteHostClosedError:
+      return {TUpdateFailureKind::ConnectionClosed};
+    default:
+      return {TUpdateFailureKind::NetworkError, 0, {}, reply->errorString().toStdString()};
+  }
+}
+
+}  // namespace
+
 // One GET, living on the stack of the Check call that runs it.
 struct TCheckUpdateManager::TRequest {
   QNetworkReply* Reply = nullptr;
   QEventLoop Loop;
-  QByteArray Received;     // at most one record's worth; the rest is never read
+  QTimer Deadline;
+  QByteArray Received;     // at most one record's worth; the rest is read and dropped
+  qint64 BytesRead = 0;    // of the body, kept or not
   bool Connected = false;  // the server has been reached
   bool Done = false;       // finished and reported
 };
@@ -30,6 +66,7 @@ TCheckUpdateManager::~TCheckUpdateManager() {
   if (TRequest* request = FRequest) {
     FRequest = nullptr;
     request->Done = true;
+    request->Deadline.stop();
     request->Reply->disconnect(this);
     request->Reply->abort();
     request->Reply->deleteLater();
@@ -46,6 +83,8 @@ void TCheckUpdateManager::Check() {
   QPointer<TCheckUpdateManager> alive(this);
   TRequest request;
   FRequest = &request;
+  FFailure = {};
+  FBytesRead = 0;
 
   QNetworkRequest get(UpdateURL);
   // A connection of its own per check, closed by the server at the end.
@@ -53,24 +92,34 @@ void TCheckUpdateManager::Check() {
   get.setHeader(QNetworkRequest::UserAgentHeader,
                 QStringLiteral("Kelta/%1").arg(QString::fromStdString(FormatVersion(FCurrentVersion))));
   get.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-  get.setTransferTimeout(TransferTimeoutMs);
 
   request.Reply = FClient.get(get);
   QNetworkReply* reply = request.Reply;
+  // Qt stops taking bytes from the connection while this much waits unread,
+  // so a server sending without end cannot fill memory between two turns of
+  // the event loop.
+  reply->setReadBufferSize(MaxAnswer);
   connect(reply, &QNetworkReply::requestSent, this, [this, &request] { Connect(request); });
-  connect(reply, &QNetworkReply::metaDataChanged, this, [this, &request] { Connect(request); });
+  connect(reply, &QNetworkReply::metaDataChanged, this, [this, &request] { ReadHeaders(request); });
   connect(reply, &QNetworkReply::readyRead, this, [this, &request] { ReceiveData(request); });
-  connect(reply, &QNetworkReply::finished, this, [this, &request] { Finish(request, false); });
+  connect(reply, &QNetworkReply::finished, this, [this, &request] { Complete(request); });
+
+  const std::chrono::milliseconds deadline = Deadline;
+  request.Deadline.setSingleShot(true);
+  connect(&request.Deadline, &QTimer::timeout, this, [this, &request, deadline] {
+    End(request, {TUpdateFailureKind::Timeout, 0, deadline});
+  });
+  request.Deadline.start(deadline);
 
   if (!request.Done) request.Loop.exec();
   if (!alive) return;
   // The loop also ends when the application quits; the request never
   // outlives its Check.
-  if (!request.Done) Finish(request, true);
+  if (!request.Done) End(request, {TUpdateFailureKind::Aborted});
 }
 
 void TCheckUpdateManager::Abort() {
-  if (FRequest) Finish(*FRequest, true);
+  if (FRequest) End(*FRequest, {TUpdateFailureKind::Aborted});
 }
 
 void TCheckUpdateManager::Connect(TRequest& request) {
@@ -83,46 +132,81 @@ void TCheckUpdateManager::Connect(TRequest& request) {
   Status(TUpdateStatus::usDownloading);
 }
 
+void TCheckUpdateManager::ReadHeaders(TRequest& request) {
+  Connect(request);
+  if (request.Done) return;
+  // Redirects are followed before an answer gets here, so an error status
+  // is final, and its body is a server's page, not a record: none of it is
+  // read.
+  const int status = HttpStatusOf(request.Reply);
+  if (status >= 400) {
+    End(request, {TUpdateFailureKind::HttpStatus, status});
+    return;
+  }
+  // A login page of a hotel or captive-portal network comes with status 200;
+  // its first bytes would read as a huge version number.
+  const QByteArray type = request.Reply->rawHeader("Content-Type");
+  if (IsSuccess(status) && IsWebPageType(std::string_view(type.constData(), std::size_t(type.size()))))
+    End(request, {TUpdateFailureKind::WebPage});
+}
+
 void TCheckUpdateManager::ReceiveData(TRequest& request) {
   Connect(request);
   if (request.Done) return;
-  const QByteArray block = request.Reply->readAll();
+  // One byte past the limit is enough to know the answer is too large.
+  const qint64 take = std::min(request.Reply->bytesAvailable(), MaxAnswer + 1 - request.BytesRead);
+  const QByteArray block = request.Reply->read(take);
+  request.BytesRead += block.size();
+  FBytesRead = request.BytesRead;
+
   // The body of an error status is a server's page, not an update record:
   // judging it would turn "not found" into a version number.
-  const QVariant status = request.Reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-  if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) return;
-
-  const qsizetype room = qsizetype(sizeof(TUpdateInfo)) - request.Received.size();
-  if (room > 0) request.Received.append(block.left(room));
-  const auto data = std::span(reinterpret_cast<const std::uint8_t*>(request.Received.constData()),
-                              std::size_t(request.Received.size()));
-  Status(ExamineUpdateData(data, FCurrentVersion, FUpdateInfo));
+  const qsizetype room = RecordSize - request.Received.size();
+  if (IsSuccess(HttpStatusOf(request.Reply)) && room > 0 && !block.isEmpty()) {
+    request.Received.append(block.left(room));
+    const auto data = std::span(reinterpret_cast<const std::uint8_t*>(request.Received.constData()),
+                                std::size_t(request.Received.size()));
+    const TUpdateStatus verdict = ExamineUpdateData(data, FCurrentVersion, FUpdateInfo);
+    Status(verdict);
+    if (request.Done) return;
+    // A complete valid record is all the check needs; the rest of the
+    // answer is never read.
+    if (request.Received.size() == RecordSize && verdict != TUpdateStatus::usInvalidInfo) {
+      End(request, {});
+      return;
+    }
+  }
+  if (request.BytesRead > MaxAnswer) End(request, {TUpdateFailureKind::TooLarge});
 }
 
-void TCheckUpdateManager::Finish(TRequest& request, bool aborted) {
+void TCheckUpdateManager::Complete(TRequest& request) {
+  if (request.Done) return;
+  End(request, FailureOf(request.Reply));
+}
+
+void TCheckUpdateManager::End(TRequest& request, TUpdateFailure failure) {
   if (request.Done) return;
   request.Done = true;
+  request.Deadline.stop();
 
   QNetworkReply* reply = request.Reply;
   reply->disconnect(this);
-  bool failed = true;
-  std::uint8_t failure = FinishedOtherError;
-  if (!aborted) {
-    failed = reply->error() != QNetworkReply::NoError;
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (status.isValid() && status.toInt() >= 400) failure = FinishedHttpError;
-  }
-  if (!reply->isFinished()) reply->abort();
+  // Qt reports an error status as an error of its own, even after an abort;
+  // such a reply is ended by its deletion alone, which reports nothing.
+  if (!reply->isFinished() && failure.Kind != TUpdateFailureKind::HttpStatus) reply->abort();
   reply->deleteLater();
   request.Reply = nullptr;
   request.Received.clear();
+  request.Received.squeeze();
   if (FRequest == &request) FRequest = nullptr;
+  FFailure = std::move(failure);
   request.Loop.quit();
 
   // The handlers may close and destroy the owner, and this manager with it.
   QPointer<TCheckUpdateManager> alive(this);
   if (request.Connected) Status(TUpdateStatus::usDisconnected);
-  if (alive && failed) Finished(failure);
+  if (alive && FFailure.Kind != TUpdateFailureKind::None)
+    Finished(FFailure.Kind == TUpdateFailureKind::HttpStatus ? FinishedHttpError : FinishedOtherError);
   if (alive) Finished(FinishedOver);
 }
 

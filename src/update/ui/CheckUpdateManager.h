@@ -9,9 +9,12 @@
 #include <QObject>
 #include <QUrl>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 
+#include "update/UpdateAnswer.h"
+#include "update/UpdateFailure.h"
 #include "update/UpdateInfo.h"
 
 class QNetworkReply;
@@ -27,26 +30,32 @@ class TCheckUpdateManager : public QObject {
   static constexpr std::uint8_t FinishedHttpError = 1;
   static constexpr std::uint8_t FinishedOtherError = 2;
 
-  // A request that has stalled this long (no bytes moving) is given up.
-  static constexpr int TransferTimeoutMs = 30000;
-
   explicit TCheckUpdateManager(int currentVersion, QObject* parent = nullptr);
   ~TCheckUpdateManager() override;
 
   QUrl UpdateURL;
+  // A check that has not ended this long after it started is given up.
+  std::chrono::milliseconds Deadline = UpdateCheckDeadline;
   // Raised on the user-interface thread while `Check` runs.
   std::function<void(TUpdateStatus)> OnStatus;
-  // 1 or 2 when the request failed, then 0 in every case.
+  // 1 or 2 when the request failed, then 0 in every case. Failure() tells
+  // why by the time 1 or 2 is raised.
   std::function<void(std::uint8_t)> OnFinished;
 
   int CurrentVersion() const { return FCurrentVersion; }
   // The last valid record examined.
   const TUpdateInfo& UpdateInfo() const { return FUpdateInfo; }
   bool Checking() const { return FRequest != nullptr; }
+  // Why the last check failed; Kind None when it did not.
+  const TUpdateFailure& Failure() const { return FFailure; }
+  // How many body bytes the last (or running) check took from the network;
+  // never more than one past MaxUpdateAnswerBytes.
+  qint64 BytesRead() const { return FBytesRead; }
 
   // Runs one GET of UpdateURL into a fresh buffer and returns when it has
-  // ended (finished, failed or aborted). Request errors never escape. A
-  // request still running from an earlier call is aborted first.
+  // ended (finished, failed, aborted or past its deadline). Reading stops at
+  // the first complete valid record; request errors never escape. A request
+  // still running from an earlier call is aborted first.
   void Check();
   // Ends the running request at once; its OnFinished reports come before
   // Abort returns. Does nothing when no request runs.
@@ -56,14 +65,18 @@ class TCheckUpdateManager : public QObject {
   struct TRequest;
 
   void Connect(TRequest& request);
+  void ReadHeaders(TRequest& request);
   void ReceiveData(TRequest& request);
-  void Finish(TRequest& request, bool aborted);
+  void Complete(TRequest& request);
+  void End(TRequest& request, TUpdateFailure failure);
   void Status(TUpdateStatus status);
   void Finished(std::uint8_t code);
 
   QNetworkAccessManager FClient;
   int FCurrentVersion;
   TUpdateInfo FUpdateInfo;
+  TUpdateFailure FFailure;
+  qint64 FBytesRead = 0;
   TRequest* FRequest = nullptr;  // the running request, owned by its Check call
 };
 

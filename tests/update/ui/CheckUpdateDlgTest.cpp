@@ -1,3 +1,5 @@
+#include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -8,11 +10,13 @@
 #include "update/ui/CheckUpdateDlg.h"
 #include "update/ui/LocalHttpServer.h"
 #include "update/ui/UpdateRecordBytes.h"
+#include "update/ui/WrapLabel.h"
 
 using namespace kelta;
 using kelta::testing::Record;
 using kelta::testing::TLocalHttpServer;
 using kelta::testing::TScriptedResponse;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -37,14 +41,39 @@ QString NewerText(const QString& latest) {
       .arg(latest);
 }
 
-// The dialog as the user sees it, found by its controls' names.
+const QString Prefix = QStringLiteral("Could not reach the update server: ");
+const QRgb LinkColour = qRgb(128, 0, 128);
+
+// The rules of the program's own style sheet that reach a dialog opened over
+// the main window.
+const char* const ProgramStyle = R"(
+QWidget#MainDlg { background: #E7E7E7; color: #686868; }
+QWidget#MainDlg QLabel { color: #686868; }
+QPushButton { font-weight: bold; color: #686868; border: 1px solid #B5B5B5; border-radius: 3px; }
+)";
+
+// How many of the widget's pixels, drawn on white, are exactly `colour`.
+int PixelsOf(QWidget* widget, QRgb colour) {
+  QImage image(widget->size(), QImage::Format_RGB32);
+  image.fill(Qt::white);
+  widget->render(&image, {}, {}, QWidget::DrawChildren);
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == colour;
+  return count;
+}
+
+// The dialog as the user sees it over the main window, found by its
+// controls' names.
 struct TDialogView {
-  explicit TDialogView(const QUrl& url) : Dialog(nullptr, url) {
+  explicit TDialogView(const QUrl& url) : Dialog(&Main, url) {
+    Main.setObjectName(QStringLiteral("MainDlg"));
     Check = Dialog.findChild<QPushButton*>(QStringLiteral("btCheck"));
     Abort = Dialog.findChild<QPushButton*>(QStringLiteral("btAbort"));
     Ok = Dialog.findChild<QPushButton*>(QStringLiteral("btOk"));
     Log = Dialog.findChild<QPlainTextEdit*>(QStringLiteral("moInfo"));
-    Info = Dialog.findChild<QLabel*>(QStringLiteral("lbInfo"));
+    Info = Dialog.findChild<TWrapLabel*>(QStringLiteral("lbInfo"));
+    Error = Dialog.findChild<TWrapLabel*>(QStringLiteral("lbError"));
     Link = Dialog.findChild<QLabel*>(QStringLiteral("lbDownloadURL"));
     Dialog.SetLinkOpener([this](const QUrl& link) {
       Opened << link;
@@ -62,12 +91,14 @@ struct TDialogView {
   // A click on Check returns when the check is over.
   void RunCheck() { QTest::mouseClick(Check, Qt::LeftButton); }
 
+  QWidget Main;
   TcheckUpdateDlg Dialog;
   QPushButton* Check;
   QPushButton* Abort;
   QPushButton* Ok;
   QPlainTextEdit* Log;
-  QLabel* Info;
+  TWrapLabel* Info;
+  TWrapLabel* Error;
   QLabel* Link;
   QList<QUrl> Opened;
 };
@@ -78,20 +109,27 @@ class CheckUpdateDlgTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase();
   void startsIdleWithHiddenResult();
   void showsResultOfTheFile_data();
   void showsResultOfTheFile();
   void dataInPiecesShowsTheLastPiecesResult();
-  void refusedConnectionOnlyQuits();
+  void failureShowsTheReason_data();
+  void failureShowsTheReason();
+  void errorLineGoesWithTheNextCheck();
   void abortWhileConnectingGoesIdleAtOnce();
   void secondCheckStartsFromClearedLog();
   void checkWhileInvalidFilesRequestRunsStartsClean();
   void linkOpensOnlyWebAddresses_data();
   void linkOpensOnlyWebAddresses();
+  void longTextsStayInsideTheDialog_data();
+  void longTextsStayInsideTheDialog();
   void escapeClosesAndEndsRunningCheck();
   void okCloses();
   void logPassesFocusToOk();
 };
+
+void CheckUpdateDlgTest::initTestCase() { qApp->setStyleSheet(QString::fromLatin1(ProgramStyle)); }
 
 void CheckUpdateDlgTest::startsIdleWithHiddenResult() {
   TDialogView view(TLocalHttpServer::RefusingUrl());
@@ -99,6 +137,7 @@ void CheckUpdateDlgTest::startsIdleWithHiddenResult() {
   QCOMPARE(view.Dialog.size(), QSize(448, 306));
   QVERIFY(view.Idle());
   QVERIFY(view.Info->isHidden());
+  QVERIFY(view.Error->isHidden());
   QVERIFY(view.Link->isHidden());
   QVERIFY(view.LogLines().isEmpty());
 }
@@ -186,13 +225,61 @@ void CheckUpdateDlgTest::dataInPiecesShowsTheLastPiecesResult() {
   QVERIFY(dialog.Idle());
 }
 
-void CheckUpdateDlgTest::refusedConnectionOnlyQuits() {
-  TDialogView view(TLocalHttpServer::RefusingUrl());
+// Everything but a refused connection is served by the local server.
+void CheckUpdateDlgTest::failureShowsTheReason_data() {
+  QTest::addColumn<TScriptedResponse>("response");
+  QTest::addColumn<bool>("refusing");
+  QTest::addColumn<int>("deadlineMs");  // 0: the default
+  QTest::addColumn<QStringList>("log");
+  QTest::addColumn<QString>("line");
+
+  const QByteArray record = Record(3011, "3.0.1.1", "http://kelta.example/");
+  QTest::newRow("refused") << TScriptedResponse{} << true << 0 << QStringList{Starting, Quitting}
+                           << Prefix + "the connection was refused";
+  QTest::newRow("not found") << TScriptedResponse{404, {record}} << false << 0 << ServedLog
+                             << Prefix + "HTTP 404 Not Found";
+  QTest::newRow("login page") << TScriptedResponse{.Pieces = {record}, .ContentType = "text/html"} << false << 0
+                              << ServedLog << Prefix + "the answer is a web page, not update information";
+  QTest::newRow("silent server") << TScriptedResponse{.Silent = true} << false << 500 << ServedLog
+                                 << Prefix + "the server did not answer within 500 milliseconds";
+  // Twelve bytes already announce a newer version; the rest never comes, and
+  // the half-read result gives way to the error.
+  QTest::newRow("record cut short") << TScriptedResponse{200, {record.left(12), record.mid(12)}, [] { return false; }}
+                                    << false << 1000 << ServedLog
+                                    << Prefix + "the server did not answer within 1 second";
+}
+
+void CheckUpdateDlgTest::failureShowsTheReason() {
+  QFETCH(TScriptedResponse, response);
+  QFETCH(bool, refusing);
+  QFETCH(int, deadlineMs);
+  QFETCH(QStringList, log);
+  QFETCH(QString, line);
+
+  TLocalHttpServer server({response});
+  TDialogView view(refusing ? TLocalHttpServer::RefusingUrl() : server.Url());
+  if (deadlineMs > 0) view.Dialog.SetCheckDeadline(std::chrono::milliseconds(deadlineMs));
   view.RunCheck();
-  QCOMPARE(view.LogLines(), (QStringList{Starting, Quitting}));
+
+  QCOMPARE(view.LogLines(), log);
+  QVERIFY(view.Error->isVisible());
+  QCOMPARE(view.Error->text(), line);
   QVERIFY(view.Info->isHidden());
   QVERIFY(view.Link->isHidden());
   QVERIFY(view.Idle());
+}
+
+void CheckUpdateDlgTest::errorLineGoesWithTheNextCheck() {
+  TLocalHttpServer server({TScriptedResponse{500, {"oops"}}, Answer(Record(3010))});
+  TDialogView view(server.Url());
+  view.RunCheck();
+  QCOMPARE(view.Error->text(), Prefix + "HTTP 500 Internal Server Error");
+  QVERIFY(view.Error->isVisible());
+
+  view.RunCheck();
+  QVERIFY(view.Error->isHidden());
+  QCOMPARE(view.Info->text(), QStringLiteral("You already have the latest version installed."));
+  QVERIFY(view.Info->isVisible());
 }
 
 void CheckUpdateDlgTest::abortWhileConnectingGoesIdleAtOnce() {
@@ -212,6 +299,7 @@ void CheckUpdateDlgTest::abortWhileConnectingGoesIdleAtOnce() {
   QVERIFY(checkingBefore);
   QVERIFY(idleAtOnce);
   QCOMPARE(view.LogLines(), (QStringList{Starting, Quitting}));
+  QVERIFY(view.Error->isHidden());
   QVERIFY(view.Info->isHidden());
   QVERIFY(view.Link->isHidden());
   QCOMPARE(server.Answered(), 0);
@@ -280,8 +368,55 @@ void CheckUpdateDlgTest::linkOpensOnlyWebAddresses() {
   QVERIFY(view.Link->isVisible());
   QCOMPARE(view.Link->text(), address);
 
+  // Only an address that opens looks like a link, in the dialog's purple,
+  // whatever the program's style sheet gives other labels.
+  QCOMPARE(view.Link->font().underline(), opens);
+  QCOMPARE(view.Link->cursor().shape(), opens ? Qt::PointingHandCursor : Qt::ArrowCursor);
+  QCOMPARE(PixelsOf(view.Link, LinkColour) > 0, opens);
+
   QTest::mouseClick(view.Link, Qt::LeftButton);
   QCOMPARE(view.Opened, opens ? QList<QUrl>{QUrl(address)} : QList<QUrl>{});
+}
+
+void CheckUpdateDlgTest::longTextsStayInsideTheDialog_data() {
+  QTest::addColumn<QString>("version");
+  QTest::addColumn<QString>("link");
+  QTest::newRow("one long word each") << QString(64, u'W')
+                                      << QStringLiteral("http://kelta.example/") + QString(239, u'd');
+  QTest::newRow("long sentence and path")
+      << QStringLiteral("3.1.0.0, the autumn release with sharper export and new filters")
+      << QStringLiteral("https://kelta.example/downloads/2024/autumn/kelta-setup-3.1.0.0-full-installer.exe");
+}
+
+void CheckUpdateDlgTest::longTextsStayInsideTheDialog() {
+  QFETCH(QString, version);
+  QFETCH(QString, link);
+  TLocalHttpServer server({Answer(Record(3011, version.toStdString(), link.toStdString()))});
+  TDialogView view(server.Url());
+  view.RunCheck();
+
+  // The text is kept whole and every drawn line fits the label.
+  QCOMPARE(view.Info->text(), NewerText(version));
+  const QStringList lines = view.Info->Lines();
+  QCOMPARE(lines.join(QString()), NewerText(version).remove(u'\n'));
+  const QFontMetrics infoMetrics(view.Info->font());
+  for (const QString& line : lines)
+    QVERIFY2(infoMetrics.horizontalAdvance(line.trimmed()) <= view.Info->contentsRect().width(), qPrintable(line));
+  QVERIFY(view.Info->heightForWidth(view.Info->width()) <= view.Info->height());
+
+  // The link loses its middle on screen, below the text and clear of the
+  // buttons; the tooltip and the click have all of it.
+  QVERIFY(view.Link->isVisible());
+  QVERIFY(view.Link->text().contains(QChar(0x2026)));
+  QVERIFY(view.Link->text().startsWith(link.left(10)));
+  QVERIFY(view.Link->text().endsWith(link.right(3)));
+  QVERIFY(view.Dialog.rect().contains(view.Link->geometry()));
+  QVERIFY(view.Link->x() + view.Link->width() <= view.Info->x() + view.Info->width());
+  QVERIFY(view.Link->y() >= view.Info->y() + view.Info->heightForWidth(view.Info->width()));
+  QVERIFY(!view.Link->geometry().intersects(view.Check->geometry()));
+  QCOMPARE(view.Link->toolTip(), link);
+  QTest::mouseClick(view.Link, Qt::LeftButton);
+  QCOMPARE(view.Opened, QList<QUrl>{QUrl(link)});
 }
 
 void CheckUpdateDlgTest::escapeClosesAndEndsRunningCheck() {

@@ -44,11 +44,13 @@ void TLocalHttpServer::Accept() {
 void TLocalHttpServer::Serve(QTcpSocket* socket, const TScriptedResponse& response) {
   qsizetype length = 0;
   for (const QByteArray& piece : response.Pieces) length += piece.size();
-  socket->write(QStringLiteral("HTTP/1.1 %1 Scripted\r\nContent-Type: application/octet-stream\r\n"
-                               "Content-Length: %2\r\nConnection: close\r\n\r\n")
-                    .arg(response.Status)
-                    .arg(length)
-                    .toLatin1());
+  QByteArray header = "HTTP/1.1 " + QByteArray::number(response.Status) + " Scripted\r\n";
+  header += "Content-Type: " + response.ContentType + "\r\n";
+  for (const QByteArray& line : response.Headers) header += line + "\r\n";
+  // An endless body is delimited by the end of the connection.
+  if (!response.EndlessFill) header += "Content-Length: " + QByteArray::number(length) + "\r\n";
+  header += "Connection: close\r\n\r\n";
+  socket->write(header);
   if (!response.Pieces.isEmpty()) socket->write(response.Pieces.first());
   socket->flush();
 
@@ -68,12 +70,38 @@ void TLocalHttpServer::Serve(QTcpSocket* socket, const TScriptedResponse& respon
       if (progress->Next < response.Pieces.size()) return;
     }
     pacer->stop();
+    if (response.EndlessFill) {
+      Pour(socket, *response.EndlessFill);
+      return;
+    }
     ++FAnswered;
     socket->disconnectFromHost();
   };
   connect(pacer, &QTimer::timeout, this, step);
   pacer->start(5);
   step();
+}
+
+void TLocalHttpServer::Pour(QTcpSocket* socket, char fill) {
+  const QByteArray block(64 * 1024, fill);
+  auto sent = std::make_shared<qint64>(0);
+  // More goes out only once the socket's own buffer has drained, so the
+  // server's memory stays flat whatever the client does.
+  auto more = [socket, block, sent] {
+    if (socket->state() != QAbstractSocket::ConnectedState) return;
+    if (*sent >= EndlessSafetyStop) {
+      socket->disconnectFromHost();
+      return;
+    }
+    if (socket->bytesToWrite() > 0) return;
+    socket->write(block);
+    *sent += block.size();
+  };
+  connect(socket, &QTcpSocket::bytesWritten, this, more);
+  connect(socket, &QTcpSocket::disconnected, this, [this, sent] {
+    if (*sent < EndlessSafetyStop) ++FCutOff;
+  });
+  more();
 }
 
 }  // namespace kelta::testing
