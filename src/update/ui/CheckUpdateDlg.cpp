@@ -1,18 +1,17 @@
 #include "update/ui/CheckUpdateDlg.h"
 
 #include <QDesktopServices>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QStringDecoder>
 
 #include <algorithm>
 
+#include "common/ui/DesktopCentre.h"
 #include "update/DownloadLink.h"
 #include "update/UpdateFailure.h"
 #include "update/UpdateTexts.h"
@@ -64,6 +63,7 @@ TcheckUpdateDlg::TcheckUpdateDlg(QWidget* parent, const QUrl& updateURL)
     : QDialog(parent), FManager(std::make_unique<TCheckUpdateManager>(CurrentVersion)) {
   setObjectName(QStringLiteral("checkUpdateDlg"));
   setWindowTitle(FromView(UpdateCaption));
+  CentreOnDesktopWhenShown(this);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
   setFixedSize(448, 306);
@@ -121,7 +121,7 @@ TcheckUpdateDlg::TcheckUpdateDlg(QWidget* parent, const QUrl& updateURL)
 
   FManager->UpdateURL = updateURL;
   FManager->OnStatus = [this](TUpdateStatus status) { ManagerStatus(status); };
-  FManager->OnFinished = [this](std::uint8_t code) { ManagerFinished(code); };
+  FManager->OnFinished = [this](TCheckUpdateManager::TFinish code) { ManagerFinished(code); };
   FLinkOpener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 }
 
@@ -160,12 +160,6 @@ void TcheckUpdateDlg::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QDialog::keyPressEvent(event);
-}
-
-void TcheckUpdateDlg::showEvent(QShowEvent* event) {
-  if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
-  QDialog::showEvent(event);
 }
 
 void TcheckUpdateDlg::btCheckClick() {
@@ -251,10 +245,10 @@ void TcheckUpdateDlg::ManagerStatus(TUpdateStatus status) {
   }
 }
 
-void TcheckUpdateDlg::ManagerFinished(std::uint8_t code) {
+void TcheckUpdateDlg::ManagerFinished(TCheckUpdateManager::TFinish code) {
   // The failure codes come before the final 0; the log says only that the
   // check is over, the result area says why it failed.
-  if (code != TCheckUpdateManager::FinishedOver) {
+  if (code != TCheckUpdateManager::TFinish::Over) {
     ShowFailure();
     return;
   }

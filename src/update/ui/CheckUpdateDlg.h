@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "update/UpdateInfo.h"
+#include "update/ui/CheckUpdateManager.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -20,7 +21,6 @@ class QPushButton;
 
 namespace kelta {
 
-class TCheckUpdateManager;
 class TWrapLabel;
 
 class TcheckUpdateDlg : public QDialog {
@@ -44,7 +44,6 @@ class TcheckUpdateDlg : public QDialog {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void showEvent(QShowEvent* event) override;
 
  private:
   void btCheckClick();
@@ -52,7 +51,7 @@ class TcheckUpdateDlg : public QDialog {
   void btOkClick();
   void lbDownloadURLClick();
   void ManagerStatus(TUpdateStatus status);
-  void ManagerFinished(std::uint8_t code);
+  void ManagerFinished(TCheckUpdateManager::TFinish code);
   void ShowDownloadLink(const QString& address);
   void ShowFailure();
   void AddLog(std::string_view line);

@@ -206,15 +206,15 @@ void TCheckUpdateManager::End(TRequest& request, TUpdateFailure failure) {
   QPointer<TCheckUpdateManager> alive(this);
   if (request.Connected) Status(TUpdateStatus::usDisconnected);
   if (alive && FFailure.Kind != TUpdateFailureKind::None)
-    Finished(FFailure.Kind == TUpdateFailureKind::HttpStatus ? FinishedHttpError : FinishedOtherError);
-  if (alive) Finished(FinishedOver);
+    Finished(FFailure.Kind == TUpdateFailureKind::HttpStatus ? TFinish::HttpError : TFinish::OtherError);
+  if (alive) Finished(TFinish::Over);
 }
 
 void TCheckUpdateManager::Status(TUpdateStatus status) {
   if (OnStatus) OnStatus(status);
 }
 
-void TCheckUpdateManager::Finished(std::uint8_t code) {
+void TCheckUpdateManager::Finished(TFinish code) {
   if (OnFinished) OnFinished(code);
 }
 

@@ -25,10 +25,8 @@ class TCheckUpdateManager : public QObject {
   Q_OBJECT
 
  public:
-  // OnFinished codes.
-  static constexpr std::uint8_t FinishedOver = 0;
-  static constexpr std::uint8_t FinishedHttpError = 1;
-  static constexpr std::uint8_t FinishedOtherError = 2;
+  // How a check ends, as OnFinished reports it.
+  enum class TFinish : std::uint8_t { Over = 0, HttpError = 1, OtherError = 2 };
 
   explicit TCheckUpdateManager(int currentVersion, QObject* parent = nullptr);
   ~TCheckUpdateManager() override;
@@ -38,9 +36,9 @@ class TCheckUpdateManager : public QObject {
   std::chrono::milliseconds Deadline = UpdateCheckDeadline;
   // Raised on the user-interface thread while `Check` runs.
   std::function<void(TUpdateStatus)> OnStatus;
-  // 1 or 2 when the request failed, then 0 in every case. Failure() tells
-  // why by the time 1 or 2 is raised.
-  std::function<void(std::uint8_t)> OnFinished;
+  // HttpError or OtherError when the request failed, then Over in every
+  // case. Failure() tells why by the time an error is raised.
+  std::function<void(TFinish)> OnFinished;
 
   int CurrentVersion() const { return FCurrentVersion; }
   // The last valid record examined.
@@ -70,7 +68,7 @@ class TCheckUpdateManager : public QObject {
   void Complete(TRequest& request);
   void End(TRequest& request, TUpdateFailure failure);
   void Status(TUpdateStatus status);
-  void Finished(std::uint8_t code);
+  void Finished(TFinish code);
 
   QNetworkAccessManager FClient;
   int FCurrentVersion;

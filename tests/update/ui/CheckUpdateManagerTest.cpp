@@ -19,7 +19,7 @@ struct TEventLog {
   QStringList Events;
   void Attach(TCheckUpdateManager& manager) {
     manager.OnStatus = [this](TUpdateStatus s) { Events << QStringLiteral("S%1").arg(int(s)); };
-    manager.OnFinished = [this](std::uint8_t c) { Events << QStringLiteral("F%1").arg(int(c)); };
+    manager.OnFinished = [this](TCheckUpdateManager::TFinish c) { Events << QStringLiteral("F%1").arg(int(c)); };
   }
 };
 
