@@ -3,6 +3,9 @@
 function(kelta_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
                          -Wcast-align -Woverloaded-virtual -Wno-missing-field-initializers)
+  if(KELTA_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
 endfunction()
 
 # kelta_static_library(name SOURCES ... LIBS ...): a static library of Kelta's
@@ -20,7 +23,7 @@ set(KELTA_TEST_BIN_DIR ${CMAKE_BINARY_DIR}/tests-bin)
 # A test program run by CTest from the tests' own folder, with the program
 # folder and the source folder known to it.
 function(kelta_test_program name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "NO_TEST" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
@@ -28,14 +31,20 @@ function(kelta_test_program name)
   target_compile_definitions(${name} PRIVATE
     KELTA_PROGRAM_DIR="${KELTA_PROGRAM_DIR}" KELTA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   kelta_warnings(${name})
-  add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${KELTA_TEST_BIN_DIR})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  if(NOT ARG_NO_TEST)
+    add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${KELTA_TEST_BIN_DIR})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  endif()
 endfunction()
 
-# kelta_gtest(name SOURCES ... LIBS ...): a GoogleTest program.
+# kelta_gtest(name SOURCES ... LIBS ...): a GoogleTest program whose cases
+# CTest sees one by one, so a failure names its case.
 function(kelta_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-  kelta_test_program(${name} SOURCES ${ARG_SOURCES} LIBS ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  kelta_test_program(${name} SOURCES ${ARG_SOURCES} LIBS ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock
+                     NO_TEST)
+  gtest_discover_tests(${name} TEST_PREFIX "${name}." WORKING_DIRECTORY ${KELTA_TEST_BIN_DIR}
+                       DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
 endfunction()
 
 # kelta_qtest(name SOURCES ... LIBS ...): a Qt Test program on the offscreen platform.
