@@ -151,6 +151,7 @@ class TImageLibraryManager : public QObject {
   std::filesystem::path ProgramFolder_;
   TLibraryContextMenu Menu_;
   TimageViewDlg* Viewer_ = nullptr;  // while ViewImage shows it
+  const QObject* Viewport_ = nullptr;  // the tree's viewport, whose clicks are watched
 };
 
 // The process-wide controller of the main window (null when there is none).

@@ -69,6 +69,7 @@ void TImageLibraryManager::ConfigureTree() {
       "QTreeView { outline: 0; }"
       "QTreeView::item:selected { background: rgba(49, 106, 197, 115); color: rgb(128, 128, 128); }"));
   Tree->viewport()->installEventFilter(this);
+  Viewport_ = Tree->viewport();
 }
 
 void TImageLibraryManager::BuildTree() {
@@ -235,7 +236,9 @@ void TImageLibraryManager::TreeDblClick() {
 }
 
 bool TImageLibraryManager::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Tree->viewport()) {
+  // The viewport is compared by the pointer kept at installation: while the
+  // tree is torn down it still sends events, and the tree is no longer one.
+  if (watched == Viewport_) {
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
       TreeClick();
