@@ -23,10 +23,11 @@ namespace kelta {
 
 namespace {
 
-// The millisecond clock of the pacing; 64-bit and monotonic, so it never wraps.
-std::int64_t MilliClock() {
+// The microsecond clock of the pacing; 64-bit and monotonic, so it never
+// wraps. Never 0, which the schedule reads as "due at once".
+std::int64_t MicroClock() {
   using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count() + 1;
 }
 
 std::int64_t RoundEven(double value) { return static_cast<std::int64_t>(std::nearbyint(value)); }
@@ -34,16 +35,6 @@ std::int64_t RoundEven(double value) { return static_cast<std::int64_t>(std::nea
 constexpr double TicksPerDay = 7776000000.0;  // 90 kHz x 86400 s
 
 }  // namespace
-
-std::int64_t FramePeriodFor(double frameRate) {
-  std::int64_t period = 0;
-  if (RoundEven(frameRate * 1000.0) == 29970) {
-    period = 42;
-  } else if (frameRate > 0.0 && std::isfinite(frameRate)) {
-    period = RoundEven(1000.0 / frameRate);
-  }
-  return Clamp(std::int32_t(std::min<std::int64_t>(period, 1000000)), 0, 1000);
-}
 
 TVideoFrameBar::TVideoFrameBar(QWidget* parent, const QString& libFolder) : QWidget(parent) {
   resize(DefaultWidth, DefaultHeight);
@@ -141,7 +132,7 @@ void TVideoFrameBar::OpenVideo() {
   if (OnProgress) OnProgress(this, TOpenProgress::Finished, 100);
   FileOpened_ = true;
   Decoder_->Seek(0);
-  FramePeriod_ = FramePeriodFor(info.FrameRate);
+  Schedule_.SetPeriod(FramePeriodMicros(info.FrameRate));
 }
 
 void TVideoFrameBar::FrameClick(TFrameRect* sender) {
@@ -165,7 +156,7 @@ void TVideoFrameBar::ShowFrameAt(std::int64_t position) {
 void TVideoFrameBar::Play() {
   if (!Decoder_ || !FileOpened_) return;
   PlayThread_.reset();
-  NextFrameTime_ = 0;
+  Schedule_.Restart();
   PlayThread_ = std::make_unique<TMPEG2PlayThread>(Decoder_.get());
   PlayThread_->Target = &FrameDIB_;
   PlayThread_->OnStatus = [this](TPlayStatus status) { PlayStatus(status); };
@@ -185,17 +176,14 @@ void TVideoFrameBar::Pause() {
 }
 
 void TVideoFrameBar::WaitForFrameDue() {
-  // Sleep until shortly before the frame is due and spin only over the last
+  // Sleep until shortly before the frame is due and yield only over the last
   // half millisecond, so a late wake-up does not make the frame late and the
-  // wait does not hold a core for the whole period.
+  // wait never holds a core for the period.
   using namespace std::chrono;
-  std::int64_t now = MilliClock();
-  if (NextFrameTime_ > now) {
-    std::this_thread::sleep_until(steady_clock::time_point(milliseconds(NextFrameTime_)) - microseconds(500));
-  }
-  while ((now = MilliClock()) < NextFrameTime_) std::this_thread::yield();
-  NextFrameTime_ += FramePeriod_;
-  if (NextFrameTime_ < now) NextFrameTime_ = now;
+  const std::int64_t due = Schedule_.Due();
+  if (due - MicroClock() > 500)
+    std::this_thread::sleep_until(steady_clock::time_point(microseconds(due - 1 - 500)));
+  while (MicroClock() < due) std::this_thread::yield();
 }
 
 void TVideoFrameBar::PlayStatus(TPlayStatus status) {
@@ -204,7 +192,10 @@ void TVideoFrameBar::PlayStatus(TPlayStatus status) {
       ResampleNearest(FrameDIB_, *OutputPanel->Image);
       OutputPanel->update();
     }
-    if (FramePeriod_ > 0) WaitForFrameDue();
+    if (Schedule_.Period() > 0) {
+      WaitForFrameDue();
+      Schedule_.FrameShown(MicroClock());
+    }
     if (OutputPanel != nullptr) OutputPanel->repaint();
   }
   if ((status & (psRateMeasured | psEndOfStream)) && PlayThread_) {

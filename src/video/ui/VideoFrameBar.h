@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include "imaging/FastDIB.h"
+#include "video/FrameSchedule.h"
 #include "video/ui/FrameRect.h"
 #include "video/ui/MPEG2PlayThread.h"
 
@@ -24,9 +25,6 @@ class TVideoOutPanelEx;
 // Bytes per slider step and per position unit.
 constexpr std::int64_t PositionBlock = 10240;
 
-// Milliseconds each frame stays on screen at a frame rate: 42 for 29.97 fps,
-// otherwise 1000 / rate rounded to nearest (ties to even), limited to 0 ... 1000.
-std::int64_t FramePeriodFor(double frameRate);
 
 // The steps of an open that the progress event reports.
 enum class TOpenProgress : std::uint8_t {
@@ -77,7 +75,8 @@ class TVideoFrameBar : public QWidget {
   bool Paused() const { return Paused_; }
   std::int64_t Position() const { return Position_; }
   std::int64_t MaxPosition() const { return MaxPosition_; }
-  std::int64_t FramePeriod() const { return FramePeriod_; }
+  // Microseconds each frame stays on screen in playback.
+  std::int64_t FramePeriod() const { return Schedule_.Period(); }
   double MeasuredRate() const { return MeasuredRate_; }
   // The time of the frame on screen as a fraction of a day (90 kHz ticks /
   // 7,776,000,000), as the status line formats it.
@@ -113,8 +112,7 @@ class TVideoFrameBar : public QWidget {
   bool FileOpened_ = false;
   bool Playing_ = false;
   bool Paused_ = true;
-  std::int64_t NextFrameTime_ = 0;
-  std::int64_t FramePeriod_ = 0;
+  TFrameSchedule Schedule_;
   std::int64_t MaxPosition_ = 0;
   std::int64_t Position_ = 0;
   double MeasuredRate_ = -1.0;

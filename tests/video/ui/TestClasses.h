@@ -26,8 +26,6 @@ class VideoFrameBarTest : public QObject {
   Q_OBJECT
  private slots:
   void initTestCase();
-  void framePeriodTable_data();
-  void framePeriodTable();
   void stripCellRectangles();
   void stripPaintingPixels();
   void missingDecoderShowsTip();
