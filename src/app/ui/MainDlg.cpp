@@ -218,14 +218,13 @@ void TMainDlg::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
   const int r = RoundedFrameRate();
   switch (key) {
     case Qt::Key_Space:
-      if (FrameBar->Paused()) {
-        FrameBar->Play();
-      } else if (FrameBar->Playing()) {
-        FrameBar->Pause();
-      }
-      break;
     case Qt::Key_P:
-      if (FrameBar->Playing()) FrameBar->Pause();
+      // Both toggle whenever a video is open, also after the end or a failure.
+      if (FrameBar->Playing()) {
+        FrameBar->Pause();
+      } else if (FrameBar->FileOpened()) {
+        btPlayClick();
+      }
       break;
     case Qt::Key_A:
       if (FrameKeysAllowed()) StepSlider(-r);

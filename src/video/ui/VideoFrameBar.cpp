@@ -131,6 +131,7 @@ void TVideoFrameBar::OpenVideo() {
   update();
   if (OnProgress) OnProgress(this, TOpenProgress::Finished, 100);
   FileOpened_ = true;
+  EndReached_ = false;
   Decoder_->Seek(0);
   Schedule_.SetPeriod(FramePeriodMicros(info.FrameRate));
 }
@@ -138,6 +139,7 @@ void TVideoFrameBar::OpenVideo() {
 void TVideoFrameBar::FrameClick(TFrameRect* sender) {
   if (!Decoder_ || !FileOpened_ || sender == nullptr) return;
   TPlaybackPause paused(*this);
+  EndReached_ = false;
   Decoder_->Seek(sender->Position);
   if (const std::uint8_t* frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, true);
   Fire(OnFrameSelect);
@@ -148,6 +150,7 @@ void TVideoFrameBar::FrameClick(TFrameRect* sender) {
 void TVideoFrameBar::ShowFrameAt(std::int64_t position) {
   if (!Decoder_ || !FileOpened_) return;
   TPlaybackPause paused(*this);
+  EndReached_ = false;
   if (position != -1) Decoder_->Seek(position);
   if (const std::uint8_t* frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, true);
   Position_ = Decoder_->GetFilePos() / PositionBlock;
@@ -156,6 +159,8 @@ void TVideoFrameBar::ShowFrameAt(std::int64_t position) {
 void TVideoFrameBar::Play() {
   if (!Decoder_ || !FileOpened_) return;
   PlayThread_.reset();
+  // Played through already: it starts over from the first frame.
+  if (EndReached_) ShowFrameAt(0);
   Schedule_.Restart();
   PlayThread_ = std::make_unique<TMPEG2PlayThread>(Decoder_.get());
   PlayThread_->Target = &FrameDIB_;
@@ -204,6 +209,7 @@ void TVideoFrameBar::PlayStatus(TPlayStatus status) {
     CurrentTime_ = double(Decoder_->CurTime()) / TicksPerDay;
     Fire(OnPositionChange);
   }
+  if (status & psEndOfStream) EndReached_ = true;
   if (status & psStopped) {
     Playing_ = false;
     Fire(OnPlayStateChange);

@@ -73,6 +73,9 @@ class TVideoFrameBar : public QWidget {
   bool FileOpened() const { return FileOpened_; }
   bool Playing() const { return Playing_; }
   bool Paused() const { return Paused_; }
+  // Playback ran to the last frame and nothing was shown since; Play then
+  // starts over.
+  bool EndReached() const { return EndReached_; }
   std::int64_t Position() const { return Position_; }
   std::int64_t MaxPosition() const { return MaxPosition_; }
   // Microseconds each frame stays on screen in playback.
@@ -112,6 +115,7 @@ class TVideoFrameBar : public QWidget {
   bool FileOpened_ = false;
   bool Playing_ = false;
   bool Paused_ = true;
+  bool EndReached_ = false;
   TFrameSchedule Schedule_;
   std::int64_t MaxPosition_ = 0;
   std::int64_t Position_ = 0;

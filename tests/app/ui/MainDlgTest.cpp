@@ -244,7 +244,7 @@ class MainDlgTest : public QObject {
     QCOMPARE(dlg->Slider->value(), std::min(205, dlg->Slider->maximum()));
   }
 
-  void spaceAfterEndDoesNothingAndPlayStartsOver() {
+  void spaceAfterEndStartsOverAndPlayStartsOver() {
     auto dlg = OpenWindow();
     QTest::keyClick(dlg.get(), Qt::Key_Space);
     QVERIFY(dlg->FrameBar->Playing());
@@ -252,8 +252,15 @@ class MainDlgTest : public QObject {
     QVERIFY(!dlg->FrameBar->Paused());
     QVERIFY(dlg->btPlay->isEnabled());
     QVERIFY(dlg->lbStatus->text().contains(QStringLiteral(" fps)")));
+    // Space after the end plays again from the first frame; P pauses.
     QTest::keyClick(dlg.get(), Qt::Key_Space);
+    QVERIFY(dlg->FrameBar->Playing());
+    QTest::keyClick(dlg.get(), Qt::Key_P);
     QVERIFY(!dlg->FrameBar->Playing());
+    QVERIFY(Counter(*dlg->FrameBar) < 10);
+    QTest::keyClick(dlg.get(), Qt::Key_P);
+    QVERIFY(dlg->FrameBar->Playing());
+    dlg->FrameBar->Pause();
     // Play with the slider at its end starts over from the first frame.
     dlg->Slider->setValue(dlg->Slider->maximum());
     dlg->btPlay->click();
