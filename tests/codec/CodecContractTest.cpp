@@ -97,7 +97,8 @@ struct Bgr {
   int b, g, r;
 };
 Bgr PixelAt(const FrameView& frame, int x, int y) {
-  const std::uint8_t* p = frame.data + std::size_t(frame.height - 1 - y) * std::size_t(frame.stride) + 3 * std::size_t(x);
+  const std::size_t row = std::size_t(frame.height - 1 - y);
+  const std::uint8_t* p = frame.data + row * std::size_t(frame.stride) + 3 * std::size_t(x);
   return {p[0], p[1], p[2]};
 }
 
