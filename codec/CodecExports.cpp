@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "CodecApi.h"
+#include "FrameView.h"
 #include "VideoSource.h"
 
 #define KELTA_EXPORT __attribute__((visibility("default")))
@@ -15,6 +16,17 @@ namespace {
 
 std::unique_ptr<kelta::codec::VideoSource> video;
 bool fullRange = true;
+
+// The body of an entry point, with every exception turned into the entry
+// point's failure result: nothing may cross the C boundary.
+template <typename Result, typename Body>
+Result Guarded(Result onFailure, Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return onFailure;
+  }
+}
 
 template <typename T>
 void Put(std::FILE* f, T value) {
@@ -26,7 +38,8 @@ void Put(std::FILE* f, T value) {
 extern "C" {
 
 KELTA_EXPORT std::int32_t openFile(const char* path, std::int64_t /*start*/, std::int64_t /*end*/) {
-  try {
+  return Guarded<std::int32_t>(0, [&] {
+    // The old video goes first, so that a failure leaves nothing open.
     video.reset();
     if (!path || !*path) return 0;
     // Damaged video is expected here; FFmpeg's complaints would only clutter
@@ -37,100 +50,98 @@ KELTA_EXPORT std::int32_t openFile(const char* path, std::int64_t /*start*/, std
     if (!source->Open(path)) return 0;
     video = std::move(source);
     return 1;
-  } catch (...) {
-    video.reset();
-    return 0;
-  }
+  });
 }
 
 KELTA_EXPORT std::int32_t getFrameInfo(KeltaCodecFrameInfo* info) {
-  if (!info) return 0;
-  std::memset(info, 0, sizeof *info);
-  if (!video) return 0;
-  info->Width = video->Width();
-  info->Height = video->Height();
-  info->FrameRate = video->FrameRate();
-  return 1;
+  return Guarded<std::int32_t>(0, [&] {
+    if (!info) return 0;
+    std::memset(info, 0, sizeof *info);
+    if (!video) return 0;
+    info->Width = video->Width();
+    info->Height = video->Height();
+    info->FrameRate = video->FrameRate();
+    return 1;
+  });
 }
 
 KELTA_EXPORT std::int32_t getFileInfo(KeltaCodecFileInfo* info) {
-  if (!info) return 0;
-  std::memset(info, 0, sizeof *info);
-  if (!video) return 0;
-  info->TotalSize = video->TotalSize();
-  info->Position = video->Position();
-  info->Time = video->Time();
-  return 1;
+  return Guarded<std::int32_t>(0, [&] {
+    if (!info) return 0;
+    std::memset(info, 0, sizeof *info);
+    if (!video) return 0;
+    info->TotalSize = video->TotalSize();
+    info->Position = video->Position();
+    info->Time = video->Time();
+    return 1;
+  });
 }
 
 KELTA_EXPORT std::int32_t closeFile() {
-  const bool wasOpen = video != nullptr;
-  video.reset();
-  return wasOpen ? 1 : 0;
+  return Guarded<std::int32_t>(0, [&] {
+    const bool wasOpen = video != nullptr;
+    video.reset();
+    return wasOpen ? 1 : 0;
+  });
 }
 
 KELTA_EXPORT std::uint8_t* getFrame() {
-  if (!video) return nullptr;
-  try {
-    return video->NextFrame();
-  } catch (...) {
-    return nullptr;
-  }
+  return Guarded<std::uint8_t*>(nullptr, [&]() -> std::uint8_t* { return video ? video->NextFrame() : nullptr; });
 }
 
 KELTA_EXPORT std::int32_t seek(std::int64_t position) {
-  if (!video) return 0;
-  try {
+  return Guarded<std::int32_t>(0, [&] {
+    if (!video) return 0;
     video->Seek(position);
     return 1;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 KELTA_EXPORT std::int32_t skipFrames(std::int32_t count) {
-  if (!video || count <= 0) return 0;
-  try {
-    return video->SkipFrames(count);
-  } catch (...) {
-    return 0;
-  }
+  return Guarded<std::int32_t>(0, [&] { return video && count > 0 ? video->SkipFrames(count) : 0; });
 }
 
-KELTA_EXPORT std::int32_t setPixelFormat(std::int32_t bitsPerPixel) { return bitsPerPixel == 24 ? 1 : 0; }
+KELTA_EXPORT std::int32_t setPixelFormat(std::int32_t bitsPerPixel) {
+  return Guarded<std::int32_t>(0, [&] { return bitsPerPixel == 24 ? 1 : 0; });
+}
 
 KELTA_EXPORT std::int32_t setRGBScaleFlag(std::int32_t flag) {
-  const std::int32_t previous = fullRange ? -1 : 0;
-  fullRange = flag != 0;
-  if (video) video->SetFullRangeOutput(fullRange);
-  return previous;
+  return Guarded<std::int32_t>(0, [&] {
+    const std::int32_t previous = fullRange ? -1 : 0;
+    fullRange = flag != 0;
+    if (video) video->SetFullRangeOutput(fullRange);
+    return previous;
+  });
 }
 
 KELTA_EXPORT std::int32_t writeToFile(const char* path) {
-  if (!video || !path || !video->LastFrame()) return 0;
-  const std::uint32_t width = std::uint32_t(video->Width()), height = std::uint32_t(video->Height());
-  const std::uint32_t imageSize = ((width * 3 + 3) & ~3u) * height;
-  std::FILE* f = std::fopen(path, "wb");
-  if (!f) return 0;
-  // BITMAPFILEHEADER and BITMAPINFOHEADER, little-endian; the frame already
-  // has the bitmap's row layout.
-  Put<std::uint16_t>(f, 0x4D42);
-  Put<std::uint32_t>(f, 54 + imageSize);
-  Put<std::uint32_t>(f, 0);
-  Put<std::uint32_t>(f, 54);
-  Put<std::uint32_t>(f, 40);
-  Put<std::int32_t>(f, std::int32_t(width));
-  Put<std::int32_t>(f, std::int32_t(height));
-  Put<std::uint16_t>(f, 1);
-  Put<std::uint16_t>(f, 24);
-  for (int i = 0; i < 6; ++i) Put<std::uint32_t>(f, 0);
-  const bool written = std::fwrite(video->LastFrame(), 1, imageSize, f) == imageSize;
-  const bool closed = std::fclose(f) == 0;
-  if (!(written && closed)) {
-    std::remove(path);
-    return 0;
-  }
-  return 1;
+  return Guarded<std::int32_t>(0, [&] {
+    if (!video || !path) return 0;
+    const kelta::FrameView frame = video->LastFrame();
+    if (!frame) return 0;
+    const std::size_t imageSize = frame.Bytes();
+    std::FILE* f = std::fopen(path, "wb");
+    if (!f) return 0;
+    // BITMAPFILEHEADER and BITMAPINFOHEADER, little-endian; the frame already
+    // has the bitmap's row layout.
+    Put<std::uint16_t>(f, 0x4D42);
+    Put<std::uint32_t>(f, std::uint32_t(54 + imageSize));
+    Put<std::uint32_t>(f, 0);
+    Put<std::uint32_t>(f, 54);
+    Put<std::uint32_t>(f, 40);
+    Put<std::int32_t>(f, frame.width);
+    Put<std::int32_t>(f, frame.height);
+    Put<std::uint16_t>(f, 1);
+    Put<std::uint16_t>(f, 24);
+    for (int i = 0; i < 6; ++i) Put<std::uint32_t>(f, 0);
+    const bool written = std::fwrite(frame.data, 1, imageSize, f) == imageSize;
+    const bool closed = std::fclose(f) == 0;
+    if (!(written && closed)) {
+      std::remove(path);
+      return 0;
+    }
+    return 1;
+  });
 }
 
 }  // extern "C"

@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "FFmpegError.h"
+#include "FrameView.h"
+
 extern "C" {
 #include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
@@ -104,14 +107,14 @@ YuvMatrix MatrixFor(AVColorSpace space, bool fullRangeOutput) {
 bool FrameConverter::ConvertFast(const AVFrame* frame, int width, int height, std::uint8_t* out) {
   // Our converter covers what DVDs carry: 8-bit 4:2:0 in limited range at
   // its own size. Anything else goes through swscale.
-  if (!fast_ || frame->format != AV_PIX_FMT_YUV420P || frame->color_range == AVCOL_RANGE_JPEG ||
+  if (path_ != Path::OwnWhereItFits || frame->format != AV_PIX_FMT_YUV420P || frame->color_range == AVCOL_RANGE_JPEG ||
       frame->width != width || frame->height != height || width < 2 || height < 2)
     return false;
   const YuvPlanes planes{frame->data[0],     frame->data[1],     frame->data[2], frame->linesize[0],
                          frame->linesize[1], frame->linesize[2], width,          height};
   const YuvMatrix matrix = MatrixFor(SignalledColorSpace(frame), fullRange_);
   const bool interlaced = frame->interlaced_frame && height >= 4;
-  const int stride = Stride(width);
+  const int stride = int(Bgr24Stride(width));
   // One thread: spreading rows over threads per frame lost more to waiting on
   // a busy machine than it gained (every row stands alone, should that change).
   ConvertYuv420ToBgr(planes, matrix, interlaced, 0, height, out, stride);
@@ -120,7 +123,7 @@ bool FrameConverter::ConvertFast(const AVFrame* frame, int width, int height, st
 
 void FrameConverter::Convert(const AVFrame* frame, int width, int height, std::uint8_t* out) {
   if (ConvertFast(frame, width, height, out)) return;
-  const int stride = Stride(width);
+  const int stride = int(Bgr24Stride(width));
   Key key;
   key.srcW = frame->width;
   key.srcH = frame->height;

@@ -7,24 +7,24 @@
 
 #include <cstdint>
 
-#include "FFmpeg.h"
+#include "FFmpegPtr.h"
 #include "FastYuvToBgr.h"
 
 namespace kelta::codec {
 
 class FrameConverter {
  public:
-  // Bytes per output row for a width: 3 per pixel, padded to 4.
-  static int Stride(int width) { return (width * 3 + 3) & ~3; }
+  // Which conversion runs: our own where the picture suits it (see
+  // FastYuvToBgr.h), or swscale for every picture, to compare the two.
+  enum class Path { OwnWhereItFits, SwscaleOnly };
 
   // Converts `frame` to width x height (scaling only when the picture's size
-  // differs) into `out`, which holds Stride(width) * height bytes.
+  // differs) into `out`, which holds Bgr24Stride(width) * height bytes.
   void Convert(const AVFrame* frame, int width, int height, std::uint8_t* out);
 
   // true: full-range RGB (0..255); false: keep video levels (16..235).
   void SetFullRangeOutput(bool fullRange) { fullRange_ = fullRange; }
-  // false: always swscale, for comparing the two.
-  void SetOwnConverter(bool fast) { fast_ = fast; }
+  void SetPath(Path path) { path_ = path; }
 
  private:
   struct Key {
@@ -37,7 +37,7 @@ class FrameConverter {
   bool ConvertFast(const AVFrame* frame, int width, int height, std::uint8_t* out);
 
   bool fullRange_ = true;
-  bool fast_ = true;
+  Path path_ = Path::OwnWhereItFits;
   Key key_;
   // One context for whole frames, or one per field: the fields' chroma
   // samples sit at different heights.

@@ -175,7 +175,7 @@ bool VideoSource::OpenDecoder() {
   decoder_->thread_count = 0;
   decoder_->thread_type = FF_THREAD_SLICE;
   if (avcodec_open2(decoder_.get(), codec, nullptr) < 0) return false;
-  frame_.assign(std::size_t(FrameConverter::Stride(width_)) * std::size_t(height_), 0);
+  frame_.assign(Bgr24FrameBytes(width_, height_), 0);
   StartAt(0);
   return true;
 }
@@ -258,7 +258,7 @@ bool VideoSource::FeedDecoder() {
   }
 }
 
-bool VideoSource::DecodeNext(bool convert) {
+bool VideoSource::DecodeNext(Picture what) {
   if (ended_ || !decoder_) return false;
   for (;;) {
     const int err = avcodec_receive_frame(decoder_.get(), picture_.get());
@@ -267,8 +267,10 @@ bool VideoSource::DecodeNext(bool convert) {
         av_frame_unref(picture_.get());
         continue;
       }
-      if (convert) converter_.Convert(picture_.get(), width_, height_, frame_.data());
-      haveFrame_ = haveFrame_ || convert;
+      if (what == Picture::Convert) {
+        converter_.Convert(picture_.get(), width_, height_, frame_.data());
+        haveFrame_ = true;
+      }
       if (picture_->pkt_pos >= 0) position_ = picture_->pkt_pos;
       fields_ += 2 + std::clamp(picture_->repeat_pict, 0, 4);
       av_frame_unref(picture_.get());
@@ -291,13 +293,13 @@ bool VideoSource::DecodeNext(bool convert) {
 }
 
 std::uint8_t* VideoSource::NextFrame() {
-  if (!DecodeNext(true)) return nullptr;
+  if (!DecodeNext(Picture::Convert)) return nullptr;
   return frame_.data();
 }
 
 int VideoSource::SkipFrames(int count) {
   int done = 0;
-  while (done < count && DecodeNext(false)) ++done;
+  while (done < count && DecodeNext(Picture::Drop)) ++done;
   return done;
 }
 

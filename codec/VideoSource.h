@@ -14,8 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "FFmpeg.h"
+#include "FFmpegPtr.h"
 #include "FrameConverter.h"
+#include "FrameView.h"
 #include "MpegHeaders.h"
 #include "TitleFiles.h"
 
@@ -48,8 +49,9 @@ class VideoSource {
   int SkipFrames(int count);
   void Seek(std::int64_t position);
   void SetFullRangeOutput(bool fullRange) { converter_.SetFullRangeOutput(fullRange); }
-  // The frame NextFrame returned last, or null.
-  const std::uint8_t* LastFrame() const { return haveFrame_ ? frame_.data() : nullptr; }
+  // The frame NextFrame returned last with its shape; a view of no frame
+  // before the first.
+  FrameView LastFrame() const { return FrameView::Bgr24(haveFrame_ ? frame_.data() : nullptr, width_, height_); }
 
   struct Group {
     std::int64_t pos = 0;            // where the group's first packet starts
@@ -69,7 +71,10 @@ class VideoSource {
   void SetEnded();
   // Reads and filters one packet into the decoder; false at the end of input.
   bool FeedDecoder();
-  bool DecodeNext(bool convert);
+  // What becomes of the next decoded picture: converted into the frame
+  // memory, or dropped unseen (skipping frames).
+  enum class Picture { Convert, Drop };
+  bool DecodeNext(Picture what);
   std::int64_t GroupFields(const Group& g) const {
     return g.fieldsBefore + (g.leadingDecodable ? 0 : g.leadingFields);
   }

@@ -9,6 +9,7 @@
 
 #include "FuzzSupport.h"
 #include "codec/CodecApi.h"
+#include "codec/FrameView.h"
 
 namespace {
 
@@ -18,8 +19,7 @@ constexpr int FramesAfterOpen = 4;
 constexpr int FramesAfterSeek = 2;
 
 void ReadFrames(int count, const KeltaCodecFrameInfo& frame, std::int64_t size) {
-  const std::int64_t stride = (std::int64_t(frame.Width) * 3 + 3) & ~std::int64_t(3);
-  const std::size_t frameBytes = std::size_t(stride * frame.Height);
+  const std::size_t frameBytes = kelta::Bgr24FrameBytes(frame.Width, frame.Height);
   for (int i = 0; i < count; ++i) {
     const std::uint8_t* bits = getFrame();
     KeltaCodecFileInfo file{};

@@ -100,8 +100,8 @@ void WrapperGetFrame(benchmark::State& state) {
   std::int64_t frames = 0;
   for (auto _ : state) {
     decoder.Open(TheFiles().video, 0, -1);
-    while (std::uint8_t* frame = decoder.GetFrame(240)) {
-      benchmark::DoNotOptimize(frame);
+    while (const kelta::FrameView frame = decoder.GetFrame(240)) {
+      benchmark::DoNotOptimize(frame.data);
       ++frames;
     }
   }
@@ -123,7 +123,7 @@ void PairedConvertVsWrapper(benchmark::State& state) {
     plain += Clock::now() - start;
     start = Clock::now();
     decoder.Open(TheFiles().video, 0, -1);
-    while (std::uint8_t* frame = decoder.GetFrame(240)) benchmark::DoNotOptimize(frame);
+    while (const kelta::FrameView frame = decoder.GetFrame(240)) benchmark::DoNotOptimize(frame.data);
     wrapper += Clock::now() - start;
   }
   pairedRatio = std::chrono::duration<double>(plain).count() / std::chrono::duration<double>(wrapper).count();
@@ -137,7 +137,7 @@ void SeekAndFirstFrame(benchmark::State& state) {
   std::mt19937_64 random(5);
   for (auto _ : state) {
     decoder.Seek(std::int64_t(random() % std::uint64_t(decoder.FileSize())));
-    benchmark::DoNotOptimize(decoder.GetFrame(240));
+    benchmark::DoNotOptimize(decoder.GetFrame(240).data);
   }
 }
 

@@ -26,12 +26,8 @@
 #include <QElapsedTimer>
 #include <QEvent>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libswscale/swscale.h>
-}
-
+#include "codec/FFmpegPtr.h"
+#include "codec/FrameView.h"
 #include "support/VideoFixture.h"
 #include "video/MPEG2Decoder.h"
 #include "video/ui/VideoFrameBar.h"
@@ -156,7 +152,7 @@ void DecoderOnly(benchmark::State& state) {
     for (int i = 0; i < 8; ++i) {
       decoder.Seek(step * i);
       benchmark::DoNotOptimize(decoder.GetFilePos());
-      benchmark::DoNotOptimize(decoder.GetFrame(kelta::TVideoFrameBar::BlendThreshold));
+      benchmark::DoNotOptimize(decoder.GetFrame(kelta::TVideoFrameBar::BlendThreshold).data);
     }
     decoder.Seek(0);
     total += double(wall.nsecsElapsed()) * 1e-9;
@@ -171,46 +167,43 @@ void FfmpegReference(benchmark::State& state) {
   for (auto _ : state) {
     QElapsedTimer wall;
     wall.start();
-    AVFormatContext* format = nullptr;
-    if (avformat_open_input(&format, Video().Path.c_str(), nullptr, nullptr) < 0) std::abort();
-    avformat_find_stream_info(format, nullptr);
-    const int stream = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    AVFormatContext* opened = nullptr;
+    if (avformat_open_input(&opened, Video().Path.c_str(), nullptr, nullptr) < 0) std::abort();
+    const kelta::codec::FormatPtr format(opened);
+    avformat_find_stream_info(format.get(), nullptr);
+    const int stream = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     const AVCodecParameters* parameters = format->streams[stream]->codecpar;
     const AVCodec* codec = avcodec_find_decoder(parameters->codec_id);
-    AVCodecContext* context = avcodec_alloc_context3(codec);
-    avcodec_parameters_to_context(context, parameters);
-    avcodec_open2(context, codec, nullptr);
-    AVPacket* packet = av_packet_alloc();
-    AVFrame* frame = av_frame_alloc();
-    SwsContext* sws = nullptr;
+    const kelta::codec::CodecContextPtr context(avcodec_alloc_context3(codec));
+    avcodec_parameters_to_context(context.get(), parameters);
+    avcodec_open2(context.get(), codec, nullptr);
+    const kelta::codec::PacketPtr packet(av_packet_alloc());
+    const kelta::codec::FramePtr frame(av_frame_alloc());
+    kelta::codec::SwsPtr sws;
     const std::int64_t size = avio_size(format->pb);
     for (int i = 0; i < 8; ++i) {
-      av_seek_frame(format, -1, size / 8 * i, AVSEEK_FLAG_BYTE);
-      avcodec_flush_buffers(context);
+      av_seek_frame(format.get(), -1, size / 8 * i, AVSEEK_FLAG_BYTE);
+      avcodec_flush_buffers(context.get());
       bool got = false;
-      while (!got && av_read_frame(format, packet) >= 0) {
-        if (packet->stream_index == stream && avcodec_send_packet(context, packet) >= 0) {
-          got = avcodec_receive_frame(context, frame) >= 0;
+      while (!got && av_read_frame(format.get(), packet.get()) >= 0) {
+        if (packet->stream_index == stream && avcodec_send_packet(context.get(), packet.get()) >= 0) {
+          got = avcodec_receive_frame(context.get(), frame.get()) >= 0;
         }
-        av_packet_unref(packet);
+        av_packet_unref(packet.get());
       }
       if (!got) continue;
-      const int stride = (frame->width * 3 + 3) & ~3;
+      const int stride = int(kelta::Bgr24Stride(frame->width));
       bgr.resize(std::size_t(stride) * std::size_t(frame->height));
-      sws = sws_getCachedContext(sws, frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
-                                 frame->height, AV_PIX_FMT_BGR24,
-                                 SWS_BILINEAR | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr);
+      // sws_getCachedContext frees the context it replaces.
+      sws.reset(sws_getCachedContext(sws.release(), frame->width, frame->height, AVPixelFormat(frame->format),
+                                     frame->width, frame->height, AV_PIX_FMT_BGR24,
+                                     SWS_BILINEAR | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr));
       // Bottom-up rows, as the pixel buffer keeps them.
       std::uint8_t* dst[4] = {bgr.data() + std::size_t(stride) * std::size_t(frame->height - 1)};
       const int dstStride[4] = {-stride};
-      sws_scale(sws, frame->data, frame->linesize, 0, frame->height, dst, dstStride);
+      sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride);
       benchmark::DoNotOptimize(bgr.data());
     }
-    sws_freeContext(sws);
-    av_frame_free(&frame);
-    av_packet_free(&packet);
-    avcodec_free_context(&context);
-    avformat_close_input(&format);
     total += double(wall.nsecsElapsed()) * 1e-9;
   }
   ReferenceSeconds = total / double(state.iterations());

@@ -62,9 +62,13 @@ void DrawFrame(COLORREF colour, int penWidth, TFastDIB& bitmap) {
   bitmap.Rectangle({0, 0, bitmap.Width(), bitmap.RowCount()});
 }
 
-void CopyFrameBits(const std::uint8_t* source, TFastDIB& dib) {
-  if (source == nullptr || dib.Empty() || dib.BitCount() != 24) return;
-  std::memcpy(dib.Bits(), source, dib.ImageSize());
+bool CopyFrameBits(const FrameView& source, TFastDIB& dib) {
+  if (!source || dib.Empty() || dib.BitCount() != 24) return false;
+  // A positive Height: the buffer keeps its rows bottom-up, as frames do.
+  if (source.width != dib.Width() || source.height != dib.Height() || source.stride != dib.RowStride())
+    return false;
+  std::memcpy(dib.Bits(), source.data, source.Bytes());
+  return true;
 }
 
 void AdjustLightness(TFastDIB& dib, std::int32_t amount) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "codec/FrameView.h"
 #include "imaging/FastDIB.h"
 
 namespace kelta {
@@ -25,8 +26,11 @@ std::string RandomImageName();
 // An outline of the given pen width along the buffer's edges; interior untouched.
 void DrawFrame(COLORREF colour, int penWidth, TFastDIB& bitmap);
 
-// Copies ImageSize bytes of a frame in the buffer's own layout into it (24-bit only).
-void CopyFrameBits(const std::uint8_t* source, TFastDIB& dib);
+// Copies a decoded frame into a 24-bit bottom-up buffer of exactly its shape
+// (width, rows and row stride). The frame's own shape says how much may be
+// read: a buffer of any other shape is refused, nothing is copied and the
+// result is false.
+bool CopyFrameBits(const FrameView& source, TFastDIB& dib);
 
 // Colour adjustments, in place, pixel bytes only (row padding untouched).
 // They are meant to be applied in this order: lightness, contrast, saturation, shift.

@@ -71,12 +71,13 @@ std::string MakePrivateCopy(const std::string& libFolder) {
   return copyName;
 }
 
+// Stores the address of `name` in `entry`, typed as the entry point is declared.
 template <typename F>
-F Resolve(void* handle, const char* name) {
+void Resolve(void* handle, F& entry, const char* name) {
   dlerror();
   void* address = dlsym(handle, name);
   if (!address) throw EOSError(LastLoaderError());
-  return reinterpret_cast<F>(address);
+  entry = reinterpret_cast<F>(address);
 }
 
 }  // namespace
@@ -95,16 +96,7 @@ TMPEG2Decoder::TMPEG2Decoder(const std::string& LibFolder) {
     FLibHandle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!FLibHandle) throw EOSError(LastLoaderError());
 
-    FOpenFile = Resolve<TOpenFile>(FLibHandle, "openFile");
-    FGetFrameInfo = Resolve<TGetFrameInfo>(FLibHandle, "getFrameInfo");
-    FGetFileInfo = Resolve<TGetFileInfo>(FLibHandle, "getFileInfo");
-    FCloseFile = Resolve<TUnused>(FLibHandle, "closeFile");
-    FGetFrame = Resolve<TGetFrame>(FLibHandle, "getFrame");
-    FSeek = Resolve<TSeek>(FLibHandle, "seek");
-    FSkipFrames = Resolve<TUnused>(FLibHandle, "skipFrames");
-    FSetPixelFormat = Resolve<TUnused>(FLibHandle, "setPixelFormat");
-    FSetRGBScaleFlag = Resolve<TSetRGBScaleFlag>(FLibHandle, "setRGBScaleFlag");
-    FWriteToFile = Resolve<TUnused>(FLibHandle, "writeToFile");
+    FCodec.ResolveAll([this](auto& entry, const char* name) { Resolve(FLibHandle, entry, name); });
   } catch (...) {
     // The destructor does not run for a half-made object: undo everything here.
     if (FLibHandle) {
@@ -135,13 +127,13 @@ std::int32_t TMPEG2Decoder::InstanceCount() { return Instances.load(); }
 
 void TMPEG2Decoder::Open(const std::string& FileName, std::int64_t Start, std::int64_t End) {
   FFileSize = 0;
-  if (FOpenFile(FileName.c_str(), Start, End) == 0)
+  if (FCodec.openFile(FileName.c_str(), Start, End) == 0)
     throw EMPEG2Error("Unable to open video file: " + FileName);
   ReadInfo();
 }
 
 void TMPEG2Decoder::ReadInfo() {
-  FGetFrameInfo(&FInfo);
+  FCodec.getFrameInfo(&FInfo);
   // Each side on its own: two negative sizes must not multiply into a valid area.
   if (FInfo.Width < 1 || FInfo.Height < 1) throw EMPEG2Error("Error decoding video");
   const double rate = FInfo.FrameRate;
@@ -152,36 +144,36 @@ void TMPEG2Decoder::ReadInfo() {
     throw EMPEG2Error("Error decoding video");
   FFrameDuration = static_cast<std::int32_t>(duration);
 
-  TMPEG2FileInfo fileInfo;
-  FGetFileInfo(&fileInfo);
+  TMPEG2FileInfo fileInfo{};
+  FCodec.getFileInfo(&fileInfo);
   FFileSize = fileInfo.TotalSize;
   FCurTime = fileInfo.Time;
 }
 
 void TMPEG2Decoder::Seek(std::int64_t Position) {
-  FSeek(Position);
-  TMPEG2FileInfo fileInfo;
-  FGetFileInfo(&fileInfo);
+  FCodec.seek(Position);
+  TMPEG2FileInfo fileInfo{};
+  FCodec.getFileInfo(&fileInfo);
   FCurTime = fileInfo.Time;
 }
 
 std::int64_t TMPEG2Decoder::GetFilePos() {
-  TMPEG2FileInfo fileInfo;
-  FGetFileInfo(&fileInfo);
+  TMPEG2FileInfo fileInfo{};
+  FCodec.getFileInfo(&fileInfo);
   return fileInfo.Position;
 }
 
 std::int32_t TMPEG2Decoder::SetRGBScaleFlag(bool Value) {
   FRGBScale = Value;
-  return FSetRGBScaleFlag(Value ? -1 : 0);
+  return FCodec.setRGBScaleFlag(Value ? -1 : 0);
 }
 
-std::uint8_t* TMPEG2Decoder::GetFrame(std::int32_t Threshold) {
-  std::uint8_t* frame = FGetFrame();
+FrameView TMPEG2Decoder::GetFrame(std::int32_t Threshold) {
+  std::uint8_t* frame = FCodec.getFrame();
   // 90 kHz time wraps modulo 2^32.
   FCurTime += static_cast<std::uint32_t>(FFrameDuration);
   if (frame && Threshold > 0) Deinterlace(frame, FInfo.Width, FInfo.Height, Threshold);
-  return frame;
+  return FrameView::Bgr24(frame, FInfo.Width, FInfo.Height);
 }
 
 namespace {
@@ -225,7 +217,7 @@ void TMPEG2Decoder::Deinterlace(std::uint8_t* Frame, std::int32_t Width, std::in
   const std::size_t rowBytes = std::size_t(Width) * 3;
   // Rows lie at the padded stride of the frame memory; the blend touches the
   // pixel bytes only.
-  const std::size_t stride = (rowBytes + 3) & ~std::size_t(3);
+  const auto stride = std::size_t(Bgr24Stride(Width));
   const int limit = 255 - Threshold;
   for (std::int32_t y = 0; y < Height; y += 2) {
     std::uint8_t* row = Frame + std::size_t(y) * stride;

@@ -8,10 +8,12 @@
 // playback thread never use one object at the same time. Only the process-wide
 // instance counter is shared between objects, and it is atomic.
 
-#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+
+#include "codec/CodecEntryPoints.h"
+#include "codec/FrameView.h"
 
 namespace kelta {
 
@@ -21,28 +23,10 @@ class EMPEG2Error : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The plugin's records, 24 bytes each with the fields back to back. Their
-// natural layout has no gaps, so they need no packing (and their fields stay
-// aligned for references).
-
-// Filled by the plugin's getFrameInfo.
-struct TMPEG2FrameInfo {
-  std::int32_t Width = 0;
-  std::int32_t Height = 0;
-  double FrameRate = 0.0;  // frames per second
-  std::uint8_t Reserved[8] = {};
-};
-
-// Filled by the plugin's getFileInfo.
-struct TMPEG2FileInfo {
-  std::int64_t TotalSize = 0;  // bytes of the whole video
-  std::int64_t Position = 0;   // byte position of the current frame
-  std::uint32_t Reserved = 0;
-  std::uint32_t Time = 0;  // 90 kHz ticks from the first frame
-};
-static_assert(sizeof(TMPEG2FrameInfo) == 24 && offsetof(TMPEG2FrameInfo, FrameRate) == 8);
-static_assert(sizeof(TMPEG2FileInfo) == 24 && offsetof(TMPEG2FileInfo, Position) == 8 &&
-              offsetof(TMPEG2FileInfo, Time) == 20);
+// The plugin's records, as its own header declares them (24 bytes each,
+// fields back to back). The plugin fills them; callers value-initialise them.
+using TMPEG2FrameInfo = KeltaCodecFrameInfo;  // filled by getFrameInfo
+using TMPEG2FileInfo = KeltaCodecFileInfo;    // filled by getFileInfo
 
 class TMPEG2Decoder {
  public:
@@ -63,12 +47,15 @@ class TMPEG2Decoder {
   std::int64_t GetFilePos();
   // Passes the flag to the plugin (-1 for true, 0 for false) and returns its result.
   std::int32_t SetRGBScaleFlag(bool Value);
-  // The next frame in display order: BGR24, bottom-up rows padded to 4 bytes,
-  // Info().Width x Info().Height; null at the end of the video. The memory
-  // belongs to the plugin and stays valid until the next call on this object.
-  // Threshold > 0 blends the lines in place (see Deinterlace). CurTime
-  // advances by FrameDuration on every call, also the one that returns null.
-  std::uint8_t* GetFrame(std::int32_t Threshold);
+  // The next frame in display order: BGR24, bottom-up rows padded to 4 bytes;
+  // a view of no frame at the end of the video. The view's shape is the one
+  // the plugin last reported for the video it has open (Info(), also after an
+  // Open that refused it), so it never claims more than the plugin's buffer
+  // holds. The memory belongs to the plugin and stays valid until the next
+  // call on this object. Threshold > 0 blends the lines in place (see
+  // Deinterlace). CurTime advances by FrameDuration on every call, also the
+  // one that returns no frame.
+  FrameView GetFrame(std::int32_t Threshold);
 
   const TMPEG2FrameInfo& Info() const { return FInfo; }
   std::int64_t FileSize() const { return FFileSize; }
@@ -101,26 +88,11 @@ class TMPEG2Decoder {
   std::uint32_t FCurTime = 0;
   std::int32_t FFrameDuration = 0;
   bool FRGBScale = false;
-  TMPEG2FrameInfo FInfo;
+  // As the plugin last reported it: the shape of the frames it hands out.
+  TMPEG2FrameInfo FInfo{};
 
   // The plugin's entry points, resolved once at creation.
-  using TOpenFile = std::int32_t (*)(const char*, std::int64_t, std::int64_t);
-  using TGetFrameInfo = std::int32_t (*)(TMPEG2FrameInfo*);
-  using TGetFileInfo = std::int32_t (*)(TMPEG2FileInfo*);
-  using TGetFrame = std::uint8_t* (*)();
-  using TSeek = std::int32_t (*)(std::int64_t);
-  using TSetRGBScaleFlag = std::int32_t (*)(std::int32_t);
-  using TUnused = void (*)();
-  TOpenFile FOpenFile = nullptr;
-  TGetFrameInfo FGetFrameInfo = nullptr;
-  TGetFileInfo FGetFileInfo = nullptr;
-  TUnused FCloseFile = nullptr;
-  TGetFrame FGetFrame = nullptr;
-  TSeek FSeek = nullptr;
-  TUnused FSkipFrames = nullptr;
-  TUnused FSetPixelFormat = nullptr;
-  TSetRGBScaleFlag FSetRGBScaleFlag = nullptr;
-  TUnused FWriteToFile = nullptr;
+  codec::EntryPoints FCodec;
 };
 
 }  // namespace kelta

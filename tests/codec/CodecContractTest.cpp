@@ -24,6 +24,7 @@
 #include "support/VideoFixture.h"
 
 namespace fs = std::filesystem;
+using kelta::FrameView;
 using kelta::test::CodecLibrary;
 using kelta::test::Mpeg2StreamOptions;
 using kelta::test::ReadFrameCounter;
@@ -81,10 +82,8 @@ std::string Extension(const Mpeg2StreamOptions& o) {
   return ".vob";
 }
 
-std::size_t Stride(int width) { return std::size_t(width * 3 + 3) & ~std::size_t(3); }
-
-std::size_t Hash(const std::uint8_t* frame, std::size_t size) {
-  return std::hash<std::string_view>{}(std::string_view(reinterpret_cast<const char*>(frame), size));
+std::size_t Hash(const FrameView& frame) {
+  return std::hash<std::string_view>{}(std::string_view(reinterpret_cast<const char*>(frame.data), frame.Bytes()));
 }
 
 double MeanAbsDiff(const std::uint8_t* a, const std::uint8_t* b, std::size_t size) {
@@ -97,8 +96,9 @@ double MeanAbsDiff(const std::uint8_t* a, const std::uint8_t* b, std::size_t siz
 struct Bgr {
   int b, g, r;
 };
-Bgr PixelAt(const std::uint8_t* frame, int width, int height, int x, int y) {
-  const std::uint8_t* p = frame + std::size_t(height - 1 - y) * Stride(width) + 3 * std::size_t(x);
+Bgr PixelAt(const FrameView& frame, int x, int y) {
+  const std::size_t row = std::size_t(frame.height - 1 - y);
+  const std::uint8_t* p = frame.data + row * std::size_t(frame.stride) + 3 * std::size_t(x);
   return {p[0], p[1], p[2]};
 }
 
@@ -123,6 +123,11 @@ class CodecTest : public ::testing::Test {
 
   static const std::string& PathOf(const std::string& name) { return paths_.at(name); }
 
+  // The next frame, with the shape the plugin reported on opening.
+  static FrameView NextFrame(const KeltaCodecFrameInfo& info) {
+    return FrameView::Bgr24(codec_->getFrame(), info.Width, info.Height);
+  }
+
   // Opens a file and checks the basics every successful open must meet.
   static KeltaCodecFrameInfo Open(const std::string& path) {
     EXPECT_NE(codec_->openFile(path.c_str(), 0, -1), 0) << path;
@@ -132,10 +137,8 @@ class CodecTest : public ::testing::Test {
   // Hashes of every frame of a sequential decode, by frame counter.
   static std::map<int, std::size_t> SequentialHashes(const std::string& path) {
     const KeltaCodecFrameInfo info = Open(path);
-    const std::size_t size = Stride(info.Width) * std::size_t(info.Height);
     std::map<int, std::size_t> hashes;
-    while (const std::uint8_t* frame = codec_->getFrame())
-      hashes[ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width)))] = Hash(frame, size);
+    while (const FrameView frame = NextFrame(info)) hashes[ReadFrameCounter(frame)] = Hash(frame);
     return hashes;
   }
 
@@ -182,18 +185,16 @@ TEST_P(FixtureTest, DeliversEveryFrameInOrderLikeAPlainDecode) {
   const KeltaCodecFrameInfo info = Open(path);
   kelta::test::ReferenceDecoder reference(path);
   ASSERT_EQ(reference.Width(), info.Width);
-  const std::size_t size = Stride(info.Width) * std::size_t(info.Height);
 
   std::vector<std::uint8_t> expected;
   int frames = 0;
   double worst = 0.0;
   std::int64_t lastPosition = -1;
-  while (const std::uint8_t* frame = codec_->getFrame()) {
-    EXPECT_EQ(ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width))), frames)
-        << "frame " << frames;
+  while (const FrameView frame = NextFrame(info)) {
+    EXPECT_EQ(ReadFrameCounter(frame), frames) << "frame " << frames;
     ASSERT_TRUE(reference.Next(&expected)) << "more frames than FFmpeg decodes";
-    ASSERT_EQ(expected.size(), size);
-    worst = std::max(worst, MeanAbsDiff(frame, expected.data(), size));
+    ASSERT_EQ(expected.size(), frame.Bytes());
+    worst = std::max(worst, MeanAbsDiff(frame.data, expected.data(), frame.Bytes()));
     const KeltaCodecFileInfo file = codec_->FileInfo();
     EXPECT_GE(file.Position, 0);
     EXPECT_LE(file.Position, file.TotalSize);
@@ -216,7 +217,6 @@ TEST_P(FixtureTest, SeeksAreRepeatableAndTimed) {
   const std::string& path = PathOf(c.name);
   const std::map<int, std::size_t> sequential = SequentialHashes(path);
   const KeltaCodecFrameInfo info = Open(path);
-  const std::size_t size = Stride(info.Width) * std::size_t(info.Height);
   const std::int64_t total = codec_->FileInfo().TotalSize;
 
   const int offsets = 24;
@@ -225,20 +225,20 @@ TEST_P(FixtureTest, SeeksAreRepeatableAndTimed) {
     const std::int64_t p = total * i / offsets + (i % 3) * 777;
     codec_->seek(p);
     const KeltaCodecFileInfo afterSeek = codec_->FileInfo();
-    const std::uint8_t* a = codec_->getFrame();
+    const FrameView a = NextFrame(info);
     if (!a) {  // past the last group: stays at the end
       EXPECT_EQ(afterSeek.Position, total);
       continue;
     }
     EXPECT_GE(afterSeek.Position, p) << "the group starts at or after P";
-    const std::vector<std::uint8_t> frameA(a, a + size);
-    const int counter = ReadFrameCounter(a, info.Width, info.Height, int(Stride(info.Width)));
+    const std::vector<std::uint8_t> frameA(a.data, a.data + a.Bytes());
+    const int counter = ReadFrameCounter(a);
     ASSERT_GE(counter, 0) << "clean picture after seeking to " << p;
     EXPECT_GE(counter, previousCounter);
     previousCounter = counter;
     EXPECT_EQ(afterSeek.Time, std::uint32_t(counter * c.ticksPerFrame)) << "seek to " << p;
     // The same picture a decode from the start gives: nothing smeared.
-    EXPECT_EQ(Hash(a, size), sequential.at(counter)) << "seek to " << p;
+    EXPECT_EQ(Hash(a), sequential.at(counter)) << "seek to " << p;
 
     codec_->seek(afterSeek.Position);
     const KeltaCodecFileInfo again = codec_->FileInfo();
@@ -264,10 +264,9 @@ TEST_F(CodecTest, SeekPastTheLastGroupEndsTheVideo) {
   }
   // And back to the start.
   codec_->seek(-50);
-  const KeltaCodecFrameInfo info = codec_->FrameInfo();
-  const std::uint8_t* frame = codec_->getFrame();
-  ASSERT_NE(frame, nullptr);
-  EXPECT_EQ(ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width))), 0);
+  const FrameView frame = NextFrame(codec_->FrameInfo());
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(ReadFrameCounter(frame), 0);
 }
 
 // Unsignalled colour is BT.601 limited range; a BT.709 stream is converted
@@ -285,9 +284,9 @@ TEST_F(CodecTest, ColoursFollowTheSignalledMatrix) {
     const std::string path = dir_ + "/colour" + std::to_string(c.colorspace) + ".vob";
     kelta::test::WriteMpeg2ProgramStream(path, o);
     const KeltaCodecFrameInfo info = Open(path);
-    const std::uint8_t* frame = codec_->getFrame();
-    ASSERT_NE(frame, nullptr);
-    const Bgr p = PixelAt(frame, info.Width, info.Height, 48, info.Height / 2 + 48);
+    const FrameView frame = NextFrame(info);
+    ASSERT_TRUE(frame);
+    const Bgr p = PixelAt(frame, 48, info.Height / 2 + 48);
     EXPECT_GE(p.r, 245) << "colour space " << c.colorspace;
     EXPECT_LE(p.b, 8) << "colour space " << c.colorspace;
     EXPECT_GE(p.g, c.minGreen) << "colour space " << c.colorspace;
@@ -299,11 +298,11 @@ TEST_F(CodecTest, ColoursFollowTheSignalledMatrix) {
 // blue: upsampled per field, the rows alternate instead of turning purple.
 TEST_F(CodecTest, InterlacedChromaStaysInItsField) {
   const KeltaCodecFrameInfo info = Open(PathOf("ntsc_interlaced_vob"));
-  const std::uint8_t* frame = codec_->getFrame();
-  ASSERT_NE(frame, nullptr);
+  const FrameView frame = NextFrame(info);
+  ASSERT_TRUE(frame);
   const int top = (info.Height * 3 / 4) & ~3;
   for (int y = top + 6; y < top + 26; ++y) {
-    const Bgr p = PixelAt(frame, info.Width, info.Height, info.Width / 2, y);
+    const Bgr p = PixelAt(frame, info.Width / 2, y);
     if (y % 2 == 0) {
       EXPECT_GT(p.r - p.b, 100) << "row " << y;
     } else {
@@ -318,17 +317,17 @@ TEST_F(CodecTest, RgbScaleFlagChoosesFullRangeOrVideoLevels) {
   // Counter blocks of frame 0: the first bit is black, its complement below white.
   const int blockH = (info.Height / 18) & ~7;
   const int x = 2 * ((info.Width / 16) & ~7) + 4, black = blockH + 4, white = 2 * blockH + 4;
-  const std::uint8_t* frame = codec_->getFrame();
-  ASSERT_NE(frame, nullptr);
-  EXPECT_LE(PixelAt(frame, info.Width, info.Height, x, black).g, 3);
-  EXPECT_GE(PixelAt(frame, info.Width, info.Height, x, white).g, 252);
+  FrameView frame = NextFrame(info);
+  ASSERT_TRUE(frame);
+  EXPECT_LE(PixelAt(frame, x, black).g, 3);
+  EXPECT_GE(PixelAt(frame, x, white).g, 252);
 
   EXPECT_EQ(codec_->setRGBScaleFlag(0), -1);
   codec_->seek(0);
-  frame = codec_->getFrame();
-  ASSERT_NE(frame, nullptr);
-  EXPECT_NEAR(PixelAt(frame, info.Width, info.Height, x, black).g, 16, 3);
-  EXPECT_NEAR(PixelAt(frame, info.Width, info.Height, x, white).g, 235, 3);
+  frame = NextFrame(info);
+  ASSERT_TRUE(frame);
+  EXPECT_NEAR(PixelAt(frame, x, black).g, 16, 3);
+  EXPECT_NEAR(PixelAt(frame, x, white).g, 235, 3);
   EXPECT_EQ(codec_->setRGBScaleFlag(-1), 0);
 }
 
@@ -337,9 +336,9 @@ TEST_F(CodecTest, OpeningAnotherFileReplacesTheFirst) {
   ASSERT_NE(codec_->getFrame(), nullptr);
   const KeltaCodecFrameInfo info = Open(PathOf("ntsc_interlaced_vob"));
   EXPECT_EQ(info.Height, 480);
-  const std::uint8_t* frame = codec_->getFrame();
-  ASSERT_NE(frame, nullptr);
-  EXPECT_EQ(ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width))), 0);
+  const FrameView frame = NextFrame(info);
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(ReadFrameCounter(frame), 0);
 }
 
 TEST_F(CodecTest, UnusedEntryPointsBehave) {
@@ -348,17 +347,16 @@ TEST_F(CodecTest, UnusedEntryPointsBehave) {
   EXPECT_EQ(codec_->setPixelFormat(32), 0);
   EXPECT_EQ(codec_->writeToFile((dir_ + "/none.bmp").c_str()), 0) << "no frame yet";
   EXPECT_EQ(codec_->skipFrames(5), 5);
-  const KeltaCodecFrameInfo info = codec_->FrameInfo();
-  const std::uint8_t* frame = codec_->getFrame();
-  ASSERT_NE(frame, nullptr);
-  EXPECT_EQ(ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width))), 5);
+  const FrameView frame = NextFrame(codec_->FrameInfo());
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(ReadFrameCounter(frame), 5);
   const std::string bmp = dir_ + "/frame.bmp";
   ASSERT_EQ(codec_->writeToFile(bmp.c_str()), 1);
-  const std::size_t size = Stride(info.Width) * std::size_t(info.Height);
+  const std::size_t size = frame.Bytes();
   EXPECT_EQ(fs::file_size(bmp), 54 + size);
   std::ifstream in(bmp, std::ios::binary);
   std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_TRUE(std::equal(frame, frame + size, reinterpret_cast<const std::uint8_t*>(bytes.data() + 54)));
+  EXPECT_TRUE(std::equal(frame.data, frame.data + size, reinterpret_cast<const std::uint8_t*>(bytes.data() + 54)));
   EXPECT_EQ(codec_->closeFile(), 1);
   EXPECT_EQ(codec_->getFrame(), nullptr);
   EXPECT_EQ(codec_->closeFile(), 0);
@@ -393,18 +391,18 @@ TEST_F(CodecTest, TitlePartsReadAsOneVideo) {
 
   // Seeking across the parts lands where it lands in the whole file.
   for (std::int64_t p : {cut1 - 3000, cut1 + 10, cut2 + 5000}) {
-    Open(whole);
+    const KeltaCodecFrameInfo info = Open(whole);
     codec_->seek(p);
     const KeltaCodecFileInfo inWhole = codec_->FileInfo();
-    const std::size_t wholeHash = Hash(codec_->getFrame(), Stride(720) * 576);
+    const std::size_t wholeHash = Hash(NextFrame(info));
     Open(first);
     codec_->seek(p);
     const KeltaCodecFileInfo inParts = codec_->FileInfo();
     EXPECT_EQ(inParts.Position, inWhole.Position);
     EXPECT_EQ(inParts.Time, inWhole.Time);
-    const std::uint8_t* frame = codec_->getFrame();
-    ASSERT_NE(frame, nullptr);
-    EXPECT_EQ(Hash(frame, Stride(720) * 576), wholeHash) << "seek to " << p;
+    const FrameView frame = NextFrame(info);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(Hash(frame), wholeHash) << "seek to " << p;
   }
 
   // A later part alone is just that part.
@@ -461,8 +459,8 @@ TEST_F(CodecTest, SoftTelecinedFilmCountsFields) {
   const KeltaCodecFrameInfo info = Open(path);
   EXPECT_NEAR(info.FrameRate, 24000.0 / 1001.0, 1e-9);
   int frames = 0;
-  while (const std::uint8_t* frame = codec_->getFrame()) {
-    EXPECT_EQ(ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width))), frames);
+  while (const FrameView frame = NextFrame(info)) {
+    EXPECT_EQ(ReadFrameCounter(frame), frames);
     ++frames;
     EXPECT_EQ(codec_->FileInfo().Time, startOf(frames)) << "after frame " << frames - 1;
   }
@@ -473,9 +471,9 @@ TEST_F(CodecTest, SoftTelecinedFilmCountsFields) {
   for (int i = 1; i < 8; ++i) {
     codec_->seek(total * i / 8);
     const std::uint32_t time = codec_->FileInfo().Time;
-    const std::uint8_t* frame = codec_->getFrame();
+    const FrameView frame = NextFrame(info);
     if (!frame) continue;
-    const int counter = ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width)));
+    const int counter = ReadFrameCounter(frame);
     ASSERT_GE(counter, 0);
     EXPECT_EQ(time, startOf(counter)) << "frame " << counter;
   }
@@ -529,8 +527,8 @@ TEST_F(CodecTest, RepeatedSequenceExtensionsScaleTheRateOnce) {
     EXPECT_EQ(info.Width, o.width) << c.name;
     EXPECT_NEAR(info.FrameRate, c.rate, 1e-9) << c.name;
     int frames = 0;
-    while (const std::uint8_t* frame = codec_->getFrame()) {
-      EXPECT_EQ(ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width))), frames) << c.name;
+    while (const FrameView frame = NextFrame(info)) {
+      EXPECT_EQ(ReadFrameCounter(frame), frames) << c.name;
       ++frames;
       EXPECT_NEAR(double(codec_->FileInfo().Time), 90000.0 * frames / c.rate, 1.0) << c.name << " frame " << frames;
     }
@@ -599,9 +597,9 @@ TEST_F(CodecTest, TruncatedAndDamagedFilesEndCleanly) {
     }
     const KeltaCodecFrameInfo info = codec_->FrameInfo();
     int frames = 0, clean = 0, last = -1;
-    while (const std::uint8_t* frame = codec_->getFrame()) {
+    while (const FrameView frame = NextFrame(info)) {
       ++frames;
-      last = ReadFrameCounter(frame, info.Width, info.Height, int(Stride(info.Width)));
+      last = ReadFrameCounter(frame);
       if (last >= 0) ++clean;
       ASSERT_LT(frames, 1000) << c.name;
     }

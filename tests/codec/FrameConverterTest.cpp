@@ -12,7 +12,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "FrameConverter.h"
+#include "codec/FrameConverter.h"
+#include "codec/FrameView.h"
 
 namespace {
 
@@ -52,16 +53,16 @@ TEST_P(OwnConverter, AgreesWithSwscale) {
       for (int x = 0; x < (c.width + 1) / 2; ++x)
         frame->data[p][y * frame->linesize[p] + x] = std::uint8_t(16 + ((x / 5 + y / 3 + p) % 4) * 70);
 
-  const std::size_t size = std::size_t(FrameConverter::Stride(c.width)) * std::size_t(c.height);
+  const std::size_t size = kelta::Bgr24FrameBytes(c.width, c.height);
   std::vector<std::uint8_t> own(size, 0xAB), reference(size, 0xAB);
   FrameConverter fast, swscale;
   fast.SetFullRangeOutput(c.fullRange);
   swscale.SetFullRangeOutput(c.fullRange);
-  swscale.SetOwnConverter(false);
+  swscale.SetPath(FrameConverter::Path::SwscaleOnly);
   fast.Convert(frame.get(), c.width, c.height, own.data());
   swscale.Convert(frame.get(), c.width, c.height, reference.data());
 
-  const int rowBytes = 3 * c.width, stride = FrameConverter::Stride(c.width);
+  const int rowBytes = 3 * c.width, stride = int(kelta::Bgr24Stride(c.width));
   long sum = 0, far = 0;
   // swscale fills the top field's last row (picture row height - 2) from
   // beyond the field's chroma; that row is left out of the comparison.
@@ -106,7 +107,7 @@ TEST(OwnConverterEdges, OddSizesFillThePictureOnly) {
     for (int p = 0; p < 3; ++p)
       for (int y = 0; y < (p ? (height + 1) / 2 : height); ++y)
         std::fill_n(frame->data[p] + y * frame->linesize[p], p ? (width + 1) / 2 : width, std::uint8_t(p ? 128 : 126));
-    const int stride = FrameConverter::Stride(width);
+    const int stride = int(kelta::Bgr24Stride(width));
     std::vector<std::uint8_t> out(std::size_t(stride) * std::size_t(height), 0xAB);
     FrameConverter converter;
     converter.Convert(frame.get(), width, height, out.data());

@@ -3,8 +3,10 @@
 #include <climits>
 #include <cstring>
 #include <functional>
+#include <ostream>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "imaging/ImageUtils.h"
 #include "imaging/ImagingTestSupport.h"
@@ -74,23 +76,64 @@ TEST(DrawFrame, OutlinesTheEdgesAndLeavesTheInside) {
 
 TEST(CopyFrameBits, CopiesTheWholeImageOnlyIntoA24BitBuffer) {
   const TFastDIB frame = RandomPicture(5, 3, 21);
+  const FrameView source = FrameView::Bgr24(frame.Bits(), 5, 3);
   TFastDIB dib;
   dib.SetSize(5, 3, 24);
-  CopyFrameBits(frame.Bits(), dib);
+  EXPECT_TRUE(CopyFrameBits(source, dib));
   EXPECT_TRUE(test::SamePixels(frame, dib, "imageutils"));
   EXPECT_EQ(MemoryOf(dib), MemoryOf(frame));
 
   TFastDIB empty;
-  CopyFrameBits(frame.Bits(), empty);
+  EXPECT_FALSE(CopyFrameBits(source, empty));
   EXPECT_TRUE(empty.Empty());
   TFastDIB eightBit;
   eightBit.SetSize(5, 3, 8);
-  CopyFrameBits(frame.Bits(), eightBit);
+  EXPECT_FALSE(CopyFrameBits(source, eightBit));
   EXPECT_EQ(eightBit.Bits()[0], 0);
-  CopyFrameBits(nullptr, dib);
+  EXPECT_FALSE(CopyFrameBits(FrameView{}, dib));
   EXPECT_TRUE(test::SamePixels(frame, dib, "imageutils"));
   EXPECT_EQ(MemoryOf(dib), MemoryOf(frame));
 }
+
+// A frame whose shape differs from the buffer's in any way is refused: the
+// buffer keeps its pixels and nothing past the frame's own bytes is read
+// (each source lies in memory of exactly its size, for the sanitizers).
+struct ShapeMismatch {
+  const char* name;
+  std::int32_t width, height;
+  std::int64_t stride;
+  std::int32_t bufferWidth, bufferHeight;
+};
+
+void PrintTo(const ShapeMismatch& c, std::ostream* os) { *os << c.name; }
+
+class CopyFrameBitsRefuses : public ::testing::TestWithParam<ShapeMismatch> {};
+
+TEST_P(CopyFrameBitsRefuses, AFrameOfAnotherShape) {
+  const ShapeMismatch& c = GetParam();
+  const std::vector<std::uint8_t> memory(std::size_t(c.stride) * std::size_t(c.height), 0xEE);
+  const FrameView source{memory.data(), c.width, c.height, c.stride};
+  TFastDIB dib = RandomPicture(c.bufferWidth, c.bufferHeight, 22);
+  ASSERT_FALSE(dib.Empty());
+  const std::vector<std::uint8_t> before = MemoryOf(dib);
+  EXPECT_FALSE(CopyFrameBits(source, dib));
+  EXPECT_EQ(MemoryOf(dib), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, CopyFrameBitsRefuses,
+    ::testing::Values(
+        // The buffer is 4 x 3 with rows 12 bytes apart unless a case says otherwise.
+        ShapeMismatch{"wider_source", 5, 3, 16, 4, 3},
+        ShapeMismatch{"taller_source", 4, 4, 12, 4, 3},
+        ShapeMismatch{"different_stride", 4, 3, 16, 4, 3},
+        // Same stride (9 bytes pad to 12), fewer pixels: the buffer's last
+        // column would be left stale.
+        ShapeMismatch{"narrower_source_same_stride", 3, 3, 12, 4, 3},
+        ShapeMismatch{"shorter_source", 4, 2, 12, 4, 3},
+        // Frames are bottom-up; a top-down buffer would show them upside down.
+        ShapeMismatch{"top_down_buffer", 4, 3, 12, 4, -3}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 // A picture whose blue bytes run through every value 0 .. 255 once, green
 // downwards and red in another order, two rows with padding at the end.

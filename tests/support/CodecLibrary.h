@@ -8,25 +8,17 @@
 #include <stdexcept>
 #include <string>
 
-#include "codec/CodecApi.h"
+#include "codec/CodecEntryPoints.h"
 
 namespace kelta::test {
 
-class CodecLibrary {
+// The entry points are the members of codec::EntryPoints: codec_->getFrame().
+class CodecLibrary : public codec::EntryPoints {
  public:
   explicit CodecLibrary(const std::string& path) {
     handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) throw std::runtime_error(dlerror());
-    Resolve(openFile, "openFile");
-    Resolve(getFrameInfo, "getFrameInfo");
-    Resolve(getFileInfo, "getFileInfo");
-    Resolve(closeFile, "closeFile");
-    Resolve(getFrame, "getFrame");
-    Resolve(seek, "seek");
-    Resolve(skipFrames, "skipFrames");
-    Resolve(setPixelFormat, "setPixelFormat");
-    Resolve(setRGBScaleFlag, "setRGBScaleFlag");
-    Resolve(writeToFile, "writeToFile");
+    ResolveAll([this](auto& entry, const char* name) { Resolve(entry, name); });
   }
   ~CodecLibrary() {
     if (handle_) dlclose(handle_);
@@ -44,17 +36,6 @@ class CodecLibrary {
     getFileInfo(&info);
     return info;
   }
-
-  decltype(&::openFile) openFile = nullptr;
-  decltype(&::getFrameInfo) getFrameInfo = nullptr;
-  decltype(&::getFileInfo) getFileInfo = nullptr;
-  decltype(&::closeFile) closeFile = nullptr;
-  decltype(&::getFrame) getFrame = nullptr;
-  decltype(&::seek) seek = nullptr;
-  decltype(&::skipFrames) skipFrames = nullptr;
-  decltype(&::setPixelFormat) setPixelFormat = nullptr;
-  decltype(&::setRGBScaleFlag) setRGBScaleFlag = nullptr;
-  decltype(&::writeToFile) writeToFile = nullptr;
 
  private:
   template <typename F>

@@ -1,39 +1,37 @@
 #include "support/ReferenceDecoder.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/opt.h>
-#include <libswscale/swscale.h>
 }
 
 #include <stdexcept>
 
+#include "codec/FFmpegPtr.h"
+#include "codec/FrameView.h"
+
 namespace kelta::test {
 
+using codec::CodecContextPtr;
+using codec::FormatPtr;
+using codec::FramePtr;
+using codec::PacketPtr;
+using codec::SwsPtr;
+
 struct ReferenceDecoder::Impl {
-  AVFormatContext* format = nullptr;
-  AVCodecContext* codec = nullptr;
-  AVPacket* packet = nullptr;
-  AVFrame* frame = nullptr;
-  SwsContext* sws[3] = {};  // whole frame, top field, bottom field
+  FormatPtr format;
+  CodecContextPtr codec;
+  PacketPtr packet;
+  FramePtr frame;
+  SwsPtr sws[3];  // whole frame, top field, bottom field
   int swsKey[3] = {-1, -1, -1};
   int stream = -1;
   bool draining = false;
 
-  ~Impl() {
-    for (SwsContext* s : sws) sws_freeContext(s);
-    av_frame_free(&frame);
-    av_packet_free(&packet);
-    avcodec_free_context(&codec);
-    avformat_close_input(&format);
-  }
-
   SwsContext* Context(int slot, int rows, int vPos) {
     const int key = frame->width * 131 + rows * 7 + frame->colorspace * 3 + frame->format * 1009 + vPos;
-    if (sws[slot] && swsKey[slot] == key) return sws[slot];
-    sws_freeContext(sws[slot]);
-    SwsContext* s = sws_alloc_context();
+    if (sws[slot] && swsKey[slot] == key) return sws[slot].get();
+    sws[slot].reset(sws_alloc_context());
+    SwsContext* s = sws[slot].get();
     av_opt_set_int(s, "srcw", frame->width, 0);
     av_opt_set_int(s, "srch", rows, 0);
     av_opt_set_int(s, "src_format", frame->format, 0);
@@ -47,13 +45,12 @@ struct ReferenceDecoder::Impl {
     const int matrix = frame->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_ITU601;
     sws_setColorspaceDetails(s, sws_getCoefficients(matrix), frame->color_range == AVCOL_RANGE_JPEG,
                              sws_getCoefficients(matrix), 1, 0, 1 << 16, 1 << 16);
-    sws[slot] = s;
     swsKey[slot] = key;
     return s;
   }
 
   void Convert(std::vector<std::uint8_t>& out) {
-    const int w = frame->width, h = frame->height, stride = (w * 3 + 3) & ~3;
+    const int w = frame->width, h = frame->height, stride = int(Bgr24Stride(w));
     out.assign(std::size_t(stride) * h, 0);
     std::uint8_t* last = out.data() + std::ptrdiff_t(h - 1) * stride;
     if (!frame->interlaced_frame) {
@@ -80,9 +77,11 @@ struct ReferenceDecoder::Impl {
 ReferenceDecoder::ReferenceDecoder(const std::string& path) : impl_(std::make_unique<Impl>()) {
   if (av_log_get_level() > AV_LOG_FATAL) av_log_set_level(AV_LOG_FATAL);
   Impl& d = *impl_;
-  if (avformat_open_input(&d.format, path.c_str(), nullptr, nullptr) < 0 ||
-      avformat_find_stream_info(d.format, nullptr) < 0)
-    throw std::runtime_error("Cannot read " + path);
+  AVFormatContext* format = nullptr;
+  // On failure avformat_open_input frees the context itself.
+  if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) throw std::runtime_error("Cannot read " + path);
+  d.format.reset(format);
+  if (avformat_find_stream_info(d.format.get(), nullptr) < 0) throw std::runtime_error("Cannot read " + path);
   for (unsigned i = 0; i < d.format->nb_streams; ++i) {
     const AVCodecParameters* par = d.format->streams[i]->codecpar;
     if (d.stream < 0 && (par->codec_id == AV_CODEC_ID_MPEG1VIDEO || par->codec_id == AV_CODEC_ID_MPEG2VIDEO))
@@ -93,13 +92,13 @@ ReferenceDecoder::ReferenceDecoder(const std::string& path) : impl_(std::make_un
   if (d.stream < 0) throw std::runtime_error("No MPEG video in " + path);
   const AVCodecParameters* par = d.format->streams[d.stream]->codecpar;
   const AVCodec* codec = avcodec_find_decoder(par->codec_id);
-  d.codec = avcodec_alloc_context3(codec);
-  avcodec_parameters_to_context(d.codec, par);
+  d.codec.reset(avcodec_alloc_context3(codec));
+  avcodec_parameters_to_context(d.codec.get(), par);
   d.codec->thread_count = 0;
   d.codec->thread_type = FF_THREAD_SLICE;
-  if (avcodec_open2(d.codec, codec, nullptr) < 0) throw std::runtime_error("Cannot open the decoder");
-  d.packet = av_packet_alloc();
-  d.frame = av_frame_alloc();
+  if (avcodec_open2(d.codec.get(), codec, nullptr) < 0) throw std::runtime_error("Cannot open the decoder");
+  d.packet.reset(av_packet_alloc());
+  d.frame.reset(av_frame_alloc());
 }
 
 ReferenceDecoder::~ReferenceDecoder() = default;
@@ -110,21 +109,21 @@ int ReferenceDecoder::Height() const { return impl_->codec->height; }
 bool ReferenceDecoder::Next(std::vector<std::uint8_t>* bgr) {
   Impl& d = *impl_;
   for (;;) {
-    const int err = avcodec_receive_frame(d.codec, d.frame);
+    const int err = avcodec_receive_frame(d.codec.get(), d.frame.get());
     if (err == 0) {
       if (bgr) d.Convert(*bgr);
-      av_frame_unref(d.frame);
+      av_frame_unref(d.frame.get());
       return true;
     }
     if (err == AVERROR_EOF || (err != AVERROR(EAGAIN) && d.draining)) return false;
     if (d.draining) return false;
-    if (av_read_frame(d.format, d.packet) < 0) {
+    if (av_read_frame(d.format.get(), d.packet.get()) < 0) {
       d.draining = true;
-      avcodec_send_packet(d.codec, nullptr);
+      avcodec_send_packet(d.codec.get(), nullptr);
       continue;
     }
-    if (d.packet->stream_index == d.stream) avcodec_send_packet(d.codec, d.packet);
-    av_packet_unref(d.packet);
+    if (d.packet->stream_index == d.stream) avcodec_send_packet(d.codec.get(), d.packet.get());
+    av_packet_unref(d.packet.get());
   }
 }
 

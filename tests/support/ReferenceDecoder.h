@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "codec/FrameView.h"
+
 namespace kelta::test {
 
 class ReferenceDecoder {
@@ -23,7 +25,7 @@ class ReferenceDecoder {
 
   int Width() const;
   int Height() const;
-  int Stride() const { return (Width() * 3 + 3) & ~3; }
+  int Stride() const { return int(Bgr24Stride(Width())); }
 
   // Decodes the next frame; with `bgr` also converts it there. False at the end.
   bool Next(std::vector<std::uint8_t>* bgr);

@@ -9,8 +9,10 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <stdexcept>
+
+#include "codec/FFmpegError.h"
+#include "codec/FFmpegPtr.h"
 
 namespace kelta::test {
 
@@ -32,36 +34,11 @@ struct CounterLayout {
   int panelBottom() const { return y0 + 2 * blockH + blockH / 2; }
 };
 
-[[noreturn]] void Fail(const std::string& what, int err) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(err, text, sizeof text);
-  throw std::runtime_error(what + ": " + text);
-}
-
-void Check(int err, const char* what) {
-  if (err < 0) Fail(what, err);
-}
-
-struct FormatDeleter {
-  void operator()(AVFormatContext* c) const {
-    if (!c) return;
-    if (c->pb && !(c->oformat->flags & AVFMT_NOFILE)) avio_closep(&c->pb);
-    avformat_free_context(c);
-  }
-};
-struct CodecDeleter {
-  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameDeleter {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketDeleter {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-using FormatPtr = std::unique_ptr<AVFormatContext, FormatDeleter>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecDeleter>;
-using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+using codec::Check;
+using codec::CodecContextPtr;
+using codec::FramePtr;
+using codec::OutputFormatPtr;
+using codec::PacketPtr;
 
 void DrawPicture(AVFrame* f, int index, int counter, const Mpeg2StreamOptions& o) {
   const int w = o.width, h = o.height;
@@ -266,8 +243,8 @@ class Muxer {
   }
 
   Mpeg2StreamOptions options_;
-  FormatPtr format_;
-  CodecPtr video_, audio_;
+  OutputFormatPtr format_;
+  CodecContextPtr video_, audio_;
   AVStream* videoStream_ = nullptr;
   AVStream* audioStream_ = nullptr;
   FramePtr samples_;

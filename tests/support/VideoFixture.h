@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "codec/FrameView.h"
+
 namespace kelta::test {
 
 struct Mpeg2StreamOptions {
@@ -35,6 +37,10 @@ void WriteMpeg2ProgramStream(const std::string& path, const Mpeg2StreamOptions& 
 // row first, `stride` bytes apart; -1 when the blocks are not clean black and
 // white or the two rows disagree (a grey or broken picture).
 int ReadFrameCounter(const std::uint8_t* bgrBottomUp, int width, int height, int stride);
+// The same for a frame as the decoder plugin hands it out.
+inline int ReadFrameCounter(const FrameView& frame) {
+  return ReadFrameCounter(frame.data, frame.width, frame.height, int(frame.stride));
+}
 
 // Largest counter value the blocks can hold.
 constexpr int MaxFrameCounter = 4095;

@@ -12,19 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "codec/CodecApi.h"
+#include "codec/FrameView.h"
+
 #define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
-
-struct FrameInfo {
-  std::int32_t Width, Height;
-  double FrameRate;
-  std::uint8_t Reserved[8];
-};
-struct FileInfo {
-  std::int64_t TotalSize, Position;
-  std::uint32_t Reserved, Time;
-};
 
 int width = 0, height = 0, framesLeft = 0;
 double rate = 0;
@@ -64,7 +57,7 @@ FAKE_EXPORT std::int32_t openFile(const char* path, std::int64_t start, std::int
 #endif
 
 #ifndef FAKE_OMIT_getFrameInfo
-FAKE_EXPORT std::int32_t getFrameInfo(FrameInfo* info) {
+FAKE_EXPORT std::int32_t getFrameInfo(KeltaCodecFrameInfo* info) {
   info->Width = width;
   info->Height = height;
   info->FrameRate = rate;
@@ -73,7 +66,7 @@ FAKE_EXPORT std::int32_t getFrameInfo(FrameInfo* info) {
 #endif
 
 #ifndef FAKE_OMIT_getFileInfo
-FAKE_EXPORT std::int32_t getFileInfo(FileInfo* info) {
+FAKE_EXPORT std::int32_t getFileInfo(KeltaCodecFileInfo* info) {
   info->TotalSize = 5'000'000;
   info->Position = position;
   info->Time = std::uint32_t(position);
@@ -82,7 +75,7 @@ FAKE_EXPORT std::int32_t getFileInfo(FileInfo* info) {
 #endif
 
 #ifndef FAKE_OMIT_closeFile
-FAKE_EXPORT void closeFile() {}
+FAKE_EXPORT std::int32_t closeFile() { return 0; }
 #endif
 
 #ifndef FAKE_OMIT_getFrame
@@ -90,7 +83,7 @@ FAKE_EXPORT void closeFile() {}
 FAKE_EXPORT std::uint8_t* getFrame() {
   if (framesLeft <= 0 || width <= 0 || height <= 0) return nullptr;
   --framesLeft;
-  const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
+  const auto stride = std::size_t(kelta::Bgr24Stride(width));
   frame.assign(stride * std::size_t(height), 0);
   for (int r = 0; r < height; ++r) std::memset(frame.data() + std::size_t(r) * stride, (10 * r) & 0xFF, stride);
   return frame.data();
@@ -105,11 +98,11 @@ FAKE_EXPORT std::int32_t seek(std::int64_t pos) {
 #endif
 
 #ifndef FAKE_OMIT_skipFrames
-FAKE_EXPORT void skipFrames() {}
+FAKE_EXPORT std::int32_t skipFrames(std::int32_t) { return 0; }
 #endif
 
 #ifndef FAKE_OMIT_setPixelFormat
-FAKE_EXPORT void setPixelFormat() {}
+FAKE_EXPORT std::int32_t setPixelFormat(std::int32_t) { return 0; }
 #endif
 
 #ifndef FAKE_OMIT_setRGBScaleFlag
@@ -117,5 +110,5 @@ FAKE_EXPORT std::int32_t setRGBScaleFlag(std::int32_t flag) { return 100 + flag;
 #endif
 
 #ifndef FAKE_OMIT_writeToFile
-FAKE_EXPORT void writeToFile() {}
+FAKE_EXPORT std::int32_t writeToFile(const char*) { return 0; }
 #endif

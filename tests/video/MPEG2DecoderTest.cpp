@@ -15,11 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "imaging/FastDIB.h"
+#include "imaging/ImageUtils.h"
 #include "support/VideoFixture.h"
 #include "video/OSError.h"
 
 namespace fs = std::filesystem;
+using kelta::Bgr24Stride;
 using kelta::EMPEG2Error;
+using kelta::FrameView;
 using kelta::EOSError;
 using kelta::TMPEG2Decoder;
 
@@ -200,11 +204,11 @@ TEST_F(DecoderTest, TimeFollowsSeeksAndAdvancesPerFrameWrapping) {
   decoder.Seek(nearWrap);  // the fake reports the position as the time
   EXPECT_EQ(decoder.CurTime(), nearWrap);
   EXPECT_EQ(decoder.FileSize(), 5'000'000) << "a seek leaves the size alone";
-  EXPECT_NE(decoder.GetFrame(240), nullptr);
+  EXPECT_TRUE(decoder.GetFrame(240));
   EXPECT_EQ(decoder.CurTime(), nearWrap + 3600u);
-  EXPECT_NE(decoder.GetFrame(240), nullptr);
+  EXPECT_TRUE(decoder.GetFrame(240));
   EXPECT_EQ(decoder.CurTime(), std::uint32_t(nearWrap + 7200u)) << "wraps modulo 2^32";
-  EXPECT_EQ(decoder.GetFrame(240), nullptr);
+  EXPECT_FALSE(decoder.GetFrame(240));
   EXPECT_EQ(decoder.CurTime(), std::uint32_t(nearWrap + 10800u)) << "the end advances too";
 }
 
@@ -221,20 +225,47 @@ TEST_F(DecoderTest, GetFrameBlendsOnlyWithAThreshold) {
   decoder.Open("w=8;h=4;frames=2", 0, -1);
   // Rows hold 0, 10, 20, 30: no byte is more than 15 off its neighbours' mean,
   // so the blend only copies row 1 over row 0.
-  std::uint8_t* frame = decoder.GetFrame(0);
-  ASSERT_NE(frame, nullptr);
-  EXPECT_EQ(frame[0], 0);
+  FrameView frame = decoder.GetFrame(0);
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(frame.data[0], 0);
   frame = decoder.GetFrame(240);
-  ASSERT_NE(frame, nullptr);
+  ASSERT_TRUE(frame);
   for (int row = 0; row < 4; ++row)
-    EXPECT_EQ(frame[row * 24 + 5], row == 0 ? 10 : 10 * row) << "row " << row;
+    EXPECT_EQ(frame.data[row * 24 + 5], row == 0 ? 10 : 10 * row) << "row " << row;
+}
+
+// The frames handed out carry the shape the plugin reported for the video it
+// has open. An open that fails after the plugin took the new video leaves the
+// new, smaller shape, so copying into the buffer of the old video is refused
+// instead of reading past the plugin's frame.
+TEST_F(DecoderTest, FramesCarryTheShapeOfTheVideoThePluginHasOpen) {
+  TMPEG2Decoder decoder(Fake("good"));
+  decoder.Open("w=8;h=4;frames=2", 0, -1);
+  FrameView frame = decoder.GetFrame(0);
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(frame.width, 8);
+  EXPECT_EQ(frame.height, 4);
+  EXPECT_EQ(frame.stride, 24);
+  kelta::TFastDIB shown;
+  shown.SetSize(8, 4, 24);
+  EXPECT_TRUE(kelta::CopyFrameBits(frame, shown));
+
+  EXPECT_THROW(decoder.Open("w=3;h=2;rate=0;frames=2", 0, -1), EMPEG2Error);
+  frame = decoder.GetFrame(0);
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(frame.width, 3);
+  EXPECT_EQ(frame.height, 2);
+  EXPECT_EQ(frame.stride, 12);
+  shown.Fill(kelta::TBGRColor{1, 2, 3});
+  EXPECT_FALSE(kelta::CopyFrameBits(frame, shown));
+  EXPECT_EQ(shown.PixelAt(0, 0), (kelta::TBGRColor{1, 2, 3}));
 }
 
 // --- the line blend -------------------------------------------------------
 
 // A frame of `height` rows of `width` pixels, every byte of row r set to rows[r].
 std::vector<std::uint8_t> Rows(int width, const std::vector<int>& rows) {
-  const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
+  const auto stride = std::size_t(Bgr24Stride(width));
   std::vector<std::uint8_t> frame(stride * rows.size());
   for (std::size_t r = 0; r < rows.size(); ++r)
     std::memset(frame.data() + r * stride, rows[r], stride);
@@ -255,7 +286,7 @@ TEST_P(Blend, ChangesEvenRowsOnly) {
   const BlendCase& c = GetParam();
   std::vector<std::uint8_t> frame = Rows(c.width, c.before);
   TMPEG2Decoder::Deinterlace(frame.data(), c.width, std::int32_t(c.before.size()), c.threshold);
-  const std::size_t rowBytes = std::size_t(c.width) * 3, stride = (rowBytes + 3) & ~std::size_t(3);
+  const std::size_t rowBytes = std::size_t(c.width) * 3, stride = std::size_t(Bgr24Stride(c.width));
   for (std::size_t r = 0; r < c.after.size(); ++r) {
     for (std::size_t j = 0; j < rowBytes; ++j)
       ASSERT_EQ(frame[r * stride + j], c.after[r]) << "row " << r << " byte " << j;
@@ -291,7 +322,7 @@ TEST(BlendRandom, EveryByteFollowsTheRule) {
   for (int width : {720, 22, 5}) {
     for (int threshold : {240, 200, 255, 1}) {
       const int height = 7;
-      const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
+      const auto stride = std::size_t(Bgr24Stride(width));
       std::vector<std::uint8_t> before(stride * height);
       for (auto& b : before) b = std::uint8_t(random());
       std::vector<std::uint8_t> after = before;
@@ -347,9 +378,10 @@ TEST_F(DecoderTest, PlaysAGeneratedVideoThroughThePlugin) {
   EXPECT_EQ(decoder.FrameDuration(), 3003);
   EXPECT_EQ(decoder.FileSize(), std::int64_t(fs::file_size(video)));
   int frames = 0;
-  while (std::uint8_t* frame = decoder.GetFrame(240)) {
+  while (const FrameView frame = decoder.GetFrame(240)) {
+    EXPECT_EQ(frame.stride, 2160);
     // The blend keeps the big counter blocks readable.
-    EXPECT_EQ(kelta::test::ReadFrameCounter(frame, 720, 480, 2160), frames);
+    EXPECT_EQ(kelta::test::ReadFrameCounter(frame), frames);
     ++frames;
   }
   EXPECT_EQ(frames, 20);
@@ -358,13 +390,13 @@ TEST_F(DecoderTest, PlaysAGeneratedVideoThroughThePlugin) {
   // A second decoder runs its own copy of the plugin on the same file.
   TMPEG2Decoder other(KELTA_PROGRAM_DIR);
   other.Open(video, 0, -1);
-  ASSERT_NE(other.GetFrame(240), nullptr);
+  ASSERT_TRUE(other.GetFrame(240));
   decoder.Seek(0);
   EXPECT_EQ(decoder.CurTime(), 0u);
-  std::uint8_t* frame = decoder.GetFrame(240);
-  ASSERT_NE(frame, nullptr);
-  EXPECT_EQ(kelta::test::ReadFrameCounter(frame, 720, 480, 2160), 0);
-  EXPECT_EQ(kelta::test::ReadFrameCounter(other.GetFrame(240), 720, 480, 2160), 1);
+  const FrameView frame = decoder.GetFrame(240);
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(kelta::test::ReadFrameCounter(frame), 0);
+  EXPECT_EQ(kelta::test::ReadFrameCounter(other.GetFrame(240)), 1);
 }
 
 }  // namespace

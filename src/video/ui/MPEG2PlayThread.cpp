@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <stdexcept>
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -97,13 +98,15 @@ void TMPEG2PlayThread::Execute() {
     std::int64_t frames = 0;
     Clock::time_point windowStart = Clock::now();
     while (!terminated()) {
-      std::uint8_t* frame = Source_(Threshold);
-      if (frame == nullptr) {
+      const FrameView frame = Source_(Threshold);
+      if (!frame) {
         CallStatus(psStopped | psEndOfStream);
         shared.Finished = true;
         return;
       }
-      if (Target != nullptr && FrameCopyProc != nullptr) FrameCopyProc(frame, *Target);
+      // A frame the target cannot hold is never shown as ready.
+      if (Target != nullptr && FrameCopyProc != nullptr && !FrameCopyProc(frame, *Target))
+        throw std::runtime_error("The decoded frame does not fit the playback buffer");
       TPlayStatus status = psFrameReady;
       const Clock::time_point now = Clock::now();
       ++frames;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <thread>
 
+#include "codec/FrameView.h"
 #include "imaging/FastDIB.h"
 
 namespace kelta {
@@ -28,15 +29,17 @@ constexpr TPlayStatus psRateMeasured = 8;
 constexpr TPlayStatus psEndOfStream = 16;
 
 // The process-wide routine that copies a decoded frame into a buffer of the
-// same shape; the frame bar installs CopyFrameBits.
-using TFrameCopyProc = void (*)(const std::uint8_t* source, TFastDIB& dib);
+// same shape, and refuses (false, nothing copied) a buffer of another shape;
+// the frame bar installs CopyFrameBits.
+using TFrameCopyProc = bool (*)(const FrameView& source, TFastDIB& dib);
 extern TFrameCopyProc FrameCopyProc;
 
 class TMPEG2PlayThread {
  public:
   // Where frames come from: the next frame for the given blend threshold, or
-  // null at the end. May throw; an error ends the run with psFailed.
-  using TFrameSource = std::function<std::uint8_t*(std::int32_t threshold)>;
+  // a view of no frame at the end. May throw; an error ends the run with
+  // psFailed, and so does a frame that the copy refuses for its shape.
+  using TFrameSource = std::function<FrameView(std::int32_t threshold)>;
   using TStatusEvent = std::function<void(TPlayStatus status)>;
 
   // Created suspended; the creator sets Target, OnStatus, Threshold, then Start().

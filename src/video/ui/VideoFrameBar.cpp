@@ -76,8 +76,9 @@ void TVideoFrameBar::Fire(const TNotifyEvent& event) {
 
 double TVideoFrameBar::GetFrameRate() const { return Decoder_ ? Decoder_->Info().FrameRate : 0.0; }
 
-void TVideoFrameBar::ShowFrame(const std::uint8_t* frame, bool smooth) {
-  CopyFrameBits(frame, FrameDIB_);
+void TVideoFrameBar::ShowFrame(const FrameView& frame, bool smooth) {
+  // A frame of another shape than the open video's is not shown.
+  if (!CopyFrameBits(frame, FrameDIB_)) return;
   if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
     if (smooth) {
       ResampleBilinear(FrameDIB_, *OutputPanel->Image);
@@ -114,8 +115,7 @@ void TVideoFrameBar::OpenVideo() {
     cell.Position = Decoder_->GetFilePos();
     cell.Pressed = false;
     cell.Selected = false;
-    if (const std::uint8_t* frame = Decoder_->GetFrame(BlendThreshold)) {
-      CopyFrameBits(frame, scratch);
+    if (CopyFrameBits(Decoder_->GetFrame(BlendThreshold), scratch)) {
       if (i == 0) {
         scratch.Draw(FrameDIB_, 0, 0);
         if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
@@ -124,7 +124,8 @@ void TVideoFrameBar::OpenVideo() {
         }
       }
     }
-    // A missing frame leaves the previous cell's picture (black for cell 0).
+    // A missing (or misshapen) frame leaves the previous cell's picture
+    // (black for cell 0).
     ResampleBilinear(scratch, cell.Thumb);
     if (OnProgress) OnProgress(this, TOpenProgress::Step, (100 / CellCount) * i);
   }
@@ -141,7 +142,7 @@ void TVideoFrameBar::FrameClick(TFrameRect* sender) {
   TPlaybackPause paused(*this);
   EndReached_ = false;
   Decoder_->Seek(sender->Position);
-  if (const std::uint8_t* frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, true);
+  if (const FrameView frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, true);
   Fire(OnFrameSelect);
   Position_ = Decoder_->GetFilePos() / PositionBlock;
   Fire(OnPositionChange);
@@ -152,7 +153,7 @@ void TVideoFrameBar::ShowFrameAt(std::int64_t position) {
   TPlaybackPause paused(*this);
   EndReached_ = false;
   if (position != -1) Decoder_->Seek(position);
-  if (const std::uint8_t* frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, true);
+  if (const FrameView frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, true);
   Position_ = Decoder_->GetFilePos() / PositionBlock;
 }
 

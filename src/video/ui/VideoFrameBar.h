@@ -104,7 +104,7 @@ class TVideoFrameBar : public QWidget {
 
  private:
   void LayoutCells();
-  void ShowFrame(const std::uint8_t* frame, bool smooth);
+  void ShowFrame(const FrameView& frame, bool smooth);
   void Fire(const TNotifyEvent& event);
   void WaitForFrameDue();
 

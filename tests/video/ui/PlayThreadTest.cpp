@@ -19,11 +19,11 @@ struct TCountingSource {
   int Frames = 0;
   int Delivered = 0;
   std::vector<std::uint8_t> Memory;
-  std::uint8_t* Next() {
-    if (Delivered >= Frames) return nullptr;
+  FrameView Next() {
+    if (Delivered >= Frames) return {};
     ++Delivered;
     Memory.assign(24, std::uint8_t(Delivered));
-    return Memory.data();
+    return FrameView::Bgr24(Memory.data(), 4, 2);
   }
 };
 
@@ -60,10 +60,10 @@ void PlayThreadTest::reportsFramesThenEndOfStream() {
 void PlayThreadTest::errorEndsWithFailedAndStopped() {
   std::vector<TPlayStatus> reports;
   int calls = 0;
-  TMPEG2PlayThread thread([&](std::int32_t) -> std::uint8_t* {
+  TMPEG2PlayThread thread([&](std::int32_t) -> FrameView {
     if (++calls == 2) throw std::runtime_error("decoder broke");
     static std::uint8_t frame[24] = {};
-    return frame;
+    return FrameView::Bgr24(frame, 4, 2);
   });
   TFastDIB target;
   target.SetSize(4, 2, 24);
@@ -75,13 +75,29 @@ void PlayThreadTest::errorEndsWithFailedAndStopped() {
   QCOMPARE(reports[1], TPlayStatus(psFailed | psStopped));
 }
 
+void PlayThreadTest::frameOfAnotherShapeEndsWithFailedAndStopped() {
+  // A 2 x 2 frame (8 bytes a row) for a 4 x 2 target: the copy refuses it.
+  std::uint8_t frame[16] = {7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7};
+  std::vector<TPlayStatus> reports;
+  TMPEG2PlayThread thread([&](std::int32_t) { return FrameView::Bgr24(frame, 2, 2); });
+  TFastDIB target;
+  target.SetSize(4, 2, 24);
+  target.Fill(TBGRColor{1, 2, 3});
+  thread.Target = &target;
+  thread.OnStatus = [&](TPlayStatus status) { reports.push_back(status); };
+  thread.Start();
+  QTRY_VERIFY_WITH_TIMEOUT(thread.Finished() && reports.size() == 1, 10000);
+  QCOMPARE(reports[0], TPlayStatus(psFailed | psStopped));
+  QCOMPARE(target.PixelAt(0, 0), (TBGRColor{1, 2, 3}));
+}
+
 void PlayThreadTest::stoppingWhileWaitingInHandOverReturns() {
   std::atomic<int> decoded{0};
   int statusCalls = 0;
   std::uint8_t frame[24] = {};
   auto thread = std::make_unique<TMPEG2PlayThread>([&](std::int32_t) {
     ++decoded;
-    return frame;
+    return FrameView::Bgr24(frame, 4, 2);
   });
   TFastDIB target;
   target.SetSize(4, 2, 24);

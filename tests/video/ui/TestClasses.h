@@ -19,6 +19,7 @@ class PlayThreadTest : public QObject {
  private slots:
   void reportsFramesThenEndOfStream();
   void errorEndsWithFailedAndStopped();
+  void frameOfAnotherShapeEndsWithFailedAndStopped();
   void stoppingWhileWaitingInHandOverReturns();
 };
 

@@ -1,6 +1,7 @@
 #pragma once
-// FFmpeg objects owned by std::unique_ptr, and the one place that turns an
-// FFmpeg error code into text.
+// Every FFmpeg object Kelta makes, owned by a std::unique_ptr with the
+// function that frees it: the plugin, the tests' fixture writers and the
+// benchmarks all take their deleters from here.
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -9,13 +10,21 @@ extern "C" {
 }
 
 #include <memory>
-#include <stdexcept>
-#include <string>
 
 namespace kelta::codec {
 
+// A demuxer opened with avformat_open_input.
 struct FormatInputDeleter {
   void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
+};
+// A muxer made with avformat_alloc_output_context2: its file, if it opened
+// one, is closed with it.
+struct FormatOutputDeleter {
+  void operator()(AVFormatContext* c) const {
+    if (!c) return;
+    if (c->pb && !(c->oformat->flags & AVFMT_NOFILE)) avio_closep(&c->pb);
+    avformat_free_context(c);
+  }
 };
 struct CodecContextDeleter {
   void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
@@ -40,31 +49,11 @@ struct IOContextDeleter {
 };
 
 using FormatPtr = std::unique_ptr<AVFormatContext, FormatInputDeleter>;
+using OutputFormatPtr = std::unique_ptr<AVFormatContext, FormatOutputDeleter>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
 using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
 using SwsPtr = std::unique_ptr<SwsContext, SwsDeleter>;
 using IOContextPtr = std::unique_ptr<AVIOContext, IOContextDeleter>;
-
-// An FFmpeg call that failed; EAGAIN and end of file are flow, never errors.
-class FFmpegError : public std::runtime_error {
- public:
-  FFmpegError(const std::string& what, int code) : std::runtime_error(what + ": " + ErrorText(code)), code_(code) {}
-  int code() const { return code_; }
-
-  static std::string ErrorText(int code) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-  }
-
- private:
-  int code_;
-};
-
-inline int Check(int code, const char* what) {
-  if (code < 0) throw FFmpegError(what, code);
-  return code;
-}
 
 }  // namespace kelta::codec
