@@ -37,4 +37,8 @@ void TFrameBarLibraryHost::SetThumbnail(const QImage& picture) {
   if (Hooks_.SetThumbnail) Hooks_.SetThumbnail(picture);
 }
 
+void TFrameBarLibraryHost::Explain(const QString& why) {
+  if (Hooks_.Explain) Hooks_.Explain(why);
+}
+
 }  // namespace kelta

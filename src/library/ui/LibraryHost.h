@@ -34,6 +34,8 @@ class TLibraryHost {
   // The thumbnail box: blanked, or showing a library picture.
   virtual void ClearThumbnail() = 0;
   virtual void SetThumbnail(const QImage& picture) = 0;
+  // Says briefly, in the main window's status line, why a command could not act.
+  virtual void Explain(const QString& why) = 0;
 };
 
 }  // namespace kelta
