@@ -20,11 +20,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     if (!optionsEnded && argument == "--") {
       optionsEnded = true;
     } else if (!optionsEnded && argument == "--version") {
-      line.Action = TCommandLineAction::PrintVersion;
-      return line;
+      return TCommandLine{TCommandLineAction::PrintVersion, {}, {}};
     } else if (!optionsEnded && (argument == "--help" || argument == "-h")) {
-      line.Action = TCommandLineAction::PrintHelp;
-      return line;
+      return TCommandLine{TCommandLineAction::PrintHelp, {}, {}};
     } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
       return Refused("unknown option " + argument);
     } else if (argument.empty()) {
