@@ -24,7 +24,8 @@ class TLibraryHost {
   virtual TFastDIB& FrameDIB() = 0;
   // Opens the file in the frame bar and readies the main window for it: the
   // start picture hidden, the slider at 0 over the video's positions, the
-  // frame buttons and the slider enabled. The decoder's errors propagate.
+  // frame buttons and the slider enabled. The decoder's errors propagate, and
+  // a missing decoder is an error too.
   virtual void OpenVideo(const QString& path) = 0;
 
   // Owner of the commands' dialogs and message boxes.

@@ -178,6 +178,21 @@ class MainDlgTest : public QObject {
     QVERIFY(dlg.FrameBar->FileOpened());
   }
 
+  // Without the decoder plugin the window still starts (after its tip), and
+  // opening a video says why nothing opens instead of doing nothing.
+  void openWithoutTheDecoderSaysSo() {
+    test::TBoxSeen tip;
+    test::AnswerBox(tip);
+    TMainDlg dlg(nullptr, Dir_.path());
+    QCOMPARE(tip.Title, QStringLiteral("Tip"));
+    test::TBoxSeen box;
+    test::AnswerBox(box);
+    dlg.RunCommand([&] { dlg.OpenVideo(Video_); });
+    QVERIFY2(box.Text.contains(QStringLiteral("decoder (codec.so) is missing")), qPrintable(box.Text));
+    QVERIFY(!dlg.btPlay->isEnabled());
+    QVERIFY(!dlg.tbiForward->isEnabled());
+  }
+
   void errorReportText_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("shown");
