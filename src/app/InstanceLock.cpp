@@ -10,15 +10,21 @@
 namespace kelta {
 
 namespace {
-int InstanceFd = -1;
-}
 
-std::string InstanceLockPath() {
+int InstanceFd = -1;
+
+std::string TemporaryFolder() {
   const char* tmp = std::getenv("TMPDIR");
   std::string folder = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
   if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return folder + "/" + InstanceMutexName + ".lock";
+  return folder;
 }
+
+}  // namespace
+
+std::string InstanceLockPath() { return TemporaryFolder() + "/" + InstanceMutexName + ".lock"; }
+
+std::string InstanceSocketPath() { return TemporaryFolder() + "/" + InstanceMutexName + ".socket"; }
 
 bool AlreadyRunning() {
   if (InstanceFd >= 0) return false;

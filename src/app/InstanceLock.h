@@ -11,6 +11,9 @@ inline constexpr const char* InstanceMutexName = "Kelta-2AEE5E0D-24DD-4EC5-BEA6-
 
 // $TMPDIR (or /tmp) + "/" + InstanceMutexName + ".lock".
 std::string InstanceLockPath();
+// Beside the lock: the local socket on which the instance that holds the
+// lock takes videos handed over by later starts.
+std::string InstanceSocketPath();
 
 // True when another process holds the lock. Otherwise this process now holds
 // it; a lock file that cannot be made or locked counts as not running.

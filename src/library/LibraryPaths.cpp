@@ -18,4 +18,6 @@ std::filesystem::path DataFolderPath() { return ProgramFolder() / "data"; }
 
 std::filesystem::path LeftAlonePicturesPath() { return ProgramFolder() / "left-alone-pictures"; }
 
+std::filesystem::path RecentVideosPath() { return ProgramFolder() / "recent-videos"; }
+
 }  // namespace kelta

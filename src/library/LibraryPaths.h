@@ -15,5 +15,8 @@ std::filesystem::path DataFolderPath();
 // ProgramFolder() / "left-alone-pictures": the unnamed pictures of the data
 // folder that the user chose not to add to the library.
 std::filesystem::path LeftAlonePicturesPath();
+// ProgramFolder() / "recent-videos": the videos opened last and the folder
+// the Open dialog starts in, kept apart from the library file.
+std::filesystem::path RecentVideosPath();
 
 }  // namespace kelta

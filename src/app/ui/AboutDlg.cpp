@@ -1,4 +1,5 @@
 #include "app/ui/AboutDlg.h"
+#include "common/ui/ClickRelease.h"
 #include "common/ui/DesktopCentre.h"
 
 #include <QDesktopServices>
@@ -99,7 +100,7 @@ void TaboutDlg::lbEmailClick() { QDesktopServices::openUrl(MailLink()); }
 void TaboutDlg::lbWebClick() { QDesktopServices::openUrl(WebLink()); }
 
 bool TaboutDlg::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease) {
+  if (IsClickRelease(watched, event)) {
     if (watched == lbEmail) lbEmailClick();
     if (watched == lbWeb) lbWebClick();
   }

@@ -27,6 +27,8 @@
 #include "app/ui/PositionSlider.h"
 #include "imaging/ImageUtils.h"
 #include "imaging/ui/DibImage.h"
+#include "common/ui/ClickRelease.h"
+#include "common/ui/PictureClipboard.h"
 #include "common/ui/ShowException.h"
 #include "library/ui/FrameBarLibraryHost.h"
 #include "library/ui/ImageLibraryManager.h"
@@ -80,9 +82,10 @@ void TMainDlg::ConnectCommands() {
     TaboutDlg about(this);
     about.exec();
   };
-  Commands.Help = [] {
-    QDesktopServices::openUrl(
-        QUrl::fromLocalFile(QString::fromStdString(ProgramFolder().string()) + QStringLiteral("/help/help.html")));
+  Commands.Help = [this] {
+    const QString page = QString::fromStdString(ProgramFolder().string()) + QStringLiteral("/help/help.html");
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
+      Explain(QStringLiteral("Help: no web browser took the help page %1.").arg(page));
   };
 
   auto bind = [this](std::initializer_list<QObject*> senders, TMainCommands::TCommand TMainCommands::*command) {
@@ -131,6 +134,7 @@ void TMainDlg::ConnectCommands() {
   connect(tbiBackwardMore, &QAction::triggered, this, [this] { SendKey(Qt::Key_S); });
   connect(tbiForwardMore, &QAction::triggered, this, [this] { SendKey(Qt::Key_W); });
   connect(tbiMoveStep, &QAction::triggered, this, [this] { RunCommand([this] { tbiMoveStepClick(); }); });
+  connect(tbiCopyFrame, &QAction::triggered, this, [this] { RunCommand([this] { CopyFrame(); }); });
   // Clicks on the thumbnail reach eventFilter through the application-wide filter.
   connect(imageTree, &QTreeWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { pmImageLibrary->popup(imageTree->viewport()->mapToGlobal(at)); });
@@ -152,7 +156,10 @@ void TMainDlg::ConnectLibrary() {
          std::initializer_list<QWidget*>{btPlay, btSave, btView, btExport, btCrop, btResize, Slider}) {
       control->setEnabled(true);
     }
+    UpdateVideoCommands();
+    if (FrameBar->FileOpened()) NoteOpenedVideo(FrameBar->FileName);
   };
+  hooks.Explain = [this](const QString& why) { Explain(why); };
   // Opening a video needs no library, so the host exists without one too.
   LibraryHost_ = std::make_unique<TFrameBarLibraryHost>(*FrameBar, this, std::move(hooks));
   if (FilmManager == nullptr) return;
@@ -201,6 +208,29 @@ void TMainDlg::ClearThumbnail() {
 }
 
 void TMainDlg::SetThumbnail(const QImage& picture) { imgThumb->setPixmap(QPixmap::fromImage(picture)); }
+
+void TMainDlg::Explain(const QString& why) { lbStatus->setText(why); }
+
+void TMainDlg::CopyFrame() {
+  if (!FrameBar->FileOpened()) {
+    Explain(QStringLiteral("Copy Frame: open a video first."));
+    return;
+  }
+  // The playback thread writes the frame: it holds still while it is copied.
+  TPlaybackPause paused(*FrameBar);
+  const TFastDIB& frame = FrameBar->FrameDIB();
+  if (CopyPictureToClipboard(frame))
+    Explain(QStringLiteral("The frame (%1 x %2) is on the clipboard.").arg(frame.Width()).arg(frame.RowCount()));
+}
+
+void TMainDlg::UpdateVideoCommands() {
+  tbiPlay->setEnabled(btPlay->isEnabled());
+  tbiPause->setEnabled(btPause->isEnabled());
+  const bool frameKeys = FrameKeysAllowed();
+  for (QAction* step : {tbiBackward, tbiForward, tbiBackwardMore, tbiForwardMore, tbiMoveStep})
+    step->setEnabled(frameKeys);
+  tbiCopyFrame->setEnabled(FrameBar->FileOpened());
+}
 
 int TMainDlg::RoundedFrameRate() const {
   return static_cast<int>(std::nearbyint(FrameBar->GetFrameRate()));
@@ -280,7 +310,7 @@ bool TMainDlg::eventFilter(QObject* watched, QEvent* event) {
       KeyHandled_ = event;
       KeyReceiver_ = widget;
     }
-  } else if (watched == imgThumb && event->type() == QEvent::MouseButtonRelease) {
+  } else if (watched == imgThumb && IsClickRelease(watched, event)) {
     RunCommand(Commands.ViewImage);
   }
   return QWidget::eventFilter(watched, event);
@@ -347,6 +377,7 @@ void TMainDlg::FrameBarPlayStateChange() {
   const bool playing = FrameBar->Playing();
   btPlay->setEnabled(!playing);
   btPause->setEnabled(playing);
+  UpdateVideoCommands();
 }
 
 void TMainDlg::FrameBarPositionChange() {

@@ -5,6 +5,7 @@
 // the controller through Commands.
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 
 #include <QPointer>
@@ -12,6 +13,7 @@
 #include <QWidget>
 
 #include "imaging/FastDIB.h"
+#include "app/RecentVideos.h"
 #include "app/ui/MainCommands.h"
 
 class QAction;
@@ -21,6 +23,7 @@ class QMenu;
 class QMenuBar;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 class QTreeWidget;
 
 namespace kelta {
@@ -48,6 +51,8 @@ class TMainDlg : public QWidget {
   // Menus and their items.
   QMenuBar* TBXToolbar1 = nullptr;
   QMenu *tbFile = nullptr, *tbPlayback = nullptr, *tbTools = nullptr, *tbHelp = nullptr;
+  QMenu* tbRecent = nullptr;
+  QAction *tbiCopyFrame = nullptr;
   QAction *tbiOpen = nullptr, *tbiNewCategory = nullptr, *tbiNewFilm = nullptr, *tbiDelete = nullptr,
           *tbiEdit = nullptr, *tbiClose = nullptr;
   QAction *tbiPlay = nullptr, *tbiPause = nullptr, *tbiBackward = nullptr, *tbiForward = nullptr,
@@ -90,6 +95,26 @@ class TMainDlg : public QWidget {
   // Opens a video as if it had been chosen in the Open Video dialog.
   void OpenVideo(const QString& path);
 
+  // Opening from outside the Open dialog: the recent list, a drop, the
+  // command line, a later start. The video opens once no modal window is up
+  // (a dialog may be working on the current frame); an error in it reaches
+  // the user as the standard error report.
+  void OpenWhenFree(const QString& path);
+  // A later start's request: the window comes to the front and opens the
+  // video, when one is named.
+  void HandOver(const QString& video);
+
+  // Remembers the videos opened, and the Open dialog's folder, in this file
+  // (beside the library); without one they are kept for this run only.
+  void UseRecentVideosFile(const std::filesystem::path& file);
+  const TRecentVideos& RecentVideos() const { return Recent_; }
+
+  // Copies the frame on screen, as stored, to the clipboard.
+  void CopyFrame();
+
+  // Says in the status line why a command could not act.
+  void Explain(const QString& why);
+
   // Offers the pictures that no library entry names, once the window shows.
   void OfferUnreferencedPictures();
 
@@ -120,6 +145,9 @@ class TMainDlg : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // A dragged local file may be dropped on the window to open it.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   // Refuses to close while the library holds changes its file lacks, unless
   // the user says so.
@@ -140,6 +168,15 @@ class TMainDlg : public QWidget {
   // Moves the slider by delta blocks (clamped) and shows the frame there.
   void StepSlider(int delta);
   int RoundedFrameRate() const;
+  // The playback items and Copy Frame follow whether there is a video to act on.
+  void UpdateVideoCommands();
+  void BringToFront();
+  void OpenPendingVideo();
+  // A video opened: first in the recent list, its folder remembered.
+  void NoteOpenedVideo(const QString& path);
+  void SaveRecentVideos();
+  void RebuildRecentMenu();
+  void OpenRecentVideo(const QString& path);
 
   // The library controller's view of this window; the Open Video command
   // uses it also while there is no library document.
@@ -151,6 +188,12 @@ class TMainDlg : public QWidget {
   // control it reached first.
   const QEvent* KeyHandled_ = nullptr;
   QPointer<QWidget> KeyReceiver_;
+
+  TRecentVideos Recent_;
+  std::filesystem::path RecentFile_;
+  // The video that waits for a modal window to close, and the timer that looks.
+  QString PendingVideo_;
+  QTimer* PendingTimer_ = nullptr;
 };
 
 }  // namespace kelta

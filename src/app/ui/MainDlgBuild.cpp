@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "app/ui/MainDlg.h"
@@ -94,6 +95,12 @@ TMainDlg::TMainDlg(QWidget* parent, const QString& libFolder) : QWidget(parent) 
   ClearThumbnail();
   ConnectLibrary();
   lbStatus->clear();
+  UpdateVideoCommands();
+  RebuildRecentMenu();
+  PendingTimer_ = new QTimer(this);
+  PendingTimer_->setSingleShot(true);
+  connect(PendingTimer_, &QTimer::timeout, this, &TMainDlg::OpenPendingVideo);
+  setAcceptDrops(true);
   // The key table sees every key before the focused control does.
   qApp->installEventFilter(this);
 }
@@ -111,7 +118,16 @@ void TMainDlg::BuildMenus() {
   };
   tbFile = TBXToolbar1->addMenu(QStringLiteral("&File"));
   tbFile->setObjectName(QStringLiteral("tbFile"));
+  // A window shortcut works wherever the focus is in the window.
+  auto shortcut = [this](QAction* action, const QKeySequence& keys) {
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+  };
   tbiOpen = item(tbFile, "tbiOpen", QStringLiteral("&Open Video"));
+  shortcut(tbiOpen, QKeySequence::Open);
+  tbRecent = tbFile->addMenu(QStringLiteral("&Recent Videos"));
+  tbRecent->setObjectName(QStringLiteral("tbRecent"));
   tbFile->addSeparator();
   tbiNewCategory = item(tbFile, "tbiNewCategory", QStringLiteral("&New Category"));
   tbiNewFilm = item(tbFile, "tbiNewFilm", QStringLiteral("New &Film"));
@@ -137,13 +153,14 @@ void TMainDlg::BuildMenus() {
   tbTools->setObjectName(QStringLiteral("tbTools"));
   TBXItem1 = item(tbTools, "TBXItem1", QStringLiteral("&Crop"));
   TBXItem2 = item(tbTools, "TBXItem2", QStringLiteral("&Resize"));
+  tbTools->addSeparator();
+  tbiCopyFrame = item(tbTools, "tbiCopyFrame", QStringLiteral("Copy &Frame"));
+  shortcut(tbiCopyFrame, QKeySequence::Copy);
 
   tbHelp = TBXToolbar1->addMenu(QStringLiteral("&Help"));
   tbHelp->setObjectName(QStringLiteral("tbHelp"));
   tbiContent = item(tbHelp, "tbiContent", QStringLiteral("&Content"));
-  tbiContent->setShortcut(QKeySequence(Qt::Key_F1));
-  tbiContent->setShortcutContext(Qt::WindowShortcut);
-  addAction(tbiContent);
+  shortcut(tbiContent, QKeySequence(Qt::Key_F1));
   tbHelp->addSeparator();
   tbiCheckUpdate = item(tbHelp, "tbiCheckUpdate", QStringLiteral("Check &Update"));
   tbHelp->addSeparator();

@@ -1,5 +1,6 @@
 #include "app/ui/SplashDlg.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
@@ -74,6 +75,15 @@ TSplashDlg::TSplashDlg(QWidget* parent)
     const QRect desk = screen->geometry();
     move(desk.x() + (desk.width() - PictureWidth) / 2, desk.y() + (desk.height() - PictureHeight) / 2);
   }
+  qApp->installEventFilter(this);
+}
+
+bool TSplashDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Show && watched != this && watched->isWidgetType()) {
+    const auto* shown = static_cast<QWidget*>(watched);
+    if (shown->isWindow() && shown->isModal()) hide();
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace kelta

@@ -18,6 +18,11 @@ class TSplashDlg : public QWidget {
   // The splash picture, drawn in code.
   static QPixmap MakePicture();
 
+ protected:
+  // A message shown during start-up (a missing decoder, say) must not lie
+  // hidden under the splash, which stays on top: the splash steps aside.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   QLabel* Image1_ = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -132,6 +133,13 @@ TfilmTipDlg::TfilmTipDlg(QWidget* parent) : QDialog(parent) {
                      QStringLiteral("Step 2. Select the category, click menu FILE->NEW FILM to create a new FILM"), 16,
                      208);
   Image3 = MakePicture(this, FileMenuPicture(QSize(153, 95), TMenuEntry::NewFilm), 16, 232);
+  // Bottom right, beside the second picture: a person without Escape in mind
+  // closes the tip here.
+  btClose = new QPushButton(QStringLiteral("&Close"), this);
+  btClose->setObjectName(QStringLiteral("btClose"));
+  btClose->setGeometry(width() - 16 - 98, height() - 16 - 32, 98, 32);
+  btClose->setDefault(true);
+  connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
   FitLines();
 }
 

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QLabel;
+class QPushButton;
 
 namespace kelta {
 
@@ -20,6 +21,7 @@ class TfilmTipDlg : public QDialog {
   QLabel* Image2 = nullptr;
   QLabel* Label3 = nullptr;
   QLabel* Image3 = nullptr;
+  QPushButton* btClose = nullptr;
 
   // The entries of the opened File menu as the pictures show them.
   enum class TMenuEntry { NewCategory, NewFilm };

@@ -1,5 +1,7 @@
 #include "library/ui/FrameBarLibraryHost.h"
 
+#include <stdexcept>
+
 #include <QImage>
 #include <QWidget>
 
@@ -22,6 +24,11 @@ void TFrameBarLibraryHost::OpenVideo(const QString& path) {
   Repaint();
   if (Hooks_.HideStartPicture) Hooks_.HideStartPicture();
   FrameBar_.OpenVideo();
+  // Without the decoder plugin the bar opens nothing; saying so beats
+  // enabling controls over an empty picture.
+  if (!FrameBar_.FileOpened())
+    throw std::runtime_error("Cannot open " + path.toStdString() +
+                             ": the MPEG-2 video decoder (codec.so) is missing from the program folder");
   if (Hooks_.VideoOpened) Hooks_.VideoOpened(FrameBar_.MaxPosition());
 }
 
@@ -35,6 +42,10 @@ void TFrameBarLibraryHost::ClearThumbnail() {
 
 void TFrameBarLibraryHost::SetThumbnail(const QImage& picture) {
   if (Hooks_.SetThumbnail) Hooks_.SetThumbnail(picture);
+}
+
+void TFrameBarLibraryHost::Explain(const QString& why) {
+  if (Hooks_.Explain) Hooks_.Explain(why);
 }
 
 }  // namespace kelta

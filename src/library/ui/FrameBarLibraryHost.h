@@ -20,6 +20,8 @@ struct TMainWindowHooks {
   std::function<void()> HideStartPicture;
   // After it opened: the slider over its positions, the frame controls enabled.
   std::function<void(std::int64_t maxPosition)> VideoOpened;
+  // A command could not act; the reason goes to the status line.
+  std::function<void(const QString&)> Explain;
 };
 
 class TFrameBarLibraryHost : public TLibraryHost {
@@ -36,6 +38,7 @@ class TFrameBarLibraryHost : public TLibraryHost {
   void Repaint() override;
   void ClearThumbnail() override;
   void SetThumbnail(const QImage& picture) override;
+  void Explain(const QString& why) override;
 
  private:
   TVideoFrameBar& FrameBar_;

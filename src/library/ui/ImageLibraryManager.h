@@ -65,9 +65,14 @@ class TImageLibraryManager : public QObject {
   TLibraryTreeItem* AppendChild(QTreeWidgetItem* parent, TImageLibraryNodeData data);
   // Sets a category's or film's count to its number of children.
   void RefreshCount(QTreeWidgetItem* parent);
-  // Whether a child of `parent` has exactly this name (letter case counts).
-  bool HasChildNamed(QTreeWidgetItem* parent, const std::u16string& name) const;
+  // Whether a child of `parent` other than `except` has exactly this name
+  // (letter case counts).
+  bool HasChildNamed(QTreeWidgetItem* parent, const std::u16string& name, QTreeWidgetItem* except = nullptr) const;
+  // Removes a node; the thumbnail box is left to the command.
   void RemoveNode(QTreeWidgetItem* node);
+  // Makes a node just made the focused one, its parent expanded, so that the
+  // next command acts where the user expects.
+  void SelectNewNode(QTreeWidgetItem* node);
 
   // The image store file of a bare file name read from the library; nothing
   // for a name that is not the store's own or that leads out of the folder,
@@ -90,11 +95,13 @@ class TImageLibraryManager : public QObject {
   static void OpenVideoFile(TLibraryHost& host);
   // What follows the dialog: opens the path as if it had been chosen.
   static void OpenChosenVideo(TLibraryHost& host, const QString& path);
-  // The filters of the file dialog, the first one selected.
+  // The filters of the file dialog, the first one (all MPEG video) selected.
   static QStringList VideoFileFilters();
-  // The folder the dialog opens in: the folder of the last video chosen in
-  // this run, or the program folder's samples/ before any was chosen.
+  // The folder the dialog opens in: the folder of the last video chosen, or
+  // the program folder's samples/ before any was chosen.
   static QString VideoFileStartFolder();
+  // The last folder as an earlier run left it.
+  static void RememberVideoFolder(const QString& folder);
 
   // Offers the pictures of the data folder that no entry names (captures an
   // interrupted save kept out of the library) to be added to a film of the
@@ -140,6 +147,9 @@ class TImageLibraryManager : public QObject {
   // The node's picture file when the node is an image and the file is there.
   bool ImageFile(QTreeWidgetItem* node, std::filesystem::path& file) const;
   bool FocusedImageFile(QTreeWidgetItem*& node, std::filesystem::path& file) const;
+  // Tells why a picture command found nothing to open: no image focused, or
+  // its picture file missing. `command` names the command ("View").
+  void ExplainNoPicture(const QString& command, QTreeWidgetItem* node);
   void StepViewer(int step);
   // The film for recovered pictures, made with its category when missing.
   QTreeWidgetItem* RecoveryFilm(const std::u16string& filmName);
@@ -152,6 +162,8 @@ class TImageLibraryManager : public QObject {
   TLibraryContextMenu Menu_;
   TimageViewDlg* Viewer_ = nullptr;  // while ViewImage shows it
   const QObject* Viewport_ = nullptr;  // the tree's viewport, whose clicks are watched
+  // The focused node when the mouse went down in the tree.
+  QTreeWidgetItem* PressedOn_ = nullptr;
 };
 
 // The process-wide controller of the main window (null when there is none).

@@ -48,7 +48,7 @@ class TRepaintAfter {
   TLibraryHost& Host_;
 };
 
-// The folder of the last chosen video in this run.
+// The folder of the last chosen video, from this run or the one before.
 QString LastVideoFolder;
 
 std::u16string Wide(const QString& text) { return text.toStdU16String(); }
@@ -82,14 +82,16 @@ void TImageLibraryManager::NewCategory() {
   if (!dialog.Accepted) return;
   const std::u16string name = Wide(dialog.etCategoryName->text());
   if (HasChildNamed(root, name)) return;
+  QTreeWidgetItem* added = nullptr;
   {
     TTreeUpdate update(Tree);
     TImageLibraryNodeData data;
     data.Category.Name = name;
     data.Category.Count = 0;
-    AppendChild(root, std::move(data));
+    added = AppendChild(root, std::move(data));
   }
   Films_.AddCategory(name);
+  SelectNewNode(added);
 }
 
 void TImageLibraryManager::NewFilm() {
@@ -104,6 +106,7 @@ void TImageLibraryManager::NewFilm() {
       category = category->parent()->parent();
       break;
     default:
+      Host_.Explain(QStringLiteral("New Film: select a category first; the film goes into it."));
       return;
   }
   if (category == nullptr || TLibraryTreeItem::Record(category) == nullptr) return;
@@ -116,14 +119,16 @@ void TImageLibraryManager::NewFilm() {
   film.Name = Wide(dialog.etFilmName->text());
   film.Count = 0;
   if (HasChildNamed(category, film.Name)) return;
+  QTreeWidgetItem* added = nullptr;
   {
     TTreeUpdate update(Tree);
     TImageLibraryNodeData data;
     data.Film = film;
-    AppendChild(category, std::move(data));
+    added = AppendChild(category, std::move(data));
     RefreshCount(category);
   }
   Films_.AddFilm(IndexOf(category), film);
+  SelectNewNode(added);
 }
 
 void TImageLibraryManager::SaveImage() {
@@ -143,7 +148,10 @@ void TImageLibraryManager::SaveImage() {
     }
   }
   // Without an open video there is no frame to store.
-  if (!Host_.FileOpened()) return;
+  if (!Host_.FileOpened()) {
+    Host_.Explain(QStringLiteral("Save Image: open a video first; the frame on screen is what it saves."));
+    return;
+  }
   TCommandPause paused(Host_);
   QTreeWidgetItem* category = film->parent();
   const int categoryIndex = IndexOf(category);
@@ -176,17 +184,24 @@ void TImageLibraryManager::SaveImage() {
   store.Image = &dialog.Picture;
   store.Options = dialog.Options;
   image = StoreCapture(Films_, store, categoryIndex, filmIndex, std::move(image));
-  TTreeUpdate update(Tree);
-  TImageLibraryNodeData data;
-  data.Image = std::move(image);
-  AppendChild(film, std::move(data));
-  RefreshCount(film);
+  QTreeWidgetItem* added = nullptr;
+  {
+    TTreeUpdate update(Tree);
+    TImageLibraryNodeData data;
+    data.Image = std::move(image);
+    added = AppendChild(film, std::move(data));
+    RefreshCount(film);
+  }
+  SelectNewNode(added);
 }
 
 void TImageLibraryManager::DeleteNode() {
   QTreeWidgetItem* node = FocusedNode();
   const int level = node ? TLibraryTreeItem::Level(node) : LevelRoot;
-  if (node == nullptr || level == LevelRoot || TLibraryTreeItem::Record(node) == nullptr) return;
+  if (node == nullptr || level == LevelRoot || TLibraryTreeItem::Record(node) == nullptr) {
+    Host_.Explain(QStringLiteral("Delete: select the category, film or image to delete first."));
+    return;
+  }
   TActionWarnning question;
   question.Suppressed = false;
   question.Owner = Tree->window();
@@ -248,14 +263,22 @@ void TImageLibraryManager::DeleteNode() {
 void TImageLibraryManager::EditNode() {
   QTreeWidgetItem* node = FocusedNode();
   const int level = node ? TLibraryTreeItem::Level(node) : LevelRoot;
-  if (node == nullptr || level == LevelRoot || TLibraryTreeItem::Record(node) == nullptr) return;
+  if (node == nullptr || level == LevelRoot || TLibraryTreeItem::Record(node) == nullptr) {
+    Host_.Explain(QStringLiteral("Edit: select the category, film or image to edit first."));
+    return;
+  }
   TRepaintAfter repaint(Host_);
   TImageLibraryNodeData& record = RecordOf(node);
   auto* item = static_cast<TLibraryTreeItem*>(node);
-  // Renaming compares no names: two siblings may end up with the same one.
+  // A new name is refused as New refuses it: no two siblings share a name.
+  // Keeping the node's own name is no clash.
+  const TNameTaken takenBySibling = [this, node](const QString& name) {
+    return HasChildNamed(node->parent(), Wide(name), node);
+  };
   switch (level) {
     case LevelCategory: {
       TnewCategoryDlg dialog(Host_.Window());
+      dialog.NameTaken = takenBySibling;
       dialog.EditMode = true;
       dialog.etCategoryName->setText(QString::fromStdU16String(record.Category.Name));
       dialog.exec();
@@ -270,6 +293,7 @@ void TImageLibraryManager::EditNode() {
     }
     case LevelFilm: {
       TnewFilmDlg dialog(Host_.Window());
+      dialog.NameTaken = takenBySibling;
       dialog.EditMode = true;
       dialog.etFilmName->setText(QString::fromStdU16String(record.Film.Name));
       dialog.exec();
@@ -284,6 +308,7 @@ void TImageLibraryManager::EditNode() {
     }
     default: {
       TeditImageDlg dialog(Host_.Window());
+      dialog.NameTaken = takenBySibling;
       dialog.EditMode = true;
       dialog.etImageName->setText(QString::fromStdU16String(record.Image.Name));
       dialog.moMemo->setPlainText(MemoToEditor(record.Image.Memo));
@@ -303,9 +328,12 @@ void TImageLibraryManager::EditNode() {
 }
 
 QStringList TImageLibraryManager::VideoFileFilters() {
-  return {QStringLiteral("DVD Video/Audio Files (vts*.vob)"), QStringLiteral("MPEG2 Video Files (*.vob *.mp2)"),
+  return {QStringLiteral("All MPEG Video (*.vob *.mpg *.mpeg *.m2v *.mpv *.ts *.m2ts *.mts)"),
+          QStringLiteral("DVD Video/Audio Files (vts*.vob)"), QStringLiteral("MPEG2 Video Files (*.vob *.mp2)"),
           QStringLiteral("ALL Files (*)")};
 }
+
+void TImageLibraryManager::RememberVideoFolder(const QString& folder) { LastVideoFolder = folder; }
 
 QString TImageLibraryManager::VideoFileStartFolder() {
   if (!LastVideoFolder.isEmpty()) return LastVideoFolder;
@@ -326,10 +354,7 @@ void TImageLibraryManager::OpenVideoFile(TLibraryHost& host) {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Name filters match in any letter case, so "vts*.vob" also finds VTS_01_1.VOB.
     dialog.setNameFilters(VideoFileFilters());
-    // In the samples folder the first filter would hide sample.vob from a
-    // newcomer; there the plain MPEG-2 filter is preselected instead.
-    const bool inSamples = LastVideoFolder.isEmpty();
-    dialog.selectNameFilter(VideoFileFilters().at(inSamples ? 1 : 0));
+    dialog.selectNameFilter(VideoFileFilters().constFirst());
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) chosen = dialog.selectedFiles().first();
   }
   if (chosen.isEmpty()) return;

@@ -60,6 +60,16 @@ bool TImageLibraryManager::FocusedImageFile(QTreeWidgetItem*& node, std::filesys
   return ImageFile(node, file);
 }
 
+void TImageLibraryManager::ExplainNoPicture(const QString& command, QTreeWidgetItem* node) {
+  const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
+  if (record == nullptr || TLibraryTreeItem::Level(node) != LevelImage) {
+    Host_.Explain(command + QStringLiteral(": select an image in the library first."));
+  } else {
+    Host_.Explain(command + QStringLiteral(": the picture of \"") + Text(record->Image.Name) +
+                  QStringLiteral("\" cannot be read from the data folder."));
+  }
+}
+
 void TImageLibraryManager::CopyFrameInto(TFastDIB& picture) {
   const TFastDIB& frame = Host_.FrameDIB();
   picture.SetSize(frame.Width(), frame.Height(), std::uint8_t(frame.BitCount()));
@@ -114,12 +124,12 @@ void TImageLibraryManager::ResizeFrame() {
 void TImageLibraryManager::ViewImage() {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
-  if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return;
+  if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return ExplainNoPicture(QStringLiteral("View"), nullptr);
   TCommandPause pause(Host_);
   // A missing picture shows nothing, and the video stays paused.
   if (!FocusedImageFile(node, file)) {
     pause.StayPaused();
-    return;
+    return ExplainNoPicture(QStringLiteral("View"), node);
   }
   {
     TimageViewDlg viewer(Host_.Window());
@@ -173,13 +183,13 @@ void TImageLibraryManager::ShowPreviousImage() { StepViewer(-1); }
 void TImageLibraryManager::PrintImage(QWidget* owner) {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
-  if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return;
+  if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return ExplainNoPicture(QStringLiteral("Print"), nullptr);
   TCommandPause pause(Host_);
   TFastDIB picture;
   // An unreadable picture is treated like a missing one: the video stays paused.
   if (!FocusedImageFile(node, file) || !LoadPictureFile(file.string(), picture)) {
     pause.StayPaused();
-    return;
+    return ExplainNoPicture(QStringLiteral("Print"), FocusedNode());
   }
   {
     TprintDlg print(owner);
@@ -196,48 +206,50 @@ void TImageLibraryManager::PrintImage(QWidget* owner) {
 void TImageLibraryManager::ExportImage(int format, QWidget* owner) {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
-  if (!FocusedImageFile(node, file)) return;
   TFastDIB picture;
-  if (!LoadPictureFile(file.string(), picture)) return;
+  if (!FocusedImageFile(node, file) || !LoadPictureFile(file.string(), picture))
+    return ExplainNoPicture(QStringLiteral("Export"), FocusedNode());
   ExportImageAs(format, owner, picture);
 }
 
 void TImageLibraryManager::CropImage() {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
-  if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return;
+  if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage)
+    return ExplainNoPicture(QStringLiteral("Crop"), nullptr);
   TCommandPause pause(Host_);
-  if (FocusedImageFile(node, file)) {
+  if (!FocusedImageFile(node, file)) return ExplainNoPicture(QStringLiteral("Crop"), node);
+  {
     TimageCropDlg crop(Host_.Window());
     crop.ExportImageAs = Export;
     crop.setWindowTitle(crop.windowTitle() + " - " + LibraryPathText(node));
-    if (crop.Control()->LoadFromFile(file.string())) {
-      crop.ImageName = Text(TLibraryTreeItem::Record(node)->Image.Name);
-      crop.UpdateStatus();
-      crop.exec();
-      if (crop.SaveRequested) WriteStoredBitmap(crop.Control()->WorkImage(), file);
-    }
+    if (!crop.Control()->LoadFromFile(file.string())) return ExplainNoPicture(QStringLiteral("Crop"), node);
+    crop.ImageName = Text(TLibraryTreeItem::Record(node)->Image.Name);
+    crop.UpdateStatus();
+    crop.exec();
+    if (crop.SaveRequested) WriteStoredBitmap(crop.Control()->WorkImage(), file);
   }
 }
 
 void TImageLibraryManager::ResizeImage() {
   QTreeWidgetItem* node = nullptr;
   std::filesystem::path file;
-  if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return;
+  if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage)
+    return ExplainNoPicture(QStringLiteral("Resize"), nullptr);
   TCommandPause pause(Host_);
-  if (FocusedImageFile(node, file)) {
+  if (!FocusedImageFile(node, file)) return ExplainNoPicture(QStringLiteral("Resize"), node);
+  {
     TimageResizeDlg resize(Host_.Window());
     resize.ExportImageAs = Export;
     resize.setWindowTitle(resize.windowTitle() + " - " + LibraryPathText(node));
-    if (resize.Control()->LoadFromFile(file.string())) {
-      const TFastDIB& work = resize.Control()->WorkImage();
-      resize.SetEdits(work.Width(), work.RowCount());
-      resize.UpdateStatus(work.Width(), work.RowCount());
-      resize.exec();
-      // A resize to a size the buffer refused leaves nothing worth writing.
-      if (resize.SaveRequested && !resize.Control()->WorkImage().Empty())
-        WriteStoredBitmap(resize.Control()->WorkImage(), file);
-    }
+    if (!resize.Control()->LoadFromFile(file.string())) return ExplainNoPicture(QStringLiteral("Resize"), node);
+    const TFastDIB& work = resize.Control()->WorkImage();
+    resize.SetEdits(work.Width(), work.RowCount());
+    resize.UpdateStatus(work.Width(), work.RowCount());
+    resize.exec();
+    // A resize to a size the buffer refused leaves nothing worth writing.
+    if (resize.SaveRequested && !resize.Control()->WorkImage().Empty())
+      WriteStoredBitmap(resize.Control()->WorkImage(), file);
   }
 }
 

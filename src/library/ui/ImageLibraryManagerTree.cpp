@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 
 #include "imaging/FastDIB.h"
@@ -70,6 +71,8 @@ void TImageLibraryManager::ConfigureTree() {
       "QTreeView::item:selected { background: rgba(49, 106, 197, 115); color: rgb(128, 128, 128); }"));
   Tree->viewport()->installEventFilter(this);
   Viewport_ = Tree->viewport();
+  // Moving through the tree with the keyboard shows what a click would.
+  connect(Tree, &QTreeWidget::currentItemChanged, this, [this] { TreeClick(); });
 }
 
 void TImageLibraryManager::BuildTree() {
@@ -134,10 +137,12 @@ void TImageLibraryManager::RefreshCount(QTreeWidgetItem* parent) {
   static_cast<TLibraryTreeItem*>(parent)->Invalidate();
 }
 
-bool TImageLibraryManager::HasChildNamed(QTreeWidgetItem* parent, const std::u16string& name) const {
+bool TImageLibraryManager::HasChildNamed(QTreeWidgetItem* parent, const std::u16string& name,
+                                         QTreeWidgetItem* except) const {
   if (parent == nullptr) return false;
   const int childLevel = TLibraryTreeItem::Level(parent) + 1;
   for (int i = 0; i < parent->childCount(); ++i) {
+    if (parent->child(i) == except) continue;
     const TImageLibraryNodeData* child = TLibraryTreeItem::Record(parent->child(i));
     if (child == nullptr) continue;
     const std::u16string* childName = childLevel == LevelCategory ? &child->Category.Name
@@ -148,7 +153,19 @@ bool TImageLibraryManager::HasChildNamed(QTreeWidgetItem* parent, const std::u16
   return false;
 }
 
-void TImageLibraryManager::RemoveNode(QTreeWidgetItem* node) { delete node; }
+void TImageLibraryManager::RemoveNode(QTreeWidgetItem* node) {
+  // The focus moving off a deleted node is no choice of the user's: the
+  // deleting command decides what the thumbnail box shows.
+  const QSignalBlocker quiet(Tree);
+  delete node;
+}
+
+void TImageLibraryManager::SelectNewNode(QTreeWidgetItem* node) {
+  if (node == nullptr) return;
+  if (node->parent()) node->parent()->setExpanded(true);
+  Tree->setCurrentItem(node);
+  Tree->scrollToItem(node);
+}
 
 std::optional<std::filesystem::path> TImageLibraryManager::DataFile(const std::u16string& bareName) const {
   return ConfinedStoreFile(DataFolder_, WideToAnsi(bareName));
@@ -239,9 +256,13 @@ bool TImageLibraryManager::eventFilter(QObject* watched, QEvent* event) {
   // The viewport is compared by the pointer kept at installation: while the
   // tree is torn down it still sends events, and the tree is no longer one.
   if (watched == Viewport_) {
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-      TreeClick();
+    if (event->type() == QEvent::MouseButtonPress) {
+      PressedOn_ = FocusedNode();
+    } else if (event->type() == QEvent::MouseButtonRelease &&
+               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+      // A click that moved the focus was answered when it moved; a click on
+      // the focused node shows its thumbnail again.
+      if (FocusedNode() == PressedOn_) TreeClick();
     } else if (event->type() == QEvent::MouseButtonDblClick &&
                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
       TreeDblClick();

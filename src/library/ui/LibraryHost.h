@@ -24,7 +24,8 @@ class TLibraryHost {
   virtual TFastDIB& FrameDIB() = 0;
   // Opens the file in the frame bar and readies the main window for it: the
   // start picture hidden, the slider at 0 over the video's positions, the
-  // frame buttons and the slider enabled. The decoder's errors propagate.
+  // frame buttons and the slider enabled. The decoder's errors propagate, and
+  // a missing decoder is an error too.
   virtual void OpenVideo(const QString& path) = 0;
 
   // Owner of the commands' dialogs and message boxes.
@@ -34,6 +35,8 @@ class TLibraryHost {
   // The thumbnail box: blanked, or showing a library picture.
   virtual void ClearThumbnail() = 0;
   virtual void SetThumbnail(const QImage& picture) = 0;
+  // Says briefly, in the main window's status line, why a command could not act.
+  virtual void Explain(const QString& why) = 0;
 };
 
 }  // namespace kelta

@@ -3,7 +3,6 @@
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -11,6 +10,7 @@
 
 #include <algorithm>
 
+#include "common/ui/ClickRelease.h"
 #include "common/ui/DesktopCentre.h"
 #include "update/DownloadLink.h"
 #include "update/UpdateFailure.h"
@@ -144,12 +144,9 @@ bool TcheckUpdateDlg::eventFilter(QObject* watched, QEvent* event) {
   if (watched == moInfo && event->type() == QEvent::FocusIn) {
     // The log is for reading only; the keyboard belongs to Ok.
     btOk->setFocus();
-  } else if (watched == lbDownloadURL && event->type() == QEvent::MouseButtonRelease) {
-    const auto* mouse = static_cast<QMouseEvent*>(event);
-    if (mouse->button() == Qt::LeftButton && lbDownloadURL->rect().contains(mouse->position().toPoint())) {
-      lbDownloadURLClick();
-      return true;
-    }
+  } else if (watched == lbDownloadURL && IsClickRelease(watched, event)) {
+    lbDownloadURLClick();
+    return true;
   }
   return QDialog::eventFilter(watched, event);
 }

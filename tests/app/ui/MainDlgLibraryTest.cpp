@@ -2,6 +2,7 @@
 // the window's commands reach it, and every change is on disk at once.
 #include <QAction>
 #include <QApplication>
+#include <QHash>
 #include <QDialog>
 #include <QLabel>
 #include <QTimer>
@@ -75,14 +76,81 @@ class MainDlgLibraryTest : public QObject {
     QCOMPARE(test::UnansweredModals(), 0);
   }
 
+  // The thumbnail opens its image on a left click released over it only.
+  void thumbnailClickOpensTheImageOnce_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QPoint>("releasedAt");  // from the box's centre
+    QTest::addColumn<int>("views");
+    QTest::newRow("left click") << int(Qt::LeftButton) << QPoint(0, 0) << 1;
+    QTest::newRow("released outside") << int(Qt::LeftButton) << QPoint(400, 0) << 0;
+    QTest::newRow("right click") << int(Qt::RightButton) << QPoint(0, 0) << 0;
+  }
   void thumbnailClickOpensTheImageOnce() {
+    QFETCH(int, button);
+    QFETCH(QPoint, releasedAt);
+    QFETCH(int, views);
     FilmManager = nullptr;
     TMainDlg window(nullptr, QStringLiteral(KELTA_PROGRAM_DIR));
     window.show();
-    int views = 0;
-    window.Commands.ViewImage = [&views] { ++views; };
-    QTest::mouseClick(window.imgThumb, Qt::LeftButton);
-    QCOMPARE(views, 1);
+    int opened = 0;
+    window.Commands.ViewImage = [&opened] { ++opened; };
+    const QPoint centre = window.imgThumb->rect().center();
+    QTest::mousePress(window.imgThumb, Qt::MouseButton(button), {}, centre);
+    QTest::mouseRelease(window.imgThumb, Qt::MouseButton(button), {}, centre + releasedAt);
+    QCOMPARE(opened, views);
+  }
+
+  // A command that cannot act is either disabled or says why in the status
+  // line; none does nothing silently. No video is open here.
+  void commandsThatCannotActSaySo_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("focused");  // none, root, category, film, image
+    QTest::addColumn<QString>("said");     // empty: the item is disabled
+    QTest::newRow("New Film, nothing focused") << "tbiNewFilm" << "none" << "New Film: select a category";
+    QTest::newRow("New Film, root") << "tbiNewFilm" << "root" << "New Film: select a category";
+    QTest::newRow("Delete, root") << "tbiDelete" << "root" << "Delete: select";
+    QTest::newRow("Edit, nothing focused") << "tbiEdit" << "none" << "Edit: select";
+    QTest::newRow("Crop, category") << "TBXItem1" << "category" << "Crop: select an image";
+    QTest::newRow("Resize, film") << "TBXItem2" << "film" << "Resize: select an image";
+    QTest::newRow("View, root") << "pmiView" << "root" << "View: select an image";
+    QTest::newRow("Crop, image without its picture") << "TBXItem1" << "image" << "Crop: the picture of \"Beach\"";
+    QTest::newRow("Save Image, film") << "pmiSaveImageHere" << "film" << "Save Image: open a video first";
+    QTest::newRow("Copy Frame") << "tbiCopyFrame" << "image" << "";
+    QTest::newRow("Play") << "tbiPlay" << "film" << "";
+    QTest::newRow("Forward More") << "tbiForwardMore" << "film" << "";
+    QTest::newRow("Forward Step") << "tbiMoveStep" << "film" << "";
+  }
+  void commandsThatCannotActSaySo() {
+    QFETCH(QString, action);
+    QFETCH(QString, focused);
+    QFETCH(QString, said);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    TFilmManager films(std::filesystem::path(dir.path().toStdString()) / "config");
+    films.AddCategory(u"Holidays");
+    films.AddFilm(0, TImageLibraryFilmData{u"Summer", 0});
+    films.AddImage(0, 0, TImageLibraryImageData{u"Beach", u"gone.bmp", u"gone_thumbnail.bmp", u""});
+    FilmManager = &films;
+    {
+      TMainDlg window(nullptr, QStringLiteral(KELTA_PROGRAM_DIR));
+      QTreeWidgetItem* root = window.imageTree->topLevelItem(0);
+      const QHash<QString, QTreeWidgetItem*> nodes = {{"none", nullptr},
+                                                      {"root", root},
+                                                      {"category", root->child(0)},
+                                                      {"film", root->child(0)->child(0)},
+                                                      {"image", root->child(0)->child(0)->child(0)}};
+      window.imageTree->setCurrentItem(nodes.value(focused));
+      window.lbStatus->clear();
+      auto* item = window.findChild<QAction*>(action);
+      QVERIFY(item != nullptr);
+      if (said.isEmpty()) {
+        QVERIFY(!item->isEnabled());
+      } else {
+        QVERIFY(test::NoModalDuring([item] { item->trigger(); }));
+        QVERIFY2(window.lbStatus->text().startsWith(said), qPrintable(window.lbStatus->text()));
+      }
+    }
+    FilmManager = nullptr;
   }
 
   // A key whose command opens a dialog moves the focus away; the same key on

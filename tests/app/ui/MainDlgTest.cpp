@@ -1,9 +1,16 @@
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -14,9 +21,14 @@
 
 #include "app/InstanceLock.h"
 #include "app/ui/AboutDlg.h"
+#include "app/ui/InstanceChannel.h"
 #include "app/ui/MainDlg.h"
 #include "app/ui/PositionSlider.h"
+#include "app/ui/SplashDlg.h"
+#include "app/ui/Startup.h"
 #include "common/ui/ShowException.h"
+#include "library/ui/ImageLibraryManager.h"
+#include "support/SamePixels.h"
 #include "support/VideoFixture.h"
 #include "support/ui/ModalAnswer.h"
 #include "video/ui/VideoFrameBar.h"
@@ -31,6 +43,48 @@ const QString ProgramDir = QStringLiteral(KELTA_PROGRAM_DIR);
 int Counter(TVideoFrameBar& bar) {
   const TFastDIB& dib = bar.FrameDIB();
   return test::ReadFrameCounter(dib.Bits(), dib.Width(), dib.RowCount(), dib.RowStride());
+}
+
+// The clipboard's picture as a pixel buffer, read pixel by pixel.
+TFastDIB PixelsOf(const QImage& image) {
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+  TFastDIB dib;
+  dib.SetSize(rgb.width(), rgb.height(), 24);
+  for (int y = 0; y < rgb.height(); ++y)
+    for (int x = 0; x < rgb.width(); ++x) {
+      const uchar* from = rgb.constScanLine(y) + 3 * x;
+      std::uint8_t* to = dib.PixelPtr(x, y);
+      to[0] = from[2];
+      to[1] = from[1];
+      to[2] = from[0];
+    }
+  return dib;
+}
+
+// The temporary folder (and with it the instance lock and socket) of this
+// process and the programs it starts, for one test.
+class TTemporaryFolderScope {
+ public:
+  explicit TTemporaryFolderScope(const QString& folder) : Old_(qgetenv("TMPDIR")) {
+    QDir().mkpath(folder);
+    qputenv("TMPDIR", QFile::encodeName(folder));
+  }
+  ~TTemporaryFolderScope() {
+    ReleaseInstance();
+    if (Old_.isEmpty())
+      qunsetenv("TMPDIR");
+    else
+      qputenv("TMPDIR", Old_);
+  }
+
+ private:
+  QByteArray Old_;
+};
+
+QProcessEnvironment ProgramEnvironment() {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  return env;
 }
 
 }  // namespace
@@ -122,6 +176,21 @@ class MainDlgTest : public QObject {
     // The window stays usable: a good file opens afterwards.
     dlg.OpenVideo(Video_);
     QVERIFY(dlg.FrameBar->FileOpened());
+  }
+
+  // Without the decoder plugin the window still starts (after its tip), and
+  // opening a video says why nothing opens instead of doing nothing.
+  void openWithoutTheDecoderSaysSo() {
+    test::TBoxSeen tip;
+    test::AnswerBox(tip);
+    TMainDlg dlg(nullptr, Dir_.path());
+    QCOMPARE(tip.Title, QStringLiteral("Tip"));
+    test::TBoxSeen box;
+    test::AnswerBox(box);
+    dlg.RunCommand([&] { dlg.OpenVideo(Video_); });
+    QVERIFY2(box.Text.contains(QStringLiteral("decoder (codec.so) is missing")), qPrintable(box.Text));
+    QVERIFY(!dlg.btPlay->isEnabled());
+    QVERIFY(!dlg.tbiForward->isEnabled());
   }
 
   void errorReportText_data() {
@@ -330,24 +399,249 @@ class MainDlgTest : public QObject {
     QCOMPARE(about.exec(), int(QDialog::Rejected));
   }
 
-  void secondStartExitsAtOnce() {
-    // This process holds the lock (or another Kelta does): the program must
-    // end by itself, silently, before building any window.
-    AlreadyRunning();
+  // A second start hands its request to the running instance and ends
+  // silently: a video named relative to its own folder arrives as a full
+  // path; without one, the request only asks for the window.
+  void secondStartHandsItsRequestOver_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("request");
+    QTest::newRow("with a video") << QStringList{QStringLiteral("clip.vob")} << Video_;
+    QTest::newRow("without a video") << QStringList{} << QString();
+  }
+  void secondStartHandsItsRequestOver() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, request);
+    TTemporaryFolderScope folder(Dir_.filePath(QStringLiteral("handover")));
+    QVERIFY(!AlreadyRunning());  // this process is the running Kelta now
+    TInstanceServer server;
+    QStringList requests;
+    server.OnRequest = [&requests](const QString& video) { requests << video; };
+    QVERIFY(server.Listen(QString::fromStdString(InstanceSocketPath())));
+
     QProcess kelta;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    kelta.setProcessEnvironment(env);
-    kelta.start(ProgramDir + QStringLiteral("/kelta"), {});
+    kelta.setProcessEnvironment(ProgramEnvironment());
+    kelta.setWorkingDirectory(Dir_.path());
+    kelta.start(ProgramDir + QStringLiteral("/kelta"), arguments);
     QVERIFY(kelta.waitForStarted(10000));
-    const bool ended = kelta.waitForFinished(10000);
+    const bool ended = kelta.waitForFinished(20000);
     if (!ended) kelta.kill();
-    ReleaseInstance();
     QVERIFY2(ended, "the second start kept running");
     QCOMPARE(kelta.exitStatus(), QProcess::NormalExit);
     QCOMPARE(kelta.exitCode(), 0);
     QCOMPARE(kelta.readAllStandardOutput(), QByteArray());
     QCOMPARE(kelta.readAllStandardError(), QByteArray());
+    QTRY_COMPARE(requests, QStringList{request});
+  }
+
+  // The running window answers a hand-over: it opens the video, but only
+  // once the dialog open over it has closed.
+  void handedOverVideoWaitsForTheOpenDialog() {
+    TMainDlg dlg(nullptr, ProgramDir);
+    dlg.show();
+    QDialog dialog(&dlg);
+    dialog.setModal(true);
+    dialog.show();
+    dlg.HandOver(Video_);
+    QTest::qWait(300);
+    QVERIFY(!dlg.FrameBar->FileOpened());
+    dialog.close();
+    QTRY_VERIFY(dlg.FrameBar->FileOpened());
+    QCOMPARE(dlg.FrameBar->FileName, Video_);
+  }
+
+  // --version and --help print and end before any window: with no display
+  // to be had, a window would end the program with an error instead.
+  void printingOptionsEndWithoutAWindow_data() {
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("printed");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("version") << "--version" << "Kelta " + ProgramVersion + "\n" << 0;
+    QTest::newRow("help") << "--help" << "Usage: kelta [VIDEO]\n" << 0;
+    QTest::newRow("unknown option") << "--fullscreen" << "" << 2;
+  }
+  void printingOptionsEndWithoutAWindow() {
+    QFETCH(QString, option);
+    QFETCH(QString, printed);
+    QFETCH(int, exitCode);
+    QProcess kelta;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("TMPDIR"), Dir_.filePath(QStringLiteral("printing")));
+    QDir().mkpath(Dir_.filePath(QStringLiteral("printing")));
+    kelta.setProcessEnvironment(env);
+    kelta.start(ProgramDir + QStringLiteral("/kelta"), {option});
+    QVERIFY(kelta.waitForFinished(10000));
+    QCOMPARE(kelta.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(kelta.exitCode(), exitCode);
+    const QString out = QString::fromUtf8(kelta.readAllStandardOutput());
+    if (printed.isEmpty()) {
+      // A refusal goes to the error stream with the usage.
+      QCOMPARE(out, QString());
+      QVERIFY(QString::fromUtf8(kelta.readAllStandardError()).startsWith("kelta: unknown option " + option));
+    } else {
+      QVERIFY2(out.startsWith(printed), qPrintable(out));
+    }
+  }
+
+  // Ctrl+C (wherever the focus is in the window) and Tools > Copy Frame put
+  // the frame on screen on the clipboard with its exact pixels.
+  void copyFramePutsTheExactPixelsOnTheClipboard_data() {
+    QTest::addColumn<QString>("way");
+    QTest::newRow("Ctrl+C") << "keys";
+    QTest::newRow("Ctrl+C in the library tree") << "keys in tree";
+    QTest::newRow("Tools menu") << "menu";
+  }
+  void copyFramePutsTheExactPixelsOnTheClipboard() {
+    QFETCH(QString, way);
+    auto dlg = OpenWindow();
+    dlg->show();
+    QApplication::setActiveWindow(dlg.get());
+    QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
+    dlg->FrameBar->ShowFrameAt(6 * 10240);
+    QVERIFY(Counter(*dlg->FrameBar) > 0);
+    QGuiApplication::clipboard()->clear();
+    if (way == QLatin1String("menu")) {
+      dlg->tbiCopyFrame->trigger();
+    } else {
+      QWidget* target = way == QLatin1String("keys") ? static_cast<QWidget*>(dlg.get()) : dlg->imageTree;
+      dlg->imageTree->setCurrentItem(dlg->imageTree->topLevelItem(0));
+      target->setFocus();
+      QTest::keyClick(target, Qt::Key_C, Qt::ControlModifier);
+    }
+    const QImage copied = QGuiApplication::clipboard()->image();
+    QVERIFY(!copied.isNull());
+    QVERIFY(test::SamePixels(dlg->FrameBar->FrameDIB(), PixelsOf(copied), "copied-frame"));
+  }
+
+  // The playback items and Copy Frame wait for a video.
+  void videoCommandsFollowTheVideo_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("withVideo");
+    for (const char* name : {"tbiPlay", "tbiBackward", "tbiForward", "tbiBackwardMore", "tbiForwardMore",
+                             "tbiMoveStep", "tbiCopyFrame"})
+      QTest::newRow(name) << name << true;
+    // Pause waits for playback.
+    QTest::newRow("tbiPause") << "tbiPause" << false;
+  }
+  void videoCommandsFollowTheVideo() {
+    QFETCH(QString, action);
+    QFETCH(bool, withVideo);
+    TMainDlg dlg(nullptr, ProgramDir);
+    auto* item = dlg.findChild<QAction*>(action);
+    QVERIFY(item != nullptr);
+    QVERIFY(!item->isEnabled());
+    dlg.OpenVideo(Video_);
+    QCOMPARE(item->isEnabled(), withVideo);
+    dlg.btPlay->click();
+    QCOMPARE(dlg.tbiPause->isEnabled(), true);
+    QCOMPARE(dlg.tbiPlay->isEnabled(), false);
+    dlg.FrameBar->Pause();
+  }
+
+  // A video file dropped on the window opens; anything else is refused at
+  // the door.
+  void dropOpensAVideoFileOnly_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("video file") << "file" << true;
+    QTest::newRow("folder") << "folder" << false;
+    QTest::newRow("web address") << "web" << false;
+    QTest::newRow("plain text") << "text" << false;
+  }
+  void dropOpensAVideoFileOnly() {
+    QFETCH(QString, kind);
+    QFETCH(bool, opens);
+    TMainDlg dlg(nullptr, ProgramDir);
+    QMimeData data;
+    if (kind == QLatin1String("file")) data.setUrls({QUrl::fromLocalFile(Video_)});
+    if (kind == QLatin1String("folder")) data.setUrls({QUrl::fromLocalFile(Dir_.path())});
+    if (kind == QLatin1String("web")) data.setUrls({QUrl(QStringLiteral("https://example.org/clip.vob"))});
+    if (kind == QLatin1String("text")) data.setText(Video_);
+    QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dlg, &enter);
+    QCOMPARE(enter.isAccepted(), opens);
+    QDropEvent drop(QPointF(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dlg, &drop);
+    if (opens) {
+      QTRY_VERIFY(dlg.FrameBar->FileOpened());
+      QCOMPARE(dlg.FrameBar->FileName, Video_);
+    } else {
+      QTest::qWait(50);
+      QVERIFY(!dlg.FrameBar->FileOpened());
+    }
+  }
+
+  // The videos opened are listed under File > Recent Videos in the next run
+  // too, and the Open dialog starts in the last one's folder; a video gone
+  // since is dropped with a word in the status line.
+  void recentVideosOutliveTheRun() {
+    const QString listFile = Dir_.filePath(QStringLiteral("recent-videos"));
+    const QString gone = Dir_.filePath(QStringLiteral("gone.vob"));
+    QFile::remove(listFile);
+    QFile::remove(gone);
+    QVERIFY(QFile::copy(Video_, gone));
+    {
+      TMainDlg dlg(nullptr, ProgramDir);
+      dlg.UseRecentVideosFile(listFile.toStdString());
+      QVERIFY(!dlg.tbRecent->menuAction()->isEnabled());
+      dlg.OpenVideo(gone);
+      dlg.OpenVideo(Video_);
+    }
+    TImageLibraryManager::RememberVideoFolder(QString());
+    TMainDlg dlg(nullptr, ProgramDir);
+    dlg.UseRecentVideosFile(listFile.toStdString());
+    QCOMPARE(TImageLibraryManager::VideoFileStartFolder(), Dir_.path());
+    QList<QAction*> items = dlg.tbRecent->actions();
+    QCOMPARE(items.size(), 2);
+    QCOMPARE(items[0]->data().toString(), Video_);
+    QCOMPARE(items[1]->data().toString(), gone);
+    QCOMPARE(items[0]->text(), QStringLiteral("&1 clip.vob"));
+
+    QVERIFY(QFile::remove(gone));
+    items[1]->trigger();
+    QTest::qWait(50);
+    QVERIFY(!dlg.FrameBar->FileOpened());
+    QVERIFY2(dlg.lbStatus->text().contains(QStringLiteral("no longer there")), qPrintable(dlg.lbStatus->text()));
+    QCOMPARE(dlg.tbRecent->actions().size(), 1);
+    QVERIFY(!QString::fromUtf8([&] {
+               QFile list(listFile);
+               return list.open(QIODevice::ReadOnly) ? list.readAll() : QByteArray();
+             }())
+                 .contains(QStringLiteral("gone.vob")));
+
+    dlg.tbRecent->actions().first()->trigger();
+    QTRY_VERIFY(dlg.FrameBar->FileOpened());
+    QCOMPARE(dlg.FrameBar->FileName, Video_);
+  }
+
+  // A message box shown during start-up (the missing decoder's tip) is not
+  // hidden under the splash, which stays on top of other windows.
+  void splashStepsAsideForAMessage() {
+    TSplashDlg splash;
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    bool splashVisible = true;
+    test::WhenModal<QMessageBox>([&](QMessageBox* box) {
+      splashVisible = splash.isVisible();
+      box->accept();
+    });
+    QMessageBox::critical(nullptr, QStringLiteral("Tip"), QStringLiteral("Cannot find the decoder."));
+    QVERIFY(!splashVisible);
+  }
+
+  // Every caption is the window's own: a display name set on the application
+  // is what the window system appends to each ("Information — Kelta"). Last,
+  // as it applies the program's theme to the test application.
+  void captionsCarryNoAppendedName() {
+    ConfigureApplication(*qApp);
+    const QString name = QCoreApplication::applicationName();
+    QCOMPARE(name, QStringLiteral("Kelta"));
+    QCoreApplication::setApplicationName(QStringLiteral("Renamed"));
+    const QString display = QGuiApplication::applicationDisplayName();
+    QCoreApplication::setApplicationName(name);
+    QCOMPARE(display, QStringLiteral("Renamed"));
   }
 };
 

@@ -3,6 +3,7 @@
 // at all.
 
 #include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -461,24 +462,82 @@ class LibraryCommandsTest : public TLibraryTestBase {
     QCOMPARE(memo, QString("red\nsky"));
   }
 
-  void renamingToASiblingsNameIsAccepted() {
+  // Renaming refuses a sibling's name as New does, and keeps the dialog
+  // open with it; keeping a node's own name is no clash.
+  void renamingToASiblingsNameIsRefused_data() {
+    QTest::addColumn<int>("what");  // 0 category, 1 film, 2 image
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("category") << 0 << "Edit Category";
+    QTest::newRow("film") << 1 << "Edit Film";
+    QTest::newRow("image") << 2 << "Edit Image";
+  }
+  void renamingToASiblingsNameIsRefused() {
+    QFETCH(int, what);
+    QFETCH(QString, caption);
     Films->AddCategory(u"Holidays");
     Films->AddCategory(u"Work");
+    Films->AddFilm(0, TImageLibraryFilmData{u"Summer", 0});
+    Films->AddFilm(0, TImageLibraryFilmData{u"Winter", 0});
+    Films->AddImage(0, 0, TImageLibraryImageData{u"Beach", u"a.bmp", u"a_t.bmp", u""});
+    Films->AddImage(0, 0, TImageLibraryImageData{u"Dunes", u"b.bmp", u"b_t.bmp", u""});
     Open();
     Host->IsPlaying = true;
-    Focus(Node({1}));
-    QString caption;
-    WhenModal<TnewCategoryDlg>([&](TnewCategoryDlg* d) {
-      caption = d->windowTitle();
-      QCOMPARE(d->etCategoryName->text(), QString("Work"));
-      d->etCategoryName->setText("Holidays");
-      d->btOk->click();
-    });
+    const std::string before = Written();
+    const QList<QTreeWidgetItem*> second = {Node({1}), Node({0, 1}), Node({0, 0, 1})};
+    const QString taken[] = {"Holidays", "Summer", "Beach"};
+    Focus(second[what]);
+    TBoxSeen seen;
+    QString seenCaption;
+    QString kept;
+    auto refuse = [&](QDialog* d, QLineEdit* edit, QPushButton* ok, QPushButton* cancel) {
+      seenCaption = d->windowTitle();
+      edit->setText(taken[what]);
+      AnswerBox(seen, QMessageBox::Ok);
+      ok->click();
+      kept = edit->text();
+      cancel->click();
+    };
+    switch (what) {
+      case 0:
+        WhenModal<TnewCategoryDlg>([&](TnewCategoryDlg* d) { refuse(d, d->etCategoryName, d->btOk, d->btCancel); });
+        break;
+      case 1:
+        WhenModal<TnewFilmDlg>([&](TnewFilmDlg* d) { refuse(d, d->etFilmName, d->btOk, d->btCancel); });
+        break;
+      default:
+        WhenModal<TeditImageDlg>([&](TeditImageDlg* d) { refuse(d, d->etImageName, d->btOk, d->btCancel); });
+        break;
+    }
     Manager->EditNode();
-    QCOMPARE(caption, QString("Edit Category"));
-    QCOMPARE(Node({0})->text(0), QString("Holidays (0)"));
-    QCOMPARE(Node({1})->text(0), QString("Holidays (0)"));
-    QCOMPARE(Films->Document().Root.Children[1].Attribute("name"), std::string("Holidays"));
+    QCOMPARE(seenCaption, caption);
+    QVERIFY(seen.Shown);
+    QCOMPARE(seen.Title, QString("Information"));
+    QCOMPARE(kept, taken[what]);
+    QCOMPARE(Written(), before);
+
+    // Its own name again, with a new memo for an image, is accepted.
+    const QString own[] = {"Work", "Winter", "Dunes"};
+    auto keep = [&](QLineEdit* edit, QPushButton* ok) {
+      QCOMPARE(edit->text(), own[what]);
+      ok->click();
+    };
+    switch (what) {
+      case 0:
+        WhenModal<TnewCategoryDlg>([&](TnewCategoryDlg* d) { keep(d->etCategoryName, d->btOk); });
+        break;
+      case 1:
+        WhenModal<TnewFilmDlg>([&](TnewFilmDlg* d) { keep(d->etFilmName, d->btOk); });
+        break;
+      default:
+        WhenModal<TeditImageDlg>([&](TeditImageDlg* d) {
+          d->moMemo->setPlainText("windy");
+          keep(d->etImageName, d->btOk);
+        });
+        break;
+    }
+    Manager->EditNode();
+    QCOMPARE(second[what]->text(0).section(' ', 0, 0), own[what]);
+    if (what == 2) QCOMPARE(Films->Document().Root.Children[0].Children[0].Children[1].Attribute("memo"), "windy");
     // Editing leaves playback alone.
     QCOMPARE(Host->Pauses, 0);
     QVERIFY(Host->IsPlaying);
@@ -520,9 +579,9 @@ class LibraryCommandsTest : public TLibraryTestBase {
     QVERIFY(Host->IsPlaying);
   }
 
-  // Opening a video: the dialog starts in the samples folder with the MPEG-2
-  // filter, a cancel resumes playback, a chosen file opens paused, and the
-  // next dialog starts in its folder with the first filter.
+  // Opening a video: the dialog starts in the samples folder with every MPEG
+  // video listed, a cancel resumes playback, a chosen file opens paused, and
+  // the next dialog starts in its folder.
   void openVideoFileAsksPausesAndRemembersTheFolder() {
     Open();
     const QString clip = Dir->filePath("VTS_01_1.VOB");
@@ -543,7 +602,7 @@ class LibraryCommandsTest : public TLibraryTestBase {
     });
     Manager->OpenVideoFile();
     QCOMPARE(filters, TImageLibraryManager::VideoFileFilters());
-    QCOMPARE(filter, QString("MPEG2 Video Files (*.vob *.mp2)"));
+    QCOMPARE(filter, TImageLibraryManager::VideoFileFilters().constFirst());
     QVERIFY(Host->OpenedVideos.isEmpty());
     QCOMPARE(Host->Pauses, 1);
     QVERIFY(Host->IsPlaying);
@@ -563,8 +622,56 @@ class LibraryCommandsTest : public TLibraryTestBase {
     });
     Manager->OpenVideoFile();
     QCOMPARE(folder, QFileInfo(clip).absolutePath());
-    QCOMPARE(filter, QString("DVD Video/Audio Files (vts*.vob)"));
+    QCOMPARE(filter, TImageLibraryManager::VideoFileFilters().constFirst());
     QCOMPARE(UnansweredModals(), 0);
+  }
+
+  // The Open dialog's first filter lists all MPEG video in any letter case;
+  // the older, narrower filters stay as further choices.
+  void openFilterListsEveryMpegVideo_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("listed");
+    for (const char* video : {"VTS_01_1.VOB", "clip.vob", "clip.mpg", "clip.MPEG", "clip.m2v", "clip.mpv",
+                              "clip.ts", "clip.m2ts", "clip.mts"})
+      QTest::newRow(video) << video << true;
+    for (const char* other : {"clip.mp4", "clip.mkv", "clip.mp2", "notes.txt", "vob"})
+      QTest::newRow(other) << other << false;
+  }
+  void openFilterListsEveryMpegVideo() {
+    QFETCH(QString, file);
+    QFETCH(bool, listed);
+    const QStringList filters = TImageLibraryManager::VideoFileFilters();
+    QCOMPARE(filters.mid(1), (QStringList{"DVD Video/Audio Files (vts*.vob)", "MPEG2 Video Files (*.vob *.mp2)",
+                                          "ALL Files (*)"}));
+    const QString& first = filters.constFirst();
+    const QString patterns = first.mid(first.indexOf('(') + 1).chopped(1);
+    QCOMPARE(QDir::match(patterns, file), listed);
+  }
+
+  // After New Category, New Film and Save Image the new node is the focused
+  // one with its parent open, so the next command acts on it; the new image's
+  // thumbnail shows at once.
+  void newNodesAreSelectedWithTheirParentOpen() {
+    Open();
+    Tree->collapseAll();
+    Focus(Root());
+    AnswerName(&TnewCategoryDlg::etCategoryName, "Holidays");
+    Manager->NewCategory();
+    QCOMPARE(Tree->currentItem(), Node({0}));
+    AnswerName(&TnewFilmDlg::etFilmName, "Summer 2005");
+    Manager->NewFilm();
+    QCOMPARE(Tree->currentItem(), Node({0, 0}));
+    QVERIFY(Node({0})->isExpanded());
+    const int thumbnails = Host->Thumbnails;
+    AnswerSave(TSaveAnswer{});
+    Manager->SaveImage();
+    QCOMPARE(Tree->currentItem(), Node({0, 0, 0}));
+    QVERIFY(Node({0, 0})->isExpanded());
+    QCOMPARE(Host->Thumbnails, thumbnails + 1);
+    // The next Save Image goes into the same film.
+    AnswerSave(TSaveAnswer{"Dunes"});
+    Manager->SaveImage();
+    QCOMPARE(Node({0, 0})->childCount(), 2);
   }
 };
 

@@ -194,6 +194,26 @@ class LibraryTreeTest : public TLibraryTestBase {
     QCOMPARE(Host->Clears, 1);
   }
 
+  // Moving through the tree with the keyboard shows what a click would.
+  void keyboardMovesShowTheThumbnail() {
+    FillLibrary();
+    fs::create_directories(DataFolder);
+    TFastDIB thumb;
+    thumb.SetSize(200, 112, 24);
+    QVERIFY(thumb.SaveToFile((DataFolder / "Bh7_1_thumbnail.bmp").string()));
+    Open();
+    Tree->expandAll();
+    Tree->setFocus();
+    Tree->setCurrentItem(Summer());
+    const int clears = Host->Clears;
+    QTest::keyClick(Tree.get(), Qt::Key_Down);
+    QCOMPARE(Tree->currentItem(), Beach());
+    QCOMPARE(Host->Thumbnails, 1);
+    QTest::keyClick(Tree.get(), Qt::Key_Down);
+    QCOMPARE(Tree->currentItem(), Holidays()->child(1));
+    QCOMPARE(Host->Clears, clears + 1);
+  }
+
   void doubleClickOpensOnlyAnImageWhoseThumbnailExists() {
     FillLibrary();
     Open();

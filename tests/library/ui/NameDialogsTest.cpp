@@ -223,13 +223,16 @@ class NameDialogsTest : public QObject {
     QCOMPARE(seen.Icon, QMessageBox::Critical);
   }
 
-  void filmTipShownForBothCodesAndClosedByEscape_data() {
+  void filmTipShownForBothCodesAndClosedByEscapeOrClose_data() {
     QTest::addColumn<int>("code");
-    QTest::newRow("nothing focused") << 8193;
-    QTest::newRow("no film focused") << 8194;
+    QTest::addColumn<bool>("byButton");
+    QTest::newRow("nothing focused, Escape") << 8193 << false;
+    QTest::newRow("no film focused, Escape") << 8194 << false;
+    QTest::newRow("no film focused, Close") << 8194 << true;
   }
-  void filmTipShownForBothCodesAndClosedByEscape() {
+  void filmTipShownForBothCodesAndClosedByEscapeOrClose() {
     QFETCH(int, code);
+    QFETCH(bool, byButton);
     QString caption;
     QSize size;
     QString step1;
@@ -237,7 +240,14 @@ class NameDialogsTest : public QObject {
       caption = tip->windowTitle();
       size = tip->size();
       step1 = tip->Label2->text();
-      QTest::keyClick(tip, Qt::Key_Escape);
+      if (byButton) {
+        // Inside the window, clear of the second picture.
+        QVERIFY(tip->rect().contains(tip->btClose->geometry()));
+        QVERIFY(!tip->btClose->geometry().intersects(tip->Image3->geometry()));
+        tip->btClose->click();
+      } else {
+        QTest::keyClick(tip, Qt::Key_Escape);
+      }
     });
     TcusException(code, nullptr);
     QCOMPARE(caption, QString("Information"));

@@ -1,7 +1,7 @@
 #pragma once
 // A stand-in for the frame bar and the main window: counts pauses, resumes,
-// repaints and thumbnail changes, notes the videos opened, and holds a frame
-// of its own.
+// repaints and thumbnail changes, notes the videos opened and the reasons
+// given for commands that could not act, and holds a frame of its own.
 
 #include <QImage>
 #include <QString>
@@ -24,6 +24,7 @@ class TFakeLibraryHost : public TLibraryHost {
   int Thumbnails = 0;
   QImage Thumbnail;
   QStringList OpenedVideos;
+  QStringList Explanations;
   TFastDIB Frame;
   QWidget MainWindow;
 
@@ -49,6 +50,7 @@ class TFakeLibraryHost : public TLibraryHost {
     ++Thumbnails;
     Thumbnail = picture;
   }
+  void Explain(const QString& why) override { Explanations << why; }
 };
 
 }  // namespace kelta::test

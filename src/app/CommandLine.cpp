@@ -1,0 +1,51 @@
+#include "app/CommandLine.h"
+
+namespace kelta {
+
+namespace {
+
+TCommandLine Refused(std::string why) {
+  TCommandLine line;
+  line.Action = TCommandLineAction::Refuse;
+  line.Error = std::move(why);
+  return line;
+}
+
+}  // namespace
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+  TCommandLine line;
+  bool optionsEnded = false;
+  for (const std::string& argument : arguments) {
+    if (!optionsEnded && argument == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && argument == "--version") {
+      return TCommandLine{TCommandLineAction::PrintVersion, {}, {}};
+    } else if (!optionsEnded && (argument == "--help" || argument == "-h")) {
+      return TCommandLine{TCommandLineAction::PrintHelp, {}, {}};
+    } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
+      return Refused("unknown option " + argument);
+    } else if (argument.empty()) {
+      return Refused("an empty file name");
+    } else if (!line.Video.empty()) {
+      return Refused("more than one video given");
+    } else {
+      line.Video = argument;
+    }
+  }
+  return line;
+}
+
+std::string VersionText() { return std::string("Kelta ") + KELTA_VERSION + "\n"; }
+
+std::string HelpText() {
+  return "Usage: kelta [VIDEO]\n"
+         "Captures still images from DVD video into your image library.\n"
+         "\n"
+         "  VIDEO       a DVD video object file (vts*.vob) or an MPEG-2 stream to open;\n"
+         "              when Kelta already runs, it opens the video there\n"
+         "  --version   print the version and exit\n"
+         "  -h, --help  print this help and exit\n";
+}
+
+}  // namespace kelta
