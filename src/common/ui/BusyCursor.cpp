@@ -5,11 +5,9 @@
 
 namespace kelta {
 
-TBusyCursor::TBusyCursor() {
-  QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-  // The work that follows holds the event loop: show the cursor now.
-  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
+// No events are processed here: a timer or a click let through in the middle
+// of a command could start another one.
+TBusyCursor::TBusyCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
 
 TBusyCursor::~TBusyCursor() { QApplication::restoreOverrideCursor(); }
 
