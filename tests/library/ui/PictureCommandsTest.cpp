@@ -61,32 +61,6 @@ void WhenShown(std::function<void(Window*)> act, bool* seen) {
   });
 }
 
-// What a command showed: message boxes (answered with OK) and other windows
-// (closed at once).
-struct TShown {
-  QStringList Messages;
-  int Windows = 0;
-};
-
-TShown WhileRunning(const std::function<void()>& command) {
-  TShown shown;
-  QTimer poll;
-  poll.setInterval(5);
-  QObject::connect(&poll, &QTimer::timeout, [&shown] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-      shown.Messages << box->text();
-      box->button(QMessageBox::Ok)->click();
-    } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-      ++shown.Windows;
-      dialog->reject();
-    }
-  });
-  poll.start();
-  command();
-  return shown;
-}
-
 }  // namespace
 
 class PictureCommandsTest : public TLibraryTestBase {
@@ -139,7 +113,7 @@ class PictureCommandsTest : public TLibraryTestBase {
           viewer->tbiNextClick();
           note();
           // Its file is missing: said once, and the viewer stays on Dunes.
-          const TShown shown = WhileRunning([viewer] { viewer->tbiNextClick(); });
+          const test::TShown shown = test::ShownDuring([viewer] { viewer->tbiNextClick(); });
           QCOMPARE(shown.Messages.size(), 1);
           note();
         },
@@ -157,13 +131,13 @@ class PictureCommandsTest : public TLibraryTestBase {
   void missingPicture_saysSoOnce_viewStaysPaused_cropRunsOn() {
     Tree->setCurrentItem(Film()->child(2));
     Host->IsPlaying = true;
-    TShown shown = WhileRunning([this] { Manager->ViewImage(); });
+    test::TShown shown = test::ShownDuring([this] { Manager->ViewImage(); });
     QCOMPARE(shown.Windows, 0);
     QCOMPARE(shown.Messages,
              QStringList{"The picture file \"Gn5_3.bmp\" of \"Gone\" cannot be read: the file is missing."});
     QVERIFY(!Host->IsPlaying);
     Host->IsPlaying = true;
-    shown = WhileRunning([this] { Manager->CropImage(); });
+    shown = test::ShownDuring([this] { Manager->CropImage(); });
     QCOMPARE(shown.Windows, 0);
     QCOMPARE(shown.Messages.size(), 1);
     QVERIFY(Host->IsPlaying);
@@ -201,7 +175,7 @@ class PictureCommandsTest : public TLibraryTestBase {
         {"print", [this] { Manager->PrintImage(&Host->MainWindow); }},
         {"export", [this] { Manager->ExportImage(4, &Host->MainWindow); }}};
     for (const auto& [name, command] : commands) {
-      const TShown shown = WhileRunning(command);
+      const test::TShown shown = test::ShownDuring(command);
       QVERIFY2(shown.Windows == 0, name);
       QVERIFY2(shown.Messages.size() == 1, name);
       QVERIFY2(shown.Messages[0].startsWith("The picture file \"Dn4_12.bmp\" of \"Dunes\" cannot be read: "), name);
@@ -214,7 +188,7 @@ class PictureCommandsTest : public TLibraryTestBase {
     QString status;
     WhenShown<TimageViewDlg>(
         [&](TimageViewDlg* viewer) {
-          messages = WhileRunning([viewer] { viewer->tbiNextClick(); }).Messages;
+          messages = test::ShownDuring([viewer] { viewer->tbiNextClick(); }).Messages;
           status = viewer->lbStatus()->text();
         },
         &seen);
