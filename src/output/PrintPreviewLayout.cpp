@@ -36,7 +36,8 @@ void TPreviewLayout::LayoutOnce() {
   }
   Columns = 1;
   int room = ClientWidth() - (pw + 2 * Gap);
-  while (room > pw + Gap) {
+  // No more columns than pages: a small page stays centred rather than left.
+  while (room > pw + Gap && Columns < PageCount) {
     ++Columns;
     room -= pw + Gap;
   }

@@ -2,12 +2,20 @@
 
 #include <QPainter>
 #include <QStyleOption>
+#include <QTreeView>
 
 namespace kelta {
 
 namespace {
 // Half the room the expand arrow takes; lines stop short of it.
 constexpr int ArrowHalf = 5;
+// Whether the node whose row passes through `at` has a parent.
+bool HasParentLine(const QWidget* widget, QPoint at) {
+  const auto* tree = qobject_cast<const QTreeView*>(widget);
+  if (!tree) return true;
+  return tree->indexAt(at).parent().isValid();
+}
+
 }  // namespace
 
 TTreeLinesStyle::TTreeLinesStyle(QObject* owner) : QProxyStyle() { setParent(owner); }
@@ -25,10 +33,10 @@ void TTreeLinesStyle::drawPrimitive(PrimitiveElement element, const QStyleOption
   painter->save();
   painter->setPen(QPen(LineColour, 1));
   if (option->state & State_Item) {
-    // The node's own column: down from its parent's line, across to the node,
-    // and on down when a sibling follows.
+    // The node's own column: down from its parent's line (a top-level node
+    // has none), across to the node, and on down when a sibling follows.
     painter->drawLine(x + gap, y, r.right(), y);
-    painter->drawLine(x, r.top(), x, y - gap);
+    if (HasParentLine(widget, QPoint(r.right() + 1, y))) painter->drawLine(x, r.top(), x, y - gap);
     if (option->state & State_Sibling) painter->drawLine(x, y + gap, x, r.bottom());
   } else if (option->state & State_Sibling) {
     // An ancestor's line passing by to its next sibling.

@@ -89,6 +89,10 @@ class LibraryTreeTest : public TLibraryTestBase {
     // Across to each category, and not past the last one.
     QCOMPARE(shown.pixelColor(first.left() - 2, first.top() + first.height() / 2), line);
     QVERIFY(shown.pixelColor(x, last.bottom()) != line);
+    // The root has no parent: nothing above it.
+    const QRect root = Tree->visualItemRect(Root());
+    for (int rx = root.left() - Tree->indentation(); rx < root.left(); ++rx)
+      QVERIFY(shown.pixelColor(rx, root.top()) != line);
   }
 
   void emptyLibraryShowsOnlyTheExpandedRoot() {
