@@ -1,22 +1,10 @@
 #include "output/PrintPageLayout.h"
 
 #include <algorithm>
-#include <cstdint>
+
+#include "imaging/ImageUtils.h"
 
 namespace kelta {
-
-namespace {
-
-// value x numerator / denominator rounded to the nearest integer, a half to even.
-int ScaleHalfEven(std::int64_t value, std::int64_t numerator, std::int64_t denominator) {
-  const std::int64_t product = value * numerator;
-  std::int64_t quotient = product / denominator;
-  const std::int64_t twice = 2 * (product % denominator);
-  if (twice > denominator || (twice == denominator && quotient % 2 != 0)) ++quotient;
-  return int(quotient);
-}
-
-}  // namespace
 
 TPrintPagePlan TPrintPageLayout::Plan(const TPrintPaper& paper, int imageWidth, int imageHeight, bool withText,
                                       int nameHeight, int memoHeight) {
@@ -41,10 +29,10 @@ TPrintPagePlan TPrintPageLayout::Plan(const TPrintPaper& paper, int imageWidth, 
     return plan;
   }
   int width = roomWidth;
-  int height = ScaleHalfEven(width, imageHeight, imageWidth);
+  int height = int(ScaleHalfEven(width, imageHeight, imageWidth));
   if (height > roomHeight) {
     height = roomHeight;
-    width = std::max(1, ScaleHalfEven(height, imageWidth, imageHeight));
+    width = std::max(1, int(ScaleHalfEven(height, imageWidth, imageHeight)));
   }
   // A picture flatter than one page pixel still shows as one row.
   height = std::max(height, 1);

@@ -13,7 +13,6 @@
 
 #include "common/ui/BusyCursor.h"
 #include "common/ui/ShowException.h"
-#include "imaging/ImageUtils.h"
 #include "output/PrintPageLayout.h"
 #include "imaging/ui/DibImage.h"
 #include "common/ui/DesktopCentre.h"
