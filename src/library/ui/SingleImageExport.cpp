@@ -123,6 +123,7 @@ void ExportImageAs(int format, QWidget* owner, const TFastDIB& picture, const QS
   }
   LastExportFolder = QFileInfo(QString::fromStdString(fileName)).absolutePath();
   try {
+    // The wait cursor goes before a message shows.
     TBusyCursor busy;
     WriteExportImage(chosen, fileName, picture);
   } catch (const std::exception& error) {

@@ -1,6 +1,7 @@
 #include "output/ui/ExportForm.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -225,23 +226,25 @@ bool TExportDlg::RunExport() {
     InvalidFilename(this);
     return false;
   };
-  auto written = [this](const QLineEdit* edit) {
+  // Each file is written under the wait cursor, which is gone again before
+  // any message shows.
+  auto write = [this](const QLineEdit* edit, const std::function<void()>& writer) {
+    {
+      TBusyCursor busy;
+      writer();
+    }
     Written_ << edit->text();
     StepProgress();
   };
 
-  TBusyCursor busy;
   try {
     if (ckbBmp->isChecked()) {
       if (!valid(etBmp, ".bmp")) return false;
-      WriteWholeFile(path(etBmp), FFrame.SaveToMemory());
-      written(etBmp);
+      write(etBmp, [&] { WriteWholeFile(path(etBmp), FFrame.SaveToMemory()); });
     }
     if (ckbPdf->isChecked()) {
       if (!valid(etPdf, ".pdf")) return false;
-      TPDFExporter exporter;
-      exporter.Export(FFrame, path(etPdf));
-      written(etPdf);
+      write(etPdf, [&] { TPDFExporter().Export(FFrame, path(etPdf)); });
     }
     const TCharCell cell = DefaultCharCell();
     const std::string header =
@@ -258,9 +261,10 @@ bool TExportDlg::RunExport() {
     for (const auto& page : pages) {
       if (!page.box->isChecked()) continue;
       if (!valid(page.edit, ".html")) return false;
-      const std::string text = BitmapToHtml(FFrame, "01", header, footer, FFrame.Width() / 4, page.mode, cell);
-      WriteWholeFile(path(page.edit), text + "\r\n");
-      written(page.edit);
+      write(page.edit, [&] {
+        const std::string text = BitmapToHtml(FFrame, "01", header, footer, FFrame.Width() / 4, page.mode, cell);
+        WriteWholeFile(path(page.edit), text + "\r\n");
+      });
     }
   } catch (const std::exception& error) {
     QString message = QString::fromUtf8(error.what());
