@@ -4,10 +4,6 @@
 
 namespace kelta {
 
-namespace {
-constexpr COLORREF FigureColour = 0x808080;
-}
-
 bool IsEmptyRect(const TRect& rect) { return rect.Right <= rect.Left || rect.Bottom <= rect.Top; }
 
 bool PtInRect(const TRect& rect, TPoint point) {
@@ -16,33 +12,15 @@ bool PtInRect(const TRect& rect, TPoint point) {
 
 TCropEditor::TCropEditor(TImageDocument& document) : Document_(document) {}
 
-void TCropEditor::SelectFigurePen() {
-  Canvas.SelectPen(TPenStyle::Solid, 1, FigureColour, TPenMode::Invert);
-  Canvas.SelectBrush(TBrushStyle::Clear, 0, 0);
-}
-
-void TCropEditor::Paint() {
-  CopyImage(Document_.WorkImage, Canvas);
-  SelectFigurePen();
-  // A repaint in the middle of a drag must show what the drag will erase next:
-  // while drawing that is the outline alone, whichever way round its corners lie.
-  if (State == TCropState::Drawing)
-    DrawOutline(CropRect);
-  else if (!IsEmptyRect(CropRect))
-    DrawFigure(CropRect);
-}
-
-void TCropEditor::DrawOutline(const TRect& rect) {
-  // While a selection is being drawn its corners may be in any order; the
-  // figure is the same either way, so erasing stays exact.
-  TRect r = rect;
+TRect TCropEditor::OutlineRect() const {
+  // While a selection is being drawn its corners may lie either way round.
+  TRect r = CropRect;
   if (r.Right < r.Left) std::swap(r.Left, r.Right);
   if (r.Bottom < r.Top) std::swap(r.Top, r.Bottom);
-  if (Canvas.Empty() || IsEmptyRect(r)) return;
-  Canvas.Rectangle(r);
+  return r;
 }
 
-void TCropEditor::DrawHandles(const TRect& rect) {
+void TCropEditor::PlaceHandles(const TRect& rect) {
   const int cw = ClientWidth(), ch = ClientHeight(), s = CropHandleSize;
   const auto leftX = [&](int l) { return l == 0 ? std::pair{0, s} : std::pair{l - s, l}; };
   const auto rightX = [&](int r) { return r == cw ? std::pair{r - s, r} : std::pair{r, r + s}; };
@@ -55,13 +33,6 @@ void TCropEditor::DrawHandles(const TRect& rect) {
   HandleRects[1] = {x1a, y0a, x1b, y0b};
   HandleRects[2] = {x1a, y2a, x1b, y2b};
   HandleRects[3] = {x0a, y2a, x0b, y2b};
-  if (Canvas.Empty()) return;
-  for (const TRect& handle : HandleRects) Canvas.Rectangle(handle);
-}
-
-void TCropEditor::DrawFigure(const TRect& rect) {
-  DrawOutline(rect);
-  DrawHandles(rect);
 }
 
 int TCropEditor::HandleAt(TPoint point) {
@@ -104,18 +75,19 @@ void TCropEditor::KeepInside(bool keepSize) {
 
 void TCropEditor::MouseDown(int x, int y) {
   DownPoint = {x, y};
-  if (PtInRect(CropRect, DownPoint)) {
-    State = TCropState::Moving;
-    if (HandleAt(DownPoint) >= 0) State = TCropState::Sizing;
-    return;
-  }
+  const bool inside = PtInRect(CropRect, DownPoint);
   if (HandleAt(DownPoint) >= 0) {
     State = TCropState::Sizing;
+    const TPoint corner = {ActiveHandle == 0 || ActiveHandle == 3 ? CropRect.Left : CropRect.Right,
+                           ActiveHandle <= 1 ? CropRect.Top : CropRect.Bottom};
+    GrabOffset = {corner.X - x, corner.Y - y};
+    return;
+  }
+  if (inside) {
+    State = TCropState::Moving;
     return;
   }
   State = TCropState::Drawing;
-  if (!IsEmptyRect(CropRect)) DrawFigure(CropRect);
-  SelectFigurePen();
   CropRect = {x, y, x, y};
 }
 
@@ -125,26 +97,24 @@ int TCropEditor::MouseMove(int x, int y) {
       if (HandleAt({x, y}) >= 0) return CursorSizeAll;
       return PtInRect(CropRect, {x, y}) ? CursorCropInside : CursorCropCross;
     case TCropState::Drawing: {
-      DrawOutline(CropRect);
       const int cw = ClientWidth(), ch = ClientHeight();
       if (x >= cw) x = cw; else if (x <= 0) x = 0;
       if (y >= ch) y = ch; else if (y <= 0) y = 0;
       CropRect.Right = x;
       CropRect.Bottom = y;
-      DrawOutline(CropRect);
       return 0;
     }
     case TCropState::Moving: {
-      if (!IsEmptyRect(CropRect)) DrawFigure(CropRect);
       const int dx = x - DownPoint.X, dy = y - DownPoint.Y;
       CropRect = {SavedRect.Left + dx, SavedRect.Top + dy, SavedRect.Right + dx, SavedRect.Bottom + dy};
       KeepInside(true);
-      if (!IsEmptyRect(CropRect)) DrawFigure(CropRect);
+      PlaceHandles(CropRect);
       return 0;
     }
     case TCropState::Sizing: {
-      if (!IsEmptyRect(CropRect)) DrawFigure(CropRect);
       CropRect = SavedRect;
+      x += GrabOffset.X;
+      y += GrabOffset.Y;
       switch (ActiveHandle) {
         case 0: CropRect.Left = x; CropRect.Top = y; break;
         case 1: CropRect.Right = x; CropRect.Top = y; break;
@@ -154,7 +124,7 @@ int TCropEditor::MouseMove(int x, int y) {
       }
       Normalize();
       KeepInside(false);
-      if (!IsEmptyRect(CropRect)) DrawFigure(CropRect);
+      PlaceHandles(CropRect);
       return 0;
     }
   }
@@ -164,7 +134,7 @@ int TCropEditor::MouseMove(int x, int y) {
 void TCropEditor::MouseUp() {
   if (State == TCropState::Drawing) {
     Normalize();
-    if (!IsEmptyRect(CropRect)) DrawHandles(CropRect);
+    if (!IsEmptyRect(CropRect)) PlaceHandles(CropRect);
   }
   SavedRect = CropRect;
   State = TCropState::Idle;
@@ -179,7 +149,6 @@ bool TCropEditor::Crop() {
   work.SetSize(w, h, std::uint8_t(Document_.LoadedImage.BitCount()));
   Source.DrawRegion(work, 0, 0, w, h, l, t);
   CopyImage(work, Source);
-  Paint();
   return true;
 }
 
@@ -187,12 +156,8 @@ void TCropEditor::Revert() {
   CropRect = {};
   Document_.RevertToLoaded();
   CopyImage(Document_.LoadedImage, Source);
-  Paint();
 }
 
-void TCropEditor::RefreshSource() {
-  CopyImage(Document_.LoadedImage, Source);
-  Paint();
-}
+void TCropEditor::RefreshSource() { CopyImage(Document_.LoadedImage, Source); }
 
 }  // namespace kelta

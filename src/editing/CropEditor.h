@@ -1,9 +1,9 @@
 #pragma once
 // The crop tool's selection: a rubber band drawn with the mouse, moved by
 // dragging its inside and resized by four corner handles, then cut out of the
-// picture. The outline and handles are drawn onto the window's canvas with an
-// inverting pen, so drawing a figure a second time removes it: each change of
-// the selection draws the old figure again, changes it, and draws the new one.
+// picture. The window draws the selection's figure from this state: the
+// outline always, the handle squares once the selection is no longer being
+// drawn.
 
 #include <array>
 #include <cstdint>
@@ -41,13 +41,14 @@ class TCropEditor {
   TCropState State = TCropState::Idle;
   std::array<TRect, 4> HandleRects{};  // 0 top-left, 1 top-right, 2 bottom-right, 3 bottom-left
   std::uint8_t ActiveHandle = NoHandle;
+  // From the pointer to the grabbed corner when a handle was pressed, so the
+  // corner follows the pointer without jumping to it.
+  TPoint GrabOffset;
 
-  // What the window shows: the work image with the selection's figure inverted into it.
-  TFastDIB Canvas;
-
-  // Rebuilds Canvas from the work image and draws the current selection
-  // (only its outline while it is being drawn).
-  void Paint();
+  // The figure to show: an outline (corners in either order while drawing),
+  // and whether its handles show with it.
+  TRect OutlineRect() const;
+  bool ShowsHandles() const { return State != TCropState::Drawing && !IsEmptyRect(CropRect); }
 
   // Left button only; the window drops the other buttons.
   void MouseDown(int x, int y);
@@ -62,8 +63,8 @@ class TCropEditor {
   // Source becomes a copy of the loaded image (after every load).
   void RefreshSource();
 
-  void DrawOutline(const TRect& rect);
-  void DrawHandles(const TRect& rect);
+  // Computes and stores the handle squares of a selection.
+  void PlaceHandles(const TRect& rect);
   int HandleAt(TPoint point);
   void Normalize();
   void KeepInside(bool keepSize);
@@ -73,10 +74,6 @@ class TCropEditor {
   int ClientHeight() const { return Document_.WorkImage.RowCount(); }
 
  private:
-  void SelectFigurePen();
-  // Outline and handles of a non-empty selection (drawing twice erases).
-  void DrawFigure(const TRect& rect);
-
   TImageDocument& Document_;
 };
 

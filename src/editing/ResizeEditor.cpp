@@ -27,10 +27,26 @@ std::int32_t ConstrainedSide(std::int32_t value, std::int32_t other, std::int32_
   return std::int32_t(RoundHalfEven(std::int64_t(value) * other, side));
 }
 
+std::string ResizeSizeProblem(std::int64_t width, std::int64_t height) {
+  const std::string size = std::to_string(width) + " x " + std::to_string(height);
+  if (width < 1 || height < 1 || width > MaxResizeSide || height > MaxResizeSide)
+    return "A picture of " + size + " pixels cannot be made: each side must be 1 to " +
+           std::to_string(MaxResizeSide) + " pixels.";
+  if (width * height > MaxResizePixels)
+    return "A picture of " + size + " pixels cannot be made: a picture may have at most 100,000,000 pixels.";
+  return {};
+}
+
 bool TResizeEditor::Resize(std::int32_t width, std::int32_t height) {
   TFastDIB& work = Document_.WorkImage;
   if (width == work.Width() && height == work.RowCount()) return false;
+  if (const std::string problem = ResizeSizeProblem(width, height); !problem.empty()) throw EResizeRefused(problem);
   work.SetSize(width, height, std::uint8_t(Document_.LoadedImage.BitCount()));
+  if (work.Empty()) {
+    Document_.RevertToLoaded();
+    throw EResizeRefused("There is not enough memory for a picture of " + std::to_string(width) + " x " +
+                         std::to_string(height) + " pixels.");
+  }
   ResampleBilinear(Document_.LoadedImage, work);
   return true;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iterator>
 #include <new>
+#include <string>
 
 namespace kelta {
 
@@ -182,7 +183,7 @@ bool TFastDIB::LoadFromStream(std::FILE* stream) {
   return true;
 }
 
-bool TFastDIB::SaveToFile(const std::string& fileName) const {
+std::string TFastDIB::SaveToMemory() const {
   std::uint32_t paletteBytes = 0;
   if (Header_.ClrUsed != 0)
     paletteBytes = 4 * std::min<std::uint32_t>(Header_.ClrUsed, 256);
@@ -196,12 +197,20 @@ bool TFastDIB::SaveToFile(const std::string& fileName) const {
   WriteLE32(fileHeader + 2, FileHeaderSize + InfoHeaderSize + paletteBytes + ImageSize());
   WriteLE32(fileHeader + 10, FileHeaderSize + InfoHeaderSize + paletteBytes);
 
+  std::string bytes;
+  bytes.reserve(FileHeaderSize + InfoHeaderSize + paletteBytes + ImageSize());
+  bytes.append(reinterpret_cast<const char*>(fileHeader), sizeof fileHeader);
+  bytes.append(reinterpret_cast<const char*>(&Header_), sizeof Header_);
+  bytes.append(reinterpret_cast<const char*>(Palette_), paletteBytes);
+  if (ImageSize() > 0 && Bits_) bytes.append(reinterpret_cast<const char*>(Bits_.get()), ImageSize());
+  return bytes;
+}
+
+bool TFastDIB::SaveToFile(const std::string& fileName) const {
+  const std::string bytes = SaveToMemory();
   FilePtr file(std::fopen(fileName.c_str(), "wb"));
   if (!file) return false;
-  bool ok = std::fwrite(fileHeader, 1, sizeof fileHeader, file.get()) == sizeof fileHeader &&
-            std::fwrite(&Header_, 1, sizeof Header_, file.get()) == sizeof Header_ &&
-            std::fwrite(Palette_, 1, paletteBytes, file.get()) == paletteBytes;
-  if (ok && ImageSize() > 0) ok = std::fwrite(Bits_.get(), 1, ImageSize(), file.get()) == ImageSize();
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
   ok = std::fclose(file.release()) == 0 && ok;
   // A half-written bitmap would later load as a damaged picture; leave none.
   if (!ok) std::remove(fileName.c_str());

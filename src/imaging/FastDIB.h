@@ -98,6 +98,8 @@ class TFastDIB {
   bool LoadFromMemory(std::span<const std::uint8_t> bytes);
   // Writes the buffer as a BMP file; returns false when nothing complete was written.
   bool SaveToFile(const std::string& fileName) const;
+  // The bytes SaveToFile writes, for callers that write files their own way.
+  std::string SaveToMemory() const;
 
   // Block copies onto another buffer, clipped to both buffers. Coordinates
   // are picture coordinates (y counts down from the top picture row).

@@ -47,37 +47,32 @@ bool TFreeBitmap::CanWrite(int format) const {
   return FreeImage_FIFSupportsWriting(fif) && FreeImage_FIFSupportsExportBPP(fif, FreeImage_GetBPP(Handle_));
 }
 
-namespace {
-
-// Encodes into memory first, so a failing encoder never touches the file, and
-// removes what it wrote when the file itself fails: no partial image is left.
-bool SaveViaMemory(FREE_IMAGE_FORMAT fif, FIBITMAP* dib, const std::string& fileName, int flags) {
+std::string TFreeBitmap::EncodeFor(const std::string& fileName, int flags) const {
+  const FREE_IMAGE_FORMAT fif = FreeImage_GetFIFFromFilename(fileName.c_str());
+  if (!CanWrite(fif)) return {};
   FIMEMORY* mem = FreeImage_OpenMemory(nullptr, 0);
-  if (!mem) return false;
-  bool ok = FreeImage_SaveToMemory(fif, dib, mem, flags) != FALSE;
+  if (!mem) return {};
+  std::string bytes;
   BYTE* data = nullptr;
   DWORD size = 0;
-  if (ok) ok = FreeImage_AcquireMemory(mem, &data, &size) != FALSE && size > 0;
-  if (ok) {
-    std::FILE* f = std::fopen(fileName.c_str(), "wb");
-    if (!f) {
-      ok = false;
-    } else {
-      ok = std::fwrite(data, 1, size, f) == size;
-      ok = (std::fclose(f) == 0) && ok;
-      if (!ok) std::remove(fileName.c_str());
-    }
-  }
+  if (FreeImage_SaveToMemory(fif, Handle_, mem, flags) && FreeImage_AcquireMemory(mem, &data, &size) && size > 0)
+    bytes.assign(reinterpret_cast<const char*>(data), size);
   FreeImage_CloseMemory(mem);
-  return ok;
+  return bytes;
 }
 
-}  // namespace
-
 bool TFreeBitmap::WriteToFile(const std::string& fileName, int flags) const {
-  const FREE_IMAGE_FORMAT fif = FreeImage_GetFIFFromFilename(fileName.c_str());
-  if (!CanWrite(fif)) return false;
-  return SaveViaMemory(fif, Handle_, fileName, flags);
+  // Encoded into memory first, so a failing encoder never touches the file,
+  // and what was written is removed when the file itself fails: no partial
+  // image is left.
+  const std::string bytes = EncodeFor(fileName, flags);
+  if (bytes.empty()) return false;
+  std::FILE* f = std::fopen(fileName.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  ok = (std::fclose(f) == 0) && ok;
+  if (!ok) std::remove(fileName.c_str());
+  return ok;
 }
 
 void CopyToFreeBitmap(const TFastDIB& dib, TFreeBitmap& bitmap) {

@@ -31,6 +31,9 @@ class TFreeBitmap {
   bool ReduceColors(int quantizer);
   // Whether FreeImage writes the format (FREE_IMAGE_FORMAT value) at this bitmap's depth.
   bool CanWrite(int format) const;
+  // The file image in the format FreeImage picks from the file name's
+  // extension; empty when that format cannot be written at this depth.
+  std::string EncodeFor(const std::string& fileName, int flags) const;
   // Writes under the format FreeImage picks from the file name's extension.
   bool WriteToFile(const std::string& fileName, int flags) const;
 

@@ -13,4 +13,8 @@ namespace kelta {
 // for an empty buffer, an extension FreeImage does not write, or a failure.
 bool WriteImageFile(const TFastDIB& dib, const std::string& fileName, bool gif);
 
+// The bytes WriteImageFile would write, for callers that write files their
+// own way; empty where WriteImageFile would answer false.
+std::string EncodeImageFile(const TFastDIB& dib, const std::string& fileName, bool gif);
+
 }  // namespace kelta

@@ -9,7 +9,8 @@
 
 namespace kelta {
 
-// False when the file holds no such picture; `picture` then stays as it was.
-bool LoadPictureFile(const std::string& fileName, TFastDIB& picture);
+// False when the file holds no such picture; `picture` then stays as it was,
+// and `why` (when given) says in a few words what is wrong with the file.
+bool LoadPictureFile(const std::string& fileName, TFastDIB& picture, std::string* why = nullptr);
 
 }  // namespace kelta

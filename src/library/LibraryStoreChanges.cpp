@@ -1,6 +1,7 @@
 #include "library/LibraryStoreChanges.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "library/ImageSaveManager.h"
 #include "library/LibraryImages.h"
 #include "library/StoreFileNames.h"
+#include "library/StoredBitmap.h"
 
 namespace kelta {
 
@@ -38,6 +40,32 @@ TImageLibraryImageData StoreCapture(TFilmManager& films, TimageSaveManager& stor
     throw ECaptureNotKept(std::string("The capture was not kept: ") + error.what());
   }
   return image;
+}
+
+TImageLibraryImageData StorePicture(TFilmManager& films, const std::filesystem::path& dataFolder,
+                                    const TFastDIB& picture, int category, int film, TImageLibraryImageData image) {
+  // The store adjusts the picture it is given; its neutral options keep the
+  // pixels, and the caller's picture is not touched either way.
+  TFastDIB copy;
+  copy.SetSize(picture.Width(), picture.Height(), std::uint8_t(picture.BitCount()));
+  if (!picture.Empty() && !copy.Empty()) std::memcpy(copy.Bits(), picture.Bits(), picture.ImageSize());
+  TimageSaveManager store(dataFolder);
+  store.Image = &copy;
+  return StoreCapture(films, store, category, film, std::move(image));
+}
+
+void ReplaceStoredPicture(const std::filesystem::path& dataFolder, const TImageLibraryImageData& image,
+                          const TFastDIB& picture) {
+  const std::string name = WideToAnsi(image.FileName);
+  const auto file = ConfinedStoreFile(dataFolder, name);
+  if (!file) throw EImageStoreError("The picture \"" + name + "\" is not a file of the image folder");
+  if (picture.Empty() || picture.BitCount() != 24) throw EImageStoreError("There is no picture to store");
+  WriteStoredBitmap(picture, *file);
+  const auto thumbnailFile = ConfinedStoreFile(dataFolder, WideToAnsi(image.Thumbnail));
+  if (!thumbnailFile) return;
+  TFastDIB thumbnail;
+  TimageSaveManager::MakeThumbnail(picture, thumbnail);
+  WriteStoredBitmap(thumbnail, *thumbnailFile);
 }
 
 void DeleteImageAndFiles(TFilmManager& films, const std::filesystem::path& dataFolder, int category, int film,

@@ -12,6 +12,7 @@
 
 namespace kelta {
 
+class TFastDIB;
 class TFilmManager;
 class TimageSaveManager;
 
@@ -28,6 +29,19 @@ class ECaptureNotKept : public std::runtime_error {
 // ECaptureNotKept when the library file cannot; nothing is kept either way.
 TImageLibraryImageData StoreCapture(TFilmManager& films, TimageSaveManager& store, int category, int film,
                                     TImageLibraryImageData image);
+
+// Adds an edited picture to the film as a new image, stored like a capture
+// (fresh names, durable writes, the entry only once both files are there)
+// with its pixels kept as they are. Throws as StoreCapture does.
+TImageLibraryImageData StorePicture(TFilmManager& films, const std::filesystem::path& dataFolder,
+                                    const TFastDIB& picture, int category, int film, TImageLibraryImageData image);
+
+// Writes an edited picture over the image's stored file and remakes its
+// thumbnail from it, each replaced whole or not at all. Throws
+// EImageStoreError naming the file; a thumbnail name that is not the store's
+// own is left alone.
+void ReplaceStoredPicture(const std::filesystem::path& dataFolder, const TImageLibraryImageData& image,
+                          const TFastDIB& picture);
 
 // Removes the image from the library file, then its picture and thumbnail
 // from the data folder. When the library cannot be written the files stay

@@ -1,28 +1,71 @@
 #include "output/FileOutput.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "output/OutputErrors.h"
 
 namespace kelta {
 
-void WriteWholeFile(const std::string& fileName, std::string_view data) {
-  std::FILE* f = std::fopen(fileName.c_str(), "wb");
-  if (!f) {
-    const int err = errno;
-    throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(err));
+namespace {
+
+std::string Quoted(const std::string& fileName) { return "\"" + fileName + "\""; }
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t written = ::write(fd, data.data(), data.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(std::size_t(written));
   }
-  bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
+  return true;
+}
+
+// The permission bits a new file gets from the process's umask, or those of
+// the file being replaced.
+mode_t ModeFor(const std::string& fileName) {
+  struct stat existing {};
+  if (::stat(fileName.c_str(), &existing) == 0) return existing.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+void WriteWholeFile(const std::string& fileName, std::string_view data) {
+  // The bytes go to a new file beside the target, which replaces the target
+  // only once it is complete: a failed write leaves the old file (or none).
+  std::vector<char> temporary(fileName.begin(), fileName.end());
+  const char suffix[] = ".part-XXXXXX";
+  temporary.insert(temporary.end(), suffix, suffix + sizeof suffix);
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) {
+    const int err = errno;
+    throw EFCreateError("Cannot create file " + Quoted(fileName) + ". " + std::strerror(err));
+  }
+  bool ok = ::fchmod(fd, ModeFor(fileName)) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
   int err = ok ? 0 : errno;
-  if (std::fclose(f) != 0 && ok) {
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (ok && ::rename(temporary.data(), fileName.c_str()) != 0) {
     ok = false;
     err = errno;
   }
   if (!ok) {
-    std::remove(fileName.c_str());
-    throw EFCreateError("Error writing file \"" + fileName + "\". " + std::strerror(err ? err : EIO));
+    ::unlink(temporary.data());
+    throw EFCreateError("Error writing file " + Quoted(fileName) + ". " + std::strerror(err ? err : EIO));
   }
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // Geometry of the page preview, free of any widget: the page grid (columns
 // that fit the client width, rows for the pages), the scroll ranges, the view
-// brought to the last clicked point, page rectangles and the hit test. All
-// sizes are in pixels at zoom 1 (one page pixel to one screen pixel).
+// brought to the last clicked point, page rectangles and the hit test. Grid
+// sizes are screen pixels: a page is its page pixels times the zoom wide;
+// the hot point is kept in page pixels, so it survives a change of zoom.
 
 #include <algorithm>
 
@@ -19,9 +20,13 @@ class TPreviewLayout {
   static constexpr int LineStep = 5;
   static constexpr int PageStep = 20;
 
+  static constexpr double MinZoom = 0.1;
+  static constexpr double MaxZoom = 4.0;
+
   int PageWidth = 816;    // 8.5 x 11 inches at 96 pixels per inch
   int PageHeight = 1056;
   int PageCount = 0;
+  double Zoom = 1.0;      // screen pixels per page pixel
 
   // The area inside the panel's border with no scroll bar shown, and the
   // thickness a shown scroll bar takes from it.
@@ -42,8 +47,17 @@ class TPreviewLayout {
 
   int ClientWidth() const { return OuterWidth - (VertBarShown ? BarExtent : 0); }
   int ClientHeight() const { return OuterHeight - (HorzBarShown ? BarExtent : 0); }
-  int GridWidth() const { return Columns * (PageWidth + Gap) + Gap; }
-  int GridHeight() const { return Rows * (PageHeight + Gap) + Gap; }
+  // A page's size on the screen at the current zoom.
+  int ShownPageWidth() const;
+  int ShownPageHeight() const;
+  int GridWidth() const { return Columns * (ShownPageWidth() + Gap) + Gap; }
+  int GridHeight() const { return Rows * (ShownPageHeight() + Gap) + Gap; }
+
+  // The zoom at which a whole page, or the page's width, fits the panel.
+  double FitPageZoom() const;
+  double FitWidthZoom() const;
+  // Any zoom within MinZoom .. MaxZoom; lay out again afterwards.
+  void SetZoom(double zoom) { Zoom = std::clamp(zoom, MinZoom, MaxZoom); }
 
   // Lays the pages out for the current client size. Showing or hiding a
   // scroll bar changes the client size, which lays out again until stable.

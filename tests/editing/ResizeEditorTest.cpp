@@ -3,6 +3,8 @@
 #include "EditingFixtures.h"
 #include "editing/ResizeEditor.h"
 
+#include <string>
+
 using namespace kelta;
 using kelta::testing::FillPattern;
 using kelta::testing::SamePixels;
@@ -66,13 +68,38 @@ TEST_F(Resize, AlwaysStartsFromTheLoadedImage) {
   EXPECT_TRUE(SamePixels(Document.WorkImage, Document.LoadedImage));
 }
 
-TEST_F(Resize, RefusedSizeLeavesEmptyImageUntilRevert) {
-  ASSERT_TRUE(Tool.Resize(0, 10));
-  EXPECT_TRUE(Document.WorkImage.Empty());
-  ASSERT_TRUE(Tool.Revert());
-  EXPECT_TRUE(SamePixels(Document.WorkImage, Document.LoadedImage));
-  EXPECT_FALSE(Tool.Revert());
+struct SizeCase {
+  std::int64_t Width, Height;
+  bool Allowed;
+};
+
+class ResizeLimits : public ::testing::TestWithParam<SizeCase> {};
+
+// Each side 1 .. 32767 and at most 100 million pixels in all; a refused size
+// says why and leaves the picture shown as it was.
+TEST_P(ResizeLimits, RefusesSizesThatCannotBeMade) {
+  const SizeCase& c = GetParam();
+  const std::string problem = ResizeSizeProblem(c.Width, c.Height);
+  EXPECT_EQ(problem.empty(), c.Allowed) << problem;
+  if (c.Allowed) return;
+  EXPECT_NE(problem.find(std::to_string(c.Width) + " x " + std::to_string(c.Height)), std::string::npos);
+  TImageDocument document;
+  FillPattern(document.WorkImage, 64, 48);
+  ASSERT_TRUE(document.ImageLoaded());
+  TResizeEditor tool(document);
+  ASSERT_TRUE(tool.Resize(32, 24));
+  EXPECT_THROW(tool.Resize(std::int32_t(c.Width), std::int32_t(c.Height)), EResizeRefused);
+  EXPECT_EQ(document.WorkImage.Width(), 32);
+  EXPECT_EQ(document.WorkImage.RowCount(), 24);
 }
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ResizeLimits,
+                         ::testing::Values(SizeCase{0, 100, false}, SizeCase{100, 0, false},
+                                           SizeCase{-5, 10, false}, SizeCase{1, 1, true},
+                                           SizeCase{32767, 1, true}, SizeCase{32768, 1, false},
+                                           SizeCase{1, 99999, false}, SizeCase{99999, 99999, false},
+                                           SizeCase{10000, 10000, true}, SizeCase{10000, 10001, false},
+                                           SizeCase{32767, 3051, true}, SizeCase{32767, 3052, false}));
 
 TEST(ImageDocument, EmptyOrMissingPictureIsRefused) {
   TImageDocument document;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "library/CodePage.h"
-#include "library/FileSizeLimit.h"
+#include "support/FileSizeLimit.h"
 #include "library/FilmManager.h"
 #include "library/LibraryTestSupport.h"
 

@@ -9,7 +9,7 @@
 #include <regex>
 #include <string>
 
-#include "library/FileSizeLimit.h"
+#include "support/FileSizeLimit.h"
 #include "library/ImageSaveManager.h"
 #include "library/LibraryTestSupport.h"
 #include "support/SamePixels.h"

@@ -22,9 +22,12 @@ class TimageCropDlg : public TPictureEditDlg {
   void tbiCropClick();
   void tbiResetClick();
   void UpdateStatus();
+  // The status line with the selection's size and place, while there is one.
+  void ShowSelection();
 
  private:
   TImageCropTool* Tool_;
+  bool SelectionShown_ = false;
 };
 
 }  // namespace kelta

@@ -5,8 +5,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QRegularExpressionValidator>
 #include <QToolBar>
+
+#include "common/ui/BusyCursor.h"
 
 namespace kelta {
 
@@ -79,7 +82,16 @@ void TimageResizeDlg::tbiResizeClick() {
   if (work.Width() == 0 || work.RowCount() == 0) return;
   const int w = ValueOf(WidthEdit_);
   const int h = Constrain_->isChecked() ? ConstrainedSide(w, work.RowCount(), work.Width()) : ValueOf(HeightEdit_);
-  if (!Tool_->Resize(w, h)) return;
+  try {
+    TBusyCursor busy;
+    if (!Tool_->Resize(w, h)) return;
+  } catch (const EResizeRefused& refused) {
+    // Refused in the window: the picture and the sizes typed stay for another try.
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), QString::fromStdString(refused.what()),
+                    QMessageBox::Ok, this);
+    box.exec();
+    return;
+  }
   ImageChanged = true;
   UpdateStatus(w, h);
 }

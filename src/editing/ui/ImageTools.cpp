@@ -48,7 +48,14 @@ void TImageResizeTool::Attach() {
 void TImageResizeTool::Paint(QPainter& painter) { DrawPicture(painter, Control->WorkImage()); }
 
 bool TImageResizeTool::Resize(int width, int height) {
-  if (!Editor_.Resize(width, height)) return false;
+  try {
+    if (!Editor_.Resize(width, height)) return false;
+  } catch (const EResizeRefused&) {
+    // A size whose memory could not be had shows the loaded picture again.
+    Control->SetBounds(Control->WorkImage().Width(), Control->WorkImage().RowCount());
+    Control->update();
+    throw;
+  }
   Control->SetBounds(width, height);
   Control->update();
   return true;
@@ -81,18 +88,37 @@ void TImageCropTool::Attach() {
 }
 
 void TImageCropTool::Paint(QPainter& painter) {
-  const TFastDIB& work = Control->WorkImage();
-  const TFastDIB& canvas = Editor_.Canvas;
-  // Someone changed the picture behind the tool's back: rebuild what is shown.
-  if (canvas.Width() != work.Width() || canvas.RowCount() != work.RowCount() || canvas.Empty())
-    Editor_.Paint();
-  DrawPicture(painter, Editor_.Canvas);
+  DrawPicture(painter, Control->WorkImage());
+  const TRect outline = Editor_.OutlineRect();
+  if (IsEmptyRect(outline)) return;
+  // Black dashes over white: seen on dark, light and busy pictures alike.
+  // Widths are in the control's own pixels, so they grow with the screen's
+  // scale like the picture does.
+  painter.save();
+  painter.setBrush(Qt::NoBrush);
+  const QRectF box(outline.Left + 0.5, outline.Top + 0.5, outline.WidthOf() - 1, outline.HeightOf() - 1);
+  painter.setPen(QPen(Qt::white, 1));
+  painter.drawRect(box);
+  painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+  painter.drawRect(box);
+  if (Editor_.ShowsHandles()) {
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::white);
+    for (const TRect& handle : Editor_.HandleRects)
+      painter.drawRect(QRectF(handle.Left + 0.5, handle.Top + 0.5, handle.WidthOf() - 1, handle.HeightOf() - 1));
+  }
+  painter.restore();
+}
+
+void TImageCropTool::SelectionChanged() {
+  Control->update();
+  if (OnSelectionChanged) OnSelectionChanged();
 }
 
 void TImageCropTool::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
   if (button != Qt::LeftButton) return;
   Editor_.MouseDown(x, y);
-  Control->update();
+  SelectionChanged();
 }
 
 void TImageCropTool::MouseMove(Qt::KeyboardModifiers, int x, int y) {
@@ -101,26 +127,28 @@ void TImageCropTool::MouseMove(Qt::KeyboardModifiers, int x, int y) {
     Control->setCursor(Qt::SizeAllCursor);
   else if (cursor != 0)
     Control->setCursor(KeltaCursor(cursor));
-  if (Editor_.State != TCropState::Idle) Control->update();
+  if (Editor_.State != TCropState::Idle) SelectionChanged();
 }
 
 void TImageCropTool::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
   if (button != Qt::LeftButton) return;
   Editor_.MouseUp();
-  Control->update();
+  SelectionChanged();
 }
+
+TRect TImageCropTool::Selection() const { return Editor_.OutlineRect(); }
 
 bool TImageCropTool::Crop() {
   if (!Editor_.Crop()) return false;
   Control->SetBounds(Control->WorkImage().Width(), Control->WorkImage().RowCount());
-  Control->update();
+  SelectionChanged();
   return true;
 }
 
 void TImageCropTool::Revert() {
   Editor_.Revert();
   Control->SetBounds(Control->LoadedImage().Width(), Control->LoadedImage().RowCount());
-  Control->update();
+  SelectionChanged();
 }
 
 void TImageCropTool::RefreshSource() {

@@ -4,6 +4,8 @@
 // crop tool. A tool hooks itself into its control when made and unhooks when
 // destroyed; the window that made it destroys it.
 
+#include <functional>
+
 #include <QPainter>
 
 #include "editing/CropEditor.h"
@@ -37,7 +39,8 @@ class TImageResizeTool : public TImageTool {
   void Attach() override;
   void Paint(QPainter& painter);
 
-  // Resamples the loaded picture to width x height; false when that is the size shown.
+  // Resamples the loaded picture to width x height; false when that is the
+  // size shown. A size that cannot be made raises EResizeRefused.
   bool Resize(int width, int height);
   void Revert();
 
@@ -59,10 +62,18 @@ class TImageCropTool : public TImageTool {
   void Revert();
   void RefreshSource();
 
+  // The selection as shown (corners in order; empty when there is none).
+  TRect Selection() const;
+  // Runs whenever the selection changed: during every drag, and after a
+  // crop or revert emptied it.
+  std::function<void()> OnSelectionChanged;
+
   // Selection state, for the window and for tests.
   const TCropEditor& Editor() const { return Editor_; }
 
  private:
+  void SelectionChanged();
+
   TCropEditor Editor_;
 };
 

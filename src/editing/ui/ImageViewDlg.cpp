@@ -21,6 +21,7 @@ TimageViewDlg::TimageViewDlg(QWidget* parent)
                 [this](int tag) { pmiExportClick(tag); });
   connect(AddToolItem(ToolBar_, "tbiPre", "Pre&vious"), &QAction::triggered, this, [this] { tbiPreClick(); });
   connect(AddToolItem(ToolBar_, "tbiNext", "&Next"), &QAction::triggered, this, [this] { tbiNextClick(); });
+  AddCopyItem(ToolBar_, [this]() -> const TFastDIB& { return Control()->WorkImage(); });
   connect(AddToolItem(ToolBar_, "pmiClose", "&Close"), &QAction::triggered, this, [this] { close(); });
 
   StackPictureWindow(this, {ToolBar_}, Box_, 735, &Status_);

@@ -5,6 +5,9 @@
 #include <QKeyEvent>
 #include <QToolBar>
 
+#include "common/ui/BusyCursor.h"
+#include "common/ui/ShowException.h"
+
 namespace kelta {
 
 TPictureEditDlg::TPictureEditDlg(QWidget* parent, const char* name, const QString& title, int width,
@@ -17,23 +20,54 @@ void TPictureEditDlg::AddEditItems(std::function<void()> reset) {
   connect(AddToolItem(ToolBar_, "tbiReset", "&Reset"), &QAction::triggered, this, std::move(reset));
   Save_ = AddToolItem(ToolBar_, "tbiSave", "&Save");
   connect(Save_, &QAction::triggered, this, [this] { tbiSaveClick(); });
+  SaveAsNew_ = AddToolItem(ToolBar_, "tbiSaveAsNew", "Save as &New Image");
+  connect(SaveAsNew_, &QAction::triggered, this, [this] { tbiSaveAsNewClick(); });
   AddExportMenu(ToolBar_, "tbExport", "&Export",
                 {{{"tbiBmp", "&BMP"}, {"tbiJpeg", "&JPEG"}, {"tbiPng", "&PNG"}, {"tbiGif", "&GIF"},
-                  {"tbiPdf", "&PDF"}}},
+                  {"tbiPdf", "P&DF"}}},
                 [this](int tag) { tbiExportClick(tag); });
+  AddCopyItem(ToolBar_, [this]() -> const TFastDIB& { return Control()->WorkImage(); });
   connect(AddToolItem(ToolBar_, "tbiClose", "&Close"), &QAction::triggered, this, [this] { close(); });
 }
 
 void TPictureEditDlg::tbiSaveClick() {
   if (ImageChanged) {
+    if (SavePicture) {
+      try {
+        TBusyCursor busy;
+        SavePicture(Control()->WorkImage());
+      } catch (const std::exception& error) {
+        // Nothing was written: the window stays with the picture.
+        ShowException(error, this);
+        return;
+      }
+    }
     SaveRequested = true;
     ImageChanged = false;
   }
   close();
 }
 
+void TPictureEditDlg::tbiSaveAsNewClick() {
+  if (!SaveAsNewImage) return;
+  try {
+    if (!SaveAsNewImage(Control()->WorkImage())) return;
+  } catch (const std::exception& error) {
+    ShowException(error, this);
+    return;
+  }
+  // The picture is kept as a new image; the original stays as it was.
+  ImageChanged = false;
+  close();
+}
+
 void TPictureEditDlg::tbiExportClick(int tag) {
   if (ExportImageAs) ExportImageAs(tag, this, Control()->WorkImage());
+}
+
+void TPictureEditDlg::DisableSaving() {
+  DisableSaveItem(ToolBar_, Save_);
+  DisableSaveItem(ToolBar_, SaveAsNew_);
 }
 
 void TPictureEditDlg::keyPressEvent(QKeyEvent* event) {

@@ -1,8 +1,10 @@
 #pragma once
-// What the crop and the resize windows share. Neither writes files: "Save"
-// records that the opener should write the picture back, the export items
-// hand the picture to the export callback, and closing with an unsaved
-// change asks first.
+// What the crop and the resize windows share: "Save" writes the picture back
+// through the opener's callback, "Save as New Image" hands it to the opener
+// to add beside the original, the export items hand it to the export
+// callback, "Copy" puts it on the clipboard, and closing with an unsaved
+// change asks first. A save that fails is reported and keeps the window open
+// with the picture.
 
 #include <functional>
 
@@ -18,27 +20,39 @@ class QToolBar;
 
 namespace kelta {
 
+// Writes the picture back to where it came from; throws when it cannot.
+using TSavePicture = std::function<void(const TFastDIB& picture)>;
+// Adds the picture as a new library image; false when the user cancelled,
+// throws when it cannot be stored.
+using TSaveAsNewImage = std::function<bool(const TFastDIB& picture)>;
+
 class TPictureEditDlg : public QDialog {
   Q_OBJECT
  public:
-  bool SaveRequested = false;  // closed through "Save" with a changed picture
+  bool SaveRequested = false;  // closed through "Save" with a changed picture, written
   bool ImageChanged = false;   // edited since opening or the last reset
   TExportImageAs ExportImageAs;
+  TSavePicture SavePicture;
+  TSaveAsNewImage SaveAsNewImage;
 
   TImageControlBox* Box() const { return Box_; }
   TImageControl* Control() const { return Box_->Control(); }
   QToolBar* ToolBar() const { return ToolBar_; }
   QAction* tbiSave() const { return Save_; }
+  QAction* tbiSaveAsNew() const { return SaveAsNew_; }
   QLabel* lbStatus() const { return Status_; }
 
   void tbiSaveClick();
+  void tbiSaveAsNewClick();
   void tbiExportClick(int tag);
+  // A picture that is no library picture (a video frame) has nowhere to be saved.
+  void DisableSaving();
 
  protected:
   TPictureEditDlg(QWidget* parent, const char* name, const QString& title, int width, int height);
 
-  // After the window's own first item: Reset (calls reset), Save, the export
-  // submenu and Close.
+  // After the window's own first item: Reset (calls reset), Save, Save as
+  // New Image, the export submenu, Copy and Close.
   void AddEditItems(std::function<void()> reset);
 
   void keyPressEvent(QKeyEvent* event) override;
@@ -47,6 +61,7 @@ class TPictureEditDlg : public QDialog {
   TImageControlBox* Box_;
   QToolBar* ToolBar_;
   QAction* Save_ = nullptr;
+  QAction* SaveAsNew_ = nullptr;
   QLabel* Status_ = nullptr;
 };
 

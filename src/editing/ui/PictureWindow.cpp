@@ -1,5 +1,7 @@
 #include "editing/ui/PictureWindow.h"
+
 #include "common/ui/DesktopCentre.h"
+#include "common/ui/PictureClipboard.h"
 
 #include <QAction>
 #include <QDialog>
@@ -63,6 +65,13 @@ QAction* AddToolItem(QToolBar* bar, const char* name, const QString& caption) {
   return action;
 }
 
+QAction* AddCopyItem(QToolBar* bar, std::function<const TFastDIB&()> shown) {
+  QAction* copy = AddToolItem(bar, "tbiCopy", "Cop&y");
+  copy->setShortcuts({QKeySequence::mnemonic(copy->text()), QKeySequence(QKeySequence::Copy)});
+  QObject::connect(copy, &QAction::triggered, bar, [shown] { CopyPictureToClipboard(shown()); });
+  return copy;
+}
+
 QMenu* AddExportMenu(QToolBar* bar, const char* name, const QString& caption,
                      const std::array<TExportItem, 5>& items, std::function<void(int tag)> chosen) {
   auto* menu = new QMenu(caption, bar);
@@ -76,9 +85,13 @@ QMenu* AddExportMenu(QToolBar* bar, const char* name, const QString& caption,
   QAction* opener = menu->menuAction();
   opener->setObjectName(QString(name) + "Menu");
   opener->setShortcut(QKeySequence::mnemonic(caption));
+  opener->setShortcutContext(Qt::WindowShortcut);
   bar->addAction(opener);
-  if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(opener)))
+  if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(opener))) {
     button->setPopupMode(QToolButton::InstantPopup);
+    // A submenu's action only announces its shortcut; the menu is opened here.
+    QObject::connect(opener, &QAction::triggered, button, [button] { button->showMenu(); });
+  }
   return menu;
 }
 

@@ -40,12 +40,15 @@ void StackPictureWindow(QWidget* window, std::initializer_list<QWidget*> rows, Q
 QToolBar* MakePictureToolBar(QWidget* window);
 // An item whose caption's accelerator character also works with Alt.
 QAction* AddToolItem(QToolBar* bar, const char* name, const QString& caption);
+// "Cop&y", also on Ctrl+C: copies the picture that `shown` gives at the time.
+QAction* AddCopyItem(QToolBar* bar, std::function<const TFastDIB&()> shown);
 
 struct TExportItem {
   const char* Name;
   QString Caption;
 };
-// A submenu of five export items, tags 0 .. 4 in order; choosing one calls chosen(tag).
+// A submenu of five export items, tags 0 .. 4 in order; choosing one calls
+// chosen(tag). Its caption's accelerator opens it.
 QMenu* AddExportMenu(QToolBar* bar, const char* name, const QString& caption,
                      const std::array<TExportItem, 5>& items, std::function<void(int tag)> chosen);
 

@@ -1,8 +1,11 @@
 #include "editing/ui/ViewDlg.h"
 
+#include <QAction>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenu>
 
+#include "common/ui/PictureClipboard.h"
 #include "imaging/Resample.h"
 #include "common/ui/VideoOutPanel.h"
 #include "common/ui/DesktopCentre.h"
@@ -33,6 +36,12 @@ TViewDlg::TViewDlg(QWidget* parent)
     item->setData(tag);
     connect(item, &QAction::triggered, this, [this, tag] { pmiExportClick(tag); });
   }
+  QAction* copy = Popup_->addAction("Cop&y");
+  copy->setObjectName("miCopy");
+  copy->setShortcut(QKeySequence::Copy);
+  // Ctrl+C works in the window as well as in the menu.
+  addAction(copy);
+  connect(copy, &QAction::triggered, this, [this] { CopyPictureToClipboard(Frame); });
   Popup_->addSeparator()->setObjectName("TBXSeparatorItem1");
   QAction* closeItem = Popup_->addAction("&Close");
   closeItem->setObjectName("miClose");

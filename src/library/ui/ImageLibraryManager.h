@@ -111,8 +111,11 @@ class TImageLibraryManager : public QObject {
 
   // ---- Picture commands ---------------------------------------------------
   // Each opens its window for the one use, modally, pausing playback
-  // meanwhile; a crop or resize saved in its window is written back to the
-  // picture's file (the thumbnail, node and library file stay as they are).
+  // meanwhile. A picture file that is missing or cannot be read is said so
+  // once and opens nothing. A crop or resize saved in its window is written
+  // back to the picture's file and its thumbnail remade (the node and the
+  // library file stay as they are); "Save as New Image" adds it to the film as
+  // a new image beside the original.
 
   // The frame bar's position (byte offset) for the frame export.
   std::function<std::int64_t()> FramePosition;
@@ -144,13 +147,23 @@ class TImageLibraryManager : public QObject {
   void ConfigureTree();
   void BuildTree();
 
-  // The node's picture file when the node is an image and the file is there.
-  bool ImageFile(QTreeWidgetItem* node, std::filesystem::path& file) const;
-  bool FocusedImageFile(QTreeWidgetItem*& node, std::filesystem::path& file) const;
-  // Tells why a picture command found nothing to open: no image focused, or
-  // its picture file missing. `command` names the command ("View").
-  void ExplainNoPicture(const QString& command, QTreeWidgetItem* node);
+  // Reads the picture of an image node; a file that is missing or cannot be
+  // read is reported to the user (owned by owner) and gives false.
+  bool LoadImagePicture(QTreeWidgetItem* node, TFastDIB& picture, QWidget* owner) const;
+  void ShowInViewer(TimageViewDlg& viewer, QTreeWidgetItem* node, TFastDIB&& picture);
+  // Tells in the status line that a picture command needs an image selected.
+  // `command` names the command ("View").
+  void ExplainNoImageSelected(const QString& command);
   void StepViewer(int step);
+  // The suggested export name of the current frame.
+  QString FrameName() const;
+  // An edited picture over the node's files (raises when it cannot be written).
+  void SaveEditedPicture(QTreeWidgetItem* node, const TFastDIB& picture);
+  // Asks for a name and memo and stores the picture as a new image of the
+  // node's film; false when the user cancelled.
+  bool SaveAsNewImage(QTreeWidgetItem* node, const TFastDIB& picture, QWidget* owner, const QString& suffix);
+  // Appends the node of an image just stored to its film and counts it.
+  QTreeWidgetItem* AppendImageNode(QTreeWidgetItem* film, TImageLibraryImageData image);
   // The film for recovered pictures, made with its category when missing.
   QTreeWidgetItem* RecoveryFilm(const std::u16string& filmName);
   void CopyFrameInto(TFastDIB& picture);

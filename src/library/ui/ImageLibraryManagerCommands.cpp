@@ -26,6 +26,7 @@
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryHost.h"
 #include "library/ui/LibraryMessage.h"
+#include "library/ui/MemoText.h"
 #include "library/ui/LibraryTreeItem.h"
 #include "library/ui/TreeUpdate.h"
 #include "library/ui/NewCategoryDlg.h"
@@ -52,19 +53,6 @@ class TRepaintAfter {
 QString LastVideoFolder;
 
 std::u16string Wide(const QString& text) { return text.toStdU16String(); }
-
-// Memos keep CR LF line ends in the library, as libraries made on Windows
-// have them; the editor works with LF.
-std::u16string MemoFromEditor(const QString& text) {
-  QString memo = text;
-  memo.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  memo.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-  return memo.toStdU16String();
-}
-
-QString MemoToEditor(const std::u16string& memo) {
-  return QString::fromStdU16String(memo).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
 
 int IndexOf(QTreeWidgetItem* node) { return node->parent() ? node->parent()->indexOfChild(node) : 0; }
 
@@ -184,15 +172,16 @@ void TImageLibraryManager::SaveImage() {
   store.Image = &dialog.Picture;
   store.Options = dialog.Options;
   image = StoreCapture(Films_, store, categoryIndex, filmIndex, std::move(image));
-  QTreeWidgetItem* added = nullptr;
-  {
-    TTreeUpdate update(Tree);
-    TImageLibraryNodeData data;
-    data.Image = std::move(image);
-    added = AppendChild(film, std::move(data));
-    RefreshCount(film);
-  }
-  SelectNewNode(added);
+  SelectNewNode(AppendImageNode(film, std::move(image)));
+}
+
+QTreeWidgetItem* TImageLibraryManager::AppendImageNode(QTreeWidgetItem* film, TImageLibraryImageData image) {
+  TTreeUpdate update(Tree);
+  TImageLibraryNodeData data;
+  data.Image = std::move(image);
+  QTreeWidgetItem* node = AppendChild(film, std::move(data));
+  RefreshCount(film);
+  return node;
 }
 
 void TImageLibraryManager::DeleteNode() {

@@ -5,19 +5,25 @@
 #include <stdexcept>
 #include <system_error>
 
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTreeWidget>
 
+#include "common/ui/BusyCursor.h"
+#include "common/ui/ShowException.h"
 #include "editing/ui/ImageCropDlg.h"
 #include "editing/ui/ImageResizeDlg.h"
 #include "editing/ui/ImageViewDlg.h"
 #include "editing/ui/ViewDlg.h"
 #include "imaging/FastDIB.h"
 #include "imaging/PictureFile.h"
-#include "library/StoredBitmap.h"
+#include "library/LibraryStoreChanges.h"
 #include "library/ui/CommandPause.h"
+#include "library/ui/EditImageDlg.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryHost.h"
 #include "library/ui/LibraryTreeItem.h"
+#include "library/ui/MemoText.h"
 #include "library/ui/SingleImageExport.h"
 #include "output/ui/ExportForm.h"
 #include "output/ui/PrintPreviewDlg.h"
@@ -27,11 +33,16 @@ namespace kelta {
 
 namespace {
 
-const TExportImageAs Export = [](int format, QWidget* owner, const TFastDIB& picture) {
-  ExportImageAs(format, owner, picture);
-};
-
 QString Text(const std::u16string& s) { return QString::fromStdU16String(s); }
+
+// The export of a window whose picture is called `name` at the moment of the export.
+TExportImageAs ExportNamed(std::function<QString()> name) {
+  return [name = std::move(name)](int format, QWidget* owner, const TFastDIB& picture) {
+    ExportImageAs(format, owner, picture, name());
+  };
+}
+
+int IndexOf(QTreeWidgetItem* node) { return node->parent() ? node->parent()->indexOfChild(node) : 0; }
 
 }  // namespace
 
@@ -45,29 +56,22 @@ QString TImageLibraryManager::LibraryPathText(QTreeWidgetItem* node) {
                                            Text(image->Image.FileName));
 }
 
-bool TImageLibraryManager::ImageFile(QTreeWidgetItem* node, std::filesystem::path& file) const {
+bool TImageLibraryManager::LoadImagePicture(QTreeWidgetItem* node, TFastDIB& picture, QWidget* owner) const {
   const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
-  if (!record || TLibraryTreeItem::Level(node) != LevelImage || record->Image.FileName.empty()) return false;
-  const auto stored = DataFile(record->Image.FileName);
-  if (!stored) return false;
-  file = *stored;
-  std::error_code ec;
-  return std::filesystem::is_regular_file(file, ec);
-}
-
-bool TImageLibraryManager::FocusedImageFile(QTreeWidgetItem*& node, std::filesystem::path& file) const {
-  node = FocusedNode();
-  return ImageFile(node, file);
-}
-
-void TImageLibraryManager::ExplainNoPicture(const QString& command, QTreeWidgetItem* node) {
-  const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
-  if (record == nullptr || TLibraryTreeItem::Level(node) != LevelImage) {
-    Host_.Explain(command + QStringLiteral(": select an image in the library first."));
-  } else {
-    Host_.Explain(command + QStringLiteral(": the picture of \"") + Text(record->Image.Name) +
-                  QStringLiteral("\" cannot be read from the data folder."));
+  if (!record || TLibraryTreeItem::Level(node) != LevelImage) return false;
+  std::string why = "its name is not one of the image folder's own";
+  if (const auto file = DataFile(record->Image.FileName)) {
+    if (LoadPictureFile(file->string(), picture, &why)) return true;
   }
+  // Missing or unreadable alike: said once, and nothing opens.
+  ShowErrorMessage(QStringLiteral("The picture file \"%1\" of \"%2\" cannot be read: %3")
+                       .arg(Text(record->Image.FileName), Text(record->Image.Name), QString::fromStdString(why)),
+                   owner);
+  return false;
+}
+
+void TImageLibraryManager::ExplainNoImageSelected(const QString& command) {
+  Host_.Explain(command + QStringLiteral(": select an image in the library first."));
 }
 
 void TImageLibraryManager::CopyFrameInto(TFastDIB& picture) {
@@ -77,11 +81,16 @@ void TImageLibraryManager::CopyFrameInto(TFastDIB& picture) {
     std::memcpy(picture.Bits(), frame.Bits(), frame.ImageSize());
 }
 
+QString TImageLibraryManager::FrameName() const {
+  // The frame export names its files after the position too.
+  return QString::number(FramePosition ? FramePosition() : 0);
+}
+
 void TImageLibraryManager::ViewFrame() {
   TCommandPause pause(Host_);
   {
     TViewDlg view(Host_.Window());
-    view.ExportImageAs = Export;
+    view.ExportImageAs = ExportNamed([this] { return FrameName(); });
     view.SetVideoFrame(Host_.FrameDIB());
     view.exec();
   }
@@ -97,11 +106,11 @@ void TImageLibraryManager::CropFrame() {
   TCommandPause pause(Host_);
   {
     TimageCropDlg crop(Host_.Window());
-    crop.ExportImageAs = Export;
+    crop.ExportImageAs = ExportNamed([this] { return FrameName(); });
     CopyFrameInto(crop.Control()->WorkImage());
     crop.Control()->ImageLoaded();
     // A frame has no library file to save into; cropping and exporting stay.
-    DisableSaveItem(crop.ToolBar(), crop.tbiSave());
+    crop.DisableSaving();
     crop.exec();
   }
 }
@@ -110,48 +119,52 @@ void TImageLibraryManager::ResizeFrame() {
   TCommandPause pause(Host_);
   {
     TimageResizeDlg resize(Host_.Window());
-    resize.ExportImageAs = Export;
+    resize.ExportImageAs = ExportNamed([this] { return FrameName(); });
     CopyFrameInto(resize.Control()->WorkImage());
     resize.Control()->ImageLoaded();
     const TFastDIB& work = resize.Control()->WorkImage();
     resize.SetEdits(work.Width(), work.RowCount());
     resize.UpdateStatus(work.Width(), work.RowCount());
-    DisableSaveItem(resize.ToolBar(), resize.tbiSave());
+    resize.DisableSaving();
     resize.exec();
   }
 }
 
+void TImageLibraryManager::ShowInViewer(TimageViewDlg& viewer, QTreeWidgetItem* node, TFastDIB&& picture) {
+  const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
+  viewer.setWindowTitle("View Image - " + LibraryPathText(node));
+  viewer.Control()->WorkImage() = std::move(picture);
+  viewer.Control()->ImageLoaded();
+  TViewRecord& view = viewer.ViewRecord;
+  view.Tree = Tree;
+  view.Node = node;
+  view.Count = std::uint32_t(node->parent()->childCount());
+  view.Index = node->parent()->indexOfChild(node) + 1;
+  view.Image = &viewer.Control()->WorkImage();
+  view.Name = Text(record->Image.Name);
+  view.Memo = Text(record->Image.Memo);
+  viewer.UpdateStatus();
+  viewer.Control()->update();
+}
+
 void TImageLibraryManager::ViewImage() {
-  QTreeWidgetItem* node = nullptr;
-  std::filesystem::path file;
-  if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return ExplainNoPicture(QStringLiteral("View"), nullptr);
+  QTreeWidgetItem* node = FocusedNode();
+  if (TLibraryTreeItem::Level(node) != LevelImage) return ExplainNoImageSelected(QStringLiteral("View"));
   TCommandPause pause(Host_);
-  // A missing picture shows nothing, and the video stays paused.
-  if (!FocusedImageFile(node, file)) {
+  TFastDIB picture;
+  // A picture that is not there shows no viewer, and the video stays paused.
+  if (!LoadImagePicture(node, picture, Host_.Window())) {
     pause.StayPaused();
-    return ExplainNoPicture(QStringLiteral("View"), node);
+    return;
   }
-  {
-    TimageViewDlg viewer(Host_.Window());
-    viewer.ExportImageAs = Export;
-    viewer.ShowPreviousImage = [this] { ShowPreviousImage(); };
-    viewer.ShowNextImage = [this] { ShowNextImage(); };
-    viewer.setWindowTitle("View Image - " + LibraryPathText(node));
-    viewer.Control()->LoadFromFile(file.string());
-    const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
-    TViewRecord& view = viewer.ViewRecord;
-    view.Tree = Tree;
-    view.Node = node;
-    view.Count = std::uint32_t(node->parent()->childCount());
-    view.Index = node->parent()->indexOfChild(node) + 1;
-    view.Image = &viewer.Control()->WorkImage();
-    view.Name = Text(record->Image.Name);
-    view.Memo = Text(record->Image.Memo);
-    viewer.UpdateStatus();
-    Viewer_ = &viewer;
-    viewer.exec();
-    Viewer_ = nullptr;
-  }
+  TimageViewDlg viewer(Host_.Window());
+  viewer.ExportImageAs = ExportNamed([&viewer] { return viewer.ViewRecord.Name; });
+  viewer.ShowPreviousImage = [this] { ShowPreviousImage(); };
+  viewer.ShowNextImage = [this] { ShowNextImage(); };
+  ShowInViewer(viewer, node, std::move(picture));
+  Viewer_ = &viewer;
+  viewer.exec();
+  Viewer_ = nullptr;
 }
 
 void TImageLibraryManager::StepViewer(int step) {
@@ -160,20 +173,11 @@ void TImageLibraryManager::StepViewer(int step) {
   QTreeWidgetItem* parent = current->parent();
   if (!parent) return;
   QTreeWidgetItem* node = parent->child(parent->indexOfChild(current) + step);
-  std::filesystem::path file;
-  if (!node || !ImageFile(node, file)) return;
-  // A picture that cannot be read keeps the current one on screen.
-  if (!Viewer_->Control()->LoadFromFile(file.string())) return;
-  Viewer_->setWindowTitle("View Image - " + LibraryPathText(node));
-  const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
-  TViewRecord& view = Viewer_->ViewRecord;
-  view.Node = node;
-  view.Index = parent->indexOfChild(node) + 1;
-  view.Image = &Viewer_->Control()->WorkImage();
-  view.Name = Text(record->Image.Name);
-  view.Memo = Text(record->Image.Memo);
-  Viewer_->UpdateStatus();
-  Viewer_->Control()->update();
+  if (!node) return;
+  TFastDIB picture;
+  // A picture that cannot be read is said so; the viewer keeps the current one.
+  if (!LoadImagePicture(node, picture, Viewer_)) return;
+  ShowInViewer(*Viewer_, node, std::move(picture));
 }
 
 void TImageLibraryManager::ShowNextImage() { StepViewer(+1); }
@@ -181,15 +185,13 @@ void TImageLibraryManager::ShowNextImage() { StepViewer(+1); }
 void TImageLibraryManager::ShowPreviousImage() { StepViewer(-1); }
 
 void TImageLibraryManager::PrintImage(QWidget* owner) {
-  QTreeWidgetItem* node = nullptr;
-  std::filesystem::path file;
-  if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage) return ExplainNoPicture(QStringLiteral("Print"), nullptr);
+  QTreeWidgetItem* node = FocusedNode();
+  if (TLibraryTreeItem::Level(node) != LevelImage) return ExplainNoImageSelected(QStringLiteral("Print"));
   TCommandPause pause(Host_);
   TFastDIB picture;
-  // An unreadable picture is treated like a missing one: the video stays paused.
-  if (!FocusedImageFile(node, file) || !LoadPictureFile(file.string(), picture)) {
+  if (!LoadImagePicture(node, picture, owner ? owner : Host_.Window())) {
     pause.StayPaused();
-    return ExplainNoPicture(QStringLiteral("Print"), FocusedNode());
+    return;
   }
   {
     TprintDlg print(owner);
@@ -204,53 +206,83 @@ void TImageLibraryManager::PrintImage(QWidget* owner) {
 }
 
 void TImageLibraryManager::ExportImage(int format, QWidget* owner) {
-  QTreeWidgetItem* node = nullptr;
-  std::filesystem::path file;
+  QTreeWidgetItem* node = FocusedNode();
+  if (TLibraryTreeItem::Level(node) != LevelImage) return ExplainNoImageSelected(QStringLiteral("Export"));
   TFastDIB picture;
-  if (!FocusedImageFile(node, file) || !LoadPictureFile(file.string(), picture))
-    return ExplainNoPicture(QStringLiteral("Export"), FocusedNode());
-  ExportImageAs(format, owner, picture);
+  if (!LoadImagePicture(node, picture, owner ? owner : Host_.Window())) return;
+  ExportImageAs(format, owner, picture, Text(TLibraryTreeItem::Record(node)->Image.Name));
+}
+
+void TImageLibraryManager::SaveEditedPicture(QTreeWidgetItem* node, const TFastDIB& picture) {
+  ReplaceStoredPicture(DataFolder_, TLibraryTreeItem::Record(node)->Image, picture);
+  // The thumbnail box shows the new thumbnail when it shows this image.
+  if (FocusedNode() == node) TreeClick();
+}
+
+bool TImageLibraryManager::SaveAsNewImage(QTreeWidgetItem* node, const TFastDIB& picture, QWidget* owner,
+                                          const QString& suffix) {
+  QTreeWidgetItem* film = node->parent();
+  const TImageLibraryImageData& original = TLibraryTreeItem::Record(node)->Image;
+  TeditImageDlg dialog(owner);
+  dialog.setWindowTitle(QStringLiteral("Save as New Image"));
+  dialog.etImageName->setText(Text(original.Name) + suffix);
+  dialog.moMemo->setPlainText(MemoToEditor(original.Memo));
+  dialog.NameTaken = [this, film](const QString& name) { return HasChildNamed(film, name.toStdU16String()); };
+  dialog.exec();
+  if (!dialog.Accepted) return false;
+  TImageLibraryImageData image;
+  image.Name = dialog.etImageName->text().toStdU16String();
+  image.Memo = MemoFromEditor(dialog.moMemo->toPlainText());
+  if (HasChildNamed(film, image.Name)) return false;
+  {
+    TBusyCursor busy;
+    image = StorePicture(Films_, DataFolder_, picture, IndexOf(film->parent()), IndexOf(film), std::move(image));
+  }
+  AppendImageNode(film, std::move(image));
+  return true;
 }
 
 void TImageLibraryManager::CropImage() {
-  QTreeWidgetItem* node = nullptr;
-  std::filesystem::path file;
-  if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage)
-    return ExplainNoPicture(QStringLiteral("Crop"), nullptr);
+  QTreeWidgetItem* node = FocusedNode();
+  if (TLibraryTreeItem::Level(node) != LevelImage) return ExplainNoImageSelected(QStringLiteral("Crop"));
   TCommandPause pause(Host_);
-  if (!FocusedImageFile(node, file)) return ExplainNoPicture(QStringLiteral("Crop"), node);
-  {
-    TimageCropDlg crop(Host_.Window());
-    crop.ExportImageAs = Export;
-    crop.setWindowTitle(crop.windowTitle() + " - " + LibraryPathText(node));
-    if (!crop.Control()->LoadFromFile(file.string())) return ExplainNoPicture(QStringLiteral("Crop"), node);
-    crop.ImageName = Text(TLibraryTreeItem::Record(node)->Image.Name);
-    crop.UpdateStatus();
-    crop.exec();
-    if (crop.SaveRequested) WriteStoredBitmap(crop.Control()->WorkImage(), file);
-  }
+  TFastDIB picture;
+  if (!LoadImagePicture(node, picture, Host_.Window())) return;
+  TimageCropDlg crop(Host_.Window());
+  const QString name = Text(TLibraryTreeItem::Record(node)->Image.Name);
+  crop.ExportImageAs = ExportNamed([name] { return name; });
+  crop.SavePicture = [this, node](const TFastDIB& cropped) { SaveEditedPicture(node, cropped); };
+  crop.SaveAsNewImage = [this, node, &crop](const TFastDIB& cropped) {
+    return SaveAsNewImage(node, cropped, &crop, QStringLiteral(" (cropped)"));
+  };
+  crop.setWindowTitle(crop.windowTitle() + " - " + LibraryPathText(node));
+  crop.Control()->WorkImage() = std::move(picture);
+  crop.Control()->ImageLoaded();
+  crop.ImageName = name;
+  crop.UpdateStatus();
+  crop.exec();
 }
 
 void TImageLibraryManager::ResizeImage() {
-  QTreeWidgetItem* node = nullptr;
-  std::filesystem::path file;
-  if (TLibraryTreeItem::Level(FocusedNode()) != LevelImage)
-    return ExplainNoPicture(QStringLiteral("Resize"), nullptr);
+  QTreeWidgetItem* node = FocusedNode();
+  if (TLibraryTreeItem::Level(node) != LevelImage) return ExplainNoImageSelected(QStringLiteral("Resize"));
   TCommandPause pause(Host_);
-  if (!FocusedImageFile(node, file)) return ExplainNoPicture(QStringLiteral("Resize"), node);
-  {
-    TimageResizeDlg resize(Host_.Window());
-    resize.ExportImageAs = Export;
-    resize.setWindowTitle(resize.windowTitle() + " - " + LibraryPathText(node));
-    if (!resize.Control()->LoadFromFile(file.string())) return ExplainNoPicture(QStringLiteral("Resize"), node);
-    const TFastDIB& work = resize.Control()->WorkImage();
-    resize.SetEdits(work.Width(), work.RowCount());
-    resize.UpdateStatus(work.Width(), work.RowCount());
-    resize.exec();
-    // A resize to a size the buffer refused leaves nothing worth writing.
-    if (resize.SaveRequested && !resize.Control()->WorkImage().Empty())
-      WriteStoredBitmap(resize.Control()->WorkImage(), file);
-  }
+  TFastDIB picture;
+  if (!LoadImagePicture(node, picture, Host_.Window())) return;
+  TimageResizeDlg resize(Host_.Window());
+  const QString name = Text(TLibraryTreeItem::Record(node)->Image.Name);
+  resize.ExportImageAs = ExportNamed([name] { return name; });
+  resize.SavePicture = [this, node](const TFastDIB& resized) { SaveEditedPicture(node, resized); };
+  resize.SaveAsNewImage = [this, node, &resize](const TFastDIB& resized) {
+    return SaveAsNewImage(node, resized, &resize, QStringLiteral(" (resized)"));
+  };
+  resize.setWindowTitle(resize.windowTitle() + " - " + LibraryPathText(node));
+  resize.Control()->WorkImage() = std::move(picture);
+  resize.Control()->ImageLoaded();
+  const TFastDIB& work = resize.Control()->WorkImage();
+  resize.SetEdits(work.Width(), work.RowCount());
+  resize.UpdateStatus(work.Width(), work.RowCount());
+  resize.exec();
 }
 
 void TImageLibraryManager::CheckForUpdate() {

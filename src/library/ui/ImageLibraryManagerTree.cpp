@@ -18,6 +18,7 @@
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryHost.h"
 #include "library/ui/LibraryTreeItem.h"
+#include "library/ui/TreeLinesStyle.h"
 #include "library/ui/TreeUpdate.h"
 
 namespace kelta {
@@ -65,7 +66,8 @@ void TImageLibraryManager::ConfigureTree() {
   Tree->setAllColumnsShowFocus(true);
   Tree->setIconSize(QSize(16, 16));
   Tree->setContextMenuPolicy(Qt::CustomContextMenu);
-  // Lines in $C5C5C5; a soft blended selection without a focus rectangle.
+  Tree->setStyle(new TTreeLinesStyle(Tree));
+  // Lines in $C5C5C5 (the style above); a soft blended selection without a focus rectangle.
   Tree->setStyleSheet(QStringLiteral(
       "QTreeView { outline: 0; }"
       "QTreeView::item:selected { background: rgba(49, 106, 197, 115); color: rgb(128, 128, 128); }"));

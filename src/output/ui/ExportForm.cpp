@@ -1,9 +1,11 @@
 #include "output/ui/ExportForm.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,9 +14,12 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QUrl>
 
 #include "imaging/ImageUtils.h"
 #include "imaging/Resample.h"
+#include "common/ui/BusyCursor.h"
+#include "common/ui/ReplaceQuestion.h"
 #include "common/ui/ShowException.h"
 #include "output/FileNames.h"
 #include "output/FileOutput.h"
@@ -188,15 +193,32 @@ bool TExportDlg::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void TExportDlg::StepProgress() { ProgressBar1->setValue(ProgressBar1->value() + 10); }
+void TExportDlg::StepProgress() {
+  ProgressBar1->setValue(ProgressBar1->value() + 10);
+  // The run holds the event loop; show how far it got now.
+  ProgressBar1->repaint();
+}
+
+QStringList TExportDlg::TickedTargets() const {
+  const QString folder = QString::fromStdString(ExportFolder()) + QLatin1Char('/');
+  QStringList targets;
+  const std::pair<QCheckBox*, QLineEdit*> formats[] = {
+      {ckbBmp, etBmp}, {ckbPdf, etPdf}, {ckbColorHtml, etColorHtml}, {ckbGrayHtml, etGrayHtml}};
+  for (auto [box, edit] : formats)
+    if (box->isChecked() && !edit->text().isEmpty()) targets << folder + edit->text();
+  return targets;
+}
 
 bool TExportDlg::RunExport() {
   const std::string folder = ExportFolder();
   QDir().mkdir(QString::fromStdString(folder));
+  // One question for all the files this run would replace.
+  if (!ConfirmReplacing(this, ExistingFiles(TickedTargets()))) return false;
 
   for (QCheckBox* box : {ckbBmp, ckbPdf, ckbColorHtml, ckbGrayHtml})
     if (box->isChecked()) ProgressBar1->setMaximum(ProgressBar1->maximum() + 10);
   ProgressBar1->setVisible(true);
+  Written_.clear();
 
   auto path = [&folder](const QLineEdit* edit) { return folder + "/" + edit->text().toStdString(); };
   auto valid = [this](const QLineEdit* edit, const char* ext) {
@@ -204,18 +226,25 @@ bool TExportDlg::RunExport() {
     InvalidFilename(this);
     return false;
   };
-
-  if (ckbBmp->isChecked()) {
-    if (!valid(etBmp, ".bmp")) return false;
-    FFrame.SaveToFile(path(etBmp));  // reports nothing when it cannot write
+  // Each file is written under the wait cursor, which is gone again before
+  // any message shows.
+  auto write = [this](const QLineEdit* edit, const std::function<void()>& writer) {
+    {
+      TBusyCursor busy;
+      writer();
+    }
+    Written_ << edit->text();
     StepProgress();
-  }
+  };
+
   try {
+    if (ckbBmp->isChecked()) {
+      if (!valid(etBmp, ".bmp")) return false;
+      write(etBmp, [&] { WriteWholeFile(path(etBmp), FFrame.SaveToMemory()); });
+    }
     if (ckbPdf->isChecked()) {
       if (!valid(etPdf, ".pdf")) return false;
-      TPDFExporter exporter;
-      exporter.Export(FFrame, path(etPdf));
-      StepProgress();
+      write(etPdf, [&] { TPDFExporter().Export(FFrame, path(etPdf)); });
     }
     const TCharCell cell = DefaultCharCell();
     const std::string header =
@@ -232,19 +261,42 @@ bool TExportDlg::RunExport() {
     for (const auto& page : pages) {
       if (!page.box->isChecked()) continue;
       if (!valid(page.edit, ".html")) return false;
-      const std::string text = BitmapToHtml(FFrame, "01", header, footer, FFrame.Width() / 4, page.mode, cell);
-      WriteWholeFile(path(page.edit), text + "\r\n");
-      StepProgress();
+      write(page.edit, [&] {
+        const std::string text = BitmapToHtml(FFrame, "01", header, footer, FFrame.Width() / 4, page.mode, cell);
+        WriteWholeFile(path(page.edit), text + "\r\n");
+      });
     }
   } catch (const std::exception& error) {
-    ShowException(error, this);
+    QString message = QString::fromUtf8(error.what());
+    // The files of this run that did reach the disk stay there.
+    message += Written_.isEmpty() ? QStringLiteral("\n\n(No file of this export was written.)")
+                                  : QStringLiteral("\n\n(Written before the failure: %1)").arg(Written_.join(", "));
+    ShowErrorMessage(message, this);
     return false;
   }
   return true;
 }
 
+void TExportDlg::ShowSummary() {
+  if (Written_.isEmpty()) return;
+  const QString folder = QDir::toNativeSeparators(QString::fromStdString(ExportFolder()));
+  QString text = Written_.size() == 1 ? QStringLiteral("1 file was written to the folder %1:\n")
+                                      : QStringLiteral("%2 files were written to the folder %1:\n");
+  text = text.arg(folder).arg(Written_.size());
+  for (const QString& name : Written_) text += QStringLiteral("\n") + name;
+  QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, this);
+  box.setObjectName("ExportSummary");
+  QPushButton* open = box.addButton(QStringLiteral("&Open Folder"), QMessageBox::ActionRole);
+  open->setObjectName("btOpenFolder");
+  box.exec();
+  if (box.clickedButton() == open)
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(ExportFolder())));
+}
+
 void TExportDlg::btOkClick() {
-  if (RunExport()) accept();
+  if (!RunExport()) return;
+  ShowSummary();
+  accept();
 }
 
 void TExportDlg::btCancelClick() { reject(); }

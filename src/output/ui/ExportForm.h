@@ -6,6 +6,7 @@
 #include <string>
 
 #include <QDialog>
+#include <QStringList>
 
 #include "imaging/FastDIB.h"
 
@@ -57,6 +58,8 @@ class TExportDlg : public QDialog {
 
   const TFastDIB& Frame() const { return FFrame; }
   const TFastDIB& Preview() const { return FPreview; }
+  // The names the last run wrote, in order.
+  const QStringList& WrittenFiles() const { return Written_; }
 
  public slots:
   void btOkClick();
@@ -66,13 +69,19 @@ class TExportDlg : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Runs the ticked formats in order; false when one stopped the run.
+  // Runs the ticked formats in order; false when one stopped the run (or
+  // the user would not replace existing files).
   bool RunExport();
   void StepProgress();
+  // The paths the ticked formats would write, in order.
+  QStringList TickedTargets() const;
+  // What the run wrote, and a button that opens the folder.
+  void ShowSummary();
 
   std::string ProgramDir_;
   TFastDIB FFrame;
   TFastDIB FPreview;
+  QStringList Written_;  // names written by the last run, in order
 };
 
 }  // namespace kelta

@@ -1,11 +1,16 @@
 #include "output/ui/PrintPreview.h"
 
 #include <QMouseEvent>
+#include <QPageLayout>
 #include <QPaintEvent>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+#include "output/PrintPageLayout.h"
 
 namespace kelta {
 
@@ -55,6 +60,34 @@ void TmyPreview::DoLayout() {
   Changed();
 }
 
+void TmyPreview::SetPageSize(int width, int height) {
+  Layout_.PageWidth = std::max(1, width);
+  Layout_.PageHeight = std::max(1, height);
+  ApplyZoomMode();
+  DoLayout();
+}
+
+void TmyPreview::SetZoom(double zoom) {
+  ZoomMode_ = TZoomMode::Fixed;
+  Layout_.SetZoom(zoom);
+  DoLayout();
+}
+
+void TmyPreview::SetZoomMode(TZoomMode mode) {
+  ZoomMode_ = mode;
+  ApplyZoomMode();
+  DoLayout();
+}
+
+void TmyPreview::ApplyZoomMode() {
+  const QSize outer = contentsRect().size();
+  Layout_.OuterWidth = outer.width();
+  Layout_.OuterHeight = outer.height();
+  Layout_.BarExtent = verticalScrollBar()->sizeHint().width();
+  if (ZoomMode_ == TZoomMode::FitPage) Layout_.SetZoom(Layout_.FitPageZoom());
+  if (ZoomMode_ == TZoomMode::FitWidth) Layout_.SetZoom(Layout_.FitWidthZoom());
+}
+
 void TmyPreview::Clear() {
   if (Recorder_) {
     Recorder_->end();
@@ -85,25 +118,25 @@ void TmyPreview::EndPage() {
   viewport()->update();
 }
 
-void TmyPreview::Print() {
-  if (Pages_.empty()) return;
-  QPrinter printer(QPrinter::HighResolution);
-  QPrintDialog dialog(&printer, this);
-  if (dialog.exec() != QDialog::Accepted) return;
-  PrintTo(printer);
-}
-
 void TmyPreview::PrintTo(QPrinter& printer) const {
   if (Pages_.empty()) return;
   printer.setDocName(Title);
   QPainter painter;
-  if (!painter.begin(&printer)) return;
-  // The painter's origin is the corner of the printable area already.
-  const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
+  if (!painter.begin(&printer)) {
+    const QString name = printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName();
+    throw EPrintError(QStringLiteral("The printer \"%1\" cannot start printing").arg(name).toStdString());
+  }
+  // The painter's origin is the corner of the printable area; the page is the
+  // whole sheet, so its origin lies that far up and left of it.
+  const int resolution = printer.resolution();
+  const QRect area = printer.pageLayout().paintRectPixels(resolution);
+  const QRect sheet = printer.pageLayout().fullRectPixels(resolution);
+  const double scale = double(resolution) / PagePixelsPerInch;
+  const QRectF target(sheet.left() - area.left(), sheet.top() - area.top(), Layout_.PageWidth * scale,
+                      Layout_.PageHeight * scale);
   for (std::size_t i = 0; i < Pages_.size(); ++i) {
     if (i > 0) printer.newPage();
-    // Stretched over the whole printable area, proportions not kept.
-    PlayPage(painter, *Pages_[i], QRectF(0, 0, area.width(), area.height()));
+    PlayPage(painter, *Pages_[i], target);
   }
   painter.end();
 }
@@ -135,7 +168,11 @@ void TmyPreview::paintEvent(QPaintEvent*) {
     p.fillRect(QRect(page.right() + 1, page.top() + 4, 4, page.height()), Qt::black);
     p.fillRect(QRect(page.left() + 4, page.bottom() + 1, page.width(), 4), Qt::black);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
+    // What lies past the sheet is not printed, and not shown.
+    p.save();
+    p.setClipRect(page);
     PlayPage(p, *Pages_[std::size_t(i)], page);
+    p.restore();
     const int pen = i == Layout_.SelectedPage ? 5 : 1;
     p.setPen(QPen(Qt::black, pen, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     p.setBrush(Qt::NoBrush);
@@ -147,7 +184,9 @@ void TmyPreview::paintEvent(QPaintEvent*) {
 
 void TmyPreview::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
-  if (!Applying_) DoLayout();
+  if (Applying_) return;
+  ApplyZoomMode();
+  DoLayout();
 }
 
 void TmyPreview::scrollContentsBy(int, int) {
@@ -158,6 +197,12 @@ void TmyPreview::scrollContentsBy(int, int) {
 }
 
 void TmyPreview::wheelEvent(QWheelEvent* event) {
+  if (event->modifiers() & Qt::ControlModifier) {
+    // A notch away from the user enlarges by a quarter.
+    SetZoom(Layout_.Zoom * std::pow(1.25, event->angleDelta().y() / 120.0));
+    event->accept();
+    return;
+  }
   Layout_.Wheel(event->angleDelta().y());
   verticalScrollBar()->setValue(Layout_.VertPos);
   viewport()->update();

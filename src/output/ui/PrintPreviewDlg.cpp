@@ -4,10 +4,16 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QPageLayout>
+#include <QPrintDialog>
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "imaging/ImageUtils.h"
+#include <cmath>
+
+#include "common/ui/BusyCursor.h"
+#include "common/ui/ShowException.h"
+#include "output/PrintPageLayout.h"
 #include "imaging/ui/DibImage.h"
 #include "common/ui/DesktopCentre.h"
 
@@ -24,7 +30,8 @@ QAction* AddItem(QToolBar* bar, const char* name, const QString& caption) {
 
 }  // namespace
 
-TprintDlg::TprintDlg(QWidget* parent) : QDialog(parent), Preview_(nullptr), ToolBar_(new QToolBar(this)) {
+TprintDlg::TprintDlg(QWidget* parent)
+    : QDialog(parent), Printer_(QPrinter::HighResolution), Preview_(nullptr), ToolBar_(new QToolBar(this)) {
   setObjectName("printDlg");
   setWindowTitle("Print Preview");
   resize(750, 500);
@@ -51,6 +58,12 @@ TprintDlg::TprintDlg(QWidget* parent) : QDialog(parent), Preview_(nullptr), Tool
   Text_->setChecked(true);
   connect(Text_, &QAction::triggered, this, [this] { tbiTextClick(); });
   connect(AddItem(ToolBar_, "tbiClose", "&Close"), &QAction::triggered, this, [this] { close(); });
+  ToolBar_->addSeparator();
+  connect(AddItem(ToolBar_, "tbiFitPage", "Fit Pa&ge"), &QAction::triggered, this,
+          [this] { Preview_->SetZoomMode(TZoomMode::FitPage); });
+  connect(AddItem(ToolBar_, "tbiFitWidth", "Fit &Width"), &QAction::triggered, this,
+          [this] { Preview_->SetZoomMode(TZoomMode::FitWidth); });
+  connect(AddItem(ToolBar_, "tbiActualSize", "&100%"), &QAction::triggered, this, [this] { Preview_->SetZoom(1.0); });
 
   // The preview comes first in the tab order and takes the keys.
   Preview_ = new TmyPreview(this);
@@ -60,9 +73,30 @@ TprintDlg::TprintDlg(QWidget* parent) : QDialog(parent), Preview_(nullptr), Tool
   layout->addWidget(ToolBar_);
   layout->addWidget(Preview_, 1);
   Preview_->setFocus();
+  TakePaper();
+}
+
+bool TprintDlg::TakePaper() {
+  const QPageLayout layout = Printer_.pageLayout();
+  const double toPage = double(PagePixelsPerInch) / 72.0;
+  const QRectF sheet = layout.fullRect(QPageLayout::Point);
+  const QRectF area = layout.paintRect(QPageLayout::Point);
+  TPrintPaper paper;
+  paper.Width = int(std::lround(sheet.width() * toPage));
+  paper.Height = int(std::lround(sheet.height() * toPage));
+  // Rounded inwards, so nothing is placed on the edge the printer cannot reach.
+  paper.PrinterLeft = int(std::ceil((area.left() - sheet.left()) * toPage));
+  paper.PrinterTop = int(std::ceil((area.top() - sheet.top()) * toPage));
+  paper.PrinterRight = int(std::ceil((sheet.right() - area.right()) * toPage));
+  paper.PrinterBottom = int(std::ceil((sheet.bottom() - area.bottom()) * toPage));
+  if (paper == Paper_ && Preview_->PageWidth() == paper.Width && Preview_->PageHeight() == paper.Height) return false;
+  Paper_ = paper;
+  Preview_->SetPageSize(paper.Width, paper.Height);
+  return true;
 }
 
 void TprintDlg::BuildPage(bool withText) {
+  TakePaper();
   TmyPreview& preview = *Preview_;
   preview.Clear();
   QPainter* canvas = preview.NewPage();
@@ -74,21 +108,24 @@ void TprintDlg::BuildPage(bool withText) {
   const QString name = FViewRecord.Name, memo = FViewRecord.Memo;
   const int nameHeight = metrics.height(), memoHeight = metrics.height();
 
+  const TFastDIB* image = FViewRecord.Image;
+  const bool hasImage = image && !image->Empty() && image->Width() > 0 && image->RowCount() > 0;
+  const TPrintPagePlan plan = TPrintPageLayout::Plan(Paper_, hasImage ? image->Width() : 0,
+                                                     hasImage ? image->RowCount() : 0, withText, nameHeight,
+                                                     memoHeight);
   TPrintPageGeometry g;
   g.NameHeight = nameHeight;
   g.MemoHeight = memoHeight;
-  const int top = withText ? 4 * (nameHeight + memoHeight) : 50;
-  const int w = preview.PageWidth() - preview.MarginLeft - preview.MarginRight;
-  const TFastDIB* image = FViewRecord.Image;
-  if (image && image->Width() > 0 && image->RowCount() > 0) {
-    g.Image = QRect(preview.MarginLeft, top, w, int(ScaleHalfEven(w, image->RowCount(), image->Width())));
+  g.Image = QRect(plan.Image.Left, plan.Image.Top, plan.Image.Width, plan.Image.Height);
+  if (hasImage && !g.Image.isEmpty()) {
     canvas->setRenderHint(QPainter::SmoothPixmapTransform);
     canvas->drawImage(g.Image, DibToImage(*image));
   }
   if (withText) {
-    // One line each, unchanged; a line wider than the page overhangs both edges equally.
-    g.Name = QPoint((preview.PageWidth() - metrics.horizontalAdvance(name)) / 2, nameHeight);
-    g.Memo = QPoint((preview.PageWidth() - metrics.horizontalAdvance(memo)) / 2, nameHeight + 2 * memoHeight);
+    // One line each, centred on the sheet; the preview and the paper cut off
+    // what a line wider than the sheet has beyond its edges.
+    g.Name = QPoint((preview.PageWidth() - metrics.horizontalAdvance(name)) / 2, plan.NameTop);
+    g.Memo = QPoint((preview.PageWidth() - metrics.horizontalAdvance(memo)) / 2, plan.MemoTop);
     canvas->setPen(Qt::black);
     canvas->drawText(g.Name + QPoint(0, metrics.ascent()), name);
     canvas->drawText(g.Memo + QPoint(0, metrics.ascent()), memo);
@@ -97,7 +134,21 @@ void TprintDlg::BuildPage(bool withText) {
   Geometry_ = g;
 }
 
-void TprintDlg::tbiPrintClick() { Preview_->Print(); }
+void TprintDlg::tbiPrintClick() {
+  if (Preview_->PageCount() == 0) return;
+  {
+    QPrintDialog dialog(&Printer_, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+  }
+  // Another paper or printer chosen in the dialog: the page is laid out anew for it.
+  if (TakePaper()) BuildPage(Text_->isChecked());
+  try {
+    TBusyCursor busy;
+    Preview_->PrintTo(Printer_);
+  } catch (const std::exception& error) {
+    ShowException(error, this);
+  }
+}
 
 void TprintDlg::tbiTextClick() { BuildPage(Text_->isChecked()); }
 

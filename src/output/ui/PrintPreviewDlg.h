@@ -1,11 +1,13 @@
 #pragma once
-// The print window: one library picture on a letter-size page, optionally
-// with its name and memo centred above it, shown in the page preview and
-// printed through the print dialog.
+// The print window: one library picture on a page of the printer's paper,
+// optionally with its name and memo centred above it, shown in the page
+// preview and printed through the print dialog.
 
 #include <QDialog>
+#include <QPrinter>
 
 #include "imaging/ui/ViewRecord.h"
+#include "output/PrintPageLayout.h"
 #include "output/ui/PrintPreview.h"
 
 class QAction;
@@ -35,7 +37,13 @@ class TprintDlg : public QDialog {
   // Where the last BuildPage put the picture and the caption lines.
   const TPrintPageGeometry& PageGeometry() const { return Geometry_; }
 
-  // Composes the single page afresh, with or without the caption lines.
+  // The printer the page is laid out for and printed on. After changing its
+  // paper or margins in code, BuildPage lays the page out for them.
+  QPrinter& Printer() { return Printer_; }
+  const TPrintPaper& Paper() const { return Paper_; }
+
+  // Composes the single page afresh for the printer's paper, with or without
+  // the caption lines.
   void BuildPage(bool withText);
   void tbiPrintClick();
   void tbiTextClick();
@@ -45,6 +53,11 @@ class TprintDlg : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // Takes the printer's paper and printable area; true when they changed.
+  bool TakePaper();
+
+  QPrinter Printer_;
+  TPrintPaper Paper_;
   TmyPreview* Preview_;
   QToolBar* ToolBar_;
   QAction* Text_ = nullptr;

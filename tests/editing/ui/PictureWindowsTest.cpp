@@ -1,5 +1,8 @@
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMap>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,12 +15,18 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
 #include "editing/EditingFixtures.h"
 #include "editing/ui/ImageControl.h"
 #include "editing/ui/ImageCropDlg.h"
 #include "editing/ui/ImageResizeDlg.h"
 #include "editing/ui/ImageViewDlg.h"
 #include "editing/ui/ViewDlg.h"
+#include "imaging/ui/DibImage.h"
+#include "output/ui/PrintPreviewDlg.h"
 #include "common/ui/Cursors.h"
 #include "common/ui/VideoOutPanel.h"
 
@@ -49,6 +58,40 @@ void LoadPattern(TImageControl* control, int w, int h) {
   QVERIFY(control->ImageLoaded());
 }
 
+// The accelerator character of a caption ("Cr&op" gives 'o'); 0 without one.
+QChar Mnemonic(const QString& text) {
+  for (int i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != '&') continue;
+    if (text[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    return text[i + 1].toLower();
+  }
+  return QChar();
+}
+
+// Each toolbar and each menu of the window: no accelerator used twice among
+// the items shown together.
+void ExpectDistinctAccelerators(QWidget* window) {
+  std::vector<QList<QAction*>> groups;
+  for (QToolBar* bar : window->findChildren<QToolBar*>()) groups.push_back(bar->actions());
+  for (QMenu* menu : window->findChildren<QMenu*>()) groups.push_back(menu->actions());
+  QVERIFY(!groups.empty());
+  for (const QList<QAction*>& group : groups) {
+    QMap<QChar, QString> seen;
+    for (QAction* action : group) {
+      const QChar key = Mnemonic(action->text());
+      if (key.isNull()) continue;
+      QVERIFY2(!seen.contains(key), qPrintable(window->objectName() + ": " + seen.value(key) + " and " +
+                                               action->text() + " share Alt+" + key));
+      seen.insert(key, action->text());
+    }
+  }
+}
+
+QImage ClipboardImage() { return QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB888); }
+
 void Drag(QWidget* w, QPoint from, QPoint to) {
   QTest::mousePress(w, Qt::LeftButton, {}, from);
   QTest::mouseMove(w, to);
@@ -73,6 +116,14 @@ class PictureWindowsTest : public QObject {
   void resize_halfEvenAndSameSize();
   void viewer_statusAndSteppingKeys();
   void frameView_sizes();
+  void accelerators_uniqueInEveryWindow();
+  void altE_opensTheExportMenu();
+  void copy_putsThePictureShownOnTheClipboard();
+  void crop_showsTheSelectionWhileDragging();
+  void crop_handlesContrastWithThePicture();
+  void resize_refusesSizesThatCannotBeMade_data();
+  void resize_refusesSizesThatCannotBeMade();
+  void save_failureIsReportedAndKeepsTheWindow();
 };
 
 void PictureWindowsTest::box_centresSmallAndScrollsLarge_data() {
@@ -363,6 +414,183 @@ void PictureWindowsTest::frameView_sizes() {
   QCOMPARE(exported, 3);
   dlg.show();
   QTest::mouseDClick(dlg.Panel(), Qt::LeftButton, {}, {50, 50});
+  QVERIFY(!dlg.isVisible());
+}
+
+void PictureWindowsTest::accelerators_uniqueInEveryWindow() {
+  TimageCropDlg crop;
+  TimageResizeDlg resize;
+  TimageViewDlg viewer;
+  TViewDlg frame;
+  TprintDlg print;
+  for (QWidget* window : std::initializer_list<QWidget*>{&crop, &resize, &viewer, &frame, &print})
+    ExpectDistinctAccelerators(window);
+}
+
+void PictureWindowsTest::altE_opensTheExportMenu() {
+  TimageCropDlg crop;
+  TimageResizeDlg resize;
+  TimageViewDlg viewer;
+  for (QDialog* window : std::initializer_list<QDialog*>{&crop, &resize, &viewer}) {
+    LoadPattern(window->findChild<TImageControlBox*>()->Control(), 40, 30);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QString opened;
+    QTimer::singleShot(50, [&opened] {
+      if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        opened = menu->title();
+        menu->close();
+      }
+    });
+    QTest::keyClick(window, Qt::Key_E, Qt::AltModifier);
+    QTRY_COMPARE(opened, QString("&Export"));
+    window->hide();
+  }
+}
+
+void PictureWindowsTest::copy_putsThePictureShownOnTheClipboard() {
+  // The crop window copies the picture after its crop, by item and by Ctrl+C.
+  TimageCropDlg crop;
+  LoadPattern(crop.Control(), 90, 70);
+  crop.show();
+  QVERIFY(QTest::qWaitForWindowActive(&crop));
+  Drag(crop.Control(), {10, 20}, {60, 50});
+  crop.tbiCropClick();
+  QGuiApplication::clipboard()->clear();
+  crop.findChild<QAction*>("tbiCopy")->trigger();
+  QCOMPARE(ClipboardImage(), DibToImage(crop.Control()->WorkImage()).convertToFormat(QImage::Format_RGB888));
+  QCOMPARE(ClipboardImage().size(), QSize(50, 30));
+  QCOMPARE(ClipboardImage().pixelColor(0, 0).red(), int(PatternPixel(10, 20).Red));
+  QGuiApplication::clipboard()->clear();
+  QTest::keyClick(&crop, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(ClipboardImage().size(), QSize(50, 30));
+  crop.ImageChanged = false;
+  crop.close();
+
+  // The resize window copies the resized picture; the viewer and the frame view what they show.
+  TimageResizeDlg resize;
+  LoadPattern(resize.Control(), 64, 48);
+  resize.SetEdits(32, 24);
+  resize.tbiResizeClick();
+  resize.findChild<QAction*>("tbiCopy")->trigger();
+  QCOMPARE(ClipboardImage(), DibToImage(resize.Control()->WorkImage()).convertToFormat(QImage::Format_RGB888));
+  TimageViewDlg viewer;
+  LoadPattern(viewer.Control(), 33, 17);
+  viewer.findChild<QAction*>("tbiCopy")->trigger();
+  QCOMPARE(ClipboardImage(), DibToImage(viewer.Control()->WorkImage()).convertToFormat(QImage::Format_RGB888));
+  TViewDlg frame;
+  TFastDIB video;
+  FillPattern(video, 64, 48);
+  frame.SetVideoFrame(video);
+  frame.findChild<QAction*>("miCopy")->trigger();
+  QCOMPARE(ClipboardImage(), DibToImage(frame.Frame).convertToFormat(QImage::Format_RGB888));
+}
+
+void PictureWindowsTest::crop_showsTheSelectionWhileDragging() {
+  TimageCropDlg dlg;
+  dlg.ImageName = "Scene";
+  LoadPattern(dlg.Control(), 720, 576);
+  dlg.UpdateStatus();
+  TImageControl* control = dlg.Control();
+  control->OnMouseDown(Qt::LeftButton, {}, 400, 300);
+  control->OnMouseMove({}, 100, 100);
+  // Still dragging, drawn up and left.
+  QCOMPARE(dlg.lbStatus()->text(), QString("[720x576] - Scene - Selection: [300x200] at (100, 100)"));
+  control->OnMouseUp(Qt::LeftButton, {}, 100, 100);
+  // Moving it follows too.
+  control->OnMouseDown(Qt::LeftButton, {}, 200, 200);
+  control->OnMouseMove({}, 210, 205);
+  QCOMPARE(dlg.lbStatus()->text(), QString("[720x576] - Scene - Selection: [300x200] at (110, 105)"));
+  control->OnMouseUp(Qt::LeftButton, {}, 210, 205);
+  // A click outside drops it, and its part of the line.
+  control->OnMouseDown(Qt::LeftButton, {}, 700, 560);
+  control->OnMouseUp(Qt::LeftButton, {}, 700, 560);
+  QCOMPARE(dlg.lbStatus()->text(), QString("[720x576] - Scene"));
+}
+
+void PictureWindowsTest::crop_handlesContrastWithThePicture() {
+  for (int grey : {0, 128, 255}) {
+    TimageCropDlg dlg;
+    TFastDIB& work = dlg.Control()->WorkImage();
+    work.SetSize(200, 150, 24);
+    std::memset(work.Bits(), grey, work.ImageSize());
+    QVERIFY(dlg.Control()->ImageLoaded());
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    Drag(dlg.Control(), {50, 40}, {150, 110});
+    const QImage shown = dlg.Control()->grab().toImage();
+    // The bottom-right handle square (150..158 x 110..118): black rim, white inside.
+    QCOMPARE(shown.pixelColor(150, 110), QColor(Qt::black));
+    QCOMPARE(shown.pixelColor(154, 114), QColor(Qt::white));
+    // The outline shows both black and white along its top edge.
+    bool black = false, white = false;
+    for (int x = 60; x < 140; ++x) {
+      black |= shown.pixelColor(x, 40) == QColor(Qt::black);
+      white |= shown.pixelColor(x, 40) == QColor(Qt::white);
+    }
+    QVERIFY(black && white);
+  }
+}
+
+void PictureWindowsTest::resize_refusesSizesThatCannotBeMade_data() {
+  QTest::addColumn<QString>("width");
+  QTest::addColumn<QString>("height");
+  QTest::addColumn<bool>("constrain");
+  QTest::newRow("zero width") << "0" << "100" << false;
+  QTest::newRow("empty height") << "100" << "" << false;
+  QTest::newRow("too large both ways") << "99999" << "99999" << false;
+  QTest::newRow("too many pixels") << "20000" << "20000" << false;
+  QTest::newRow("constrained to no rows") << "1" << "" << true;
+}
+
+void PictureWindowsTest::resize_refusesSizesThatCannotBeMade() {
+  QFETCH(QString, width);
+  QFETCH(QString, height);
+  QFETCH(bool, constrain);
+  TimageResizeDlg dlg;
+  LoadPattern(dlg.Control(), 720, 100);
+  dlg.SetEdits(720, 100);
+  dlg.UpdateStatus(720, 100);
+  dlg.ckbConstrain()->setChecked(constrain);
+  dlg.WidthEdit()->setText(width);
+  dlg.HeightEdit()->setText(height);
+  MessageAnswer answer;
+  answer.Arm(QMessageBox::Ok);
+  dlg.tbiResizeClick();
+  QVERIFY(answer.Asked);
+  QVERIFY2(answer.Text.contains("cannot be made") && answer.Text.endsWith("|Information"), qPrintable(answer.Text));
+  QVERIFY(!dlg.ImageChanged);
+  QVERIFY(SamePixels(dlg.Control()->WorkImage(), dlg.Control()->LoadedImage()));
+  QCOMPARE(dlg.Control()->size(), QSize(720, 100));
+  QCOMPARE(dlg.lbStatus()->text(), QString("Original: [720x100] - Resize: [720x100]"));
+}
+
+void PictureWindowsTest::save_failureIsReportedAndKeepsTheWindow() {
+  TimageResizeDlg dlg;
+  LoadPattern(dlg.Control(), 64, 48);
+  int saves = 0;
+  dlg.SavePicture = [&](const TFastDIB& picture) {
+    ++saves;
+    QCOMPARE(picture.Width(), 32);
+    throw std::runtime_error("Cannot write the image file \"x.bmp\": No space left on device");
+  };
+  dlg.show();
+  dlg.SetEdits(32, 24);
+  dlg.tbiResizeClick();
+  MessageAnswer answer;
+  answer.Arm(QMessageBox::Ok);
+  dlg.tbiSaveClick();
+  QCOMPARE(saves, 1);
+  QVERIFY(answer.Asked);
+  QCOMPARE(answer.Text, QString("Cannot write the image file \"x.bmp\": No space left on device.|Kelta"));
+  QVERIFY(dlg.isVisible());
+  QVERIFY(dlg.ImageChanged);
+  QVERIFY(!dlg.SaveRequested);
+  // Written at the second try: the window closes as saved.
+  dlg.SavePicture = [&](const TFastDIB&) { ++saves; };
+  dlg.tbiSaveClick();
+  QCOMPARE(saves, 2);
+  QVERIFY(dlg.SaveRequested);
   QVERIFY(!dlg.isVisible());
 }
 

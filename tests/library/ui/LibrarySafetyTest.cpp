@@ -87,12 +87,18 @@ class LibrarySafetyTest : public TLibraryTestBase {
     for (int image : {0, 1}) {
       Tree->setCurrentItem(Node({0, 0, image}));
       Manager->TreeClick();
-      QVERIFY(NoModalDuring([this] {
-        Manager->TreeDblClick();
+      // The double-click opens nothing; each command says the picture cannot be read.
+      QVERIFY(NoModalDuring([this] { Manager->TreeDblClick(); }));
+      const TShown shown = ShownDuring([this] {
         Manager->ViewImage();
         Manager->CropImage();
         Manager->ResizeImage();
-      }));
+      });
+      QCOMPARE(shown.Windows, 0);
+      QCOMPARE(shown.Messages.size(), 3);
+      for (const QString& message : shown.Messages)
+        QVERIFY2(message.contains("cannot be read: its name is not one of the image folder's own"),
+                 qPrintable(message));
     }
     QCOMPARE(Host->Thumbnails, 0);
     for (int image : {1, 0}) {

@@ -65,6 +65,36 @@ class LibraryTreeTest : public TLibraryTestBase {
     QVERIFY(LibraryManager == nullptr);
   }
 
+  // Solid lines join each category to the root's line, passing by to the
+  // next one, and end at the last.
+  void connectingLinesAreDrawnInTheirColour() {
+    FillLibrary();
+    Open();
+    QVERIFY(QTest::qWaitForWindowExposed(&Host->MainWindow));
+    const QImage shown = Tree->viewport()->grab().toImage();
+    const QColor line(0xC5, 0xC5, 0xC5);
+    const QRect first = Tree->visualItemRect(Holidays()), last = Tree->visualItemRect(Root()->child(1));
+    // The branch column of the categories lies one indentation left of their text.
+    const int column = first.left() - Tree->indentation();
+    auto lineAt = [&](int y) {
+      for (int x = column; x < first.left(); ++x)
+        if (shown.pixelColor(x, y) == line) return x;
+      return -1;
+    };
+    const int x = lineAt(first.top() + 1);
+    QVERIFY2(x >= 0, "no line beside the first category");
+    // Down through the first category's row (around its expand arrow) and on into the last one's.
+    for (int y : {first.top(), first.top() + 2, first.bottom() - 2, first.bottom(), last.top() + 1})
+      QCOMPARE(shown.pixelColor(x, y), line);
+    // Across to each category, and not past the last one.
+    QCOMPARE(shown.pixelColor(first.left() - 2, first.top() + first.height() / 2), line);
+    QVERIFY(shown.pixelColor(x, last.bottom()) != line);
+    // The root has no parent: nothing above it.
+    const QRect root = Tree->visualItemRect(Root());
+    for (int rx = root.left() - Tree->indentation(); rx < root.left(); ++rx)
+      QVERIFY(shown.pixelColor(rx, root.top()) != line);
+  }
+
   void emptyLibraryShowsOnlyTheExpandedRoot() {
     Open();
     QCOMPARE(Tree->topLevelItemCount(), 1);

@@ -7,7 +7,9 @@
 #include <QtTest>
 
 #include <filesystem>
+#include <memory>
 
+#include "support/FileSizeLimit.h"
 #include "support/SamePixels.h"
 #include "support/ui/ModalAnswer.h"
 #include "output/OutputTestSupport.h"
@@ -105,6 +107,125 @@ class OutputUiTest : public QObject {
     ExportImageAs(eifPng, &owner, picture);
     QCOMPARE(FileType(dir.File("photo.JPG")), int(FIF_JPEG));
     QVERIFY(!fs::exists(dir.File("photo.JPG.jpg")));
+  }
+
+  // The question comes for the name really written, after the extension is added.
+  void exportImageAsAsksBeforeReplacingTheFinalName_data() {
+    QTest::addColumn<QString>("existing");
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("extension added to an existing name") << "victim.png" << 3 << "victim" << "victim.png" << true;
+    QTest::newRow("typed with the extension") << "a.bmp" << 1 << "a.bmp" << "a.bmp" << true;
+    QTest::newRow("upper-case extension kept") << "shot.PNG" << 3 << "shot.PNG" << "shot.PNG" << true;
+    QTest::newRow("another spelling gets its own file") << "pic.jpeg" << 2 << "pic.jpeg" << "pic.jpeg.jpg"
+                                                         << false;
+    QTest::newRow("pdf over an existing pdf") << "doc.pdf" << 5 << "doc" << "doc.pdf" << true;
+    QTest::newRow("typed name itself exists, final does not") << "gif" << 4 << "gif" << "gif.gif" << false;
+  }
+  void exportImageAsAsksBeforeReplacingTheFinalName() {
+    QFETCH(QString, existing);
+    QFETCH(int, entry);
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QFETCH(bool, asked);
+    const TFastDIB picture = test::QuadrantPicture(8, 6);
+    for (QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+      test::TempDir dir;
+      test::WriteFile(dir.File(existing.toStdString()), "kept");
+      test::TBoxSeen seen;
+      bool reopened = false;
+      AnswerSaveDialog(nullptr, entry, dir.File(typed.toStdString()));
+      if (asked) {
+        test::WhenModal<QMessageBox>([&, answer](QMessageBox* box) {
+          seen.Text = box->text();
+          seen.Shown = true;
+          // Refused: the dialog comes back, with the name as typed, and is cancelled.
+          if (answer == QMessageBox::No)
+            test::WhenModal<QFileDialog>([&](QFileDialog* again) {
+              reopened = again->selectedFiles().value(0).endsWith(typed);
+              again->reject();
+            });
+          box->button(answer)->click();
+        });
+      }
+      ExportImageAs(entry - 1, nullptr, picture);
+      QCOMPARE(seen.Shown, asked);
+      const std::string target = dir.File(written.toStdString());
+      if (asked) {
+        QVERIFY2(seen.Text.contains(QString::fromStdString(target)), qPrintable(seen.Text));
+        QCOMPARE(reopened, answer == QMessageBox::No);
+      }
+      const bool replaced = !asked || answer == QMessageBox::Yes;
+      QCOMPARE(test::ReadFile(target) == "kept", !replaced && written == existing);
+      if (written != existing) QCOMPARE(test::ReadFile(dir.File(existing.toStdString())), std::string("kept"));
+    }
+  }
+
+  // A picture that cannot be written is reported with its name and the
+  // reason, whatever the format, and leaves no file of the attempt.
+  void exportImageAsReportsFailedWrites_data() {
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<bool>("diskFull");
+    for (int entry = 1; entry <= 5; ++entry) {
+      const QByteArray format = QString::fromStdString(ExportImageExtension(entry)).toLatin1();
+      QTest::newRow(format + " in a missing folder") << entry << false;
+      QTest::newRow(format + " on a full disk") << entry << true;
+    }
+  }
+  void exportImageAsReportsFailedWrites() {
+    QFETCH(int, entry);
+    QFETCH(bool, diskFull);
+    test::TempDir dir;
+    const std::string target = diskFull ? dir.File("big") : dir.File("missing/big");
+    test::TBoxSeen seen;
+    test::WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+      dialog->setDirectory(QString::fromStdString(dir.Path().string()));
+      dialog->selectNameFilter(ExportImageFilters().value(entry - 1));
+      dialog->selectFile(QString::fromStdString(target));
+      test::AnswerBox(seen);
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    {
+      // Room for a few hundred bytes only, far less than the picture needs.
+      std::unique_ptr<test::TFileSizeLimit> limit;
+      if (diskFull) limit = std::make_unique<test::TFileSizeLimit>(300);
+      ExportImageAs(entry - 1, nullptr, test::QuadrantPicture(160, 120));
+    }
+    QVERIFY(seen.Shown);
+    QCOMPARE(seen.Title, QString("Kelta"));
+    QCOMPARE(seen.Icon, QMessageBox::Critical);
+    const std::string written = ExportImageFileName(entry, target);
+    QVERIFY2(seen.Text.contains(QString::fromStdString(written)), qPrintable(seen.Text));
+    const QString reason = diskFull ? "File too large" : "No such file or directory";
+    QVERIFY2(seen.Text.contains(reason), qPrintable(seen.Text));
+    QVERIFY(fs::is_empty(dir.Path()));
+  }
+
+  void exportImageAsStartsInTheLastFolderWithThePictureName() {
+    test::TempDir first, second;
+    QString startFolder, suggested;
+    test::WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+      startFolder = dialog->directory().absolutePath();
+      suggested = dialog->selectedFiles().value(0);
+      dialog->selectFile(QString::fromStdString(second.File("Beach.png")));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    ExportImageAs(eifPng, nullptr, test::QuadrantPicture(8, 6), "Beach");
+    QVERIFY(QFileInfo(suggested).fileName() == "Beach.png");
+    QVERIFY(fs::exists(second.File("Beach.png")));
+    // The next export opens where the last one went.
+    test::WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+      startFolder = dialog->directory().absolutePath();
+      suggested = dialog->selectedFiles().value(0);
+      dialog->reject();
+    });
+    ExportImageAs(eifPdf, nullptr, test::QuadrantPicture(8, 6), "a/b: c");
+    QCOMPARE(startFolder, QDir(QString::fromStdString(second.Path().string())).absolutePath());
+    QCOMPARE(QFileInfo(suggested).fileName(), QString("a_b: c.pdf"));
+    QCOMPARE(SuggestedExportName("", 2), QString("picture.jpg"));
+    QCOMPARE(SuggestedExportName("..", 1), QString("picture.bmp"));
   }
 
   void exportImageAsCancelledWritesNothing() {
@@ -217,11 +338,19 @@ class OutputUiTest : public QObject {
     TExportDlg dlg(dir.Path().string());
     dlg.PrepareForFrame(frame, 77);
     for (QCheckBox* box : {dlg.ckbBmp, dlg.ckbPdf, dlg.ckbColorHtml, dlg.ckbGrayHtml}) box->setChecked(true);
+    test::TBoxSeen summary;
+    test::AnswerBox(summary);
     dlg.btOkClick();
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QCOMPARE(dlg.ProgressBar1->maximum(), 40);
     QCOMPARE(dlg.ProgressBar1->value(), 40);
     const fs::path out = dir.Path() / "export";
+    // The run ends by saying what it wrote and where.
+    QVERIFY(summary.Shown);
+    QCOMPARE(summary.Title, QString("Information"));
+    QVERIFY2(summary.Text.startsWith("4 files were written to the folder " + QString::fromStdString(out.string())),
+             qPrintable(summary.Text));
+    QVERIFY(summary.Text.endsWith("\n77.bmp\n77.pdf\n77_color.html\n77_gray.html"));
 
     TFastDIB bmp;
     QVERIFY(bmp.LoadFromFile((out / "77.bmp").string()));
@@ -279,8 +408,18 @@ class OutputUiTest : public QObject {
     QCOMPARE(dlg.ProgressBar1->value(), 10);
 
     // A second run after fixing the name: the bar grows by another 30 and goes on from 10.
+    // The bitmap of the first run is there now: replacing it is asked first.
     dlg.etPdf->setText("a.pdf");
+    test::TBoxSeen replace, summary;
+    test::WhenModal<QMessageBox>([&](QMessageBox* box) {
+      replace.Text = box->text();
+      test::AnswerBox(summary);
+      box->button(QMessageBox::Yes)->click();
+    });
     dlg.btOkClick();
+    QVERIFY2(replace.Text.contains((out / "5.bmp").string().c_str()), qPrintable(replace.Text));
+    QVERIFY(!replace.Text.contains("a.pdf"));
+    QVERIFY(summary.Text.contains("3 files were written"));
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QCOMPARE(dlg.ProgressBar1->maximum(), 60);
     QCOMPARE(dlg.ProgressBar1->value(), 40);
@@ -295,14 +434,83 @@ class OutputUiTest : public QObject {
     dlg.PrepareForFrame(test::QuadrantPicture(16, 8), 5);
     dlg.ckbPdf->setChecked(true);
     dlg.ckbGrayHtml->setChecked(true);
-    test::TBoxSeen seen;
-    test::AnswerBox(seen);
+    test::TBoxSeen replace, seen;
+    test::WhenModal<QMessageBox>([&](QMessageBox* box) {
+      replace.Shown = true;
+      test::AnswerBox(seen);
+      box->button(QMessageBox::Yes)->click();
+    });
     dlg.btOkClick();
+    QVERIFY(replace.Shown);  // the folder's name is taken, as if by a file
     QVERIFY(seen.Shown);
     QCOMPARE(seen.Title, QString("Kelta"));
     QCOMPARE(seen.Icon, QMessageBox::Critical);
-    QVERIFY2(seen.Text.endsWith('.'), qPrintable(seen.Text));
+    QVERIFY2(seen.Text.contains("No file of this export was written"), qPrintable(seen.Text));
     QVERIFY(!fs::exists(dir.Path() / "export" / "5_gray.html"));
+    QVERIFY(dlg.result() != QDialog::Accepted);
+  }
+
+  // Each format that cannot be written stops the run with the file's name and
+  // the reason, leaves no part of it, keeps what was written before, and is
+  // not counted as done.
+  void exportDialogReportsEachFailedFormat_data() {
+    QTest::addColumn<int>("failing");  // 0 bitmap .. 3 grey page
+    QTest::addColumn<QString>("writtenBefore");
+    QTest::newRow("bitmap") << 0 << "No file of this export was written";
+    QTest::newRow("pdf") << 1 << "Written before the failure: 5.bmp)";
+    QTest::newRow("grey page") << 3 << "Written before the failure: 5.bmp, 5.pdf, 5_color.html)";
+  }
+  void exportDialogReportsEachFailedFormat() {
+    QFETCH(int, failing);
+    QFETCH(QString, writtenBefore);
+    test::TempDir dir;
+    const char* names[] = {"5.bmp", "5.pdf", "5_color.html", "5_gray.html"};
+    const fs::path out = dir.Path() / "export";
+    fs::create_directories(out);
+    // The target's name taken by a folder: the file cannot be put there.
+    fs::create_directory(out / names[failing]);
+    TExportDlg dlg(dir.Path().string());
+    dlg.PrepareForFrame(test::QuadrantPicture(16, 8), 5);
+    for (QCheckBox* box : {dlg.ckbBmp, dlg.ckbPdf, dlg.ckbColorHtml, dlg.ckbGrayHtml}) box->setChecked(true);
+    test::TBoxSeen replace, error;
+    test::WhenModal<QMessageBox>([&](QMessageBox* box) {
+      replace.Text = box->text();
+      test::AnswerBox(error);
+      box->button(QMessageBox::Yes)->click();
+    });
+    dlg.btOkClick();
+    QVERIFY(error.Shown);
+    QCOMPARE(error.Icon, QMessageBox::Critical);
+    QVERIFY2(error.Text.contains((out / names[failing]).string().c_str()), qPrintable(error.Text));
+    QVERIFY2(error.Text.contains(writtenBefore), qPrintable(error.Text));
+    QCOMPARE(dlg.ProgressBar1->value(), 10 * failing);
+    QCOMPARE(dlg.WrittenFiles().size(), failing);
+    QVERIFY(dlg.result() != QDialog::Accepted);
+    for (const auto& entry : fs::directory_iterator(out))
+      QVERIFY2(entry.path().filename().string().find(".part") == std::string::npos, entry.path().c_str());
+  }
+
+  void exportDialogAsksOnceBeforeReplacing() {
+    test::TempDir dir;
+    const fs::path out = dir.Path() / "export";
+    fs::create_directories(out);
+    test::WriteFile((out / "5.bmp").string(), "old bitmap");
+    test::WriteFile((out / "5_gray.html").string(), "old page");
+    TExportDlg dlg(dir.Path().string());
+    dlg.PrepareForFrame(test::QuadrantPicture(16, 8), 5);
+    for (QCheckBox* box : {dlg.ckbBmp, dlg.ckbPdf, dlg.ckbGrayHtml}) box->setChecked(true);
+    test::TBoxSeen asked;
+    test::AnswerBox(asked, QMessageBox::No);
+    dlg.btOkClick();
+    QVERIFY(asked.Shown);
+    QCOMPARE(asked.Title, QString("Information"));
+    QVERIFY(asked.Text.contains((out / "5.bmp").string().c_str()));
+    QVERIFY(asked.Text.contains((out / "5_gray.html").string().c_str()));
+    QVERIFY(!asked.Text.contains("5.pdf"));
+    // Refused: nothing written, nothing counted, the dialog stays.
+    QCOMPARE(test::ReadFile((out / "5.bmp").string()), std::string("old bitmap"));
+    QVERIFY(!fs::exists(out / "5.pdf"));
+    QVERIFY(!dlg.ProgressBar1->isVisibleTo(&dlg));
     QVERIFY(dlg.result() != QDialog::Accepted);
   }
 

@@ -19,12 +19,20 @@ using kelta::testing::FillPattern;
 
 namespace {
 
-// A print window over a 720x576 pattern picture.
+// Letter paper that the printer can print to the edges.
+void UseLetter(TprintDlg& dlg) {
+  dlg.Printer().setPageSize(QPageSize(QPageSize::Letter));
+  dlg.Printer().setPageOrientation(QPageLayout::Portrait);
+  dlg.Printer().setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
+}
+
+// A print window on Letter paper over a 720x576 pattern picture.
 struct TPrintFixture {
   TFastDIB Image;  // outlives the window, which points at it
   TprintDlg Dlg;
 
   explicit TPrintFixture(const QString& name = {}) {
+    UseLetter(Dlg);
     FillPattern(Image, 720, 576);
     Dlg.FViewRecord.Image = &Image;
     if (!name.isEmpty()) Dlg.FViewRecord.Name = name;
@@ -35,11 +43,33 @@ struct TPrintFixture {
   }
 };
 
-// A PDF printer on Letter paper writing `file`.
-void SetUpPdfPrinter(QPrinter& printer, const QString& file) {
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(file);
-  printer.setPageSize(QPageSize(QPageSize::Letter));
+// The bounds of the pixels of one colour on a rendered sheet; empty when none.
+QRect ColourBounds(const QImage& sheet, const QColor& colour) {
+  auto isColour = [&](QRgb c) {
+    return qAbs(qRed(c) - colour.red()) < 24 && qAbs(qGreen(c) - colour.green()) < 24 &&
+           qAbs(qBlue(c) - colour.blue()) < 24;
+  };
+  int left = sheet.width(), top = sheet.height(), right = -1, bottom = -1;
+  for (int y = 0; y < sheet.height(); ++y)
+    for (int x = 0; x < sheet.width(); ++x)
+      if (isColour(sheet.pixel(x, y))) {
+        left = qMin(left, x);
+        top = qMin(top, y);
+        right = qMax(right, x + 1);
+        bottom = qMax(bottom, y + 1);
+      }
+  return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+void FillColour(TFastDIB& image, int w, int h, const QColor& colour) {
+  image.SetSize(w, h, 24);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      std::uint8_t* p = image.PixelPtr(x, y);
+      p[0] = std::uint8_t(colour.blue());
+      p[1] = std::uint8_t(colour.green());
+      p[2] = std::uint8_t(colour.red());
+    }
 }
 
 }  // namespace
@@ -56,8 +86,11 @@ class PrintPreviewTest : public QObject {
   void hitTest_selectsPageOrMisses();
   void textToggle_recomposesAroundLastClick();
   void print_toPdfGivesOnePage();
-  void print_pageStretchedOverPrintableArea_data();
-  void print_pageStretchedOverPrintableArea();
+  void print_printerThatCannotStartIsReported();
+  void print_pictureKeepsItsShapeOnThePaper_data();
+  void print_pictureKeepsItsShapeOnThePaper();
+  void preview_drawsNothingPastThePage();
+  void zoom_fitsPageAndWidthAndFollowsCtrlWheel();
 };
 
 void PrintPreviewTest::page_imageGeometry_data() {
@@ -65,7 +98,8 @@ void PrintPreviewTest::page_imageGeometry_data() {
   QTest::addColumn<int>("h");
   QTest::addColumn<QRect>("expected");
   QTest::newRow("720x576") << 720 << 576 << QRect(96, 50, 624, 499);  // 499.2
-  QTest::newRow("portrait beyond the page") << 480 << 720 << QRect(96, 50, 624, 936);
+  // 624 wide would be 936 high: as high as the page allows, 910, and centred.
+  QTest::newRow("portrait kept on the page") << 480 << 720 << QRect(104, 50, 607, 910);
   QTest::newRow("half goes even") << 1248 << 3 << QRect(96, 50, 624, 2);  // 1.5 -> 2
   QTest::newRow("half goes even down") << 1248 << 5 << QRect(96, 50, 624, 2);  // 2.5 -> 2
 }
@@ -77,6 +111,7 @@ void PrintPreviewTest::page_imageGeometry() {
   TFastDIB image;
   FillPattern(image, w, h);
   TprintDlg dlg;
+  UseLetter(dlg);
   dlg.FViewRecord.Image = &image;
   dlg.BuildPage(false);
   QCOMPARE(dlg.PageGeometry().Image, expected);
@@ -231,8 +266,9 @@ void PrintPreviewTest::print_toPdfGivesOnePage() {
   f.Dlg.BuildPage(true);
   QTemporaryDir dir;
   const QString file = dir.filePath("page.pdf");
-  QPrinter printer(QPrinter::HighResolution);
-  SetUpPdfPrinter(printer, file);
+  QPrinter& printer = f.Dlg.Printer();
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(file);
   f.Dlg.FPagePreview()->PrintTo(printer);
   QVERIFY(QFile::exists(file));
   QProcess info;
@@ -243,40 +279,57 @@ void PrintPreviewTest::print_toPdfGivesOnePage() {
   QVERIFY2(out.contains(QRegularExpression("Title:\\s+Printing \\.\\.\\.\\n")), qPrintable(out));
 }
 
-void PrintPreviewTest::print_pageStretchedOverPrintableArea_data() {
-  QTest::addColumn<bool>("withText");
-  QTest::addColumn<QMarginsF>("margins");  // points
-  QTest::newRow("no text, uneven margins") << false << QMarginsF(36, 18, 54, 72);
-  QTest::newRow("text, no margins") << true << QMarginsF(0, 0, 0, 0);
+void PrintPreviewTest::print_printerThatCannotStartIsReported() {
+  TPrintFixture f;
+  f.Dlg.BuildPage(false);
+  QTemporaryDir dir;
+  QPrinter& printer = f.Dlg.Printer();
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(dir.filePath("no/such/folder/page.pdf"));
+  QVERIFY_THROWS_EXCEPTION(EPrintError, f.Dlg.FPagePreview()->PrintTo(printer));
 }
 
-// The printed sheet shows the page as the preview does: the picture sits where
-// the page puts it, with the page scaled once onto the printable area.
-void PrintPreviewTest::print_pageStretchedOverPrintableArea() {
-  QFETCH(bool, withText);
+void PrintPreviewTest::print_pictureKeepsItsShapeOnThePaper_data() {
+  QTest::addColumn<QPageSize::PageSizeId>("paper");
+  QTest::addColumn<QPageLayout::Orientation>("orientation");
+  QTest::addColumn<QMarginsF>("margins");  // points
+  QTest::addColumn<bool>("withText");
+  QTest::newRow("A4, text, uneven margins") << QPageSize::A4 << QPageLayout::Portrait
+                                            << QMarginsF(36, 18, 54, 72) << true;
+  QTest::newRow("Letter, no text, no margins") << QPageSize::Letter << QPageLayout::Portrait << QMarginsF(0, 0, 0, 0)
+                                               << false;
+  QTest::newRow("A4 landscape, wide margins") << QPageSize::A4 << QPageLayout::Landscape
+                                              << QMarginsF(90, 90, 90, 90) << true;
+}
+
+// The printed sheet shows the page as the preview does: each page point on
+// the same point of the paper, so a 16:9 picture prints in 16:9 on any paper.
+void PrintPreviewTest::print_pictureKeepsItsShapeOnThePaper() {
+  QFETCH(QPageSize::PageSizeId, paper);
+  QFETCH(QPageLayout::Orientation, orientation);
   QFETCH(QMarginsF, margins);
+  QFETCH(bool, withText);
   const QColor colour(200, 40, 60);
   TFastDIB image;
-  image.SetSize(720, 576, 24);
-  for (int y = 0; y < image.RowCount(); ++y)
-    for (int x = 0; x < image.Width(); ++x) {
-      std::uint8_t* p = image.PixelPtr(x, y);
-      p[0] = std::uint8_t(colour.blue());
-      p[1] = std::uint8_t(colour.green());
-      p[2] = std::uint8_t(colour.red());
-    }
+  FillColour(image, 640, 360, colour);
   TprintDlg dlg;
+  QTemporaryDir dir;
+  const QString file = dir.filePath("page.pdf");
+  QPrinter& printer = dlg.Printer();
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(file);
+  printer.setPageSize(QPageSize(paper));
+  printer.setPageOrientation(orientation);
+  QVERIFY(printer.setPageMargins(margins, QPageLayout::Point));
   dlg.FViewRecord.Image = &image;
   dlg.FViewRecord.Name = "Beach";
   dlg.FViewRecord.Memo = "Summer";
   dlg.BuildPage(withText);
   const QRect onPage = dlg.PageGeometry().Image;
-
-  QTemporaryDir dir;
-  const QString file = dir.filePath("page.pdf");
-  QPrinter printer(QPrinter::HighResolution);
-  SetUpPdfPrinter(printer, file);
-  QVERIFY(printer.setPageMargins(margins, QPageLayout::Point));
+  // Nothing is placed where this printer cannot print.
+  const QRectF area = printer.pageLayout().paintRect(QPageLayout::Point);
+  const QRectF placed(onPage.left() * 0.75, onPage.top() * 0.75, onPage.width() * 0.75, onPage.height() * 0.75);
+  QVERIFY(area.adjusted(-1, -1, 1, 1).contains(placed));
   dlg.FPagePreview()->PrintTo(printer);
 
   // Rendered at 72 dpi one pixel is one point of the sheet.
@@ -285,37 +338,65 @@ void PrintPreviewTest::print_pageStretchedOverPrintableArea() {
   QVERIFY(render.waitForFinished(20000));
   QCOMPARE(render.exitCode(), 0);
   const QImage sheet(dir.filePath("sheet.png"));
-  QCOMPARE(sheet.size(), QSize(612, 792));
-
-  const QRectF area = printer.pageLayout().paintRect(QPageLayout::Point);
-  const double sx = area.width() / 816, sy = area.height() / 1056;
-  const QRectF expected(area.left() + onPage.left() * sx, area.top() + onPage.top() * sy,
-                        onPage.width() * sx, onPage.height() * sy);
-
-  auto isColour = [&](QRgb c) {
-    return qAbs(qRed(c) - colour.red()) < 24 && qAbs(qGreen(c) - colour.green()) < 24 &&
-           qAbs(qBlue(c) - colour.blue()) < 24;
-  };
-  int left = sheet.width(), top = sheet.height(), right = -1, bottom = -1;
-  for (int y = 0; y < sheet.height(); ++y)
-    for (int x = 0; x < sheet.width(); ++x)
-      if (isColour(sheet.pixel(x, y))) {
-        left = qMin(left, x);
-        top = qMin(top, y);
-        right = qMax(right, x + 1);
-        bottom = qMax(bottom, y + 1);
-      }
-  QVERIFY2(right > 0, "the picture is not on the sheet");
-  const QString found = QString("found %1,%2 - %3,%4; expected %5,%6 - %7,%8")
-                            .arg(left).arg(top).arg(right).arg(bottom)
-                            .arg(expected.left()).arg(expected.top())
-                            .arg(expected.right()).arg(expected.bottom());
-  QVERIFY2(qAbs(left - expected.left()) <= 2 && qAbs(top - expected.top()) <= 2 &&
-               qAbs(right - expected.right()) <= 2 && qAbs(bottom - expected.bottom()) <= 2,
-           qPrintable(found));
-  QVERIFY(isColour(sheet.pixel(expected.center().toPoint())));
+  const QSizeF sheetSize = printer.pageLayout().fullRect(QPageLayout::Point).size();
+  QCOMPARE(sheet.size(), sheetSize.toSize());
+  const QRect found = ColourBounds(sheet, colour);
+  QVERIFY2(!found.isEmpty(), "the picture is not on the sheet");
+  const QString where = QString("found %1,%2 %3x%4; expected %5,%6 %7x%8")
+                            .arg(found.left()).arg(found.top()).arg(found.width()).arg(found.height())
+                            .arg(placed.left()).arg(placed.top()).arg(placed.width()).arg(placed.height());
+  QVERIFY2(qAbs(found.left() - placed.left()) <= 2 && qAbs(found.top() - placed.top()) <= 2 &&
+               qAbs(found.width() - placed.width()) <= 2 && qAbs(found.height() - placed.height()) <= 2,
+           qPrintable(where));
+  QVERIFY2(qAbs(double(found.width()) / found.height() - 16.0 / 9.0) < 0.02, qPrintable(where));
   // Outside the picture the sheet stays paper white.
-  QCOMPARE(sheet.pixel(qRound(area.left() + 2), qRound(expected.bottom() + 4)), qRgb(255, 255, 255));
+  QCOMPARE(sheet.pixel(found.left() + 2, qMin(sheet.height() - 1, found.bottom() + 4)), qRgb(255, 255, 255));
+}
+
+void PrintPreviewTest::preview_drawsNothingPastThePage() {
+  TPrintFixture f("Beach");
+  TprintDlg& dlg = f.Dlg;
+  dlg.FViewRecord.Memo = QString(200, QChar('W'));  // far wider than the page
+  QVERIFY(f.Show());
+  TmyPreview* preview = dlg.FPagePreview();
+  const TPreviewRect page = preview->Layout().PageRect(0);
+  QVERIFY(page.Left > 10);
+  const QImage shown = preview->viewport()->grab().toImage();
+  const QRgb ground = preview->palette().color(QPalette::Dark).rgb();
+  const int memoTop = page.Top + dlg.PageGeometry().Memo.y();
+  for (int y = memoTop; y < memoTop + dlg.PageGeometry().MemoHeight; ++y)
+    for (int x = 0; x < page.Left - 1; ++x)
+      QVERIFY2(shown.pixel(x, y) == ground, qPrintable(QString("drawn at %1,%2").arg(x).arg(y)));
+}
+
+void PrintPreviewTest::zoom_fitsPageAndWidthAndFollowsCtrlWheel() {
+  TPrintFixture f;
+  QVERIFY(f.Show());
+  TprintDlg& dlg = f.Dlg;
+  TmyPreview* preview = dlg.FPagePreview();
+  auto rect = [&] {
+    const TPreviewRect r = preview->Layout().PageRect(0);
+    return QRect(r.Left, r.Top, r.Width, r.Height);
+  };
+  dlg.findChild<QAction*>("tbiFitPage")->trigger();
+  QVERIFY(preview->viewport()->rect().contains(rect()));
+  // The one page is centred, not set in the first of several columns.
+  QVERIFY(qAbs(rect().left() - (preview->viewport()->width() - rect().right() - 1)) <= 2);
+  QVERIFY(!preview->horizontalScrollBar()->isVisible() && !preview->verticalScrollBar()->isVisible());
+  QVERIFY(preview->Zoom() < 1.0);
+  dlg.findChild<QAction*>("tbiFitWidth")->trigger();
+  QVERIFY(qAbs(rect().width() + 60 - preview->viewport()->width()) <= 2);
+  QVERIFY(!preview->horizontalScrollBar()->isVisible());
+  const double fitWidth = preview->Zoom();
+  const QPoint at(50, 50);
+  QWheelEvent wheel(at, preview->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                    Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(preview->viewport(), &wheel);
+  QVERIFY(qAbs(preview->Zoom() - fitWidth * 1.25) < 1e-9);
+  QCOMPARE(preview->Layout().VertPos, 0);  // zoomed, not scrolled
+  dlg.findChild<QAction*>("tbiActualSize")->trigger();
+  QCOMPARE(preview->Zoom(), 1.0);
+  QCOMPARE(rect().size(), QSize(816, 1056));
 }
 
 QTEST_MAIN(PrintPreviewTest)

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -59,6 +60,35 @@ inline bool NoModalDuring(const std::function<void()>& action) {
   timer.start();
   action();
   return !opened;
+}
+
+// What a command showed while it ran: the texts of its message boxes
+// (answered with OK) and how many other modal windows opened (closed at once).
+struct TShown {
+  QStringList Messages;
+  int Windows = 0;
+};
+
+inline TShown ShownDuring(const std::function<void()>& action) {
+  TShown shown;
+  QTimer poll;
+  poll.setInterval(5);
+  QObject::connect(&poll, &QTimer::timeout, [&shown] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      shown.Messages << box->text();
+      if (QAbstractButton* ok = box->button(QMessageBox::Ok))
+        ok->click();
+      else
+        box->reject();
+    } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+      ++shown.Windows;
+      dialog->reject();
+    }
+  });
+  poll.start();
+  action();
+  return shown;
 }
 
 // What a message box said.
