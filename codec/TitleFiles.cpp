@@ -96,11 +96,9 @@ long TitleFiles::Read(std::uint8_t* buffer, long size) {
                                [](std::int64_t pos, const Part& p) { return pos < p.start; });
     const Part& part = *(it - 1);
     const std::int64_t offset = pos_ - part.start;
+    // Never empty: an empty part starts where the next one does, and the
+    // search takes the last part starting at or before pos_.
     const std::int64_t want = std::min<std::int64_t>(size - done, part.size - offset);
-    if (want <= 0) {  // an empty part: step over it
-      pos_ = part.start + part.size;
-      continue;
-    }
     const ssize_t got = pread(part.fd, buffer + done, size_t(want), off_t(offset));
     if (got < 0) {
       if (errno == EINTR) continue;

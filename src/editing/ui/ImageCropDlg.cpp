@@ -8,7 +8,7 @@ namespace kelta {
 
 TimageCropDlg::TimageCropDlg(QWidget* parent)
     : TPictureEditDlg(parent, "imageCropDlg", "Crop Image", 800, 600),
-      Tool_(new TImageCropTool(Box_->Control())) {
+      Tool_(std::make_unique<TImageCropTool>(Box_->Control())) {
   // "&Close" keeps the C.
   connect(AddToolItem(ToolBar_, "tbiCrop", "Cr&op"), &QAction::triggered, this, [this] { tbiCropClick(); });
   AddEditItems([this] { tbiResetClick(); });
@@ -16,7 +16,7 @@ TimageCropDlg::TimageCropDlg(QWidget* parent)
   Tool_->OnSelectionChanged = [this] { ShowSelection(); };
 }
 
-TimageCropDlg::~TimageCropDlg() { delete Tool_; }
+TimageCropDlg::~TimageCropDlg() = default;
 
 void TimageCropDlg::tbiCropClick() {
   if (!Tool_->Crop()) return;

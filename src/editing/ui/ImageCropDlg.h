@@ -2,6 +2,8 @@
 // The window in which the user crops a library picture or the current video
 // frame.
 
+#include <memory>
+
 #include <QString>
 
 #include "editing/ui/ImageTools.h"
@@ -17,7 +19,7 @@ class TimageCropDlg : public TPictureEditDlg {
 
   QString ImageName;  // shown in the status line
 
-  TImageCropTool* Tool() const { return Tool_; }
+  TImageCropTool* Tool() const { return Tool_.get(); }
 
   void tbiCropClick();
   void tbiResetClick();
@@ -26,7 +28,8 @@ class TimageCropDlg : public TPictureEditDlg {
   void ShowSelection();
 
  private:
-  TImageCropTool* Tool_;
+  // Drawn into the box's control; goes before the box, which Qt frees later.
+  std::unique_ptr<TImageCropTool> Tool_;
   bool SelectionShown_ = false;
 };
 

@@ -32,7 +32,7 @@ QLineEdit* MakeSizeEdit(QWidget* parent, const char* name) {
 
 TimageResizeDlg::TimageResizeDlg(QWidget* parent)
     : TPictureEditDlg(parent, "imageResizeDlg", "Resize Image", 798, 598),
-      Tool_(new TImageResizeTool(Box_->Control())) {
+      Tool_(std::make_unique<TImageResizeTool>(Box_->Control())) {
   connect(AddToolItem(ToolBar_, "tbiResize", "Resi&ze"), &QAction::triggered, this, [this] { tbiResizeClick(); });
   AddEditItems([this] { tbiResetClick(); });
   ToolBar_->addSeparator()->setObjectName("TBXSeparatorItem1");
@@ -68,7 +68,7 @@ TimageResizeDlg::TimageResizeDlg(QWidget* parent)
   StackPictureWindow(this, {ToolBar_, sizePanel}, Box_, 783, &Status_);
 }
 
-TimageResizeDlg::~TimageResizeDlg() { delete Tool_; }
+TimageResizeDlg::~TimageResizeDlg() = default;
 
 int TimageResizeDlg::ValueOf(const QLineEdit* edit) { return edit->text().toInt(); }
 

@@ -3,6 +3,8 @@
 // frame a new width and height. Every resize resamples from the picture as
 // loaded; "Constrain" keeps the proportions of the picture shown.
 
+#include <memory>
+
 #include "editing/ui/ImageTools.h"
 #include "editing/ui/PictureEditDlg.h"
 
@@ -34,7 +36,8 @@ class TimageResizeDlg : public TPictureEditDlg {
  private:
   static int ValueOf(const QLineEdit* edit);
 
-  TImageResizeTool* Tool_;
+  // Drawn into the box's control; goes before the box, which Qt frees later.
+  std::unique_ptr<TImageResizeTool> Tool_;
   QLineEdit* WidthEdit_ = nullptr;
   QLineEdit* HeightEdit_ = nullptr;
   QCheckBox* Constrain_ = nullptr;

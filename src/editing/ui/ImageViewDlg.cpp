@@ -10,7 +10,7 @@
 namespace kelta {
 
 TimageViewDlg::TimageViewDlg(QWidget* parent)
-    : QDialog(parent), Box_(new TImageControlBox(this)), Tool_(new TImageDrawTool(Box_->Control())),
+    : QDialog(parent), Box_(new TImageControlBox(this)), Tool_(std::make_unique<TImageDrawTool>(Box_->Control())),
       ToolBar_(MakePictureToolBar(this)) {
   SetUpPictureWindow(this, "imageViewDlg", "View Image", 800, 600);
 
@@ -28,7 +28,7 @@ TimageViewDlg::TimageViewDlg(QWidget* parent)
   ViewRecord.Image = &Control()->WorkImage();
 }
 
-TimageViewDlg::~TimageViewDlg() { delete Tool_; }
+TimageViewDlg::~TimageViewDlg() = default;
 
 void TimageViewDlg::pmiPrintClick() {
   TprintDlg print(this);

@@ -3,6 +3,8 @@
 // previous and next pictures of the same film (by callback to whoever opened
 // it, with the toolbar, A/D and the arrow keys), printing and export.
 
+#include <memory>
+
 #include <functional>
 
 #include <QDialog>
@@ -45,7 +47,8 @@ class TimageViewDlg : public QDialog {
 
  private:
   TImageControlBox* Box_;
-  TImageDrawTool* Tool_;
+  // Drawn into the box's control; goes before the box, which Qt frees later.
+  std::unique_ptr<TImageDrawTool> Tool_;
   QToolBar* ToolBar_;
   QLabel* Status_ = nullptr;
 };
