@@ -365,6 +365,8 @@ void TMainDlg::FrameBarProgress(TOpenProgress kind, std::int32_t value) {
     case TOpenProgress::Finished:
       pbParseVideo->setValue(value);
       pbParseVideo->hide();
+      // The new video's size is known once it is open.
+      lbStatus->setText(StatusText());
       break;
   }
   // Opening runs on this thread: show the progress now, not after it.

@@ -47,8 +47,8 @@ TVideoFrameBar::TVideoFrameBar(QWidget* parent, const QString& libFolder) : QWid
     try {
       // The folder is named explicitly: the Linux loader does not search the
       // program's own folder for a bare name.
-      Decoder_ = std::make_unique<TMPEG2Decoder>(QFile::encodeName(folder).toStdString());
-      Decoder_->SetRGBScaleFlag(true);
+      DecoderFolder_ = QFile::encodeName(folder).toStdString();
+      Decoder_ = MakeDecoder();
     } catch (const std::exception& error) {
       // A plugin that is there but cannot be loaded leaves the bar as if it
       // were missing, and says why.
@@ -89,51 +89,68 @@ void TVideoFrameBar::ShowFrame(const FrameView& frame, bool smooth) {
   }
 }
 
+std::unique_ptr<TMPEG2Decoder> TVideoFrameBar::MakeDecoder() const {
+  auto decoder = std::make_unique<TMPEG2Decoder>(DecoderFolder_);
+  decoder->SetRGBScaleFlag(true);
+  return decoder;
+}
+
 void TVideoFrameBar::OpenVideo() {
   if (!Decoder_ || FileName.isEmpty()) return;
   // The playback thread reads the decoder: it never runs across an open.
   // Playback stays paused on whatever video is open afterwards.
   if (Playing_) Pause();
-  Decoder_->Open(QFile::encodeName(FileName).toStdString(), 0, -1);
+  // The new video is opened aside, in a decoder of its own, and the bar
+  // switches to it only once it opened: a file that cannot be opened leaves
+  // the open video, its picture and its strip working as they were.
+  std::unique_ptr<TMPEG2Decoder> next = MakeDecoder();
+  next->Open(QFile::encodeName(FileName).toStdString(), 0, -1);
+  const TMPEG2FrameInfo info = next->Info();
 
-  const TMPEG2FrameInfo& info = Decoder_->Info();
-  FrameDIB_.SetSize(info.Width, info.Height, 24);
-  FrameDIB_.Fill(TBGRColor{0, 0, 0});
-  VideoWidth_ = info.Width;
-  VideoHeight_ = info.Height;
-
+  TFastDIB first;
+  first.SetSize(info.Width, info.Height, 24);
+  first.Fill(TBGRColor{0, 0, 0});
   TFastDIB scratch;
   scratch.SetSize(info.Width, info.Height, 24);
   scratch.Fill(TBGRColor{0, 0, 0});
-  const std::int64_t step = Decoder_->FileSize() / CellCount;
-  MaxPosition_ = Decoder_->FileSize() / PositionBlock;
+  const std::int64_t step = next->FileSize() / CellCount;
 
+  std::array<TFastDIB, CellCount> thumbs;
+  std::array<std::int64_t, CellCount> positions{};
   if (OnProgress) OnProgress(this, TOpenProgress::Started, 0);
   for (int i = 0; i < CellCount; ++i) {
-    TFrameRect& cell = FrameRects_[std::size_t(i)];
-    Decoder_->Seek(step * i);
-    cell.Position = Decoder_->GetFilePos();
-    cell.Pressed = false;
-    cell.Selected = false;
-    if (CopyFrameBits(Decoder_->GetFrame(BlendThreshold), scratch)) {
-      if (i == 0) {
-        scratch.Draw(FrameDIB_, 0, 0);
-        if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
-          ResampleBilinear(FrameDIB_, *OutputPanel->Image);
-          OutputPanel->update();
-        }
-      }
-    }
+    next->Seek(step * i);
+    positions[std::size_t(i)] = next->GetFilePos();
+    if (CopyFrameBits(next->GetFrame(BlendThreshold), scratch) && i == 0) scratch.Draw(first, 0, 0);
     // A missing (or misshapen) frame leaves the previous cell's picture
     // (black for cell 0).
-    ResampleBilinear(scratch, cell.Thumb);
+    TFastDIB& thumb = thumbs[std::size_t(i)];
+    thumb.SetSize(FrameRects_[std::size_t(i)].Thumb.Width(), FrameRects_[std::size_t(i)].Thumb.Height(), 24);
+    ResampleBilinear(scratch, thumb);
     if (OnProgress) OnProgress(this, TOpenProgress::Step, (100 / CellCount) * i);
+  }
+  next->Seek(0);
+
+  Decoder_ = std::move(next);
+  FrameDIB_ = std::move(first);
+  VideoWidth_ = info.Width;
+  VideoHeight_ = info.Height;
+  MaxPosition_ = Decoder_->FileSize() / PositionBlock;
+  for (int i = 0; i < CellCount; ++i) {
+    TFrameRect& cell = FrameRects_[std::size_t(i)];
+    cell.Position = positions[std::size_t(i)];
+    cell.Pressed = false;
+    cell.Selected = false;
+    cell.Thumb = std::move(thumbs[std::size_t(i)]);
+  }
+  if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
+    ResampleBilinear(FrameDIB_, *OutputPanel->Image);
+    OutputPanel->update();
   }
   update();
   if (OnProgress) OnProgress(this, TOpenProgress::Finished, 100);
   FileOpened_ = true;
   EndReached_ = false;
-  Decoder_->Seek(0);
   Schedule_.SetPeriod(FramePeriodMicros(info.FrameRate));
 }
 

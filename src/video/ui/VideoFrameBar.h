@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include <QString>
 #include <QWidget>
@@ -108,6 +109,10 @@ class TVideoFrameBar : public QWidget {
   void Fire(const TNotifyEvent& event);
   void WaitForFrameDue();
 
+  // A decoder over the plugin in DecoderFolder_, ready for RGB frames.
+  std::unique_ptr<TMPEG2Decoder> MakeDecoder() const;
+
+  std::string DecoderFolder_;
   std::unique_ptr<TMPEG2Decoder> Decoder_;
   std::unique_ptr<TMPEG2PlayThread> PlayThread_;
   std::array<TFrameRect, CellCount> FrameRects_;

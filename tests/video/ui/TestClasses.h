@@ -37,6 +37,8 @@ class VideoFrameBarTest : public QObject {
   void pauseWhileWorkerWaitsInHandOver();
   void cellClickDuringPlaybackResumes();
   void openingWhilePlayingStopsPlaybackFirst();
+  void failedOpenKeepsTheOpenVideo_data();
+  void failedOpenKeepsTheOpenVideo();
 
  private:
   QTemporaryDir Dir_;

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QTest>
@@ -244,6 +245,47 @@ void VideoFrameBarTest::openingWhilePlayingStopsPlaybackFirst() {
   f.Open(Video_);
   QVERIFY(!f.Bar.Playing());
   QCOMPARE(f.Events, std::vector<std::string>{"stopped"});
+  QCOMPARE(Counter(f.Bar.FrameDIB()), 0);
+}
+
+void VideoFrameBarTest::failedOpenKeepsTheOpenVideo_data() {
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::newRow("empty file") << QByteArray();
+  QTest::newRow("text") << QByteArray("This is not a video.\n");
+  QTest::newRow("PNG") << QByteArray::fromHex("89504e470d0a1a0a0000000d49484452");
+  QTest::newRow("random bytes") << QByteArray(4096, char(0x5a));
+}
+
+void VideoFrameBarTest::failedOpenKeepsTheOpenVideo() {
+  QFETCH(QByteArray, bytes);
+  TBarFixture f;
+  f.Open(Video_);
+  f.Bar.ShowFrameAt(0);
+  f.Bar.ShowFrameAt(-1);
+  const std::int64_t maxPosition = f.Bar.MaxPosition();
+  const std::int64_t cellPosition = f.Bar.FrameRect(5).Position;
+  const QString bad = Dir_.filePath(QStringLiteral("bad.vob"));
+  QFile file(bad);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+  file.close();
+
+  f.Bar.FileName = bad;
+  bool refused = false;
+  try {
+    f.Bar.OpenVideo();
+  } catch (const std::exception&) {
+    refused = true;
+  }
+  QVERIFY(refused);
+  // The open video is untouched and goes on working.
+  QVERIFY(f.Bar.FileOpened());
+  QCOMPARE(f.Bar.MaxPosition(), maxPosition);
+  QCOMPARE(f.Bar.FrameRect(5).Position, cellPosition);
+  QCOMPARE(Counter(f.Bar.FrameDIB()), 1);
+  f.Bar.ShowFrameAt(-1);
+  QCOMPARE(Counter(f.Bar.FrameDIB()), 2);
+  f.Bar.ShowFrameAt(0);
   QCOMPARE(Counter(f.Bar.FrameDIB()), 0);
 }
 
