@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -21,13 +22,25 @@ inline int& UnansweredModals() {
   return count;
 }
 
+// The test function (and data row) that is running: an answer belongs to it.
+inline QByteArray RunningTest() {
+  return QByteArray(QTest::currentTestFunction()) + '/' + QByteArray(QTest::currentDataTag());
+}
+
 template <class T>
 void WhenModal(std::function<void(T*)> answer, int timeoutMs = 5000) {
   auto* timer = new QTimer;
   auto clock = std::make_shared<QElapsedTimer>();
   clock->start();
   timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, clock, answer, timeoutMs] {
+  QObject::connect(timer, &QTimer::timeout, [timer, clock, answer, timeoutMs, test = RunningTest()] {
+    // An answer whose test has ended goes with it: it must never answer a
+    // later test's window with the ended test's (dead) variables.
+    if (RunningTest() != test) {
+      timer->stop();
+      timer->deleteLater();
+      return;
+    }
     QWidget* modal = QApplication::activeModalWidget();
     if (T* wanted = qobject_cast<T*>(modal)) {
       timer->stop();
