@@ -608,7 +608,7 @@ class LibraryCommandsTest : public TLibraryTestBase {
     QVERIFY(Host->IsPlaying);
 
     WhenModal<QFileDialog>([&](QFileDialog* dialog) {
-      dialog->selectFile(clip);
+      test::ChooseFile(dialog, clip);
       static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides its override
     });
     Manager->OpenVideoFile();

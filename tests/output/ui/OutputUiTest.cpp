@@ -37,7 +37,7 @@ void AnswerSaveDialog(QString* preselected, int entry, const std::string& file) 
   test::WhenModal<QFileDialog>([=](QFileDialog* dialog) {
     if (preselected) *preselected = dialog->selectedNameFilter();
     if (entry > 0) dialog->selectNameFilter(ExportImageFilters().value(entry - 1));
-    dialog->selectFile(QString::fromStdString(file));
+    test::ChooseFile(dialog, QString::fromStdString(file));
     static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept, by virtual call
   });
 }
@@ -183,7 +183,7 @@ class OutputUiTest : public QObject {
     test::WhenModal<QFileDialog>([&](QFileDialog* dialog) {
       dialog->setDirectory(QString::fromStdString(dir.Path().string()));
       dialog->selectNameFilter(ExportImageFilters().value(entry - 1));
-      dialog->selectFile(QString::fromStdString(target));
+      test::ChooseFile(dialog, QString::fromStdString(target));
       test::AnswerBox(seen);
       static_cast<QDialog*>(dialog)->accept();
     });
@@ -209,7 +209,7 @@ class OutputUiTest : public QObject {
     test::WhenModal<QFileDialog>([&](QFileDialog* dialog) {
       startFolder = dialog->directory().absolutePath();
       suggested = dialog->selectedFiles().value(0);
-      dialog->selectFile(QString::fromStdString(second.File("Beach.png")));
+      test::ChooseFile(dialog, QString::fromStdString(second.File("Beach.png")));
       static_cast<QDialog*>(dialog)->accept();
     });
     ExportImageAs(eifPng, nullptr, test::QuadrantPicture(8, 6), "Beach");
@@ -232,7 +232,7 @@ class OutputUiTest : public QObject {
     test::TempDir dir;
     const std::string file = dir.File("x.bmp");
     test::WhenModal<QFileDialog>([file](QFileDialog* dialog) {
-      dialog->selectFile(QString::fromStdString(file));
+      test::ChooseFile(dialog, QString::fromStdString(file));
       dialog->reject();
     });
     ExportImageAs(eifBmp, nullptr, test::QuadrantPicture(4, 4));
@@ -247,7 +247,7 @@ class OutputUiTest : public QObject {
     // The dialog sits in a real folder; the name points below a plain file.
     test::WhenModal<QFileDialog>([&](QFileDialog* dialog) {
       dialog->setDirectory(QString::fromStdString(dir.File("sub")));
-      dialog->selectFile(QString::fromStdString(dir.File("plain") + "/x"));
+      test::ChooseFile(dialog, QString::fromStdString(dir.File("plain") + "/x"));
       test::AnswerBox(seen);
       static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept, by virtual call
     });

@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTest>
@@ -102,6 +104,15 @@ inline TShown ShownDuring(const std::function<void()>& action) {
   poll.start();
   action();
   return shown;
+}
+
+// Chooses a file in an open file dialog. The dialog leaves its name box as it
+// is while the box has the keyboard focus (the user may be typing there), and
+// the box gets the focus at some moment after the dialog shows; so it gives
+// the focus up first, or the choice would depend on that moment.
+inline void ChooseFile(QFileDialog* dialog, const QString& file) {
+  if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->clearFocus();
+  dialog->selectFile(file);
 }
 
 // What a message box said.
