@@ -90,6 +90,22 @@ void AnswerSave(const TSaveAnswer& answer, QString* target = nullptr) {
   });
 }
 
+// Types a sibling's name into a name dialog, presses Ok, notes the refusal
+// box and what the edit kept, then cancels.
+struct TNameRefusal {
+  TBoxSeen Seen;
+  QString Kept;
+  QString Caption;
+  void Answer(QDialog* dialog, QLineEdit* edit, QPushButton* ok, QPushButton* cancel, const QString& name) {
+    Caption = dialog->windowTitle();
+    edit->setText(name);
+    AnswerBox(Seen, QMessageBox::Ok);
+    ok->click();
+    Kept = edit->text();
+    cancel->click();
+  }
+};
+
 std::vector<fs::path> FilesIn(const fs::path& folder) {
   std::vector<fs::path> files;
   std::error_code ec;
@@ -295,36 +311,34 @@ class LibraryCommandsTest : public TLibraryTestBase {
     const std::string before = Written();
     const auto filesBefore = FilesIn(DataFolder);
     const QString taken[] = {"Holidays", "Summer 2005", "Beach"};
-    TBoxSeen seen;
-    QString kept;
-    auto refuse = [&](QLineEdit* edit, QPushButton* ok, QPushButton* cancel) {
-      edit->setText(taken[what]);
-      AnswerBox(seen, QMessageBox::Ok);
-      ok->click();
-      kept = edit->text();
-      cancel->click();
-    };
+    TNameRefusal refusal;
     switch (what) {
       case 0:
         Focus(Node({0}));
-        WhenModal<TnewCategoryDlg>([&](TnewCategoryDlg* d) { refuse(d->etCategoryName, d->btOk, d->btCancel); });
+        WhenModal<TnewCategoryDlg>([&](TnewCategoryDlg* d) {
+          refusal.Answer(d, d->etCategoryName, d->btOk, d->btCancel, taken[what]);
+        });
         Manager->NewCategory();
         break;
       case 1:
         Focus(Node({0, 0, 0}));  // an image: the film goes to its category
-        WhenModal<TnewFilmDlg>([&](TnewFilmDlg* d) { refuse(d->etFilmName, d->btOk, d->btCancel); });
+        WhenModal<TnewFilmDlg>([&](TnewFilmDlg* d) {
+          refusal.Answer(d, d->etFilmName, d->btOk, d->btCancel, taken[what]);
+        });
         Manager->NewFilm();
         break;
       default:
         Focus(Node({0, 0, 0}));  // an image: the picture goes to its film
-        WhenModal<TSaveImageDlg>([&](TSaveImageDlg* d) { refuse(d->etName, d->btOk, d->btCancel); });
+        WhenModal<TSaveImageDlg>([&](TSaveImageDlg* d) {
+          refusal.Answer(d, d->etName, d->btOk, d->btCancel, taken[what]);
+        });
         Manager->SaveImage();
         break;
     }
-    QVERIFY(seen.Shown);
-    QCOMPARE(seen.Title, QString("Information"));
-    QCOMPARE(seen.Icon, QMessageBox::Information);
-    QCOMPARE(kept, taken[what]);
+    QVERIFY(refusal.Seen.Shown);
+    QCOMPARE(refusal.Seen.Title, QString("Information"));
+    QCOMPARE(refusal.Seen.Icon, QMessageBox::Information);
+    QCOMPARE(refusal.Kept, taken[what]);
     QCOMPARE(Written(), before);
     QCOMPARE(FilesIn(DataFolder), filesBefore);
     QCOMPARE(Root()->childCount(), 1);
@@ -486,33 +500,29 @@ class LibraryCommandsTest : public TLibraryTestBase {
     const QList<QTreeWidgetItem*> second = {Node({1}), Node({0, 1}), Node({0, 0, 1})};
     const QString taken[] = {"Holidays", "Summer", "Beach"};
     Focus(second[what]);
-    TBoxSeen seen;
-    QString seenCaption;
-    QString kept;
-    auto refuse = [&](QDialog* d, QLineEdit* edit, QPushButton* ok, QPushButton* cancel) {
-      seenCaption = d->windowTitle();
-      edit->setText(taken[what]);
-      AnswerBox(seen, QMessageBox::Ok);
-      ok->click();
-      kept = edit->text();
-      cancel->click();
-    };
+    TNameRefusal refusal;
     switch (what) {
       case 0:
-        WhenModal<TnewCategoryDlg>([&](TnewCategoryDlg* d) { refuse(d, d->etCategoryName, d->btOk, d->btCancel); });
+        WhenModal<TnewCategoryDlg>([&](TnewCategoryDlg* d) {
+          refusal.Answer(d, d->etCategoryName, d->btOk, d->btCancel, taken[what]);
+        });
         break;
       case 1:
-        WhenModal<TnewFilmDlg>([&](TnewFilmDlg* d) { refuse(d, d->etFilmName, d->btOk, d->btCancel); });
+        WhenModal<TnewFilmDlg>([&](TnewFilmDlg* d) {
+          refusal.Answer(d, d->etFilmName, d->btOk, d->btCancel, taken[what]);
+        });
         break;
       default:
-        WhenModal<TeditImageDlg>([&](TeditImageDlg* d) { refuse(d, d->etImageName, d->btOk, d->btCancel); });
+        WhenModal<TeditImageDlg>([&](TeditImageDlg* d) {
+          refusal.Answer(d, d->etImageName, d->btOk, d->btCancel, taken[what]);
+        });
         break;
     }
     Manager->EditNode();
-    QCOMPARE(seenCaption, caption);
-    QVERIFY(seen.Shown);
-    QCOMPARE(seen.Title, QString("Information"));
-    QCOMPARE(kept, taken[what]);
+    QCOMPARE(refusal.Caption, caption);
+    QVERIFY(refusal.Seen.Shown);
+    QCOMPARE(refusal.Seen.Title, QString("Information"));
+    QCOMPARE(refusal.Kept, taken[what]);
     QCOMPARE(Written(), before);
 
     // Its own name again, with a new memo for an image, is accepted.
