@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "video/OSError.h"
+#include "video/OpenFailure.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -128,7 +129,7 @@ std::int32_t TMPEG2Decoder::InstanceCount() { return Instances.load(); }
 void TMPEG2Decoder::Open(const std::string& FileName, std::int64_t Start, std::int64_t End) {
   FFileSize = 0;
   if (FCodec.openFile(FileName.c_str(), Start, End) == 0)
-    throw EMPEG2Error("Unable to open video file: " + FileName);
+    throw EMPEG2Error("Unable to open video file: " + FileName + ". " + WhyVideoCannotOpen(FileName));
   ReadInfo();
 }
 

@@ -39,7 +39,7 @@ class TMPEG2Decoder {
   TMPEG2Decoder& operator=(const TMPEG2Decoder&) = delete;
 
   // Opens a video (callers pass Start 0 and End -1). Throws EMPEG2Error
-  // "Unable to open video file: <path>" or "Error decoding video".
+  // "Unable to open video file: <path>. <Why>" or "Error decoding video".
   void Open(const std::string& FileName, std::int64_t Start = 0, std::int64_t End = -1);
   // Moves to byte position Position; CurTime follows the plugin.
   void Seek(std::int64_t Position);

@@ -127,14 +127,14 @@ INSTANTIATE_TEST_SUITE_P(EachName, MissingEntryPoint,
                                            "writeToFile"),
                          [](const auto& param) { return std::string(param.param); });
 
-TEST_F(DecoderTest, RejectedPathNamesThePath) {
+TEST_F(DecoderTest, RejectedPathNamesThePathAndWhy) {
   TMPEG2Decoder decoder(Fake("reject_all"));
   const std::string path = "/videos/some film.vob";
   try {
     decoder.Open(path, 0, -1);
     FAIL() << "opened a rejected path";
   } catch (const EMPEG2Error& e) {
-    EXPECT_STREQ(e.what(), ("Unable to open video file: " + path).c_str());
+    EXPECT_STREQ(e.what(), ("Unable to open video file: " + path + ". It cannot be read: No such file or directory").c_str());
   }
   EXPECT_EQ(decoder.FileSize(), 0);
 }

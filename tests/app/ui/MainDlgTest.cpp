@@ -169,7 +169,7 @@ class MainDlgTest : public QObject {
     test::AnswerBox(box);
     dlg.RunCommand([&] { dlg.OpenVideo(bad); });
     QCOMPARE(box.Title, QStringLiteral("Kelta"));
-    QCOMPARE(box.Text, QStringLiteral("Unable to open video file: ") + bad + QStringLiteral("."));
+    QCOMPARE(box.Text, QStringLiteral("Unable to open video file: ") + bad + QStringLiteral(". It is not an MPEG video."));
     QCOMPARE(box.Icon, QMessageBox::Critical);
     QVERIFY(!dlg.btPlay->isEnabled());
     QVERIFY(!dlg.FrameBar->FileOpened());

@@ -1,0 +1,64 @@
+// Why a refused file cannot be opened, told from its first bytes.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "video/OpenFailure.h"
+
+namespace kelta {
+namespace {
+
+struct TFailureCase {
+  const char* Name;
+  std::string Bytes;
+  const char* Why;
+};
+
+std::string Bytes(std::initializer_list<int> values) {
+  std::string bytes;
+  for (int v : values) bytes += char(v);
+  return bytes;
+}
+
+// A program stream pack header followed by one audio packet and nothing else.
+std::string AudioOnlyProgramStream() {
+  std::string bytes = Bytes({0, 0, 1, 0xBA, 0x44, 0, 4, 0, 4, 1, 1, 0x89, 0xC3, 0xF8});
+  bytes += Bytes({0, 0, 1, 0xC0, 0, 8, 0x81, 0x80, 0x05, 0x21, 0, 1, 0, 1});
+  bytes += std::string(2000, char(0x55));
+  return bytes;
+}
+
+std::string DamagedVideo() {
+  // A sequence header, then nothing a decoder can use.
+  return Bytes({0, 0, 1, 0xBA}) + std::string(10, char(0x44)) + Bytes({0, 0, 1, 0xB3, 0x2D, 0x02, 0x40}) +
+         std::string(3000, char(0xFF));
+}
+
+class OpenFailureTest : public testing::TestWithParam<TFailureCase> {};
+
+TEST_P(OpenFailureTest, SaysWhy) {
+  const TFailureCase& c = GetParam();
+  const std::string path = testing::TempDir() + "kelta-open-failure-" + c.Name;
+  std::ofstream(path, std::ios::binary) << c.Bytes;
+  EXPECT_EQ(WhyVideoCannotOpen(path), c.Why);
+  std::remove(path.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, OpenFailureTest,
+    testing::Values(TFailureCase{"Empty", "", "The file is empty"},
+                    TFailureCase{"Text", "This is not a video.\n", "It is not an MPEG video"},
+                    TFailureCase{"Png", Bytes({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 0x0D}),
+                                 "It is not an MPEG video"},
+                    TFailureCase{"AudioOnly", AudioOnlyProgramStream(), "It holds no video stream"},
+                    TFailureCase{"Damaged", DamagedVideo(), "It is damaged beyond use"}),
+    [](const auto& param) { return std::string(param.param.Name); });
+
+TEST(OpenFailure, AMissingFileCannotBeRead) {
+  EXPECT_EQ(WhyVideoCannotOpen("/no/such/folder/film.vob"), "It cannot be read: No such file or directory");
+}
+
+}  // namespace
+}  // namespace kelta
