@@ -65,9 +65,13 @@ class TImageLibraryManager : public QObject {
   TLibraryTreeItem* AppendChild(QTreeWidgetItem* parent, TImageLibraryNodeData data);
   // Sets a category's or film's count to its number of children.
   void RefreshCount(QTreeWidgetItem* parent);
-  // Whether a child of `parent` other than `except` has exactly this name
-  // (letter case counts).
-  bool HasChildNamed(QTreeWidgetItem* parent, const std::u16string& name, QTreeWidgetItem* except = nullptr) const;
+  // The child of `parent` other than `except` that has exactly this name
+  // (letter case counts), or null.
+  QTreeWidgetItem* ChildNamed(QTreeWidgetItem* parent, const std::u16string& name,
+                              QTreeWidgetItem* except = nullptr) const;
+  bool HasChildNamed(QTreeWidgetItem* parent, const std::u16string& name, QTreeWidgetItem* except = nullptr) const {
+    return ChildNamed(parent, name, except) != nullptr;
+  }
   // Removes a node; the thumbnail box is left to the command.
   void RemoveNode(QTreeWidgetItem* node);
   // Makes a node just made the focused one, its parent expanded, so that the

@@ -54,8 +54,6 @@ QString LastVideoFolder;
 
 std::u16string Wide(const QString& text) { return text.toStdU16String(); }
 
-int IndexOf(QTreeWidgetItem* node) { return node->parent() ? node->parent()->indexOfChild(node) : 0; }
-
 TImageLibraryNodeData& RecordOf(QTreeWidgetItem* node) { return *TLibraryTreeItem::Record(node); }
 
 }  // namespace
@@ -115,7 +113,7 @@ void TImageLibraryManager::NewFilm() {
     added = AppendChild(category, std::move(data));
     RefreshCount(category);
   }
-  Films_.AddFilm(IndexOf(category), film);
+  Films_.AddFilm(TLibraryTreeItem::Index(category), film);
   SelectNewNode(added);
 }
 
@@ -142,8 +140,8 @@ void TImageLibraryManager::SaveImage() {
   }
   TCommandPause paused(Host_);
   QTreeWidgetItem* category = film->parent();
-  const int categoryIndex = IndexOf(category);
-  const int filmIndex = IndexOf(film);
+  const int categoryIndex = TLibraryTreeItem::Index(category);
+  const int filmIndex = TLibraryTreeItem::Index(film);
   const TFastDIB& frame = Host_.FrameDIB();
   if (frame.Empty()) return;
 
@@ -202,7 +200,7 @@ void TImageLibraryManager::DeleteNode() {
         ShowInformation(Tree->window(), QStringLiteral("Cannot delete a non empty category!"));
         return;
       }
-      const int categoryIndex = IndexOf(node);
+      const int categoryIndex = TLibraryTreeItem::Index(node);
       {
         TTreeUpdate update(Tree);
         RemoveNode(node);
@@ -218,8 +216,8 @@ void TImageLibraryManager::DeleteNode() {
         return;
       }
       QTreeWidgetItem* category = node->parent();
-      const int categoryIndex = IndexOf(category);
-      const int filmIndex = IndexOf(node);
+      const int categoryIndex = TLibraryTreeItem::Index(category);
+      const int filmIndex = TLibraryTreeItem::Index(node);
       {
         TTreeUpdate update(Tree);
         RemoveNode(node);
@@ -232,9 +230,9 @@ void TImageLibraryManager::DeleteNode() {
       question.Text = QStringLiteral("Are you sure you want to delete the image?");
       if (!question.Confirm()) return;
       QTreeWidgetItem* film = node->parent();
-      const int categoryIndex = IndexOf(film->parent());
-      const int filmIndex = IndexOf(film);
-      const int imageIndex = IndexOf(node);
+      const int categoryIndex = TLibraryTreeItem::Index(film->parent());
+      const int filmIndex = TLibraryTreeItem::Index(film);
+      const int imageIndex = TLibraryTreeItem::Index(node);
       {
         TTreeUpdate update(Tree);
         RemoveNode(node);
@@ -277,7 +275,7 @@ void TImageLibraryManager::EditNode() {
         record.Category.Name = Wide(dialog.etCategoryName->text());
         item->Invalidate();
       }
-      Films_.RenameCategory(IndexOf(node), record.Category.Name);
+      Films_.RenameCategory(TLibraryTreeItem::Index(node), record.Category.Name);
       break;
     }
     case LevelFilm: {
@@ -292,7 +290,7 @@ void TImageLibraryManager::EditNode() {
         record.Film.Name = Wide(dialog.etFilmName->text());
         item->Invalidate();
       }
-      Films_.RenameFilm(IndexOf(node->parent()), IndexOf(node), record.Film);
+      Films_.RenameFilm(TLibraryTreeItem::Index(node->parent()), TLibraryTreeItem::Index(node), record.Film);
       break;
     }
     default: {
@@ -310,7 +308,7 @@ void TImageLibraryManager::EditNode() {
         item->Invalidate();
       }
       QTreeWidgetItem* film = node->parent();
-      Films_.UpdateImage(IndexOf(film->parent()), IndexOf(film), IndexOf(node), record.Image);
+      Films_.UpdateImage(TLibraryTreeItem::Index(film->parent()), TLibraryTreeItem::Index(film), TLibraryTreeItem::Index(node), record.Image);
       break;
     }
   }

@@ -42,8 +42,6 @@ TExportImageAs ExportNamed(std::function<QString()> name) {
   };
 }
 
-int IndexOf(QTreeWidgetItem* node) { return node->parent() ? node->parent()->indexOfChild(node) : 0; }
-
 }  // namespace
 
 QString TImageLibraryManager::LibraryPathText(QTreeWidgetItem* node) {
@@ -236,7 +234,7 @@ bool TImageLibraryManager::SaveAsNewImage(QTreeWidgetItem* node, const TFastDIB&
   if (HasChildNamed(film, image.Name)) return false;
   {
     TBusyCursor busy;
-    image = StorePicture(Films_, DataFolder_, picture, IndexOf(film->parent()), IndexOf(film), std::move(image));
+    image = StorePicture(Films_, DataFolder_, picture, TLibraryTreeItem::Index(film->parent()), TLibraryTreeItem::Index(film), std::move(image));
   }
   AppendImageNode(film, std::move(image));
   return true;

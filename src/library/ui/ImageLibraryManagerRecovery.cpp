@@ -22,19 +22,6 @@ namespace {
 
 constexpr char16_t RecoveredCategory[] = u"Recovered";
 
-QTreeWidgetItem* ChildNamed(QTreeWidgetItem* parent, const std::u16string& name) {
-  const int childLevel = TLibraryTreeItem::Level(parent) + 1;
-  for (int i = 0; i < parent->childCount(); ++i) {
-    const TImageLibraryNodeData* child = TLibraryTreeItem::Record(parent->child(i));
-    if (child == nullptr) continue;
-    const std::u16string& childName = childLevel == LevelCategory ? child->Category.Name : child->Film.Name;
-    if (childName == name) return parent->child(i);
-  }
-  return nullptr;
-}
-
-int IndexOf(QTreeWidgetItem* node) { return node->parent() ? node->parent()->indexOfChild(node) : 0; }
-
 }  // namespace
 
 QTreeWidgetItem* TImageLibraryManager::RecoveryFilm(const std::u16string& filmName) {
@@ -58,7 +45,7 @@ QTreeWidgetItem* TImageLibraryManager::RecoveryFilm(const std::u16string& filmNa
       film = AppendChild(category, data);
       RefreshCount(category);
     }
-    Films_.AddFilm(IndexOf(category), data.Film);
+    Films_.AddFilm(TLibraryTreeItem::Index(category), data.Film);
   }
   return film;
 }
@@ -83,8 +70,8 @@ void TImageLibraryManager::OfferUnreferencedPictures(const std::filesystem::path
   }
 
   QTreeWidgetItem* film = RecoveryFilm(dialog.etFilmName->text().trimmed().toStdU16String());
-  const int filmIndex = IndexOf(film);
-  const int categoryIndex = IndexOf(film->parent());
+  const int filmIndex = TLibraryTreeItem::Index(film);
+  const int categoryIndex = TLibraryTreeItem::Index(film->parent());
   for (TUnreferencedPicture& picture : found) {
     // A picture that cannot be read stays where it is, unlisted.
     try {

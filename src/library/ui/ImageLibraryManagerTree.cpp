@@ -139,9 +139,9 @@ void TImageLibraryManager::RefreshCount(QTreeWidgetItem* parent) {
   static_cast<TLibraryTreeItem*>(parent)->Invalidate();
 }
 
-bool TImageLibraryManager::HasChildNamed(QTreeWidgetItem* parent, const std::u16string& name,
-                                         QTreeWidgetItem* except) const {
-  if (parent == nullptr) return false;
+QTreeWidgetItem* TImageLibraryManager::ChildNamed(QTreeWidgetItem* parent, const std::u16string& name,
+                                                  QTreeWidgetItem* except) const {
+  if (parent == nullptr) return nullptr;
   const int childLevel = TLibraryTreeItem::Level(parent) + 1;
   for (int i = 0; i < parent->childCount(); ++i) {
     if (parent->child(i) == except) continue;
@@ -150,9 +150,9 @@ bool TImageLibraryManager::HasChildNamed(QTreeWidgetItem* parent, const std::u16
     const std::u16string* childName = childLevel == LevelCategory ? &child->Category.Name
                                       : childLevel == LevelFilm   ? &child->Film.Name
                                                                   : &child->Image.Name;
-    if (*childName == name) return true;
+    if (*childName == name) return parent->child(i);
   }
-  return false;
+  return nullptr;
 }
 
 void TImageLibraryManager::RemoveNode(QTreeWidgetItem* node) {

@@ -24,6 +24,10 @@ int TLibraryTreeItem::Level(const QTreeWidgetItem* node) {
   return level;
 }
 
+int TLibraryTreeItem::Index(const QTreeWidgetItem* node) {
+  return node->parent() ? node->parent()->indexOfChild(const_cast<QTreeWidgetItem*>(node)) : 0;
+}
+
 TImageLibraryNodeData* TLibraryTreeItem::Record(QTreeWidgetItem* node) {
   if (node == nullptr || node->type() != ItemType) return nullptr;
   return &static_cast<TLibraryTreeItem*>(node)->Data;

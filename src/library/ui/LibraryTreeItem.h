@@ -25,6 +25,9 @@ class TLibraryTreeItem : public QTreeWidgetItem {
 
   // The level by ancestry: 0 root, 1 category, 2 film, 3 image; no node is 0.
   static int Level(const QTreeWidgetItem* node);
+  // The node's position among its parent's children, as the library
+  // document counts them; 0 for the root.
+  static int Index(const QTreeWidgetItem* node);
   // The record of a node of this tree (null for no node or a foreign item).
   static TImageLibraryNodeData* Record(QTreeWidgetItem* node);
 
