@@ -49,4 +49,25 @@ std::int32_t setPixelFormat(std::int32_t bitsPerPixel);
 std::int32_t setRGBScaleFlag(std::int32_t flag);
 // Writes the last frame getFrame returned as a 24-bit BMP file; non-zero on success.
 std::int32_t writeToFile(const char* path);
+
+// Optional entry points. A newer plugin exports them; a program that loads a
+// plugin without them works on with the ten above.
+
+// Frame-exact navigation. Frames are numbered in display order from 0, the
+// first frame of the video.
+// Frames in the open video; -1 when none is open.
+std::int64_t getFrameCount();
+// Number of the frame getFrame returned last; -1 before the first frame,
+// after a seek, and at the end.
+std::int64_t getFrameNumber();
+// Makes the next getFrame return frame `number` exactly; non-zero on success.
+std::int32_t seekFrame(std::int64_t number);
+
+// Progress of the following openFile calls: `report` is called on the
+// thread of openFile, with the bytes read so far and the total, while the
+// plugin reads the file through. A zero result cancels the open: openFile
+// then returns 0 and leaves nothing open. A null `report` ends the reports.
+// Non-zero on success.
+typedef std::int32_t (*KeltaCodecProgress)(void* context, std::int64_t done, std::int64_t total);
+std::int32_t setOpenProgress(KeltaCodecProgress report, void* context);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The ten entry points of codec.so as a program that loads the plugin holds
+// The entry points of codec.so as a program that loads the plugin holds
 // them: addresses resolved by name at run time, each typed after its own
 // declaration in CodecApi.h, so that a change there reaches every caller.
 
@@ -34,6 +34,25 @@ struct EntryPoints {
     resolve(setPixelFormat, "setPixelFormat");
     resolve(setRGBScaleFlag, "setRGBScaleFlag");
     resolve(writeToFile, "writeToFile");
+  }
+};
+
+// The optional entry points: null where the loaded plugin lacks them.
+struct OptionalEntryPoints {
+  decltype(&::getFrameCount) getFrameCount = nullptr;
+  decltype(&::getFrameNumber) getFrameNumber = nullptr;
+  decltype(&::seekFrame) seekFrame = nullptr;
+  decltype(&::setOpenProgress) setOpenProgress = nullptr;
+
+  // Frame-exact navigation needs all three of its entry points.
+  bool FrameNavigation() const { return getFrameCount && getFrameNumber && seekFrame; }
+
+  template <typename Resolve>
+  void ResolveAll(Resolve&& resolve) {
+    resolve(getFrameCount, "getFrameCount");
+    resolve(getFrameNumber, "getFrameNumber");
+    resolve(seekFrame, "seekFrame");
+    resolve(setOpenProgress, "setOpenProgress");
   }
 };
 

@@ -81,6 +81,12 @@ void Resolve(void* handle, F& entry, const char* name) {
   entry = reinterpret_cast<F>(address);
 }
 
+// Stores the address of `name` in `entry`, or null when the plugin lacks it.
+template <typename F>
+void ResolveOptional(void* handle, F& entry, const char* name) {
+  entry = reinterpret_cast<F>(dlsym(handle, name));
+}
+
 }  // namespace
 
 TMPEG2Decoder::TMPEG2Decoder(const std::string& LibFolder) {
@@ -98,6 +104,7 @@ TMPEG2Decoder::TMPEG2Decoder(const std::string& LibFolder) {
     if (!FLibHandle) throw EOSError(LastLoaderError());
 
     FCodec.ResolveAll([this](auto& entry, const char* name) { Resolve(FLibHandle, entry, name); });
+    FOptional.ResolveAll([this](auto& entry, const char* name) { ResolveOptional(FLibHandle, entry, name); });
   } catch (...) {
     // The destructor does not run for a half-made object: undo everything here.
     if (FLibHandle) {

@@ -93,6 +93,8 @@ class TMPEG2Decoder {
 
   // The plugin's entry points, resolved once at creation.
   codec::EntryPoints FCodec;
+  // Those an older plugin may lack: null then.
+  codec::OptionalEntryPoints FOptional;
 };
 
 }  // namespace kelta
