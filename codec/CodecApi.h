@@ -12,7 +12,13 @@ struct KeltaCodecFrameInfo {
   std::int32_t Width;
   std::int32_t Height;
   double FrameRate;
-  std::uint8_t Reserved[8];
+  // The shape the whole picture is shown at, as the terms of width:height:
+  // 4:3, 16:9, 221:100, or the exact terms an MPEG-1 pixel shape gives;
+  // 0:0 when the video does not say. These 8 bytes were once reserved: an
+  // older plugin leaves them as the caller filled them, so callers zero the
+  // record first and read 0:0 as unknown.
+  std::int32_t AspectWidth;
+  std::int32_t AspectHeight;
 };
 struct KeltaCodecFileInfo {
   std::int64_t TotalSize;
@@ -21,14 +27,16 @@ struct KeltaCodecFileInfo {
   std::uint32_t Time;  // 90 kHz ticks from the first frame
 };
 // The natural layout has no gaps: 24 bytes each, fields back to back.
-static_assert(sizeof(KeltaCodecFrameInfo) == 24 && offsetof(KeltaCodecFrameInfo, FrameRate) == 8);
+static_assert(sizeof(KeltaCodecFrameInfo) == 24 && offsetof(KeltaCodecFrameInfo, FrameRate) == 8 &&
+              offsetof(KeltaCodecFrameInfo, AspectWidth) == 16);
 static_assert(sizeof(KeltaCodecFileInfo) == 24 && offsetof(KeltaCodecFileInfo, Position) == 8 &&
               offsetof(KeltaCodecFileInfo, Time) == 20);
 
 // Opens a video (start 0 and end -1 give all of it); non-zero on success.
 // A file already open is closed first.
 std::int32_t openFile(const char* path, std::int64_t start, std::int64_t end);
-// Width, height and frames per second of the open video; non-zero on success.
+// Width, height, frames per second and display aspect of the open video;
+// non-zero on success.
 std::int32_t getFrameInfo(KeltaCodecFrameInfo* info);
 // Size, current byte position and time; non-zero on success.
 std::int32_t getFileInfo(KeltaCodecFileInfo* info);

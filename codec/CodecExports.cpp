@@ -61,6 +61,8 @@ KELTA_EXPORT std::int32_t getFrameInfo(KeltaCodecFrameInfo* info) {
     info->Width = video->Width();
     info->Height = video->Height();
     info->FrameRate = video->FrameRate();
+    info->AspectWidth = video->Aspect().width;
+    info->AspectHeight = video->Aspect().height;
     return 1;
   });
 }

@@ -1,6 +1,7 @@
 #include "MpegHeaders.h"
 
 #include <limits>
+#include <numeric>
 
 namespace kelta::codec {
 
@@ -44,7 +45,51 @@ void ScaleRate(SequenceState& sequence, unsigned n, unsigned d) {
   sequence.rateDen = int(den);
 }
 
+// MPEG-2 display aspect codes 2..4 as width:height of the display.
+constexpr int Mpeg2Aspect[5][2] = {{0, 0}, {0, 0}, {4, 3}, {16, 9}, {221, 100}};
+
+// MPEG-1 pixel shapes, the pixel's height over its width times 10000, by
+// aspect code; 0 for the forbidden and reserved codes.
+constexpr int Mpeg1PixelShape[16] = {0,    10000, 6735,  7031,  7615,  8055,  8437,  8935,
+                                     9157, 9815,  10255, 10695, 10950, 11575, 12015, 0};
+
+DisplayAspect Reduced(std::int64_t width, std::int64_t height) {
+  if (width <= 0 || height <= 0) return {};
+  const std::int64_t divisor = std::gcd(width, height);
+  width /= divisor;
+  height /= divisor;
+  if (width > std::numeric_limits<int>::max() || height > std::numeric_limits<int>::max()) return {};
+  return {int(width), int(height)};
+}
+
+bool IsVideoShape(const DisplayAspect& a) {
+  return (a.width == 4 && a.height == 3) || (a.width == 16 && a.height == 9);
+}
+
 }  // namespace
+
+DisplayAspect DisplayAspectOf(const SequenceState& sequence) {
+  const std::int64_t w = sequence.width, h = sequence.height;
+  const int code = sequence.aspectCode;
+  if (w <= 0 || h <= 0 || code <= 0 || code > 15) return {};
+  if (!sequence.mpeg2) {
+    const int shape = Mpeg1PixelShape[code];
+    return shape > 0 ? Reduced(w * 10000, h * shape) : DisplayAspect{};
+  }
+  if (code == 1) return Reduced(w, h);  // square pixels
+  if (code > 4) return {};
+  const std::int64_t dw = Mpeg2Aspect[code][0], dh = Mpeg2Aspect[code][1];
+  // The code gives the shape of the display size of the sequence display
+  // extension. That is followed only where it makes the whole picture one of
+  // the two shapes video is made in; otherwise the extension marks a
+  // pan-and-scan window or the analogue picture width (704 of 720 pixels),
+  // and the code speaks for the whole picture, as players show it.
+  if (sequence.displayWidth > 0 && sequence.displayHeight > 0) {
+    const DisplayAspect whole = Reduced(dw * w * sequence.displayHeight, dh * h * sequence.displayWidth);
+    if (IsVideoShape(whole)) return whole;
+  }
+  return Reduced(dw, dh);
+}
 
 PacketHeaders ParsePacketHeaders(const std::uint8_t* data, std::size_t size, SequenceState& sequence) {
   PacketHeaders h;
@@ -65,7 +110,8 @@ PacketHeaders ParsePacketHeaders(const std::uint8_t* data, std::size_t size, Seq
         h.sequenceHeader = true;
         sequence.width = int(bits.Read(12));
         sequence.height = int(bits.Read(12));
-        bits.Skip(4);
+        sequence.aspectCode = int(bits.Read(4));
+        sequence.displayWidth = sequence.displayHeight = 0;  // until its display extension
         const unsigned rateCode = bits.Read(4);
         if (rateCode >= 1 && rateCode <= 8) {
           sequence.rateNum = sequence.headerRateNum = RateTable[rateCode][0];
@@ -87,6 +133,12 @@ PacketHeaders ParsePacketHeaders(const std::uint8_t* data, std::size_t size, Seq
           bits.Skip(12 + 1 + 8 + 1);
           const unsigned n = bits.Read(2), d = bits.Read(5);
           ScaleRate(sequence, n, d);
+        } else if (id == 2) {  // sequence display extension
+          bits.Skip(3);
+          if (bits.Read(1) != 0) bits.Skip(24);  // colour description
+          sequence.displayWidth = int(bits.Read(14));
+          bits.Skip(1);
+          sequence.displayHeight = int(bits.Read(14));
         } else if (id == 8 && h.type != PictureType::None) {  // picture coding extension
           pictureExtension = true;
           bits.Skip(16 + 2);

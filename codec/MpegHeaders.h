@@ -1,7 +1,8 @@
 #pragma once
 // Reads the few header fields of an MPEG-1/2 video packet that the decoder
 // needs before (or without) decoding it: where groups of pictures start,
-// picture types, and how many fields each picture is shown for.
+// picture types, how many fields each picture is shown for, and the shape
+// the pictures are shown at.
 
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +19,23 @@ struct SequenceState {
   int rateNum = 0, rateDen = 0;  // frames per second of the sequence
   bool progressiveSequence = false;
   bool mpeg2 = false;
+  int aspectCode = 0;  // aspect_ratio_information of the last sequence header
+  // The display size of the sequence display extension after that header; 0
+  // without one.
+  int displayWidth = 0, displayHeight = 0;
 };
+
+// The shape a whole picture is shown at, as the terms of width:height in
+// lowest terms; 0:0 when unknown.
+struct DisplayAspect {
+  int width = 0, height = 0;
+  friend bool operator==(const DisplayAspect&, const DisplayAspect&) = default;
+};
+
+// The display aspect of the sequence's coded pictures: MPEG-2's display
+// aspect codes, MPEG-1's pixel shapes; unknown for a forbidden or reserved
+// code.
+DisplayAspect DisplayAspectOf(const SequenceState& sequence);
 
 enum class PictureType : std::uint8_t { None = 0, I = 1, P = 2, B = 3, D = 4 };
 

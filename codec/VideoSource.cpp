@@ -114,6 +114,7 @@ bool VideoSource::BuildIndex() {
     if (packet_->stream_index == stream_) {
       const PacketHeaders h = ParsePacketHeaders(packet_->data, std::size_t(packet_->size), sequence);
       if (h.startsGroup() && packet_->pos >= 0 && (groups_.empty() || packet_->pos > groups_.back().pos)) {
+        if (groups_.empty()) aspect_ = DisplayAspectOf(sequence);
         Group g;
         g.pos = packet_->pos;
         g.fieldsBefore = fields;

@@ -35,6 +35,8 @@ class VideoSource {
   int Width() const { return width_; }
   int Height() const { return height_; }
   double FrameRate() const { return frameRate_; }
+  // The shape the pictures are shown at, as the first group's sequence says.
+  DisplayAspect Aspect() const { return aspect_; }
   std::int64_t TotalSize() const { return files_.Size(); }
   // Byte position of the last delivered frame, or of the group a seek
   // went to; the size of the video at the end.
@@ -91,6 +93,7 @@ class VideoSource {
   std::vector<Group> groups_;
   int width_ = 0, height_ = 0;
   double frameRate_ = 0.0;
+  DisplayAspect aspect_;
   int rateNum_ = 0, rateDen_ = 1;  // frames per second of the coded sequence, terms up to MaxRateTerm
   std::int64_t originFields_ = 0;  // fields before the first delivered frame
   std::int64_t totalFields_ = 0;

@@ -1,6 +1,7 @@
-// kelta_make_sample OUT SECONDS [WIDTH HEIGHT FPS_NUM FPS_DEN]
+// kelta_make_sample OUT SECONDS [WIDTH HEIGHT FPS_NUM FPS_DEN [ASPECT]]
 // Writes a DVD-like MPEG-2 program stream with the test pattern and frame
-// counter, e.g. the sample video the program folder ships with.
+// counter, e.g. the sample video the program folder ships with. ASPECT is the
+// shape the picture is shown at, such as 4:3 or 16:9.
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,16 +10,21 @@
 #include "support/VideoFixture.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3 && argc != 7) {
-    std::fprintf(stderr, "usage: %s OUT SECONDS [WIDTH HEIGHT FPS_NUM FPS_DEN]\n", argv[0]);
+  if (argc != 3 && argc != 7 && argc != 8) {
+    std::fprintf(stderr, "usage: %s OUT SECONDS [WIDTH HEIGHT FPS_NUM FPS_DEN [ASPECT]]\n", argv[0]);
     return 2;
   }
   kelta::test::Mpeg2StreamOptions options;
-  if (argc == 7) {
+  if (argc >= 7) {
     options.width = std::atoi(argv[3]);
     options.height = std::atoi(argv[4]);
     options.fpsNum = std::atoi(argv[5]);
     options.fpsDen = std::atoi(argv[6]);
+  }
+  if (argc == 8 && (std::sscanf(argv[7], "%d:%d", &options.aspectWidth, &options.aspectHeight) != 2 ||
+                    options.aspectWidth <= 0 || options.aspectHeight <= 0)) {
+    std::fprintf(stderr, "%s: the aspect is given as W:H, such as 16:9\n", argv[0]);
+    return 2;
   }
   const double seconds = std::atof(argv[2]);
   if (seconds <= 0 || options.fpsNum <= 0 || options.fpsDen <= 0) {

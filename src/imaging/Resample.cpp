@@ -30,6 +30,27 @@ const std::uint8_t* SourceRow(const TFastDIB& source, const TFastDIB& dest, std:
   return source.Rows()[std::size_t(sameOrder ? i : source.RowCount() - 1 - i)];
 }
 
+// The part of the destination a resample fills: the rectangle clipped to the
+// buffer, as its first column and memory row and its size.
+struct TTarget {
+  std::int64_t Column = 0, Columns = 0, Row = 0, Rows = 0;
+};
+
+bool TargetOf(const TFastDIB& dest, const TRect& area, TTarget& target) {
+  const int left = std::max(area.Left, 0), right = std::min(area.Right, dest.Width());
+  const int top = std::max(area.Top, 0), bottom = std::min(area.Bottom, dest.RowCount());
+  if (left >= right || top >= bottom) return false;
+  target.Column = left;
+  target.Columns = right - left;
+  // Picture rows top..bottom-1 lie in memory from the lower end of that range
+  // in a bottom-up buffer.
+  target.Row = dest.Height() < 0 ? top : dest.RowCount() - bottom;
+  target.Rows = bottom - top;
+  return true;
+}
+
+TRect Whole(const TFastDIB& dest) { return TRect{0, 0, dest.Width(), dest.RowCount()}; }
+
 // Positions are 16.16 fixed point held in 64 bits, so that sizes of 32768
 // and above cannot overflow: step = (source size * 65536) div destination size.
 std::int64_t StepOf(std::int64_t sourceSize, std::int64_t destSize) {
@@ -38,10 +59,13 @@ std::int64_t StepOf(std::int64_t sourceSize, std::int64_t destSize) {
 
 }  // namespace
 
-void ResampleNearest(const TFastDIB& source, TFastDIB& dest) {
-  if (!Usable(source) || !Usable(dest)) return;
+void ResampleNearest(const TFastDIB& source, TFastDIB& dest) { ResampleNearest(source, dest, Whole(dest)); }
+
+void ResampleNearest(const TFastDIB& source, TFastDIB& dest, const TRect& area) {
+  TTarget target;
+  if (!Usable(source) || !Usable(dest) || !TargetOf(dest, area, target)) return;
   const std::int64_t sw = source.Width(), sh = source.RowCount();
-  const std::int64_t dw = dest.Width(), dh = dest.RowCount();
+  const std::int64_t dw = target.Columns, dh = target.Rows;
   const std::int64_t xStep = StepOf(sw, dw), yStep = StepOf(sh, dh);
 
   std::vector<std::uint32_t> from(std::size_t(std::min(dw, ColumnBlock)));
@@ -56,7 +80,7 @@ void ResampleNearest(const TFastDIB& source, TFastDIB& dest) {
     std::int64_t yPos = yStep >> 1;
     for (std::int64_t r = 0; r < dh; ++r, yPos += yStep) {
       const std::uint8_t* src = SourceRow(source, dest, yPos >> 16);
-      std::uint8_t* out = dest.Rows()[std::size_t(r)] + 3 * first;
+      std::uint8_t* out = dest.Rows()[std::size_t(target.Row + r)] + 3 * (target.Column + first);
       const std::uint32_t* offset = from.data();
       for (std::int64_t x = 0; x < count; ++x, out += 3) {
         const std::uint8_t* p = src + offset[x];
@@ -133,10 +157,11 @@ bool HaveAvx2() {
 }
 #endif
 
-void Bilinear(const TFastDIB& source, TFastDIB& dest, bool vector) {
-  if (!Usable(source) || !Usable(dest)) return;
+void Bilinear(const TFastDIB& source, TFastDIB& dest, const TRect& area, bool vector) {
+  TTarget target;
+  if (!Usable(source) || !Usable(dest) || !TargetOf(dest, area, target)) return;
   const std::int64_t sw = source.Width(), sh = source.RowCount();
-  const std::int64_t dw = dest.Width(), dh = dest.RowCount();
+  const std::int64_t dw = target.Columns, dh = target.Rows;
   const std::int64_t xStep = StepOf(sw, dw), yStep = StepOf(sh, dh);
 
   // The column tables are built once per call (per block of columns).
@@ -184,7 +209,7 @@ void Bilinear(const TFastDIB& source, TFastDIB& dest, bool vector) {
       const std::int64_t y1 = y0 < sh - 1 ? y0 + 1 : y0;  // the last row repeats
       const std::uint8_t* top = SourceRow(source, dest, y0);
       const std::uint8_t* bottom = SourceRow(source, dest, y1);
-      std::uint8_t* out = dest.Rows()[std::size_t(r)] + 3 * first;
+      std::uint8_t* out = dest.Rows()[std::size_t(target.Row + r)] + 3 * (target.Column + first);
       const TColumn* column = columns.data();
       std::int64_t x = 0;
 #ifdef KELTA_BILINEAR_AVX2
@@ -216,10 +241,16 @@ void Bilinear(const TFastDIB& source, TFastDIB& dest, bool vector) {
 
 }  // namespace
 
-void ResampleBilinear(const TFastDIB& source, TFastDIB& dest) { Bilinear(source, dest, true); }
+void ResampleBilinear(const TFastDIB& source, TFastDIB& dest) { Bilinear(source, dest, Whole(dest), true); }
+
+void ResampleBilinear(const TFastDIB& source, TFastDIB& dest, const TRect& area) {
+  Bilinear(source, dest, area, true);
+}
 
 namespace detail {
-void ResampleBilinearPortable(const TFastDIB& source, TFastDIB& dest) { Bilinear(source, dest, false); }
+void ResampleBilinearPortable(const TFastDIB& source, TFastDIB& dest, const TRect& area) {
+  Bilinear(source, dest, area, false);
+}
 }  // namespace detail
 
 }  // namespace kelta

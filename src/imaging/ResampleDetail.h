@@ -6,6 +6,6 @@
 
 namespace kelta::detail {
 
-void ResampleBilinearPortable(const TFastDIB& source, TFastDIB& dest);
+void ResampleBilinearPortable(const TFastDIB& source, TFastDIB& dest, const TRect& area);
 
 }  // namespace kelta::detail

@@ -114,6 +114,37 @@ void TimageSaveManager::MakeFileNames() {
   throw EImageStoreError("No free file name found in the image folder " + Quoted(DataFolder_));
 }
 
+const TFastDIB& TimageSaveManager::ShapePicture(const TFastDIB& image, TAspectRatio choice, TDisplayAspect aspect,
+                                               TFastDIB& shaped) {
+  const std::int32_t width = image.Width();
+  const std::int32_t height = image.RowCount();
+  switch (choice) {
+    case TAspectRatio::Ratio4x3:
+    case TAspectRatio::Ratio16x9: {
+      const std::int64_t rows =
+          choice == TAspectRatio::Ratio4x3 ? std::int64_t(width) * 3 / 4 : std::int64_t(width) * 9 / 16;
+      shaped.SetSize(width, std::int32_t(rows), image.BitCount());
+      ResampleBilinear(image, shaped);
+      return shaped;
+    }
+    case TAspectRatio::Ratio185: {
+      const std::int32_t rows = BandRows(width, height);
+      const std::int32_t top = (height - rows) / 2;
+      shaped.SetSize(width, rows, image.BitCount());
+      if (!shaped.Empty())
+        for (std::int32_t y = 0; y < rows; ++y)
+          std::memcpy(shaped.PixelPtr(0, y), image.PixelPtr(0, top + y), std::size_t(image.RowStride()));
+      return shaped;
+    }
+    case TAspectRatio::SquarePixels:
+      ToSquarePixels(image, aspect, shaped);
+      return shaped;
+    case TAspectRatio::AsCaptured:
+    default:
+      return image;
+  }
+}
+
 void TimageSaveManager::SaveFiles() {
   RequirePicture(Image);
   if (FileName.empty() || ThumbnailName.empty()) throw EImageStoreError("The picture has no file names");
@@ -127,35 +158,8 @@ void TimageSaveManager::SaveFiles() {
   if (error && !std::filesystem::is_directory(DataFolder_))
     throw EImageStoreError("Cannot create the image folder " + Quoted(DataFolder_) + ": " + error.message());
 
-  const std::int32_t width = image.Width();
-  const std::int32_t height = image.RowCount();
   TFastDIB shaped;
-  switch (Options.AspectRatio) {
-    case TAspectRatio::Ratio4x3:
-    case TAspectRatio::Ratio16x9: {
-      const std::int64_t rows = Options.AspectRatio == TAspectRatio::Ratio4x3 ? std::int64_t(width) * 3 / 4
-                                                                              : std::int64_t(width) * 9 / 16;
-      shaped.SetSize(width, std::int32_t(rows), image.BitCount());
-      ResampleBilinear(image, shaped);
-      break;
-    }
-    case TAspectRatio::Ratio185: {
-      const std::int32_t rows = BandRows(width, height);
-      const std::int32_t top = (height - rows) / 2;
-      shaped.SetSize(width, rows, image.BitCount());
-      if (!shaped.Empty())
-        for (std::int32_t y = 0; y < rows; ++y)
-          std::memcpy(shaped.PixelPtr(0, y), image.PixelPtr(0, top + y), std::size_t(image.RowStride()));
-      break;
-    }
-    case TAspectRatio::AsCaptured:
-    default:
-      break;
-  }
-  const bool reshaped = Options.AspectRatio == TAspectRatio::Ratio4x3 ||
-                        Options.AspectRatio == TAspectRatio::Ratio16x9 ||
-                        Options.AspectRatio == TAspectRatio::Ratio185;
-  const TFastDIB& picture = reshaped ? shaped : image;
+  const TFastDIB& picture = ShapePicture(image, Options.AspectRatio, ImageAspect, shaped);
   if (picture.Empty()) throw EImageStoreError("The picture is too small for the chosen aspect ratio");
 
   TFastDIB thumbnail;

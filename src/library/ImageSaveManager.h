@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "imaging/DisplayAspect.h"
 #include "imaging/FastDIB.h"
 #include "library/ImageSaveOptions.h"
 #include "library/StoredBitmap.h"
@@ -27,6 +28,8 @@ class TimageSaveManager {
   TImageSaveOptions Options;
   TFastDIB* Image = nullptr;  // the captured picture; the caller owns it, SaveFiles changes it
   std::string ThumbnailName;  // bare name of the thumbnail file, set by MakeFileNames
+  // The shape Image is shown at; the square-pixel choice resamples it to that.
+  TDisplayAspect ImageAspect;
 
   // Width 200, height in proportion (at least one row), same bit depth,
   // resampled bilinearly. An empty source leaves the target empty.
@@ -58,6 +61,13 @@ class TimageSaveManager {
   // Rows of the 1.85:1 band: width / 1.85 rounded half to even, never more
   // than the frame has.
   static std::int32_t BandRows(std::int32_t width, std::int32_t height);
+  // The picture the store writes for an aspect choice (see TAspectRatio):
+  // `image` itself as captured, else `shaped`, made here (empty when the
+  // image is too small for the choice). `aspect` is the image's display
+  // aspect, read by the square-pixel choice only. A value outside the
+  // enumeration stores the image as captured.
+  static const TFastDIB& ShapePicture(const TFastDIB& image, TAspectRatio choice, TDisplayAspect aspect,
+                                      TFastDIB& shaped);
 
  private:
   std::uint32_t RandomPixelSum();

@@ -7,11 +7,14 @@
 
 namespace kelta {
 
+// The library file records none of these: a stored picture's shape is its
+// pixel size, so a new choice changes nothing an older program reads.
 enum class TAspectRatio : std::int32_t {
   AsCaptured = 0,
-  Ratio4x3 = 1,   // stretched to width × 3/4
-  Ratio16x9 = 2,  // stretched to width × 9/16
-  Ratio185 = 3,   // 1.85:1, the middle band of the frame, unscaled
+  Ratio4x3 = 1,      // stretched to width × 3/4
+  Ratio16x9 = 2,     // stretched to width × 9/16
+  Ratio185 = 3,      // 1.85:1, the middle band of the frame, unscaled
+  SquarePixels = 4,  // resampled to the frame's display aspect at its height
 };
 
 struct TImageSaveOptions {

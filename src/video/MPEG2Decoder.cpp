@@ -141,6 +141,8 @@ void TMPEG2Decoder::Open(const std::string& FileName, std::int64_t Start, std::i
 }
 
 void TMPEG2Decoder::ReadInfo() {
+  // A plugin that fills fewer fields than the record has leaves the rest 0.
+  FInfo = TMPEG2FrameInfo{};
   FCodec.getFrameInfo(&FInfo);
   // Each side on its own: two negative sizes must not multiply into a valid area.
   if (FInfo.Width < 1 || FInfo.Height < 1) throw EMPEG2Error("Error decoding video");

@@ -14,6 +14,7 @@
 
 #include "codec/CodecEntryPoints.h"
 #include "codec/FrameView.h"
+#include "imaging/DisplayAspect.h"
 
 namespace kelta {
 
@@ -58,6 +59,9 @@ class TMPEG2Decoder {
   FrameView GetFrame(std::int32_t Threshold);
 
   const TMPEG2FrameInfo& Info() const { return FInfo; }
+  // The shape the open video's pictures are shown at; unknown when the
+  // plugin does not say (an older one leaves those bytes 0) or says nonsense.
+  TDisplayAspect DisplayAspect() const { return TDisplayAspect::Checked(FInfo.AspectWidth, FInfo.AspectHeight); }
   std::int64_t FileSize() const { return FFileSize; }
   std::uint32_t CurTime() const { return FCurTime; }
   std::int32_t FrameDuration() const { return FFrameDuration; }

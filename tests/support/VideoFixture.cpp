@@ -9,6 +9,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 
 #include "codec/FFmpegError.h"
@@ -128,6 +129,7 @@ class Muxer {
       Check(av_frame_make_writable(picture.get()), "Picture not writable");
       DrawPicture(picture.get(), i, i % (MaxFrameCounter + 1), options_);
       picture->pts = i;
+      if (options_.displayWidth > 0 && options_.displayHeight > 0) AddPanScan(picture.get());
       if (options_.interlaced) {
         picture->interlaced_frame = 1;
         picture->top_field_first = 1;
@@ -141,9 +143,21 @@ class Muxer {
   }
 
  private:
+  // The encoder writes a pan-and-scan window as the display size of the
+  // sequence display extension.
+  void AddPanScan(AVFrame* picture) const {
+    if (av_frame_get_side_data(picture, AV_FRAME_DATA_PANSCAN)) return;
+    AVFrameSideData* data = av_frame_new_side_data(picture, AV_FRAME_DATA_PANSCAN, sizeof(AVPanScan));
+    if (!data) throw std::runtime_error("Out of memory");
+    AVPanScan panScan{};
+    panScan.width = options_.displayWidth << 4;  // sixteenths of a pixel
+    panScan.height = options_.displayHeight << 4;
+    std::memcpy(data->data, &panScan, sizeof panScan);
+  }
+
   void OpenVideo() {
-    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MPEG2VIDEO);
-    if (!codec) throw std::runtime_error("No MPEG-2 encoder");
+    const AVCodec* codec = avcodec_find_encoder(options_.mpeg1 ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG2VIDEO);
+    if (!codec) throw std::runtime_error("No MPEG video encoder");
     video_.reset(avcodec_alloc_context3(codec));
     AVCodecContext* c = video_.get();
     c->width = options_.width;
@@ -158,7 +172,11 @@ class Muxer {
     c->rc_max_rate = 9'000'000;
     c->rc_buffer_size = 1'835'008;
     c->bit_rate = 8'000'000;
-    c->sample_aspect_ratio = AVRational{16, 15};
+    // Pixels of the shape that shows the whole picture at the aspect asked for.
+    c->sample_aspect_ratio = options_.aspectWidth > 0 && options_.aspectHeight > 0
+                                 ? av_mul_q(AVRational{options_.aspectWidth, options_.aspectHeight},
+                                            AVRational{options_.height, options_.width})
+                                 : AVRational{16, 15};
     if (options_.closedGop) c->flags |= AV_CODEC_FLAG_CLOSED_GOP;
     // Groups of a fixed length, as DVD authoring makes them.
     av_opt_set_int(c, "sc_threshold", 1000000000, AV_OPT_SEARCH_CHILDREN);
@@ -172,7 +190,7 @@ class Muxer {
       c->color_trc = options_.colorspace == AVCOL_SPC_BT709 ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
     }
     if (format_->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    Check(avcodec_open2(c, codec, nullptr), "Cannot open the MPEG-2 encoder");
+    Check(avcodec_open2(c, codec, nullptr), "Cannot open the MPEG video encoder");
     videoStream_ = avformat_new_stream(format_.get(), nullptr);
     if (!videoStream_) throw std::runtime_error("Cannot add the video stream");
     videoStream_->time_base = c->time_base;

@@ -1,5 +1,5 @@
 #pragma once
-// Writes small MPEG-2 program streams for tests and samples with FFmpeg's own
+// Writes small MPEG-2 (or MPEG-1) program streams for tests and samples with FFmpeg's own
 // encoder and muxer, and reads back the frame counter drawn into each picture.
 //
 // Every picture shows a moving diagonal pattern, a moving coloured square and
@@ -27,6 +27,14 @@ struct Mpeg2StreamOptions {
   bool audio = true;       // an MP2 stream beside the video, as DVDs have sound
   bool video = true;       // false: sound only, for files a video player must refuse
   int colorspace = -1;     // AVColorSpace to signal (1 BT.709, 5 BT.470BG, 6 SMPTE 170M); -1 none
+  // The shape the whole picture is shown at, e.g. 16:9, which the encoder
+  // writes as the nearest aspect code; 0:0 keeps pixels of 16:15 (4:3 at
+  // 720 x 576, square pixels by the nearest code at 720 x 480).
+  int aspectWidth = 0, aspectHeight = 0;
+  // The display size of a sequence display extension, as pan and scan
+  // writes it; 0: the extension only where colours are signalled.
+  int displayWidth = 0, displayHeight = 0;
+  bool mpeg1 = false;  // MPEG-1 video, as video CDs carry; its aspect becomes the nearest pixel shape
   std::string format = "dvd";  // libavformat muxer: "dvd", "vob", "mpeg", "mpegts", "mpeg2video"
 };
 

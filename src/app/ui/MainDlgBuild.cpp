@@ -16,6 +16,7 @@
 #include "app/ui/MainDlg.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/FrameBarLibraryHost.h"
+#include "library/ui/LibraryHost.h"
 #include "app/ui/PositionSlider.h"
 #include "common/ui/ShowException.h"
 #include "video/ui/VideoFrameBar.h"
@@ -285,7 +286,7 @@ void TMainDlg::BuildLibraryPane() {
 
   imgThumb = new QLabel(Panel3);
   imgThumb->setObjectName(QStringLiteral("imgThumb"));
-  imgThumb->setGeometry(2, 403 - 128 - 1, 241, 128);
+  imgThumb->setGeometry(2, 403 - ThumbnailBoxHeight - 1, ThumbnailBoxWidth, ThumbnailBoxHeight);
   imgThumb->setAlignment(Qt::AlignCenter);
   imgThumb->setCursor(Qt::PointingHandCursor);
 }

@@ -54,11 +54,15 @@ TViewDlg::TViewDlg(QWidget* parent)
   Panel_->OnPanelDblClick = [this](QObject*) { close(); };
 }
 
-void TViewDlg::SetVideoFrame(const TFastDIB& videoFrame) {
-  const int w = videoFrame.Width();
-  // The frame is always shown in 16:9, whatever its stored proportion.
-  Frame.SetSize(w, 9 * w / 16, 24);
-  ResampleBilinear(videoFrame, Frame);
+void TViewDlg::SetVideoFrame(const TFastDIB& videoFrame, TDisplayAspect aspect) {
+  if (aspect.Known()) {
+    ToSquarePixels(videoFrame, aspect, Frame);
+  } else {
+    // Without a known shape the frame is shown in 16:9, whatever its stored proportion.
+    const int w = videoFrame.Width();
+    Frame.SetSize(w, 9 * w / 16, 24);
+    ResampleBilinear(videoFrame, Frame);
+  }
   FitToFrame();
 }
 

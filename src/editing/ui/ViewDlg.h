@@ -1,10 +1,12 @@
 #pragma once
-// The frame view: the current video frame in 16:9 proportion in a framed
-// panel, its context menu exporting it or closing the window.
+// The frame view: the current video frame in its display shape (16:9 when
+// that is unknown) in a framed panel, its context menu exporting it or
+// closing the window.
 
 #include <QDialog>
 
 #include "editing/ui/PictureWindow.h"
+#include "imaging/DisplayAspect.h"
 #include "imaging/FastDIB.h"
 
 class QMenu;
@@ -24,9 +26,10 @@ class TViewDlg : public QDialog {
   TVideoOutPanel* Panel() const { return Panel_; }
   QMenu* PopupMenu() const { return Popup_; }
 
-  // Frame becomes the video frame resampled to W x (9 W div 16), W its width,
-  // and the panel and window take its size.
-  void SetVideoFrame(const TFastDIB& videoFrame);
+  // Frame becomes the video frame at square pixels for its display aspect
+  // (see ToSquarePixels); with the aspect unknown, resampled to
+  // W x (9 W div 16), W its width. The panel and window take its size.
+  void SetVideoFrame(const TFastDIB& videoFrame, TDisplayAspect aspect = {});
   // Panel: Frame's size + 11 each way; client area: panel's right and bottom + 10.
   void FitToFrame();
 

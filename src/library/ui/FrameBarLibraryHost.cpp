@@ -17,6 +17,7 @@ void TFrameBarLibraryHost::Pause() { FrameBar_.Pause(); }
 void TFrameBarLibraryHost::Play() { FrameBar_.Play(); }
 bool TFrameBarLibraryHost::FileOpened() { return FrameBar_.FileOpened(); }
 TFastDIB& TFrameBarLibraryHost::FrameDIB() { return FrameBar_.FrameDIB(); }
+TDisplayAspect TFrameBarLibraryHost::FrameAspect() { return FrameBar_.DisplayAspect(); }
 QWidget* TFrameBarLibraryHost::Window() { return Window_; }
 
 void TFrameBarLibraryHost::OpenVideo(const QString& path) {

@@ -33,6 +33,7 @@ class TFrameBarLibraryHost : public TLibraryHost {
   void Play() override;
   bool FileOpened() override;
   TFastDIB& FrameDIB() override;
+  TDisplayAspect FrameAspect() override;
   void OpenVideo(const QString& path) override;
   QWidget* Window() override;
   void Repaint() override;

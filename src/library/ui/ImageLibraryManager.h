@@ -170,6 +170,7 @@ class TImageLibraryManager : public QObject {
   QTreeWidgetItem* AppendImageNode(QTreeWidgetItem* film, TImageLibraryImageData image);
   // The film for recovered pictures, made with its category when missing.
   QTreeWidgetItem* RecoveryFilm(const std::u16string& filmName);
+  // The current frame at square pixels, as the frame commands work on it.
   void CopyFrameInto(TFastDIB& picture);
 
   TFilmManager& Films_;

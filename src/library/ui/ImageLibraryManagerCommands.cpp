@@ -10,10 +10,8 @@
 #include <QPlainTextEdit>
 #include <QTreeWidget>
 #include <algorithm>
-#include <cstring>
 
 #include "imaging/FastDIB.h"
-#include "imaging/Resample.h"
 #include "library/CodePage.h"
 #include "library/FilmManager.h"
 #include "library/ImageSaveManager.h"
@@ -146,13 +144,8 @@ void TImageLibraryManager::SaveImage() {
   if (frame.Empty()) return;
 
   TSaveImageDlg dialog(Host_.Window());
-  dialog.Picture.SetSize(frame.Width(), frame.Height(), std::uint8_t(frame.BitCount()));
+  dialog.SetPicture(frame, Host_.FrameAspect());
   if (dialog.Picture.Empty()) return;
-  std::memcpy(dialog.Picture.Bits(), frame.Bits(), frame.ImageSize());
-  dialog.Preview.SetSize(TSaveImageDlg::PreviewWidth, TSaveImageDlg::PreviewHeight, 24);
-  ResampleBilinear(dialog.Picture, dialog.Preview);
-  dialog.AdjustedPreview.SetSize(dialog.Preview.Width(), dialog.Preview.Height(), 24);
-  std::memcpy(dialog.AdjustedPreview.Bits(), dialog.Preview.Bits(), dialog.Preview.ImageSize());
   dialog.etFilm->setText(QString::fromStdU16String(RecordOf(category).Category.Name) + QStringLiteral(" -> ") +
                          QString::fromStdU16String(RecordOf(film).Film.Name));
   dialog.NameTaken = [this, film](const QString& name) { return HasChildNamed(film, Wide(name)); };
@@ -168,6 +161,7 @@ void TImageLibraryManager::SaveImage() {
   // cannot be stored, or whose entry cannot be saved, leaves nothing behind.
   TimageSaveManager store(DataFolder_);
   store.Image = &dialog.Picture;
+  store.ImageAspect = dialog.PictureAspect;
   store.Options = dialog.Options;
   image = StoreCapture(Films_, store, categoryIndex, filmIndex, std::move(image));
   SelectNewNode(AppendImageNode(film, std::move(image)));

@@ -1,7 +1,6 @@
 // The picture commands: viewing, exporting, cropping, resizing and printing
 // the current video frame or the focused library picture, and the update check.
 
-#include <cstring>
 #include <stdexcept>
 #include <system_error>
 
@@ -15,6 +14,7 @@
 #include "editing/ui/ImageResizeDlg.h"
 #include "editing/ui/ImageViewDlg.h"
 #include "editing/ui/ViewDlg.h"
+#include "imaging/DisplayAspect.h"
 #include "imaging/FastDIB.h"
 #include "imaging/PictureFile.h"
 #include "library/LibraryStoreChanges.h"
@@ -73,10 +73,9 @@ void TImageLibraryManager::ExplainNoImageSelected(const QString& command) {
 }
 
 void TImageLibraryManager::CopyFrameInto(TFastDIB& picture) {
-  const TFastDIB& frame = Host_.FrameDIB();
-  picture.SetSize(frame.Width(), frame.Height(), std::uint8_t(frame.BitCount()));
-  if (!picture.Empty() && picture.ImageSize() == frame.ImageSize())
-    std::memcpy(picture.Bits(), frame.Bits(), frame.ImageSize());
+  // The frame as it is seen: a 16:9 DVD frame is cropped, resized and
+  // exported unsqueezed.
+  ToSquarePixels(Host_.FrameDIB(), Host_.FrameAspect(), picture);
 }
 
 QString TImageLibraryManager::FrameName() const {
@@ -89,15 +88,16 @@ void TImageLibraryManager::ViewFrame() {
   {
     TViewDlg view(Host_.Window());
     view.ExportImageAs = ExportNamed([this] { return FrameName(); });
-    view.SetVideoFrame(Host_.FrameDIB());
+    view.SetVideoFrame(Host_.FrameDIB(), Host_.FrameAspect());
     view.exec();
   }
 }
 
 void TImageLibraryManager::ExportFrame() {
   TCommandPause pause(Host_);
-  TExportDlg::ShowForFrame(Host_.FrameDIB(), FramePosition ? FramePosition() : 0, ProgramFolder_.string(),
-                            Host_.Window());
+  TFastDIB frame;
+  CopyFrameInto(frame);
+  TExportDlg::ShowForFrame(frame, FramePosition ? FramePosition() : 0, ProgramFolder_.string(), Host_.Window());
 }
 
 void TImageLibraryManager::CropFrame() {

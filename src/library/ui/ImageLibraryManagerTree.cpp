@@ -8,6 +8,7 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
+#include "imaging/DisplayAspect.h"
 #include "imaging/FastDIB.h"
 #include "imaging/ImageUtils.h"
 #include "imaging/PictureFile.h"
@@ -240,6 +241,8 @@ void TImageLibraryManager::TreeClick() {
   TFastDIB thumbnail;
   // A damaged file is treated like a missing one: the box keeps its picture.
   if (!LoadPictureFile(file->string(), thumbnail)) return;
+  // A 4:3 or as-captured thumbnail is taller than the box: shown whole, never cut.
+  ShrinkToFit(thumbnail, ThumbnailBoxWidth, ThumbnailBoxHeight);
   DrawFrame(RGB(255, 255, 255), 1, thumbnail);
   Host_.SetThumbnail(DibToImage(thumbnail));
 }

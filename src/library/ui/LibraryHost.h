@@ -4,6 +4,8 @@
 // thumbnail box and repainting. The main window provides it; tests provide
 // their own.
 
+#include "imaging/DisplayAspect.h"
+
 class QImage;
 class QString;
 class QWidget;
@@ -11,6 +13,11 @@ class QWidget;
 namespace kelta {
 
 class TFastDIB;
+
+// The main window's thumbnail box: a library picture's thumbnail is shown
+// whole inside it, scaled down when it is larger.
+constexpr int ThumbnailBoxWidth = 241;
+constexpr int ThumbnailBoxHeight = 128;
 
 class TLibraryHost {
  public:
@@ -22,6 +29,8 @@ class TLibraryHost {
   // A video has been opened; FrameDIB then holds the current frame.
   virtual bool FileOpened() = 0;
   virtual TFastDIB& FrameDIB() = 0;
+  // The shape the current frame is shown at; unknown when the decoder does not say.
+  virtual TDisplayAspect FrameAspect() = 0;
   // Opens the file in the frame bar and readies the main window for it: the
   // start picture hidden, the slider at 0 over the video's positions, the
   // frame buttons and the slider enabled. The decoder's errors propagate, and

@@ -12,9 +12,12 @@
 #include <QRadioButton>
 #include <QSlider>
 
-#include "imaging/ImageAdjust.h"
-#include "common/ui/VideoOutPanel.h"
 #include "common/ui/DesktopCentre.h"
+#include "common/ui/VideoOutPanel.h"
+#include "imaging/ImageAdjust.h"
+#include "imaging/Resample.h"
+#include "library/AspectChoice.h"
+#include "library/ImageSaveManager.h"
 
 namespace kelta {
 
@@ -50,12 +53,17 @@ TSaveImageDlg::TSaveImageDlg(QWidget* parent) : QDialog(parent) {
   rb43 = new QRadioButton(QStringLiteral("1.33:1 (4:3)"), GroupBox1);
   rb169 = new QRadioButton(QStringLiteral("1.78:1 (16:9)"), GroupBox1);
   rb1851 = new QRadioButton(QStringLiteral("1.85:1"), GroupBox1);
-  int y = 26;
-  for (QRadioButton* rb : {rbOriginal, rb43, rb169, rb1851}) {
+  rbSquare = new QRadioButton(QStringLiteral("Square pixels"), GroupBox1);
+  int y = 22;
+  for (QRadioButton* rb : {rbOriginal, rb43, rb169, rb1851, rbSquare}) {
     rb->setGeometry(14, y, 136, 22);
-    y += 30;
+    y += 25;
   }
   rb169->setChecked(true);
+  for (QRadioButton* rb : {rbOriginal, rb43, rb169, rb1851, rbSquare})
+    connect(rb, &QRadioButton::toggled, this, [this](bool checked) {
+      if (checked) AspectChange();
+    });
 
   // Qt shows "&&" as one ampersand, as the caption means.
   GroupBox2 = new QGroupBox(QStringLiteral("Lightness && Contrast"), this);
@@ -120,13 +128,70 @@ QSlider* TSaveImageDlg::AddTrackBar(const QString& caption, int column, int row,
   return bar;
 }
 
+void TSaveImageDlg::SetPicture(const TFastDIB& frame, TDisplayAspect aspect) {
+  Picture.SetSize(frame.Width(), frame.Height(), std::uint8_t(frame.BitCount()));
+  if (Picture.Empty() || Picture.ImageSize() != frame.ImageSize()) return;
+  std::copy_n(frame.Bits(), frame.ImageSize(), Picture.Bits());
+  PictureAspect = aspect;
+  QRadioButton* matching = AspectButton(MatchingAspectChoice(Picture.Width(), Picture.RowCount(), aspect));
+  // Checking the button that is checked already previews nothing by itself.
+  if (matching->isChecked())
+    AspectChange();
+  else
+    matching->setChecked(true);
+}
+
+QRadioButton* TSaveImageDlg::AspectButton(TAspectRatio aspect) const {
+  switch (aspect) {
+    case TAspectRatio::AsCaptured:
+      return rbOriginal;
+    case TAspectRatio::Ratio4x3:
+      return rb43;
+    case TAspectRatio::Ratio185:
+      return rb1851;
+    case TAspectRatio::SquarePixels:
+      return rbSquare;
+    case TAspectRatio::Ratio16x9:
+    default:
+      return rb169;
+  }
+}
+
+TAspectRatio TSaveImageDlg::ChosenAspect() const {
+  for (TAspectRatio aspect : {TAspectRatio::AsCaptured, TAspectRatio::Ratio4x3, TAspectRatio::Ratio16x9,
+                              TAspectRatio::Ratio185, TAspectRatio::SquarePixels})
+    if (AspectButton(aspect)->isChecked()) return aspect;
+  return TAspectRatio::AsCaptured;
+}
+
+void TSaveImageDlg::AspectChange() {
+  if (Picture.Empty()) return;
+  TFastDIB shaped;
+  const TFastDIB& stored = TimageSaveManager::ShapePicture(Picture, ChosenAspect(), PictureAspect, shaped);
+  Preview.SetSize(PreviewWidth, PreviewHeight, 24);
+  Preview.Fill(TBGRColor{0, 0, 0});
+  // The stored picture has square pixels: its size is its shape.
+  PreviewArea = LetterboxRect(PreviewWidth, PreviewHeight, TDisplayAspect{stored.Width(), stored.RowCount()});
+  ResampleBilinear(stored, Preview, PreviewArea);
+  tbLightnessChange();
+}
+
 void TSaveImageDlg::tbLightnessChange() {
-  // The preview shows what the store will write: the same adjustments in the same order.
+  // The preview shows what the store will write: the same adjustments in the
+  // same order, on the picture and not on the bars beside it.
   AdjustedPreview.SetSize(Preview.Width(), Preview.Height(), 24);
   if (!Preview.Empty() && !AdjustedPreview.Empty()) {
     std::copy_n(Preview.Bits(), Preview.ImageSize(), AdjustedPreview.Bits());
-    ApplyAdjustments(AdjustedPreview, tbLightness->value(), tbContrast->value(), tbSaturation->value(),
-                     tbRed->value(), tbGreen->value(), tbBlue->value());
+    const TRect area{std::max(PreviewArea.Left, 0), std::max(PreviewArea.Top, 0),
+                     std::min(PreviewArea.Right, Preview.Width()), std::min(PreviewArea.Bottom, Preview.RowCount())};
+    TFastDIB picture;
+    picture.SetSize(area.WidthOf(), area.HeightOf(), 24);
+    if (!picture.Empty()) {
+      Preview.DrawRegion(picture, 0, 0, area.WidthOf(), area.HeightOf(), area.Left, area.Top);
+      ApplyAdjustments(picture, tbLightness->value(), tbContrast->value(), tbSaturation->value(), tbRed->value(),
+                       tbGreen->value(), tbBlue->value());
+      picture.Draw(AdjustedPreview, area.Left, area.Top);
+    }
   }
   const std::pair<QSlider*, QLabel*> shown[] = {{tbLightness, lbLightness}, {tbContrast, lbContrast},
                                                  {tbSaturation, lbSaturation}, {tbRed, lbRed},
@@ -160,14 +225,7 @@ void TSaveImageDlg::btOkClick() {
                  QStringLiteral("An image with this name already exists in this film!")))
     return;
   TakeAdjustments();
-  if (rbOriginal->isChecked())
-    Options.AspectRatio = TAspectRatio::AsCaptured;
-  else if (rb43->isChecked())
-    Options.AspectRatio = TAspectRatio::Ratio4x3;
-  else if (rb169->isChecked())
-    Options.AspectRatio = TAspectRatio::Ratio16x9;
-  else if (rb1851->isChecked())
-    Options.AspectRatio = TAspectRatio::Ratio185;
+  Options.AspectRatio = ChosenAspect();
   Options.Name = etName->text().toStdU16String();
   Options.Memo = moMemo->toPlainText().toStdU16String();
   Accepted = true;

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+#include "imaging/DisplayAspect.h"
 #include "imaging/FastDIB.h"
 #include "library/ImageSaveOptions.h"
 #include "library/ui/NameEntry.h"
@@ -38,6 +39,7 @@ class TSaveImageDlg : public QDialog {
   QRadioButton* rb43 = nullptr;
   QRadioButton* rb169 = nullptr;
   QRadioButton* rb1851 = nullptr;
+  QRadioButton* rbSquare = nullptr;
   QGroupBox* GroupBox2 = nullptr;
   QSlider* tbLightness = nullptr;
   QSlider* tbContrast = nullptr;
@@ -61,22 +63,34 @@ class TSaveImageDlg : public QDialog {
   QPushButton* btCancel = nullptr;
   QPushButton* btOk = nullptr;
 
-  // The full-size frame to be saved; filled by the caller.
+  // The full-size frame to be saved and the shape it is shown at; see SetPicture.
   TFastDIB Picture;
+  TDisplayAspect PictureAspect;
   // The user's choices, filled by Ok.
   TImageSaveOptions Options;
   TVideoOutPanel* PreviewPanel = nullptr;
-  // The frame resampled to 356 x 195 by the caller, and that with the current
-  // adjustments applied (what the panel shows).
+  // 356 x 195: the picture the chosen aspect stores, in its shape with black
+  // bars around it, and that with the current adjustments applied (what the
+  // panel shows).
   TFastDIB Preview;
   TFastDIB AdjustedPreview;
+  // Where the picture lies in Preview; the adjustments leave the bars black.
+  TRect PreviewArea{0, 0, PreviewWidth, PreviewHeight};
   bool Accepted = false;
+
+  // Takes a copy of the frame to be saved, chooses the aspect that stores it
+  // in the shape it is shown at, and previews it.
+  void SetPicture(const TFastDIB& frame, TDisplayAspect aspect);
+  // The aspect of the checked choice.
+  TAspectRatio ChosenAspect() const;
 
   // Optional: answers whether an image of that name already is in the film;
   // such a name is refused with the dialog kept open.
   TNameTaken NameTaken;
 
   void tbLightnessChange();
+  // Any aspect choice: Preview shows what the store will write for it.
+  void AspectChange();
   void btResetClick();
   void btOkClick();
   void btCancelClick();
@@ -89,6 +103,7 @@ class TSaveImageDlg : public QDialog {
                        QLabel*& valueLabel);
   // The sliders' values into Options.
   void TakeAdjustments();
+  QRadioButton* AspectButton(TAspectRatio aspect) const;
 };
 
 }  // namespace kelta

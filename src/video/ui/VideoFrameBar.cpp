@@ -76,14 +76,19 @@ void TVideoFrameBar::Fire(const TNotifyEvent& event) {
 
 double TVideoFrameBar::GetFrameRate() const { return Decoder_ ? Decoder_->Info().FrameRate : 0.0; }
 
+TRect TVideoFrameBar::PanelArea() const {
+  const TFastDIB& image = *OutputPanel->Image;
+  return LetterboxRect(image.Width(), image.RowCount(), DisplayAspect_);
+}
+
 void TVideoFrameBar::ShowFrame(const FrameView& frame, bool smooth) {
   // A frame of another shape than the open video's is not shown.
   if (!CopyFrameBits(frame, FrameDIB_)) return;
   if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
     if (smooth) {
-      ResampleBilinear(FrameDIB_, *OutputPanel->Image);
+      ResampleBilinear(FrameDIB_, *OutputPanel->Image, PanelArea());
     } else {
-      ResampleNearest(FrameDIB_, *OutputPanel->Image);
+      ResampleNearest(FrameDIB_, *OutputPanel->Image, PanelArea());
     }
     OutputPanel->update();
   }
@@ -106,6 +111,7 @@ void TVideoFrameBar::OpenVideo() {
   std::unique_ptr<TMPEG2Decoder> next = MakeDecoder();
   next->Open(QFile::encodeName(FileName).toStdString(), 0, -1);
   const TMPEG2FrameInfo info = next->Info();
+  const TDisplayAspect aspect = next->DisplayAspect();
 
   TFastDIB first;
   first.SetSize(info.Width, info.Height, 24);
@@ -126,7 +132,8 @@ void TVideoFrameBar::OpenVideo() {
     // (black for cell 0).
     TFastDIB& thumb = thumbs[std::size_t(i)];
     thumb.SetSize(FrameRects_[std::size_t(i)].Thumb.Width(), FrameRects_[std::size_t(i)].Thumb.Height(), 24);
-    ResampleBilinear(scratch, thumb);
+    thumb.Fill(TBGRColor{0, 0, 0});
+    ResampleBilinear(scratch, thumb, LetterboxRect(thumb.Width(), thumb.RowCount(), aspect));
     if (OnProgress) OnProgress(this, TOpenProgress::Step, (100 / CellCount) * i);
   }
   next->Seek(0);
@@ -135,6 +142,7 @@ void TVideoFrameBar::OpenVideo() {
   FrameDIB_ = std::move(first);
   VideoWidth_ = info.Width;
   VideoHeight_ = info.Height;
+  DisplayAspect_ = aspect;
   MaxPosition_ = Decoder_->FileSize() / PositionBlock;
   for (int i = 0; i < CellCount; ++i) {
     TFrameRect& cell = FrameRects_[std::size_t(i)];
@@ -144,7 +152,9 @@ void TVideoFrameBar::OpenVideo() {
     cell.Thumb = std::move(thumbs[std::size_t(i)]);
   }
   if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
-    ResampleBilinear(FrameDIB_, *OutputPanel->Image);
+    // The bars of this video's shape; later frames only fill the picture's area.
+    OutputPanel->Image->Fill(TBGRColor{0, 0, 0});
+    ResampleBilinear(FrameDIB_, *OutputPanel->Image, PanelArea());
     OutputPanel->update();
   }
   update();
@@ -212,7 +222,7 @@ void TVideoFrameBar::WaitForFrameDue() {
 void TVideoFrameBar::PlayStatus(TPlayStatus status) {
   if (status & psFrameReady) {
     if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
-      ResampleNearest(FrameDIB_, *OutputPanel->Image);
+      ResampleNearest(FrameDIB_, *OutputPanel->Image, PanelArea());
       OutputPanel->update();
     }
     if (Schedule_.Period() > 0) {

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "imaging/DisplayAspect.h"
 #include "imaging/FastDIB.h"
 #include "video/FrameSchedule.h"
 #include "video/ui/FrameRect.h"
@@ -87,6 +88,10 @@ class TVideoFrameBar : public QWidget {
   double CurrentTime() const { return CurrentTime_; }
   std::int32_t VideoWidth() const { return VideoWidth_; }
   std::int32_t VideoHeight() const { return VideoHeight_; }
+  // The shape the open video's pictures are shown at: the panel and the
+  // cells show them so, with black bars. Unknown when the decoder does not
+  // say; pictures then fill the panel and the cells.
+  TDisplayAspect DisplayAspect() const { return DisplayAspect_; }
   // The current frame at full video size; pause playback before reading it.
   TFastDIB& FrameDIB() { return FrameDIB_; }
   TMPEG2Decoder* Decoder() { return Decoder_.get(); }
@@ -106,6 +111,8 @@ class TVideoFrameBar : public QWidget {
  private:
   void LayoutCells();
   void ShowFrame(const FrameView& frame, bool smooth);
+  // Where the picture lies in the output panel's image.
+  TRect PanelArea() const;
   void Fire(const TNotifyEvent& event);
   void WaitForFrameDue();
 
@@ -128,6 +135,7 @@ class TVideoFrameBar : public QWidget {
   double CurrentTime_ = 0.0;
   std::int32_t VideoWidth_ = 0;
   std::int32_t VideoHeight_ = 0;
+  TDisplayAspect DisplayAspect_;
 };
 
 }  // namespace kelta

@@ -26,6 +26,7 @@ class TFakeLibraryHost : public TLibraryHost {
   QStringList OpenedVideos;
   QStringList Explanations;
   TFastDIB Frame;
+  TDisplayAspect Aspect;  // of Frame; unknown unless a test sets it
   QWidget MainWindow;
 
   bool Playing() override { return IsPlaying; }
@@ -39,6 +40,7 @@ class TFakeLibraryHost : public TLibraryHost {
   }
   bool FileOpened() override { return IsOpened; }
   TFastDIB& FrameDIB() override { return Frame; }
+  TDisplayAspect FrameAspect() override { return Aspect; }
   void OpenVideo(const QString& path) override {
     OpenedVideos << path;
     IsOpened = true;

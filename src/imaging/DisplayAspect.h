@@ -1,0 +1,53 @@
+#pragma once
+// The shape a picture is meant to be seen at, and the geometry that follows
+// from it. A DVD frame stores 720 x 576 or 720 x 480 pixels that are not
+// square; its stream says whether the whole picture is shown at 4:3 or 16:9.
+
+#include <cstdint>
+
+#include "imaging/FastDIB.h"
+
+namespace kelta {
+
+// The terms of width:height of the whole picture, e.g. 16:9; 0:0 when
+// unknown, and the stored pixels are then taken as they are.
+struct TDisplayAspect {
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+
+  bool Known() const { return Width > 0 && Height > 0; }
+  double Ratio() const { return Known() ? double(Width) / double(Height) : 0.0; }
+  friend bool operator==(const TDisplayAspect&, const TDisplayAspect&) = default;
+
+  // The aspect a decoder reported; unknown for terms that are not positive,
+  // and for a shape more than 4:1 away from square either way, which no video
+  // is made in.
+  static TDisplayAspect Checked(std::int32_t width, std::int32_t height);
+};
+
+struct TPictureSize {
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+  friend bool operator==(const TPictureSize&, const TPictureSize&) = default;
+};
+
+// A width x height picture at square pixels: the height kept, the width that
+// gives the aspect, rounded to the nearest even number as video sizes are
+// (720 x 480 at 16:9 gives 854 x 480). The size itself when the aspect is
+// unknown.
+TPictureSize SquarePixelSize(std::int32_t width, std::int32_t height, TDisplayAspect aspect);
+
+// The largest rectangle of the aspect's shape inside a box, centred, with
+// bars left and right or above and below; the whole box when the aspect is
+// unknown.
+TRect LetterboxRect(std::int32_t boxWidth, std::int32_t boxHeight, TDisplayAspect aspect);
+
+// The picture at square pixels (see SquarePixelSize), resampled bilinearly;
+// a plain copy when its pixels are square already or its aspect unknown.
+void ToSquarePixels(const TFastDIB& picture, TDisplayAspect aspect, TFastDIB& result);
+
+// Scales a picture larger than the box down to fit it whole, keeping its
+// shape; a picture that fits stays as it is.
+void ShrinkToFit(TFastDIB& picture, std::int32_t boxWidth, std::int32_t boxHeight);
+
+}  // namespace kelta
