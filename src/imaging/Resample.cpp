@@ -59,9 +59,9 @@ std::int64_t StepOf(std::int64_t sourceSize, std::int64_t destSize) {
 
 }  // namespace
 
-void ResampleNearest(const TFastDIB& source, TFastDIB& dest) { ResampleNearest(source, dest, Whole(dest)); }
+void ResampleNearest(const TFastDIB& source, TFastDIB& dest) { ResampleNearestInto(source, dest, Whole(dest)); }
 
-void ResampleNearest(const TFastDIB& source, TFastDIB& dest, const TRect& area) {
+void ResampleNearestInto(const TFastDIB& source, TFastDIB& dest, const TRect& area) {
   TTarget target;
   if (!Usable(source) || !Usable(dest) || !TargetOf(dest, area, target)) return;
   const std::int64_t sw = source.Width(), sh = source.RowCount();
@@ -243,7 +243,7 @@ void Bilinear(const TFastDIB& source, TFastDIB& dest, const TRect& area, bool ve
 
 void ResampleBilinear(const TFastDIB& source, TFastDIB& dest) { Bilinear(source, dest, Whole(dest), true); }
 
-void ResampleBilinear(const TFastDIB& source, TFastDIB& dest, const TRect& area) {
+void ResampleBilinearInto(const TFastDIB& source, TFastDIB& dest, const TRect& area) {
   Bilinear(source, dest, area, true);
 }
 

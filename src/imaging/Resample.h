@@ -13,7 +13,7 @@ void ResampleNearest(const TFastDIB& source, TFastDIB& dest);
 // The same into one rectangle of dest (picture coordinates, clipped to dest),
 // leaving the rest of it as it is: a picture drawn with bars beside it costs
 // no more than the picture.
-void ResampleBilinear(const TFastDIB& source, TFastDIB& dest, const TRect& area);
-void ResampleNearest(const TFastDIB& source, TFastDIB& dest, const TRect& area);
+void ResampleBilinearInto(const TFastDIB& source, TFastDIB& dest, const TRect& area);
+void ResampleNearestInto(const TFastDIB& source, TFastDIB& dest, const TRect& area);
 
 }  // namespace kelta

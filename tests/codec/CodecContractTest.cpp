@@ -253,6 +253,75 @@ TEST_P(FixtureTest, SeeksAreRepeatableAndTimed) {
 INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureTest, ::testing::ValuesIn(Fixtures()),
                          [](const auto& param) { return std::string(param.param.name); });
 
+struct AspectCase {
+  const char* name;
+  Mpeg2StreamOptions options;
+  int width, height;  // the display aspect the plugin must report
+};
+
+void PrintTo(const AspectCase& c, std::ostream* os) { *os << c.name; }
+
+Mpeg2StreamOptions Shaped(Mpeg2StreamOptions o, int width, int height) {
+  o.aspectWidth = width;
+  o.aspectHeight = height;
+  o.frames = 13;
+  o.audio = false;
+  return o;
+}
+
+const std::vector<AspectCase>& AspectCases() {
+  static const std::vector<AspectCase> cases = {
+      // No sequence display extension: the aspect code alone.
+      {"pal_4x3", Shaped(Pal(), 4, 3), 4, 3},
+      {"pal_16x9", Shaped(Pal(), 16, 9), 16, 9},
+      {"ntsc_4x3", Shaped(Ntsc(), 4, 3), 4, 3},
+      {"ntsc_16x9", Shaped(Ntsc(), 16, 9), 16, 9},
+      {"pal_221x100", Shaped(Pal(), 221, 100), 221, 100},
+      // Square pixels: the picture's own size is its shape.
+      {"square_640x480", With(Shaped(Pal(), 4, 3), [](auto& o) { o.width = 640; o.height = 480; }), 4, 3},
+      // MPEG-1 signals the shape of a pixel: 0.9157 for 4:3 SIF, a whole
+      // picture of 1.3347:1.
+      {"mpeg1_sif",
+       With(Shaped(Pal(), 4, 3), [](auto& o) { o.width = 352; o.height = 288; o.mpeg1 = true; o.format = "mpeg"; }),
+       110000, 82413},
+      // A display extension of the full size, as signalled colours bring.
+      {"pal_4x3_display_extension", With(Shaped(Pal(), 4, 3), [](auto& o) { o.colorspace = 5; }), 4, 3},
+      // The analogue picture width and a pan-and-scan window leave the aspect
+      // code speaking for the whole picture.
+      {"pal_4x3_display_704", With(Shaped(Pal(), 4, 3), [](auto& o) { o.displayWidth = 704; o.displayHeight = 576; }), 4, 3},
+      {"pal_16x9_pan_scan_540",
+       With(Shaped(Pal(), 16, 9), [](auto& o) { o.displayWidth = 540; o.displayHeight = 576; }), 16, 9},
+      // 4:3 on a 540 of 720 display window makes the whole picture 16:9.
+      {"pal_4x3_on_540_display",
+       With(Shaped(Pal(), 4, 3), [](auto& o) { o.displayWidth = 540; o.displayHeight = 576; }), 16, 9},
+  };
+  return cases;
+}
+
+class AspectTest : public CodecTest, public ::testing::WithParamInterface<AspectCase> {};
+
+TEST_P(AspectTest, ReportsTheDisplayAspectInTheFrameInfo) {
+  const AspectCase& c = GetParam();
+  const std::string path = dir_ + "/aspect_" + c.name + Extension(c.options);
+  kelta::test::WriteMpeg2ProgramStream(path, c.options);
+  const KeltaCodecFrameInfo info = Open(path);
+  EXPECT_EQ(info.Width, c.options.width);
+  EXPECT_EQ(info.AspectWidth, c.width);
+  EXPECT_EQ(info.AspectHeight, c.height);
+  // Decoding is untouched by it.
+  const FrameView first = NextFrame(info);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(ReadFrameCounter(first), 0);
+  // A failed open leaves no aspect behind.
+  EXPECT_EQ(codec_->openFile((dir_ + "/missing.vob").c_str(), 0, -1), 0);
+  const KeltaCodecFrameInfo none = codec_->FrameInfo();
+  EXPECT_EQ(none.AspectWidth, 0);
+  EXPECT_EQ(none.AspectHeight, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Aspects, AspectTest, ::testing::ValuesIn(AspectCases()),
+                         [](const auto& p) { return std::string(p.param.name); });
+
 TEST_F(CodecTest, SeekPastTheLastGroupEndsTheVideo) {
   Open(PathOf("pal_vob"));
   const std::int64_t total = codec_->FileInfo().TotalSize;

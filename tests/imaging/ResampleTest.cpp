@@ -198,11 +198,61 @@ TEST(ResampleBilinear, VectorAndPortablePathsAgree) {
     vector.SetSize(to.first, to.second, 24);
     portable.SetSize(to.first, to.second, 24);
     ResampleBilinear(source, vector);
-    detail::ResampleBilinearPortable(source, portable);
+    detail::ResampleBilinearPortable(source, portable, TRect{0, 0, to.first, to.second});
     EXPECT_TRUE(test::SamePixels(portable, vector, "resample"));
     EXPECT_EQ(MemoryOf(vector), MemoryOf(portable))
         << from.first << "x" << from.second << " -> " << to.first << "x" << to.second;
   }
+  // Into a rectangle away from the buffer's left edge, as a letterboxed panel.
+  const TFastDIB source = RandomPicture(720, 576, seed);
+  TFastDIB vector = RandomPicture(389, 214, seed + 1), portable = RandomPicture(389, 214, seed + 1);
+  ResampleBilinearInto(source, vector, TRect{52, 0, 337, 214});
+  detail::ResampleBilinearPortable(source, portable, TRect{52, 0, 337, 214});
+  EXPECT_EQ(MemoryOf(vector), MemoryOf(portable));
 }
+
+using AreaResampler = void (*)(const TFastDIB&, TFastDIB&, const TRect&);
+
+struct TAreaCase {
+  const char* Name;
+  AreaResampler ResampleInto;
+  Resampler Resample;
+  int Height;  // of the destination: negative for rows stored top-down
+  TRect Area;
+};
+void PrintTo(const TAreaCase& c, std::ostream* os) { *os << c.Name; }
+
+class IntoArea : public ::testing::TestWithParam<TAreaCase> {};
+
+// Resampling into a rectangle gives the pixels of a resample into a buffer of
+// the rectangle's size, in place, and leaves everything around it alone.
+TEST_P(IntoArea, FillsTheRectangleOnly) {
+  const TAreaCase& c = GetParam();
+  const TFastDIB source = RandomPicture(45, 31, 60);
+  TFastDIB dest;
+  dest.SetSize(40, c.Height, 24);
+  dest.Fill(TBGRColor{1, 2, 3});
+  c.ResampleInto(source, dest, c.Area);
+
+  TFastDIB alone;  // stored in the same row order as dest
+  alone.SetSize(c.Area.WidthOf(), c.Height < 0 ? -c.Area.HeightOf() : c.Area.HeightOf(), 24);
+  c.Resample(source, alone);
+  for (int y = 0; y < dest.RowCount(); ++y)
+    for (int x = 0; x < dest.Width(); ++x) {
+      const bool inside = x >= c.Area.Left && x < c.Area.Right && y >= c.Area.Top && y < c.Area.Bottom;
+      const TBGRColor expected = inside ? PictureAt(alone, x - c.Area.Left, y - c.Area.Top) : TBGRColor{1, 2, 3};
+      ASSERT_EQ(PictureAt(dest, x, y), expected) << x << "," << y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Resamplers, IntoArea,
+    ::testing::Values(TAreaCase{"BilinearPillarbox", ResampleBilinearInto, ResampleBilinear, 20, {7, 0, 33, 20}},
+                      TAreaCase{"BilinearLetterbox", ResampleBilinearInto, ResampleBilinear, 20, {0, 3, 40, 16}},
+                      TAreaCase{"BilinearTopDown", ResampleBilinearInto, ResampleBilinear, -20, {5, 2, 30, 19}},
+                      TAreaCase{"NearestPillarbox", ResampleNearestInto, ResampleNearest, 20, {7, 0, 33, 20}},
+                      TAreaCase{"NearestLetterbox", ResampleNearestInto, ResampleNearest, 20, {0, 3, 40, 16}},
+                      TAreaCase{"NearestTopDown", ResampleNearestInto, ResampleNearest, -20, {5, 2, 30, 19}}),
+    [](const auto& p) { return std::string(p.param.Name); });
 
 }  // namespace

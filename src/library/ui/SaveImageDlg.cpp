@@ -172,7 +172,7 @@ void TSaveImageDlg::AspectChange() {
   Preview.Fill(TBGRColor{0, 0, 0});
   // The stored picture has square pixels: its size is its shape.
   PreviewArea = LetterboxRect(PreviewWidth, PreviewHeight, TDisplayAspect{stored.Width(), stored.RowCount()});
-  ResampleBilinear(stored, Preview, PreviewArea);
+  ResampleBilinearInto(stored, Preview, PreviewArea);
   tbLightnessChange();
 }
 

@@ -86,9 +86,9 @@ void TVideoFrameBar::ShowFrame(const FrameView& frame, bool smooth) {
   if (!CopyFrameBits(frame, FrameDIB_)) return;
   if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
     if (smooth) {
-      ResampleBilinear(FrameDIB_, *OutputPanel->Image, PanelArea());
+      ResampleBilinearInto(FrameDIB_, *OutputPanel->Image, PanelArea());
     } else {
-      ResampleNearest(FrameDIB_, *OutputPanel->Image, PanelArea());
+      ResampleNearestInto(FrameDIB_, *OutputPanel->Image, PanelArea());
     }
     OutputPanel->update();
   }
@@ -133,7 +133,7 @@ void TVideoFrameBar::OpenVideo() {
     TFastDIB& thumb = thumbs[std::size_t(i)];
     thumb.SetSize(FrameRects_[std::size_t(i)].Thumb.Width(), FrameRects_[std::size_t(i)].Thumb.Height(), 24);
     thumb.Fill(TBGRColor{0, 0, 0});
-    ResampleBilinear(scratch, thumb, LetterboxRect(thumb.Width(), thumb.RowCount(), aspect));
+    ResampleBilinearInto(scratch, thumb, LetterboxRect(thumb.Width(), thumb.RowCount(), aspect));
     if (OnProgress) OnProgress(this, TOpenProgress::Step, (100 / CellCount) * i);
   }
   next->Seek(0);
@@ -154,7 +154,7 @@ void TVideoFrameBar::OpenVideo() {
   if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
     // The bars of this video's shape; later frames only fill the picture's area.
     OutputPanel->Image->Fill(TBGRColor{0, 0, 0});
-    ResampleBilinear(FrameDIB_, *OutputPanel->Image, PanelArea());
+    ResampleBilinearInto(FrameDIB_, *OutputPanel->Image, PanelArea());
     OutputPanel->update();
   }
   update();
@@ -222,7 +222,7 @@ void TVideoFrameBar::WaitForFrameDue() {
 void TVideoFrameBar::PlayStatus(TPlayStatus status) {
   if (status & psFrameReady) {
     if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
-      ResampleNearest(FrameDIB_, *OutputPanel->Image, PanelArea());
+      ResampleNearestInto(FrameDIB_, *OutputPanel->Image, PanelArea());
       OutputPanel->update();
     }
     if (Schedule_.Period() > 0) {
