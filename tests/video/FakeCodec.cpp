@@ -3,6 +3,8 @@
 // FAKE_REJECT_ALL refuses every path, FAKE_WIDTH_ZERO reports width 0.
 //
 // The opened "path" scripts the video: "w=720;h=576;rate=25;frames=3".
+// "aw=16;ah=9" reports a display aspect; without it the aspect fields are
+// left as the caller filled them, as an older plugin leaves its reserved bytes.
 // Frames are filled with a row pattern; the time reported is the last seek
 // position; setRGBScaleFlag returns 100 + its argument.
 
@@ -20,6 +22,8 @@
 namespace {
 
 int width = 0, height = 0, framesLeft = 0;
+int aspectWidth = 0, aspectHeight = 0;
+bool reportsAspect = false;
 double rate = 0;
 std::int64_t position = 0;
 std::vector<std::uint8_t> frame;
@@ -47,6 +51,9 @@ FAKE_EXPORT std::int32_t openFile(const char* path, std::int64_t start, std::int
   height = int(Number(script, "h=", 0));
   rate = Number(script, "rate=", 25);
   framesLeft = int(Number(script, "frames=", 0));
+  reportsAspect = script.find("aw=") != std::string::npos;
+  aspectWidth = int(Number(script, "aw=", 0));
+  aspectHeight = int(Number(script, "ah=", 0));
 #ifdef FAKE_WIDTH_ZERO
   width = 0;
 #endif
@@ -61,6 +68,10 @@ FAKE_EXPORT std::int32_t getFrameInfo(KeltaCodecFrameInfo* info) {
   info->Width = width;
   info->Height = height;
   info->FrameRate = rate;
+  if (reportsAspect) {
+    info->AspectWidth = aspectWidth;
+    info->AspectHeight = aspectHeight;
+  }
   return 1;
 }
 #endif

@@ -196,6 +196,31 @@ INSTANTIATE_TEST_SUITE_P(Rates, FrameDuration,
                                            DurationCase{36000.0, 2},    // 2.5 goes down to 2
                                            DurationCase{12000.0, 8}));  // 7.5 goes up to 8
 
+struct AspectCase {
+  const char* script;
+  kelta::TDisplayAspect expected;
+};
+
+class DisplayAspect : public DecoderTest, public ::testing::WithParamInterface<AspectCase> {};
+
+// Each open reads the aspect afresh: a plugin that says nothing (as an older
+// one leaves those bytes) gives unknown, not the aspect of the video before.
+TEST_P(DisplayAspect, IsWhatThePluginReportsWhenItMakesSense) {
+  TMPEG2Decoder decoder(Fake("good"));
+  decoder.Open("w=720;h=576;aw=16;ah=9", 0, -1);
+  ASSERT_EQ(decoder.DisplayAspect(), (kelta::TDisplayAspect{16, 9}));
+  decoder.Open(GetParam().script, 0, -1);
+  EXPECT_EQ(decoder.DisplayAspect(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, DisplayAspect,
+                         ::testing::Values(AspectCase{"w=720;h=576;aw=4;ah=3", {4, 3}},
+                                           AspectCase{"w=352;h=288;aw=110000;ah=82413", {110000, 82413}},
+                                           AspectCase{"w=720;h=576", {}},
+                                           AspectCase{"w=720;h=576;aw=0;ah=0", {}},
+                                           AspectCase{"w=720;h=576;aw=-4;ah=3", {}},
+                                           AspectCase{"w=720;h=576;aw=5;ah=1", {}}));
+
 TEST_F(DecoderTest, TimeFollowsSeeksAndAdvancesPerFrameWrapping) {
   TMPEG2Decoder decoder(Fake("good"));
   decoder.Open("w=720;h=576;rate=25;frames=2", 0, -1);

@@ -39,6 +39,8 @@ class VideoFrameBarTest : public QObject {
   void openingWhilePlayingStopsPlaybackFirst();
   void failedOpenKeepsTheOpenVideo_data();
   void failedOpenKeepsTheOpenVideo();
+  void picturesShowInTheirShape_data();
+  void picturesShowInTheirShape();
 
  private:
   QTemporaryDir Dir_;

@@ -27,6 +27,19 @@ COLORREF At(const TFastDIB& dib, int x, int y) {
   return RGB(p[2], p[1], p[0]);
 }
 
+// The columns that hold anything but black: where the picture lies.
+std::pair<int, int> PictureColumns(const TFastDIB& dib) {
+  int first = -1, last = -1;
+  for (int x = 0; x < dib.Width(); ++x)
+    for (int y = 0; y < dib.RowCount(); ++y)
+      if (At(dib, x, y) != 0) {
+        if (first < 0) first = x;
+        last = x;
+        break;
+      }
+  return {first, last + 1};
+}
+
 int Counter(const TFastDIB& dib) {
   return test::ReadFrameCounter(dib.Bits(), dib.Width(), dib.RowCount(), dib.RowStride());
 }
@@ -287,6 +300,59 @@ void VideoFrameBarTest::failedOpenKeepsTheOpenVideo() {
   QCOMPARE(Counter(f.Bar.FrameDIB()), 2);
   f.Bar.ShowFrameAt(0);
   QCOMPARE(Counter(f.Bar.FrameDIB()), 0);
+}
+
+void VideoFrameBarTest::picturesShowInTheirShape_data() {
+  QTest::addColumn<int>("aspectWidth");
+  QTest::addColumn<int>("aspectHeight");
+  QTest::addColumn<int>("otherWidth");  // the shape of the video open before
+  QTest::addColumn<int>("otherHeight");
+  QTest::newRow("4:3 after 16:9") << 4 << 3 << 16 << 9;
+  QTest::newRow("16:9 after 4:3") << 16 << 9 << 4 << 3;
+}
+
+// The panel and every strip cell show the picture in its shape, centred
+// between black bars, when opened, stepped and played; the bars of the video
+// open before do not stay.
+void VideoFrameBarTest::picturesShowInTheirShape() {
+  QFETCH(int, aspectWidth);
+  QFETCH(int, aspectHeight);
+  QFETCH(int, otherWidth);
+  QFETCH(int, otherHeight);
+  auto write = [this](int w, int h) {
+    const QString path = Dir_.filePath(QStringLiteral("shape-%1x%2.vob").arg(w).arg(h));
+    test::Mpeg2StreamOptions options;
+    options.frames = 12;
+    options.gopSize = 6;
+    options.audio = false;
+    options.aspectWidth = w;
+    options.aspectHeight = h;
+    if (!QFileInfo::exists(path)) test::WriteMpeg2ProgramStream(path.toStdString(), options);
+    return path;
+  };
+  TBarFixture f;
+  f.Open(write(otherWidth, otherHeight));
+  f.Open(write(aspectWidth, aspectHeight));
+  const TDisplayAspect aspect{aspectWidth, aspectHeight};
+  QCOMPARE(f.Bar.DisplayAspect(), aspect);
+
+  const TRect panel = LetterboxRect(TVideoOutPanelEx::ImageWidth, TVideoOutPanelEx::ImageHeight, aspect);
+  const std::pair<int, int> panelColumns{panel.Left, panel.Right};
+  QCOMPARE(PictureColumns(*f.Panel.Image), panelColumns);
+  for (int i = 0; i < TVideoFrameBar::CellCount; ++i) {
+    const TFastDIB& thumb = f.Bar.FrameRect(i).Thumb;
+    const TRect cell = LetterboxRect(thumb.Width(), thumb.RowCount(), aspect);
+    QCOMPARE(PictureColumns(thumb), (std::pair<int, int>{cell.Left, cell.Right}));
+  }
+  f.Bar.ShowFrameAt(-1);
+  QCOMPARE(PictureColumns(*f.Panel.Image), panelColumns);
+  f.Bar.Play();
+  QTRY_VERIFY_WITH_TIMEOUT(!f.Bar.Playing(), 20000);
+  QCOMPARE(Counter(f.Bar.FrameDIB()), 11);
+  QCOMPARE(PictureColumns(*f.Panel.Image), panelColumns);
+  // The panel keeps its size; only where the picture goes changes.
+  QCOMPARE(f.Panel.Image->Width(), TVideoOutPanelEx::ImageWidth);
+  QCOMPARE(f.Panel.Image->RowCount(), TVideoOutPanelEx::ImageHeight);
 }
 
 }  // namespace kelta
