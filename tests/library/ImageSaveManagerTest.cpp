@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <limits>
@@ -91,6 +92,89 @@ INSTANTIATE_TEST_SUITE_P(ImageStore, StoredShape,
                                            TShapeCase{"SixteenNine", TAspectRatio::Ratio16x9, 405, 112},
                                            TShapeCase{"OnePointEightyFive", TAspectRatio::Ratio185, 389, 108}),
                          [](const auto& caseInfo) { return std::string(caseInfo.param.Name); });
+
+struct TSquareCase {
+  const char* Name;
+  int Width, Height;
+  TDisplayAspect Aspect;
+  int PictureWidth;
+  int ThumbnailHeight;
+};
+
+class StoredSquarePixels : public ::testing::TestWithParam<TSquareCase> {};
+
+TEST_P(StoredSquarePixels, KeepTheFrameHeightAtItsDisplayAspect) {
+  const TSquareCase& c = GetParam();
+  TTempFolder folder;
+  TFastDIB frame = MakeFrame(c.Width, c.Height);
+  TimageSaveManager store(folder.Path());
+  store.Image = &frame;
+  store.ImageAspect = c.Aspect;
+  store.MakeFileNames();
+  store.Options.AspectRatio = TAspectRatio::SquarePixels;
+  store.SaveFiles();
+  const TFastDIB picture = LoadBitmap(folder / store.FileName);
+  EXPECT_EQ(picture.Width(), c.PictureWidth);
+  EXPECT_EQ(picture.Height(), c.Height);
+  const TFastDIB thumbnail = LoadBitmap(folder / store.ThumbnailName);
+  EXPECT_EQ(thumbnail.Width(), 200);
+  EXPECT_EQ(thumbnail.Height(), c.ThumbnailHeight);
+}
+
+INSTANTIATE_TEST_SUITE_P(ImageStore, StoredSquarePixels,
+                         ::testing::Values(TSquareCase{"Pal4x3", 720, 576, {4, 3}, 768, 150},
+                                           TSquareCase{"Pal16x9", 720, 576, {16, 9}, 1024, 112},
+                                           TSquareCase{"Ntsc4x3", 720, 480, {4, 3}, 640, 150},
+                                           TSquareCase{"Ntsc16x9", 720, 480, {16, 9}, 854, 112},
+                                           // Without a known shape the pixels are taken as they are.
+                                           TSquareCase{"UnknownShape", 720, 576, {}, 720, 160}),
+                         [](const auto& caseInfo) { return std::string(caseInfo.param.Name); });
+
+// A value beyond the choices (a newer program's, say) stores the frame as captured.
+TEST(ImageStore, AnUnknownAspectChoiceStoresTheFrameAsCaptured) {
+  TTempFolder folder;
+  TFastDIB frame = MakeFrame(352, 288);
+  const TFastDIB original = MakeFrame(352, 288);
+  TimageSaveManager store(folder.Path());
+  store.Image = &frame;
+  store.ImageAspect = TDisplayAspect{16, 9};
+  store.MakeFileNames();
+  store.Options.AspectRatio = TAspectRatio(5);
+  store.SaveFiles();
+  EXPECT_TRUE(test::SamePixels(original, LoadBitmap(folder / store.FileName), "stored-unknown-choice"));
+}
+
+// A 720 x 576 frame of a 16:9 video holds a circle as an ellipse 0.703 times
+// as wide as high; stored at square pixels it is round again.
+TEST(ImageStore, ACircleOfA16x9FrameStaysACircle) {
+  TTempFolder folder;
+  TFastDIB frame = MakeUniformFrame(720, 576, {0, 0, 0});
+  const double radius = 150.0, squeeze = 720.0 / 1024.0;
+  for (int y = 0; y < 576; ++y)
+    for (int x = 0; x < 720; ++x) {
+      const double dx = (x + 0.5 - 300.0) / squeeze, dy = y + 0.5 - 250.0;
+      if (dx * dx + dy * dy <= radius * radius) std::fill_n(frame.PixelPtr(x, y), 3, std::uint8_t(255));
+    }
+  TimageSaveManager store(folder.Path());
+  store.Image = &frame;
+  store.ImageAspect = TDisplayAspect{16, 9};
+  store.MakeFileNames();
+  store.Options.AspectRatio = TAspectRatio::SquarePixels;
+  store.SaveFiles();
+  const TFastDIB picture = LoadBitmap(folder / store.FileName);
+  int left = picture.Width(), right = -1, top = picture.Height(), bottom = -1;
+  for (int y = 0; y < picture.Height(); ++y)
+    for (int x = 0; x < picture.Width(); ++x)
+      if (picture.PixelPtr(x, y)[1] >= 128) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+  const double width = right - left + 1, height = bottom - top + 1;
+  EXPECT_NEAR(height, 2 * radius, 2.0);
+  EXPECT_NEAR(width / height, 1.0, 0.01);
+}
 
 // Rows of the stored picture, from the top, as the frame rows they came from.
 void ExpectRowsFrom(const TFastDIB& picture, int firstFrameRow, int width) {

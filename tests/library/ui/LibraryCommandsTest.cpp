@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "support/ui/LibraryTestBase.h"
@@ -74,7 +75,7 @@ void AnswerName(QLineEdit* TDlg::*edit, const QString& name) {
 struct TSaveAnswer {
   QString Name = "Beach";
   QString Memo;
-  int Aspect = 2;  // as the radio buttons: 0 original ... 3 1.85:1
+  int Aspect = 2;  // as the radio buttons: 0 original ... 3 1.85:1, 4 square pixels
   int Saturation = 255;
 };
 
@@ -83,7 +84,7 @@ void AnswerSave(const TSaveAnswer& answer, QString* target = nullptr) {
     if (target) *target = dialog->etFilm->text();
     dialog->etName->setText(answer.Name);
     dialog->moMemo->setPlainText(answer.Memo);
-    QRadioButton* buttons[] = {dialog->rbOriginal, dialog->rb43, dialog->rb169, dialog->rb1851};
+    QRadioButton* buttons[] = {dialog->rbOriginal, dialog->rb43, dialog->rb169, dialog->rb1851, dialog->rbSquare};
     buttons[answer.Aspect]->setChecked(true);
     dialog->tbSaturation->setValue(answer.Saturation);
     dialog->btOk->click();
@@ -242,16 +243,24 @@ class LibraryCommandsTest : public TLibraryTestBase {
     QTest::addColumn<int>("saturation");
     QTest::addColumn<QSize>("picture");
     QTest::addColumn<QSize>("thumbnail");
-    QTest::newRow("original") << 0 << 255 << QSize(720, 576) << QSize(200, 160);
-    QTest::newRow("4:3 grey") << 1 << 0 << QSize(720, 540) << QSize(200, 150);
-    QTest::newRow("16:9") << 2 << 255 << QSize(720, 405) << QSize(200, 112);
-    QTest::newRow("1.85:1 grey") << 3 << 0 << QSize(720, 389) << QSize(200, 108);
+    QTest::addColumn<QSize>("video");  // the display aspect of the video; 0 x 0 unknown
+    QTest::newRow("original") << 0 << 255 << QSize(720, 576) << QSize(200, 160) << QSize();
+    QTest::newRow("4:3 grey") << 1 << 0 << QSize(720, 540) << QSize(200, 150) << QSize();
+    QTest::newRow("16:9") << 2 << 255 << QSize(720, 405) << QSize(200, 112) << QSize();
+    QTest::newRow("1.85:1 grey") << 3 << 0 << QSize(720, 389) << QSize(200, 108) << QSize();
+    // The four stored sizes do not depend on the video's shape.
+    QTest::newRow("4:3 of a 16:9 video") << 1 << 255 << QSize(720, 540) << QSize(200, 150) << QSize(16, 9);
+    QTest::newRow("square pixels of 4:3") << 4 << 255 << QSize(768, 576) << QSize(200, 150) << QSize(4, 3);
+    QTest::newRow("square pixels of 16:9 grey") << 4 << 0 << QSize(1024, 576) << QSize(200, 112) << QSize(16, 9);
+    QTest::newRow("square pixels, shape unknown") << 4 << 255 << QSize(720, 576) << QSize(200, 160) << QSize();
   }
   void storedSizesFollowTheAspectRatioAndAdjustments() {
     QFETCH(int, aspect);
     QFETCH(int, saturation);
     QFETCH(QSize, picture);
     QFETCH(QSize, thumbnail);
+    QFETCH(QSize, video);
+    Host->Aspect = TDisplayAspect{video.width(), video.height()};
     Films->AddCategory(u"Holidays");
     Films->AddFilm(0, TImageLibraryFilmData{u"Summer", 0});
     Open();
@@ -269,6 +278,38 @@ class LibraryCommandsTest : public TLibraryTestBase {
     QCOMPARE(AllGrey(stored), saturation == 0);
     // The captured frame itself is not touched.
     QVERIFY(!AllGrey(Host->Frame));
+  }
+
+  // A library file written before the square-pixel choice existed reads and
+  // writes back byte for byte; a square-pixel capture adds an element of the
+  // same four attributes, so an older program reads the library as before.
+  void anOlderLibraryFileKeepsItsBytesAndTakesASquarePixelCapture() {
+    std::ifstream in(fs::path(KELTA_SOURCE_DIR) / "tests/library/corpus/example-library.xml", std::ios::binary);
+    const std::string older((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    QVERIFY(older.find("<image name=\"Beach\"") != std::string::npos);
+    Films.reset();
+    std::ofstream(ConfigFile, std::ios::binary) << older;
+    Films = std::make_unique<TFilmManager>(ConfigFile);
+    QCOMPARE(Written(), older);
+
+    Host->Aspect = TDisplayAspect{16, 9};
+    Open();
+    Focus(Node({0, 0}));
+    TSaveAnswer answer;
+    answer.Name = "Wide";
+    answer.Aspect = 4;
+    AnswerSave(answer);
+    Manager->SaveImage();
+
+    const TXmlNode& image = Films->Document().Root.Children.at(0).Children.at(0).Children.at(1);
+    const std::string line = "      <image name=\"Wide\" filename=\"" + image.Attribute("filename") +
+                             "\" thumbnail=\"" + image.Attribute("thumbnail") + "\" memo=\"\"/>\r\n";
+    std::string expected = older;
+    expected.insert(expected.find("    </film>"), line);
+    std::ifstream written(ConfigFile, std::ios::binary);
+    QCOMPARE(std::string((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>()), expected);
+    QCOMPARE(BitmapSize(DataFolder / image.Attribute("filename")), QSize(1024, 576));
+    QCOMPARE(BitmapSize(DataFolder / image.Attribute("thumbnail")), QSize(200, 112));
   }
 
   void saveImageWithoutAFilmShowsTheTipAndChangesNothing_data() {

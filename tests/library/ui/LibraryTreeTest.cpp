@@ -224,6 +224,43 @@ class LibraryTreeTest : public TLibraryTestBase {
     QCOMPARE(Host->Clears, 1);
   }
 
+  // Thumbnails of every stored shape show whole in the 241 x 128 box: those
+  // taller than it scaled down to fit, with the white frame around them.
+  void thumbnailsOfEveryShapeShowWhole_data() {
+    QTest::addColumn<QSize>("stored");
+    QTest::addColumn<QSize>("shown");
+    QTest::newRow("as captured 720 x 576") << QSize(200, 160) << QSize(160, 128);
+    QTest::newRow("4:3 and square pixels of 4:3") << QSize(200, 150) << QSize(171, 128);
+    QTest::newRow("16:9") << QSize(200, 112) << QSize(200, 112);
+    QTest::newRow("1.85:1") << QSize(200, 108) << QSize(200, 108);
+  }
+  void thumbnailsOfEveryShapeShowWhole() {
+    QFETCH(QSize, stored);
+    QFETCH(QSize, shown);
+    FillLibrary();
+    fs::create_directories(DataFolder);
+    // Grey with a red band along the top and a blue one along the bottom.
+    TFastDIB thumb;
+    thumb.SetSize(stored.width(), stored.height(), 24);
+    thumb.Fill(TBGRColor{128, 128, 128});
+    for (int y = 0; y < 12; ++y)
+      for (int x = 0; x < stored.width(); ++x) {
+        *reinterpret_cast<TBGRColor*>(thumb.PixelPtr(x, y)) = TBGRColor{0, 0, 255};
+        *reinterpret_cast<TBGRColor*>(thumb.PixelPtr(x, stored.height() - 1 - y)) = TBGRColor{255, 0, 0};
+      }
+    QVERIFY(thumb.SaveToFile((DataFolder / "Bh7_1_thumbnail.bmp").string()));
+    Open();
+    Tree->expandAll();
+    ClickOn(Beach());
+    QCOMPARE(Host->Thumbnail.size(), shown);
+    const int w = shown.width(), h = shown.height();
+    for (QPoint edge : {QPoint(0, 0), QPoint(w - 1, h - 1), QPoint(w / 2, 0), QPoint(w / 2, h - 1)})
+      QCOMPARE(Host->Thumbnail.pixelColor(edge), QColor(255, 255, 255));
+    QCOMPARE(Host->Thumbnail.pixelColor(w / 2, 3), QColor(255, 0, 0));
+    QCOMPARE(Host->Thumbnail.pixelColor(w / 2, h - 4), QColor(0, 0, 255));
+    QCOMPARE(Host->Thumbnail.pixelColor(w / 2, h / 2), QColor(128, 128, 128));
+  }
+
   // Moving through the tree with the keyboard shows what a click would.
   void keyboardMovesShowTheThumbnail() {
     FillLibrary();

@@ -32,6 +32,7 @@
 #include "library/ui/LibraryTreeItem.h"
 #include "library/ui/LibraryHost.h"
 #include "library/ui/ImageLibraryManager.h"
+#include "output/ui/ExportForm.h"
 #include "output/ui/PrintPreviewDlg.h"
 #include "support/ui/FakeLibraryHost.h"
 #include "support/ui/LibraryTestBase.h"
@@ -349,6 +350,54 @@ class PictureCommandsTest : public TLibraryTestBase {
     QVERIFY(seen);
     QCOMPARE(panel, QSize(731, 416));
     QCOMPARE(client, QSize(751, 436));
+  }
+
+  // The frame commands work on the frame at square pixels for its display
+  // aspect: a 16:9 frame is viewed, cropped, resized and exported unsqueezed.
+  // With the aspect unknown they work on it as stored (the view at 16:9).
+  void frameWindows_workOnTheFrameInItsShape_data() {
+    QTest::addColumn<QSize>("aspect");
+    QTest::addColumn<QSize>("picture");  // crop, resize and export
+    QTest::addColumn<QSize>("view");     // the view's panel
+    QTest::newRow("16:9") << QSize(16, 9) << QSize(1024, 576) << QSize(1035, 587);
+    QTest::newRow("4:3") << QSize(4, 3) << QSize(768, 576) << QSize(779, 587);
+    QTest::newRow("unknown") << QSize() << QSize(720, 576) << QSize(731, 416);
+  }
+  void frameWindows_workOnTheFrameInItsShape() {
+    QFETCH(QSize, aspect);
+    QFETCH(QSize, picture);
+    QFETCH(QSize, view);
+    FillPattern(Host->Frame, 720, 576);
+    Host->Aspect = TDisplayAspect{aspect.width(), aspect.height()};
+    bool seen = false;
+    QSize cropped;
+    WhenShown<TimageCropDlg>(
+        [&](TimageCropDlg* crop) {
+          cropped = QSize(crop->Control()->WorkImage().Width(), crop->Control()->WorkImage().RowCount());
+        },
+        &seen);
+    Manager->CropFrame();
+    QVERIFY(seen);
+    QCOMPARE(cropped, picture);
+    seen = false;
+    QString status;
+    WhenShown<TimageResizeDlg>([&](TimageResizeDlg* resize) { status = resize->lbStatus()->text(); }, &seen);
+    Manager->ResizeFrame();
+    QVERIFY(seen);
+    QCOMPARE(status, QString("Original: [%1x%2] - Resize: [%1x%2]").arg(picture.width()).arg(picture.height()));
+    seen = false;
+    QSize panel;
+    WhenShown<TViewDlg>([&](TViewDlg* dialog) { panel = dialog->Panel()->size(); }, &seen);
+    Manager->ViewFrame();
+    QVERIFY(seen);
+    QCOMPARE(panel, view);
+    seen = false;
+    QSize exported;
+    WhenShown<TExportDlg>([&](TExportDlg* dialog) { exported = QSize(dialog->Frame().Width(), dialog->Frame().RowCount()); },
+                          &seen);
+    Manager->ExportFrame();
+    QVERIFY(seen);
+    QCOMPARE(exported, picture);
   }
 
   void print_captionAndRecord() {

@@ -33,6 +33,34 @@ void FillPreview(TSaveImageDlg& dialog) {
   std::copy_n(dialog.Preview.Bits(), dialog.Preview.ImageSize(), dialog.AdjustedPreview.Bits());
 }
 
+// A 720 x 576 frame without a black pixel.
+TFastDIB ColourfulFrame() {
+  TFastDIB frame;
+  frame.SetSize(720, 576, 24);
+  for (int y = 0; y < 576; ++y)
+    for (int x = 0; x < 720; ++x) {
+      std::uint8_t* p = frame.PixelPtr(x, y);
+      p[0] = std::uint8_t(40 + x % 160);
+      p[1] = std::uint8_t(20 + y % 200);
+      p[2] = std::uint8_t(230 - (x + y) % 150);
+    }
+  return frame;
+}
+
+// Where a buffer holds anything but black.
+TRect PictureArea(const TFastDIB& dib) {
+  TRect area{dib.Width(), dib.RowCount(), -1, -1};
+  for (int y = 0; y < dib.RowCount(); ++y)
+    for (int x = 0; x < dib.Width(); ++x) {
+      const std::uint8_t* p = dib.PixelPtr(x, y);
+      if (p[0] || p[1] || p[2]) {
+        area = {std::min(area.Left, x), std::min(area.Top, y), std::max(area.Right, x + 1),
+                std::max(area.Bottom, y + 1)};
+      }
+    }
+  return area;
+}
+
 bool SameBits(const TFastDIB& a, const TFastDIB& b) {
   return a.ImageSize() == b.ImageSize() && std::equal(a.Bits(), a.Bits() + a.ImageSize(), b.Bits());
 }
@@ -115,13 +143,14 @@ class SaveImageDlgTest : public QObject {
     QTest::newRow("4:3") << 1;
     QTest::newRow("16:9") << 2;
     QTest::newRow("1.85:1") << 3;
+    QTest::newRow("square pixels") << 4;
   }
   void okHandsBackEveryChoice() {
     QFETCH(int, aspect);
     TSaveImageDlg d;
     FillPreview(d);
     WhenModal<TSaveImageDlg>([&](TSaveImageDlg* dlg) {
-      QRadioButton* buttons[] = {dlg->rbOriginal, dlg->rb43, dlg->rb169, dlg->rb1851};
+      QRadioButton* buttons[] = {dlg->rbOriginal, dlg->rb43, dlg->rb169, dlg->rb1851, dlg->rbSquare};
       buttons[aspect]->setChecked(true);
       dlg->tbLightness->setValue(-12);
       dlg->tbContrast->setValue(7);
@@ -144,6 +173,63 @@ class SaveImageDlgTest : public QObject {
     QCOMPARE(d.Options.Blue, 3);
     QCOMPARE(d.Options.Name, std::u16string(u" "));
     QCOMPARE(d.Options.Memo, std::u16string(u"memo"));
+  }
+
+  void preselectsTheChoiceThatMatchesTheVideo_data() {
+    QTest::addColumn<int>("aspectWidth");
+    QTest::addColumn<int>("aspectHeight");
+    QTest::addColumn<int>("choice");
+    QTest::newRow("unknown: 16:9 as always") << 0 << 0 << 2;
+    QTest::newRow("4:3 stream") << 4 << 3 << 1;
+    QTest::newRow("16:9 stream") << 16 << 9 << 2;
+    QTest::newRow("square pixels already") << 5 << 4 << 0;
+    QTest::newRow("2.21:1 stream") << 221 << 100 << 4;
+  }
+  void preselectsTheChoiceThatMatchesTheVideo() {
+    QFETCH(int, aspectWidth);
+    QFETCH(int, aspectHeight);
+    QFETCH(int, choice);
+    TSaveImageDlg d;
+    d.SetPicture(ColourfulFrame(), TDisplayAspect{aspectWidth, aspectHeight});
+    const QRadioButton* buttons[] = {d.rbOriginal, d.rb43, d.rb169, d.rb1851, d.rbSquare};
+    QVERIFY(buttons[choice]->isChecked());
+    QCOMPARE(d.rbSquare->text(), QString("Square pixels"));
+    WhenModal<TSaveImageDlg>([](TSaveImageDlg* dlg) {
+      dlg->etName->setText("Beach");
+      dlg->btOk->click();
+    });
+    d.exec();
+    QVERIFY(d.Accepted);
+    QCOMPARE(int(d.Options.AspectRatio), choice);
+  }
+
+  // The preview shows the picture each choice stores, in its shape, between
+  // black bars that the adjustments leave black. The frame is of a 16:9 video.
+  void previewShowsTheStoredPictureInItsShape_data() {
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QRect>("area");  // left, top, width, height in the 356 x 195 preview
+    QTest::newRow("original 720 x 576") << 0 << QRect(56, 0, 244, 195);
+    QTest::newRow("4:3 720 x 540") << 1 << QRect(48, 0, 260, 195);
+    QTest::newRow("16:9 720 x 405") << 2 << QRect(4, 0, 347, 195);
+    QTest::newRow("1.85:1 720 x 389") << 3 << QRect(0, 1, 356, 192);
+    QTest::newRow("square pixels 1024 x 576") << 4 << QRect(4, 0, 347, 195);
+  }
+  void previewShowsTheStoredPictureInItsShape() {
+    QFETCH(int, choice);
+    QFETCH(QRect, area);
+    TSaveImageDlg d;
+    d.SetPicture(ColourfulFrame(), TDisplayAspect{16, 9});
+    QRadioButton* buttons[] = {d.rbOriginal, d.rb43, d.rb169, d.rb1851, d.rbSquare};
+    // From another choice first: the preview follows every change.
+    buttons[choice == 0 ? 1 : 0]->setChecked(true);
+    buttons[choice]->setChecked(true);
+    QCOMPARE(d.Preview.Width(), TSaveImageDlg::PreviewWidth);
+    QCOMPARE(d.Preview.RowCount(), TSaveImageDlg::PreviewHeight);
+    const TRect expected{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
+    QCOMPARE(PictureArea(d.Preview), expected);
+    d.tbLightness->setValue(120);
+    QCOMPARE(PictureArea(d.AdjustedPreview), expected);
+    QVERIFY(!SameBits(d.AdjustedPreview, d.Preview));
   }
 
   void escapeClosesWithoutAccepting() {
