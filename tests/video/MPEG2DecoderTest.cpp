@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -200,6 +201,8 @@ struct AspectCase {
   const char* script;
   kelta::TDisplayAspect expected;
 };
+
+void PrintTo(const AspectCase& c, std::ostream* os) { *os << c.script; }
 
 class DisplayAspect : public DecoderTest, public ::testing::WithParamInterface<AspectCase> {};
 
