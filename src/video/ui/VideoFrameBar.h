@@ -57,6 +57,8 @@ class TVideoFrameBar : public QWidget {
   TNotifyEvent OnFrameSelect;
   TNotifyEvent OnPlayStateChange;
   TNotifyEvent OnPositionChange;
+  // A still frame was shown: a cell's, a seek's or a step's.
+  TNotifyEvent OnFrameShown;
 
   // Opens FileName and builds the strip; throws EMPEG2Error with the bar unchanged.
   void OpenVideo();
@@ -105,7 +107,8 @@ class TVideoFrameBar : public QWidget {
 
  private:
   void LayoutCells();
-  void ShowFrame(const FrameView& frame, bool smooth);
+  // Shows a still frame of time `ticks` (90 kHz from the first frame).
+  void ShowFrame(const FrameView& frame, std::uint32_t ticks);
   void Fire(const TNotifyEvent& event);
   void WaitForFrameDue();
 
