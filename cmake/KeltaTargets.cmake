@@ -43,7 +43,8 @@ function(kelta_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   kelta_test_program(${name} SOURCES ${ARG_SOURCES} LIBS ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock
                      NO_TEST)
-  gtest_discover_tests(${name} TEST_PREFIX "${name}." WORKING_DIRECTORY ${KELTA_TEST_BIN_DIR}
+  # A case is named by its table row, not by a byte dump of its parameter.
+  gtest_discover_tests(${name} TEST_PREFIX "${name}." WORKING_DIRECTORY ${KELTA_TEST_BIN_DIR} NO_PRETTY_VALUES
                        DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
 endfunction()
 

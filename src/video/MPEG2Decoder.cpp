@@ -173,6 +173,12 @@ std::int64_t TMPEG2Decoder::GetFilePos() {
   return fileInfo.Position;
 }
 
+std::uint32_t TMPEG2Decoder::NextFrameTime() {
+  TMPEG2FileInfo fileInfo{};
+  FCodec.getFileInfo(&fileInfo);
+  return fileInfo.Time;
+}
+
 std::int32_t TMPEG2Decoder::SetRGBScaleFlag(bool Value) {
   FRGBScale = Value;
   return FCodec.setRGBScaleFlag(Value ? -1 : 0);

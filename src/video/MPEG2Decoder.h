@@ -46,6 +46,9 @@ class TMPEG2Decoder {
   void Seek(std::int64_t Position);
   // The plugin's current byte position.
   std::int64_t GetFilePos();
+  // The plugin's time of the frame GetFrame returns next, in 90 kHz ticks
+  // from the first frame (soft pulldown included, unlike CurTime's count).
+  std::uint32_t NextFrameTime();
   // Passes the flag to the plugin (-1 for true, 0 for false) and returns its result.
   std::int32_t SetRGBScaleFlag(bool Value);
   // The next frame in display order: BGR24, bottom-up rows padded to 4 bytes;

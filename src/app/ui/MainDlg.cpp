@@ -340,6 +340,8 @@ void TMainDlg::SliderMouseDown() {
 
 void TMainDlg::SliderMouseUp() {
   if (!Slider->Dragging) return;
+  // The release positions exactly; a picture still waiting is not wanted.
+  Scrub->Cancel();
   if (Slider->value() == Slider->maximum()) {
     // Released at the end: rewind and stay stopped.
     FrameBar->ShowFrameAt(0);
@@ -357,7 +359,7 @@ void TMainDlg::FrameBarProgress(TOpenProgress kind, std::int32_t value) {
   switch (kind) {
     case TOpenProgress::Started:
       pbParseVideo->show();
-      lbStatus->setText(StatusText());
+      ShowVideoStatus();
       break;
     case TOpenProgress::Step:
       pbParseVideo->setValue(value);
@@ -366,7 +368,7 @@ void TMainDlg::FrameBarProgress(TOpenProgress kind, std::int32_t value) {
       pbParseVideo->setValue(value);
       pbParseVideo->hide();
       // The new video's size is known once it is open.
-      lbStatus->setText(StatusText());
+      ShowVideoStatus();
       break;
   }
   // Opening runs on this thread: show the progress now, not after it.
@@ -380,24 +382,30 @@ void TMainDlg::FrameBarPlayStateChange() {
   btPlay->setEnabled(!playing);
   btPause->setEnabled(playing);
   UpdateVideoCommands();
+  // The rate shown turns from nominal to measured and back.
+  if (FrameBar->FileOpened()) ShowVideoStatus();
 }
 
 void TMainDlg::FrameBarPositionChange() {
   Slider->setValue(int(FrameBar->Position()));
-  lbStatus->setText(StatusText());
+  ShowVideoStatus();
 }
 
-QString TMainDlg::StatusText() const {
-  // The time of day of the frame, in the locale's long format without a zone.
-  const double days = FrameBar->CurrentTime();
-  const std::int64_t ms = std::int64_t(std::llround(days * 86400000.0)) % 86400000;
-  const QTime time = QTime::fromMSecsSinceStartOfDay(int(ms));
-  QString format = QLocale().timeFormat(QLocale::LongFormat);
-  format.remove(QLatin1Char('t'));
-  format = format.trimmed();
-  return QString::asprintf("%s - [%dx%d] - Time: %s (%.2f fps)", FrameBar->FileName.toUtf8().constData(),
-                           FrameBar->VideoWidth(), FrameBar->VideoHeight(),
-                           QLocale().toString(time, format).toUtf8().constData(), FrameBar->MeasuredRate());
+TStatusFacts TMainDlg::StatusFacts() const {
+  TStatusFacts facts;
+  facts.Path = FrameBar->FileName;
+  facts.Width = FrameBar->VideoWidth();
+  facts.Height = FrameBar->VideoHeight();
+  facts.TimeMs = std::llround(FrameBar->CurrentTime() * 86400000.0);
+  facts.NominalRate = FrameBar->GetFrameRate();
+  facts.MeasuredRate = FrameBar->MeasuredRate();
+  facts.Playing = FrameBar->Playing();
+  return facts;
+}
+
+void TMainDlg::ShowVideoStatus() {
+  lbStatus->setText(StatusLineText(StatusFacts(), lbStatus->fontMetrics(), lbStatus->width()));
+  lbStatus->setToolTip(FrameBar->FileName);
 }
 
 void TMainDlg::moveEvent(QMoveEvent* event) {

@@ -15,6 +15,8 @@
 #include "imaging/FastDIB.h"
 #include "app/RecentVideos.h"
 #include "app/ui/MainCommands.h"
+#include "app/ui/StatusLine.h"
+#include "common/ui/LatestValueThrottle.h"
 
 class QAction;
 class QFrame;
@@ -91,6 +93,9 @@ class TMainDlg : public QWidget {
 
   // Playback was running when a slider drag began.
   bool WasPlaying = false;
+  // While the slider is dragged, the picture follows it at the pace the
+  // decoder allows.
+  TLatestValueThrottle* Scrub = nullptr;
 
   // Opens a video as if it had been chosen in the Open Video dialog.
   void OpenVideo(const QString& path);
@@ -138,7 +143,9 @@ class TMainDlg : public QWidget {
   void FrameBarPositionChange();
 
   // "<file> - [<w>x<h>] - Time: <time> (<rate> fps)" from the frame bar.
-  QString StatusText() const;
+  TStatusFacts StatusFacts() const;
+  // The status line for the frame on screen, fitted to the label.
+  void ShowVideoStatus();
   // Runs a command; an error it raises ends it and reaches the user as the
   // standard error report, and the window stays usable.
   void RunCommand(const TMainCommands::TCommand& command);

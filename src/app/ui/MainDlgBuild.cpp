@@ -252,8 +252,17 @@ void TMainDlg::BuildVideoArea(const QString& libFolder) {
   FrameBar->OnFrameSelect = [this](QObject*) { FrameBarFrameSelect(); };
   FrameBar->OnPlayStateChange = [this](QObject*) { FrameBarPlayStateChange(); };
   FrameBar->OnPositionChange = [this](QObject*) { FrameBarPositionChange(); };
+  FrameBar->OnFrameShown = [this](QObject*) { ShowVideoStatus(); };
   Slider->OnMouseDown = [this] { SliderMouseDown(); };
   Slider->OnMouseUp = [this] { SliderMouseUp(); };
+  // Long enough between two pictures for the window to paint and take input.
+  constexpr int ScrubPauseMs = 40;
+  Scrub = new TLatestValueThrottle(this, ScrubPauseMs, [this](int value) {
+    if (Slider->Dragging) FrameBar->ShowFrameAt(std::int64_t(value) * PositionBlock);
+  });
+  connect(Slider, &QSlider::valueChanged, this, [this](int value) {
+    if (Slider->Dragging && FrameBar->FileOpened()) Scrub->Request(value);
+  });
 
   for (QWidget* off : std::initializer_list<QWidget*>{btPlay, btPause, btSave, btView, btResize, btCrop, btExport,
                                                        Slider}) {

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QToolBar>
 
+#include "common/ui/EscapeCloses.h"
 #include "common/ui/BusyCursor.h"
 #include "common/ui/ShowException.h"
 
@@ -13,6 +14,7 @@ namespace kelta {
 TPictureEditDlg::TPictureEditDlg(QWidget* parent, const char* name, const QString& title, int width,
                                  int height)
     : QDialog(parent), Box_(new TImageControlBox(this)), ToolBar_(MakePictureToolBar(this)) {
+  CloseOnEscape(this);
   SetUpPictureWindow(this, name, title, width, height);
 }
 
@@ -68,14 +70,6 @@ void TPictureEditDlg::tbiExportClick(int tag) {
 void TPictureEditDlg::DisableSaving() {
   DisableSaveItem(ToolBar_, Save_);
   DisableSaveItem(ToolBar_, SaveAsNew_);
-}
-
-void TPictureEditDlg::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    close();
-    return;
-  }
-  QDialog::keyPressEvent(event);
 }
 
 void TPictureEditDlg::closeEvent(QCloseEvent* event) {

@@ -55,7 +55,6 @@ class TPictureEditDlg : public QDialog {
   // New Image, the export submenu, Copy and Close.
   void AddEditItems(std::function<void()> reset);
 
-  void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
   TImageControlBox* Box_;

@@ -5,6 +5,7 @@
 #include <QKeySequence>
 #include <QMenu>
 
+#include "common/ui/EscapeCloses.h"
 #include "common/ui/PictureClipboard.h"
 #include "imaging/Resample.h"
 #include "common/ui/VideoOutPanel.h"
@@ -14,6 +15,7 @@ namespace kelta {
 
 TViewDlg::TViewDlg(QWidget* parent)
     : QDialog(parent), Panel_(new TVideoOutPanel(this)), Popup_(new QMenu(this)) {
+  CloseOnEscape(this);
   setObjectName("ViewDlg");
   setWindowTitle("View Video Frame");
   setModal(true);
@@ -75,14 +77,6 @@ void TViewDlg::FitToFrame() {
 
 void TViewDlg::pmiExportClick(int tag) {
   if (ExportImageAs) ExportImageAs(tag, this, Frame);
-}
-
-void TViewDlg::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    close();
-    return;
-  }
-  QDialog::keyPressEvent(event);
 }
 
 }  // namespace kelta

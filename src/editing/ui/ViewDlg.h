@@ -35,9 +35,6 @@ class TViewDlg : public QDialog {
 
   void pmiExportClick(int tag);
 
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
   TVideoOutPanel* Panel_;
   QMenu* Popup_;

@@ -1,4 +1,5 @@
 #include "library/ui/FilmTipDlg.h"
+#include "common/ui/EscapeCloses.h"
 #include "common/ui/DesktopCentre.h"
 
 #include <algorithm>
@@ -116,6 +117,7 @@ QPixmap TfilmTipDlg::FileMenuPicture(QSize size, TMenuEntry highlighted) {
 }
 
 TfilmTipDlg::TfilmTipDlg(QWidget* parent) : QDialog(parent) {
+  CloseOnEscape(this);
   setObjectName(QStringLiteral("filmTipDlg"));
   setWindowTitle(QStringLiteral("Information"));
   setFixedSize(442, 350);
@@ -170,14 +172,6 @@ void TfilmTipDlg::FitLines() {
     line->setFont(font);
     line->adjustSize();
   }
-}
-
-void TfilmTipDlg::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    reject();
-    return;
-  }
-  QDialog::keyPressEvent(event);
 }
 
 }  // namespace kelta

@@ -28,9 +28,6 @@ class TfilmTipDlg : public QDialog {
   static QPixmap FileMenuPicture(QSize size, TMenuEntry highlighted);
   static QPixmap InformationSign(QSize size);
 
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
   void FitLines();
 };

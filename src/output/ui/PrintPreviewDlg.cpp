@@ -11,6 +11,7 @@
 
 #include <cmath>
 
+#include "common/ui/EscapeCloses.h"
 #include "common/ui/BusyCursor.h"
 #include "common/ui/ShowException.h"
 #include "output/PrintPageLayout.h"
@@ -32,6 +33,7 @@ QAction* AddItem(QToolBar* bar, const char* name, const QString& caption) {
 
 TprintDlg::TprintDlg(QWidget* parent)
     : QDialog(parent), Printer_(QPrinter::HighResolution), Preview_(nullptr), ToolBar_(new QToolBar(this)) {
+  CloseOnEscape(this);
   setObjectName("printDlg");
   setWindowTitle("Print Preview");
   resize(750, 500);
@@ -157,14 +159,6 @@ void TprintDlg::showEvent(QShowEvent* event) {
   // Each opening composes the page afresh.
   if (!Shown_) BuildPage(true);
   Shown_ = true;
-}
-
-void TprintDlg::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    close();
-    return;
-  }
-  QDialog::keyPressEvent(event);
 }
 
 }  // namespace kelta

@@ -50,7 +50,6 @@ class TprintDlg : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   // Takes the printer's paper and printable area; true when they changed.

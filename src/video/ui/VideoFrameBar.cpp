@@ -81,17 +81,15 @@ TRect TVideoFrameBar::PanelArea() const {
   return LetterboxRect(image.Width(), image.RowCount(), DisplayAspect_);
 }
 
-void TVideoFrameBar::ShowFrame(const FrameView& frame, bool smooth) {
+void TVideoFrameBar::ShowFrame(const FrameView& frame, std::uint32_t ticks) {
   // A frame of another shape than the open video's is not shown.
   if (!CopyFrameBits(frame, FrameDIB_)) return;
+  CurrentTime_ = double(ticks) / TicksPerDay;
   if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
-    if (smooth) {
-      ResampleBilinearInto(FrameDIB_, *OutputPanel->Image, PanelArea());
-    } else {
-      ResampleNearestInto(FrameDIB_, *OutputPanel->Image, PanelArea());
-    }
+    ResampleBilinearInto(FrameDIB_, *OutputPanel->Image, PanelArea());
     OutputPanel->update();
   }
+  Fire(OnFrameShown);
 }
 
 std::unique_ptr<TMPEG2Decoder> TVideoFrameBar::MakeDecoder() const {
@@ -140,6 +138,9 @@ void TVideoFrameBar::OpenVideo() {
 
   Decoder_ = std::move(next);
   FrameDIB_ = std::move(first);
+  // Nothing of the previous video's playback carries over.
+  CurrentTime_ = 0.0;
+  MeasuredRate_ = -1.0;
   VideoWidth_ = info.Width;
   VideoHeight_ = info.Height;
   DisplayAspect_ = aspect;
@@ -169,7 +170,8 @@ void TVideoFrameBar::FrameClick(TFrameRect* sender) {
   TPlaybackPause paused(*this);
   EndReached_ = false;
   Decoder_->Seek(sender->Position);
-  if (const FrameView frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, true);
+  const std::uint32_t ticks = Decoder_->NextFrameTime();
+  if (const FrameView frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, ticks);
   Fire(OnFrameSelect);
   Position_ = Decoder_->GetFilePos() / PositionBlock;
   Fire(OnPositionChange);
@@ -180,7 +182,8 @@ void TVideoFrameBar::ShowFrameAt(std::int64_t position) {
   TPlaybackPause paused(*this);
   EndReached_ = false;
   if (position != -1) Decoder_->Seek(position);
-  if (const FrameView frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, true);
+  const std::uint32_t ticks = Decoder_->NextFrameTime();
+  if (const FrameView frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, ticks);
   Position_ = Decoder_->GetFilePos() / PositionBlock;
 }
 
@@ -231,10 +234,12 @@ void TVideoFrameBar::PlayStatus(TPlayStatus status) {
     }
     if (OutputPanel != nullptr) OutputPanel->repaint();
   }
-  if ((status & (psRateMeasured | psEndOfStream)) && PlayThread_) {
+  if ((status & (psFrameReady | psRateMeasured | psEndOfStream)) && PlayThread_) {
     Position_ = Decoder_->GetFilePos() / PositionBlock;
-    MeasuredRate_ = PlayThread_->MeasuredRate();
-    CurrentTime_ = double(Decoder_->CurTime()) / TicksPerDay;
+    if (status & psRateMeasured) MeasuredRate_ = PlayThread_->MeasuredRate();
+    // CurTime has moved on to the frame after the one shown.
+    if (status & psFrameReady)
+      CurrentTime_ = double(Decoder_->CurTime() - std::uint32_t(Decoder_->FrameDuration())) / TicksPerDay;
     Fire(OnPositionChange);
   }
   if (status & psEndOfStream) EndReached_ = true;

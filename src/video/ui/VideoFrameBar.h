@@ -58,6 +58,8 @@ class TVideoFrameBar : public QWidget {
   TNotifyEvent OnFrameSelect;
   TNotifyEvent OnPlayStateChange;
   TNotifyEvent OnPositionChange;
+  // A still frame was shown: a cell's, a seek's or a step's.
+  TNotifyEvent OnFrameShown;
 
   // Opens FileName and builds the strip; throws EMPEG2Error with the bar unchanged.
   void OpenVideo();
@@ -110,7 +112,8 @@ class TVideoFrameBar : public QWidget {
 
  private:
   void LayoutCells();
-  void ShowFrame(const FrameView& frame, bool smooth);
+  // Shows a still frame of time `ticks` (90 kHz from the first frame).
+  void ShowFrame(const FrameView& frame, std::uint32_t ticks);
   // Where the picture lies in the output panel's image.
   TRect PanelArea() const;
   void Fire(const TNotifyEvent& event);

@@ -154,8 +154,40 @@ class MainDlgTest : public QObject {
     QVERIFY(dlg->imgMainView->isHidden());
     QVERIFY(dlg->pbParseVideo->isHidden());
     const QString status = dlg->lbStatus->text();
-    QVERIFY2(status.startsWith(Video_ + QStringLiteral(" - [720x576] - Time: ")), qPrintable(status));
-    QVERIFY2(status.endsWith(QStringLiteral(" (-1.00 fps)")), qPrintable(status));
+    QVERIFY2(status.endsWith(QStringLiteral(" - [720x576] - Time: 00:00:00.000 (25.00 fps)")), qPrintable(status));
+    QCOMPARE(dlg->lbStatus->toolTip(), Video_);
+  }
+
+  // The time is the shown frame's, after a click, a step or a seek, and a
+  // newly opened video starts afresh with its own rate.
+  void statusFollowsTheFrameOnScreen() {
+    auto dlg = OpenWindow();
+    auto timeShown = [&] {
+      const QString status = dlg->lbStatus->text();
+      const int at = status.indexOf(QStringLiteral("Time: "));
+      return at < 0 ? QString() : status.mid(at + 6, 12);
+    };
+    auto frameTime = [&] { return VideoTimeText(std::int64_t(Counter(*dlg->FrameBar)) * 40); };
+
+    dlg->FrameBar->FrameClick(&dlg->FrameBar->FrameRect(4));
+    QVERIFY(Counter(*dlg->FrameBar) > 0);
+    QCOMPARE(timeShown(), frameTime());
+    QTest::keyClick(dlg.get(), Qt::Key_D, Qt::ShiftModifier);
+    QCOMPARE(timeShown(), frameTime());
+    QTest::keyClick(dlg.get(), Qt::Key_A);
+    QCOMPARE(timeShown(), frameTime());
+
+    const QString other = Dir_.filePath(QStringLiteral("ntsc.mpg"));
+    test::Mpeg2StreamOptions options;
+    options.width = 352;
+    options.height = 240;
+    options.fpsNum = 30000;
+    options.fpsDen = 1001;
+    options.frames = 10;
+    test::WriteMpeg2ProgramStream(other.toStdString(), options);
+    dlg->OpenVideo(other);
+    QVERIFY2(dlg->lbStatus->text().endsWith(QStringLiteral(" - [352x240] - Time: 00:00:00.000 (29.97 fps)")),
+             qPrintable(dlg->lbStatus->text()));
   }
 
   void openFailureShowsErrorReport() {
@@ -366,6 +398,29 @@ class MainDlgTest : public QObject {
     QVERIFY(!dlg->Slider->Dragging);
     QVERIFY(!dlg->WasPlaying);
     dlg->FrameBar->Pause();
+  }
+
+  // The picture follows a dragged slider: at once for the first move, then
+  // the latest position once the pause is over; the release shows the same.
+  void sliderDragScrubs() {
+    auto dlg = OpenWindow();
+    const int last = dlg->Slider->maximum();
+    QVERIFY(last > 8);
+    dlg->Slider->Dragging = true;
+    dlg->SliderMouseDown();
+    dlg->Slider->setValue(last / 2);
+    const int first = Counter(*dlg->FrameBar);
+    QVERIFY(first > 0);
+    dlg->Slider->setValue(last / 2 + 1);
+    dlg->Slider->setValue(last * 3 / 4);
+    QCOMPARE(Counter(*dlg->FrameBar), first);
+    QVERIFY(dlg->Scrub->Waiting());
+    QTRY_VERIFY(!dlg->Scrub->Waiting());
+    const int scrubbed = Counter(*dlg->FrameBar);
+    QVERIFY2(scrubbed > first, qPrintable(QStringLiteral("%1 %2 %3").arg(first).arg(scrubbed).arg(last)));
+    dlg->SliderMouseUp();
+    QCOMPARE(Counter(*dlg->FrameBar), scrubbed);
+    QVERIFY(!dlg->Slider->Dragging);
   }
 
   void trackClickAfterShortDragDoesNotSeek() {

@@ -1,0 +1,55 @@
+#include "app/ui/StatusLine.h"
+
+#include <cstdlib>
+
+namespace kelta {
+
+QString VideoTimeText(std::int64_t ms) {
+  if (ms < 0) ms = 0;
+  const std::int64_t hours = ms / 3600000;
+  return QStringLiteral("%1:%2:%3.%4")
+      .arg(hours, 2, 10, QLatin1Char('0'))
+      .arg(ms / 60000 % 60, 2, 10, QLatin1Char('0'))
+      .arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'))
+      .arg(ms % 1000, 3, 10, QLatin1Char('0'));
+}
+
+namespace {
+
+QString FramePart(const TStatusFacts& facts) {
+  if (facts.FrameNumber >= 0 && facts.FrameCount > 0)
+    return QStringLiteral(" - Frame %1 / %2").arg(facts.FrameNumber + 1).arg(facts.FrameCount);
+  if (facts.FrameNumber >= 0) return QStringLiteral(" - Frame %1").arg(facts.FrameNumber + 1);
+  if (facts.FrameCount > 0) return QStringLiteral(" - %1 frames").arg(facts.FrameCount);
+  return QString();
+}
+
+QString RatePart(const TStatusFacts& facts) {
+  // While playing, the rate the frames actually reach the screen, once known.
+  if (facts.Playing && facts.MeasuredRate > 0.0)
+    return QStringLiteral(" (playing at %1 fps)").arg(facts.MeasuredRate, 0, 'f', 2);
+  return QStringLiteral(" (%1 fps)").arg(facts.NominalRate, 0, 'f', 2);
+}
+
+}  // namespace
+
+QString StatusLineText(const TStatusFacts& facts, const QFontMetrics& metrics, int width) {
+  const QString size = QStringLiteral(" - [%1x%2]").arg(facts.Width).arg(facts.Height);
+  const QString time = QStringLiteral(" - Time: ") + VideoTimeText(facts.TimeMs);
+  const QString frame = FramePart(facts);
+  const QString rate = RatePart(facts);
+
+  // The parts that may go, in the order they go.
+  QString tail = size + time + frame + rate;
+  const QString minimalName = QStringLiteral("\u2026");
+  if (metrics.horizontalAdvance(minimalName + tail) > width) tail = time + frame + rate;
+  if (metrics.horizontalAdvance(minimalName + tail) > width) tail = time + frame;
+
+  const int nameRoom = width - metrics.horizontalAdvance(tail);
+  QString name = metrics.elidedText(facts.Path, Qt::ElideMiddle, std::max(nameRoom, 0));
+  // The name never vanishes altogether: the ellipsis says there is one.
+  if (name.isEmpty() && !facts.Path.isEmpty()) name = minimalName;
+  return name + tail;
+}
+
+}  // namespace kelta

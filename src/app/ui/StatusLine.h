@@ -1,0 +1,37 @@
+#pragma once
+// The main window's status line for the frame on screen: the video's path,
+// its size, the frame's time with milliseconds, its number and the total,
+// and the rate. The line is fitted to the label's width: the path gives way
+// first (elided in the middle), then the size, then the rate; the time and
+// the frame number always stay whole.
+
+#include <cstdint>
+
+#include <QFontMetrics>
+#include <QString>
+
+namespace kelta {
+
+struct TStatusFacts {
+  QString Path;
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+  // Milliseconds from the first frame.
+  std::int64_t TimeMs = 0;
+  // Counted from 0 in display order; -1 when unknown.
+  std::int64_t FrameNumber = -1;
+  std::int64_t FrameCount = -1;
+  // The decoder's rate, and the rate measured while playing (<= 0 before
+  // the first measurement).
+  double NominalRate = 0.0;
+  double MeasuredRate = -1.0;
+  bool Playing = false;
+};
+
+// "01:23:45.678": a position in the video, not a time of day.
+QString VideoTimeText(std::int64_t ms);
+
+// The line as it fits into `width` pixels of `metrics`.
+QString StatusLineText(const TStatusFacts& facts, const QFontMetrics& metrics, int width);
+
+}  // namespace kelta
