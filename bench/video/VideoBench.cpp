@@ -162,7 +162,9 @@ void Playback(benchmark::State& state) {
   }
 }
 
-double Min(std::vector<double> values) { return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end()); }
+double Min(const std::vector<double>& values) {
+  return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
+}
 
 double Median(std::vector<double> values) {
   if (values.empty()) return 0.0;

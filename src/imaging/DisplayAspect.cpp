@@ -43,11 +43,13 @@ TRect LetterboxRect(std::int32_t boxWidth, std::int32_t boxHeight, TDisplayAspec
   if (!aspect.Known() || boxWidth <= 0 || boxHeight <= 0) return box;
   // The box is wider than the picture's shape: full height, bars left and right.
   if (std::int64_t(boxWidth) * aspect.Height >= std::int64_t(boxHeight) * aspect.Width) {
-    const auto width = std::int32_t(std::clamp<std::int64_t>(ScaleHalfEven(boxHeight, aspect.Width, aspect.Height), 1, boxWidth));
+    const auto width =
+        std::int32_t(std::clamp<std::int64_t>(ScaleHalfEven(boxHeight, aspect.Width, aspect.Height), 1, boxWidth));
     const std::int32_t left = (boxWidth - width) / 2;
     return {left, 0, left + width, boxHeight};
   }
-  const auto height = std::int32_t(std::clamp<std::int64_t>(ScaleHalfEven(boxWidth, aspect.Height, aspect.Width), 1, boxHeight));
+  const auto height =
+      std::int32_t(std::clamp<std::int64_t>(ScaleHalfEven(boxWidth, aspect.Height, aspect.Width), 1, boxHeight));
   const std::int32_t top = (boxHeight - height) / 2;
   return {0, top, boxWidth, top + height};
 }

@@ -115,7 +115,7 @@ void TimageSaveManager::MakeFileNames() {
 }
 
 const TFastDIB& TimageSaveManager::ShapePicture(const TFastDIB& image, TAspectRatio choice, TDisplayAspect aspect,
-                                               TFastDIB& shaped) {
+                                                TFastDIB& shaped) {
   const std::int32_t width = image.Width();
   const std::int32_t height = image.RowCount();
   switch (choice) {

@@ -288,7 +288,8 @@ const std::vector<AspectCase>& AspectCases() {
       {"pal_4x3_display_extension", With(Shaped(Pal(), 4, 3), [](auto& o) { o.colorspace = 5; }), 4, 3},
       // The analogue picture width and a pan-and-scan window leave the aspect
       // code speaking for the whole picture.
-      {"pal_4x3_display_704", With(Shaped(Pal(), 4, 3), [](auto& o) { o.displayWidth = 704; o.displayHeight = 576; }), 4, 3},
+      {"pal_4x3_display_704",
+       With(Shaped(Pal(), 4, 3), [](auto& o) { o.displayWidth = 704; o.displayHeight = 576; }), 4, 3},
       {"pal_16x9_pan_scan_540",
        With(Shaped(Pal(), 16, 9), [](auto& o) { o.displayWidth = 540; o.displayHeight = 576; }), 16, 9},
       // 4:3 on a 540 of 720 display window makes the whole picture 16:9.

@@ -61,28 +61,28 @@ std::vector<std::uint8_t> SequencePacket(const HeaderCase& c) {
   w.Put(unsigned(c.width), 12);
   w.Put(unsigned(c.height), 12);
   w.Put(unsigned(c.code), 4);
-  w.Put(3, 4);        // 25 frames per second
-  w.Put(20000, 18);   // bit rate
-  w.Put(1, 1);        // marker
-  w.Put(112, 10);     // VBV buffer size
-  w.Put(0, 3);        // constrained, no quantiser matrices
+  w.Put(3, 4);       // 25 frames per second
+  w.Put(20000, 18);  // bit rate
+  w.Put(1, 1);       // marker
+  w.Put(112, 10);    // VBV buffer size
+  w.Put(0, 3);       // constrained, no quantiser matrices
   if (c.mpeg2) {
     w.StartCode(0xB5);
-    w.Put(1, 4);      // sequence extension
-    w.Put(0x48, 8);   // main profile at main level
-    w.Put(0, 1);      // interlaced sequence
-    w.Put(1, 2);      // 4:2:0
+    w.Put(1, 4);     // sequence extension
+    w.Put(0x48, 8);  // main profile at main level
+    w.Put(0, 1);     // interlaced sequence
+    w.Put(1, 2);     // 4:2:0
     w.Put(0, 2 + 2 + 12);
-    w.Put(1, 1);      // marker
+    w.Put(1, 1);  // marker
     w.Put(0, 8 + 1 + 2 + 5);
     if (c.displayWidth > 0) {
       w.StartCode(0xB5);
-      w.Put(2, 4);    // sequence display extension
-      w.Put(1, 3);    // PAL
+      w.Put(2, 4);  // sequence display extension
+      w.Put(1, 3);  // PAL
       w.Put(c.colourDescription ? 1 : 0, 1);
       if (c.colourDescription) w.Put(0x050505, 24);
       w.Put(unsigned(c.displayWidth), 14);
-      w.Put(1, 1);    // marker
+      w.Put(1, 1);  // marker
       w.Put(unsigned(c.displayHeight), 14);
     }
   }
@@ -109,32 +109,30 @@ TEST_P(SequenceAspect, IsReadFromTheHeaders) {
 
 INSTANTIATE_TEST_SUITE_P(
     Headers, SequenceAspect,
-    ::testing::Values(
-        HeaderCase{"Mpeg2FourThree", true, 720, 576, 2, 0, 0, false, {4, 3}},
-        HeaderCase{"Mpeg2SixteenNine", true, 720, 480, 3, 0, 0, false, {16, 9}},
-        HeaderCase{"Mpeg2TwoPointTwentyOne", true, 720, 576, 4, 0, 0, false, {221, 100}},
-        HeaderCase{"Mpeg2SquarePixels", true, 720, 480, 1, 0, 0, false, {3, 2}},
-        HeaderCase{"Mpeg2ForbiddenCode", true, 720, 576, 0, 0, 0, false, {}},
-        HeaderCase{"Mpeg2ReservedCode", true, 720, 576, 5, 0, 0, false, {}},
-        HeaderCase{"Mpeg1Sif625", false, 352, 288, 8, 0, 0, false, {110000, 82413}},
-        HeaderCase{"Mpeg1Sif525", false, 352, 240, 12, 0, 0, false, {880, 657}},
-        HeaderCase{"Mpeg1SquarePixels", false, 320, 240, 1, 0, 0, false, {4, 3}},
-        HeaderCase{"Mpeg1ReservedCode", false, 352, 288, 15, 0, 0, false, {}},
-        HeaderCase{"DisplayOfTheFullSize", true, 720, 576, 3, 720, 576, true, {16, 9}},
-        HeaderCase{"DisplayWithoutColours", true, 720, 576, 2, 720, 576, false, {4, 3}},
-        HeaderCase{"AnalogueWidth704", true, 720, 576, 2, 704, 576, true, {4, 3}},
-        HeaderCase{"PanScanWindow540Of16x9", true, 720, 576, 3, 540, 576, true, {16, 9}},
-        HeaderCase{"FourThreeOn540MakesSixteenNine", true, 720, 576, 2, 540, 576, false, {16, 9}},
-        HeaderCase{"HalfWidthOnFullDisplay", true, 352, 576, 2, 704, 576, true, {4, 3}},
-        HeaderCase{"SvcdOnFullDisplay", true, 480, 576, 2, 720, 576, true, {4, 3}}),
+    ::testing::Values(HeaderCase{"Mpeg2FourThree", true, 720, 576, 2, 0, 0, false, {4, 3}},
+                      HeaderCase{"Mpeg2SixteenNine", true, 720, 480, 3, 0, 0, false, {16, 9}},
+                      HeaderCase{"Mpeg2TwoPointTwentyOne", true, 720, 576, 4, 0, 0, false, {221, 100}},
+                      HeaderCase{"Mpeg2SquarePixels", true, 720, 480, 1, 0, 0, false, {3, 2}},
+                      HeaderCase{"Mpeg2ForbiddenCode", true, 720, 576, 0, 0, 0, false, {}},
+                      HeaderCase{"Mpeg2ReservedCode", true, 720, 576, 5, 0, 0, false, {}},
+                      HeaderCase{"Mpeg1Sif625", false, 352, 288, 8, 0, 0, false, {110000, 82413}},
+                      HeaderCase{"Mpeg1Sif525", false, 352, 240, 12, 0, 0, false, {880, 657}},
+                      HeaderCase{"Mpeg1SquarePixels", false, 320, 240, 1, 0, 0, false, {4, 3}},
+                      HeaderCase{"Mpeg1ReservedCode", false, 352, 288, 15, 0, 0, false, {}},
+                      HeaderCase{"DisplayOfTheFullSize", true, 720, 576, 3, 720, 576, true, {16, 9}},
+                      HeaderCase{"DisplayWithoutColours", true, 720, 576, 2, 720, 576, false, {4, 3}},
+                      HeaderCase{"AnalogueWidth704", true, 720, 576, 2, 704, 576, true, {4, 3}},
+                      HeaderCase{"PanScanWindow540Of16x9", true, 720, 576, 3, 540, 576, true, {16, 9}},
+                      HeaderCase{"FourThreeOn540MakesSixteenNine", true, 720, 576, 2, 540, 576, false, {16, 9}},
+                      HeaderCase{"HalfWidthOnFullDisplay", true, 352, 576, 2, 704, 576, true, {4, 3}},
+                      HeaderCase{"SvcdOnFullDisplay", true, 480, 576, 2, 720, 576, true, {4, 3}}),
     [](const auto& p) { return std::string(p.param.name); });
 
 // A display extension belongs to the sequence header before it: the next
 // header without one no longer follows it.
 TEST(SequenceAspect, ANewSequenceHeaderForgetsTheDisplayExtension) {
   SequenceState sequence;
-  const std::vector<std::uint8_t> windowed =
-      SequencePacket(HeaderCase{"", true, 720, 576, 2, 540, 576, false, {}});
+  const std::vector<std::uint8_t> windowed = SequencePacket(HeaderCase{"", true, 720, 576, 2, 540, 576, false, {}});
   ParsePacketHeaders(windowed.data(), windowed.size(), sequence);
   EXPECT_EQ(DisplayAspectOf(sequence), (DisplayAspect{16, 9}));
   const std::vector<std::uint8_t> plain = SequencePacket(HeaderCase{"", true, 720, 576, 2, 0, 0, false, {}});

@@ -36,17 +36,16 @@ TEST_P(SquarePixels, KeepTheHeightAndGiveTheShape) {
   EXPECT_EQ(square.RowCount(), c.Expected.Height);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    DisplayAspect, SquarePixels,
-    ::testing::Values(TSquareCase{"Pal4x3", 720, 576, {4, 3}, {768, 576}},
-                      TSquareCase{"Pal16x9", 720, 576, {16, 9}, {1024, 576}},
-                      TSquareCase{"Ntsc4x3", 720, 480, {4, 3}, {640, 480}},
-                      // 853.33: the nearest even width.
-                      TSquareCase{"Ntsc16x9", 720, 480, {16, 9}, {854, 480}},
-                      TSquareCase{"Mpeg1Sif", 352, 288, {110000, 82413}, {384, 288}},
-                      TSquareCase{"AlreadySquare", 640, 480, {4, 3}, {640, 480}},
-                      TSquareCase{"Unknown", 720, 576, {}, {720, 576}}),
-    [](const auto& p) { return std::string(p.param.Name); });
+INSTANTIATE_TEST_SUITE_P(DisplayAspect, SquarePixels,
+                         ::testing::Values(TSquareCase{"Pal4x3", 720, 576, {4, 3}, {768, 576}},
+                                           TSquareCase{"Pal16x9", 720, 576, {16, 9}, {1024, 576}},
+                                           TSquareCase{"Ntsc4x3", 720, 480, {4, 3}, {640, 480}},
+                                           // 853.33: the nearest even width.
+                                           TSquareCase{"Ntsc16x9", 720, 480, {16, 9}, {854, 480}},
+                                           TSquareCase{"Mpeg1Sif", 352, 288, {110000, 82413}, {384, 288}},
+                                           TSquareCase{"AlreadySquare", 640, 480, {4, 3}, {640, 480}},
+                                           TSquareCase{"Unknown", 720, 576, {}, {720, 576}}),
+                         [](const auto& p) { return std::string(p.param.Name); });
 
 // A 720 x 576 frame shown at 16:9 holds a circle as an ellipse 0.703 times
 // as wide as high; at square pixels it is round again.
@@ -92,17 +91,16 @@ TEST_P(Letterbox, CentresThePictureInItsShape) {
 }
 
 // The main window's 389 x 214 panel picture and a strip cell's 46 x 24 thumbnail.
-INSTANTIATE_TEST_SUITE_P(
-    DisplayAspect, Letterbox,
-    ::testing::Values(TBoxCase{"Panel4x3", 389, 214, {4, 3}, {52, 0, 337, 214}},
-                      TBoxCase{"Panel16x9", 389, 214, {16, 9}, {4, 0, 384, 214}},
-                      TBoxCase{"Panel221", 389, 214, {221, 100}, {0, 19, 389, 195}},
-                      TBoxCase{"PanelSquarePal", 389, 214, {5, 4}, {60, 0, 328, 214}},
-                      TBoxCase{"PanelUnknownFillsIt", 389, 214, {}, {0, 0, 389, 214}},
-                      TBoxCase{"Cell4x3", 46, 24, {4, 3}, {7, 0, 39, 24}},
-                      TBoxCase{"Cell16x9", 46, 24, {16, 9}, {1, 0, 44, 24}},
-                      TBoxCase{"CellUnknownFillsIt", 46, 24, {}, {0, 0, 46, 24}}),
-    [](const auto& p) { return std::string(p.param.Name); });
+INSTANTIATE_TEST_SUITE_P(DisplayAspect, Letterbox,
+                         ::testing::Values(TBoxCase{"Panel4x3", 389, 214, {4, 3}, {52, 0, 337, 214}},
+                                           TBoxCase{"Panel16x9", 389, 214, {16, 9}, {4, 0, 384, 214}},
+                                           TBoxCase{"Panel221", 389, 214, {221, 100}, {0, 19, 389, 195}},
+                                           TBoxCase{"PanelSquarePal", 389, 214, {5, 4}, {60, 0, 328, 214}},
+                                           TBoxCase{"PanelUnknownFillsIt", 389, 214, {}, {0, 0, 389, 214}},
+                                           TBoxCase{"Cell4x3", 46, 24, {4, 3}, {7, 0, 39, 24}},
+                                           TBoxCase{"Cell16x9", 46, 24, {16, 9}, {1, 0, 44, 24}},
+                                           TBoxCase{"CellUnknownFillsIt", 46, 24, {}, {0, 0, 46, 24}}),
+                         [](const auto& p) { return std::string(p.param.Name); });
 
 TEST(DisplayAspect, CheckedRefusesWhatNoVideoIs) {
   EXPECT_EQ(TDisplayAspect::Checked(16, 9), (TDisplayAspect{16, 9}));

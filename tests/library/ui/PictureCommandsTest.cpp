@@ -393,8 +393,8 @@ class PictureCommandsTest : public TLibraryTestBase {
     QCOMPARE(panel, view);
     seen = false;
     QSize exported;
-    WhenShown<TExportDlg>([&](TExportDlg* dialog) { exported = QSize(dialog->Frame().Width(), dialog->Frame().RowCount()); },
-                          &seen);
+    WhenShown<TExportDlg>(
+        [&](TExportDlg* dialog) { exported = QSize(dialog->Frame().Width(), dialog->Frame().RowCount()); }, &seen);
     Manager->ExportFrame();
     QVERIFY(seen);
     QCOMPARE(exported, picture);
