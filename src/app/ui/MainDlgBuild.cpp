@@ -139,15 +139,20 @@ void TMainDlg::BuildMenus() {
 
   tbPlayback = TBXToolbar1->addMenu(QStringLiteral("&Playback"));
   tbPlayback->setObjectName(QStringLiteral("tbPlayback"));
-  tbiPlay = item(tbPlayback, "tbiPlay", QStringLiteral("&Play"));
-  tbiPause = item(tbPlayback, "tbiPause", QStringLiteral("Pa&use"));
+  // The playback keys belong to the window's key table, not to shortcuts:
+  // the menus show them after a tab.
+  tbiPlay = item(tbPlayback, "tbiPlay", QStringLiteral("&Play\tSpace"));
+  tbiPause = item(tbPlayback, "tbiPause", QStringLiteral("Pa&use\tSpace"));
   tbPlayback->addSeparator();
-  tbiBackward = item(tbPlayback, "tbiBackward", QStringLiteral("Backward"));
-  tbiForward = item(tbPlayback, "tbiForward", QStringLiteral("Forward"));
-  tbiBackwardMore = item(tbPlayback, "tbiBackwardMore", QStringLiteral("Backward More"));
-  tbiForwardMore = item(tbPlayback, "tbiForwardMore", QStringLiteral("Forward More"));
+  tbiBackward = item(tbPlayback, "tbiBackward", QStringLiteral("Backward\tA"));
+  tbiForward = item(tbPlayback, "tbiForward", QStringLiteral("Forward\tD"));
+  tbiBackwardMore = item(tbPlayback, "tbiBackwardMore", QStringLiteral("Backward More\tS"));
+  tbiForwardMore = item(tbPlayback, "tbiForwardMore", QStringLiteral("Forward More\tW"));
   tbPlayback->addSeparator();
-  tbiMoveStep = item(tbPlayback, "tbiMoveStep", QStringLiteral("Forward Step"));
+  tbiBackStep = item(tbPlayback, "tbiBackStep", QStringLiteral("Backward Step\tShift+A, Left"));
+  tbiMoveStep = item(tbPlayback, "tbiMoveStep", QStringLiteral("Forward Step\tShift+D, Right"));
+  tbiFirstFrame = item(tbPlayback, "tbiFirstFrame", QStringLiteral("First Frame\tHome"));
+  tbiLastFrame = item(tbPlayback, "tbiLastFrame", QStringLiteral("Last Frame\tEnd"));
 
   tbTools = TBXToolbar1->addMenu(QStringLiteral("&Tools"));
   tbTools->setObjectName(QStringLiteral("tbTools"));
