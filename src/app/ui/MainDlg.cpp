@@ -446,6 +446,8 @@ TStatusFacts TMainDlg::StatusFacts() const {
   facts.Width = FrameBar->VideoWidth();
   facts.Height = FrameBar->VideoHeight();
   facts.TimeMs = std::llround(FrameBar->CurrentTime() * 86400000.0);
+  facts.FrameNumber = FrameBar->FrameNumber();
+  facts.FrameCount = FrameBar->FrameCount();
   facts.NominalRate = FrameBar->GetFrameRate();
   facts.MeasuredRate = FrameBar->MeasuredRate();
   facts.Playing = FrameBar->Playing();

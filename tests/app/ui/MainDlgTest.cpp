@@ -159,12 +159,13 @@ class MainDlgTest : public QObject {
     QVERIFY(dlg->imgMainView->isHidden());
     QVERIFY(dlg->pbParseVideo->isHidden());
     const QString status = dlg->lbStatus->text();
-    QVERIFY2(status.endsWith(QStringLiteral(" - [720x576] - Time: 00:00:00.000 (25.00 fps)")), qPrintable(status));
+    QVERIFY2(status.endsWith(QStringLiteral(" - [720x576] - Time: 00:00:00.000 - Frame 1 / 40 (25.00 fps)")),
+             qPrintable(status));
     QCOMPARE(dlg->lbStatus->toolTip(), Video_);
   }
 
-  // The time is the shown frame's, after a click, a step or a seek, and a
-  // newly opened video starts afresh with its own rate.
+  // The time and the frame number are the shown frame's, after a click, a
+  // step or a seek, and a newly opened video starts afresh with its own rate.
   void statusFollowsTheFrameOnScreen() {
     auto dlg = OpenWindow();
     auto timeShown = [&] {
@@ -173,14 +174,23 @@ class MainDlgTest : public QObject {
       return at < 0 ? QString() : status.mid(at + 6, 12);
     };
     auto frameTime = [&] { return VideoTimeText(std::int64_t(Counter(*dlg->FrameBar)) * 40); };
+    auto frameShown = [&] {
+      return dlg->lbStatus->text().contains(QStringLiteral(" - Frame %1 / 40 ").arg(Counter(*dlg->FrameBar) + 1));
+    };
 
     dlg->FrameBar->FrameClick(&dlg->FrameBar->FrameRect(4));
     QVERIFY(Counter(*dlg->FrameBar) > 0);
     QCOMPARE(timeShown(), frameTime());
+    QVERIFY2(frameShown(), qPrintable(dlg->lbStatus->text()));
     QTest::keyClick(dlg.get(), Qt::Key_D, Qt::ShiftModifier);
     QCOMPARE(timeShown(), frameTime());
+    QVERIFY2(frameShown(), qPrintable(dlg->lbStatus->text()));
+    QTest::keyClick(dlg.get(), Qt::Key_A, Qt::ShiftModifier);
+    QCOMPARE(timeShown(), frameTime());
+    QVERIFY2(frameShown(), qPrintable(dlg->lbStatus->text()));
     QTest::keyClick(dlg.get(), Qt::Key_A);
     QCOMPARE(timeShown(), frameTime());
+    QVERIFY2(frameShown(), qPrintable(dlg->lbStatus->text()));
 
     const QString other = Dir_.filePath(QStringLiteral("ntsc.mpg"));
     test::Mpeg2StreamOptions options;
@@ -191,7 +201,7 @@ class MainDlgTest : public QObject {
     options.frames = 10;
     test::WriteMpeg2ProgramStream(other.toStdString(), options);
     dlg->OpenVideo(other);
-    QVERIFY2(dlg->lbStatus->text().endsWith(QStringLiteral(" - [352x240] - Time: 00:00:00.000 (29.97 fps)")),
+    QVERIFY2(dlg->lbStatus->text().endsWith(QStringLiteral(" - [352x240] - Time: 00:00:00.000 - Frame 1 / 10 (29.97 fps)")),
              qPrintable(dlg->lbStatus->text()));
   }
 
