@@ -61,8 +61,9 @@ class VideoSource {
   // Decodes and drops up to `count` frames; returns how many were dropped.
   int SkipFrames(int count);
   void Seek(std::int64_t position);
-  // Makes NextFrame give frame `number` next; false (and at the end) when
-  // there is no such frame or the decoder cannot reach it. A frame the cache
+  // Makes NextFrame give frame `number` next. False when there is no such
+  // frame (nothing changes) or the decoder cannot reach it (the video is
+  // then at its end). A frame the cache
   // holds costs no decoding, nor does one the decoder reaches going on; any
   // other starts the decoder at the group the frame belongs to, or at the
   // group before when it is a B-picture shown before its group's I-picture

@@ -69,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::int64_t number : {count - 1, count / 2, count / 2 - 1, count, std::int64_t(-1)}) {
     const bool sought = seekFrame(number) != 0;
     KELTA_FUZZ_CHECK(!sought || (number >= 0 && number < count), "only frames of the video are sought");
-    KELTA_FUZZ_CHECK(getFrameNumber() == -1, "no frame is current after a seek");
     if (sought) {
+      KELTA_FUZZ_CHECK(getFrameNumber() == -1, "no frame is current after a seek");
       KELTA_FUZZ_CHECK(getFrame() != nullptr, "a frame sought is there");
       KELTA_FUZZ_CHECK(getFrameNumber() == number, "the frame sought comes next");
     }
