@@ -229,11 +229,15 @@ void TMainDlg::BuildVideoArea(const QString& libFolder) {
   FrameBar->setObjectName(QStringLiteral("FrameBar"));
   FrameBar->move(1 + (clientW - FrameBar->width()) / 2, 1 + clientH - FrameBar->height() - 16);
   FrameBar->setCursor(Qt::ArrowCursor);
+  // A click on the strip or the picture takes the keyboard focus from the
+  // library tree, so that the arrow keys, Home and End step through frames.
+  FrameBar->setFocusPolicy(Qt::ClickFocus);
 
   VideoPanel = new TVideoOutPanelEx(FlatPanel1);
   VideoPanel->setObjectName(QStringLiteral("VideoPanel"));
   VideoPanel->setGeometry(1 + (clientW - 400) / 2 + 1, 1 + 20, 400, 225);
   VideoPanel->setCursor(Qt::ArrowCursor);
+  VideoPanel->setFocusPolicy(Qt::ClickFocus);
   imgMainView = new QLabel(VideoPanel);
   imgMainView->setObjectName(QStringLiteral("imgMainView"));
   imgMainView->setGeometry(4, 4, TVideoOutPanelEx::ImageWidth, TVideoOutPanelEx::ImageHeight);

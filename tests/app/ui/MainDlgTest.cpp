@@ -403,7 +403,7 @@ class MainDlgTest : public QObject {
 
   // Left, Right, Home and End step through the frames unless the library
   // tree or a text box has the keyboard focus: there they do their usual
-  // work and the frame stays.
+  // work and the frame stays. A click on the picture takes the focus.
   void navigationKeysLeaveTheTreeAndTextBoxesAlone_data() {
     QTest::addColumn<QString>("focus");
     QTest::addColumn<int>("key");
@@ -412,6 +412,7 @@ class MainDlgTest : public QObject {
         {"Left", Qt::Key_Left}, {"Right", Qt::Key_Right}, {"Home", Qt::Key_Home}, {"End", Qt::Key_End}};
     for (const auto& [name, key] : keys) {
       QTest::addRow("%s, nothing focused", name) << "none" << int(key) << true;
+      QTest::addRow("%s after a click on the picture", name) << "picture" << int(key) << true;
       QTest::addRow("%s in the library tree", name) << "tree" << int(key) << false;
       QTest::addRow("%s in a text box", name) << "text box" << int(key) << false;
     }
@@ -432,7 +433,13 @@ class MainDlgTest : public QObject {
     QWidget* target = dlg.get();
     if (focus == QLatin1String("tree")) target = dlg->imageTree;
     if (focus == QLatin1String("text box")) target = box;
-    if (target == dlg.get()) {
+    if (focus == QLatin1String("picture")) {
+      // The tree has the focus first; the click takes it.
+      dlg->imageTree->setFocus();
+      QTest::mouseClick(dlg->VideoPanel, Qt::LeftButton, {}, QPoint(200, 100));
+      target = dlg->VideoPanel;
+      QCOMPARE(QApplication::focusWidget(), target);
+    } else if (target == dlg.get()) {
       if (QWidget* focused = QApplication::focusWidget()) focused->clearFocus();
     } else {
       target->setFocus();
