@@ -72,7 +72,8 @@ TEST_P(BackStepCost, RepeatedStepsBackInAGroupDecodeAtMostThreePictures) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Groups, BackStepCost,
-                         ::testing::Values(CostCase{"open_groups", false, false}, CostCase{"closed_groups", true, false},
+                         ::testing::Values(CostCase{"open_groups", false, false},
+                                           CostCase{"closed_groups", true, false},
                                            CostCase{"soft_telecined_film", false, true}),
                          [](const auto& param) { return std::string(param.param.name); });
 

@@ -201,7 +201,8 @@ class MainDlgTest : public QObject {
     options.frames = 10;
     test::WriteMpeg2ProgramStream(other.toStdString(), options);
     dlg->OpenVideo(other);
-    QVERIFY2(dlg->lbStatus->text().endsWith(QStringLiteral(" - [352x240] - Time: 00:00:00.000 - Frame 1 / 10 (29.97 fps)")),
+    QVERIFY2(dlg->lbStatus->text().endsWith(
+                 QStringLiteral(" - [352x240] - Time: 00:00:00.000 - Frame 1 / 10 (29.97 fps)")),
              qPrintable(dlg->lbStatus->text()));
   }
 
