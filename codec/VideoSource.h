@@ -51,8 +51,8 @@ class VideoSource {
   // next frame is the one after it. -1 before the first frame, after a seek
   // and at the end.
   std::int64_t FrameNumber() const { return current_; }
-  // Pictures the decoder has given since the video was opened, each decoded
-  // once: what a step costs, for the benchmarks.
+  // Pictures the decoder has given since the video was opened: what a step
+  // costs, for the benchmarks and the tests.
   std::int64_t PicturesDecoded() const { return picturesDecoded_; }
 
   // The next frame in display order (see FrameConverter), or null at the
@@ -63,11 +63,11 @@ class VideoSource {
   void Seek(std::int64_t position);
   // Makes NextFrame give frame `number` next. False when there is no such
   // frame (nothing changes) or the decoder cannot reach it (the video is
-  // then at its end). A frame the cache
-  // holds costs no decoding, nor does one the decoder reaches going on; any
-  // other starts the decoder at the group the frame belongs to, or at the
-  // group before when it is a B-picture shown before its group's I-picture
-  // that refers to the group before.
+  // then at its end). A frame the cache holds costs no decoding, one the
+  // decoder reaches by going on costs the frames up to it; any other starts
+  // the decoder at the group the frame belongs to, or at the group before
+  // when it is a B-picture shown before its group's I-picture that refers
+  // to the group before.
   bool SeekFrame(std::int64_t number);
   void SetFullRangeOutput(bool fullRange) { converter_.SetFullRangeOutput(fullRange); }
   // The frame NextFrame returned last with its shape; a view of no frame
