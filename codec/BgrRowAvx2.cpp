@@ -14,6 +14,9 @@
 #include "BgrRow.h"
 
 #define KELTA_AVX2 __attribute__((target("avx2")))
+// The block helpers go into their callers, which keep the constants in
+// registers from block to block.
+#define KELTA_AVX2_INLINE inline __attribute__((target("avx2"), always_inline))
 
 namespace kelta::codec {
 
@@ -21,8 +24,8 @@ namespace {
 
 constexpr int Block = 32;  // pixels
 
-KELTA_AVX2 __m256i Load(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
-KELTA_AVX2 void Store(void* p, __m256i v) { _mm256_storeu_si256(static_cast<__m256i*>(p), v); }
+KELTA_AVX2_INLINE __m256i Load(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
+KELTA_AVX2_INLINE void Store(void* p, __m256i v) { _mm256_storeu_si256(static_cast<__m256i*>(p), v); }
 
 // Chroma between its two rows, sixteen samples a step, centred on 0 and
 // scaled by 8. A last step that would pass the row's end is moved back to end
@@ -74,7 +77,7 @@ struct Channels {
 
 // One colour of sixteen pixels from the 32-bit luma terms and the chroma
 // pairs, back in 16-bit lanes in the order they came.
-KELTA_AVX2 __m256i Channel(__m256i lumaLo, __m256i lumaHi, __m256i uvLo, __m256i uvHi, __m256i pair) {
+KELTA_AVX2_INLINE __m256i Channel(__m256i lumaLo, __m256i lumaHi, __m256i uvLo, __m256i uvHi, __m256i pair) {
   const __m256i lo = _mm256_srai_epi32(_mm256_add_epi32(lumaLo, _mm256_madd_epi16(uvLo, pair)), BgrShift);
   const __m256i hi = _mm256_srai_epi32(_mm256_add_epi32(lumaHi, _mm256_madd_epi16(uvHi, pair)), BgrShift);
   return _mm256_packs_epi32(lo, hi);
@@ -83,7 +86,7 @@ KELTA_AVX2 __m256i Channel(__m256i lumaLo, __m256i lumaHi, __m256i uvLo, __m256i
 // Sixteen pixels' colours as 16-bit lanes from luma (16-bit lanes) and
 // chroma. Luma pairs with 2 so that one multiply-add also adds the rounding
 // 2^15 (2 * 2^14).
-KELTA_AVX2 Channels Pixels16(const Matrix& m, __m256i y, const std::int16_t* u, const std::int16_t* v) {
+KELTA_AVX2_INLINE Channels Pixels16(const Matrix& m, __m256i y, const std::int16_t* u, const std::int16_t* v) {
   const __m256i two = _mm256_set1_epi16(2);
   const __m256i luma = _mm256_sub_epi16(_mm256_slli_epi16(y, 4), m.yOffset);
   const __m256i cu = Load(u), cv = Load(v);
@@ -94,39 +97,53 @@ KELTA_AVX2 Channels Pixels16(const Matrix& m, __m256i y, const std::int16_t* u, 
           Channel(lumaLo, lumaHi, uvLo, uvHi, m.red)};
 }
 
-// Byte shuffles that spread one colour of sixteen pixels over the 48
-// interleaved bytes, a third at a time: Spread[part][colour][j] names the
-// pixel whose colour goes to byte 16 * part + j, or 0x80 (zero) for bytes of
-// other colours. The same for both 128-bit lanes.
-constexpr auto Spread = [] {
-  std::array<std::array<std::array<std::uint8_t, 32>, 3>, 3> masks{};
+// Interleaving sixteen pixels of each colour (one 128-bit lane) into 48
+// bytes with three byte shuffles: each colour is rotated so that every one of
+// its bytes already sits where one of the three 16-byte parts wants it, and
+// the parts are blended from the three rotated colours. Rotation[colour][j]
+// is the pixel whose colour lands on byte j of whichever part takes it there;
+// PartColour[part][j] says which colour byte j of a part holds.
+constexpr auto Rotation = [] {
+  std::array<std::array<std::uint8_t, 32>, 3> rotations{};
+  for (int colour = 0; colour < 3; ++colour)
+    for (int n = 0; n < 48; ++n)
+      if (n % 3 == colour) rotations[std::size_t(colour)][std::size_t(n % 16)] = std::uint8_t(n / 3);
+  for (auto& rotation : rotations)
+    for (int j = 16; j < 32; ++j) rotation[std::size_t(j)] = rotation[std::size_t(j - 16)];
+  return rotations;
+}();
+
+// Blend masks: all ones where a part's byte takes the blend's second colour.
+// Part p's byte j holds colour (16 * p + j) % 3: green over blue, then red.
+constexpr auto PartMask = [] {
+  std::array<std::array<std::array<std::uint8_t, 32>, 2>, 3> masks{};
   for (int part = 0; part < 3; ++part)
-    for (int colour = 0; colour < 3; ++colour)
-      for (int j = 0; j < 32; ++j) {
-        const int n = 16 * part + j % 16;
-        masks[std::size_t(part)][std::size_t(colour)][std::size_t(j)] =
-            std::uint8_t(n % 3 == colour ? n / 3 : 0x80);
-      }
+    for (int j = 0; j < 32; ++j) {
+      const int colour = (16 * part + j % 16) % 3;
+      masks[std::size_t(part)][0][std::size_t(j)] = colour == 1 ? 0xFF : 0;
+      masks[std::size_t(part)][1][std::size_t(j)] = colour == 2 ? 0xFF : 0;
+    }
   return masks;
 }();
 
-KELTA_AVX2 __m256i Part(const Channels& c, int part) {
-  const auto& masks = Spread[std::size_t(part)];
-  return _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(c.b, Load(masks[0].data())),
-                                         _mm256_shuffle_epi8(c.g, Load(masks[1].data()))),
-                         _mm256_shuffle_epi8(c.r, Load(masks[2].data())));
+KELTA_AVX2_INLINE __m256i Part(__m256i b, __m256i g, __m256i r, int part) {
+  const auto& masks = PartMask[std::size_t(part)];
+  return _mm256_blendv_epi8(_mm256_blendv_epi8(b, g, Load(masks[0].data())), r, Load(masks[1].data()));
 }
 
 // Thirty-two pixels' colour bytes (pixels 0-15 in the low lane, 16-31 in the
 // high one) as 96 interleaved bytes.
-KELTA_AVX2 void Interleave32(const Channels& c, std::uint8_t* out) {
-  const __m256i p0 = Part(c, 0), p1 = Part(c, 1), p2 = Part(c, 2);
+KELTA_AVX2_INLINE void Interleave32(const Channels& c, std::uint8_t* out) {
+  const __m256i b = _mm256_shuffle_epi8(c.b, Load(Rotation[0].data()));
+  const __m256i g = _mm256_shuffle_epi8(c.g, Load(Rotation[1].data()));
+  const __m256i r = _mm256_shuffle_epi8(c.r, Load(Rotation[2].data()));
+  const __m256i p0 = Part(b, g, r, 0), p1 = Part(b, g, r, 1), p2 = Part(b, g, r, 2);
   Store(out, _mm256_permute2x128_si256(p0, p1, 0x20));
   Store(out + 32, _mm256_permute2x128_si256(p2, p0, 0x30));
   Store(out + 64, _mm256_permute2x128_si256(p1, p2, 0x31));
 }
 
-KELTA_AVX2 void Block32(const Matrix& m, const std::uint8_t* y, const std::int16_t* u, const std::int16_t* v,
+KELTA_AVX2_INLINE void Block32(const Matrix& m, const std::uint8_t* y, const std::int16_t* u, const std::int16_t* v,
                         std::uint8_t* out) {
   const __m256i zero = _mm256_setzero_si256(), luma = Load(y);
   // Pixels 0-7 and 16-23, then 8-15 and 24-31, as the chroma lies.
