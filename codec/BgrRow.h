@@ -1,9 +1,19 @@
 #pragma once
-// One picture row of the 4:2:0 to BGR24 conversion (see FastYuvToBgr.h), in
-// three passes over row buffers: chroma between its two rows, chroma widened
-// to every pixel, then the matrix with the bytes interleaved. Each
+// One picture row of the 4:2:0 to BGR24 conversion (see FastYuvToBgr.h). Each
 // instruction set has its own version; all compute the same integers, and
 // the portable one is the reference the others are tested against.
+//
+// The portable row works in three plain passes over row buffers: chroma
+// between its two rows, chroma widened to every pixel, then the matrix with
+// the bytes interleaved. The vector rows keep the first pass and fold the
+// widening into the matrix, in 32-bit sums made by multiply-adds of 16-bit
+// pairs (_mm_madd_epi16): luma as 16-bit lanes (16 * Y), whose 32-bit lanes
+// hold an even and an odd pixel side by side, so that a multiply-add with
+// (y, 0) or (0, y) takes either's luma term without unpacking; chroma as
+// (U, V) pairs of the half-width samples: an even pixel sits on its sample
+// (scaled by 8, so its coefficients are doubled), an odd one takes the sum of
+// its sample and the next (scaled by 16). The colour is the high half of
+// each sum, clamped by the saturating pack to bytes.
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +30,10 @@ struct BgrCoefficients {
 };
 inline constexpr int BgrShift = 16;
 
+// The part of every sum that does not depend on the pixel: the rounding 2^15
+// less the luma offset's share, for rows that take luma as 16 * Y.
+constexpr int BgrLumaBase(const BgrCoefficients& c) { return (1 << (BgrShift - 1)) - 16 * c.y * c.yOffset; }
+
 // The two chroma rows a picture row interpolates between, and their weights
 // in eighths (summing to 8).
 struct ChromaRows {
@@ -28,7 +42,8 @@ struct ChromaRows {
 };
 
 // Scratch rows for pictures up to `width` pixels wide, with room for a
-// vector's overrun past the end, so that the passes need no tail code.
+// vector's overrun past the end. The vector rows use only the half-width
+// chroma.
 class BgrRowBuffers {
  public:
   explicit BgrRowBuffers(int width);
@@ -64,8 +79,8 @@ void ConvertBgrRowAvx2(const std::uint8_t* y, const ChromaRows& chroma, int widt
                        BgrRowBuffers& buffers, std::uint8_t* out);
 #endif
 
-// The vector rows multiply 16-bit lanes: every coefficient, and luma after
-// its offset and scale, must fit them. The colour spaces of video all do.
+// The vector rows multiply 16-bit lanes: every coefficient, doubled for the
+// even pixels, must fit them. The colour spaces of video all do.
 bool CoefficientsFit16(const BgrCoefficients& c);
 
 }  // namespace kelta::codec

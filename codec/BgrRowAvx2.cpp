@@ -1,8 +1,7 @@
-// The row conversion with AVX2, thirty-two pixels a block. Only these
-// functions use AVX2 (a target attribute each, not a file-wide flag), so the
-// plugin still loads and runs on any x86-64 and no inline function of a
-// shared header is ever compiled with AVX2. The arithmetic is the SSE2 row's,
-// in registers twice as wide.
+// The row conversion with AVX2, thirty-two pixels a block, the vector rows'
+// way (see BgrRow.h). Only these functions use AVX2 (a target attribute each,
+// not a file-wide flag), so the plugin still loads and runs on any x86-64 and
+// no inline function of a shared header is ever compiled with AVX2.
 
 #if defined(__x86_64__) || defined(__i386__)
 
@@ -45,64 +44,57 @@ KELTA_AVX2 void Vertical(const std::uint8_t* a, const std::uint8_t* b, int w0, i
   out[count] = out[count - 1];
 }
 
-// Chroma at every pixel: even pixels on a sample (twice it), odd ones the sum
-// of it and the next. The unpacks work within each 128-bit lane, so a block's
-// 32 values come out as pixels 0-7, 16-23, 8-15, 24-31: the order in which
-// the matrix unpacks luma, so neither side spends a permute. Writes whole
-// blocks past the row's end.
-KELTA_AVX2 void Horizontal(const std::int16_t* half, int width, std::int16_t* full) {
-  for (int x = 0; x < width; x += Block) {
-    const __m256i here = Load(half + x / 2), next = Load(half + x / 2 + 1);
-    const __m256i even = _mm256_add_epi16(here, here), odd = _mm256_add_epi16(here, next);
-    Store(full + x, _mm256_unpacklo_epi16(even, odd));
-    Store(full + x + 16, _mm256_unpackhi_epi16(even, odd));
-  }
-}
-
+// The matrix as pairs for _mm256_madd_epi16 (see BgrRow.h).
 struct Matrix {
-  __m256i luma, yOffset, blue, red, green;  // pairs for _mm256_madd_epi16
+  __m256i lumaEven, lumaOdd;
+  __m256i blueEven, greenEven, redEven, blueOdd, greenOdd, redOdd;
+  __m256i lumaBase;
 };
 
+// Two 16-bit factors, low one first, in every 32-bit lane.
+KELTA_AVX2_INLINE __m256i PairOf(int low, int high) {
+  return _mm256_set1_epi32(std::int32_t(std::uint32_t(std::uint16_t(low)) | (std::uint32_t(std::uint16_t(high)) << 16)));
+}
+
 KELTA_AVX2 Matrix MakeMatrix(const BgrCoefficients& c) {
-  auto pair = [](int low, int high) {
-    return std::int32_t(std::uint32_t(std::uint16_t(low)) | (std::uint32_t(std::uint16_t(high)) << 16));
-  };
-  return {_mm256_set1_epi32(pair(c.y, 1 << 14)), _mm256_set1_epi16(std::int16_t(16 * c.yOffset)),
-          _mm256_set1_epi32(pair(c.bu, 0)), _mm256_set1_epi32(pair(0, c.rv)), _mm256_set1_epi32(pair(-c.gu, -c.gv))};
+  const __m256i base = _mm256_set1_epi32(BgrLumaBase(c));
+  return {PairOf(c.y, 0),      PairOf(0, c.y),                PairOf(2 * c.bu, 0), PairOf(-2 * c.gu, -2 * c.gv),
+          PairOf(0, 2 * c.rv), PairOf(c.bu, 0),               PairOf(-c.gu, -c.gv), PairOf(0, c.rv), base};
 }
 
 struct Channels {
   __m256i b, g, r;
 };
 
-// One colour of sixteen pixels from the 32-bit luma terms and the chroma
-// pairs, back in 16-bit lanes in the order they came.
-KELTA_AVX2_INLINE __m256i Channel(__m256i lumaLo, __m256i lumaHi, __m256i uvLo, __m256i uvHi, __m256i pair) {
-  const __m256i lo = _mm256_srai_epi32(_mm256_add_epi32(lumaLo, _mm256_madd_epi16(uvLo, pair)), BgrShift);
-  const __m256i hi = _mm256_srai_epi32(_mm256_add_epi32(lumaHi, _mm256_madd_epi16(uvHi, pair)), BgrShift);
-  return _mm256_packs_epi32(lo, hi);
+// One colour of sixteen pixels from the 32-bit sums of their even and odd
+// pixels. The result is the high half of each sum, which always fits 16
+// bits: shifting the even sums down and blending the odd ones in puts the
+// pixels back in order in two instructions, where arithmetic shifts and a
+// pack take three and mix the order.
+KELTA_AVX2_INLINE __m256i Channel(__m256i lumaEven, __m256i lumaOdd, __m256i uvEven, __m256i uvOdd, __m256i even,
+                                  __m256i odd) {
+  static_assert(BgrShift == 16);
+  const __m256i sumEven = _mm256_add_epi32(lumaEven, _mm256_madd_epi16(uvEven, even));
+  const __m256i sumOdd = _mm256_add_epi32(lumaOdd, _mm256_madd_epi16(uvOdd, odd));
+  return _mm256_blend_epi16(_mm256_srli_epi32(sumEven, 16), sumOdd, 0xAA);
 }
 
-// Sixteen pixels' colours as 16-bit lanes from luma (16-bit lanes) and
-// chroma. Luma pairs with 2 so that one multiply-add also adds the rounding
-// 2^15 (2 * 2^14).
-KELTA_AVX2_INLINE Channels Pixels16(const Matrix& m, __m256i y, const std::int16_t* u, const std::int16_t* v) {
-  const __m256i two = _mm256_set1_epi16(2);
-  const __m256i luma = _mm256_sub_epi16(_mm256_slli_epi16(y, 4), m.yOffset);
-  const __m256i cu = Load(u), cv = Load(v);
-  const __m256i lumaLo = _mm256_madd_epi16(_mm256_unpacklo_epi16(luma, two), m.luma);
-  const __m256i lumaHi = _mm256_madd_epi16(_mm256_unpackhi_epi16(luma, two), m.luma);
-  const __m256i uvLo = _mm256_unpacklo_epi16(cu, cv), uvHi = _mm256_unpackhi_epi16(cu, cv);
-  return {Channel(lumaLo, lumaHi, uvLo, uvHi, m.blue), Channel(lumaLo, lumaHi, uvLo, uvHi, m.green),
-          Channel(lumaLo, lumaHi, uvLo, uvHi, m.red)};
+// Sixteen pixels' colours as 16-bit lanes, from their luma (16-bit lanes,
+// scaled by 16) and the (U, V) pairs of their even and odd pixels.
+KELTA_AVX2_INLINE Channels Pixels16(const Matrix& m, __m256i luma, __m256i uvEven, __m256i uvOdd) {
+  const __m256i even = _mm256_add_epi32(_mm256_madd_epi16(luma, m.lumaEven), m.lumaBase);
+  const __m256i odd = _mm256_add_epi32(_mm256_madd_epi16(luma, m.lumaOdd), m.lumaBase);
+  return {Channel(even, odd, uvEven, uvOdd, m.blueEven, m.blueOdd),
+          Channel(even, odd, uvEven, uvOdd, m.greenEven, m.greenOdd),
+          Channel(even, odd, uvEven, uvOdd, m.redEven, m.redOdd)};
 }
 
 // Interleaving sixteen pixels of each colour (one 128-bit lane) into 48
 // bytes with three byte shuffles: each colour is rotated so that every one of
 // its bytes already sits where one of the three 16-byte parts wants it, and
-// the parts are blended from the three rotated colours. Rotation[colour][j]
-// is the pixel whose colour lands on byte j of whichever part takes it there;
-// PartColour[part][j] says which colour byte j of a part holds.
+// the parts are blended from the three rotated colours. Byte j of
+// Rotation[colour] picks the pixel whose colour lands on byte j of whichever
+// part takes that colour there.
 constexpr auto Rotation = [] {
   std::array<std::array<std::uint8_t, 32>, 3> rotations{};
   for (int colour = 0; colour < 3; ++colour)
@@ -143,15 +135,22 @@ KELTA_AVX2_INLINE void Interleave32(const Channels& c, std::uint8_t* out) {
   Store(out + 64, _mm256_permute2x128_si256(p1, p2, 0x31));
 }
 
-KELTA_AVX2_INLINE void Block32(const Matrix& m, const std::uint8_t* y, const std::int16_t* u, const std::int16_t* v,
-                        std::uint8_t* out) {
-  const __m256i zero = _mm256_setzero_si256(), luma = Load(y);
-  // Pixels 0-7 and 16-23, then 8-15 and 24-31, as the chroma lies.
-  const Channels first = Pixels16(m, _mm256_unpacklo_epi8(luma, zero), u, v);
-  const Channels second = Pixels16(m, _mm256_unpackhi_epi8(luma, zero), u + 16, v + 16);
+// Thirty-two pixels from their luma and the chroma from sample `uHalf` on.
+// The unpacks work within each 128-bit lane: luma unpacked from bytes gives
+// pixels 0-7 and 16-23, then 8-15 and 24-31, and the chroma pairs unpacked
+// from sixteen samples and from their sums with the next fall on the same
+// pixels, so nothing needs a permute.
+KELTA_AVX2_INLINE void Block32(const Matrix& m, const std::uint8_t* y, const std::int16_t* uHalf,
+                               const std::int16_t* vHalf, std::uint8_t* out) {
+  const __m256i bytes = Load(y), zero = _mm256_setzero_si256();
+  const __m256i lumaLo = _mm256_slli_epi16(_mm256_unpacklo_epi8(bytes, zero), 4);
+  const __m256i lumaHi = _mm256_slli_epi16(_mm256_unpackhi_epi8(bytes, zero), 4);
+  const __m256i u = Load(uHalf), v = Load(vHalf);
+  const __m256i uSum = _mm256_add_epi16(u, Load(uHalf + 1)), vSum = _mm256_add_epi16(v, Load(vHalf + 1));
+  const Channels lo = Pixels16(m, lumaLo, _mm256_unpacklo_epi16(u, v), _mm256_unpacklo_epi16(uSum, vSum));
+  const Channels hi = Pixels16(m, lumaHi, _mm256_unpackhi_epi16(u, v), _mm256_unpackhi_epi16(uSum, vSum));
   // Packing the two puts pixels 0-15 in the low lane and 16-31 in the high.
-  Interleave32({_mm256_packus_epi16(first.b, second.b), _mm256_packus_epi16(first.g, second.g),
-                _mm256_packus_epi16(first.r, second.r)},
+  Interleave32({_mm256_packus_epi16(lo.b, hi.b), _mm256_packus_epi16(lo.g, hi.g), _mm256_packus_epi16(lo.r, hi.r)},
                out);
 }
 
@@ -162,17 +161,24 @@ KELTA_AVX2 void ConvertBgrRowAvx2(const std::uint8_t* y, const ChromaRows& chrom
   const int chromaWidth = (width + 1) / 2;
   Vertical(chroma.u0, chroma.u1, chroma.w0, chroma.w1, chromaWidth, buffers.uHalf());
   Vertical(chroma.v0, chroma.v1, chroma.w0, chroma.w1, chromaWidth, buffers.vHalf());
-  Horizontal(buffers.uHalf(), width, buffers.uFull());
-  Horizontal(buffers.vHalf(), width, buffers.vFull());
   const Matrix m = MakeMatrix(c);
+  const std::int16_t* u = buffers.uHalf();
+  const std::int16_t* v = buffers.vHalf();
   int x = 0;
-  for (; x + Block <= width; x += Block) Block32(m, y + x, buffers.uFull() + x, buffers.vFull() + x, out + 3 * x);
-  if (x < width) {
-    // The last pixels through a whole block: luma read no further than the
-    // row, bytes written no further than the row.
+  for (; x + Block <= width; x += Block) Block32(m, y + x, u + x / 2, v + x / 2, out + 3 * x);
+  if (x == width) return;
+  if ((width - Block) % 2 == 0) {
+    // The last pixels in a block that ends with the row (a block starts on
+    // a chroma sample); the pixels it shares with the one before come out
+    // the same.
+    x = width - Block;
+    Block32(m, y + x, u + x / 2, v + x / 2, out + 3 * x);
+  } else {
+    // An odd width: the last pixels through a block of copies, luma read and
+    // bytes written no further than the row.
     std::uint8_t luma[Block] = {}, bgr[3 * Block];
     std::memcpy(luma, y + x, std::size_t(width - x));
-    Block32(m, luma, buffers.uFull() + x, buffers.vFull() + x, bgr);
+    Block32(m, luma, u + x / 2, v + x / 2, bgr);
     std::memcpy(out + 3 * x, bgr, 3 * std::size_t(width - x));
   }
 }

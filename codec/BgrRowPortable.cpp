@@ -22,8 +22,7 @@ BgrRowBuffers::BgrRowBuffers(int width)
       planes_(3 * std::size_t(width)) {}
 
 bool CoefficientsFit16(const BgrCoefficients& c) {
-  return Fits16(c.y) && Fits16(c.bu) && Fits16(-c.gu) && Fits16(-c.gv) && Fits16(c.rv) && Fits16((255 - c.yOffset) * 16) &&
-         Fits16(-c.yOffset * 16);
+  return Fits16(c.y) && Fits16(2 * c.bu) && Fits16(-2 * c.gu) && Fits16(-2 * c.gv) && Fits16(2 * c.rv);
 }
 
 void ConvertBgrRowPortable(const std::uint8_t* y, const ChromaRows& chroma, int width, const BgrCoefficients& c,

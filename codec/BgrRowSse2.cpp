@@ -1,7 +1,5 @@
 // The row conversion with SSE2, which every x86-64 processor has: sixteen
-// pixels a block. The same integer arithmetic as the portable row:
-// _mm_madd_epi16 forms luma and chroma terms in 32 bits exactly, and the
-// saturating packs clamp as the portable row does.
+// pixels a block, the vector rows' way (see BgrRow.h).
 
 #if defined(__x86_64__) || defined(__i386__)
 
@@ -35,65 +33,66 @@ void Vertical(const std::uint8_t* a, const std::uint8_t* b, int w0, int w1, int 
   out[count] = out[count - 1];
 }
 
-// Chroma at every pixel: even pixels on a sample (twice it), odd ones the sum
-// of it and the next. Writes whole blocks past the row's end.
-void Horizontal(const std::int16_t* half, int width, std::int16_t* full) {
-  for (int x = 0; x < width; x += Block) {
-    const __m128i here = Load(half + x / 2), next = Load(half + x / 2 + 1);
-    const __m128i even = _mm_add_epi16(here, here), odd = _mm_add_epi16(here, next);
-    Store(full + x, _mm_unpacklo_epi16(even, odd));
-    Store(full + x + 8, _mm_unpackhi_epi16(even, odd));
-  }
+// Two 16-bit factors, low one first, in every 32-bit lane.
+__m128i PairOf(int low, int high) {
+  return _mm_set1_epi32(std::int32_t(std::uint32_t(std::uint16_t(low)) | (std::uint32_t(std::uint16_t(high)) << 16)));
 }
 
+// The matrix as pairs for _mm_madd_epi16 (see BgrRow.h).
 struct Matrix {
-  __m128i luma, yOffset, blue, red, green;  // pairs for _mm_madd_epi16
+  __m128i lumaEven, lumaOdd;
+  __m128i blueEven, greenEven, redEven, blueOdd, greenOdd, redOdd;
+  __m128i lumaBase;
+
   explicit Matrix(const BgrCoefficients& c)
-      : luma(_mm_set1_epi32(std::int32_t(std::uint32_t(std::uint16_t(c.y)) | (std::uint32_t(1 << 14) << 16)))),
-        yOffset(_mm_set1_epi16(std::int16_t(16 * c.yOffset))),
-        blue(_mm_set1_epi32(std::int32_t(std::uint16_t(c.bu)))),
-        red(_mm_set1_epi32(std::int32_t(std::uint32_t(std::uint16_t(c.rv)) << 16))),
-        green(_mm_set1_epi32(
-            std::int32_t(std::uint32_t(std::uint16_t(-c.gu)) | (std::uint32_t(std::uint16_t(-c.gv)) << 16)))) {}
+      : lumaEven(PairOf(c.y, 0)),
+        lumaOdd(PairOf(0, c.y)),
+        blueEven(PairOf(2 * c.bu, 0)),
+        greenEven(PairOf(-2 * c.gu, -2 * c.gv)),
+        redEven(PairOf(0, 2 * c.rv)),
+        blueOdd(PairOf(c.bu, 0)),
+        greenOdd(PairOf(-c.gu, -c.gv)),
+        redOdd(PairOf(0, c.rv)),
+        lumaBase(_mm_set1_epi32(BgrLumaBase(c))) {}
 };
 
-// Eight pixels' blue, green and red as 16-bit lanes, from their luma (16-bit
-// lanes) and chroma. Luma pairs with 2 so that one multiply-add also adds
-// the rounding 2^15 (2 * 2^14).
-void Pixels8(const Matrix& m, __m128i y, const std::int16_t* u, const std::int16_t* v, __m128i& b, __m128i& g,
-             __m128i& r) {
-  const __m128i two = _mm_set1_epi16(2);
-  const __m128i luma = _mm_sub_epi16(_mm_slli_epi16(y, 4), m.yOffset);
-  const __m128i cu = Load(u), cv = Load(v);
-  const __m128i lumaLo = _mm_madd_epi16(_mm_unpacklo_epi16(luma, two), m.luma);
-  const __m128i lumaHi = _mm_madd_epi16(_mm_unpackhi_epi16(luma, two), m.luma);
-  const __m128i uvLo = _mm_unpacklo_epi16(cu, cv), uvHi = _mm_unpackhi_epi16(cu, cv);
-  auto channel = [&](__m128i pair) {
-    const __m128i lo = _mm_srai_epi32(_mm_add_epi32(lumaLo, _mm_madd_epi16(uvLo, pair)), BgrShift);
-    const __m128i hi = _mm_srai_epi32(_mm_add_epi32(lumaHi, _mm_madd_epi16(uvHi, pair)), BgrShift);
-    return _mm_packs_epi32(lo, hi);
-  };
-  b = channel(m.blue);
-  g = channel(m.green);
-  r = channel(m.red);
+struct Channels {
+  __m128i b, g, r;
+};
+
+// One colour of eight pixels: the high halves of the even and odd pixels'
+// 32-bit sums, in pixel order.
+__m128i Channel(__m128i lumaEven, __m128i lumaOdd, __m128i uvEven, __m128i uvOdd, __m128i even, __m128i odd) {
+  static_assert(BgrShift == 16);
+  const __m128i sumEven = _mm_add_epi32(lumaEven, _mm_madd_epi16(uvEven, even));
+  const __m128i sumOdd = _mm_add_epi32(lumaOdd, _mm_madd_epi16(uvOdd, odd));
+  return _mm_or_si128(_mm_srli_epi32(sumEven, 16), _mm_and_si128(sumOdd, _mm_set1_epi32(int(0xFFFF0000u))));
+}
+
+Channels Pixels8(const Matrix& m, __m128i luma, __m128i uvEven, __m128i uvOdd) {
+  const __m128i even = _mm_add_epi32(_mm_madd_epi16(luma, m.lumaEven), m.lumaBase);
+  const __m128i odd = _mm_add_epi32(_mm_madd_epi16(luma, m.lumaOdd), m.lumaBase);
+  return {Channel(even, odd, uvEven, uvOdd, m.blueEven, m.blueOdd),
+          Channel(even, odd, uvEven, uvOdd, m.greenEven, m.greenOdd),
+          Channel(even, odd, uvEven, uvOdd, m.redEven, m.redOdd)};
 }
 
 // Four pixels held as blue, green, red, 0 in 32-bit lanes, squeezed into
-// their 12 bytes at the bottom of the register.
+// their 12 bytes at the bottom of the register (SSE2 has no byte shuffle).
 __m128i Squeeze4(__m128i p) {
   const __m128i low3 = _mm_set_epi32(0, 0x00FFFFFF, 0, 0x00FFFFFF);
-  const __m128i next3 = _mm_set_epi32(0x0000FFFF, static_cast<int>(0xFF000000u), 0x0000FFFF,
-                                      static_cast<int>(0xFF000000u));
+  const __m128i next3 =
+      _mm_set_epi32(0x0000FFFF, static_cast<int>(0xFF000000u), 0x0000FFFF, static_cast<int>(0xFF000000u));
   const __m128i six = _mm_or_si128(_mm_and_si128(p, low3), _mm_and_si128(_mm_srli_epi64(p, 8), next3));
   const __m128i firstSix = _mm_set_epi32(0, 0, 0x0000FFFF, -1);
   return _mm_or_si128(_mm_and_si128(six, firstSix), _mm_andnot_si128(firstSix, _mm_srli_si128(six, 2)));
 }
 
 // Sixteen pixels' blue, green and red bytes as 48 interleaved bytes.
-void Interleave16(__m128i b, __m128i g, __m128i r, std::uint8_t* out) {
+void Interleave16(const Channels& c, std::uint8_t* out) {
   const __m128i zero = _mm_setzero_si128();
-  const __m128i bgLo = _mm_unpacklo_epi8(b, g), bgHi = _mm_unpackhi_epi8(b, g);
-  const __m128i r0Lo = _mm_unpacklo_epi8(r, zero), r0Hi = _mm_unpackhi_epi8(r, zero);
+  const __m128i bgLo = _mm_unpacklo_epi8(c.b, c.g), bgHi = _mm_unpackhi_epi8(c.b, c.g);
+  const __m128i r0Lo = _mm_unpacklo_epi8(c.r, zero), r0Hi = _mm_unpackhi_epi8(c.r, zero);
   const __m128i p0 = Squeeze4(_mm_unpacklo_epi16(bgLo, r0Lo)), p1 = Squeeze4(_mm_unpackhi_epi16(bgLo, r0Lo));
   const __m128i p2 = Squeeze4(_mm_unpacklo_epi16(bgHi, r0Hi)), p3 = Squeeze4(_mm_unpackhi_epi16(bgHi, r0Hi));
   Store(out, _mm_or_si128(p0, _mm_slli_si128(p1, 12)));
@@ -101,12 +100,20 @@ void Interleave16(__m128i b, __m128i g, __m128i r, std::uint8_t* out) {
   Store(out + 32, _mm_or_si128(_mm_srli_si128(p2, 8), _mm_slli_si128(p3, 4)));
 }
 
-void Block16(const Matrix& m, const std::uint8_t* y, const std::int16_t* u, const std::int16_t* v, std::uint8_t* out) {
-  const __m128i zero = _mm_setzero_si128(), luma = Load(y);
-  __m128i b0, g0, r0, b1, g1, r1;
-  Pixels8(m, _mm_unpacklo_epi8(luma, zero), u, v, b0, g0, r0);
-  Pixels8(m, _mm_unpackhi_epi8(luma, zero), u + 8, v + 8, b1, g1, r1);
-  Interleave16(_mm_packus_epi16(b0, b1), _mm_packus_epi16(g0, g1), _mm_packus_epi16(r0, r1), out);
+// Sixteen pixels from their luma and the chroma from sample `uHalf` on:
+// luma unpacked from bytes gives pixels 0-7, then 8-15, and the chroma pairs
+// unpacked from eight samples and from their sums with the next fall on the
+// same pixels.
+void Block16(const Matrix& m, const std::uint8_t* y, const std::int16_t* uHalf, const std::int16_t* vHalf,
+             std::uint8_t* out) {
+  const __m128i bytes = Load(y), zero = _mm_setzero_si128();
+  const __m128i lumaLo = _mm_slli_epi16(_mm_unpacklo_epi8(bytes, zero), 4);
+  const __m128i lumaHi = _mm_slli_epi16(_mm_unpackhi_epi8(bytes, zero), 4);
+  const __m128i u = Load(uHalf), v = Load(vHalf);
+  const __m128i uSum = _mm_add_epi16(u, Load(uHalf + 1)), vSum = _mm_add_epi16(v, Load(vHalf + 1));
+  const Channels lo = Pixels8(m, lumaLo, _mm_unpacklo_epi16(u, v), _mm_unpacklo_epi16(uSum, vSum));
+  const Channels hi = Pixels8(m, lumaHi, _mm_unpackhi_epi16(u, v), _mm_unpackhi_epi16(uSum, vSum));
+  Interleave16({_mm_packus_epi16(lo.b, hi.b), _mm_packus_epi16(lo.g, hi.g), _mm_packus_epi16(lo.r, hi.r)}, out);
 }
 
 }  // namespace
@@ -116,17 +123,24 @@ void ConvertBgrRowSse2(const std::uint8_t* y, const ChromaRows& chroma, int widt
   const int chromaWidth = (width + 1) / 2;
   Vertical(chroma.u0, chroma.u1, chroma.w0, chroma.w1, chromaWidth, buffers.uHalf());
   Vertical(chroma.v0, chroma.v1, chroma.w0, chroma.w1, chromaWidth, buffers.vHalf());
-  Horizontal(buffers.uHalf(), width, buffers.uFull());
-  Horizontal(buffers.vHalf(), width, buffers.vFull());
   const Matrix m(c);
+  const std::int16_t* u = buffers.uHalf();
+  const std::int16_t* v = buffers.vHalf();
   int x = 0;
-  for (; x + Block <= width; x += Block) Block16(m, y + x, buffers.uFull() + x, buffers.vFull() + x, out + 3 * x);
-  if (x < width) {
-    // The last pixels through a whole block: luma read no further than the
-    // row, bytes written no further than the row.
+  for (; x + Block <= width; x += Block) Block16(m, y + x, u + x / 2, v + x / 2, out + 3 * x);
+  if (x == width) return;
+  if ((width - Block) % 2 == 0) {
+    // The last pixels in a block that ends with the row (a block starts on
+    // a chroma sample); the pixels it shares with the one before come out
+    // the same.
+    x = width - Block;
+    Block16(m, y + x, u + x / 2, v + x / 2, out + 3 * x);
+  } else {
+    // An odd width: the last pixels through a block of copies, luma read and
+    // bytes written no further than the row.
     std::uint8_t luma[Block] = {}, bgr[3 * Block];
     std::memcpy(luma, y + x, std::size_t(width - x));
-    Block16(m, luma, buffers.uFull() + x, buffers.vFull() + x, bgr);
+    Block16(m, luma, u + x / 2, v + x / 2, bgr);
     std::memcpy(out + 3 * x, bgr, 3 * std::size_t(width - x));
   }
 }
