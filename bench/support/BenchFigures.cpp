@@ -48,6 +48,13 @@ const Figure* Figures::Find(const std::string& name) const {
   return it == figures_.end() || it->second.Empty() ? nullptr : &it->second;
 }
 
+std::vector<std::string> Figures::Names() const {
+  std::vector<std::string> names;
+  for (const auto& [name, figure] : figures_)
+    if (!figure.Empty()) names.push_back(name);
+  return names;
+}
+
 void Figures::PrintTable(const std::string& title, double scale, const char* unit) const {
   std::printf("\n%-44s %21s %21s\n", title.c_str(), "CPU min / median", "wall min / median");
   for (const auto& [name, figure] : figures_) {

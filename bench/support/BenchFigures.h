@@ -42,6 +42,8 @@ class Figures {
  public:
   Figure& operator[](const std::string& name) { return figures_[name]; }
   const Figure* Find(const std::string& name) const;
+  // The names of every measured figure, sorted.
+  std::vector<std::string> Names() const;
 
   // One line per figure: CPU and wall time, minimum and median, each time
   // multiplied by `scale` and printed in `unit`.
