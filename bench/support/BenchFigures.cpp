@@ -56,16 +56,17 @@ std::vector<std::string> Figures::Names() const {
 }
 
 void Figures::PrintTable(const std::string& title, double scale, const char* unit) const {
-  std::printf("\n%-44s %21s %21s\n", title.c_str(), "CPU min / median", "wall min / median");
+  std::printf("\n%-62s %21s %21s\n", title.c_str(), "CPU min / median", "wall min / median");
   for (const auto& [name, figure] : figures_) {
     if (figure.Empty()) continue;
     const Times min = figure.Min(), median = figure.Median();
-    std::printf("%-44s %9.3f / %9.3f %9.3f / %9.3f %s (%d runs)\n", name.c_str(), min.cpu * scale, median.cpu * scale,
+    std::printf("%-62s %9.3f / %9.3f %9.3f / %9.3f %s (%d runs)\n", name.c_str(), min.cpu * scale, median.cpu * scale,
                 min.wall * scale, median.wall * scale, unit, figure.Count());
   }
 }
 
-void Figures::PrintRatio(const std::string& name, const std::string& reference, const std::string& goal) const {
+void Figures::PrintRatio(const std::string& name, const std::string& reference, const std::string& goal,
+                         bool withWall) const {
   const Figure* figure = Find(name);
   const Figure* base = Find(reference);
   if (!figure || !base) {
@@ -74,9 +75,10 @@ void Figures::PrintRatio(const std::string& name, const std::string& reference, 
     return;
   }
   const Times min = figure->Min(), median = figure->Median(), baseMin = base->Min(), baseMedian = base->Median();
-  std::printf("%s / %s: CPU %.2f (min) %.2f (median), wall %.2f (min) %.2f (median)%s%s\n", name.c_str(),
-              reference.c_str(), min.cpu / baseMin.cpu, median.cpu / baseMedian.cpu, min.wall / baseMin.wall,
-              median.wall / baseMedian.wall, goal.empty() ? "" : "  ", goal.c_str());
+  std::printf("%s / %s: CPU %.2f (min) %.2f (median)", name.c_str(), reference.c_str(), min.cpu / baseMin.cpu,
+              median.cpu / baseMedian.cpu);
+  if (withWall) std::printf(", wall %.2f (min) %.2f (median)", min.wall / baseMin.wall, median.wall / baseMedian.wall);
+  std::printf("%s%s\n", goal.empty() ? "" : "  ", goal.c_str());
 }
 
 void FigureReporter::ReportRuns(const std::vector<Run>& runs) {

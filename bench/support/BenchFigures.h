@@ -49,9 +49,10 @@ class Figures {
   // multiplied by `scale` and printed in `unit`.
   void PrintTable(const std::string& title, double scale, const char* unit) const;
   // "name / reference": the ratio of the minima and of the medians, CPU and
-  // wall, with `goal` after it when given. Prints why when either figure is
-  // missing.
-  void PrintRatio(const std::string& name, const std::string& reference, const std::string& goal = {}) const;
+  // (unless `withWall` is false, for paced figures) wall, with `goal` after
+  // it when given. Prints why when either figure is missing.
+  void PrintRatio(const std::string& name, const std::string& reference, const std::string& goal = {},
+                  bool withWall = true) const;
 
  private:
   std::map<std::string, Figure> figures_;
