@@ -82,6 +82,17 @@ SimdLevel BestSimdLevel() {
 #endif
 }
 
+const char* SimdLevelName(SimdLevel level) {
+  switch (level) {
+    case SimdLevel::Sse2:
+      return "sse2";
+    case SimdLevel::Avx2:
+      return "avx2";
+    default:
+      return "portable";
+  }
+}
+
 void ConvertYuv420ToBgr(const YuvPlanes& in, const YuvMatrix& matrix, bool interlaced, int firstRow, int endRow,
                         std::uint8_t* out, int outStride, SimdLevel level) {
   const BgrCoefficients c = Make(matrix);

@@ -32,6 +32,9 @@ enum class SimdLevel { Portable, Sse2, Avx2 };
 // The highest level this processor runs.
 SimdLevel BestSimdLevel();
 
+// "portable", "sse2" or "avx2", for tests and benchmarks.
+const char* SimdLevelName(SimdLevel level);
+
 // Converts rows [firstRow, endRow) of the picture (counted from its top) into
 // `out`, whose picture row r lies at out + (height - 1 - r) * outStride.
 // Interlaced pictures take each row's chroma from its own field. `level` is

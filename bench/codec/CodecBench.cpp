@@ -143,9 +143,7 @@ Times Measure(const std::function<void()>& work) {
   return Now() - start;
 }
 
-std::string LevelName(SimdLevel level) {
-  return level == SimdLevel::Avx2 ? "avx2" : level == SimdLevel::Sse2 ? "sse2" : "portable";
-}
+std::string LevelName(SimdLevel level) { return kelta::codec::SimdLevelName(level); }
 
 // One frame converted by each converter, per frame.
 void ConversionRound(const std::vector<FramePtr>& pictures, Figures& figures) {

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <ostream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -21,9 +20,7 @@
 #include "support/VideoFixture.h"
 
 namespace kelta::codec {
-void PrintTo(SimdLevel level, std::ostream* os) {
-  *os << (level == SimdLevel::Avx2 ? "avx2" : level == SimdLevel::Sse2 ? "sse2" : "portable");
-}
+void PrintTo(SimdLevel level, std::ostream* os) { *os << SimdLevelName(level); }
 }  // namespace kelta::codec
 
 namespace {
@@ -33,11 +30,7 @@ using kelta::codec::SimdLevel;
 
 constexpr SimdLevel VectorLevels[] = {SimdLevel::Sse2, SimdLevel::Avx2};
 
-std::string LevelName(SimdLevel level) {
-  std::ostringstream name;
-  kelta::codec::PrintTo(level, &name);
-  return name.str();
-}
+std::string LevelName(SimdLevel level) { return kelta::codec::SimdLevelName(level); }
 
 bool Unsupported(SimdLevel level) { return level > kelta::codec::BestSimdLevel(); }
 
