@@ -60,8 +60,8 @@ class BgrRowBuffers {
   std::vector<std::uint8_t> planes_;
 };
 
-using ConvertBgrRow = void (*)(const std::uint8_t* y, const ChromaRows& chroma, int width,
-                               const BgrCoefficients& c, BgrRowBuffers& buffers, std::uint8_t* out);
+using ConvertBgrRow = void (*)(const std::uint8_t* y, const ChromaRows& chroma, int width, const BgrCoefficients& c,
+                               BgrRowBuffers& buffers, std::uint8_t* out);
 
 // Any width from 1.
 void ConvertBgrRowPortable(const std::uint8_t* y, const ChromaRows& chroma, int width, const BgrCoefficients& c,

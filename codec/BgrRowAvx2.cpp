@@ -29,8 +29,7 @@ KELTA_AVX2_INLINE void Store(void* p, __m256i v) { _mm256_storeu_si256(static_ca
 // Chroma between its two rows, sixteen samples a step, centred on 0 and
 // scaled by 8. A last step that would pass the row's end is moved back to end
 // on it.
-KELTA_AVX2 void Vertical(const std::uint8_t* a, const std::uint8_t* b, int w0, int w1, int count,
-                         std::int16_t* out) {
+KELTA_AVX2 void Vertical(const std::uint8_t* a, const std::uint8_t* b, int w0, int w1, int count, std::int16_t* out) {
   const __m256i weight0 = _mm256_set1_epi16(std::int16_t(w0)), weight1 = _mm256_set1_epi16(std::int16_t(w1)),
                 centre = _mm256_set1_epi16(1024);
   for (int i = 0;; i += 16) {
@@ -53,13 +52,21 @@ struct Matrix {
 
 // Two 16-bit factors, low one first, in every 32-bit lane.
 KELTA_AVX2_INLINE __m256i PairOf(int low, int high) {
-  return _mm256_set1_epi32(std::int32_t(std::uint32_t(std::uint16_t(low)) | (std::uint32_t(std::uint16_t(high)) << 16)));
+  return _mm256_set1_epi32(
+      std::int32_t(std::uint32_t(std::uint16_t(low)) | (std::uint32_t(std::uint16_t(high)) << 16)));
 }
 
 KELTA_AVX2 Matrix MakeMatrix(const BgrCoefficients& c) {
   const __m256i base = _mm256_set1_epi32(BgrLumaBase(c));
-  return {PairOf(c.y, 0),      PairOf(0, c.y),                PairOf(2 * c.bu, 0), PairOf(-2 * c.gu, -2 * c.gv),
-          PairOf(0, 2 * c.rv), PairOf(c.bu, 0),               PairOf(-c.gu, -c.gv), PairOf(0, c.rv), base};
+  return {PairOf(c.y, 0),
+          PairOf(0, c.y),
+          PairOf(2 * c.bu, 0),
+          PairOf(-2 * c.gu, -2 * c.gv),
+          PairOf(0, 2 * c.rv),
+          PairOf(c.bu, 0),
+          PairOf(-c.gu, -c.gv),
+          PairOf(0, c.rv),
+          base};
 }
 
 struct Channels {
@@ -156,8 +163,8 @@ KELTA_AVX2_INLINE void Block32(const Matrix& m, const std::uint8_t* y, const std
 
 }  // namespace
 
-KELTA_AVX2 void ConvertBgrRowAvx2(const std::uint8_t* y, const ChromaRows& chroma, int width,
-                                  const BgrCoefficients& c, BgrRowBuffers& buffers, std::uint8_t* out) {
+KELTA_AVX2 void ConvertBgrRowAvx2(const std::uint8_t* y, const ChromaRows& chroma, int width, const BgrCoefficients& c,
+                                  BgrRowBuffers& buffers, std::uint8_t* out) {
   const int chromaWidth = (width + 1) / 2;
   Vertical(chroma.u0, chroma.u1, chroma.w0, chroma.w1, chromaWidth, buffers.uHalf());
   Vertical(chroma.v0, chroma.v1, chroma.w0, chroma.w1, chromaWidth, buffers.vHalf());

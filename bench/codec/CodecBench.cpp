@@ -40,8 +40,8 @@
 #include "codec/FrameConverter.h"
 #include "codec/FrameView.h"
 #include "support/BenchFigures.h"
-#include "support/PlainFfmpeg.h"
 #include "support/DecodedPictures.h"
+#include "support/PlainFfmpeg.h"
 #include "support/VideoFixture.h"
 #include "video/MPEG2Decoder.h"
 

@@ -207,8 +207,9 @@ int main(int argc, char** argv) {
   std::printf("\n");
   if (const kelta::bench::Figure* frame = Figures.Find("playback, per shown frame")) {
     const double nominal = 1.0 / FramesPerSecond;
-    std::printf("playback: wall time per shown frame / the video's 1/%d s: %.4f (min) %.4f (median) (goal within 1 %%)\n",
-                FramesPerSecond, frame->Min().wall / nominal, frame->Median().wall / nominal);
+    std::printf(
+        "playback: wall time per shown frame / the video's 1/%d s: %.4f (min) %.4f (median) (goal within 1 %%)\n",
+        FramesPerSecond, frame->Min().wall / nominal, frame->Median().wall / nominal);
   }
   if (const kelta::bench::Figure* second = Figures.Find("playback, per video second"))
     std::printf("playback: CPU per video second %.3f (min) %.3f (median) core-s (goal <= 0.25)\n", second->Min().cpu,
