@@ -10,6 +10,12 @@ namespace {
 
 constexpr int IOBufferSize = 64 * 1024;
 
+// Reports while opening come every 1/256 of the file, within these bounds:
+// often enough for a progress bar and a prompt cancel, rare enough to cost
+// nothing beside the reading.
+constexpr std::int64_t MinReportStep = 64 * 1024;
+constexpr std::int64_t MaxReportStep = 16 * 1024 * 1024;
+
 // Largest numerator or denominator of the rate kept. MPEG rates are far
 // below it (240000/32032 at most); the bound keeps Time()'s products in 64
 // bits whatever rate a container claims.
@@ -40,6 +46,8 @@ VideoSource::~VideoSource() {
 int VideoSource::ReadPacket(void* opaque, std::uint8_t* buffer, int size) {
   auto* self = static_cast<VideoSource*>(opaque);
   const long got = self->files_.Read(buffer, size);
+  // A cancelled open reads nothing more: FFmpeg gives up at once.
+  if (!self->ReportRead(self->files_.Tell())) return AVERROR_EXIT;
   if (got < 0) return AVERROR(EIO);
   if (got == 0) return AVERROR_EOF;
   return int(got);
@@ -67,9 +75,27 @@ std::int64_t VideoSource::SeekStream(void* opaque, std::int64_t offset, int when
   return files.Tell();
 }
 
-bool VideoSource::Open(const std::string& path) {
-  if (!files_.Open(FindTitleParts(path)) || files_.Size() <= 0) return false;
-  return OpenDemuxer(path) && BuildIndex() && OpenDecoder();
+bool VideoSource::Open(const std::string& path, std::int64_t start, std::int64_t end, OpenProgress progress) {
+  if (!files_.Open(FindTitleParts(path), start, end) || files_.Size() <= 0) return false;
+  progress_ = progress;
+  reportStep_ = std::clamp(files_.Size() / 256, MinReportStep, MaxReportStep);
+  const bool opened = ReportRead(0, true) && OpenDemuxer(path) && BuildIndex() &&
+                      ReportRead(files_.Size(), true) && OpenDecoder();
+  // Decoding reads on without reports.
+  progress_ = {};
+  return opened && !cancelled_;
+}
+
+bool VideoSource::ReportRead(std::int64_t done, bool always) {
+  if (!progress_.report || cancelled_) return !cancelled_;
+  // Probing reads the head of the file before the index pass reads it
+  // again: the count never goes back.
+  done = std::max(done, reported_);
+  if (!always && done < nextReport_) return true;
+  reported_ = done;
+  nextReport_ = done + reportStep_;
+  cancelled_ = progress_.report(progress_.context, done, files_.Size()) == 0;
+  return !cancelled_;
 }
 
 bool VideoSource::OpenDemuxer(const std::string& path) {

@@ -1,6 +1,7 @@
 #pragma once
 // Loads the built decoder plugin codec.so straight through the dynamic loader,
-// the way a foreign program would, and resolves its ten entry points.
+// the way a foreign program would, and resolves its ten entry points and,
+// on request, an optional one.
 
 #include <dlfcn.h>
 
@@ -25,6 +26,14 @@ class CodecLibrary : public codec::EntryPoints {
   }
   CodecLibrary(const CodecLibrary&) = delete;
   CodecLibrary& operator=(const CodecLibrary&) = delete;
+
+  // An optional entry point by name, typed as declared; throws when missing.
+  template <typename F>
+  F Optional(const char* name) {
+    F entry = nullptr;
+    Resolve(entry, name);
+    return entry;
+  }
 
   KeltaCodecFrameInfo FrameInfo() const {
     KeltaCodecFrameInfo info{};
