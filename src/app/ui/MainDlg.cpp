@@ -152,13 +152,12 @@ void TMainDlg::ConnectLibrary() {
   hooks.VideoOpened = [this](std::int64_t maxPosition) {
     Slider->setValue(0);
     Slider->setMaximum(int(maxPosition));
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{btPlay, btSave, btView, btExport, btCrop, btResize, Slider}) {
-      control->setEnabled(true);
-    }
-    UpdateVideoCommands();
-    if (FrameBar->FileOpened()) NoteOpenedVideo(FrameBar->FileName);
+    FollowOpening();
+    NoteOpenedVideo(FrameBar->FileName);
   };
+  // An open that fails ends after the command that began it: its error is
+  // reported as a command's would be.
+  hooks.OpenFailed = [this](const std::exception_ptr& error) { RunCommand([&error] { std::rethrow_exception(error); }); };
   hooks.Explain = [this](const QString& why) { Explain(why); };
   // Opening a video needs no library, so the host exists without one too.
   LibraryHost_ = std::make_unique<TFrameBarLibraryHost>(*FrameBar, this, std::move(hooks));
@@ -196,7 +195,12 @@ void TMainDlg::ConnectLibrary() {
   Commands.CheckUpdate = [library] { library->CheckForUpdate(); };
 }
 
-void TMainDlg::OpenVideo(const QString& path) { TImageLibraryManager::OpenChosenVideo(*LibraryHost_, path); }
+void TMainDlg::StartOpeningVideo(const QString& path) { TImageLibraryManager::OpenChosenVideo(*LibraryHost_, path); }
+
+void TMainDlg::OpenVideo(const QString& path) {
+  StartOpeningVideo(path);
+  FrameBar->WaitForOpen();
+}
 
 void TMainDlg::ClearThumbnail() {
   ThumbDIB.Fill(TBGRColor{0, 0, 0});
@@ -232,6 +236,18 @@ void TMainDlg::UpdateVideoCommands() {
   tbiCopyFrame->setEnabled(FrameBar->FileOpened());
 }
 
+void TMainDlg::FollowOpening() {
+  const bool opening = FrameBar->Opening();
+  pbParseVideo->setVisible(opening);
+  btCancelOpen->setVisible(opening);
+  const bool usable = FrameBar->FileOpened() && !opening;
+  for (QWidget* control : std::initializer_list<QWidget*>{btSave, btView, btExport, btCrop, btResize, Slider})
+    control->setEnabled(usable);
+  btPlay->setEnabled(usable && !FrameBar->Playing());
+  btPause->setEnabled(usable && FrameBar->Playing());
+  UpdateVideoCommands();
+}
+
 int TMainDlg::RoundedFrameRate() const {
   return static_cast<int>(std::nearbyint(FrameBar->GetFrameRate()));
 }
@@ -247,6 +263,9 @@ void TMainDlg::StepSlider(int delta) {
 void TMainDlg::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
   const int r = RoundedFrameRate();
   switch (key) {
+    case Qt::Key_Escape:
+      FrameBar->CancelOpen();
+      break;
     case Qt::Key_Space:
     case Qt::Key_P:
       // Both toggle whenever a video is open, also after the end or a failure.
@@ -356,31 +375,33 @@ void TMainDlg::SliderMouseUp() {
 void TMainDlg::FrameBarProgress(TOpenProgress kind, std::int32_t value) {
   switch (kind) {
     case TOpenProgress::Started:
-      pbParseVideo->show();
+      pbParseVideo->setValue(value);
       lbStatus->setText(StatusText());
       break;
     case TOpenProgress::Step:
       pbParseVideo->setValue(value);
-      break;
+      return;
     case TOpenProgress::Finished:
       pbParseVideo->setValue(value);
-      pbParseVideo->hide();
       // The new video's size is known once it is open.
       lbStatus->setText(StatusText());
       break;
+    case TOpenProgress::Abandoned:
+      // The previous video is back, or none at all: then the start picture.
+      if (FrameBar->FileOpened()) {
+        lbStatus->setText(StatusText());
+      } else {
+        lbStatus->clear();
+        imgMainView->show();
+      }
+      break;
   }
-  // Opening runs on this thread: show the progress now, not after it.
-  pbParseVideo->repaint();
+  FollowOpening();
 }
 
 void TMainDlg::FrameBarFrameSelect() { imgMainView->hide(); }
 
-void TMainDlg::FrameBarPlayStateChange() {
-  const bool playing = FrameBar->Playing();
-  btPlay->setEnabled(!playing);
-  btPause->setEnabled(playing);
-  UpdateVideoCommands();
-}
+void TMainDlg::FrameBarPlayStateChange() { FollowOpening(); }
 
 void TMainDlg::FrameBarPositionChange() {
   Slider->setValue(int(FrameBar->Position()));
