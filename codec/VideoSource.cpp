@@ -46,8 +46,11 @@ VideoSource::~VideoSource() {
 int VideoSource::ReadPacket(void* opaque, std::uint8_t* buffer, int size) {
   auto* self = static_cast<VideoSource*>(opaque);
   const long got = self->files_.Read(buffer, size);
-  // A cancelled open reads nothing more: FFmpeg gives up at once.
-  if (!self->ReportRead(self->files_.Tell())) return AVERROR_EXIT;
+  // The index pass reads the file from start to end, and its position is
+  // the progress; probing before it jumps about (the head, then the tail for
+  // the duration) and is not counted. A cancelled open reads nothing more:
+  // FFmpeg gives up at once.
+  if (self->indexing_ ? !self->ReportRead(self->files_.Tell()) : self->cancelled_) return AVERROR_EXIT;
   if (got < 0) return AVERROR(EIO);
   if (got == 0) return AVERROR_EOF;
   return int(got);
@@ -88,8 +91,7 @@ bool VideoSource::Open(const std::string& path, std::int64_t start, std::int64_t
 
 bool VideoSource::ReportRead(std::int64_t done, bool always) {
   if (!progress_.report || cancelled_) return !cancelled_;
-  // Probing reads the head of the file before the index pass reads it
-  // again: the count never goes back.
+  // The demuxer may step back a little to find its way: the count never does.
   done = std::max(done, reported_);
   if (!always && done < nextReport_) return true;
   reported_ = done;
@@ -136,6 +138,7 @@ bool VideoSource::BuildIndex() {
   SequenceState sequence;
   std::int64_t fields = 0, pictures = 0, fieldPictures = 0;
   bool inLeading = false;
+  indexing_ = true;
   while (av_read_frame(format_.get(), packet_.get()) >= 0) {
     if (packet_->stream_index == stream_) {
       const PacketHeaders h = ParsePacketHeaders(packet_->data, std::size_t(packet_->size), sequence);
@@ -162,6 +165,7 @@ bool VideoSource::BuildIndex() {
     }
     av_packet_unref(packet_.get());
   }
+  indexing_ = false;
   if (groups_.empty()) return false;
 
   rateNum_ = sequence.rateNum;

@@ -99,6 +99,7 @@ class VideoSource {
   OpenProgress progress_;
   std::int64_t reported_ = 0, nextReport_ = 0, reportStep_ = 0;
   bool cancelled_ = false;
+  bool indexing_ = false;
   IOContextPtr io_;
   FormatPtr format_;
   CodecContextPtr decoder_;

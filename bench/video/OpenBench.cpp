@@ -10,6 +10,9 @@
 //   Longest block: the longest the main thread goes without running its
 //     event loop during a whole open of the 4 GB title, measured as the
 //     longest gap between the ticks of a 1 ms timer. Goal: at most 50 ms.
+//   Cancel: how long CancelOpen holds the main thread when it ends an open
+//     of the 4 GB title a third of the way through its pass over the file.
+//     Goal: at most 50 ms.
 // Every figure is the minimum and median of several runs, wall time beside
 // the CPU time of the process (all threads) and of the main thread. The files
 // go into a temporary folder that is removed at the end.
@@ -222,6 +225,22 @@ TSample OpenWithTicks(TBar& bar, const std::string& path, double& longestGap) {
   return sample;
 }
 
+// Ends an open of `path` once its progress passed a third; the time CancelOpen takes.
+TSample CancelMidway(TBar& bar, const std::string& path) {
+  bar.Bar.FileName = QString::fromStdString(path);
+  int percent = 0;
+  bar.Bar.OnProgress = [&percent](QObject*, kelta::TOpenProgress kind, std::int32_t value) {
+    if (kind == kelta::TOpenProgress::Step) percent = value;
+  };
+  bar.Bar.BeginOpen();
+  while (percent < 30 && bar.Bar.Opening()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  bar.Bar.OnProgress = nullptr;
+  if (!bar.Bar.Opening()) throw std::runtime_error("the open of " + path + " ended before the cancel");
+  const TStopwatch watch;
+  bar.Bar.CancelOpen();
+  return watch.Stop();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -273,5 +292,10 @@ int main(int argc, char** argv) {
               Ms(Field(sync, &TSample::Cpu)).c_str());
   std::printf("longest block of the main thread: %s (goal <= 50 ms); median / synchronous open's block %.4f\n",
               Ms(gap).c_str(), gap.Median / syncWall.Median);
+  std::vector<TSample> cancels;
+  for (int i = 0; i < BlockRuns; ++i) cancels.push_back(CancelMidway(bar, title.Path));
+  const TFigure cancelWall = Field(cancels, &TSample::Wall);
+  std::printf("cancel a third of the way: wall %s, CPU %s (goal <= 50 ms); median / synchronous open %.4f\n",
+              Ms(cancelWall).c_str(), Ms(Field(cancels, &TSample::Cpu)).c_str(), cancelWall.Median / syncWall.Median);
   return 0;
 }
