@@ -233,7 +233,8 @@ void TMainDlg::UpdateVideoCommands() {
   const bool frameKeys = FrameKeysAllowed();
   for (QAction* step : {tbiBackward, tbiForward, tbiBackwardMore, tbiForwardMore, tbiMoveStep})
     step->setEnabled(frameKeys);
-  tbiCopyFrame->setEnabled(FrameBar->FileOpened());
+  // While another video opens, the panel shows that one's first picture.
+  tbiCopyFrame->setEnabled(FrameBar->FileOpened() && !FrameBar->Opening());
 }
 
 void TMainDlg::FollowOpening() {

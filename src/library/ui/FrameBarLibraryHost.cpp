@@ -15,7 +15,9 @@ TFrameBarLibraryHost::TFrameBarLibraryHost(TVideoFrameBar& frameBar, QWidget* wi
 bool TFrameBarLibraryHost::Playing() { return FrameBar_.Playing(); }
 void TFrameBarLibraryHost::Pause() { FrameBar_.Pause(); }
 void TFrameBarLibraryHost::Play() { FrameBar_.Play(); }
-bool TFrameBarLibraryHost::FileOpened() { return FrameBar_.FileOpened(); }
+// While another video opens, its first picture covers the frame on screen:
+// there is no frame to act on until the open ends.
+bool TFrameBarLibraryHost::FileOpened() { return FrameBar_.FileOpened() && !FrameBar_.Opening(); }
 TFastDIB& TFrameBarLibraryHost::FrameDIB() { return FrameBar_.FrameDIB(); }
 QWidget* TFrameBarLibraryHost::Window() { return Window_; }
 

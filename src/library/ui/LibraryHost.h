@@ -19,7 +19,8 @@ class TLibraryHost {
   virtual bool Playing() = 0;
   virtual void Pause() = 0;
   virtual void Play() = 0;
-  // A video has been opened; FrameDIB then holds the current frame.
+  // A video has been opened, and no other is opening; FrameDIB then holds
+  // the current frame.
   virtual bool FileOpened() = 0;
   virtual TFastDIB& FrameDIB() = 0;
   // Starts opening the file in the frame bar and returns at once. Once it

@@ -206,6 +206,7 @@ class MainDlgTest : public QObject {
     QVERIFY(dlg->btCancelOpen->isVisibleTo(dlg.get()));
     for (QWidget* control : videoControls) QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
     QVERIFY(!dlg->tbiForward->isEnabled());
+    QVERIFY(!dlg->tbiCopyFrame->isEnabled());
     if (byEsc) {
       QTest::keyClick(dlg.get(), Qt::Key_Escape);
     } else {
