@@ -161,7 +161,8 @@ struct TProgressRelay {
 void TMPEG2Decoder::Open(const std::string& FileName, std::int64_t Start, std::int64_t End,
                          const TReadProgress& Progress) {
   FFileSize = 0;
-  TProgressRelay relay{&Progress};
+  TProgressRelay relay;
+  relay.Listener = &Progress;
   const bool relayed = Progress && FOptional.setOpenProgress != nullptr;
   if (relayed) FOptional.setOpenProgress(&TProgressRelay::Report, &relay);
   const std::int32_t opened = FCodec.openFile(FileName.c_str(), Start, End);
