@@ -4,9 +4,11 @@
 // first, so that each object has its own decoder state), keeps the frame time
 // in 90 kHz ticks and blends the lines of decoded frames in place.
 //
-// Not thread-safe: the frame bar makes sure that the main thread and the
-// playback thread never use one object at the same time. Only the process-wide
-// instance counter is shared between objects, and it is atomic.
+// Not thread-safe: the frame bar makes sure that the main thread, the
+// playback thread and the worker that opens a video never use one object at
+// the same time (the worker hands its decoder over once it is done with it).
+// Only the process-wide instance counter is shared between objects, and it is
+// atomic.
 
 #include <cstdint>
 #include <functional>
