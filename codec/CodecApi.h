@@ -26,7 +26,8 @@ static_assert(sizeof(KeltaCodecFileInfo) == 24 && offsetof(KeltaCodecFileInfo, P
               offsetof(KeltaCodecFileInfo, Time) == 20);
 
 // Opens a video (start 0 and end -1 give all of it); non-zero on success.
-// A file already open is closed first.
+// A file already open is closed first. With a range, the bytes from start
+// up to end are the video, and its positions count from start.
 std::int32_t openFile(const char* path, std::int64_t start, std::int64_t end);
 // Width, height and frames per second of the open video; non-zero on success.
 std::int32_t getFrameInfo(KeltaCodecFrameInfo* info);

@@ -11,6 +11,12 @@ namespace {
 
 constexpr int IOBufferSize = 64 * 1024;
 
+// Reports while opening come every 1/256 of the file, within these bounds:
+// often enough for a progress bar and a prompt cancel, rare enough to cost
+// nothing beside the reading.
+constexpr std::int64_t MinReportStep = 64 * 1024;
+constexpr std::int64_t MaxReportStep = 16 * 1024 * 1024;
+
 // Largest numerator or denominator of the rate kept. MPEG rates are far
 // below it (240000/32032 at most); the bound keeps Time()'s products in 64
 // bits whatever rate a container claims.
@@ -47,6 +53,11 @@ VideoSource::~VideoSource() {
 int VideoSource::ReadPacket(void* opaque, std::uint8_t* buffer, int size) {
   auto* self = static_cast<VideoSource*>(opaque);
   const long got = self->files_.Read(buffer, size);
+  // The index pass reads the file from start to end, and its position is
+  // the progress; probing before it jumps about (the head, then the tail for
+  // the duration) and is not counted. A cancelled open reads nothing more:
+  // FFmpeg gives up at once.
+  if (self->indexing_ ? !self->ReportRead(self->files_.Tell()) : self->cancelled_) return AVERROR_EXIT;
   if (got < 0) return AVERROR(EIO);
   if (got == 0) return AVERROR_EOF;
   return int(got);
@@ -74,9 +85,26 @@ std::int64_t VideoSource::SeekStream(void* opaque, std::int64_t offset, int when
   return files.Tell();
 }
 
-bool VideoSource::Open(const std::string& path) {
-  if (!files_.Open(FindTitleParts(path)) || files_.Size() <= 0) return false;
-  return OpenDemuxer(path) && BuildIndex() && OpenDecoder();
+bool VideoSource::Open(const std::string& path, std::int64_t start, std::int64_t end, OpenProgress progress) {
+  if (!files_.Open(FindTitleParts(path), start, end) || files_.Size() <= 0) return false;
+  progress_ = progress;
+  reportStep_ = std::clamp(files_.Size() / 256, MinReportStep, MaxReportStep);
+  const bool opened = ReportRead(0, true) && OpenDemuxer(path) && BuildIndex() &&
+                      ReportRead(files_.Size(), true) && OpenDecoder();
+  // Decoding reads on without reports.
+  progress_ = {};
+  return opened && !cancelled_;
+}
+
+bool VideoSource::ReportRead(std::int64_t done, bool always) {
+  if (!progress_.report || cancelled_) return !cancelled_;
+  // The demuxer may step back a little to find its way: the count never does.
+  done = std::max(done, reported_);
+  if (!always && done < nextReport_) return true;
+  reported_ = done;
+  nextReport_ = done + reportStep_;
+  cancelled_ = progress_.report(progress_.context, done, files_.Size()) == 0;
+  return !cancelled_;
 }
 
 bool VideoSource::OpenDemuxer(const std::string& path) {
@@ -119,6 +147,7 @@ bool VideoSource::BuildIndex() {
   // A field picture is half a frame: frames are counted in halves.
   std::int64_t halves = 0, leadingHalves = 0;
   bool inLeading = false;
+  indexing_ = true;
   while (av_read_frame(format_.get(), packet_.get()) >= 0) {
     if (packet_->stream_index == stream_) {
       const PacketHeaders h = ParsePacketHeaders(packet_->data, std::size_t(packet_->size), sequence);
@@ -151,6 +180,7 @@ bool VideoSource::BuildIndex() {
     }
     av_packet_unref(packet_.get());
   }
+  indexing_ = false;
   if (groups_.empty()) return false;
 
   rateNum_ = sequence.rateNum;

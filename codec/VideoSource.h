@@ -11,11 +11,16 @@
 // first frame, so soft-telecined film and restarting time stamps still get
 // steady times. Frames are numbered in display order from the first frame
 // shown; a picture with repeated fields is still one frame.
+//
+// While it opens, the source tells a listener how far it has read, every
+// 1/256 of the file (at least 64 KiB, at most 16 MiB apart); the listener
+// cancels by answering 0, and the open then stops within that distance.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "CodecApi.h"
 #include "FFmpegPtr.h"
 #include "FrameConverter.h"
 #include "FrameView.h"
@@ -32,8 +37,18 @@ class VideoSource {
   VideoSource(const VideoSource&) = delete;
   VideoSource& operator=(const VideoSource&) = delete;
 
-  // False when the path is no readable file with MPEG-1/2 video.
-  bool Open(const std::string& path);
+  // Who hears how far an open has read; no one when `report` is null.
+  struct OpenProgress {
+    KeltaCodecProgress report = nullptr;
+    void* context = nullptr;
+  };
+
+  // False when the path is no readable file with MPEG-1/2 video, or the
+  // listener cancelled. Only the bytes from `start` to `end` (-1: the end)
+  // are the video; its positions count from `start`.
+  bool Open(const std::string& path, std::int64_t start, std::int64_t end, OpenProgress progress);
+  // The whole file, with no one listening.
+  bool Open(const std::string& path) { return Open(path, 0, -1, OpenProgress{}); }
 
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -87,6 +102,9 @@ class VideoSource {
   static int ReadPacket(void* opaque, std::uint8_t* buffer, int size);
   static std::int64_t SeekStream(void* opaque, std::int64_t offset, int whence);
 
+  // Tells the listener of the bytes read so far, when they have moved on by
+  // a step since the last report or `always`; false once it has cancelled.
+  bool ReportRead(std::int64_t done, bool always = false);
   bool OpenDemuxer(const std::string& path);
   bool BuildIndex();
   bool OpenDecoder();
@@ -114,6 +132,10 @@ class VideoSource {
   }
 
   TitleFiles files_;
+  OpenProgress progress_;
+  std::int64_t reported_ = 0, nextReport_ = 0, reportStep_ = 0;
+  bool cancelled_ = false;
+  bool indexing_ = false;
   IOContextPtr io_;
   FormatPtr format_;
   CodecContextPtr decoder_;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <limits>
 #include <system_error>
@@ -133,9 +134,47 @@ void TMPEG2Decoder::Unload() noexcept {
 
 std::int32_t TMPEG2Decoder::InstanceCount() { return Instances.load(); }
 
-void TMPEG2Decoder::Open(const std::string& FileName, std::int64_t Start, std::int64_t End) {
+namespace {
+
+// Carries the plugin's progress reports to the listener across the C
+// boundary, which no exception may cross: one from the listener is kept and
+// cancels the open, to be raised once the plugin has returned.
+struct TProgressRelay {
+  const TMPEG2Decoder::TReadProgress* Listener = nullptr;
+  bool Cancelled = false;
+  std::exception_ptr Error;
+
+  static std::int32_t Report(void* context, std::int64_t done, std::int64_t total) noexcept {
+    auto* relay = static_cast<TProgressRelay*>(context);
+    try {
+      if (!(*relay->Listener)(done, total)) relay->Cancelled = true;
+    } catch (...) {
+      relay->Error = std::current_exception();
+      relay->Cancelled = true;
+    }
+    return relay->Cancelled ? 0 : 1;
+  }
+};
+
+}  // namespace
+
+void TMPEG2Decoder::Open(const std::string& FileName, std::int64_t Start, std::int64_t End,
+                         const TReadProgress& Progress) {
   FFileSize = 0;
-  if (FCodec.openFile(FileName.c_str(), Start, End) == 0)
+  TProgressRelay relay;
+  relay.Listener = &Progress;
+  const bool relayed = Progress && FOptional.setOpenProgress != nullptr;
+  if (relayed) FOptional.setOpenProgress(&TProgressRelay::Report, &relay);
+  const std::int32_t opened = FCodec.openFile(FileName.c_str(), Start, End);
+  // The relay lives on this stack: the plugin forgets it before it goes.
+  if (relayed) FOptional.setOpenProgress(nullptr, nullptr);
+  if (relay.Error) std::rethrow_exception(relay.Error);
+  if (relay.Cancelled) {
+    // A plugin that opened all the same keeps nothing open.
+    if (opened != 0) FCodec.closeFile();
+    throw EOpenCancelled();
+  }
+  if (opened == 0)
     throw EMPEG2Error("Unable to open video file: " + FileName + ". " + WhyVideoCannotOpen(FileName));
   ReadInfo();
 }

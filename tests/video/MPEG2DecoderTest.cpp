@@ -23,6 +23,7 @@
 namespace fs = std::filesystem;
 using kelta::Bgr24Stride;
 using kelta::EMPEG2Error;
+using kelta::EOpenCancelled;
 using kelta::FrameView;
 using kelta::EOSError;
 using kelta::TMPEG2Decoder;
@@ -370,6 +371,60 @@ TEST(BlendEdges, EmptyFramesAreLeftAlone) {
   TMPEG2Decoder::Deinterlace(nullptr, 720, 576, 240);
   EXPECT_EQ(byte, 42);
 }
+
+// An open's progress reaches the listener where the plugin reports it, and
+// the listener's false, or an error it raises, cancels the open: nothing is
+// open afterwards, and the next open works. A plugin without the reports
+// opens all the same, unheard and uncancellable.
+struct ProgressCase {
+  const char* name;
+  const char* variant;
+  int cancelAt;  // the report answered false (1 for the first); 0: none; -1: it raises instead
+  std::vector<std::int64_t> heard;
+  enum { Opens, Cancelled, Raises } end;
+};
+
+class OpenProgress : public DecoderTest, public ::testing::WithParamInterface<ProgressCase> {};
+
+TEST_P(OpenProgress, ReachesTheListenerWhichMayCancel) {
+  const ProgressCase& c = GetParam();
+  TMPEG2Decoder decoder(Fake(c.variant));
+  EXPECT_EQ(decoder.ReportsOpenProgress(), std::string(c.variant) == "good");
+  std::vector<std::int64_t> heard;
+  auto listener = [&](std::int64_t done, std::int64_t total) {
+    EXPECT_EQ(total, 5'000'000);
+    heard.push_back(done);
+    if (c.cancelAt < 0) throw std::runtime_error("listener failed");
+    return int(heard.size()) != c.cancelAt;
+  };
+  try {
+    decoder.Open("w=8;h=4;frames=2", 0, -1, listener);
+    EXPECT_EQ(c.end, ProgressCase::Opens);
+    EXPECT_TRUE(decoder.GetFrame(0));
+  } catch (const EOpenCancelled&) {
+    EXPECT_EQ(c.end, ProgressCase::Cancelled);
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(c.end, ProgressCase::Raises) << e.what();
+    EXPECT_STREQ(e.what(), "listener failed");
+  }
+  EXPECT_EQ(heard, c.heard);
+  if (c.end != ProgressCase::Opens) {
+    EXPECT_FALSE(decoder.GetFrame(0)) << "nothing stays open";
+  }
+  // The listener is gone with the open.
+  decoder.Open("w=8;h=4;frames=2", 0, -1);
+  EXPECT_EQ(heard, c.heard);
+  EXPECT_TRUE(decoder.GetFrame(0));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OpenProgress,
+    ::testing::Values(ProgressCase{"reported", "good", 0, {0, 5'000'000}, ProgressCase::Opens},
+                      ProgressCase{"cancelled_first", "good", 1, {0}, ProgressCase::Cancelled},
+                      ProgressCase{"cancelled_last", "good", 2, {0, 5'000'000}, ProgressCase::Cancelled},
+                      ProgressCase{"listener_raises", "good", -1, {0}, ProgressCase::Raises},
+                      ProgressCase{"older_plugin", "omit_setOpenProgress", 1, {}, ProgressCase::Opens}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 // --- over the real plugin --------------------------------------------------
 

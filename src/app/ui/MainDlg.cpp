@@ -162,13 +162,12 @@ void TMainDlg::ConnectLibrary() {
   hooks.VideoOpened = [this](std::int64_t maxPosition) {
     Slider->setValue(0);
     Slider->setMaximum(int(maxPosition));
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{btPlay, btSave, btView, btExport, btCrop, btResize, Slider}) {
-      control->setEnabled(true);
-    }
-    UpdateVideoCommands();
-    if (FrameBar->FileOpened()) NoteOpenedVideo(FrameBar->FileName);
+    FollowOpening();
+    NoteOpenedVideo(FrameBar->FileName);
   };
+  // An open that fails ends after the command that began it: its error is
+  // reported as a command's would be.
+  hooks.OpenFailed = [this](const std::exception_ptr& error) { RunCommand([&error] { std::rethrow_exception(error); }); };
   hooks.Explain = [this](const QString& why) { Explain(why); };
   // Opening a video needs no library, so the host exists without one too.
   LibraryHost_ = std::make_unique<TFrameBarLibraryHost>(*FrameBar, this, std::move(hooks));
@@ -206,7 +205,12 @@ void TMainDlg::ConnectLibrary() {
   Commands.CheckUpdate = [library] { library->CheckForUpdate(); };
 }
 
-void TMainDlg::OpenVideo(const QString& path) { TImageLibraryManager::OpenChosenVideo(*LibraryHost_, path); }
+void TMainDlg::StartOpeningVideo(const QString& path) { TImageLibraryManager::OpenChosenVideo(*LibraryHost_, path); }
+
+void TMainDlg::OpenVideo(const QString& path) {
+  StartOpeningVideo(path);
+  FrameBar->WaitForOpen();
+}
 
 void TMainDlg::ClearThumbnail() {
   ThumbDIB.Fill(TBGRColor{0, 0, 0});
@@ -241,7 +245,20 @@ void TMainDlg::UpdateVideoCommands() {
     step->setEnabled(frameKeys);
   const bool navigation = FrameNavigationAllowed();
   for (QAction* step : {tbiBackStep, tbiFirstFrame, tbiLastFrame}) step->setEnabled(navigation);
-  tbiCopyFrame->setEnabled(FrameBar->FileOpened());
+  // While another video opens, the panel shows that one's first picture.
+  tbiCopyFrame->setEnabled(FrameBar->FileOpened() && !FrameBar->Opening());
+}
+
+void TMainDlg::FollowOpening() {
+  const bool opening = FrameBar->Opening();
+  pbParseVideo->setVisible(opening);
+  btCancelOpen->setVisible(opening);
+  const bool usable = FrameBar->FileOpened() && !opening;
+  for (QWidget* control : std::initializer_list<QWidget*>{btSave, btView, btExport, btCrop, btResize, Slider})
+    control->setEnabled(usable);
+  btPlay->setEnabled(usable && !FrameBar->Playing());
+  btPause->setEnabled(usable && FrameBar->Playing());
+  UpdateVideoCommands();
 }
 
 int TMainDlg::RoundedFrameRate() const {
@@ -278,6 +295,9 @@ void TMainDlg::StepSlider(int delta) {
 void TMainDlg::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
   const int r = RoundedFrameRate();
   switch (key) {
+    case Qt::Key_Escape:
+      FrameBar->CancelOpen();
+      break;
     case Qt::Key_Space:
     case Qt::Key_P:
       // Both toggle whenever a video is open, also after the end or a failure.
@@ -407,32 +427,38 @@ void TMainDlg::SliderMouseUp() {
 void TMainDlg::FrameBarProgress(TOpenProgress kind, std::int32_t value) {
   switch (kind) {
     case TOpenProgress::Started:
-      pbParseVideo->show();
-      ShowVideoStatus();
+      pbParseVideo->setValue(value);
+      // The new video's facts come with its end; until then, what goes on.
+      lbStatus->setText(QStringLiteral("Opening %1\u2026").arg(FrameBar->FileName));
+      lbStatus->setToolTip(FrameBar->FileName);
       break;
     case TOpenProgress::Step:
       pbParseVideo->setValue(value);
-      break;
+      return;
     case TOpenProgress::Finished:
       pbParseVideo->setValue(value);
-      pbParseVideo->hide();
       // The new video's size is known once it is open.
       ShowVideoStatus();
       break;
+    case TOpenProgress::Abandoned:
+      // The previous video is back, or none at all: then the start picture.
+      if (FrameBar->FileOpened()) {
+        ShowVideoStatus();
+      } else {
+        lbStatus->clear();
+        imgMainView->show();
+      }
+      break;
   }
-  // Opening runs on this thread: show the progress now, not after it.
-  pbParseVideo->repaint();
+  FollowOpening();
 }
 
 void TMainDlg::FrameBarFrameSelect() { imgMainView->hide(); }
 
 void TMainDlg::FrameBarPlayStateChange() {
-  const bool playing = FrameBar->Playing();
-  btPlay->setEnabled(!playing);
-  btPause->setEnabled(playing);
-  UpdateVideoCommands();
+  FollowOpening();
   // The rate shown turns from nominal to measured and back.
-  if (FrameBar->FileOpened()) ShowVideoStatus();
+  if (FrameBar->FileOpened() && !FrameBar->Opening()) ShowVideoStatus();
 }
 
 void TMainDlg::FrameBarPositionChange() {

@@ -73,6 +73,8 @@ class TMainDlg : public QWidget {
   QPushButton *btOpen = nullptr, *btPlay = nullptr, *btPause = nullptr, *btSave = nullptr, *btHelp = nullptr,
               *btUpdate = nullptr;
   QPushButton *btView = nullptr, *btResize = nullptr, *btCrop = nullptr, *btExport = nullptr;
+  // Beside the progress bar while a video opens: ends the open (so does Esc).
+  QPushButton* btCancelOpen = nullptr;
 
   // Video area.
   QFrame* FlatPanel1 = nullptr;
@@ -98,7 +100,10 @@ class TMainDlg : public QWidget {
   // decoder allows.
   TLatestValueThrottle* Scrub = nullptr;
 
-  // Opens a video as if it had been chosen in the Open Video dialog.
+  // Starts opening a video as if it had been chosen in the Open Video
+  // dialog; the window follows the open and shows its error when it fails.
+  void StartOpeningVideo(const QString& path);
+  // The same, returning once the open has ended.
   void OpenVideo(const QString& path);
 
   // Opening from outside the Open dialog: the recent list, a drop, the
@@ -187,6 +192,9 @@ class TMainDlg : public QWidget {
   int RoundedFrameRate() const;
   // The playback items and Copy Frame follow whether there is a video to act on.
   void UpdateVideoCommands();
+  // While a video opens, the controls that act on the open video rest, and
+  // the progress bar and its Cancel button show.
+  void FollowOpening();
   void BringToFront();
   void OpenPendingVideo();
   // A video opened: first in the recent list, its folder remembered.

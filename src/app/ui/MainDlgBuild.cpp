@@ -318,10 +318,17 @@ void TMainDlg::BuildStatusBar() {
   lbStatus->setTextFormat(Qt::PlainText);
   pbParseVideo = new QProgressBar(linePanel1);
   pbParseVideo->setObjectName(QStringLiteral("pbParseVideo"));
-  pbParseVideo->setGeometry(506, 5, 244, 9);
+  pbParseVideo->setGeometry(506, 8, 176, 9);
   pbParseVideo->setRange(0, 100);
   pbParseVideo->setTextVisible(false);
   pbParseVideo->hide();
+  btCancelOpen = new QPushButton(QStringLiteral("Cancel"), linePanel1);
+  btCancelOpen->setObjectName(QStringLiteral("btCancelOpen"));
+  btCancelOpen->setGeometry(688, 2, 58, 20);
+  btCancelOpen->setToolTip(QStringLiteral("Stop opening the video (Esc); the open video stays"));
+  btCancelOpen->setFocusPolicy(Qt::NoFocus);
+  btCancelOpen->hide();
+  connect(btCancelOpen, &QPushButton::clicked, this, [this] { FrameBar->CancelOpen(); });
 }
 
 }  // namespace kelta

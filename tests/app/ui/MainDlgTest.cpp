@@ -226,6 +226,59 @@ class MainDlgTest : public QObject {
     QVERIFY(dlg.FrameBar->FileOpened());
   }
 
+  // A video opens beside the running window: meanwhile the controls of the
+  // open video rest and the progress bar shows with its Cancel button. Esc or
+  // Cancel ends the open with the open video back as it was; the next open
+  // completes and readies the window for the new video.
+  void cancellingAnOpenKeepsTheOpenVideo_data() {
+    QTest::addColumn<bool>("byEsc");
+    QTest::newRow("Esc") << true;
+    QTest::newRow("Cancel button") << false;
+  }
+  void cancellingAnOpenKeepsTheOpenVideo() {
+    QFETCH(bool, byEsc);
+    auto dlg = OpenWindow();
+    dlg->FrameBar->ShowFrameAt(6 * 10240);
+    dlg->Slider->setValue(6);
+    const int counter = Counter(*dlg->FrameBar);
+    const QString status = dlg->lbStatus->text();
+    const QString other = Dir_.filePath(QStringLiteral("other.vob"));
+    QFile::remove(other);
+    QVERIFY(QFile::copy(Video_, other));
+    const std::initializer_list<QWidget*> videoControls{dlg->btPlay, dlg->btSave, dlg->btView, dlg->btExport,
+                                                        dlg->btCrop, dlg->btResize, dlg->Slider};
+
+    dlg->OpenWhenFree(other);
+    QVERIFY(dlg->FrameBar->Opening());
+    QVERIFY(dlg->pbParseVideo->isVisibleTo(dlg.get()));
+    QVERIFY(dlg->btCancelOpen->isVisibleTo(dlg.get()));
+    for (QWidget* control : videoControls) QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
+    QVERIFY(!dlg->tbiForward->isEnabled());
+    QVERIFY(!dlg->tbiCopyFrame->isEnabled());
+    if (byEsc) {
+      QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    } else {
+      dlg->btCancelOpen->click();
+    }
+    QVERIFY(!dlg->FrameBar->Opening());
+    QVERIFY(dlg->pbParseVideo->isHidden());
+    QVERIFY(dlg->btCancelOpen->isHidden());
+    for (QWidget* control : videoControls) QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
+    QCOMPARE(dlg->FrameBar->FileName, Video_);
+    QCOMPARE(dlg->lbStatus->text(), status);
+    QCOMPARE(Counter(*dlg->FrameBar), counter);
+    QCOMPARE(dlg->Slider->value(), 6);
+
+    dlg->OpenWhenFree(other);
+    QTRY_VERIFY(!dlg->FrameBar->Opening());
+    QCOMPARE(dlg->FrameBar->FileName, other);
+    QCOMPARE(dlg->Slider->value(), 0);
+    QCOMPARE(Counter(*dlg->FrameBar), 0);
+    QVERIFY(dlg->btPlay->isEnabled());
+    QVERIFY(dlg->pbParseVideo->isHidden());
+    QCOMPARE(dlg->RecentVideos().Videos().front(), QFile::encodeName(other).toStdString());
+  }
+
   // Without the decoder plugin the window still starts (after its tip), and
   // opening a video says why nothing opens instead of doing nothing.
   void openWithoutTheDecoderSaysSo() {

@@ -47,4 +47,28 @@ class VideoFrameBarTest : public QObject {
   QString Video_;
 };
 
+class VideoOpeningTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase();
+  void firstPictureComesBeforeTheWholeOpen_data();
+  void firstPictureComesBeforeTheWholeOpen();
+  void openThatDoesNotCompleteLeavesThePreviousVideo_data();
+  void openThatDoesNotCompleteLeavesThePreviousVideo();
+  void secondOpenCancelsTheFirst();
+  void destroyingTheBarEndsItsOpen();
+  void cancelLeavesTheRealVideoWorking_data();
+  void cancelLeavesTheRealVideoWorking();
+  void progressRisesToTheEndWithARealFile();
+
+ private:
+  // A fake plugin's held open goes on once this file exists.
+  QString NewHoldFile();
+  static void Release(const QString& holdFile);
+
+  QTemporaryDir Dir_;
+  QString Small_, Large_;
+  int Holds_ = 0;
+};
+
 }  // namespace kelta

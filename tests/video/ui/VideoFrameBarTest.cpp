@@ -166,9 +166,14 @@ void VideoFrameBarTest::openVideoBuildsStrip() {
     reference.Seek(step * i);
     QCOMPARE(f.Bar.FrameRect(i).Position, reference.GetFilePos());
   }
-  const std::vector<std::pair<int, int>> progress = {{0, 0},  {1, 0},  {1, 12}, {1, 24}, {1, 36},
-                                                     {1, 48}, {1, 60}, {1, 72}, {1, 84}, {2, 100}};
-  QCOMPARE(f.Progress, progress);
+  // Started, steps rising with the open's work, then finished.
+  QCOMPARE(f.Progress.front(), std::make_pair(0, 0));
+  QCOMPARE(f.Progress.back(), std::make_pair(2, 100));
+  QVERIFY(f.Progress.size() >= 3);
+  for (std::size_t i = 1; i + 1 < f.Progress.size(); ++i) {
+    QCOMPARE(f.Progress[i].first, 1);
+    QVERIFY(f.Progress[i].second > f.Progress[i - 1].second && f.Progress[i].second < 100);
+  }
   // The first frame is shown, scaled into the panel; no event besides progress.
   QCOMPARE(Counter(f.Bar.FrameDIB()), 0);
   QVERIFY(At(*f.Panel.Image, 194, 107) != 0);
