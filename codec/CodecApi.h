@@ -33,7 +33,8 @@ static_assert(sizeof(KeltaCodecFileInfo) == 24 && offsetof(KeltaCodecFileInfo, P
               offsetof(KeltaCodecFileInfo, Time) == 20);
 
 // Opens a video (start 0 and end -1 give all of it); non-zero on success.
-// A file already open is closed first.
+// A file already open is closed first. With a range, the bytes from start
+// up to end are the video, and its positions count from start.
 std::int32_t openFile(const char* path, std::int64_t start, std::int64_t end);
 // Width, height, frames per second and display aspect of the open video;
 // non-zero on success.
@@ -65,8 +66,9 @@ std::int32_t writeToFile(const char* path);
 // first frame of the video.
 // Frames in the open video; -1 when none is open.
 std::int64_t getFrameCount();
-// Number of the frame getFrame returned last; -1 before the first frame,
-// after a seek, and at the end.
+// Number of the frame getFrame returned (or skipFrames dropped) last: the
+// next getFrame returns the one after it. -1 before the first frame, after
+// a seek (by position or by number), and at the end.
 std::int64_t getFrameNumber();
 // Makes the next getFrame return frame `number` exactly; non-zero on success.
 std::int32_t seekFrame(std::int64_t number);

@@ -1,5 +1,7 @@
-// The ten entry points of codec.so over one VideoSource. Each loaded copy of
-// the library has its own state; calls come from one thread at a time.
+// The entry points of codec.so over one VideoSource: the ten every Kelta
+// loads and the optional ones for frame-exact navigation and open progress.
+// Each loaded copy of the library has its own state; calls come from one
+// thread at a time.
 // Nothing may throw across the C boundary.
 
 #include <cstdio>
@@ -16,6 +18,7 @@ namespace {
 
 std::unique_ptr<kelta::codec::VideoSource> video;
 bool fullRange = true;
+kelta::codec::VideoSource::OpenProgress openProgress;
 
 // The body of an entry point, with every exception turned into the entry
 // point's failure result: nothing may cross the C boundary.
@@ -37,7 +40,7 @@ void Put(std::FILE* f, T value) {
 
 extern "C" {
 
-KELTA_EXPORT std::int32_t openFile(const char* path, std::int64_t /*start*/, std::int64_t /*end*/) {
+KELTA_EXPORT std::int32_t openFile(const char* path, std::int64_t start, std::int64_t end) {
   return Guarded<std::int32_t>(0, [&] {
     // The old video goes first, so that a failure leaves nothing open.
     video.reset();
@@ -47,7 +50,7 @@ KELTA_EXPORT std::int32_t openFile(const char* path, std::int64_t /*start*/, std
     if (av_log_get_level() > AV_LOG_FATAL) av_log_set_level(AV_LOG_FATAL);
     auto source = std::make_unique<kelta::codec::VideoSource>();
     source->SetFullRangeOutput(fullRange);
-    if (!source->Open(path)) return 0;
+    if (!source->Open(path, start, end, openProgress)) return 0;
     video = std::move(source);
     return 1;
   });
@@ -116,6 +119,11 @@ KELTA_EXPORT std::int32_t setRGBScaleFlag(std::int32_t flag) {
   });
 }
 
+KELTA_EXPORT std::int32_t setOpenProgress(KeltaCodecProgress report, void* context) {
+  openProgress = {report, context};
+  return 1;
+}
+
 KELTA_EXPORT std::int32_t writeToFile(const char* path) {
   return Guarded<std::int32_t>(0, [&] {
     if (!video || !path) return 0;
@@ -144,6 +152,18 @@ KELTA_EXPORT std::int32_t writeToFile(const char* path) {
     }
     return 1;
   });
+}
+
+KELTA_EXPORT std::int64_t getFrameCount() {
+  return Guarded<std::int64_t>(-1, [&]() -> std::int64_t { return video ? video->FrameCount() : -1; });
+}
+
+KELTA_EXPORT std::int64_t getFrameNumber() {
+  return Guarded<std::int64_t>(-1, [&]() -> std::int64_t { return video ? video->FrameNumber() : -1; });
+}
+
+KELTA_EXPORT std::int32_t seekFrame(std::int64_t number) {
+  return Guarded<std::int32_t>(0, [&] { return video && video->SeekFrame(number) ? 1 : 0; });
 }
 
 }  // extern "C"

@@ -73,7 +73,8 @@ TitleFiles::~TitleFiles() {
     if (p.fd >= 0) close(p.fd);
 }
 
-bool TitleFiles::Open(const std::vector<std::string>& paths) {
+bool TitleFiles::Open(const std::vector<std::string>& paths, std::int64_t start, std::int64_t end) {
+  std::int64_t total = 0;
   for (const std::string& path : paths) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -82,23 +83,26 @@ bool TitleFiles::Open(const std::vector<std::string>& paths) {
       close(fd);
       return false;
     }
-    parts_.push_back(Part{fd, size_, std::int64_t(st.st_size)});
-    size_ += st.st_size;
+    parts_.push_back(Part{fd, total, std::int64_t(st.st_size)});
+    total += st.st_size;
   }
+  start_ = std::clamp<std::int64_t>(start, 0, total);
+  size_ = (end < 0 ? total : std::clamp<std::int64_t>(end, start_, total)) - start_;
   return !parts_.empty();
 }
 
 long TitleFiles::Read(std::uint8_t* buffer, long size) {
   long done = 0;
   while (done < size && pos_ < size_) {
-    // The part holding pos_: the last one starting at or before it.
-    auto it = std::upper_bound(parts_.begin(), parts_.end(), pos_,
+    // The part holding the byte: the last one starting at or before it.
+    const std::int64_t at = start_ + pos_;
+    auto it = std::upper_bound(parts_.begin(), parts_.end(), at,
                                [](std::int64_t pos, const Part& p) { return pos < p.start; });
     const Part& part = *(it - 1);
-    const std::int64_t offset = pos_ - part.start;
+    const std::int64_t offset = at - part.start;
     // Never empty: an empty part starts where the next one does, and the
-    // search takes the last part starting at or before pos_.
-    const std::int64_t want = std::min<std::int64_t>(size - done, part.size - offset);
+    // search takes the last part starting at or before the byte.
+    const std::int64_t want = std::min({std::int64_t(size - done), part.size - offset, size_ - pos_});
     const ssize_t got = pread(part.fd, buffer + done, size_t(want), off_t(offset));
     if (got < 0) {
       if (errno == EINTR) continue;

@@ -1,7 +1,7 @@
 #pragma once
 // The files that make up one video: a single file, or all parts of a DVD
 // title (VTS_nn_1.VOB, VTS_nn_2.VOB, ... in any letter case) read as one
-// continuous byte stream.
+// continuous byte stream, or a byte range of that stream.
 
 #include <cstdint>
 #include <string>
@@ -21,7 +21,9 @@ class TitleFiles {
   TitleFiles& operator=(const TitleFiles&) = delete;
 
   // Opens every part; false when one cannot be opened as a regular file.
-  bool Open(const std::vector<std::string>& paths);
+  // Only the bytes from `start` up to `end` (the end of the last part when
+  // -1 or beyond it) are read then, and positions count from `start`.
+  bool Open(const std::vector<std::string>& paths, std::int64_t start = 0, std::int64_t end = -1);
   std::int64_t Size() const { return size_; }
   std::int64_t Tell() const { return pos_; }
   // Reads up to `size` bytes at the current position, across part borders;
@@ -37,7 +39,8 @@ class TitleFiles {
     std::int64_t size = 0;
   };
   std::vector<Part> parts_;
-  std::int64_t size_ = 0;
+  std::int64_t start_ = 0;  // where the range begins in the parts together
+  std::int64_t size_ = 0;   // bytes in the range
   std::int64_t pos_ = 0;
 };
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <limits>
 #include <system_error>
@@ -133,9 +134,47 @@ void TMPEG2Decoder::Unload() noexcept {
 
 std::int32_t TMPEG2Decoder::InstanceCount() { return Instances.load(); }
 
-void TMPEG2Decoder::Open(const std::string& FileName, std::int64_t Start, std::int64_t End) {
+namespace {
+
+// Carries the plugin's progress reports to the listener across the C
+// boundary, which no exception may cross: one from the listener is kept and
+// cancels the open, to be raised once the plugin has returned.
+struct TProgressRelay {
+  const TMPEG2Decoder::TReadProgress* Listener = nullptr;
+  bool Cancelled = false;
+  std::exception_ptr Error;
+
+  static std::int32_t Report(void* context, std::int64_t done, std::int64_t total) noexcept {
+    auto* relay = static_cast<TProgressRelay*>(context);
+    try {
+      if (!(*relay->Listener)(done, total)) relay->Cancelled = true;
+    } catch (...) {
+      relay->Error = std::current_exception();
+      relay->Cancelled = true;
+    }
+    return relay->Cancelled ? 0 : 1;
+  }
+};
+
+}  // namespace
+
+void TMPEG2Decoder::Open(const std::string& FileName, std::int64_t Start, std::int64_t End,
+                         const TReadProgress& Progress) {
   FFileSize = 0;
-  if (FCodec.openFile(FileName.c_str(), Start, End) == 0)
+  TProgressRelay relay;
+  relay.Listener = &Progress;
+  const bool relayed = Progress && FOptional.setOpenProgress != nullptr;
+  if (relayed) FOptional.setOpenProgress(&TProgressRelay::Report, &relay);
+  const std::int32_t opened = FCodec.openFile(FileName.c_str(), Start, End);
+  // The relay lives on this stack: the plugin forgets it before it goes.
+  if (relayed) FOptional.setOpenProgress(nullptr, nullptr);
+  if (relay.Error) std::rethrow_exception(relay.Error);
+  if (relay.Cancelled) {
+    // A plugin that opened all the same keeps nothing open.
+    if (opened != 0) FCodec.closeFile();
+    throw EOpenCancelled();
+  }
+  if (opened == 0)
     throw EMPEG2Error("Unable to open video file: " + FileName + ". " + WhyVideoCannotOpen(FileName));
   ReadInfo();
 }
@@ -165,6 +204,24 @@ void TMPEG2Decoder::Seek(std::int64_t Position) {
   TMPEG2FileInfo fileInfo{};
   FCodec.getFileInfo(&fileInfo);
   FCurTime = fileInfo.Time;
+}
+
+std::int64_t TMPEG2Decoder::FrameCount() const {
+  return FrameNavigation() ? FOptional.getFrameCount() : -1;
+}
+
+std::int64_t TMPEG2Decoder::FrameNumber() const {
+  return FrameNavigation() ? FOptional.getFrameNumber() : -1;
+}
+
+bool TMPEG2Decoder::SeekFrame(std::int64_t Number) {
+  if (!FrameNavigation()) return false;
+  const bool found = FOptional.seekFrame(Number) != 0;
+  // A seek that failed may still have moved the plugin: the time follows it.
+  TMPEG2FileInfo fileInfo{};
+  FCodec.getFileInfo(&fileInfo);
+  FCurTime = fileInfo.Time;
+  return found;
 }
 
 std::int64_t TMPEG2Decoder::GetFilePos() {

@@ -4,11 +4,14 @@
 // first, so that each object has its own decoder state), keeps the frame time
 // in 90 kHz ticks and blends the lines of decoded frames in place.
 //
-// Not thread-safe: the frame bar makes sure that the main thread and the
-// playback thread never use one object at the same time. Only the process-wide
-// instance counter is shared between objects, and it is atomic.
+// Not thread-safe: the frame bar makes sure that the main thread, the
+// playback thread and the worker that opens a video never use one object at
+// the same time (the worker hands its decoder over once it is done with it).
+// Only the process-wide instance counter is shared between objects, and it is
+// atomic.
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -22,6 +25,12 @@ namespace kelta {
 class EMPEG2Error : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+};
+
+// Raised by an open that its progress listener cancelled; nothing is open then.
+class EOpenCancelled : public std::runtime_error {
+ public:
+  EOpenCancelled() : std::runtime_error("Opening the video was cancelled") {}
 };
 
 // The plugin's records, as its own header declares them (24 bytes each,
@@ -39,9 +48,20 @@ class TMPEG2Decoder {
   TMPEG2Decoder(const TMPEG2Decoder&) = delete;
   TMPEG2Decoder& operator=(const TMPEG2Decoder&) = delete;
 
-  // Opens a video (callers pass Start 0 and End -1). Throws EMPEG2Error
-  // "Unable to open video file: <path>. <Why>" or "Error decoding video".
-  void Open(const std::string& FileName, std::int64_t Start = 0, std::int64_t End = -1);
+  // Hears how far an open has read: bytes so far and the total of the
+  // range opened. Answering false cancels the open.
+  using TReadProgress = std::function<bool(std::int64_t Done, std::int64_t Total)>;
+
+  // Opens a video, or the bytes from Start up to End of it (End -1: to the
+  // end); positions then count from Start. Throws EMPEG2Error "Unable to open
+  // video file: <path>. <Why>" or "Error decoding video", and EOpenCancelled
+  // when Progress answered false. Progress is called on this thread while the
+  // plugin reads the file through, when the plugin can report (see
+  // ReportsOpenProgress); otherwise never, and the open cannot be cancelled.
+  void Open(const std::string& FileName, std::int64_t Start = 0, std::int64_t End = -1,
+            const TReadProgress& Progress = {});
+  // The plugin reports its reading while it opens, and can be cancelled.
+  bool ReportsOpenProgress() const { return FOptional.setOpenProgress != nullptr; }
   // Moves to byte position Position; CurTime follows the plugin.
   void Seek(std::int64_t Position);
   // The plugin's current byte position.
@@ -60,6 +80,19 @@ class TMPEG2Decoder {
   // Deinterlace). CurTime advances by FrameDuration on every call, also the
   // one that returns no frame.
   FrameView GetFrame(std::int32_t Threshold);
+
+  // Frame-exact navigation, where the plugin has it (FrameNavigation()).
+  // Frames are numbered in display order from 0, the first frame.
+  bool FrameNavigation() const { return FOptional.FrameNavigation(); }
+  // Frames in the open video; -1 when unknown.
+  std::int64_t FrameCount() const;
+  // Number of the frame GetFrame returned last; -1 when unknown (also
+  // after a seek and at the end).
+  std::int64_t FrameNumber() const;
+  // Makes the next GetFrame return frame Number; CurTime becomes that
+  // frame's time. False, and nothing changed, without navigation; false
+  // when the frame cannot be reached.
+  bool SeekFrame(std::int64_t Number);
 
   const TMPEG2FrameInfo& Info() const { return FInfo; }
   // The shape the open video's pictures are shown at; unknown when the

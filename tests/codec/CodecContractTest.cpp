@@ -147,7 +147,9 @@ class CodecTest : public ::testing::Test {
   static inline std::map<std::string, std::string> paths_;
 };
 
-TEST_F(CodecTest, ExportsExactlyTheTenEntryPoints) {
+// The ten entry points every Kelta loads, and besides them only optional
+// ones that CodecApi.h declares.
+TEST_F(CodecTest, ExportsTheTenEntryPointsAndOnlyOptionalOnes) {
   const std::string command = "nm -D --defined-only '" + kelta::test::BuiltCodecPath() + "'";
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
   ASSERT_TRUE(pipe);
@@ -157,10 +159,15 @@ TEST_F(CodecTest, ExportsExactlyTheTenEntryPoints) {
     char address[64], type[8], name[400];
     if (std::sscanf(line, "%63s %7s %399s", address, type, name) == 3) exported.insert(name);
   }
-  const std::set<std::string> expected = {"openFile", "getFrameInfo",   "getFileInfo",     "closeFile",
+  const std::set<std::string> required = {"openFile", "getFrameInfo",   "getFileInfo",     "closeFile",
                                           "getFrame", "seek",           "skipFrames",      "setPixelFormat",
                                           "setRGBScaleFlag", "writeToFile"};
-  EXPECT_EQ(exported, expected);
+  const std::set<std::string> optional = {"getFrameCount", "getFrameNumber", "seekFrame", "setOpenProgress"};
+  for (const std::string& name : required) EXPECT_TRUE(exported.count(name)) << "missing " << name;
+  for (const std::string& name : exported)
+    EXPECT_TRUE(required.count(name) || optional.count(name)) << "exports " << name;
+  EXPECT_TRUE(codec_->Optional().FrameNavigation()) << "frame navigation comes whole";
+  EXPECT_TRUE(codec_->Optional().setOpenProgress != nullptr);
 }
 
 class FixtureTest : public CodecTest, public ::testing::WithParamInterface<FixtureCase> {};
@@ -432,6 +439,110 @@ TEST_F(CodecTest, UnusedEntryPointsBehave) {
   EXPECT_EQ(codec_->closeFile(), 0);
 }
 
+// What an open reported through setOpenProgress, and when to cancel it.
+struct ProgressLog {
+  std::vector<std::pair<std::int64_t, std::int64_t>> reports;
+  std::size_t cancelAt = 0;  // the report that answers 0 (1 for the first); 0: none
+  static std::int32_t Report(void* context, std::int64_t done, std::int64_t total) {
+    auto* log = static_cast<ProgressLog*>(context);
+    log->reports.emplace_back(done, total);
+    return log->reports.size() == log->cancelAt ? 0 : 1;
+  }
+};
+
+TEST_F(CodecTest, OpenReportsTheBytesReadUpToTheTotal) {
+  const auto setOpenProgress = codec_->Optional().setOpenProgress;
+  ProgressLog log;
+  ASSERT_EQ(setOpenProgress(&ProgressLog::Report, &log), 1);
+  // Longer than FFmpeg probes (5 MB), so that probing reads the head and
+  // then jumps to the tail: four copies of a fixture joined end to end.
+  const std::string path = dir_ + "/long.vob";
+  {
+    std::ifstream in(PathOf("pal_vob"), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ofstream out(path, std::ios::binary);
+    for (int i = 0; i < 4; ++i) out << bytes;
+  }
+  const std::int64_t total = std::int64_t(fs::file_size(path));
+  Open(path);
+  ASSERT_EQ(setOpenProgress(nullptr, nullptr), 1);
+  ASSERT_GE(log.reports.size(), 4u) << "a report every 1/256 of the file, at least 64 KiB apart";
+  EXPECT_EQ(log.reports.front(), std::make_pair(std::int64_t(0), total));
+  EXPECT_EQ(log.reports.back(), std::make_pair(total, total));
+  // Evenly along the file: no report jumps ahead further than a step and
+  // the read that crossed it (reads are 64 KiB).
+  const std::int64_t step = std::max<std::int64_t>(64 * 1024, total / 256);
+  for (std::size_t i = 1; i < log.reports.size(); ++i) {
+    EXPECT_EQ(log.reports[i].second, total);
+    EXPECT_GE(log.reports[i].first, log.reports[i - 1].first) << "report " << i;
+    EXPECT_LE(log.reports[i].first - log.reports[i - 1].first, 2 * step) << "report " << i;
+    EXPECT_LE(log.reports[i].first, total);
+  }
+  // Decoding reports nothing, and neither does an open after the reports ended.
+  const std::size_t reports = log.reports.size();
+  ASSERT_NE(codec_->getFrame(), nullptr);
+  Open(path);
+  EXPECT_EQ(log.reports.size(), reports);
+}
+
+// A zero answer ends the open at that report, whichever it is, and leaves
+// nothing open; the next open works.
+TEST_F(CodecTest, CancelledOpenStopsAtOnceAndLeavesNothingOpen) {
+  const auto setOpenProgress = codec_->Optional().setOpenProgress;
+  const std::string& path = PathOf("pal_vob");
+  ProgressLog full;
+  setOpenProgress(&ProgressLog::Report, &full);
+  Open(path);
+  const std::size_t all = full.reports.size();
+  for (std::size_t cancelAt : {std::size_t(1), std::size_t(2), all / 2, all}) {
+    setOpenProgress(nullptr, nullptr);
+    Open(PathOf("ntsc_interlaced_vob"));
+    ProgressLog log;
+    log.cancelAt = cancelAt;
+    setOpenProgress(&ProgressLog::Report, &log);
+    EXPECT_EQ(codec_->openFile(path.c_str(), 0, -1), 0) << "cancelled at report " << cancelAt;
+    EXPECT_EQ(log.reports.size(), cancelAt) << "no report after the cancel";
+    KeltaCodecFrameInfo info{};
+    EXPECT_EQ(codec_->getFrameInfo(&info), 0);
+    EXPECT_EQ(codec_->getFrame(), nullptr);
+  }
+  setOpenProgress(nullptr, nullptr);
+  EXPECT_EQ(Open(path).Width, 720);
+}
+
+// A byte range is a video of its own: its size, positions from its start,
+// and from the head of the file the same first frame as the whole file.
+TEST_F(CodecTest, RangeOpensThoseBytesOnly) {
+  const std::string& path = PathOf("pal_vob");
+  const std::int64_t total = std::int64_t(fs::file_size(path));
+  const KeltaCodecFrameInfo info = Open(path);
+  const std::size_t first = Hash(NextFrame(info));
+  struct Case {
+    std::int64_t start, end, size;
+  };
+  const std::int64_t head = total / 3 / 2048 * 2048;
+  for (const Case& c : {Case{0, head, head}, Case{0, total + 5000, total}, Case{head, -1, total - head}}) {
+    ASSERT_NE(codec_->openFile(path.c_str(), c.start, c.end), 0) << c.start << ".." << c.end;
+    const KeltaCodecFileInfo file = codec_->FileInfo();
+    EXPECT_EQ(file.TotalSize, c.size) << c.start << ".." << c.end;
+    EXPECT_LT(file.Position, c.size);
+    const FrameView frame = NextFrame(codec_->FrameInfo());
+    ASSERT_TRUE(frame);
+    if (c.start == 0) {
+      EXPECT_EQ(Hash(frame), first) << c.start << ".." << c.end;
+    } else {
+      EXPECT_GT(ReadFrameCounter(frame), 0) << "a frame from the range";
+    }
+  }
+  // Frames end with the range.
+  ASSERT_NE(codec_->openFile(path.c_str(), 0, head), 0);
+  int frames = 0;
+  while (NextFrame(info)) ++frames;
+  EXPECT_GT(frames, 0);
+  EXPECT_LT(frames, 75);
+  EXPECT_EQ(codec_->openFile(path.c_str(), head, head), 0) << "an empty range is no video";
+}
+
 // A DVD title split into VTS_nn_1.VOB, VTS_nn_2.VOB, ... plays as one video.
 TEST_F(CodecTest, TitlePartsReadAsOneVideo) {
   const std::string whole = PathOf("pal_vob");
@@ -481,44 +592,16 @@ TEST_F(CodecTest, TitlePartsReadAsOneVideo) {
 }
 
 // Film on DVD is soft-telecined: 24 pictures a second in a 29.97 stream,
-// shown for 3, 2, 3, 2 ... fields through repeat_first_field. The fixture's
-// elementary stream gets those header bits set; its pictures stay the same.
-void Telecine(std::string& es) {
-  int picturesBeforeGroup = 0, picturesInGroup = 0, displayIndex = 0;
-  for (std::size_t i = 0; i + 8 < es.size(); ++i) {
-    if (es[i] != 0 || es[i + 1] != 0 || es[i + 2] != 1) continue;
-    auto* body = reinterpret_cast<std::uint8_t*>(&es[i + 4]);
-    const std::uint8_t code = std::uint8_t(es[i + 3]);
-    if (code == 0xB8) {  // group: temporal references restart
-      picturesBeforeGroup += picturesInGroup;
-      picturesInGroup = 0;
-    } else if (code == 0x00) {  // picture header: temporal_reference
-      displayIndex = picturesBeforeGroup + ((body[0] << 2) | (body[1] >> 6));
-      ++picturesInGroup;
-    } else if (code == 0xB5 && (body[0] >> 4) == 1) {  // sequence extension
-      body[1] &= std::uint8_t(~0x08);                  // progressive_sequence = 0
-    } else if (code == 0xB5 && (body[0] >> 4) == 8) {  // picture coding extension
-      static const bool topFirst[4] = {true, false, false, true};
-      static const bool repeat[4] = {true, false, true, false};
-      const int phase = displayIndex % 4;
-      body[3] = std::uint8_t((body[3] & ~0x82) | (topFirst[phase] ? 0x80 : 0) | (repeat[phase] ? 0x02 : 0));
-      body[4] |= 0x80;  // progressive_frame
-    }
-  }
-}
-
+// shown for 3, 2, 3, 2 ... fields through repeat_first_field.
 TEST_F(CodecTest, SoftTelecinedFilmCountsFields) {
   Mpeg2StreamOptions o = Ntsc();
   o.interlaced = false;
   o.format = "mpeg2video";
   o.frames = 48;
   o.gopSize = 12;
-  const std::string coded = dir_ + "/film-coded.m2v", path = dir_ + "/film.m2v";
-  kelta::test::WriteMpeg2ProgramStream(coded, o);
-  std::ifstream in(coded, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  Telecine(bytes);
-  std::ofstream(path, std::ios::binary) << bytes;
+  o.softTelecine = true;
+  const std::string path = dir_ + "/film.m2v";
+  kelta::test::WriteMpeg2ProgramStream(path, o);
 
   // Start time of display frame k in 90 kHz ticks: 1501.5 per field.
   auto startOf = [](int k) {

@@ -35,6 +35,9 @@ struct Mpeg2StreamOptions {
   // writes it; 0: the extension only where colours are signalled.
   int displayWidth = 0, displayHeight = 0;
   bool mpeg1 = false;  // MPEG-1 video, as video CDs carry; its aspect becomes the nearest pixel shape
+  // Soft-telecined film, as on DVDs: progressive pictures shown for 3, 2, 3,
+  // 2 ... fields through repeat_first_field (needs format "mpeg2video").
+  bool softTelecine = false;
   std::string format = "dvd";  // libavformat muxer: "dvd", "vob", "mpeg", "mpegts", "mpeg2video"
 };
 

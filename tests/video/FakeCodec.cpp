@@ -5,8 +5,14 @@
 // The opened "path" scripts the video: "w=720;h=576;rate=25;frames=3".
 // "aw=16;ah=9" reports a display aspect; without it the aspect fields are
 // left as the caller filled them, as an older plugin leaves its reserved bytes.
-// Frames are filled with a row pattern; the time reported is the last seek
-// position; setRGBScaleFlag returns 100 + its argument.
+// Frames are filled with a row pattern, shifted by "shade=N"; the time
+// reported is the last seek position; setRGBScaleFlag returns 100 + its
+// argument. A range from 0 (the head of the video) always opens; the whole
+// video fails to open with "failfull=1", and with "hold=FILE" it opens only
+// once FILE exists, reporting its progress meanwhile. setOpenProgress's
+// listener hears of every whole-video open and may cancel it.
+
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -21,12 +27,16 @@
 
 namespace {
 
-int width = 0, height = 0, framesLeft = 0;
+constexpr std::int64_t TotalSize = 5'000'000;
+
+int width = 0, height = 0, framesLeft = 0, shade = 0;
 int aspectWidth = 0, aspectHeight = 0;
 bool reportsAspect = false;
 double rate = 0;
 std::int64_t position = 0;
 std::vector<std::uint8_t> frame;
+KeltaCodecProgress progressReport = nullptr;
+void* progressContext = nullptr;
 
 double Number(const std::string& script, const char* key, double fallback) {
   const auto at = script.find(key);
@@ -34,6 +44,31 @@ double Number(const std::string& script, const char* key, double fallback) {
   double value = fallback;
   std::sscanf(script.c_str() + at + std::strlen(key), "%lf", &value);
   return value;
+}
+
+// The text after `key` up to the next ';'; empty when the key is missing.
+std::string Text(const std::string& script, const char* key) {
+  const auto at = script.find(key);
+  if (at == std::string::npos) return {};
+  const auto from = at + std::strlen(key);
+  return script.substr(from, script.find(';', from) - from);
+}
+
+// The listener's answer to a report; true without a listener.
+bool Report(std::int64_t done) {
+  return progressReport == nullptr || progressReport(progressContext, done, TotalSize) != 0;
+}
+
+// The whole-video open's reading: reports until the hold file exists, and a
+// last one at the end; false when the listener cancelled.
+bool ReadThrough(const std::string& holdFile) {
+  std::int64_t done = 0;
+  while (!holdFile.empty() && access(holdFile.c_str(), F_OK) != 0) {
+    if (!Report(done)) return false;
+    done = done + 1000 < TotalSize ? done + 1000 : done;
+    usleep(1000);
+  }
+  return Report(0) && Report(TotalSize);
 }
 
 }  // namespace
@@ -44,13 +79,16 @@ FAKE_EXPORT std::int32_t openFile(const char* path, std::int64_t start, std::int
   (void)path;
   return 0;
 #else
-  if (start != 0 || end != -1) return 0;
+  width = height = framesLeft = 0;
+  if (start != 0 || end == 0 || end < -1) return 0;
   const std::string script = path;
   if (script.find("w=") == std::string::npos) return 0;
+  if (end == -1 && (!ReadThrough(Text(script, "hold=")) || Number(script, "failfull=", 0) != 0)) return 0;
   width = int(Number(script, "w=", 0));
   height = int(Number(script, "h=", 0));
   rate = Number(script, "rate=", 25);
   framesLeft = int(Number(script, "frames=", 0));
+  shade = int(Number(script, "shade=", 0));
   reportsAspect = script.find("aw=") != std::string::npos;
   aspectWidth = int(Number(script, "aw=", 0));
   aspectHeight = int(Number(script, "ah=", 0));
@@ -78,7 +116,7 @@ FAKE_EXPORT std::int32_t getFrameInfo(KeltaCodecFrameInfo* info) {
 
 #ifndef FAKE_OMIT_getFileInfo
 FAKE_EXPORT std::int32_t getFileInfo(KeltaCodecFileInfo* info) {
-  info->TotalSize = 5'000'000;
+  info->TotalSize = TotalSize;
   info->Position = position;
   info->Time = std::uint32_t(position);
   return 1;
@@ -90,13 +128,13 @@ FAKE_EXPORT std::int32_t closeFile() { return 0; }
 #endif
 
 #ifndef FAKE_OMIT_getFrame
-// Row r of the memory holds the byte 10 * r in every position, padding too.
+// Row r of the memory holds the byte 10 * r + shade in every position, padding too.
 FAKE_EXPORT std::uint8_t* getFrame() {
   if (framesLeft <= 0 || width <= 0 || height <= 0) return nullptr;
   --framesLeft;
   const auto stride = std::size_t(kelta::Bgr24Stride(width));
   frame.assign(stride * std::size_t(height), 0);
-  for (int r = 0; r < height; ++r) std::memset(frame.data() + std::size_t(r) * stride, (10 * r) & 0xFF, stride);
+  for (int r = 0; r < height; ++r) std::memset(frame.data() + std::size_t(r) * stride, (10 * r + shade) & 0xFF, stride);
   return frame.data();
 }
 #endif
@@ -118,6 +156,14 @@ FAKE_EXPORT std::int32_t setPixelFormat(std::int32_t) { return 0; }
 
 #ifndef FAKE_OMIT_setRGBScaleFlag
 FAKE_EXPORT std::int32_t setRGBScaleFlag(std::int32_t flag) { return 100 + flag; }
+#endif
+
+#ifndef FAKE_OMIT_setOpenProgress
+FAKE_EXPORT std::int32_t setOpenProgress(KeltaCodecProgress report, void* context) {
+  progressReport = report;
+  progressContext = context;
+  return 1;
+}
 #endif
 
 #ifndef FAKE_OMIT_writeToFile

@@ -24,6 +24,7 @@
 namespace fs = std::filesystem;
 using kelta::Bgr24Stride;
 using kelta::EMPEG2Error;
+using kelta::EOpenCancelled;
 using kelta::FrameView;
 using kelta::EOSError;
 using kelta::TMPEG2Decoder;
@@ -289,6 +290,20 @@ TEST_F(DecoderTest, FramesCarryTheShapeOfTheVideoThePluginHasOpen) {
   EXPECT_EQ(shown.PixelAt(0, 0), (kelta::TBGRColor{1, 2, 3}));
 }
 
+// A plugin without the optional navigation entry points: the frame calls
+// say "unknown" and change nothing.
+TEST_F(DecoderTest, WithoutNavigationFramesAreUnknown) {
+  TMPEG2Decoder decoder(Fake("good"));
+  decoder.Open("w=720;h=576;rate=25;frames=2", 0, -1);
+  decoder.Seek(1234);
+  EXPECT_FALSE(decoder.FrameNavigation());
+  EXPECT_EQ(decoder.FrameCount(), -1);
+  EXPECT_EQ(decoder.FrameNumber(), -1);
+  EXPECT_FALSE(decoder.SeekFrame(1));
+  EXPECT_EQ(decoder.CurTime(), 1234u);
+  EXPECT_EQ(decoder.GetFilePos(), 1234);
+}
+
 // --- the line blend -------------------------------------------------------
 
 // A frame of `height` rows of `width` pixels, every byte of row r set to rows[r].
@@ -385,6 +400,60 @@ TEST(BlendEdges, EmptyFramesAreLeftAlone) {
   EXPECT_EQ(byte, 42);
 }
 
+// An open's progress reaches the listener where the plugin reports it, and
+// the listener's false, or an error it raises, cancels the open: nothing is
+// open afterwards, and the next open works. A plugin without the reports
+// opens all the same, unheard and uncancellable.
+struct ProgressCase {
+  const char* name;
+  const char* variant;
+  int cancelAt;  // the report answered false (1 for the first); 0: none; -1: it raises instead
+  std::vector<std::int64_t> heard;
+  enum { Opens, Cancelled, Raises } end;
+};
+
+class OpenProgress : public DecoderTest, public ::testing::WithParamInterface<ProgressCase> {};
+
+TEST_P(OpenProgress, ReachesTheListenerWhichMayCancel) {
+  const ProgressCase& c = GetParam();
+  TMPEG2Decoder decoder(Fake(c.variant));
+  EXPECT_EQ(decoder.ReportsOpenProgress(), std::string(c.variant) == "good");
+  std::vector<std::int64_t> heard;
+  auto listener = [&](std::int64_t done, std::int64_t total) {
+    EXPECT_EQ(total, 5'000'000);
+    heard.push_back(done);
+    if (c.cancelAt < 0) throw std::runtime_error("listener failed");
+    return int(heard.size()) != c.cancelAt;
+  };
+  try {
+    decoder.Open("w=8;h=4;frames=2", 0, -1, listener);
+    EXPECT_EQ(c.end, ProgressCase::Opens);
+    EXPECT_TRUE(decoder.GetFrame(0));
+  } catch (const EOpenCancelled&) {
+    EXPECT_EQ(c.end, ProgressCase::Cancelled);
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(c.end, ProgressCase::Raises) << e.what();
+    EXPECT_STREQ(e.what(), "listener failed");
+  }
+  EXPECT_EQ(heard, c.heard);
+  if (c.end != ProgressCase::Opens) {
+    EXPECT_FALSE(decoder.GetFrame(0)) << "nothing stays open";
+  }
+  // The listener is gone with the open.
+  decoder.Open("w=8;h=4;frames=2", 0, -1);
+  EXPECT_EQ(heard, c.heard);
+  EXPECT_TRUE(decoder.GetFrame(0));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OpenProgress,
+    ::testing::Values(ProgressCase{"reported", "good", 0, {0, 5'000'000}, ProgressCase::Opens},
+                      ProgressCase{"cancelled_first", "good", 1, {0}, ProgressCase::Cancelled},
+                      ProgressCase{"cancelled_last", "good", 2, {0, 5'000'000}, ProgressCase::Cancelled},
+                      ProgressCase{"listener_raises", "good", -1, {0}, ProgressCase::Raises},
+                      ProgressCase{"older_plugin", "omit_setOpenProgress", 1, {}, ProgressCase::Opens}),
+    [](const auto& param) { return std::string(param.param.name); });
+
 // --- over the real plugin --------------------------------------------------
 
 TEST_F(DecoderTest, PlaysAGeneratedVideoThroughThePlugin) {
@@ -425,6 +494,42 @@ TEST_F(DecoderTest, PlaysAGeneratedVideoThroughThePlugin) {
   ASSERT_TRUE(frame);
   EXPECT_EQ(kelta::test::ReadFrameCounter(frame), 0);
   EXPECT_EQ(kelta::test::ReadFrameCounter(other.GetFrame(240)), 1);
+}
+
+// Frames sought by number through the plugin: each comes next, numbered,
+// with the time of its start; the frames after it follow.
+TEST_F(DecoderTest, SeeksFramesByNumberThroughThePlugin) {
+  const std::string video = temp_ + "/numbered.vob";
+  kelta::test::Mpeg2StreamOptions options;
+  options.width = 352;
+  options.height = 240;
+  options.fpsNum = 30000;
+  options.fpsDen = 1001;
+  options.frames = 20;
+  options.gopSize = 6;
+  kelta::test::WriteMpeg2ProgramStream(video, options);
+
+  TMPEG2Decoder decoder(KELTA_PROGRAM_DIR);
+  decoder.Open(video, 0, -1);
+  ASSERT_TRUE(decoder.FrameNavigation());
+  EXPECT_EQ(decoder.FrameCount(), 20);
+  for (const std::int64_t n : {19, 7, 6, 5, 0, 12}) {
+    ASSERT_TRUE(decoder.SeekFrame(n)) << n;
+    EXPECT_EQ(decoder.CurTime(), std::uint32_t(n * 3003)) << n;
+    EXPECT_EQ(decoder.FrameNumber(), -1);
+    FrameView frame = decoder.GetFrame(240);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(kelta::test::ReadFrameCounter(frame), n);
+    EXPECT_EQ(decoder.FrameNumber(), n);
+    EXPECT_EQ(decoder.CurTime(), std::uint32_t((n + 1) * 3003)) << n;
+    frame = decoder.GetFrame(240);
+    EXPECT_EQ(bool(frame), n + 1 < 20);
+    if (frame) {
+      EXPECT_EQ(kelta::test::ReadFrameCounter(frame), n + 1);
+    }
+  }
+  EXPECT_FALSE(decoder.SeekFrame(20));
+  EXPECT_FALSE(decoder.SeekFrame(-1));
 }
 
 }  // namespace

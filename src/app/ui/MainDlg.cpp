@@ -5,6 +5,7 @@
 #include <cmath>
 #include <exception>
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QCloseEvent>
 #include <QApplication>
@@ -12,11 +13,15 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextEdit>
 #include <QTime>
 #include <QTreeWidget>
 #include <QUrl>
@@ -134,6 +139,11 @@ void TMainDlg::ConnectCommands() {
   connect(tbiBackwardMore, &QAction::triggered, this, [this] { SendKey(Qt::Key_S); });
   connect(tbiForwardMore, &QAction::triggered, this, [this] { SendKey(Qt::Key_W); });
   connect(tbiMoveStep, &QAction::triggered, this, [this] { RunCommand([this] { tbiMoveStepClick(); }); });
+  connect(tbiBackStep, &QAction::triggered, this, [this] { RunCommand([this] { tbiBackStepClick(); }); });
+  connect(tbiFirstFrame, &QAction::triggered, this,
+          [this] { RunCommand([this] { PausedFrameStep(&TVideoFrameBar::ShowFirstFrame); }); });
+  connect(tbiLastFrame, &QAction::triggered, this,
+          [this] { RunCommand([this] { PausedFrameStep(&TVideoFrameBar::ShowLastFrame); }); });
   connect(tbiCopyFrame, &QAction::triggered, this, [this] { RunCommand([this] { CopyFrame(); }); });
   // Clicks on the thumbnail reach eventFilter through the application-wide filter.
   connect(imageTree, &QTreeWidget::customContextMenuRequested, this,
@@ -152,13 +162,12 @@ void TMainDlg::ConnectLibrary() {
   hooks.VideoOpened = [this](std::int64_t maxPosition) {
     Slider->setValue(0);
     Slider->setMaximum(int(maxPosition));
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{btPlay, btSave, btView, btExport, btCrop, btResize, Slider}) {
-      control->setEnabled(true);
-    }
-    UpdateVideoCommands();
-    if (FrameBar->FileOpened()) NoteOpenedVideo(FrameBar->FileName);
+    FollowOpening();
+    NoteOpenedVideo(FrameBar->FileName);
   };
+  // An open that fails ends after the command that began it: its error is
+  // reported as a command's would be.
+  hooks.OpenFailed = [this](const std::exception_ptr& error) { RunCommand([&error] { std::rethrow_exception(error); }); };
   hooks.Explain = [this](const QString& why) { Explain(why); };
   // Opening a video needs no library, so the host exists without one too.
   LibraryHost_ = std::make_unique<TFrameBarLibraryHost>(*FrameBar, this, std::move(hooks));
@@ -196,7 +205,12 @@ void TMainDlg::ConnectLibrary() {
   Commands.CheckUpdate = [library] { library->CheckForUpdate(); };
 }
 
-void TMainDlg::OpenVideo(const QString& path) { TImageLibraryManager::OpenChosenVideo(*LibraryHost_, path); }
+void TMainDlg::StartOpeningVideo(const QString& path) { TImageLibraryManager::OpenChosenVideo(*LibraryHost_, path); }
+
+void TMainDlg::OpenVideo(const QString& path) {
+  StartOpeningVideo(path);
+  FrameBar->WaitForOpen();
+}
 
 void TMainDlg::ClearThumbnail() {
   ThumbDIB.Fill(TBGRColor{0, 0, 0});
@@ -229,7 +243,22 @@ void TMainDlg::UpdateVideoCommands() {
   const bool frameKeys = FrameKeysAllowed();
   for (QAction* step : {tbiBackward, tbiForward, tbiBackwardMore, tbiForwardMore, tbiMoveStep})
     step->setEnabled(frameKeys);
-  tbiCopyFrame->setEnabled(FrameBar->FileOpened());
+  const bool navigation = FrameNavigationAllowed();
+  for (QAction* step : {tbiBackStep, tbiFirstFrame, tbiLastFrame}) step->setEnabled(navigation);
+  // While another video opens, the panel shows that one's first picture.
+  tbiCopyFrame->setEnabled(FrameBar->FileOpened() && !FrameBar->Opening());
+}
+
+void TMainDlg::FollowOpening() {
+  const bool opening = FrameBar->Opening();
+  pbParseVideo->setVisible(opening);
+  btCancelOpen->setVisible(opening);
+  const bool usable = FrameBar->FileOpened() && !opening;
+  for (QWidget* control : std::initializer_list<QWidget*>{btSave, btView, btExport, btCrop, btResize, Slider})
+    control->setEnabled(usable);
+  btPlay->setEnabled(usable && !FrameBar->Playing());
+  btPause->setEnabled(usable && FrameBar->Playing());
+  UpdateVideoCommands();
 }
 
 int TMainDlg::RoundedFrameRate() const {
@@ -237,6 +266,25 @@ int TMainDlg::RoundedFrameRate() const {
 }
 
 bool TMainDlg::FrameKeysAllowed() const { return btPlay->isEnabled() || FrameBar->Playing(); }
+
+bool TMainDlg::FrameNavigationAllowed() const { return FrameKeysAllowed() && FrameBar->FrameNavigation(); }
+
+bool TMainDlg::FocusTakesNavigationKeys() const {
+  const QWidget* focus = QApplication::focusWidget();
+  if (focus == nullptr) return false;
+  // The tree's own editor lies inside it.
+  if (focus == imageTree || imageTree->isAncestorOf(focus)) return true;
+  // So does the menu bar while the keyboard walks it.
+  return qobject_cast<const QLineEdit*>(focus) != nullptr || qobject_cast<const QAbstractSpinBox*>(focus) != nullptr ||
+         qobject_cast<const QTextEdit*>(focus) != nullptr || qobject_cast<const QPlainTextEdit*>(focus) != nullptr ||
+         qobject_cast<const QMenuBar*>(focus) != nullptr;
+}
+
+void TMainDlg::PausedFrameStep(void (TVideoFrameBar::*step)()) {
+  FrameBar->Pause();
+  (FrameBar->*step)();
+  Slider->setValue(int(FrameBar->Position()));
+}
 
 void TMainDlg::StepSlider(int delta) {
   FrameBar->Pause();
@@ -247,6 +295,9 @@ void TMainDlg::StepSlider(int delta) {
 void TMainDlg::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
   const int r = RoundedFrameRate();
   switch (key) {
+    case Qt::Key_Escape:
+      FrameBar->CancelOpen();
+      break;
     case Qt::Key_Space:
     case Qt::Key_P:
       // Both toggle whenever a video is open, also after the end or a failure.
@@ -257,16 +308,29 @@ void TMainDlg::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
       }
       break;
     case Qt::Key_A:
-      if (FrameKeysAllowed()) StepSlider(-r);
+      if (!(modifiers & Qt::ShiftModifier)) {
+        if (FrameKeysAllowed()) StepSlider(-r);
+      } else if (FrameNavigationAllowed()) {
+        PausedFrameStep(&TVideoFrameBar::StepBack);
+      }
       break;
     case Qt::Key_D:
       if (!FrameKeysAllowed()) break;
       if (modifiers & Qt::ShiftModifier) {
-        FrameBar->Pause();
-        FrameBar->ShowFrameAt(-1);
-        Slider->setValue(int(FrameBar->Position()));
+        PausedFrameStep(&TVideoFrameBar::StepForward);
       } else {
         StepSlider(r);
+      }
+      break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+      if (FrameNavigationAllowed() && !FocusTakesNavigationKeys()) {
+        PausedFrameStep(key == Qt::Key_Left    ? &TVideoFrameBar::StepBack
+                        : key == Qt::Key_Right ? &TVideoFrameBar::StepForward
+                        : key == Qt::Key_Home  ? &TVideoFrameBar::ShowFirstFrame
+                                               : &TVideoFrameBar::ShowLastFrame);
       }
       break;
     case Qt::Key_S:
@@ -327,7 +391,12 @@ void TMainDlg::btPlayClick() {
 void TMainDlg::btPauseClick() { FrameBar->Pause(); }
 
 void TMainDlg::tbiMoveStepClick() {
-  FrameBar->ShowFrameAt(-1);
+  FrameBar->StepForward();
+  Slider->setValue(int(FrameBar->Position()));
+}
+
+void TMainDlg::tbiBackStepClick() {
+  FrameBar->StepBack();
   Slider->setValue(int(FrameBar->Position()));
 }
 
@@ -358,32 +427,38 @@ void TMainDlg::SliderMouseUp() {
 void TMainDlg::FrameBarProgress(TOpenProgress kind, std::int32_t value) {
   switch (kind) {
     case TOpenProgress::Started:
-      pbParseVideo->show();
-      ShowVideoStatus();
+      pbParseVideo->setValue(value);
+      // The new video's facts come with its end; until then, what goes on.
+      lbStatus->setText(QStringLiteral("Opening %1\u2026").arg(FrameBar->FileName));
+      lbStatus->setToolTip(FrameBar->FileName);
       break;
     case TOpenProgress::Step:
       pbParseVideo->setValue(value);
-      break;
+      return;
     case TOpenProgress::Finished:
       pbParseVideo->setValue(value);
-      pbParseVideo->hide();
       // The new video's size is known once it is open.
       ShowVideoStatus();
       break;
+    case TOpenProgress::Abandoned:
+      // The previous video is back, or none at all: then the start picture.
+      if (FrameBar->FileOpened()) {
+        ShowVideoStatus();
+      } else {
+        lbStatus->clear();
+        imgMainView->show();
+      }
+      break;
   }
-  // Opening runs on this thread: show the progress now, not after it.
-  pbParseVideo->repaint();
+  FollowOpening();
 }
 
 void TMainDlg::FrameBarFrameSelect() { imgMainView->hide(); }
 
 void TMainDlg::FrameBarPlayStateChange() {
-  const bool playing = FrameBar->Playing();
-  btPlay->setEnabled(!playing);
-  btPause->setEnabled(playing);
-  UpdateVideoCommands();
+  FollowOpening();
   // The rate shown turns from nominal to measured and back.
-  if (FrameBar->FileOpened()) ShowVideoStatus();
+  if (FrameBar->FileOpened() && !FrameBar->Opening()) ShowVideoStatus();
 }
 
 void TMainDlg::FrameBarPositionChange() {
@@ -397,6 +472,8 @@ TStatusFacts TMainDlg::StatusFacts() const {
   facts.Width = FrameBar->VideoWidth();
   facts.Height = FrameBar->VideoHeight();
   facts.TimeMs = std::llround(FrameBar->CurrentTime() * 86400000.0);
+  facts.FrameNumber = FrameBar->FrameNumber();
+  facts.FrameCount = FrameBar->FrameCount();
   facts.NominalRate = FrameBar->GetFrameRate();
   facts.MeasuredRate = FrameBar->MeasuredRate();
   facts.Playing = FrameBar->Playing();

@@ -58,7 +58,8 @@ class TMainDlg : public QWidget {
   QAction *tbiOpen = nullptr, *tbiNewCategory = nullptr, *tbiNewFilm = nullptr, *tbiDelete = nullptr,
           *tbiEdit = nullptr, *tbiClose = nullptr;
   QAction *tbiPlay = nullptr, *tbiPause = nullptr, *tbiBackward = nullptr, *tbiForward = nullptr,
-          *tbiBackwardMore = nullptr, *tbiForwardMore = nullptr, *tbiMoveStep = nullptr;
+          *tbiBackwardMore = nullptr, *tbiForwardMore = nullptr, *tbiMoveStep = nullptr, *tbiBackStep = nullptr,
+          *tbiFirstFrame = nullptr, *tbiLastFrame = nullptr;
   QAction *TBXItem1 = nullptr, *TBXItem2 = nullptr;
   QAction *tbiContent = nullptr, *tbiCheckUpdate = nullptr, *tbiAbout = nullptr;
   // The library pane's pop-up menu; which items show is the tree's business.
@@ -72,6 +73,8 @@ class TMainDlg : public QWidget {
   QPushButton *btOpen = nullptr, *btPlay = nullptr, *btPause = nullptr, *btSave = nullptr, *btHelp = nullptr,
               *btUpdate = nullptr;
   QPushButton *btView = nullptr, *btResize = nullptr, *btCrop = nullptr, *btExport = nullptr;
+  // Beside the progress bar while a video opens: ends the open (so does Esc).
+  QPushButton* btCancelOpen = nullptr;
 
   // Video area.
   QFrame* FlatPanel1 = nullptr;
@@ -97,7 +100,10 @@ class TMainDlg : public QWidget {
   // decoder allows.
   TLatestValueThrottle* Scrub = nullptr;
 
-  // Opens a video as if it had been chosen in the Open Video dialog.
+  // Starts opening a video as if it had been chosen in the Open Video
+  // dialog; the window follows the open and shows its error when it fails.
+  void StartOpeningVideo(const QString& path);
+  // The same, returning once the open has ended.
   void OpenVideo(const QString& path);
 
   // Opening from outside the Open dialog: the recent list, a drop, the
@@ -135,6 +141,7 @@ class TMainDlg : public QWidget {
   void btPlayClick();
   void btPauseClick();
   void tbiMoveStepClick();
+  void tbiBackStepClick();
   void SliderMouseDown();
   void SliderMouseUp();
   void FrameBarProgress(TOpenProgress kind, std::int32_t value);
@@ -172,11 +179,22 @@ class TMainDlg : public QWidget {
   // Sends the key table a key with the keyboard's current modifiers.
   void SendKey(int key);
   bool FrameKeysAllowed() const;
+  // The frame-exact steps need a video whose decoder numbers its frames.
+  bool FrameNavigationAllowed() const;
+  // Left, Right, Home and End belong to the library tree, to text boxes
+  // and to the menu bar while they have the keyboard focus.
+  bool FocusTakesNavigationKeys() const;
+  // Pauses playback, shows the frame the frame bar's `step` picks and moves
+  // the slider to it.
+  void PausedFrameStep(void (TVideoFrameBar::*step)());
   // Moves the slider by delta blocks (clamped) and shows the frame there.
   void StepSlider(int delta);
   int RoundedFrameRate() const;
   // The playback items and Copy Frame follow whether there is a video to act on.
   void UpdateVideoCommands();
+  // While a video opens, the controls that act on the open video rest, and
+  // the progress bar and its Cancel button show.
+  void FollowOpening();
   void BringToFront();
   void OpenPendingVideo();
   // A video opened: first in the recent list, its folder remembered.

@@ -140,15 +140,20 @@ void TMainDlg::BuildMenus() {
 
   tbPlayback = TBXToolbar1->addMenu(QStringLiteral("&Playback"));
   tbPlayback->setObjectName(QStringLiteral("tbPlayback"));
-  tbiPlay = item(tbPlayback, "tbiPlay", QStringLiteral("&Play"));
-  tbiPause = item(tbPlayback, "tbiPause", QStringLiteral("Pa&use"));
+  // The playback keys belong to the window's key table, not to shortcuts:
+  // the menus show them after a tab.
+  tbiPlay = item(tbPlayback, "tbiPlay", QStringLiteral("&Play\tSpace"));
+  tbiPause = item(tbPlayback, "tbiPause", QStringLiteral("Pa&use\tSpace"));
   tbPlayback->addSeparator();
-  tbiBackward = item(tbPlayback, "tbiBackward", QStringLiteral("Backward"));
-  tbiForward = item(tbPlayback, "tbiForward", QStringLiteral("Forward"));
-  tbiBackwardMore = item(tbPlayback, "tbiBackwardMore", QStringLiteral("Backward More"));
-  tbiForwardMore = item(tbPlayback, "tbiForwardMore", QStringLiteral("Forward More"));
+  tbiBackward = item(tbPlayback, "tbiBackward", QStringLiteral("Backward\tA"));
+  tbiForward = item(tbPlayback, "tbiForward", QStringLiteral("Forward\tD"));
+  tbiBackwardMore = item(tbPlayback, "tbiBackwardMore", QStringLiteral("Backward More\tS"));
+  tbiForwardMore = item(tbPlayback, "tbiForwardMore", QStringLiteral("Forward More\tW"));
   tbPlayback->addSeparator();
-  tbiMoveStep = item(tbPlayback, "tbiMoveStep", QStringLiteral("Forward Step"));
+  tbiBackStep = item(tbPlayback, "tbiBackStep", QStringLiteral("Backward Step\tShift+A, Left"));
+  tbiMoveStep = item(tbPlayback, "tbiMoveStep", QStringLiteral("Forward Step\tShift+D, Right"));
+  tbiFirstFrame = item(tbPlayback, "tbiFirstFrame", QStringLiteral("First Frame\tHome"));
+  tbiLastFrame = item(tbPlayback, "tbiLastFrame", QStringLiteral("Last Frame\tEnd"));
 
   tbTools = TBXToolbar1->addMenu(QStringLiteral("&Tools"));
   tbTools->setObjectName(QStringLiteral("tbTools"));
@@ -225,11 +230,15 @@ void TMainDlg::BuildVideoArea(const QString& libFolder) {
   FrameBar->setObjectName(QStringLiteral("FrameBar"));
   FrameBar->move(1 + (clientW - FrameBar->width()) / 2, 1 + clientH - FrameBar->height() - 16);
   FrameBar->setCursor(Qt::ArrowCursor);
+  // A click on the strip or the picture takes the keyboard focus from the
+  // library tree, so that the arrow keys, Home and End step through frames.
+  FrameBar->setFocusPolicy(Qt::ClickFocus);
 
   VideoPanel = new TVideoOutPanelEx(FlatPanel1);
   VideoPanel->setObjectName(QStringLiteral("VideoPanel"));
   VideoPanel->setGeometry(1 + (clientW - 400) / 2 + 1, 1 + 20, 400, 225);
   VideoPanel->setCursor(Qt::ArrowCursor);
+  VideoPanel->setFocusPolicy(Qt::ClickFocus);
   imgMainView = new QLabel(VideoPanel);
   imgMainView->setObjectName(QStringLiteral("imgMainView"));
   imgMainView->setGeometry(4, 4, TVideoOutPanelEx::ImageWidth, TVideoOutPanelEx::ImageHeight);
@@ -310,10 +319,17 @@ void TMainDlg::BuildStatusBar() {
   lbStatus->setTextFormat(Qt::PlainText);
   pbParseVideo = new QProgressBar(linePanel1);
   pbParseVideo->setObjectName(QStringLiteral("pbParseVideo"));
-  pbParseVideo->setGeometry(506, 5, 244, 9);
+  pbParseVideo->setGeometry(506, 8, 176, 9);
   pbParseVideo->setRange(0, 100);
   pbParseVideo->setTextVisible(false);
   pbParseVideo->hide();
+  btCancelOpen = new QPushButton(QStringLiteral("Cancel"), linePanel1);
+  btCancelOpen->setObjectName(QStringLiteral("btCancelOpen"));
+  btCancelOpen->setGeometry(688, 2, 58, 20);
+  btCancelOpen->setToolTip(QStringLiteral("Stop opening the video (Esc); the open video stays"));
+  btCancelOpen->setFocusPolicy(Qt::NoFocus);
+  btCancelOpen->hide();
+  connect(btCancelOpen, &QPushButton::clicked, this, [this] { FrameBar->CancelOpen(); });
 }
 
 }  // namespace kelta

@@ -42,7 +42,7 @@ void TMainDlg::OpenPendingVideo() {
   PendingTimer_->stop();
   const QString path = PendingVideo_;
   PendingVideo_.clear();
-  RunCommand([this, path] { OpenVideo(path); });
+  RunCommand([this, path] { StartOpeningVideo(path); });
 }
 
 void TMainDlg::HandOver(const QString& video) {

@@ -15,22 +15,28 @@ TFrameBarLibraryHost::TFrameBarLibraryHost(TVideoFrameBar& frameBar, QWidget* wi
 bool TFrameBarLibraryHost::Playing() { return FrameBar_.Playing(); }
 void TFrameBarLibraryHost::Pause() { FrameBar_.Pause(); }
 void TFrameBarLibraryHost::Play() { FrameBar_.Play(); }
-bool TFrameBarLibraryHost::FileOpened() { return FrameBar_.FileOpened(); }
+// While another video opens, its first picture covers the frame on screen:
+// there is no frame to act on until the open ends.
+bool TFrameBarLibraryHost::FileOpened() { return FrameBar_.FileOpened() && !FrameBar_.Opening(); }
 TFastDIB& TFrameBarLibraryHost::FrameDIB() { return FrameBar_.FrameDIB(); }
 TDisplayAspect TFrameBarLibraryHost::FrameAspect() { return FrameBar_.DisplayAspect(); }
 QWidget* TFrameBarLibraryHost::Window() { return Window_; }
 
-void TFrameBarLibraryHost::OpenVideo(const QString& path) {
+void TFrameBarLibraryHost::StartOpeningVideo(const QString& path, bool resumePlayback) {
+  // Without the decoder plugin the bar opens nothing; saying so beats
+  // waiting for an open that never comes.
+  if (!FrameBar_.DecoderLoaded())
+    throw std::runtime_error("Cannot open " + path.toStdString() +
+                             ": the MPEG-2 video decoder (codec.so) is missing from the program folder");
   FrameBar_.FileName = path;
   Repaint();
   if (Hooks_.HideStartPicture) Hooks_.HideStartPicture();
-  FrameBar_.OpenVideo();
-  // Without the decoder plugin the bar opens nothing; saying so beats
-  // enabling controls over an empty picture.
-  if (!FrameBar_.FileOpened())
-    throw std::runtime_error("Cannot open " + path.toStdString() +
-                             ": the MPEG-2 video decoder (codec.so) is missing from the program folder");
-  if (Hooks_.VideoOpened) Hooks_.VideoOpened(FrameBar_.MaxPosition());
+  FrameBar_.BeginOpen(
+      [this](TOpenEnd end, const std::exception_ptr& error) {
+        if (end == TOpenEnd::Opened && Hooks_.VideoOpened) Hooks_.VideoOpened(FrameBar_.MaxPosition());
+        if (end == TOpenEnd::Failed && Hooks_.OpenFailed) Hooks_.OpenFailed(error);
+      },
+      resumePlayback);
 }
 
 void TFrameBarLibraryHost::Repaint() {

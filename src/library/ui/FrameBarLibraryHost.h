@@ -4,6 +4,7 @@
 // main window, and the window's own controls through callbacks.
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 
 #include "library/ui/LibraryHost.h"
@@ -20,6 +21,8 @@ struct TMainWindowHooks {
   std::function<void()> HideStartPicture;
   // After it opened: the slider over its positions, the frame controls enabled.
   std::function<void(std::int64_t maxPosition)> VideoOpened;
+  // It failed to open: the error reaches the user.
+  std::function<void(const std::exception_ptr& error)> OpenFailed;
   // A command could not act; the reason goes to the status line.
   std::function<void(const QString&)> Explain;
 };
@@ -34,7 +37,7 @@ class TFrameBarLibraryHost : public TLibraryHost {
   bool FileOpened() override;
   TFastDIB& FrameDIB() override;
   TDisplayAspect FrameAspect() override;
-  void OpenVideo(const QString& path) override;
+  void StartOpeningVideo(const QString& path, bool resumePlayback) override;
   QWidget* Window() override;
   void Repaint() override;
   void ClearThumbnail() override;

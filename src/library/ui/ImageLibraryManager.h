@@ -90,15 +90,16 @@ class TImageLibraryManager : public QObject {
   void SaveImage();
   void DeleteNode();
   void EditNode();
-  // Pauses playback, asks for a video file and opens it through the host;
-  // playback resumes only when the dialog was cancelled. The decoder's
-  // errors propagate to the caller.
+  // Pauses playback, asks for a video file and starts opening it through the
+  // host; playback resumes when the dialog was cancelled, and when the open
+  // does not complete. The decoder's errors reach the user through the host.
   void OpenVideoFile() { OpenVideoFile(Host_); }
   // The same over any host: the command needs no library, and the main
   // window runs it this way while there is no library document.
   static void OpenVideoFile(TLibraryHost& host);
-  // What follows the dialog: opens the path as if it had been chosen.
-  static void OpenChosenVideo(TLibraryHost& host, const QString& path);
+  // What follows the dialog: starts opening the path as if it had been
+  // chosen (see TLibraryHost::StartOpeningVideo).
+  static void OpenChosenVideo(TLibraryHost& host, const QString& path, bool resumePlayback = false);
   // The filters of the file dialog, the first one (all MPEG video) selected.
   static QStringList VideoFileFilters();
   // The folder the dialog opens in: the folder of the last video chosen, or

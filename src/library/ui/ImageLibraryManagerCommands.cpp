@@ -321,9 +321,9 @@ QString TImageLibraryManager::VideoFileStartFolder() {
   return QString::fromStdString(ProgramFolder().string()) + QStringLiteral("/samples");
 }
 
-void TImageLibraryManager::OpenChosenVideo(TLibraryHost& host, const QString& path) {
+void TImageLibraryManager::OpenChosenVideo(TLibraryHost& host, const QString& path, bool resumePlayback) {
   LastVideoFolder = QFileInfo(path).absolutePath();
-  host.OpenVideo(path);
+  host.StartOpeningVideo(path, resumePlayback);
 }
 
 void TImageLibraryManager::OpenVideoFile(TLibraryHost& host) {
@@ -339,9 +339,10 @@ void TImageLibraryManager::OpenVideoFile(TLibraryHost& host) {
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) chosen = dialog.selectedFiles().first();
   }
   if (chosen.isEmpty()) return;
-  // Playback stays paused on the newly opened video.
+  // Playback stays paused on the newly opened video; the open resumes it
+  // when no video opens.
   pause.StayPaused();
-  OpenChosenVideo(host, chosen);
+  OpenChosenVideo(host, chosen, pause.WasPlaying());
 }
 
 }  // namespace kelta

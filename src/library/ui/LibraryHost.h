@@ -26,16 +26,19 @@ class TLibraryHost {
   virtual bool Playing() = 0;
   virtual void Pause() = 0;
   virtual void Play() = 0;
-  // A video has been opened; FrameDIB then holds the current frame.
+  // A video has been opened, and no other is opening; FrameDIB then holds
+  // the current frame.
   virtual bool FileOpened() = 0;
   virtual TFastDIB& FrameDIB() = 0;
   // The shape the current frame is shown at; unknown when the decoder does not say.
   virtual TDisplayAspect FrameAspect() = 0;
-  // Opens the file in the frame bar and readies the main window for it: the
-  // start picture hidden, the slider at 0 over the video's positions, the
-  // frame buttons and the slider enabled. The decoder's errors propagate, and
-  // a missing decoder is an error too.
-  virtual void OpenVideo(const QString& path) = 0;
+  // Starts opening the file in the frame bar and returns at once. Once it
+  // opened, the main window is readied for it: the start picture hidden, the
+  // slider at 0 over the video's positions, the frame buttons and the slider
+  // enabled; an error of the decoder reaches the user when the open fails. A
+  // missing decoder is an error raised at once. `resumePlayback`: playback
+  // ran until the command paused it, and runs again if no video opens.
+  virtual void StartOpeningVideo(const QString& path, bool resumePlayback) = 0;
 
   // Owner of the commands' dialogs and message boxes.
   virtual QWidget* Window() = 0;

@@ -16,6 +16,7 @@
 #include "imaging/Resample.h"
 #include "imaging/ui/DibImage.h"
 #include "video/MPEG2Decoder.h"
+#include "video/ui/FrameBarOpening.h"
 #include "video/ui/PlaybackPause.h"
 #include "common/ui/VideoOutPanel.h"
 
@@ -65,7 +66,9 @@ TVideoFrameBar::TVideoFrameBar(QWidget* parent, const QString& libFolder) : QWid
 }
 
 TVideoFrameBar::~TVideoFrameBar() {
-  // The thread uses the decoder and FrameDIB: it ends first.
+  // An open's worker ends first, untold: the window is going.
+  Opening_.reset();
+  // The thread uses the decoder and FrameDIB: it ends next.
   PlayThread_.reset();
   Decoder_.reset();
 }
@@ -85,6 +88,7 @@ void TVideoFrameBar::ShowFrame(const FrameView& frame, std::uint32_t ticks) {
   // A frame of another shape than the open video's is not shown.
   if (!CopyFrameBits(frame, FrameDIB_)) return;
   CurrentTime_ = double(ticks) / TicksPerDay;
+  FrameNumber_ = Decoder_->FrameNumber();
   if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
     ResampleBilinearInto(FrameDIB_, *OutputPanel->Image, PanelArea());
     OutputPanel->update();
@@ -98,75 +102,8 @@ std::unique_ptr<TMPEG2Decoder> TVideoFrameBar::MakeDecoder() const {
   return decoder;
 }
 
-void TVideoFrameBar::OpenVideo() {
-  if (!Decoder_ || FileName.isEmpty()) return;
-  // The playback thread reads the decoder: it never runs across an open.
-  // Playback stays paused on whatever video is open afterwards.
-  if (Playing_) Pause();
-  // The new video is opened aside, in a decoder of its own, and the bar
-  // switches to it only once it opened: a file that cannot be opened leaves
-  // the open video, its picture and its strip working as they were.
-  std::unique_ptr<TMPEG2Decoder> next = MakeDecoder();
-  next->Open(QFile::encodeName(FileName).toStdString(), 0, -1);
-  const TMPEG2FrameInfo info = next->Info();
-  const TDisplayAspect aspect = next->DisplayAspect();
-
-  TFastDIB first;
-  first.SetSize(info.Width, info.Height, 24);
-  first.Fill(TBGRColor{0, 0, 0});
-  TFastDIB scratch;
-  scratch.SetSize(info.Width, info.Height, 24);
-  scratch.Fill(TBGRColor{0, 0, 0});
-  const std::int64_t step = next->FileSize() / CellCount;
-
-  std::array<TFastDIB, CellCount> thumbs;
-  std::array<std::int64_t, CellCount> positions{};
-  if (OnProgress) OnProgress(this, TOpenProgress::Started, 0);
-  for (int i = 0; i < CellCount; ++i) {
-    next->Seek(step * i);
-    positions[std::size_t(i)] = next->GetFilePos();
-    if (CopyFrameBits(next->GetFrame(BlendThreshold), scratch) && i == 0) scratch.Draw(first, 0, 0);
-    // A missing (or misshapen) frame leaves the previous cell's picture
-    // (black for cell 0).
-    TFastDIB& thumb = thumbs[std::size_t(i)];
-    thumb.SetSize(FrameRects_[std::size_t(i)].Thumb.Width(), FrameRects_[std::size_t(i)].Thumb.Height(), 24);
-    thumb.Fill(TBGRColor{0, 0, 0});
-    ResampleBilinearInto(scratch, thumb, LetterboxRect(thumb.Width(), thumb.RowCount(), aspect));
-    if (OnProgress) OnProgress(this, TOpenProgress::Step, (100 / CellCount) * i);
-  }
-  next->Seek(0);
-
-  Decoder_ = std::move(next);
-  FrameDIB_ = std::move(first);
-  // Nothing of the previous video's playback carries over.
-  CurrentTime_ = 0.0;
-  MeasuredRate_ = -1.0;
-  VideoWidth_ = info.Width;
-  VideoHeight_ = info.Height;
-  DisplayAspect_ = aspect;
-  MaxPosition_ = Decoder_->FileSize() / PositionBlock;
-  for (int i = 0; i < CellCount; ++i) {
-    TFrameRect& cell = FrameRects_[std::size_t(i)];
-    cell.Position = positions[std::size_t(i)];
-    cell.Pressed = false;
-    cell.Selected = false;
-    cell.Thumb = std::move(thumbs[std::size_t(i)]);
-  }
-  if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
-    // The bars of this video's shape; later frames only fill the picture's area.
-    OutputPanel->Image->Fill(TBGRColor{0, 0, 0});
-    ResampleBilinearInto(FrameDIB_, *OutputPanel->Image, PanelArea());
-    OutputPanel->update();
-  }
-  update();
-  if (OnProgress) OnProgress(this, TOpenProgress::Finished, 100);
-  FileOpened_ = true;
-  EndReached_ = false;
-  Schedule_.SetPeriod(FramePeriodMicros(info.FrameRate));
-}
-
 void TVideoFrameBar::FrameClick(TFrameRect* sender) {
-  if (!Decoder_ || !FileOpened_ || sender == nullptr) return;
+  if (!Decoder_ || !FileOpened_ || Opening_ || sender == nullptr) return;
   TPlaybackPause paused(*this);
   EndReached_ = false;
   Decoder_->Seek(sender->Position);
@@ -178,7 +115,7 @@ void TVideoFrameBar::FrameClick(TFrameRect* sender) {
 }
 
 void TVideoFrameBar::ShowFrameAt(std::int64_t position) {
-  if (!Decoder_ || !FileOpened_) return;
+  if (!Decoder_ || !FileOpened_ || Opening_) return;
   TPlaybackPause paused(*this);
   EndReached_ = false;
   if (position != -1) Decoder_->Seek(position);
@@ -187,8 +124,39 @@ void TVideoFrameBar::ShowFrameAt(std::int64_t position) {
   Position_ = Decoder_->GetFilePos() / PositionBlock;
 }
 
+bool TVideoFrameBar::FrameNavigation() const { return Decoder_ && FileOpened_ && Decoder_->FrameNavigation(); }
+
+void TVideoFrameBar::ShowFrameNumber(std::int64_t number) {
+  if (!FrameNavigation() || number < 0 || number >= FrameCount_) return;
+  TPlaybackPause paused(*this);
+  EndReached_ = false;
+  if (!Decoder_->SeekFrame(number)) return;
+  const std::uint32_t ticks = Decoder_->NextFrameTime();
+  if (const FrameView frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, ticks);
+  Position_ = Decoder_->GetFilePos() / PositionBlock;
+}
+
+void TVideoFrameBar::StepForward() {
+  // The decoder's next frame need not follow the one on screen (after the
+  // open's strip, or a frame playback decoded but never showed): the number
+  // says which one does.
+  if (FrameNavigation() && FrameNumber_ >= 0) {
+    ShowFrameNumber(FrameNumber_ + 1);
+  } else {
+    ShowFrameAt(-1);
+  }
+}
+
+void TVideoFrameBar::StepBack() {
+  if (FrameNumber_ > 0) ShowFrameNumber(FrameNumber_ - 1);
+}
+
+void TVideoFrameBar::ShowFirstFrame() { ShowFrameNumber(0); }
+
+void TVideoFrameBar::ShowLastFrame() { ShowFrameNumber(FrameCount_ - 1); }
+
 void TVideoFrameBar::Play() {
-  if (!Decoder_ || !FileOpened_) return;
+  if (!Decoder_ || !FileOpened_ || Opening_) return;
   PlayThread_.reset();
   // Played through already: it starts over from the first frame.
   if (EndReached_) ShowFrameAt(0);
@@ -224,6 +192,8 @@ void TVideoFrameBar::WaitForFrameDue() {
 
 void TVideoFrameBar::PlayStatus(TPlayStatus status) {
   if (status & psFrameReady) {
+    // The worker waits in this call: the decoder is this thread's now.
+    FrameNumber_ = Decoder_->FrameNumber();
     if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
       ResampleNearestInto(FrameDIB_, *OutputPanel->Image, PanelArea());
       OutputPanel->update();
@@ -343,7 +313,7 @@ void TVideoFrameBar::mouseReleaseEvent(QMouseEvent* event) {
   for (TFrameRect& cell : FrameRects_) {
     if (!cell.Contains(p.x(), p.y())) continue;
     cell.Pressed = false;
-    if (FileOpened_) {
+    if (FileOpened_ && !Opening_) {
       for (TFrameRect& other : FrameRects_) other.Selected = false;
       cell.Selected = true;
     }

@@ -3,9 +3,12 @@
 // eight thumbnails spread over the file, shows the current frame in the
 // output panel, seeks and steps on request, and runs and paces playback.
 // Positions are byte offsets; the user interface counts blocks of 10240 bytes.
+// A video opens on a worker thread (VideoFrameBarOpening.cpp); the bar
+// switches to it only once it opened.
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,16 +33,22 @@ constexpr std::int64_t PositionBlock = 10240;
 
 // The steps of an open that the progress event reports.
 enum class TOpenProgress : std::uint8_t {
-  Started = 0,  // value 0
-  Step = 1,     // value: percent done
-  Finished = 2  // value 100
+  Started = 0,   // value 0
+  Step = 1,      // value: percent done
+  Finished = 2,  // value 100: the new video is open
+  Abandoned = 3  // value 0: the open failed or was cancelled; the previous video is back
 };
+
+// How an open ended.
+enum class TOpenEnd : std::uint8_t { Opened, Failed, Cancelled };
 
 class TVideoFrameBar : public QWidget {
   Q_OBJECT
  public:
   using TNotifyEvent = std::function<void(QObject* sender)>;
   using TProgressEvent = std::function<void(QObject* sender, TOpenProgress kind, std::int32_t value)>;
+  // Hears how one open ended; `error` is set when it failed.
+  using TOpenDone = std::function<void(TOpenEnd end, const std::exception_ptr& error)>;
 
   static constexpr int DefaultWidth = 475;
   static constexpr int DefaultHeight = 65;
@@ -61,19 +70,49 @@ class TVideoFrameBar : public QWidget {
   // A still frame was shown: a cell's, a seek's or a step's.
   TNotifyEvent OnFrameShown;
 
-  // Opens FileName and builds the strip; throws EMPEG2Error with the bar unchanged.
+  // Starts opening FileName on a worker thread and returns at once (without
+  // the decoder or a name nothing happens). Playback pauses; the video's
+  // first picture shows in the output panel as soon as it is decoded, the
+  // progress events follow the pass over the file and the strip's cells fill
+  // in as their frames are decoded. Stepping, seeks, cell clicks and playback
+  // do nothing until the open ends. It ends on this thread, from the event
+  // loop or WaitForOpen: on the new video, or, when it failed or was
+  // cancelled, with the previous video's picture, strip, name, position and
+  // playback as they were. `done` then hears how it ended. An open still
+  // running when another begins ends as cancelled. `resumePlayback`: playback
+  // ran until the caller paused it, and runs again if no new video opens.
+  void BeginOpen(TOpenDone done = {}, bool resumePlayback = false);
+  // Ends a running open as cancelled, at once with a plugin that reports its
+  // reading.
+  void CancelOpen();
+  // Runs a running open to its end on this thread.
+  void WaitForOpen();
+  bool Opening() const { return Opening_ != nullptr; }
+  // Opens FileName and builds the strip before it returns: BeginOpen and
+  // WaitForOpen. Throws the open's error (EMPEG2Error) with the bar unchanged.
   void OpenVideo();
   void Play();
   void Pause();
   // Shows the next frame at byte position; -1 shows the next frame without seeking.
   void ShowFrameAt(std::int64_t position);
   double GetFrameRate() const;
+  // Frame-exact steps, where the decoder numbers its frames
+  // (FrameNavigation): the frame after or before the one on screen, the
+  // first and the last frame. Each pauses playback around it, like a seek.
+  // Without numbers, StepForward shows the decoder's next frame and the
+  // others do nothing.
+  bool FrameNavigation() const;
+  void StepForward();
+  void StepBack();
+  void ShowFirstFrame();
+  void ShowLastFrame();
   // A cell's click: shows the cell's frame and reports the new position.
   void FrameClick(TFrameRect* sender);
   // Runs on the main thread for every report of the playback thread.
   void PlayStatus(TPlayStatus status);
 
   bool DecoderLoaded() const { return Decoder_ != nullptr; }
+  // A video is open (also while another one is opening).
   bool FileOpened() const { return FileOpened_; }
   bool Playing() const { return Playing_; }
   bool Paused() const { return Paused_; }
@@ -85,6 +124,10 @@ class TVideoFrameBar : public QWidget {
   // Microseconds each frame stays on screen in playback.
   std::int64_t FramePeriod() const { return Schedule_.Period(); }
   double MeasuredRate() const { return MeasuredRate_; }
+  // Number of the frame on screen (display order from 0) and the frames of
+  // the video; -1 when the decoder does not say.
+  std::int64_t FrameNumber() const { return FrameNumber_; }
+  std::int64_t FrameCount() const { return FrameCount_; }
   // The time of the frame on screen as a fraction of a day (90 kHz ticks /
   // 7,776,000,000), as the status line formats it.
   double CurrentTime() const { return CurrentTime_; }
@@ -114,6 +157,8 @@ class TVideoFrameBar : public QWidget {
   void LayoutCells();
   // Shows a still frame of time `ticks` (90 kHz from the first frame).
   void ShowFrame(const FrameView& frame, std::uint32_t ticks);
+  // Shows frame `number` when the video has it.
+  void ShowFrameNumber(std::int64_t number);
   // Where the picture lies in the output panel's image.
   TRect PanelArea() const;
   void Fire(const TNotifyEvent& event);
@@ -121,6 +166,16 @@ class TVideoFrameBar : public QWidget {
 
   // A decoder over the plugin in DecoderFolder_, ready for RGB frames.
   std::unique_ptr<TMPEG2Decoder> MakeDecoder() const;
+
+  // The open in progress and the previous video's look to put back.
+  struct TOpening;
+  // Applies what the worker has made ready; ends the open when it ended.
+  void TakeOpenNews();
+  void SwitchToOpenedVideo(std::unique_ptr<TMPEG2Decoder> decoder, TFastDIB first);
+  // Puts the previous video's look back; the playback pause stays when
+  // another open follows at once.
+  enum class TAfterward : std::uint8_t { ResumePlayback, AnotherOpen };
+  void AbandonOpen(TOpenEnd end, const std::exception_ptr& error, TAfterward afterward);
 
   std::string DecoderFolder_;
   std::unique_ptr<TMPEG2Decoder> Decoder_;
@@ -135,9 +190,15 @@ class TVideoFrameBar : public QWidget {
   std::int64_t MaxPosition_ = 0;
   std::int64_t Position_ = 0;
   double MeasuredRate_ = -1.0;
+  std::int64_t FrameNumber_ = -1;
+  std::int64_t FrameCount_ = -1;
   double CurrentTime_ = 0.0;
   std::int32_t VideoWidth_ = 0;
   std::int32_t VideoHeight_ = 0;
+  // FileName of the video open, which it gets back when no other opens.
+  QString OpenedName_;
+  std::uint64_t OpenCount_ = 0;
+  std::unique_ptr<TOpening> Opening_;
   TDisplayAspect DisplayAspect_;
 };
 

@@ -195,7 +195,8 @@ class LibraryCommandsTest : public TLibraryTestBase {
     hooks.ClearThumbnail = [&] { ++clears; };
     hooks.VideoOpened = [&](std::int64_t maxPosition) { openedUpTo = maxPosition; };
     TFrameBarLibraryHost host(bar, &window, std::move(hooks));
-    host.OpenVideo(QString::fromStdString(clip.string()));
+    host.StartOpeningVideo(QString::fromStdString(clip.string()), false);
+    bar.WaitForOpen();
     QVERIFY(bar.FileOpened());
     QCOMPARE(bar.FileName, QString::fromStdString(clip.string()));
     QCOMPARE(openedUpTo, bar.MaxPosition());
@@ -666,6 +667,8 @@ class LibraryCommandsTest : public TLibraryTestBase {
     QCOMPARE(Host->OpenedVideos, QStringList{QFileInfo(clip).absoluteFilePath()});
     QVERIFY(!Host->IsPlaying);
     QCOMPARE(Host->Plays, 1);
+    // Playback ran before the dialog: it resumes if the video does not open.
+    QCOMPARE(Host->ResumeRequests, QList<bool>{true});
 
     WhenModal<QFileDialog>([&](QFileDialog* dialog) {
       note(dialog);

@@ -24,6 +24,8 @@ class TFakeLibraryHost : public TLibraryHost {
   int Thumbnails = 0;
   QImage Thumbnail;
   QStringList OpenedVideos;
+  // For each video opened: whether playback is to resume if it does not open.
+  QList<bool> ResumeRequests;
   QStringList Explanations;
   TFastDIB Frame;
   TDisplayAspect Aspect;  // of Frame; unknown unless a test sets it
@@ -41,8 +43,9 @@ class TFakeLibraryHost : public TLibraryHost {
   bool FileOpened() override { return IsOpened; }
   TFastDIB& FrameDIB() override { return Frame; }
   TDisplayAspect FrameAspect() override { return Aspect; }
-  void OpenVideo(const QString& path) override {
+  void StartOpeningVideo(const QString& path, bool resumePlayback) override {
     OpenedVideos << path;
+    ResumeRequests << resumePlayback;
     IsOpened = true;
   }
   QWidget* Window() override { return &MainWindow; }

@@ -39,12 +39,38 @@ class VideoFrameBarTest : public QObject {
   void openingWhilePlayingStopsPlaybackFirst();
   void failedOpenKeepsTheOpenVideo_data();
   void failedOpenKeepsTheOpenVideo();
+  void stepsBackToTheFramesStepsForwardShowed();
+  void frameStepsDuringPlaybackResume();
   void picturesShowInTheirShape_data();
   void picturesShowInTheirShape();
 
  private:
   QTemporaryDir Dir_;
   QString Video_;
+};
+
+class VideoOpeningTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase();
+  void firstPictureComesBeforeTheWholeOpen_data();
+  void firstPictureComesBeforeTheWholeOpen();
+  void openThatDoesNotCompleteLeavesThePreviousVideo_data();
+  void openThatDoesNotCompleteLeavesThePreviousVideo();
+  void secondOpenCancelsTheFirst();
+  void destroyingTheBarEndsItsOpen();
+  void cancelLeavesTheRealVideoWorking_data();
+  void cancelLeavesTheRealVideoWorking();
+  void progressRisesToTheEndWithARealFile();
+
+ private:
+  // A fake plugin's held open goes on once this file exists.
+  QString NewHoldFile();
+  static void Release(const QString& holdFile);
+
+  QTemporaryDir Dir_;
+  QString Small_, Large_;
+  int Holds_ = 0;
 };
 
 }  // namespace kelta

@@ -19,5 +19,9 @@ int main(int argc, char** argv) {
     kelta::VideoFrameBarTest test;
     failed += QTest::qExec(&test, argc, argv);
   }
+  {
+    kelta::VideoOpeningTest test;
+    failed += QTest::qExec(&test, argc, argv);
+  }
   return failed == 0 ? 0 : 1;
 }
