@@ -39,7 +39,7 @@ VideoSource::~VideoSource() {
 
 int VideoSource::ReadPacket(void* opaque, std::uint8_t* buffer, int size) {
   auto* self = static_cast<VideoSource*>(opaque);
-  const long got = self->files_.Read(buffer, size);
+  const long got = self->input_->Read(buffer, size);
   if (got < 0) return AVERROR(EIO);
   if (got == 0) return AVERROR_EOF;
   return int(got);
@@ -47,7 +47,7 @@ int VideoSource::ReadPacket(void* opaque, std::uint8_t* buffer, int size) {
 
 std::int64_t VideoSource::SeekStream(void* opaque, std::int64_t offset, int whence) {
   auto* self = static_cast<VideoSource*>(opaque);
-  TitleFiles& files = self->files_;
+  ByteStream& files = *self->input_;
   switch (whence & ~AVSEEK_FORCE) {
     case AVSEEK_SIZE:
       return files.Size();
@@ -68,8 +68,15 @@ std::int64_t VideoSource::SeekStream(void* opaque, std::int64_t offset, int when
 }
 
 bool VideoSource::Open(const std::string& path) {
-  if (!files_.Open(FindTitleParts(path)) || files_.Size() <= 0) return false;
-  return OpenDemuxer(path) && BuildIndex() && OpenDecoder();
+  auto files = std::make_unique<TitleFiles>();
+  if (!files->Open(FindTitleParts(path))) return false;
+  return Open(std::move(files), path);
+}
+
+bool VideoSource::Open(std::unique_ptr<ByteStream> input, const std::string& name) {
+  input_ = std::move(input);
+  if (!input_ || input_->Size() <= 0) return false;
+  return OpenDemuxer(name) && BuildIndex() && OpenDecoder();
 }
 
 bool VideoSource::OpenDemuxer(const std::string& path) {

@@ -11,9 +11,11 @@
 // soft-telecined film and restarting time stamps still get steady times.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "ByteStream.h"
 #include "FFmpegPtr.h"
 #include "FrameConverter.h"
 #include "FrameView.h"
@@ -31,11 +33,13 @@ class VideoSource {
 
   // False when the path is no readable file with MPEG-1/2 video.
   bool Open(const std::string& path);
+  // The same over any byte stream; `name` only hints at the container.
+  bool Open(std::unique_ptr<ByteStream> input, const std::string& name);
 
   int Width() const { return width_; }
   int Height() const { return height_; }
   double FrameRate() const { return frameRate_; }
-  std::int64_t TotalSize() const { return files_.Size(); }
+  std::int64_t TotalSize() const { return input_ ? input_->Size() : 0; }
   // Byte position of the last delivered frame, or of the group a seek
   // went to; the size of the video at the end.
   std::int64_t Position() const { return position_; }
@@ -79,7 +83,7 @@ class VideoSource {
     return g.fieldsBefore + (g.leadingDecodable ? 0 : g.leadingFields);
   }
 
-  TitleFiles files_;
+  std::unique_ptr<ByteStream> input_;
   IOContextPtr io_;
   FormatPtr format_;
   CodecContextPtr decoder_;

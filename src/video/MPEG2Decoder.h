@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "codec/CodecEntryPoints.h"
 #include "codec/FrameView.h"
@@ -28,6 +29,15 @@ class EMPEG2Error : public std::runtime_error {
 using TMPEG2FrameInfo = KeltaCodecFrameInfo;  // filled by getFrameInfo
 using TMPEG2FileInfo = KeltaCodecFileInfo;    // filled by getFileInfo
 
+// Cells of one DVD title set to open as one video: sector ranges of its title
+// VOBs, read in the order listed (see openDvdCells in codec/CodecApi.h).
+struct TDvdCells {
+  std::string Disc;  // what libdvdread opens: a disc image or a VIDEO_TS folder
+  std::int32_t TitleSet = 0;
+  std::vector<KeltaCodecSectorRange> Ranges;
+  bool Empty() const { return Ranges.empty(); }
+};
+
 class TMPEG2Decoder {
  public:
   // Loads codec.so from LibFolder, or through the dynamic loader's search
@@ -41,6 +51,10 @@ class TMPEG2Decoder {
   // Opens a video (callers pass Start 0 and End -1). Throws EMPEG2Error
   // "Unable to open video file: <path>. <Why>" or "Error decoding video".
   void Open(const std::string& FileName, std::int64_t Start = 0, std::int64_t End = -1);
+  // Opens cells of a DVD as one video; Name names it in the errors. Throws
+  // EMPEG2Error "Unable to open <Name>. <Why>" when the plugin cannot read
+  // DVDs or refuses the cells, and "Error decoding video" as Open does.
+  void OpenDvdCells(const TDvdCells& Cells, const std::string& Name);
   // Moves to byte position Position; CurTime follows the plugin.
   void Seek(std::int64_t Position);
   // The plugin's current byte position.

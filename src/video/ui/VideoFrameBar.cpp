@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 #include <thread>
+#include <utility>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -80,6 +81,8 @@ void TVideoFrameBar::ShowFrame(const FrameView& frame, std::uint32_t ticks) {
   // A frame of another shape than the open video's is not shown.
   if (!CopyFrameBits(frame, FrameDIB_)) return;
   CurrentTime_ = double(ticks) / TicksPerDay;
+  // Those who hear of the frame see its position too.
+  Position_ = Decoder_->GetFilePos() / PositionBlock;
   if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
     ResampleBilinear(FrameDIB_, *OutputPanel->Image);
     OutputPanel->update();
@@ -101,8 +104,12 @@ void TVideoFrameBar::OpenVideo() {
   // The new video is opened aside, in a decoder of its own, and the bar
   // switches to it only once it opened: a file that cannot be opened leaves
   // the open video, its picture and its strip working as they were.
+  const TDvdCells dvd = std::exchange(PendingDvd_, TDvdCells{});
   std::unique_ptr<TMPEG2Decoder> next = MakeDecoder();
-  next->Open(QFile::encodeName(FileName).toStdString(), 0, -1);
+  if (dvd.Empty())
+    next->Open(QFile::encodeName(FileName).toStdString(), 0, -1);
+  else
+    next->OpenDvdCells(dvd, FileName.toStdString());
   const TMPEG2FrameInfo info = next->Info();
 
   TFastDIB first;
@@ -153,6 +160,19 @@ void TVideoFrameBar::OpenVideo() {
   FileOpened_ = true;
   EndReached_ = false;
   Schedule_.SetPeriod(FramePeriodMicros(info.FrameRate));
+}
+
+void TVideoFrameBar::OpenDvdTitle(const QString& name, const TDvdCells& cells) {
+  const QString previous = FileName;
+  FileName = name;
+  PendingDvd_ = cells;
+  try {
+    OpenVideo();
+  } catch (...) {
+    FileName = previous;
+    PendingDvd_ = TDvdCells{};
+    throw;
+  }
 }
 
 void TVideoFrameBar::FrameClick(TFrameRect* sender) {
