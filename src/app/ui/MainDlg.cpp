@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -35,6 +36,7 @@
 #include "library/ui/LibraryDocument.h"
 #include "library/ui/UnsavedLibraryQuestion.h"
 #include "update/ui/CheckUpdateDlg.h"
+#include "video/DvdChapters.h"
 #include "video/ui/PlaybackPause.h"
 #include "video/ui/VideoFrameBar.h"
 #include "common/ui/VideoOutPanel.h"
@@ -134,6 +136,9 @@ void TMainDlg::ConnectCommands() {
   connect(tbiBackwardMore, &QAction::triggered, this, [this] { SendKey(Qt::Key_S); });
   connect(tbiForwardMore, &QAction::triggered, this, [this] { SendKey(Qt::Key_W); });
   connect(tbiMoveStep, &QAction::triggered, this, [this] { RunCommand([this] { tbiMoveStepClick(); }); });
+  connect(tbiOpenDvd, &QAction::triggered, this, [this] { RunCommand([this] { OpenDvdCommand(); }); });
+  connect(tbiPreviousChapter, &QAction::triggered, this, [this] { SendKey(Qt::Key_PageUp); });
+  connect(tbiNextChapter, &QAction::triggered, this, [this] { SendKey(Qt::Key_PageDown); });
   connect(tbiCopyFrame, &QAction::triggered, this, [this] { RunCommand([this] { CopyFrame(); }); });
   // Clicks on the thumbnail reach eventFilter through the application-wide filter.
   connect(imageTree, &QTreeWidget::customContextMenuRequested, this,
@@ -150,16 +155,15 @@ void TMainDlg::ConnectLibrary() {
   hooks.SetThumbnail = [this](const QImage& picture) { SetThumbnail(picture); };
   hooks.HideStartPicture = [this] { imgMainView->hide(); };
   hooks.VideoOpened = [this](std::int64_t maxPosition) {
-    Slider->setValue(0);
-    Slider->setMaximum(int(maxPosition));
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{btPlay, btSave, btView, btExport, btCrop, btResize, Slider}) {
-      control->setEnabled(true);
-    }
-    UpdateVideoCommands();
+    // A file took the place of the DVD title.
+    Dvd_.reset();
+    ShowOpenedVideo(maxPosition);
     if (FrameBar->FileOpened()) NoteOpenedVideo(FrameBar->FileName);
   };
   hooks.Explain = [this](const QString& why) { Explain(why); };
+  hooks.SuggestedFilmName = [this] {
+    return Dvd_ ? QString::fromStdString(DvdFilmName(Dvd_->Disc.VolumeName)) : QString();
+  };
   // Opening a video needs no library, so the host exists without one too.
   LibraryHost_ = std::make_unique<TFrameBarLibraryHost>(*FrameBar, this, std::move(hooks));
   if (FilmManager == nullptr) return;
@@ -196,7 +200,24 @@ void TMainDlg::ConnectLibrary() {
   Commands.CheckUpdate = [library] { library->CheckForUpdate(); };
 }
 
-void TMainDlg::OpenVideo(const QString& path) { TImageLibraryManager::OpenChosenVideo(*LibraryHost_, path); }
+void TMainDlg::OpenVideo(const QString& path) {
+  if (!DvdLocation(QFile::encodeName(path).toStdString()).empty()) {
+    OpenDvd(path);
+    return;
+  }
+  TImageLibraryManager::OpenChosenVideo(*LibraryHost_, path);
+}
+
+void TMainDlg::ShowOpenedVideo(std::int64_t maxPosition) {
+  Slider->setValue(0);
+  Slider->setMaximum(int(maxPosition));
+  std::vector<int> marks;
+  for (const std::int64_t start : ChapterPositions()) marks.push_back(int(start));
+  Slider->SetMarks(std::move(marks));
+  for (QWidget* control : std::initializer_list<QWidget*>{btPlay, btSave, btView, btExport, btCrop, btResize, Slider})
+    control->setEnabled(true);
+  UpdateVideoCommands();
+}
 
 void TMainDlg::ClearThumbnail() {
   ThumbDIB.Fill(TBGRColor{0, 0, 0});
@@ -230,6 +251,9 @@ void TMainDlg::UpdateVideoCommands() {
   for (QAction* step : {tbiBackward, tbiForward, tbiBackwardMore, tbiForwardMore, tbiMoveStep})
     step->setEnabled(frameKeys);
   tbiCopyFrame->setEnabled(FrameBar->FileOpened());
+  const bool chapters = frameKeys && DvdTitle() != nullptr && DvdTitle()->Chapters.size() > 1;
+  tbiPreviousChapter->setEnabled(chapters);
+  tbiNextChapter->setEnabled(chapters);
 }
 
 int TMainDlg::RoundedFrameRate() const {
@@ -271,6 +295,12 @@ void TMainDlg::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
       break;
     case Qt::Key_S:
       if (FrameKeysAllowed()) StepSlider(-8 * r);
+      break;
+    case Qt::Key_PageUp:
+      if (FrameKeysAllowed()) StepChapter(-1);
+      break;
+    case Qt::Key_PageDown:
+      if (FrameKeysAllowed()) StepChapter(1);
       break;
     case Qt::Key_W:
       if (!FrameKeysAllowed()) break;
@@ -400,12 +430,17 @@ TStatusFacts TMainDlg::StatusFacts() const {
   facts.NominalRate = FrameBar->GetFrameRate();
   facts.MeasuredRate = FrameBar->MeasuredRate();
   facts.Playing = FrameBar->Playing();
+  if (const TDvdTitle* title = DvdTitle(); title != nullptr && !title->Chapters.empty()) {
+    facts.Chapter = std::int32_t(ChapterAt(ChapterPositions(), FrameBar->Position()) + 1);
+    facts.ChapterCount = std::int32_t(title->Chapters.size());
+  }
   return facts;
 }
 
 void TMainDlg::ShowVideoStatus() {
   lbStatus->setText(StatusLineText(StatusFacts(), lbStatus->fontMetrics(), lbStatus->width()));
-  lbStatus->setToolTip(FrameBar->FileName);
+  // A DVD title's tip names the disc it came from.
+  lbStatus->setToolTip(Dvd_ ? Dvd_->Chosen : FrameBar->FileName);
 }
 
 void TMainDlg::moveEvent(QMoveEvent* event) {

@@ -126,6 +126,7 @@ void TMainDlg::BuildMenus() {
   };
   tbiOpen = item(tbFile, "tbiOpen", QStringLiteral("&Open Video"));
   shortcut(tbiOpen, QKeySequence::Open);
+  tbiOpenDvd = item(tbFile, "tbiOpenDvd", QStringLiteral("Open &DVD\u2026"));
   tbRecent = tbFile->addMenu(QStringLiteral("&Recent Videos"));
   tbRecent->setObjectName(QStringLiteral("tbRecent"));
   tbFile->addSeparator();
@@ -148,6 +149,10 @@ void TMainDlg::BuildMenus() {
   tbiForwardMore = item(tbPlayback, "tbiForwardMore", QStringLiteral("Forward More"));
   tbPlayback->addSeparator();
   tbiMoveStep = item(tbPlayback, "tbiMoveStep", QStringLiteral("Forward Step"));
+  tbPlayback->addSeparator();
+  // The key table takes the keys; the menu only names them.
+  tbiPreviousChapter = item(tbPlayback, "tbiPreviousChapter", QStringLiteral("Previous &Chapter\tPgUp"));
+  tbiNextChapter = item(tbPlayback, "tbiNextChapter", QStringLiteral("&Next Chapter\tPgDown"));
 
   tbTools = TBXToolbar1->addMenu(QStringLiteral("&Tools"));
   tbTools->setObjectName(QStringLiteral("tbTools"));

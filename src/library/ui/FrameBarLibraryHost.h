@@ -22,6 +22,8 @@ struct TMainWindowHooks {
   std::function<void(std::int64_t maxPosition)> VideoOpened;
   // A command could not act; the reason goes to the status line.
   std::function<void(const QString&)> Explain;
+  // A name for a new film from the video on screen.
+  std::function<QString()> SuggestedFilmName;
 };
 
 class TFrameBarLibraryHost : public TLibraryHost {
@@ -39,6 +41,7 @@ class TFrameBarLibraryHost : public TLibraryHost {
   void ClearThumbnail() override;
   void SetThumbnail(const QImage& picture) override;
   void Explain(const QString& why) override;
+  QString SuggestedFilmName() override;
 
  private:
   TVideoFrameBar& FrameBar_;
