@@ -111,8 +111,8 @@ class TMainDlg : public QWidget {
   // chosen in the chooser. An encrypted title or one the decoder refuses
   // raises an error and leaves the open video as it was; a disc whose title
   // information is damaged opens its largest title set as plain video and
-  // says so.
-  void OpenDvd(const QString& chosen);
+  // says so. False when the chooser was cancelled.
+  bool OpenDvd(const QString& chosen);
   // Shows the first frame of the chapter `delta` chapters from the one on
   // screen (Previous/Next Chapter).
   void StepChapter(int delta);

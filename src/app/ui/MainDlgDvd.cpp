@@ -35,13 +35,11 @@ void TMainDlg::OpenDvdCommand() {
     TDvdFileDialog dialog(this, TImageLibraryManager::VideoFileStartFolder());
     if (dialog.exec() == QDialog::Accepted) chosen = dialog.Chosen();
   }
-  if (chosen.isEmpty()) return;
-  OpenDvd(chosen);
   // Playback stays paused on a newly opened title.
-  if (Dvd_ && Dvd_->Chosen == chosen) paused.StayPaused();
+  if (!chosen.isEmpty() && OpenDvd(chosen)) paused.StayPaused();
 }
 
-void TMainDlg::OpenDvd(const QString& chosen) {
+bool TMainDlg::OpenDvd(const QString& chosen) {
   if (!FrameBar->DecoderLoaded())
     throw std::runtime_error("Cannot open " + chosen.toStdString() +
                              ": the MPEG-2 video decoder (codec.so) is missing from the program folder");
@@ -52,7 +50,7 @@ void TMainDlg::OpenDvd(const QString& chosen) {
   // are no titles to choose from.
   if (disc.Damage.empty()) {
     const std::optional<std::size_t> picked = ChooseDvdTitle(disc, this);
-    if (!picked) return;
+    if (!picked) return false;
     index = *picked;
   }
   const TDvdTitle& title = disc.Titles.at(index);
@@ -67,6 +65,7 @@ void TMainDlg::OpenDvd(const QString& chosen) {
   ShowOpenedVideo(FrameBar->MaxPosition());
   ShowVideoStatus();
   if (!damage.empty()) QMessageBox::warning(this, ApplicationTitle, QString::fromStdString(damage));
+  return true;
 }
 
 void TMainDlg::StepChapter(int delta) {
