@@ -43,7 +43,8 @@ function(kelta_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   kelta_test_program(${name} SOURCES ${ARG_SOURCES} LIBS ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock
                      NO_TEST)
-  gtest_discover_tests(${name} TEST_PREFIX "${name}." WORKING_DIRECTORY ${KELTA_TEST_BIN_DIR}
+  # A case is named by its table row, not by a byte dump of its parameter.
+  gtest_discover_tests(${name} TEST_PREFIX "${name}." WORKING_DIRECTORY ${KELTA_TEST_BIN_DIR} NO_PRETTY_VALUES
                        DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
 endfunction()
 
@@ -59,7 +60,7 @@ endfunction()
 function(kelta_bench name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} kelta_bench_support benchmark::benchmark)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/bench)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench-bin)
   target_compile_definitions(${name} PRIVATE KELTA_PROGRAM_DIR="${KELTA_PROGRAM_DIR}")

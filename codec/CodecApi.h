@@ -57,8 +57,9 @@ std::int32_t writeToFile(const char* path);
 // first frame of the video.
 // Frames in the open video; -1 when none is open.
 std::int64_t getFrameCount();
-// Number of the frame getFrame returned last; -1 before the first frame,
-// after a seek, and at the end.
+// Number of the frame getFrame returned (or skipFrames dropped) last: the
+// next getFrame returns the one after it. -1 before the first frame, after
+// a seek (by position or by number), and at the end.
 std::int64_t getFrameNumber();
 // Makes the next getFrame return frame `number` exactly; non-zero on success.
 std::int32_t seekFrame(std::int64_t number);

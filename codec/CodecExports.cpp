@@ -1,5 +1,7 @@
-// The entry points of codec.so over one VideoSource. Each loaded copy of
-// the library has its own state; calls come from one thread at a time.
+// The entry points of codec.so over one VideoSource: the ten every Kelta
+// loads and the optional ones for frame-exact navigation and DVD titles. Each
+// loaded copy of the library has its own state; calls come from one thread at
+// a time.
 // Nothing may throw across the C boundary.
 
 #include <cstdio>
@@ -161,6 +163,18 @@ KELTA_EXPORT std::int32_t writeToFile(const char* path) {
     }
     return 1;
   });
+}
+
+KELTA_EXPORT std::int64_t getFrameCount() {
+  return Guarded<std::int64_t>(-1, [&]() -> std::int64_t { return video ? video->FrameCount() : -1; });
+}
+
+KELTA_EXPORT std::int64_t getFrameNumber() {
+  return Guarded<std::int64_t>(-1, [&]() -> std::int64_t { return video ? video->FrameNumber() : -1; });
+}
+
+KELTA_EXPORT std::int32_t seekFrame(std::int64_t number) {
+  return Guarded<std::int32_t>(0, [&] { return video && video->SeekFrame(number) ? 1 : 0; });
 }
 
 }  // extern "C"

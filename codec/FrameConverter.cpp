@@ -117,7 +117,7 @@ bool FrameConverter::ConvertFast(const AVFrame* frame, int width, int height, st
   const int stride = int(Bgr24Stride(width));
   // One thread: spreading rows over threads per frame lost more to waiting on
   // a busy machine than it gained (every row stands alone, should that change).
-  ConvertYuv420ToBgr(planes, matrix, interlaced, 0, height, out, stride);
+  ConvertYuv420ToBgr(planes, matrix, interlaced, 0, height, out, stride, simdLevel_);
   return true;
 }
 

@@ -25,6 +25,10 @@ class FrameConverter {
   // true: full-range RGB (0..255); false: keep video levels (16..235).
   void SetFullRangeOutput(bool fullRange) { fullRange_ = fullRange; }
   void SetPath(Path path) { path_ = path; }
+  // The instruction sets our conversion may use (at most what the processor
+  // has); every level gives the same pictures, so this is for tests and
+  // benchmarks.
+  void SetSimdLevel(SimdLevel level) { simdLevel_ = level; }
 
  private:
   struct Key {
@@ -38,6 +42,7 @@ class FrameConverter {
 
   bool fullRange_ = true;
   Path path_ = Path::OwnWhereItFits;
+  SimdLevel simdLevel_ = BestSimdLevel();
   Key key_;
   // One context for whole frames, or one per field: the fields' chroma
   // samples sit at different heights.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace kelta::codec {
 
@@ -14,6 +15,12 @@ constexpr int IOBufferSize = 64 * 1024;
 // below it (240000/32032 at most); the bound keeps Time()'s products in 64
 // bits whatever rate a container claims.
 constexpr int MaxRateTerm = 1 << 20;
+
+// The cache of decoded pictures: about this much memory (4:2:0 pictures),
+// within these bounds.
+constexpr std::size_t CacheBytes = 32u << 20;
+constexpr std::size_t MinCachedPictures = 4;
+constexpr std::size_t MaxCachedPictures = 64;
 
 // Containers that carry MPEG video; anything else (pictures, audio, playlists
 // that would open further files) is refused before it is parsed further.
@@ -116,25 +123,33 @@ bool VideoSource::BuildIndex() {
   if (av_seek_frame(format_.get(), -1, 0, AVSEEK_FLAG_BYTE) < 0) return false;
   SequenceState sequence;
   std::int64_t fields = 0, pictures = 0, fieldPictures = 0;
+  // A field picture is half a frame: frames are counted in halves.
+  std::int64_t halves = 0, leadingHalves = 0;
   bool inLeading = false;
   while (av_read_frame(format_.get(), packet_.get()) >= 0) {
     if (packet_->stream_index == stream_) {
       const PacketHeaders h = ParsePacketHeaders(packet_->data, std::size_t(packet_->size), sequence);
+      const std::int64_t pictureHalves = h.fields == 1 ? 1 : 2;
       if (h.startsGroup() && packet_->pos >= 0 && (groups_.empty() || packet_->pos > groups_.back().pos)) {
         Group g;
         g.pos = packet_->pos;
         g.fieldsBefore = fields;
+        g.framesBefore = halves / 2;
         g.leadingDecodable = h.closedGop && !h.brokenLink;
         groups_.push_back(g);
         inLeading = true;
+        leadingHalves = 0;
       } else if (inLeading && h.type == PictureType::B) {
         groups_.back().leadingFields += h.fields;
+        leadingHalves += pictureHalves;
+        groups_.back().leadingFrames = leadingHalves / 2;
       } else if (h.type != PictureType::None) {
         inLeading = false;
       }
       // Pictures before the first group are never shown: they are not counted.
       if (h.type != PictureType::None && !groups_.empty()) {
         fields += h.fields;
+        halves += pictureHalves;
         if (h.fields == 1)
           ++fieldPictures;
         else
@@ -164,6 +179,8 @@ bool VideoSource::BuildIndex() {
     frameRate_ = double(rateNum_) / rateDen_;
   originFields_ = GroupFields(groups_.front());
   totalFields_ = fields;
+  originFrames_ = GroupFrames(groups_.front());
+  totalFrames_ = halves / 2;
 
   const AVCodecParameters* par = format_->streams[stream_]->codecpar;
   width_ = par->width > 0 ? par->width : sequence.width;
@@ -183,6 +200,10 @@ bool VideoSource::OpenDecoder() {
   decoder_->thread_type = FF_THREAD_SLICE;
   if (avcodec_open2(decoder_.get(), codec, nullptr) < 0) return false;
   frame_.assign(Bgr24FrameBytes(width_, height_), 0);
+  // Room for the longest groups of DVD video and the group before, whose
+  // pictures the first B-pictures of an open group need, at DVD sizes.
+  const std::size_t pictureBytes = std::size_t(width_) * std::size_t(height_) * 3 / 2;
+  cache_.SetCapacity(std::clamp<std::size_t>(CacheBytes / pictureBytes, MinCachedPictures, MaxCachedPictures));
   StartAt(0);
   return true;
 }
@@ -203,13 +224,16 @@ std::uint32_t VideoSource::Time() const {
 void VideoSource::StartAt(std::size_t group) {
   const Group& g = groups_[group];
   av_packet_unref(packet_.get());
+  cache_.Clear();
   avcodec_flush_buffers(decoder_.get());
   ended_ = false;
   draining_ = false;
   awaitingGroup_ = true;
   droppingLeading_ = false;
-  position_ = g.pos;
-  fields_ = GroupFields(g);
+  decoderPosition_ = position_ = g.pos;
+  decoderFields_ = fields_ = GroupFields(g);
+  decoderNext_ = next_ = GroupFrames(g) - originFrames_;
+  current_ = -1;
   if (av_seek_frame(format_.get(), -1, g.pos, AVSEEK_FLAG_BYTE) < 0) SetEnded();
 }
 
@@ -217,6 +241,7 @@ void VideoSource::SetEnded() {
   ended_ = true;
   position_ = TotalSize();
   fields_ = totalFields_;
+  current_ = -1;
 }
 
 void VideoSource::Seek(std::int64_t position) {
@@ -224,11 +249,51 @@ void VideoSource::Seek(std::int64_t position) {
   auto it = std::lower_bound(groups_.begin(), groups_.end(), position,
                              [](const Group& g, std::int64_t p) { return g.pos < p; });
   if (it == groups_.end()) {
+    cache_.Clear();
     avcodec_flush_buffers(decoder_.get());
+    decoderNext_ = next_ = FrameCount();
     SetEnded();
     return;
   }
   StartAt(std::size_t(it - groups_.begin()));
+}
+
+std::size_t VideoSource::StartGroupOf(std::int64_t number) const {
+  // Counted like framesBefore: from the first group's first picture.
+  const std::int64_t coded = number + originFrames_;
+  auto it = std::upper_bound(groups_.begin(), groups_.end(), coded,
+                             [](std::int64_t n, const Group& g) { return n < g.framesBefore; });
+  std::size_t group = std::size_t(it - groups_.begin()) - 1;  // the first group starts at 0
+  const Group& g = groups_[group];
+  if (group > 0 && !g.leadingDecodable && coded < g.framesBefore + g.leadingFrames) --group;
+  return group;
+}
+
+bool VideoSource::SeekFrame(std::int64_t number) {
+  if (!decoder_ || number < 0 || number >= FrameCount()) return false;
+  if (!cache_.Find(number)) {
+    const std::size_t group = StartGroupOf(number);
+    // Going on from where the decoder is costs no more than starting again
+    // when it is already inside the run from that group's start to the frame.
+    const bool goOn = !ended_ && decoderNext_ <= number && decoderNext_ >= GroupFrames(groups_[group]) - originFrames_;
+    if (!goOn) StartAt(group);
+    while (decoderNext_ <= number) {
+      if (!DecodeIntoCache()) {
+        SetEnded();
+        return false;
+      }
+    }
+  }
+  const CachedPicture* frame = cache_.Find(number);
+  if (!frame) {  // the decoder gave fewer frames than the index counts
+    SetEnded();
+    return false;
+  }
+  next_ = number;
+  current_ = -1;
+  fields_ = frame->fieldsBefore;
+  position_ = frame->position;
+  return true;
 }
 
 bool VideoSource::FeedDecoder() {
@@ -265,7 +330,7 @@ bool VideoSource::FeedDecoder() {
   }
 }
 
-bool VideoSource::DecodeNext(Picture what) {
+bool VideoSource::DecodeIntoCache() {
   if (ended_ || !decoder_) return false;
   for (;;) {
     const int err = avcodec_receive_frame(decoder_.get(), picture_.get());
@@ -274,22 +339,27 @@ bool VideoSource::DecodeNext(Picture what) {
         av_frame_unref(picture_.get());
         continue;
       }
-      if (what == Picture::Convert) {
-        converter_.Convert(picture_.get(), width_, height_, frame_.data());
-        haveFrame_ = true;
-      }
-      if (picture_->pkt_pos >= 0) position_ = picture_->pkt_pos;
-      fields_ += 2 + std::clamp(picture_->repeat_pict, 0, 4);
-      av_frame_unref(picture_.get());
+      ++picturesDecoded_;
+      if (picture_->pkt_pos >= 0) decoderPosition_ = picture_->pkt_pos;
+      CachedPicture decoded;
+      decoded.number = decoderNext_++;
+      decoded.picture.reset(av_frame_alloc());
+      if (!decoded.picture) throw std::bad_alloc();
+      av_frame_move_ref(decoded.picture.get(), picture_.get());
+      decoded.position = decoderPosition_;
+      decoded.fieldsBefore = decoderFields_;
+      decoderFields_ += 2 + std::clamp(decoded.picture->repeat_pict, 0, 4);
+      decoded.fieldsAfter = decoderFields_;
+      cache_.Add(std::move(decoded));
       return true;
     }
     if (err == AVERROR_EOF) {
-      SetEnded();
+      ended_ = true;
       return false;
     }
     // EAGAIN, or a picture that failed to decode: the decoder wants input.
     if (draining_) {
-      SetEnded();
+      ended_ = true;
       return false;
     }
     if (!FeedDecoder()) {
@@ -299,14 +369,31 @@ bool VideoSource::DecodeNext(Picture what) {
   }
 }
 
+bool VideoSource::Advance(Picture what) {
+  const CachedPicture* frame = cache_.Find(next_);
+  if (!frame && next_ == decoderNext_ && DecodeIntoCache()) frame = cache_.Find(next_);
+  if (!frame) {
+    SetEnded();
+    return false;
+  }
+  if (what == Picture::Convert) {
+    converter_.Convert(frame->picture.get(), width_, height_, frame_.data());
+    haveFrame_ = true;
+  }
+  position_ = frame->position;
+  fields_ = frame->fieldsAfter;
+  current_ = next_++;
+  return true;
+}
+
 std::uint8_t* VideoSource::NextFrame() {
-  if (!DecodeNext(Picture::Convert)) return nullptr;
+  if (!Advance(Picture::Convert)) return nullptr;
   return frame_.data();
 }
 
 int VideoSource::SkipFrames(int count) {
   int done = 0;
-  while (done < count && DecodeNext(Picture::Drop)) ++done;
+  while (done < count && Advance(Picture::Drop)) ++done;
   return done;
 }
 

@@ -1,14 +1,16 @@
 #pragma once
 // One open video inside the plugin: demuxes the first MPEG-1/2 video stream,
-// decodes it in display order and seeks by byte position to the start of a
-// group of pictures.
+// decodes it in display order, seeks by byte position to the start of a
+// group of pictures and to any frame by its number.
 //
 // Opening makes one demux-only pass over the file to index where every group
-// of pictures starts and how many fields lie before it. A seek to byte P then
-// restarts the decoder at the first indexed group at or after P: the same P
-// always gives the same first frame, and that group's position given back to
-// seek gives it again. Times count displayed fields from the first frame, so
-// soft-telecined film and restarting time stamps still get steady times.
+// of pictures starts and how many fields and frames lie before it. A seek to
+// byte P then restarts the decoder at the first indexed group at or after P:
+// the same P always gives the same first frame, and that group's position
+// given back to seek gives it again. Times count displayed fields from the
+// first frame, so soft-telecined film and restarting time stamps still get
+// steady times. Frames are numbered in display order from the first frame
+// shown; a picture with repeated fields is still one frame.
 
 #include <cstdint>
 #include <memory>
@@ -20,6 +22,7 @@
 #include "FrameConverter.h"
 #include "FrameView.h"
 #include "MpegHeaders.h"
+#include "PictureCache.h"
 #include "TitleFiles.h"
 
 namespace kelta::codec {
@@ -40,11 +43,21 @@ class VideoSource {
   int Height() const { return height_; }
   double FrameRate() const { return frameRate_; }
   std::int64_t TotalSize() const { return input_ ? input_->Size() : 0; }
-  // Byte position of the last delivered frame, or of the group a seek
-  // went to; the size of the video at the end.
+  // Byte position of the last delivered frame, of the group a byte seek
+  // went to, or of the frame a frame seek went to; the size of the video at
+  // the end.
   std::int64_t Position() const { return position_; }
   // Presentation time of the next frame in 90 kHz ticks from the first frame.
   std::uint32_t Time() const;
+  // Frames of the video.
+  std::int64_t FrameCount() const { return totalFrames_ - originFrames_; }
+  // Number of the frame NextFrame returned or SkipFrames dropped last: the
+  // next frame is the one after it. -1 before the first frame, after a seek
+  // and at the end.
+  std::int64_t FrameNumber() const { return current_; }
+  // Pictures the decoder has given since the video was opened: what a step
+  // costs, for the benchmarks and the tests.
+  std::int64_t PicturesDecoded() const { return picturesDecoded_; }
 
   // The next frame in display order (see FrameConverter), or null at the
   // end. The memory stays valid until the next call.
@@ -52,6 +65,14 @@ class VideoSource {
   // Decodes and drops up to `count` frames; returns how many were dropped.
   int SkipFrames(int count);
   void Seek(std::int64_t position);
+  // Makes NextFrame give frame `number` next. False when there is no such
+  // frame (nothing changes) or the decoder cannot reach it (the video is
+  // then at its end). A frame the cache holds costs no decoding, one the
+  // decoder reaches by going on costs the frames up to it; any other starts
+  // the decoder at the group the frame belongs to, or at the group before
+  // when it is a B-picture shown before its group's I-picture that refers
+  // to the group before.
+  bool SeekFrame(std::int64_t number);
   void SetFullRangeOutput(bool fullRange) { converter_.SetFullRangeOutput(fullRange); }
   // The frame NextFrame returned last with its shape; a view of no frame
   // before the first.
@@ -61,6 +82,8 @@ class VideoSource {
     std::int64_t pos = 0;            // where the group's first packet starts
     std::int64_t fieldsBefore = 0;   // fields of every picture coded before it
     std::int64_t leadingFields = 0;  // fields of the B-pictures shown before its I-picture
+    std::int64_t framesBefore = 0;   // frames of every picture coded before it
+    std::int64_t leadingFrames = 0;  // frames of those B-pictures
     bool leadingDecodable = false;   // closed group: those B-pictures need nothing earlier
   };
 
@@ -75,12 +98,23 @@ class VideoSource {
   void SetEnded();
   // Reads and filters one packet into the decoder; false at the end of input.
   bool FeedDecoder();
-  // What becomes of the next decoded picture: converted into the frame
-  // memory, or dropped unseen (skipping frames).
+  // Decodes the picture of frame decoderNext_ into the cache; false when the
+  // decoder gives no more.
+  bool DecodeIntoCache();
+  // What becomes of the next frame: converted into the frame memory, or
+  // dropped unseen (skipping frames).
   enum class Picture { Convert, Drop };
-  bool DecodeNext(Picture what);
+  bool Advance(Picture what);
+  // The group a decode for frame `number` starts at.
+  std::size_t StartGroupOf(std::int64_t number) const;
+  // Fields and frames before the first picture the decoder gives when it
+  // starts at the group: its leading B-pictures are dropped unless they are
+  // decodable on their own.
   std::int64_t GroupFields(const Group& g) const {
     return g.fieldsBefore + (g.leadingDecodable ? 0 : g.leadingFields);
+  }
+  std::int64_t GroupFrames(const Group& g) const {
+    return g.framesBefore + (g.leadingDecodable ? 0 : g.leadingFrames);
   }
 
   std::unique_ptr<ByteStream> input_;
@@ -98,13 +132,26 @@ class VideoSource {
   int rateNum_ = 0, rateDen_ = 1;  // frames per second of the coded sequence, terms up to MaxRateTerm
   std::int64_t originFields_ = 0;  // fields before the first delivered frame
   std::int64_t totalFields_ = 0;
+  std::int64_t originFrames_ = 0;  // frames coded before it that are never shown
+  std::int64_t totalFrames_ = 0;
 
-  // Decoding state.
+  // Decoding state: the decoder gives frame decoderNext_ next.
   SequenceState sequence_;
   bool awaitingGroup_ = true;
   bool droppingLeading_ = false;
   bool draining_ = false;
-  bool ended_ = false;
+  bool ended_ = false;  // the decoder gives no more until it starts again
+  std::int64_t decoderNext_ = 0;
+  std::int64_t decoderFields_ = 0;
+  std::int64_t decoderPosition_ = 0;
+  std::int64_t picturesDecoded_ = 0;
+  // The frames decoded last. Either it holds frame next_, or the decoder
+  // gives next_ next.
+  PictureCache cache_;
+
+  // Delivery state: frame next_ is delivered next.
+  std::int64_t next_ = 0;
+  std::int64_t current_ = -1;
   std::int64_t fields_ = 0;
   std::int64_t position_ = 0;
   std::vector<std::uint8_t> frame_;

@@ -1,6 +1,6 @@
 // The decoder plugin's entry points over any bytes, called as the program's
 // decoder wrapper calls them: open, frame and file information, a few frames,
-// a few seeks with frames after each, close. The plugin's sources are linked
+// a few seeks with frames after each, frames sought by number, close. The plugin's sources are linked
 // in, so its own code gets coverage; FFmpeg below it is the system's.
 
 #include <cmath>
@@ -62,6 +62,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   skipFrames(2);
   ReadFrames(1, frame, total);
+  // By number: the last frame, the middle, a step back from there, and
+  // numbers outside the video.
+  const std::int64_t count = getFrameCount();
+  KELTA_FUZZ_CHECK(count >= 0, "an open video counts its frames");
+  for (const std::int64_t number : {count - 1, count / 2, count / 2 - 1, count, std::int64_t(-1)}) {
+    const bool sought = seekFrame(number) != 0;
+    KELTA_FUZZ_CHECK(!sought || (number >= 0 && number < count), "only frames of the video are sought");
+    if (sought) {
+      KELTA_FUZZ_CHECK(getFrameNumber() == -1, "no frame is current after a seek");
+      KELTA_FUZZ_CHECK(getFrame() != nullptr, "a frame sought is there");
+      KELTA_FUZZ_CHECK(getFrameNumber() == number, "the frame sought comes next");
+    }
+  }
   KELTA_FUZZ_CHECK(closeFile() != 0, "closing an open video");
   return 0;
 }

@@ -1,42 +1,76 @@
-// Decoder speed on a generated 720 x 576 DVD-like video, against plain FFmpeg
-// loops measured in the same run:
-//   (a) plain decode without conversion,
-//   (b) plain decode converting to BGR24 with the plugin's conversion settings,
-//   (c) the wrapper's GetFrame loop with threshold 240 (decode, convert, blend);
-// plus one seek with the first frame after it, and opening a large file
-// (KELTA_BENCH_OPEN_MB, default 1024 MB, made by repeating the video; 0 skips).
-// The closing lines print (c)/(b) and (c)/(a), and (c)/(b) once more from
-// passes taken in turn. Times are wall-clock: the
-// decoders run slices on more than one thread.
+// The decoder plugin's speed on a generated 720 x 576 interlaced DVD-like
+// video (60 s at 25 fps; KELTA_BENCH_SECONDS changes the length), every
+// figure CPU time beside wall time, minimum and median over several rounds
+// (KELTA_BENCH_ROUNDS, default 5). Within a round every measurement runs once,
+// in turn, so that figure and reference meet the same load.
+//
+//   Conversion of one frame: the plugin's own exact conversion at each SIMD
+//     level, against FFmpeg's default BGR24 conversion (sws_scale with the
+//     CLI's default flags: its fast path, chroma neither interpolated nor
+//     sited per field) and FFmpeg's exact path as the plugin used it (bilinear
+//     chroma, accurate rounding, field by field). All write bottom-up rows into
+//     a buffer they reuse; decoded frames of the video, in memory.
+//   Decoding the whole video: the wrapper's GetFrame loop (opening included)
+//     without and with the playback line blend, against the FFmpeg CLI
+//     `ffmpeg -threads 1 -i FILE -an -pix_fmt bgr24 -f null -` (CPU time of
+//     the child process; audio left out because the plugin does not decode
+//     it), that CLI less its start-up (the same command on a one-frame file),
+//     and an in-process plain FFmpeg decode with the default conversion.
+//   Seeking: a byte seek and the first frame after it, against plain FFmpeg
+//     doing the same with the default conversion.
+//   Opening a large file (KELTA_BENCH_OPEN_MB, default 1024, made by repeating
+//     the video; 0 skips): against plain FFmpeg reading every packet.
 
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
-#include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "support/ReferenceDecoder.h"
+#include "codec/FrameConverter.h"
+#include "codec/FrameView.h"
+#include "support/BenchFigures.h"
+#include "support/DecodedPictures.h"
+#include "support/PlainFfmpeg.h"
 #include "support/VideoFixture.h"
 #include "video/MPEG2Decoder.h"
 
 namespace fs = std::filesystem;
+using kelta::bench::DefaultConversion;
+using kelta::bench::Figures;
+using kelta::bench::Now;
+using kelta::bench::PlainDecoder;
+using kelta::bench::Times;
+using kelta::codec::FramePtr;
+using kelta::codec::SimdLevel;
 
 namespace {
 
-constexpr int BenchFrames = 250;  // 10 s at 25 fps
-double pairedRatio = 0.0;
+constexpr int FramesPerSecond = 25;
+constexpr int ConvertedPictures = 50;
+constexpr int SeeksPerRound = 40;
+constexpr int PlaybackBlendThreshold = 240;  // the frame bar's
+
+int EnvInt(const char* name, int fallback) {
+  const char* value = std::getenv(name);
+  return value && std::atoi(value) >= 0 ? std::atoi(value) : fallback;
+}
 
 struct Files {
-  std::string dir, video, large;
+  std::string dir, video, oneFrame, large;
   std::int64_t largeBytes = 0;
+  int frames = 0;
 
   Files() {
     char pattern[] = "/tmp/kelta-bench-XXXXXX";
@@ -44,12 +78,14 @@ struct Files {
     dir = pattern;
     video = dir + "/pal.vob";
     kelta::test::Mpeg2StreamOptions options;
-    options.frames = BenchFrames;
+    options.frames = frames = std::max(1, EnvInt("KELTA_BENCH_SECONDS", 60)) * FramesPerSecond;
     options.interlaced = true;  // as most DVD video
     kelta::test::WriteMpeg2ProgramStream(video, options);
+    oneFrame = dir + "/one.vob";
+    options.frames = 1;
+    kelta::test::WriteMpeg2ProgramStream(oneFrame, options);
 
-    const char* mb = std::getenv("KELTA_BENCH_OPEN_MB");
-    const std::int64_t wanted = std::int64_t(mb ? std::atoll(mb) : 1024) << 20;
+    const std::int64_t wanted = std::int64_t(EnvInt("KELTA_BENCH_OPEN_MB", 1024)) << 20;
     if (wanted > 0) {
       std::ifstream in(video, std::ios::binary);
       const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -67,129 +103,201 @@ struct Files {
   }
 };
 
-Files& TheFiles() {
-  static Files files;
-  return files;
-}
+// ---- The FFmpeg command line --------------------------------------------------
 
-void PlainDecode(benchmark::State& state) {
-  std::int64_t frames = 0;
-  for (auto _ : state) {
-    kelta::test::ReferenceDecoder decoder(TheFiles().video);
-    while (decoder.Next(nullptr)) ++frames;
+bool FfmpegCliAvailable() {
+  const char* path = std::getenv("PATH");
+  std::string folders = path ? path : "/usr/bin:/bin";
+  for (std::size_t start = 0; start <= folders.size();) {
+    const std::size_t end = std::min(folders.find(':', start), folders.size());
+    const std::string candidate = folders.substr(start, end - start) + "/ffmpeg";
+    if (access(candidate.c_str(), X_OK) == 0) return true;
+    start = end + 1;
   }
-  state.SetItemsProcessed(frames);
+  return false;
 }
 
-void PlainDecodeConvert(benchmark::State& state) {
-  std::int64_t frames = 0;
+// Runs `ffmpeg -threads 1 -i FILE -an -pix_fmt bgr24 -f null -` and returns
+// the child's CPU time (user and system) and the wall time it took.
+std::optional<Times> RunFfmpegCli(const std::string& file) {
+  const Times start = Now();
+  const pid_t child = fork();
+  if (child < 0) return std::nullopt;
+  if (child == 0) {
+    execlp("ffmpeg", "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-threads", "1", "-i", file.c_str(),
+           "-an", "-pix_fmt", "bgr24", "-f", "null", "-", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+  return Times{cpu, Now().wall - start.wall};
+}
+
+// ---- Measurements ---------------------------------------------------------------
+
+Times Measure(const std::function<void()>& work) {
+  const Times start = Now();
+  work();
+  return Now() - start;
+}
+
+std::string LevelName(SimdLevel level) { return kelta::codec::SimdLevelName(level); }
+
+// One frame converted by each converter, per frame.
+void ConversionRound(const std::vector<FramePtr>& pictures, Figures& figures) {
+  const int width = pictures.front()->width, height = pictures.front()->height;
+  std::vector<std::uint8_t> out(kelta::Bgr24FrameBytes(width, height));
+  auto perFrame = [&](const std::string& name, const std::function<void(const AVFrame*)>& convert) {
+    // Once unmeasured, so that contexts and buffers exist.
+    convert(pictures.front().get());
+    const Times t = Measure([&] {
+      for (const FramePtr& picture : pictures) convert(picture.get());
+      benchmark::DoNotOptimize(out.data());
+    });
+    figures[name].Add(t / double(pictures.size()));
+  };
+  for (const SimdLevel level : {SimdLevel::Portable, SimdLevel::Sse2, SimdLevel::Avx2}) {
+    if (level > kelta::codec::BestSimdLevel()) continue;
+    kelta::codec::FrameConverter own;
+    own.SetSimdLevel(level);
+    perFrame("own exact, " + LevelName(level),
+             [&](const AVFrame* frame) { own.Convert(frame, width, height, out.data()); });
+  }
+  kelta::codec::FrameConverter exact;
+  exact.SetPath(kelta::codec::FrameConverter::Path::SwscaleOnly);
+  perFrame("swscale exact (field by field)",
+           [&](const AVFrame* frame) { exact.Convert(frame, width, height, out.data()); });
+  DefaultConversion fast;
+  perFrame("swscale default", [&](const AVFrame* frame) { fast.Convert(frame, out); });
+}
+
+int WrapperLoop(kelta::TMPEG2Decoder& decoder, const std::string& video, int threshold) {
+  decoder.Open(video, 0, -1);
+  int frames = 0;
+  while (const kelta::FrameView frame = decoder.GetFrame(threshold)) {
+    benchmark::DoNotOptimize(frame.data);
+    ++frames;
+  }
+  return frames;
+}
+
+// The whole video decoded by each way, per frame.
+void LoopRound(const Files& files, kelta::TMPEG2Decoder& decoder, bool cli, Figures& figures) {
+  const double frames = files.frames;
+  int got = 0;
+  figures["GetFrame(0) loop"].Add(Measure([&] { got = WrapperLoop(decoder, files.video, 0); }) / frames);
+  if (got != files.frames) std::fprintf(stderr, "GetFrame loop: %d frames, not %d\n", got, files.frames);
+  figures["GetFrame(240) loop, line blend"].Add(
+      Measure([&] { WrapperLoop(decoder, files.video, PlaybackBlendThreshold); }) / frames);
   std::vector<std::uint8_t> bgr;
-  for (auto _ : state) {
-    kelta::test::ReferenceDecoder decoder(TheFiles().video);
-    while (decoder.Next(&bgr)) {
-      benchmark::DoNotOptimize(bgr.data());
-      ++frames;
-    }
-  }
-  state.SetItemsProcessed(frames);
+  figures["plain FFmpeg decode + swscale default"].Add(Measure([&] {
+                                                         PlainDecoder plain(files.video);
+                                                         DefaultConversion convert;
+                                                         while (const AVFrame* frame = plain.Next()) {
+                                                           convert.Convert(frame, bgr);
+                                                           benchmark::DoNotOptimize(bgr.data());
+                                                         }
+                                                       }) /
+                                                       frames);
+  figures["plain FFmpeg decode only"].Add(Measure([&] {
+                                            PlainDecoder plain(files.video);
+                                            while (plain.Next()) {
+                                            }
+                                          }) /
+                                          frames);
+  if (!cli) return;
+  const std::optional<Times> whole = RunFfmpegCli(files.video), startUp = RunFfmpegCli(files.oneFrame);
+  if (whole) figures["ffmpeg CLI"].Add(*whole / frames);
+  if (whole && startUp) figures["ffmpeg CLI less its start-up"].Add((*whole - *startUp) / frames);
 }
 
-void WrapperGetFrame(benchmark::State& state) {
-  kelta::TMPEG2Decoder decoder(KELTA_PROGRAM_DIR);
-  decoder.SetRGBScaleFlag(true);
-  std::int64_t frames = 0;
-  for (auto _ : state) {
-    decoder.Open(TheFiles().video, 0, -1);
-    while (const kelta::FrameView frame = decoder.GetFrame(240)) {
-      benchmark::DoNotOptimize(frame.data);
-      ++frames;
-    }
-  }
-  state.SetItemsProcessed(frames);
-}
-
-// (b) and (c) pass for pass in turn, so that both meet the same load from
-// the rest of the machine: the fairest (c)/(b) on a busy machine.
-void PairedConvertVsWrapper(benchmark::State& state) {
-  using Clock = std::chrono::steady_clock;
-  kelta::TMPEG2Decoder decoder(KELTA_PROGRAM_DIR);
-  decoder.SetRGBScaleFlag(true);
-  std::vector<std::uint8_t> bgr;
-  Clock::duration plain{}, wrapper{};
-  for (auto _ : state) {
-    auto start = Clock::now();
-    kelta::test::ReferenceDecoder reference(TheFiles().video);
-    while (reference.Next(&bgr)) benchmark::DoNotOptimize(bgr.data());
-    plain += Clock::now() - start;
-    start = Clock::now();
-    decoder.Open(TheFiles().video, 0, -1);
-    while (const kelta::FrameView frame = decoder.GetFrame(240)) benchmark::DoNotOptimize(frame.data);
-    wrapper += Clock::now() - start;
-  }
-  pairedRatio = std::chrono::duration<double>(plain).count() / std::chrono::duration<double>(wrapper).count();
-  state.counters["c_over_b"] = pairedRatio;
-}
-
-void SeekAndFirstFrame(benchmark::State& state) {
-  kelta::TMPEG2Decoder decoder(KELTA_PROGRAM_DIR);
-  decoder.SetRGBScaleFlag(true);
-  decoder.Open(TheFiles().video, 0, -1);
+void SeekRound(const Files& files, kelta::TMPEG2Decoder& decoder, Figures& figures) {
   std::mt19937_64 random(5);
-  for (auto _ : state) {
-    decoder.Seek(std::int64_t(random() % std::uint64_t(decoder.FileSize())));
-    benchmark::DoNotOptimize(decoder.GetFrame(240).data);
-  }
+  std::vector<std::int64_t> positions;
+  decoder.Open(files.video, 0, -1);
+  for (int i = 0; i < SeeksPerRound; ++i)
+    positions.push_back(std::int64_t(random() % std::uint64_t(decoder.FileSize())));
+  figures["seek + first frame"].Add(Measure([&] {
+                                      for (const std::int64_t p : positions) {
+                                        decoder.Seek(p);
+                                        benchmark::DoNotOptimize(decoder.GetFrame(0).data);
+                                      }
+                                    }) /
+                                    SeeksPerRound);
+  PlainDecoder plain(files.video);
+  DefaultConversion convert;
+  std::vector<std::uint8_t> bgr;
+  figures["plain FFmpeg seek + first frame"].Add(Measure([&] {
+                                                   for (const std::int64_t p : positions) {
+                                                     plain.SeekToByte(p);
+                                                     if (const AVFrame* frame = plain.Next())
+                                                       convert.Convert(frame, bgr);
+                                                     benchmark::DoNotOptimize(bgr.data());
+                                                   }
+                                                 }) /
+                                                 SeeksPerRound);
 }
 
-void OpenLargeFile(benchmark::State& state) {
-  if (TheFiles().large.empty()) {
-    state.SkipWithError("KELTA_BENCH_OPEN_MB=0: skipped");
-    return;
-  }
-  kelta::TMPEG2Decoder decoder(KELTA_PROGRAM_DIR);
-  for (auto _ : state) decoder.Open(TheFiles().large, 0, -1);
-  state.counters["MB"] = double(TheFiles().largeBytes) / (1 << 20);
+void OpenRound(const Files& files, kelta::TMPEG2Decoder& decoder, Figures& figures) {
+  figures["open large file"].Add(Measure([&] { decoder.Open(files.large, 0, -1); }));
+  figures["plain FFmpeg open + read every packet"].Add(Measure([&] {
+    PlainDecoder plain(files.large);
+    plain.ReadAllPackets();
+  }));
 }
-
-// A whole pass per iteration, repeated: the ratios use each loop's best pass,
-// which shows the code rather than the machine's other load.
-BENCHMARK(PlainDecode)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
-BENCHMARK(PlainDecodeConvert)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
-BENCHMARK(WrapperGetFrame)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
-BENCHMARK(PairedConvertVsWrapper)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(4);
-BENCHMARK(SeekAndFirstFrame)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(40);
-BENCHMARK(OpenLargeFile)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(2);
-
-// Prints the usual table and remembers each loop's best frames per second.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration) continue;
-      auto it = run.counters.find("items_per_second");
-      if (it == run.counters.end()) continue;
-      double& best = rates[run.run_name.function_name];
-      best = std::max(best, it->second.value);
-    }
-  }
-  std::map<std::string, double> rates;
-};
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  TheFiles();
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double a = reporter.rates["PlainDecode"], b = reporter.rates["PlainDecodeConvert"],
-               c = reporter.rates["WrapperGetFrame"];
-  std::printf("\nbest frames/s: (a) plain decode %.1f, (b) plain decode + BGR24 %.1f, (c) wrapper GetFrame(240) %.1f\n",
-              a, b, c);
-  if (a > 0 && b > 0 && c > 0)
-    std::printf("ratio (c)/(b) = %.2f (goal >= 0.9), (c)/(a) = %.2f\n", c / b, c / a);
-  if (pairedRatio > 0) std::printf("ratio (c)/(b), passes taken in turn = %.2f\n", pairedRatio);
-  benchmark::Shutdown();
+int main() {
+  const int rounds = std::max(1, EnvInt("KELTA_BENCH_ROUNDS", 5));
+  std::printf("Making the videos...\n");
+  const Files files;
+  const bool cli = FfmpegCliAvailable();
+  if (!cli)
+    std::printf(
+        "ffmpeg CLI: reference not available (no ffmpeg on PATH; Debian: apt-get install ffmpeg); "
+        "its ratios are skipped\n");
+  const std::vector<FramePtr> pictures = kelta::test::DecodePictures(files.video, ConvertedPictures);
+  kelta::TMPEG2Decoder decoder(KELTA_PROGRAM_DIR);
+  decoder.SetRGBScaleFlag(true);
+
+  Figures conversion, loop, seek, open;
+  for (int round = 0; round < rounds; ++round) {
+    std::printf("round %d of %d\n", round + 1, rounds);
+    std::fflush(stdout);
+    ConversionRound(pictures, conversion);
+    LoopRound(files, decoder, cli, loop);
+    SeekRound(files, decoder, seek);
+    if (!files.large.empty()) OpenRound(files, decoder, open);
+  }
+
+  const std::string best = "own exact, " + LevelName(kelta::codec::BestSimdLevel());
+  conversion.PrintTable("conversion, 720x576 interlaced frame", 1e3, "ms");
+  for (const char* reference : {"swscale default", "swscale exact (field by field)", "own exact, portable"})
+    conversion.PrintRatio(best, reference);
+  if (const auto* own = conversion.Find(best))
+    std::printf("%s: %.3f ms per frame (min CPU; goal <= 0.2 ms)\n", best.c_str(), own->Min().cpu * 1e3);
+
+  loop.PrintTable("decoding the whole video, per frame", 1e3, "ms");
+  if (!cli) std::printf("ffmpeg CLI: reference not available, ratios to it skipped\n");
+  for (const char* name : {"GetFrame(0) loop", "GetFrame(240) loop, line blend"}) {
+    if (cli) {
+      loop.PrintRatio(name, "ffmpeg CLI", "(goal: CPU <= 1.2)");
+      loop.PrintRatio(name, "ffmpeg CLI less its start-up");
+    }
+    loop.PrintRatio(name, "plain FFmpeg decode + swscale default");
+  }
+
+  seek.PrintTable("seek and first frame, per seek", 1e3, "ms");
+  seek.PrintRatio("seek + first frame", "plain FFmpeg seek + first frame");
+  if (!files.large.empty()) {
+    open.PrintTable("open, " + std::to_string(files.largeBytes >> 20) + " MB file", 1e3, "ms");
+    open.PrintRatio("open large file", "plain FFmpeg open + read every packet");
+  } else {
+    std::printf("\nopen large file: skipped (KELTA_BENCH_OPEN_MB=0)\n");
+  }
   return 0;
 }

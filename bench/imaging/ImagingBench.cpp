@@ -1,13 +1,13 @@
 // Speed of the imaging core on one PAL frame (720 x 576), each figure printed
-// beside two references measured in the same run: a memcpy of the frame and
-// one plain table-lookup pass over its bytes.
+// as a ratio to two references measured in the same run: a memcpy of the
+// frame and one plain table-lookup pass over its bytes in place. Five
+// repetitions, interleaved at random, unless the command line says otherwise;
+// CPU beside wall time, minimum and median.
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -16,6 +16,7 @@
 #include "imaging/ImageAdjust.h"
 #include "imaging/ImageUtils.h"
 #include "imaging/Resample.h"
+#include "support/BenchFigures.h"
 
 using namespace kelta;
 
@@ -161,80 +162,23 @@ BENCHMARK(BM_Adjust4_Fused_NeutralSaturation);
 BENCHMARK(BM_Adjust4_Fused_AllNeutral);
 BENCHMARK(BM_Adjust4_OneByOne);
 
-// The console report, then every figure as a multiple of the two references.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.error_occurred) continue;
-      if (run.run_type == Run::RT_Iteration)
-        Times_[run.run_name.str()].push_back(run.GetAdjustedCPUTime());
-      else if (run.aggregate_name == "median")
-        Medians_[run.run_name.str()] = run.GetAdjustedCPUTime();
-    }
-  }
-
-  void PrintRatios() const {
-    const double memcpyTime = Fastest("BM_Reference_Memcpy");
-    const double lookupTime = Fastest("BM_Reference_LookupPass");
-    if (memcpyTime <= 0 || lookupTime <= 0) return;
-    std::printf("\n%-48s %12s %12s\n", "720x576 frame", "x memcpy", "x lookup");
-    for (const auto& name : Order_()) {
-      const double t = Fastest(name);
-      if (t < 0) continue;
-      std::printf("%-48s %12.2f %12.2f\n", name.c_str(), t / memcpyTime, t / lookupTime);
-    }
-  }
-
- private:
-  std::vector<std::string> Order_() const {
-    std::vector<std::string> names;
-    for (const auto& [name, times] : Times_) names.push_back(name);
-    for (const auto& [name, time] : Medians_)
-      if (!Times_.count(name)) names.push_back(name);
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  // The fastest repetition in CPU time: on a busy machine the other
-  // repetitions mostly measure the neighbours. When only aggregates are
-  // reported, the median.
-  double Fastest(const std::string& name) const {
-    const auto it = Times_.find(name);
-    if (it != Times_.end() && !it->second.empty())
-      return *std::min_element(it->second.begin(), it->second.end());
-    const auto median = Medians_.find(name);
-    return median == Medians_.end() ? -1 : median->second;
-  }
-
-  std::map<std::string, std::vector<double>> Times_;
-  std::map<std::string, double> Medians_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Unless told otherwise: repetitions interleaved at random, so that the
-  // references and the figures share the machine's ups and downs.
-  std::vector<char*> args(argv, argv + argc);
-  std::string repetitions = "--benchmark_repetitions=5";
-  std::string interleave = "--benchmark_enable_random_interleaving=true";
-  auto given = [&](const char* flag) {
-    for (int i = 1; i < argc; ++i)
-      if (std::strncmp(argv[i], flag, std::strlen(flag)) == 0) return true;
-    return false;
-  };
-  if (!given("--benchmark_repetitions")) args.push_back(repetitions.data());
-  if (!given("--benchmark_enable_random_interleaving")) args.push_back(interleave.data());
-  argc = int(args.size());
-  args.push_back(nullptr);
-  argv = args.data();
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
+  kelta::bench::BenchArguments arguments(argc, argv, 5);
+  benchmark::Initialize(&arguments.argc(), arguments.argv());
+  if (benchmark::ReportUnrecognizedArguments(arguments.argc(), arguments.argv())) return 1;
+  kelta::bench::FigureReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
+  const kelta::bench::Figures& figures = reporter.figures;
+  figures.PrintTable("720x576 frame", 1e3, "ms");
+  std::printf("\n");
+  for (const std::string& name : figures.Names()) {
+    if (name.rfind("BM_Reference_", 0) == 0) continue;
+    const bool fused = name.rfind("BM_Adjust4_Fused", 0) == 0;
+    figures.PrintRatio(name, "BM_Reference_LookupPass", fused ? "(goal <= 1.5)" : "");
+    figures.PrintRatio(name, "BM_Reference_Memcpy");
+  }
   benchmark::Shutdown();
   return 0;
 }

@@ -1,6 +1,8 @@
 // Loading and saving a large library against reading and writing the same
 // bytes raw, in the same run: 10 000 images in 100 films. The summary gives
-// the time per 1000 images and the ratio to the raw I/O.
+// the time per 1000 images and the ratios to the raw I/O, CPU beside wall
+// time, minimum and median of five repetitions interleaved at random (unless
+// the command line says otherwise).
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -9,12 +11,11 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
-#include <set>
 #include <string>
 
 #include "library/AtomicFileWrite.h"
 #include "library/FilmManager.h"
+#include "support/BenchFigures.h"
 
 namespace kelta {
 namespace {
@@ -136,63 +137,23 @@ BENCHMARK(BM_RawWrite)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RawDurableWrite)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Save)->Unit(benchmark::kMicrosecond);
 
-// Keeps each benchmark's time per iteration for the summary: the median
-// when repetitions are asked for, else the single run.
-class TSummaryReporter : public benchmark::ConsoleReporter {
- public:
-  struct TTimes {
-    double Real = 0;  // microseconds
-    double Cpu = 0;
-  };
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.error_occurred) continue;
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      if (run.run_type != Run::RT_Iteration && !median) continue;
-      const std::string name = run.run_name.function_name;
-      if (median || !Medians_.count(name)) Times[name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-      if (median) Medians_.insert(name);
-    }
-  }
-
-  std::map<std::string, TTimes> Times;
-
- private:
-  std::set<std::string> Medians_;
-};
-
 }  // namespace
 }  // namespace kelta
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  kelta::TSummaryReporter reporter;
+  kelta::bench::BenchArguments arguments(argc, argv, 5);
+  benchmark::Initialize(&arguments.argc(), arguments.argv());
+  if (benchmark::ReportUnrecognizedArguments(arguments.argc(), arguments.argv())) return 1;
+  kelta::bench::FigureReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
 
-  const auto& t = reporter.Times;
-  const auto has = [&](const char* name) { return t.count(name) != 0; };
-  std::printf("\nLibrary of %d images, %zu bytes; per 1000 images, real (cpu) time\n", kelta::Images,
-              kelta::Files().Bytes.size());
-  const double per1000 = 1000.0 / kelta::Images;
-  const auto line = [&](const char* what, const char* name, const char* reference) {
-    if (!has(name) || !has(reference)) return;
-    const auto& a = t.at(name);
-    const auto& b = t.at(reference);
-    std::printf("%-34s %8.1f us (%7.1f)  vs %-18s %8.1f us (%7.1f)  ratio %5.2f (%5.2f)\n", what, a.Real * per1000,
-                a.Cpu * per1000, reference + 3, b.Real * per1000, b.Cpu * per1000, a.Real / b.Real, a.Cpu / b.Cpu);
-  };
-  line("load", "BM_Load", "BM_RawRead");
-  line("save", "BM_Save", "BM_RawWrite");
-  line("save", "BM_Save", "BM_RawDurableWrite");
-  if (has("BM_Load") && has("BM_Save") && has("BM_RawRead") && has("BM_RawWrite") && has("BM_RawDurableWrite")) {
-    const auto sum = [&](const char* x, const char* y) { return t.at(x).Real + t.at(y).Real; };
-    std::printf("load + save vs raw read + raw write: %.2f; vs raw read + raw durable write: %.2f\n",
-                sum("BM_Load", "BM_Save") / sum("BM_RawRead", "BM_RawWrite"),
-                sum("BM_Load", "BM_Save") / sum("BM_RawRead", "BM_RawDurableWrite"));
-  }
+  const kelta::bench::Figures& figures = reporter.figures;
+  std::printf("\nLibrary of %d images, %zu bytes\n", kelta::Images, kelta::Files().Bytes.size());
+  figures.PrintTable("per 1000 images", 1e6 * 1000.0 / kelta::Images, "us");
+  std::printf("\n");
+  figures.PrintRatio("BM_Load", "BM_RawRead");
+  figures.PrintRatio("BM_Save", "BM_RawWrite");
+  figures.PrintRatio("BM_Save", "BM_RawDurableWrite");
   return 0;
 }

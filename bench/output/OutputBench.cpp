@@ -1,6 +1,8 @@
 // PDF export and text-art page of a PAL frame, each beside a reference
 // measured in the same run: a bare libjpeg quality-100 encode of the frame,
-// and a memcpy of the frame. The ratios are printed at the end.
+// and a memcpy of the frame. The ratios are printed at the end, CPU beside
+// wall time, minimum and median of five repetitions interleaved at random
+// (unless the command line says otherwise).
 
 #include <benchmark/benchmark.h>
 #include <jpeglib.h>
@@ -9,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "imaging/FastDIB.h"
 #include "output/HTMLExporter.h"
 #include "output/PDFExporter.h"
+#include "support/BenchFigures.h"
 
 namespace {
 
@@ -111,31 +113,19 @@ void BM_FrameMemcpy(benchmark::State& state) {
 }
 BENCHMARK(BM_FrameMemcpy)->Unit(benchmark::kMicrosecond);
 
-// Keeps each benchmark's mean time per iteration for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& run : runs)
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-        Times[run.run_name.function_name] = run.real_accumulated_time / static_cast<double>(run.iterations);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> Times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  kelta::bench::BenchArguments arguments(argc, argv, 5);
+  benchmark::Initialize(&arguments.argc(), arguments.argv());
+  if (benchmark::ReportUnrecognizedArguments(arguments.argc(), arguments.argv())) return 1;
+  kelta::bench::FigureReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto ratio = [&](const char* a, const char* b) {
-    const auto ia = reporter.Times.find(a), ib = reporter.Times.find(b);
-    return ia == reporter.Times.end() || ib == reporter.Times.end() || ib->second <= 0 ? -1.0
-                                                                                       : ia->second / ib->second;
-  };
-  std::printf("\nPDF export / bare libjpeg q100 encode: %.2f (goal <= 1.3)\n", ratio("BM_PdfExport", "BM_BareJpegQ100"));
-  std::printf("HTML page / frame memcpy: %.1f\n", ratio("BM_HtmlPage", "BM_FrameMemcpy"));
   benchmark::Shutdown();
+  const kelta::bench::Figures& figures = reporter.figures;
+  figures.PrintTable("720x576 frame", 1e3, "ms");
+  std::printf("\n");
+  figures.PrintRatio("BM_PdfExport", "BM_BareJpegQ100", "(goal <= 1.3)");
+  figures.PrintRatio("BM_HtmlPage", "BM_FrameMemcpy");
   return 0;
 }

@@ -1,33 +1,31 @@
-// Two measurements of the frame bar on a generated 60-second 720 x 576 video
-// at 25 fps (KELTA_BENCH_SECONDS changes the length):
+// Measurements of the frame bar on a generated 60-second 720 x 576 video at
+// 25 fps (KELTA_BENCH_SECONDS changes the length), CPU time (the whole
+// process) beside wall time, minimum and median over the repetitions, each
+// as a ratio to a named reference:
 //   Playback: plays the whole video through the frame bar into an output
-//     panel; reports the shown frame rate against the nominal 25 fps and the
-//     process CPU seconds used per second of video (decoding included).
+//     panel (KELTA_BENCH_PLAYBACKS times, default 3: each takes the video's
+//     length); the shown frame rate against the video's own 25 fps, and the
+//     CPU used per second of video against plain FFmpeg decoding the same
+//     video with its default BGR24 conversion (no pacing, no painting).
 //   OpenVideo: opening the video and building the eight strip cells, beside
 //     an in-process FFmpeg reference (open, eight byte seeks, the first frame
-//     after each, conversion to BGR24 with the plugin's conversion flags),
-//     and the decoder's share of it alone.
-// The closing lines print both ratios.
-
+//     after each, FFmpeg's default conversion to BGR24), and the decoder's
+//     share of it alone; ten times each.
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 
-#include "codec/FFmpegPtr.h"
-#include "codec/FrameView.h"
+#include "support/BenchFigures.h"
+#include "support/PlainFfmpeg.h"
 #include "support/VideoFixture.h"
 #include "video/MPEG2Decoder.h"
 #include "video/ui/VideoFrameBar.h"
@@ -67,12 +65,6 @@ const TVideoFile& Video() {
   return file;
 }
 
-double CpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
-
 // Counts the panel's paints: one per shown frame during playback.
 class TPaintCounter : public QObject {
  public:
@@ -96,57 +88,64 @@ struct TBar {
   }
 };
 
-double ShownRateRatio = 0.0;
-double CpuPerVideoSecond = 0.0;
-double OpenVideoSeconds = 0.0;
-double ReferenceSeconds = 0.0;
-double DecoderOnlySeconds = 0.0;
+kelta::bench::Figures Figures;
 
 void Playback(benchmark::State& state) {
   TBar bar;
   bar.Bar.OpenVideo();
   TPaintCounter counter;
   bar.Panel.installEventFilter(&counter);
+  const double videoSeconds = double(VideoSeconds());
   for (auto _ : state) {
     bar.Bar.ShowFrameAt(0);
     counter.Paints = 0;
-    const double cpuStart = CpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
+    const kelta::bench::Times start = kelta::bench::Now();
     bar.Bar.Play();
     while (bar.Bar.Playing()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    const double seconds = double(wall.nsecsElapsed()) * 1e-9;
-    const double cpu = CpuSeconds() - cpuStart;
-    state.SetIterationTime(seconds);
-    const double videoSeconds = double(VideoSeconds());
-    ShownRateRatio = (counter.Paints / seconds) / FramesPerSecond;
-    CpuPerVideoSecond = cpu / videoSeconds;
-    state.counters["shown_fps"] = counter.Paints / seconds;
-    state.counters["frames"] = counter.Paints;
-    state.counters["cpu_s_per_video_s"] = CpuPerVideoSecond;
+    const kelta::bench::Times used = kelta::bench::Now() - start;
+    state.SetIterationTime(used.wall);
+    // Per second of video: the wall time is the shown video's length when
+    // the pace holds.
+    Figures["playback, per video second"].Add(used / videoSeconds);
+    // Seconds per shown frame against the video's own 1/25 s.
+    Figures["playback, per shown frame"].Add(used / std::max(1, counter.Paints));
+    state.counters["shown_fps"] = counter.Paints / used.wall;
+    state.counters["cpu_s_per_video_s"] = used.cpu / videoSeconds;
+  }
+}
+
+// The same video decoded and converted by plain FFmpeg as fast as it goes,
+// for the CPU that playback's decoding needs at the least.
+void PlainDecoding(benchmark::State& state) {
+  std::vector<std::uint8_t> bgr;
+  for (auto _ : state) {
+    const kelta::bench::Times start = kelta::bench::Now();
+    kelta::bench::PlainDecoder decoder(Video().Path);
+    kelta::bench::DefaultConversion convert;
+    while (const AVFrame* frame = decoder.Next()) {
+      convert.Convert(frame, bgr);
+      benchmark::DoNotOptimize(bgr.data());
+    }
+    Figures["plain FFmpeg decode + default conversion, per video second"].Add((kelta::bench::Now() - start) /
+                                                                              double(VideoSeconds()));
   }
 }
 
 void OpenVideo(benchmark::State& state) {
   TBar bar;
-  double total = 0.0;
   for (auto _ : state) {
-    QElapsedTimer wall;
-    wall.start();
+    const kelta::bench::Times start = kelta::bench::Now();
     bar.Bar.OpenVideo();
-    total += double(wall.nsecsElapsed()) * 1e-9;
+    Figures["OpenVideo"].Add(kelta::bench::Now() - start);
     benchmark::DoNotOptimize(bar.Bar.FrameRect(7).Thumb.Bits());
   }
-  OpenVideoSeconds = total / double(state.iterations());
 }
 
 // The decoder's part of OpenVideo alone: open, eight seeks, a frame after each.
 void DecoderOnly(benchmark::State& state) {
   kelta::TMPEG2Decoder decoder(KELTA_PROGRAM_DIR);
-  double total = 0.0;
   for (auto _ : state) {
-    QElapsedTimer wall;
-    wall.start();
+    const kelta::bench::Times start = kelta::bench::Now();
     decoder.Open(Video().Path);
     const std::int64_t step = decoder.FileSize() / 8;
     for (int i = 0; i < 8; ++i) {
@@ -155,64 +154,32 @@ void DecoderOnly(benchmark::State& state) {
       benchmark::DoNotOptimize(decoder.GetFrame(kelta::TVideoFrameBar::BlendThreshold).data);
     }
     decoder.Seek(0);
-    total += double(wall.nsecsElapsed()) * 1e-9;
+    Figures["decoder alone (open, 8 seeks, a frame after each)"].Add(kelta::bench::Now() - start);
   }
-  DecoderOnlySeconds = total / double(state.iterations());
 }
 
-// Plain FFmpeg: open, eight byte seeks, the first frame after each, BGR24.
+// Plain FFmpeg: open, eight byte seeks, the first frame after each, BGR24
+// with FFmpeg's default conversion.
 void FfmpegReference(benchmark::State& state) {
-  double total = 0.0;
   std::vector<std::uint8_t> bgr;
   for (auto _ : state) {
-    QElapsedTimer wall;
-    wall.start();
-    AVFormatContext* opened = nullptr;
-    if (avformat_open_input(&opened, Video().Path.c_str(), nullptr, nullptr) < 0) std::abort();
-    const kelta::codec::FormatPtr format(opened);
-    avformat_find_stream_info(format.get(), nullptr);
-    const int stream = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    const AVCodecParameters* parameters = format->streams[stream]->codecpar;
-    const AVCodec* codec = avcodec_find_decoder(parameters->codec_id);
-    const kelta::codec::CodecContextPtr context(avcodec_alloc_context3(codec));
-    avcodec_parameters_to_context(context.get(), parameters);
-    avcodec_open2(context.get(), codec, nullptr);
-    const kelta::codec::PacketPtr packet(av_packet_alloc());
-    const kelta::codec::FramePtr frame(av_frame_alloc());
-    kelta::codec::SwsPtr sws;
-    const std::int64_t size = avio_size(format->pb);
+    const kelta::bench::Times start = kelta::bench::Now();
+    kelta::bench::PlainDecoder decoder(Video().Path);
+    kelta::bench::DefaultConversion convert;
+    const std::int64_t size = std::int64_t(fs::file_size(Video().Path));
     for (int i = 0; i < 8; ++i) {
-      av_seek_frame(format.get(), -1, size / 8 * i, AVSEEK_FLAG_BYTE);
-      avcodec_flush_buffers(context.get());
-      bool got = false;
-      while (!got && av_read_frame(format.get(), packet.get()) >= 0) {
-        if (packet->stream_index == stream && avcodec_send_packet(context.get(), packet.get()) >= 0) {
-          got = avcodec_receive_frame(context.get(), frame.get()) >= 0;
-        }
-        av_packet_unref(packet.get());
-      }
-      if (!got) continue;
-      const int stride = int(kelta::Bgr24Stride(frame->width));
-      bgr.resize(std::size_t(stride) * std::size_t(frame->height));
-      // sws_getCachedContext frees the context it replaces.
-      sws.reset(sws_getCachedContext(sws.release(), frame->width, frame->height, AVPixelFormat(frame->format),
-                                     frame->width, frame->height, AV_PIX_FMT_BGR24,
-                                     SWS_BILINEAR | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr));
-      // Bottom-up rows, as the pixel buffer keeps them.
-      std::uint8_t* dst[4] = {bgr.data() + std::size_t(stride) * std::size_t(frame->height - 1)};
-      const int dstStride[4] = {-stride};
-      sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride);
+      decoder.SeekToByte(size / 8 * i);
+      if (const AVFrame* frame = decoder.Next()) convert.Convert(frame, bgr);
       benchmark::DoNotOptimize(bgr.data());
     }
-    total += double(wall.nsecsElapsed()) * 1e-9;
+    Figures["plain FFmpeg open, 8 seeks, a frame after each"].Add(kelta::bench::Now() - start);
   }
-  ReferenceSeconds = total / double(state.iterations());
 }
 
-BENCHMARK(Playback)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
-BENCHMARK(FfmpegReference)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(10);
-BENCHMARK(OpenVideo)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(10);
-BENCHMARK(DecoderOnly)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+int Playbacks() {
+  const char* value = std::getenv("KELTA_BENCH_PLAYBACKS");
+  return value != nullptr && std::atoi(value) > 0 ? std::atoi(value) : 3;
+}
 
 }  // namespace
 
@@ -222,19 +189,36 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   std::printf("Generating a %d s 720x576 video...\n", VideoSeconds());
   Video();
+  // Playback and its reference in turn, then the opening figures in turn,
+  // so that figure and reference meet the same load.
+  for (int i = 0; i < Playbacks(); ++i) {
+    benchmark::RegisterBenchmark("Playback", Playback)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+    benchmark::RegisterBenchmark("PlainDecoding", PlainDecoding)->Unit(benchmark::kSecond)->Iterations(1);
+  }
+  for (int i = 0; i < 10; ++i) {
+    benchmark::RegisterBenchmark("FfmpegReference", FfmpegReference)->Unit(benchmark::kMillisecond)->Iterations(1);
+    benchmark::RegisterBenchmark("OpenVideo", OpenVideo)->Unit(benchmark::kMillisecond)->Iterations(1);
+    benchmark::RegisterBenchmark("DecoderOnly", DecoderOnly)->Unit(benchmark::kMillisecond)->Iterations(1);
+  }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  if (ShownRateRatio > 0.0) {
-    std::printf("\nplayback: shown rate / nominal = %.4f (goal within 1 %%), CPU = %.3f core-s per video s (goal <= 0.25)\n",
-                ShownRateRatio, CpuPerVideoSecond);
+
+  Figures.PrintTable("video bench", 1e3, "ms");
+  std::printf("\n");
+  if (const kelta::bench::Figure* frame = Figures.Find("playback, per shown frame")) {
+    const double nominal = 1.0 / FramesPerSecond;
+    std::printf(
+        "playback: wall time per shown frame / the video's 1/%d s: %.4f (min) %.4f (median) (goal within 1 %%)\n",
+        FramesPerSecond, frame->Min().wall / nominal, frame->Median().wall / nominal);
   }
-  if (ReferenceSeconds > 0.0 && OpenVideoSeconds > 0.0) {
-    std::printf("open: OpenVideo %.1f ms, FFmpeg reference %.1f ms, ratio %.2f (goal <= 2)\n", OpenVideoSeconds * 1e3,
-                ReferenceSeconds * 1e3, OpenVideoSeconds / ReferenceSeconds);
-  }
-  if (DecoderOnlySeconds > 0.0 && ReferenceSeconds > 0.0) {
-    std::printf("open: of that the decoder alone %.1f ms, ratio %.2f to the reference\n", DecoderOnlySeconds * 1e3,
-                DecoderOnlySeconds / ReferenceSeconds);
-  }
+  if (const kelta::bench::Figure* second = Figures.Find("playback, per video second"))
+    std::printf("playback: CPU per video second %.3f (min) %.3f (median) core-s (goal <= 0.25)\n", second->Min().cpu,
+                second->Median().cpu);
+  // Playback keeps the video's pace: only its CPU time compares.
+  Figures.PrintRatio("playback, per video second", "plain FFmpeg decode + default conversion, per video second", {},
+                     false);
+  Figures.PrintRatio("OpenVideo", "plain FFmpeg open, 8 seeks, a frame after each", "(goal: wall <= 2)");
+  Figures.PrintRatio("decoder alone (open, 8 seeks, a frame after each)",
+                     "plain FFmpeg open, 8 seeks, a frame after each");
   return 0;
 }

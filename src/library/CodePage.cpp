@@ -59,7 +59,7 @@ std::u16string AnsiToWide(std::string_view bytes) {
   std::u16string out;
   out.reserve(bytes.size());
   if (IsValidUtf8(bytes)) {
-    char32_t codePoint;
+    char32_t codePoint = 0;
     for (std::size_t i = 0; i < bytes.size();) {
       i += DecodeUtf8(bytes, i, codePoint);
       if (codePoint >= 0x10000) {

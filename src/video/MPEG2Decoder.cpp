@@ -175,6 +175,24 @@ void TMPEG2Decoder::Seek(std::int64_t Position) {
   FCurTime = fileInfo.Time;
 }
 
+std::int64_t TMPEG2Decoder::FrameCount() const {
+  return FrameNavigation() ? FOptional.getFrameCount() : -1;
+}
+
+std::int64_t TMPEG2Decoder::FrameNumber() const {
+  return FrameNavigation() ? FOptional.getFrameNumber() : -1;
+}
+
+bool TMPEG2Decoder::SeekFrame(std::int64_t Number) {
+  if (!FrameNavigation()) return false;
+  const bool found = FOptional.seekFrame(Number) != 0;
+  // A seek that failed may still have moved the plugin: the time follows it.
+  TMPEG2FileInfo fileInfo{};
+  FCodec.getFileInfo(&fileInfo);
+  FCurTime = fileInfo.Time;
+  return found;
+}
+
 std::int64_t TMPEG2Decoder::GetFilePos() {
   TMPEG2FileInfo fileInfo{};
   FCodec.getFileInfo(&fileInfo);

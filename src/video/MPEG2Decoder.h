@@ -74,6 +74,19 @@ class TMPEG2Decoder {
   // one that returns no frame.
   FrameView GetFrame(std::int32_t Threshold);
 
+  // Frame-exact navigation, where the plugin has it (FrameNavigation()).
+  // Frames are numbered in display order from 0, the first frame.
+  bool FrameNavigation() const { return FOptional.FrameNavigation(); }
+  // Frames in the open video; -1 when unknown.
+  std::int64_t FrameCount() const;
+  // Number of the frame GetFrame returned last; -1 when unknown (also
+  // after a seek and at the end).
+  std::int64_t FrameNumber() const;
+  // Makes the next GetFrame return frame Number; CurTime becomes that
+  // frame's time. False, and nothing changed, without navigation; false
+  // when the frame cannot be reached.
+  bool SeekFrame(std::int64_t Number);
+
   const TMPEG2FrameInfo& Info() const { return FInfo; }
   std::int64_t FileSize() const { return FFileSize; }
   std::uint32_t CurTime() const { return FCurTime; }

@@ -11,11 +11,11 @@ class EOSError : public std::runtime_error {
  public:
   // Code is the errno value when there is one, 0 for loader messages.
   explicit EOSError(const std::string& Message, int Code = 0)
-      : std::runtime_error(Message), FCode(Code) {}
-  int Code() const noexcept { return FCode; }
+      : std::runtime_error(Message), Code_(Code) {}
+  int Code() const noexcept { return Code_; }
 
  private:
-  int FCode;
+  int Code_;
 };
 
 }  // namespace kelta

@@ -1,12 +1,14 @@
 #pragma once
 // Loads the built decoder plugin codec.so straight through the dynamic loader,
-// the way a foreign program would, and resolves its ten entry points.
+// the way a foreign program would, and resolves its ten entry points and the
+// optional ones it has.
 
 #include <dlfcn.h>
 
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 #include "codec/CodecEntryPoints.h"
 
@@ -19,12 +21,18 @@ class CodecLibrary : public codec::EntryPoints {
     handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) throw std::runtime_error(dlerror());
     ResolveAll([this](auto& entry, const char* name) { Resolve(entry, name); });
+    optional_.ResolveAll([this](auto& entry, const char* name) {
+      entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(dlsym(handle_, name));
+    });
   }
   ~CodecLibrary() {
     if (handle_) dlclose(handle_);
   }
   CodecLibrary(const CodecLibrary&) = delete;
   CodecLibrary& operator=(const CodecLibrary&) = delete;
+
+  // The optional entry points: null where the plugin lacks them.
+  const codec::OptionalEntryPoints& Optional() const { return optional_; }
 
   KeltaCodecFrameInfo FrameInfo() const {
     KeltaCodecFrameInfo info{};
@@ -45,6 +53,7 @@ class CodecLibrary : public codec::EntryPoints {
     target = reinterpret_cast<F>(address);
   }
   void* handle_ = nullptr;
+  codec::OptionalEntryPoints optional_;
 };
 
 // The plugin the build put beside the program.

@@ -51,7 +51,9 @@ struct ReferenceDecoder::Impl {
 
   void Convert(std::vector<std::uint8_t>& out) {
     const int w = frame->width, h = frame->height, stride = int(Bgr24Stride(w));
-    out.assign(std::size_t(stride) * h, 0);
+    // Every picture byte is written below; resizing keeps the padding the
+    // first allocation zeroed, without clearing the frame each time.
+    out.resize(std::size_t(stride) * h);
     std::uint8_t* last = out.data() + std::ptrdiff_t(h - 1) * stride;
     if (!frame->interlaced_frame) {
       std::uint8_t* dst[4] = {last};

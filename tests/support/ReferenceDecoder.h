@@ -3,8 +3,7 @@
 // frame from the start, optionally converted to 24-bit BGR bottom-up rows
 // (padded to 4 bytes) with swscale: BT.601 limited range unless the stream
 // signals otherwise, bilinear chroma with swscale's exact path, interlaced
-// pictures field by field. Tests compare the decoder plugin against it and
-// benchmarks measure it as the reference.
+// pictures field by field. Tests compare the decoder plugin against it.
 
 #include <cstdint>
 #include <memory>

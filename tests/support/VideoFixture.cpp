@@ -9,6 +9,8 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "codec/FFmpegError.h"
@@ -251,15 +253,61 @@ class Muxer {
   std::int64_t audioSamples_ = 0;
 };
 
+// Sets the header bits of soft-telecined film in an elementary stream: a
+// sequence that is not progressive, every picture a progressive frame, and
+// repeat_first_field on every other one in display order, with the field
+// order that keeps the fields alternating. The pictures stay the same.
+void Telecine(std::string& es) {
+  int picturesBeforeGroup = 0, picturesInGroup = 0, displayIndex = 0;
+  for (std::size_t i = 0; i + 8 < es.size(); ++i) {
+    if (es[i] != 0 || es[i + 1] != 0 || es[i + 2] != 1) continue;
+    auto* body = reinterpret_cast<std::uint8_t*>(&es[i + 4]);
+    const std::uint8_t code = std::uint8_t(es[i + 3]);
+    if (code == 0xB8) {  // group: temporal references restart
+      picturesBeforeGroup += picturesInGroup;
+      picturesInGroup = 0;
+    } else if (code == 0x00) {  // picture header: temporal_reference
+      displayIndex = picturesBeforeGroup + ((body[0] << 2) | (body[1] >> 6));
+      ++picturesInGroup;
+    } else if (code == 0xB5 && (body[0] >> 4) == 1) {  // sequence extension
+      body[1] &= std::uint8_t(~0x08);                  // progressive_sequence = 0
+    } else if (code == 0xB5 && (body[0] >> 4) == 8) {  // picture coding extension
+      static const bool topFirst[4] = {true, false, false, true};
+      static const bool repeat[4] = {true, false, true, false};
+      const int phase = displayIndex % 4;
+      body[3] = std::uint8_t((body[3] & ~0x82) | (topFirst[phase] ? 0x80 : 0) | (repeat[phase] ? 0x02 : 0));
+      body[4] |= 0x80;  // progressive_frame
+    }
+  }
+}
+
+void TelecineFile(const std::string& path) {
+  std::string bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  Telecine(bytes);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), std::streamsize(bytes.size()));
+  if (!out) throw std::runtime_error("Cannot rewrite " + path);
+}
+
 }  // namespace
 
 void WriteMpeg2ProgramStream(const std::string& path, const Mpeg2StreamOptions& options) {
   if (options.width < 64 || options.height < 32 || options.width % 2 || options.height % 2)
     throw std::invalid_argument("Fixture pictures need an even size of at least 64 x 32");
+  // The header bits are set in the stream itself: no container may wrap it.
+  if (options.softTelecine && options.format != "mpeg2video")
+    throw std::invalid_argument("Soft-telecined fixtures are elementary streams");
   // Only real problems on the test output.
   if (av_log_get_level() > AV_LOG_ERROR) av_log_set_level(AV_LOG_ERROR);
-  Muxer muxer(path, options);
-  muxer.Run();
+  {
+    Muxer muxer(path, options);
+    muxer.Run();
+  }
+  if (options.softTelecine) TelecineFile(path);
 }
 
 int ReadFrameCounter(const std::uint8_t* bgrBottomUp, int width, int height, int stride) {

@@ -27,6 +27,9 @@ struct Mpeg2StreamOptions {
   bool audio = true;       // an MP2 stream beside the video, as DVDs have sound
   bool video = true;       // false: sound only, for files a video player must refuse
   int colorspace = -1;     // AVColorSpace to signal (1 BT.709, 5 BT.470BG, 6 SMPTE 170M); -1 none
+  // Soft-telecined film, as on DVDs: progressive pictures shown for 3, 2, 3,
+  // 2 ... fields through repeat_first_field (needs format "mpeg2video").
+  bool softTelecine = false;
   std::string format = "dvd";  // libavformat muxer: "dvd", "vob", "mpeg", "mpegts", "mpeg2video"
 };
 

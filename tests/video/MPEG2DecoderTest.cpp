@@ -261,6 +261,20 @@ TEST_F(DecoderTest, FramesCarryTheShapeOfTheVideoThePluginHasOpen) {
   EXPECT_EQ(shown.PixelAt(0, 0), (kelta::TBGRColor{1, 2, 3}));
 }
 
+// A plugin without the optional navigation entry points: the frame calls
+// say "unknown" and change nothing.
+TEST_F(DecoderTest, WithoutNavigationFramesAreUnknown) {
+  TMPEG2Decoder decoder(Fake("good"));
+  decoder.Open("w=720;h=576;rate=25;frames=2", 0, -1);
+  decoder.Seek(1234);
+  EXPECT_FALSE(decoder.FrameNavigation());
+  EXPECT_EQ(decoder.FrameCount(), -1);
+  EXPECT_EQ(decoder.FrameNumber(), -1);
+  EXPECT_FALSE(decoder.SeekFrame(1));
+  EXPECT_EQ(decoder.CurTime(), 1234u);
+  EXPECT_EQ(decoder.GetFilePos(), 1234);
+}
+
 // --- the line blend -------------------------------------------------------
 
 // A frame of `height` rows of `width` pixels, every byte of row r set to rows[r].
@@ -397,6 +411,42 @@ TEST_F(DecoderTest, PlaysAGeneratedVideoThroughThePlugin) {
   ASSERT_TRUE(frame);
   EXPECT_EQ(kelta::test::ReadFrameCounter(frame), 0);
   EXPECT_EQ(kelta::test::ReadFrameCounter(other.GetFrame(240)), 1);
+}
+
+// Frames sought by number through the plugin: each comes next, numbered,
+// with the time of its start; the frames after it follow.
+TEST_F(DecoderTest, SeeksFramesByNumberThroughThePlugin) {
+  const std::string video = temp_ + "/numbered.vob";
+  kelta::test::Mpeg2StreamOptions options;
+  options.width = 352;
+  options.height = 240;
+  options.fpsNum = 30000;
+  options.fpsDen = 1001;
+  options.frames = 20;
+  options.gopSize = 6;
+  kelta::test::WriteMpeg2ProgramStream(video, options);
+
+  TMPEG2Decoder decoder(KELTA_PROGRAM_DIR);
+  decoder.Open(video, 0, -1);
+  ASSERT_TRUE(decoder.FrameNavigation());
+  EXPECT_EQ(decoder.FrameCount(), 20);
+  for (const std::int64_t n : {19, 7, 6, 5, 0, 12}) {
+    ASSERT_TRUE(decoder.SeekFrame(n)) << n;
+    EXPECT_EQ(decoder.CurTime(), std::uint32_t(n * 3003)) << n;
+    EXPECT_EQ(decoder.FrameNumber(), -1);
+    FrameView frame = decoder.GetFrame(240);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(kelta::test::ReadFrameCounter(frame), n);
+    EXPECT_EQ(decoder.FrameNumber(), n);
+    EXPECT_EQ(decoder.CurTime(), std::uint32_t((n + 1) * 3003)) << n;
+    frame = decoder.GetFrame(240);
+    EXPECT_EQ(bool(frame), n + 1 < 20);
+    if (frame) {
+      EXPECT_EQ(kelta::test::ReadFrameCounter(frame), n + 1);
+    }
+  }
+  EXPECT_FALSE(decoder.SeekFrame(20));
+  EXPECT_FALSE(decoder.SeekFrame(-1));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <exception>
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QCloseEvent>
 #include <QApplication>
@@ -13,11 +14,15 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextEdit>
 #include <QTime>
 #include <QTreeWidget>
 #include <QUrl>
@@ -136,9 +141,14 @@ void TMainDlg::ConnectCommands() {
   connect(tbiBackwardMore, &QAction::triggered, this, [this] { SendKey(Qt::Key_S); });
   connect(tbiForwardMore, &QAction::triggered, this, [this] { SendKey(Qt::Key_W); });
   connect(tbiMoveStep, &QAction::triggered, this, [this] { RunCommand([this] { tbiMoveStepClick(); }); });
+  connect(tbiBackStep, &QAction::triggered, this, [this] { RunCommand([this] { tbiBackStepClick(); }); });
+  connect(tbiFirstFrame, &QAction::triggered, this,
+          [this] { RunCommand([this] { PausedFrameStep(&TVideoFrameBar::ShowFirstFrame); }); });
+  connect(tbiLastFrame, &QAction::triggered, this,
+          [this] { RunCommand([this] { PausedFrameStep(&TVideoFrameBar::ShowLastFrame); }); });
   connect(tbiOpenDvd, &QAction::triggered, this, [this] { RunCommand([this] { OpenDvdCommand(); }); });
-  connect(tbiPreviousChapter, &QAction::triggered, this, [this] { SendKey(Qt::Key_PageUp); });
-  connect(tbiNextChapter, &QAction::triggered, this, [this] { SendKey(Qt::Key_PageDown); });
+  connect(tbiPreviousChapter, &QAction::triggered, this, [this] { RunCommand([this] { StepChapter(-1); }); });
+  connect(tbiNextChapter, &QAction::triggered, this, [this] { RunCommand([this] { StepChapter(1); }); });
   connect(tbiCopyFrame, &QAction::triggered, this, [this] { RunCommand([this] { CopyFrame(); }); });
   // Clicks on the thumbnail reach eventFilter through the application-wide filter.
   connect(imageTree, &QTreeWidget::customContextMenuRequested, this,
@@ -250,6 +260,8 @@ void TMainDlg::UpdateVideoCommands() {
   const bool frameKeys = FrameKeysAllowed();
   for (QAction* step : {tbiBackward, tbiForward, tbiBackwardMore, tbiForwardMore, tbiMoveStep})
     step->setEnabled(frameKeys);
+  const bool navigation = FrameNavigationAllowed();
+  for (QAction* step : {tbiBackStep, tbiFirstFrame, tbiLastFrame}) step->setEnabled(navigation);
   tbiCopyFrame->setEnabled(FrameBar->FileOpened());
   const bool chapters = frameKeys && DvdTitle() != nullptr && DvdTitle()->Chapters.size() > 1;
   tbiPreviousChapter->setEnabled(chapters);
@@ -261,6 +273,25 @@ int TMainDlg::RoundedFrameRate() const {
 }
 
 bool TMainDlg::FrameKeysAllowed() const { return btPlay->isEnabled() || FrameBar->Playing(); }
+
+bool TMainDlg::FrameNavigationAllowed() const { return FrameKeysAllowed() && FrameBar->FrameNavigation(); }
+
+bool TMainDlg::FocusTakesNavigationKeys() const {
+  const QWidget* focus = QApplication::focusWidget();
+  if (focus == nullptr) return false;
+  // The tree's own editor lies inside it.
+  if (focus == imageTree || imageTree->isAncestorOf(focus)) return true;
+  // So does the menu bar while the keyboard walks it.
+  return qobject_cast<const QLineEdit*>(focus) != nullptr || qobject_cast<const QAbstractSpinBox*>(focus) != nullptr ||
+         qobject_cast<const QTextEdit*>(focus) != nullptr || qobject_cast<const QPlainTextEdit*>(focus) != nullptr ||
+         qobject_cast<const QMenuBar*>(focus) != nullptr;
+}
+
+void TMainDlg::PausedFrameStep(void (TVideoFrameBar::*step)()) {
+  FrameBar->Pause();
+  (FrameBar->*step)();
+  Slider->setValue(int(FrameBar->Position()));
+}
 
 void TMainDlg::StepSlider(int delta) {
   FrameBar->Pause();
@@ -281,26 +312,38 @@ void TMainDlg::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
       }
       break;
     case Qt::Key_A:
-      if (FrameKeysAllowed()) StepSlider(-r);
+      if (!(modifiers & Qt::ShiftModifier)) {
+        if (FrameKeysAllowed()) StepSlider(-r);
+      } else if (FrameNavigationAllowed()) {
+        PausedFrameStep(&TVideoFrameBar::StepBack);
+      }
       break;
     case Qt::Key_D:
       if (!FrameKeysAllowed()) break;
       if (modifiers & Qt::ShiftModifier) {
-        FrameBar->Pause();
-        FrameBar->ShowFrameAt(-1);
-        Slider->setValue(int(FrameBar->Position()));
+        PausedFrameStep(&TVideoFrameBar::StepForward);
       } else {
         StepSlider(r);
+      }
+      break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+      if (FrameNavigationAllowed() && !FocusTakesNavigationKeys()) {
+        PausedFrameStep(key == Qt::Key_Left    ? &TVideoFrameBar::StepBack
+                        : key == Qt::Key_Right ? &TVideoFrameBar::StepForward
+                        : key == Qt::Key_Home  ? &TVideoFrameBar::ShowFirstFrame
+                                               : &TVideoFrameBar::ShowLastFrame);
       }
       break;
     case Qt::Key_S:
       if (FrameKeysAllowed()) StepSlider(-8 * r);
       break;
     case Qt::Key_PageUp:
-      if (FrameKeysAllowed()) StepChapter(-1);
-      break;
     case Qt::Key_PageDown:
-      if (FrameKeysAllowed()) StepChapter(1);
+      // The tree and the edits page with them; the menu items step anyway.
+      if (FrameKeysAllowed() && !FocusTakesNavigationKeys()) StepChapter(key == Qt::Key_PageUp ? -1 : 1);
       break;
     case Qt::Key_W:
       if (!FrameKeysAllowed()) break;
@@ -357,7 +400,12 @@ void TMainDlg::btPlayClick() {
 void TMainDlg::btPauseClick() { FrameBar->Pause(); }
 
 void TMainDlg::tbiMoveStepClick() {
-  FrameBar->ShowFrameAt(-1);
+  FrameBar->StepForward();
+  Slider->setValue(int(FrameBar->Position()));
+}
+
+void TMainDlg::tbiBackStepClick() {
+  FrameBar->StepBack();
   Slider->setValue(int(FrameBar->Position()));
 }
 
@@ -427,6 +475,8 @@ TStatusFacts TMainDlg::StatusFacts() const {
   facts.Width = FrameBar->VideoWidth();
   facts.Height = FrameBar->VideoHeight();
   facts.TimeMs = std::llround(FrameBar->CurrentTime() * 86400000.0);
+  facts.FrameNumber = FrameBar->FrameNumber();
+  facts.FrameCount = FrameBar->FrameCount();
   facts.NominalRate = FrameBar->GetFrameRate();
   facts.MeasuredRate = FrameBar->MeasuredRate();
   facts.Playing = FrameBar->Playing();

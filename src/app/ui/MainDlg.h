@@ -62,7 +62,8 @@ class TMainDlg : public QWidget {
   QAction *tbiOpen = nullptr, *tbiNewCategory = nullptr, *tbiNewFilm = nullptr, *tbiDelete = nullptr,
           *tbiEdit = nullptr, *tbiClose = nullptr;
   QAction *tbiPlay = nullptr, *tbiPause = nullptr, *tbiBackward = nullptr, *tbiForward = nullptr,
-          *tbiBackwardMore = nullptr, *tbiForwardMore = nullptr, *tbiMoveStep = nullptr;
+          *tbiBackwardMore = nullptr, *tbiForwardMore = nullptr, *tbiMoveStep = nullptr, *tbiBackStep = nullptr,
+          *tbiFirstFrame = nullptr, *tbiLastFrame = nullptr;
   QAction *TBXItem1 = nullptr, *TBXItem2 = nullptr;
   QAction *tbiContent = nullptr, *tbiCheckUpdate = nullptr, *tbiAbout = nullptr;
   // The library pane's pop-up menu; which items show is the tree's business.
@@ -154,6 +155,7 @@ class TMainDlg : public QWidget {
   void btPlayClick();
   void btPauseClick();
   void tbiMoveStepClick();
+  void tbiBackStepClick();
   void SliderMouseDown();
   void SliderMouseUp();
   void FrameBarProgress(TOpenProgress kind, std::int32_t value);
@@ -191,6 +193,14 @@ class TMainDlg : public QWidget {
   // Sends the key table a key with the keyboard's current modifiers.
   void SendKey(int key);
   bool FrameKeysAllowed() const;
+  // The frame-exact steps need a video whose decoder numbers its frames.
+  bool FrameNavigationAllowed() const;
+  // Left, Right, Home and End belong to the library tree, to text boxes
+  // and to the menu bar while they have the keyboard focus.
+  bool FocusTakesNavigationKeys() const;
+  // Pauses playback, shows the frame the frame bar's `step` picks and moves
+  // the slider to it.
+  void PausedFrameStep(void (TVideoFrameBar::*step)());
   // Moves the slider by delta blocks (clamped) and shows the frame there.
   void StepSlider(int delta);
   int RoundedFrameRate() const;

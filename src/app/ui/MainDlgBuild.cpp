@@ -140,17 +140,21 @@ void TMainDlg::BuildMenus() {
 
   tbPlayback = TBXToolbar1->addMenu(QStringLiteral("&Playback"));
   tbPlayback->setObjectName(QStringLiteral("tbPlayback"));
-  tbiPlay = item(tbPlayback, "tbiPlay", QStringLiteral("&Play"));
-  tbiPause = item(tbPlayback, "tbiPause", QStringLiteral("Pa&use"));
+  // The playback keys belong to the window's key table, not to shortcuts:
+  // the menus show them after a tab.
+  tbiPlay = item(tbPlayback, "tbiPlay", QStringLiteral("&Play\tSpace"));
+  tbiPause = item(tbPlayback, "tbiPause", QStringLiteral("Pa&use\tSpace"));
   tbPlayback->addSeparator();
-  tbiBackward = item(tbPlayback, "tbiBackward", QStringLiteral("Backward"));
-  tbiForward = item(tbPlayback, "tbiForward", QStringLiteral("Forward"));
-  tbiBackwardMore = item(tbPlayback, "tbiBackwardMore", QStringLiteral("Backward More"));
-  tbiForwardMore = item(tbPlayback, "tbiForwardMore", QStringLiteral("Forward More"));
+  tbiBackward = item(tbPlayback, "tbiBackward", QStringLiteral("Backward\tA"));
+  tbiForward = item(tbPlayback, "tbiForward", QStringLiteral("Forward\tD"));
+  tbiBackwardMore = item(tbPlayback, "tbiBackwardMore", QStringLiteral("Backward More\tS"));
+  tbiForwardMore = item(tbPlayback, "tbiForwardMore", QStringLiteral("Forward More\tW"));
   tbPlayback->addSeparator();
-  tbiMoveStep = item(tbPlayback, "tbiMoveStep", QStringLiteral("Forward Step"));
+  tbiBackStep = item(tbPlayback, "tbiBackStep", QStringLiteral("Backward Step\tShift+A, Left"));
+  tbiMoveStep = item(tbPlayback, "tbiMoveStep", QStringLiteral("Forward Step\tShift+D, Right"));
+  tbiFirstFrame = item(tbPlayback, "tbiFirstFrame", QStringLiteral("First Frame\tHome"));
+  tbiLastFrame = item(tbPlayback, "tbiLastFrame", QStringLiteral("Last Frame\tEnd"));
   tbPlayback->addSeparator();
-  // The key table takes the keys; the menu only names them.
   tbiPreviousChapter = item(tbPlayback, "tbiPreviousChapter", QStringLiteral("Previous &Chapter\tPgUp"));
   tbiNextChapter = item(tbPlayback, "tbiNextChapter", QStringLiteral("&Next Chapter\tPgDown"));
 
@@ -229,11 +233,15 @@ void TMainDlg::BuildVideoArea(const QString& libFolder) {
   FrameBar->setObjectName(QStringLiteral("FrameBar"));
   FrameBar->move(1 + (clientW - FrameBar->width()) / 2, 1 + clientH - FrameBar->height() - 16);
   FrameBar->setCursor(Qt::ArrowCursor);
+  // A click on the strip or the picture takes the keyboard focus from the
+  // library tree, so that the arrow keys, Home and End step through frames.
+  FrameBar->setFocusPolicy(Qt::ClickFocus);
 
   VideoPanel = new TVideoOutPanelEx(FlatPanel1);
   VideoPanel->setObjectName(QStringLiteral("VideoPanel"));
   VideoPanel->setGeometry(1 + (clientW - 400) / 2 + 1, 1 + 20, 400, 225);
   VideoPanel->setCursor(Qt::ArrowCursor);
+  VideoPanel->setFocusPolicy(Qt::ClickFocus);
   imgMainView = new QLabel(VideoPanel);
   imgMainView->setObjectName(QStringLiteral("imgMainView"));
   imgMainView->setGeometry(4, 4, TVideoOutPanelEx::ImageWidth, TVideoOutPanelEx::ImageHeight);

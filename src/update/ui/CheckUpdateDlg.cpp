@@ -60,7 +60,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
 }  // namespace
 
 TcheckUpdateDlg::TcheckUpdateDlg(QWidget* parent, const QUrl& updateURL)
-    : QDialog(parent), FManager(std::make_unique<TCheckUpdateManager>(CurrentVersion)) {
+    : QDialog(parent), Manager_(std::make_unique<TCheckUpdateManager>(CurrentVersion)) {
   setObjectName(QStringLiteral("checkUpdateDlg"));
   setWindowTitle(FromView(UpdateCaption));
   CentreOnDesktopWhenShown(this);
@@ -119,24 +119,24 @@ TcheckUpdateDlg::TcheckUpdateDlg(QWidget* parent, const QUrl& updateURL)
   connect(btAbort, &QPushButton::clicked, this, [this] { btAbortClick(); });
   connect(btOk, &QPushButton::clicked, this, [this] { btOkClick(); });
 
-  FManager->UpdateURL = updateURL;
-  FManager->OnStatus = [this](TUpdateStatus status) { ManagerStatus(status); };
-  FManager->OnFinished = [this](TCheckUpdateManager::TFinish code) { ManagerFinished(code); };
-  FLinkOpener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+  Manager_->UpdateURL = updateURL;
+  Manager_->OnStatus = [this](TUpdateStatus status) { ManagerStatus(status); };
+  Manager_->OnFinished = [this](TCheckUpdateManager::TFinish code) { ManagerFinished(code); };
+  LinkOpener_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 }
 
-void TcheckUpdateDlg::SetCheckDeadline(std::chrono::milliseconds deadline) { FManager->Deadline = deadline; }
+void TcheckUpdateDlg::SetCheckDeadline(std::chrono::milliseconds deadline) { Manager_->Deadline = deadline; }
 
 TcheckUpdateDlg::~TcheckUpdateDlg() {
   // The manager may report while it ends; nothing here must hear it.
-  FManager->OnStatus = nullptr;
-  FManager->OnFinished = nullptr;
+  Manager_->OnStatus = nullptr;
+  Manager_->OnFinished = nullptr;
 }
 
 void TcheckUpdateDlg::done(int result) {
   // Closing the window ends a running check instead of leaving the request
   // to run on unseen.
-  if (FManager->Checking()) FManager->Abort();
+  if (Manager_->Checking()) Manager_->Abort();
   QDialog::done(result);
 }
 
@@ -163,30 +163,30 @@ void TcheckUpdateDlg::btCheckClick() {
   // A check still running (the buttons go idle once a file proves invalid,
   // while its request may go on) ends before the log is cleared for the new
   // one, so its last lines never land in the new log.
-  if (FManager->Checking()) FManager->Abort();
+  if (Manager_->Checking()) Manager_->Abort();
   moInfo->clear();
   lbInfo->hide();
   lbError->hide();
   lbDownloadURL->hide();
   SetChecking(true);
   AddLog(LogStarting);
-  FManager->Check();
+  Manager_->Check();
 }
 
 void TcheckUpdateDlg::btAbortClick() {
-  FManager->Abort();
+  Manager_->Abort();
   SetChecking(false);
 }
 
 void TcheckUpdateDlg::btOkClick() { accept(); }
 
 void TcheckUpdateDlg::lbDownloadURLClick() {
-  const QUrl url = OpenableLink(FDownloadURL);
-  if (!url.isEmpty() && FLinkOpener) FLinkOpener(url);
+  const QUrl url = OpenableLink(DownloadURL_);
+  if (!url.isEmpty() && LinkOpener_) LinkOpener_(url);
 }
 
 void TcheckUpdateDlg::ShowDownloadLink(const QString& address) {
-  FDownloadURL = address;
+  DownloadURL_ = address;
   // A refused address is shown as plain text: nothing about it may invite a
   // click that does nothing.
   const bool opens = !OpenableLink(address).isEmpty();
@@ -223,8 +223,8 @@ void TcheckUpdateDlg::ManagerStatus(TUpdateStatus status) {
       AddLog(LogDownloading);
       break;
     case TUpdateStatus::usNewerVersion: {
-      const TUpdateInfo& info = FManager->UpdateInfo();
-      lbInfo->setText(FromRecordText(NewerVersionText(FManager->CurrentVersion(), VersionTextOf(info))));
+      const TUpdateInfo& info = Manager_->UpdateInfo();
+      lbInfo->setText(FromRecordText(NewerVersionText(Manager_->CurrentVersion(), VersionTextOf(info))));
       ShowDownloadLink(FromRecordText(DownloadURLOf(info)));
       lbInfo->show();
       lbDownloadURL->show();
@@ -255,7 +255,7 @@ void TcheckUpdateDlg::ManagerFinished(TCheckUpdateManager::TFinish code) {
 
 void TcheckUpdateDlg::ShowFailure() {
   // An aborted check has nothing to explain: the user ended it.
-  const std::string line = UpdateFailureLine(FManager->Failure());
+  const std::string line = UpdateFailureLine(Manager_->Failure());
   if (line.empty()) return;
   // A result read from part of an answer that then failed is not to be
   // trusted: the error takes its place.

@@ -35,7 +35,7 @@ class TcheckUpdateDlg : public QDialog {
   ~TcheckUpdateDlg() override;
 
   // Replaces the desktop's opener (QDesktopServices::openUrl).
-  void SetLinkOpener(TLinkOpener opener) { FLinkOpener = std::move(opener); }
+  void SetLinkOpener(TLinkOpener opener) { LinkOpener_ = std::move(opener); }
   // Replaces how long a check may take before it is given up.
   void SetCheckDeadline(std::chrono::milliseconds deadline);
 
@@ -57,9 +57,9 @@ class TcheckUpdateDlg : public QDialog {
   void AddLog(std::string_view line);
   void SetChecking(bool checking);
 
-  std::unique_ptr<TCheckUpdateManager> FManager;
-  TLinkOpener FLinkOpener;
-  QString FDownloadURL;  // in full; the label may show it shortened
+  std::unique_ptr<TCheckUpdateManager> Manager_;
+  TLinkOpener LinkOpener_;
+  QString DownloadURL_;  // in full; the label may show it shortened
   QLabel* Label2;
   QPlainTextEdit* moInfo;
   TWrapLabel* lbInfo;

@@ -57,14 +57,14 @@ struct TCheckUpdateManager::TRequest {
 };
 
 TCheckUpdateManager::TCheckUpdateManager(int currentVersion, QObject* parent)
-    : QObject(parent), FCurrentVersion(currentVersion) {}
+    : QObject(parent), CurrentVersion_(currentVersion) {}
 
 TCheckUpdateManager::~TCheckUpdateManager() {
   // Destroyed under a running Check (its owner went away inside an event):
   // end the request quietly and let Check's loop return; Check notices that
   // the manager is gone and touches nothing more.
-  if (TRequest* request = FRequest) {
-    FRequest = nullptr;
+  if (TRequest* request = Request_) {
+    Request_ = nullptr;
     request->Done = true;
     request->Deadline.stop();
     request->Reply->disconnect(this);
@@ -82,18 +82,18 @@ void TCheckUpdateManager::Check() {
 
   QPointer<TCheckUpdateManager> alive(this);
   TRequest request;
-  FRequest = &request;
-  FFailure = {};
-  FBytesRead = 0;
+  Request_ = &request;
+  Failure_ = {};
+  BytesRead_ = 0;
 
   QNetworkRequest get(UpdateURL);
   // A connection of its own per check, closed by the server at the end.
   get.setRawHeader("Connection", "close");
   get.setHeader(QNetworkRequest::UserAgentHeader,
-                QStringLiteral("Kelta/%1").arg(QString::fromStdString(FormatVersion(FCurrentVersion))));
+                QStringLiteral("Kelta/%1").arg(QString::fromStdString(FormatVersion(CurrentVersion_))));
   get.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
 
-  request.Reply = FClient.get(get);
+  request.Reply = Client_.get(get);
   QNetworkReply* reply = request.Reply;
   // Qt stops taking bytes from the connection while this much waits unread,
   // so a server sending without end cannot fill memory between two turns of
@@ -119,7 +119,7 @@ void TCheckUpdateManager::Check() {
 }
 
 void TCheckUpdateManager::Abort() {
-  if (FRequest) End(*FRequest, {TUpdateFailureKind::Aborted});
+  if (Request_) End(*Request_, {TUpdateFailureKind::Aborted});
 }
 
 void TCheckUpdateManager::Connect(TRequest& request) {
@@ -157,7 +157,7 @@ void TCheckUpdateManager::ReceiveData(TRequest& request) {
   const qint64 take = std::min(request.Reply->bytesAvailable(), MaxAnswer + 1 - request.BytesRead);
   const QByteArray block = request.Reply->read(take);
   request.BytesRead += block.size();
-  FBytesRead = request.BytesRead;
+  BytesRead_ = request.BytesRead;
 
   // The body of an error status is a server's page, not an update record:
   // judging it would turn "not found" into a version number.
@@ -166,7 +166,7 @@ void TCheckUpdateManager::ReceiveData(TRequest& request) {
     request.Received.append(block.left(room));
     const auto data = std::span(reinterpret_cast<const std::uint8_t*>(request.Received.constData()),
                                 std::size_t(request.Received.size()));
-    const TUpdateStatus verdict = ExamineUpdateData(data, FCurrentVersion, FUpdateInfo);
+    const TUpdateStatus verdict = ExamineUpdateData(data, CurrentVersion_, UpdateInfo_);
     Status(verdict);
     if (request.Done) return;
     // A complete valid record is all the check needs; the rest of the
@@ -198,15 +198,15 @@ void TCheckUpdateManager::End(TRequest& request, TUpdateFailure failure) {
   request.Reply = nullptr;
   request.Received.clear();
   request.Received.squeeze();
-  if (FRequest == &request) FRequest = nullptr;
-  FFailure = std::move(failure);
+  if (Request_ == &request) Request_ = nullptr;
+  Failure_ = std::move(failure);
   request.Loop.quit();
 
   // The handlers may close and destroy the owner, and this manager with it.
   QPointer<TCheckUpdateManager> alive(this);
   if (request.Connected) Status(TUpdateStatus::usDisconnected);
-  if (alive && FFailure.Kind != TUpdateFailureKind::None)
-    Finished(FFailure.Kind == TUpdateFailureKind::HttpStatus ? TFinish::HttpError : TFinish::OtherError);
+  if (alive && Failure_.Kind != TUpdateFailureKind::None)
+    Finished(Failure_.Kind == TUpdateFailureKind::HttpStatus ? TFinish::HttpError : TFinish::OtherError);
   if (alive) Finished(TFinish::Over);
 }
 

@@ -40,15 +40,15 @@ class TCheckUpdateManager : public QObject {
   // case. Failure() tells why by the time an error is raised.
   std::function<void(TFinish)> OnFinished;
 
-  int CurrentVersion() const { return FCurrentVersion; }
+  int CurrentVersion() const { return CurrentVersion_; }
   // The last valid record examined.
-  const TUpdateInfo& UpdateInfo() const { return FUpdateInfo; }
-  bool Checking() const { return FRequest != nullptr; }
+  const TUpdateInfo& UpdateInfo() const { return UpdateInfo_; }
+  bool Checking() const { return Request_ != nullptr; }
   // Why the last check failed; Kind None when it did not.
-  const TUpdateFailure& Failure() const { return FFailure; }
+  const TUpdateFailure& Failure() const { return Failure_; }
   // How many body bytes the last (or running) check took from the network;
   // never more than one past MaxUpdateAnswerBytes.
-  qint64 BytesRead() const { return FBytesRead; }
+  qint64 BytesRead() const { return BytesRead_; }
 
   // Runs one GET of UpdateURL into a fresh buffer and returns when it has
   // ended (finished, failed, aborted or past its deadline). Reading stops at
@@ -70,12 +70,12 @@ class TCheckUpdateManager : public QObject {
   void Status(TUpdateStatus status);
   void Finished(TFinish code);
 
-  QNetworkAccessManager FClient;
-  int FCurrentVersion;
-  TUpdateInfo FUpdateInfo;
-  TUpdateFailure FFailure;
-  qint64 FBytesRead = 0;
-  TRequest* FRequest = nullptr;  // the running request, owned by its Check call
+  QNetworkAccessManager Client_;
+  int CurrentVersion_;
+  TUpdateInfo UpdateInfo_;
+  TUpdateFailure Failure_;
+  qint64 BytesRead_ = 0;
+  TRequest* Request_ = nullptr;  // the running request, owned by its Check call
 };
 
 }  // namespace kelta

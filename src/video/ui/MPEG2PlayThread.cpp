@@ -30,6 +30,13 @@ struct TMPEG2PlayThread::TShared {
   // Written by the worker before a call, read on the main thread during it.
   TPlayStatus Status = 0;
   double MeasuredRate = 0.0;
+  // The decoded frame of a psFrameReady report; the decoder keeps its memory
+  // while the worker waits for the call.
+  FrameView Frame;
+  // Set before the worker starts; written only inside a report's call.
+  TFastDIB* Target = nullptr;
+  // The report's frame did not fit the target: the run ends.
+  bool Refused = false;
 };
 
 TMPEG2PlayThread::TMPEG2PlayThread(TMPEG2Decoder* decoder)
@@ -51,6 +58,7 @@ TMPEG2PlayThread::~TMPEG2PlayThread() {
 
 void TMPEG2PlayThread::Start() {
   if (Worker_.joinable()) return;
+  Shared_->Target = Target;
   Shared_->OnStatus = OnStatus;
   Shared_->HasStatus = static_cast<bool>(OnStatus);
   Worker_ = std::thread([this] { Execute(); });
@@ -75,7 +83,16 @@ void TMPEG2PlayThread::CallStatus(TPlayStatus status) {
         // A copy, so that a handler which destroys the thread object does not
         // destroy the function it is running in.
         const TStatusEvent handler = shared->OnStatus;
-        if (handler && shared->HasStatus) handler(shared->Status);
+        if (handler && shared->HasStatus) {
+          // The frame reaches the target only here, where it is shown: a
+          // frame decoded while playback was being stopped never does.
+          if ((shared->Status & psFrameReady) && shared->Target != nullptr && FrameCopyProc != nullptr &&
+              !FrameCopyProc(shared->Frame, *shared->Target)) {
+            shared->Refused = true;
+            shared->Status = psFailed | psStopped;
+          }
+          handler(shared->Status);
+        }
         {
           std::lock_guard lock(shared->Mutex);
           shared->CallDone = true;
@@ -104,9 +121,7 @@ void TMPEG2PlayThread::Execute() {
         shared.Finished = true;
         return;
       }
-      // A frame the target cannot hold is never shown as ready.
-      if (Target != nullptr && FrameCopyProc != nullptr && !FrameCopyProc(frame, *Target))
-        throw std::runtime_error("The decoded frame does not fit the playback buffer");
+      shared.Frame = frame;
       TPlayStatus status = psFrameReady;
       const Clock::time_point now = Clock::now();
       ++frames;
@@ -118,6 +133,8 @@ void TMPEG2PlayThread::Execute() {
         status |= psRateMeasured;
       }
       CallStatus(status);
+      // A frame the target cannot hold was reported as the run's failure.
+      if (shared.Refused) break;
     }
   } catch (...) {
     // Errors never leave the worker; the report tells the main thread.

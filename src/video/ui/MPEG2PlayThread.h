@@ -1,8 +1,10 @@
 #pragma once
-// TMPEG2PlayThread: decodes frames one after another on a worker thread,
-// copies each into Target and reports it to the main thread through a
-// synchronous status call. The worker never paces itself: the status call
-// holds it until the main thread has shown the frame.
+// TMPEG2PlayThread: decodes frames one after another on a worker thread and
+// reports each to the main thread through a synchronous status call, which
+// copies the frame into Target on the main thread just before the handler
+// shows it: Target only ever holds a frame that was shown, also when
+// playback stops between a decode and its report. The worker never paces
+// itself: the status call holds it until the main thread has shown the frame.
 //
 // Stopping never deadlocks: destruction clears OnStatus and breaks the
 // worker's wait for the main thread directly, so it does not depend on the

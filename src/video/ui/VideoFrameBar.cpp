@@ -81,6 +81,7 @@ void TVideoFrameBar::ShowFrame(const FrameView& frame, std::uint32_t ticks) {
   // A frame of another shape than the open video's is not shown.
   if (!CopyFrameBits(frame, FrameDIB_)) return;
   CurrentTime_ = double(ticks) / TicksPerDay;
+  FrameNumber_ = Decoder_->FrameNumber();
   // Those who hear of the frame see its position too.
   Position_ = Decoder_->GetFilePos() / PositionBlock;
   if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
@@ -122,11 +123,15 @@ void TVideoFrameBar::OpenVideo() {
 
   std::array<TFastDIB, CellCount> thumbs;
   std::array<std::int64_t, CellCount> positions{};
+  std::int64_t firstNumber = -1;
   if (OnProgress) OnProgress(this, TOpenProgress::Started, 0);
   for (int i = 0; i < CellCount; ++i) {
     next->Seek(step * i);
     positions[std::size_t(i)] = next->GetFilePos();
-    if (CopyFrameBits(next->GetFrame(BlendThreshold), scratch) && i == 0) scratch.Draw(first, 0, 0);
+    if (CopyFrameBits(next->GetFrame(BlendThreshold), scratch) && i == 0) {
+      scratch.Draw(first, 0, 0);
+      firstNumber = next->FrameNumber();
+    }
     // A missing (or misshapen) frame leaves the previous cell's picture
     // (black for cell 0).
     TFastDIB& thumb = thumbs[std::size_t(i)];
@@ -141,6 +146,8 @@ void TVideoFrameBar::OpenVideo() {
   // Nothing of the previous video's playback carries over.
   CurrentTime_ = 0.0;
   MeasuredRate_ = -1.0;
+  FrameNumber_ = firstNumber;
+  FrameCount_ = Decoder_->FrameCount();
   VideoWidth_ = info.Width;
   VideoHeight_ = info.Height;
   MaxPosition_ = Decoder_->FileSize() / PositionBlock;
@@ -197,6 +204,37 @@ void TVideoFrameBar::ShowFrameAt(std::int64_t position) {
   Position_ = Decoder_->GetFilePos() / PositionBlock;
 }
 
+bool TVideoFrameBar::FrameNavigation() const { return Decoder_ && FileOpened_ && Decoder_->FrameNavigation(); }
+
+void TVideoFrameBar::ShowFrameNumber(std::int64_t number) {
+  if (!FrameNavigation() || number < 0 || number >= FrameCount_) return;
+  TPlaybackPause paused(*this);
+  EndReached_ = false;
+  if (!Decoder_->SeekFrame(number)) return;
+  const std::uint32_t ticks = Decoder_->NextFrameTime();
+  if (const FrameView frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, ticks);
+  Position_ = Decoder_->GetFilePos() / PositionBlock;
+}
+
+void TVideoFrameBar::StepForward() {
+  // The decoder's next frame need not follow the one on screen (after the
+  // open's strip, or a frame playback decoded but never showed): the number
+  // says which one does.
+  if (FrameNavigation() && FrameNumber_ >= 0) {
+    ShowFrameNumber(FrameNumber_ + 1);
+  } else {
+    ShowFrameAt(-1);
+  }
+}
+
+void TVideoFrameBar::StepBack() {
+  if (FrameNumber_ > 0) ShowFrameNumber(FrameNumber_ - 1);
+}
+
+void TVideoFrameBar::ShowFirstFrame() { ShowFrameNumber(0); }
+
+void TVideoFrameBar::ShowLastFrame() { ShowFrameNumber(FrameCount_ - 1); }
+
 void TVideoFrameBar::Play() {
   if (!Decoder_ || !FileOpened_) return;
   PlayThread_.reset();
@@ -234,6 +272,8 @@ void TVideoFrameBar::WaitForFrameDue() {
 
 void TVideoFrameBar::PlayStatus(TPlayStatus status) {
   if (status & psFrameReady) {
+    // The worker waits in this call: the decoder is this thread's now.
+    FrameNumber_ = Decoder_->FrameNumber();
     if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
       ResampleNearest(FrameDIB_, *OutputPanel->Image);
       OutputPanel->update();

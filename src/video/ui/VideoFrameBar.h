@@ -71,6 +71,16 @@ class TVideoFrameBar : public QWidget {
   // Shows the next frame at byte position; -1 shows the next frame without seeking.
   void ShowFrameAt(std::int64_t position);
   double GetFrameRate() const;
+  // Frame-exact steps, where the decoder numbers its frames
+  // (FrameNavigation): the frame after or before the one on screen, the
+  // first and the last frame. Each pauses playback around it, like a seek.
+  // Without numbers, StepForward shows the decoder's next frame and the
+  // others do nothing.
+  bool FrameNavigation() const;
+  void StepForward();
+  void StepBack();
+  void ShowFirstFrame();
+  void ShowLastFrame();
   // A cell's click: shows the cell's frame and reports the new position.
   void FrameClick(TFrameRect* sender);
   // Runs on the main thread for every report of the playback thread.
@@ -88,6 +98,10 @@ class TVideoFrameBar : public QWidget {
   // Microseconds each frame stays on screen in playback.
   std::int64_t FramePeriod() const { return Schedule_.Period(); }
   double MeasuredRate() const { return MeasuredRate_; }
+  // Number of the frame on screen (display order from 0) and the frames of
+  // the video; -1 when the decoder does not say.
+  std::int64_t FrameNumber() const { return FrameNumber_; }
+  std::int64_t FrameCount() const { return FrameCount_; }
   // The time of the frame on screen as a fraction of a day (90 kHz ticks /
   // 7,776,000,000), as the status line formats it.
   double CurrentTime() const { return CurrentTime_; }
@@ -113,6 +127,8 @@ class TVideoFrameBar : public QWidget {
   void LayoutCells();
   // Shows a still frame of time `ticks` (90 kHz from the first frame).
   void ShowFrame(const FrameView& frame, std::uint32_t ticks);
+  // Shows frame `number` when the video has it.
+  void ShowFrameNumber(std::int64_t number);
   void Fire(const TNotifyEvent& event);
   void WaitForFrameDue();
 
@@ -135,6 +151,8 @@ class TVideoFrameBar : public QWidget {
   std::int64_t MaxPosition_ = 0;
   std::int64_t Position_ = 0;
   double MeasuredRate_ = -1.0;
+  std::int64_t FrameNumber_ = -1;
+  std::int64_t FrameCount_ = -1;
   double CurrentTime_ = 0.0;
   std::int32_t VideoWidth_ = 0;
   std::int32_t VideoHeight_ = 0;

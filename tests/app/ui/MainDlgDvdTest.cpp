@@ -134,7 +134,8 @@ class MainDlgDvdTest : public QObject {
     QCOMPARE(Counter(*dlg.FrameBar), 0);
 
     auto status = [&] { return dlg.lbStatus->text(); };
-    QVERIFY2(status().startsWith(QStringLiteral("MY_DISC \u2013 Title 2 - [720x576] - Chapter 1 / 3 - Time: ")),
+    // The name may be shortened to fit the label; the chapter stays whole.
+    QVERIFY2(status().contains(QStringLiteral(" - [720x576] - Chapter 1 / 3 - Time: 00:00:00.000")),
              qPrintable(status()));
     const int steps[] = {Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_PageUp,
                          Qt::Key_PageUp};

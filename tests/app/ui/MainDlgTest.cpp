@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -18,6 +19,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <string>
+#include <vector>
 
 #include "app/InstanceLock.h"
 #include "app/ui/AboutDlg.h"
@@ -31,6 +35,7 @@
 #include "support/SamePixels.h"
 #include "support/VideoFixture.h"
 #include "support/ui/ModalAnswer.h"
+#include "video/MPEG2Decoder.h"
 #include "video/ui/VideoFrameBar.h"
 #include "common/ui/VideoOutPanel.h"
 
@@ -154,12 +159,13 @@ class MainDlgTest : public QObject {
     QVERIFY(dlg->imgMainView->isHidden());
     QVERIFY(dlg->pbParseVideo->isHidden());
     const QString status = dlg->lbStatus->text();
-    QVERIFY2(status.endsWith(QStringLiteral(" - [720x576] - Time: 00:00:00.000 (25.00 fps)")), qPrintable(status));
+    QVERIFY2(status.endsWith(QStringLiteral(" - [720x576] - Time: 00:00:00.000 - Frame 1 / 40 (25.00 fps)")),
+             qPrintable(status));
     QCOMPARE(dlg->lbStatus->toolTip(), Video_);
   }
 
-  // The time is the shown frame's, after a click, a step or a seek, and a
-  // newly opened video starts afresh with its own rate.
+  // The time and the frame number are the shown frame's, after a click, a
+  // step or a seek, and a newly opened video starts afresh with its own rate.
   void statusFollowsTheFrameOnScreen() {
     auto dlg = OpenWindow();
     auto timeShown = [&] {
@@ -168,14 +174,23 @@ class MainDlgTest : public QObject {
       return at < 0 ? QString() : status.mid(at + 6, 12);
     };
     auto frameTime = [&] { return VideoTimeText(std::int64_t(Counter(*dlg->FrameBar)) * 40); };
+    auto frameShown = [&] {
+      return dlg->lbStatus->text().contains(QStringLiteral(" - Frame %1 / 40 ").arg(Counter(*dlg->FrameBar) + 1));
+    };
 
     dlg->FrameBar->FrameClick(&dlg->FrameBar->FrameRect(4));
     QVERIFY(Counter(*dlg->FrameBar) > 0);
     QCOMPARE(timeShown(), frameTime());
+    QVERIFY2(frameShown(), qPrintable(dlg->lbStatus->text()));
     QTest::keyClick(dlg.get(), Qt::Key_D, Qt::ShiftModifier);
     QCOMPARE(timeShown(), frameTime());
+    QVERIFY2(frameShown(), qPrintable(dlg->lbStatus->text()));
+    QTest::keyClick(dlg.get(), Qt::Key_A, Qt::ShiftModifier);
+    QCOMPARE(timeShown(), frameTime());
+    QVERIFY2(frameShown(), qPrintable(dlg->lbStatus->text()));
     QTest::keyClick(dlg.get(), Qt::Key_A);
     QCOMPARE(timeShown(), frameTime());
+    QVERIFY2(frameShown(), qPrintable(dlg->lbStatus->text()));
 
     const QString other = Dir_.filePath(QStringLiteral("ntsc.mpg"));
     test::Mpeg2StreamOptions options;
@@ -186,7 +201,8 @@ class MainDlgTest : public QObject {
     options.frames = 10;
     test::WriteMpeg2ProgramStream(other.toStdString(), options);
     dlg->OpenVideo(other);
-    QVERIFY2(dlg->lbStatus->text().endsWith(QStringLiteral(" - [352x240] - Time: 00:00:00.000 (29.97 fps)")),
+    QVERIFY2(dlg->lbStatus->text().endsWith(
+                 QStringLiteral(" - [352x240] - Time: 00:00:00.000 - Frame 1 / 10 (29.97 fps)")),
              qPrintable(dlg->lbStatus->text()));
   }
 
@@ -286,6 +302,9 @@ class MainDlgTest : public QObject {
     QTest::keyClick(&dlg, Qt::Key_W);
     QTest::keyClick(&dlg, Qt::Key_W, Qt::ControlModifier);
     QTest::keyClick(&dlg, Qt::Key_Space);
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End}) QTest::keyClick(&dlg, key);
+    QTest::keyClick(&dlg, Qt::Key_A, Qt::ShiftModifier);
+    QCOMPARE(dlg.FrameBar->FrameNumber(), std::int64_t(-1));
     QCOMPARE(dlg.Slider->value(), 0);
     QCOMPARE(saves, 0);
     QVERIFY(!dlg.FrameBar->Playing());
@@ -315,6 +334,134 @@ class MainDlgTest : public QObject {
     dlg->tbiMoveStep->trigger();
     QVERIFY(dlg->FrameBar->Playing());
     dlg->FrameBar->Pause();
+  }
+
+  // Stepping back, by key or menu, shows the very frames stepping forward
+  // showed, over the boundaries of the groups of pictures, and the slider
+  // follows.
+  void stepsBackLandOnTheFramesStepsForwardShowed_data() {
+    QTest::addColumn<QString>("forward");
+    QTest::addColumn<QString>("back");
+    QTest::newRow("Shift+D and Shift+A") << "Shift+D" << "Shift+A";
+    QTest::newRow("Right and Left") << "Right" << "Left";
+    QTest::newRow("Forward Step and Backward Step") << "tbiMoveStep" << "tbiBackStep";
+  }
+  void stepsBackLandOnTheFramesStepsForwardShowed() {
+    QFETCH(QString, forward);
+    QFETCH(QString, back);
+    auto dlg = OpenWindow();
+    auto step = [&dlg](const QString& way) {
+      if (way == QLatin1String("Shift+D")) QTest::keyClick(dlg.get(), Qt::Key_D, Qt::ShiftModifier);
+      if (way == QLatin1String("Shift+A")) QTest::keyClick(dlg.get(), Qt::Key_A, Qt::ShiftModifier);
+      if (way == QLatin1String("Right")) QTest::keyClick(dlg.get(), Qt::Key_Right);
+      if (way == QLatin1String("Left")) QTest::keyClick(dlg.get(), Qt::Key_Left);
+      if (way.startsWith(QLatin1String("tbi"))) dlg->findChild<QAction*>(way)->trigger();
+    };
+    QCOMPARE(dlg->FrameBar->FrameNumber(), std::int64_t(0));
+    std::vector<TFastDIB> shown;
+    for (int n = 0; n <= 14; ++n) {
+      if (n > 0) step(forward);
+      QCOMPARE(dlg->FrameBar->FrameNumber(), std::int64_t(n));
+      QCOMPARE(Counter(*dlg->FrameBar), n);
+      TFastDIB& copy = shown.emplace_back();
+      copy.SetSize(dlg->FrameBar->FrameDIB().Width(), dlg->FrameBar->FrameDIB().RowCount(), 24);
+      dlg->FrameBar->FrameDIB().Draw(copy, 0, 0);
+    }
+    for (int n = 13; n >= 0; --n) {
+      step(back);
+      QCOMPARE(dlg->FrameBar->FrameNumber(), std::int64_t(n));
+      QVERIFY(test::SamePixels(shown[std::size_t(n)], dlg->FrameBar->FrameDIB(), "back-to-" + std::to_string(n)));
+      QCOMPARE(qint64(dlg->Slider->value()), dlg->FrameBar->Position());
+    }
+    QVERIFY(!dlg->FrameBar->Playing());
+  }
+
+  // Home and End, and the menu items, show the first and the last frame.
+  void firstAndLastFrame_data() {
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<int>("frame");
+    QTest::newRow("End") << "End" << 39;
+    QTest::newRow("Home") << "Home" << 0;
+    QTest::newRow("Last Frame") << "tbiLastFrame" << 39;
+    QTest::newRow("First Frame") << "tbiFirstFrame" << 0;
+  }
+  void firstAndLastFrame() {
+    QFETCH(QString, way);
+    QFETCH(int, frame);
+    auto dlg = OpenWindow();
+    dlg->FrameBar->ShowFrameAt(dlg->FrameBar->Decoder()->FileSize() / 2);
+    const std::int64_t middle = dlg->FrameBar->FrameNumber();
+    QVERIFY(middle > 0 && middle < 39);
+    if (way.startsWith(QLatin1String("tbi"))) {
+      dlg->findChild<QAction*>(way)->trigger();
+    } else {
+      QTest::keyClick(dlg.get(), way == QLatin1String("End") ? Qt::Key_End : Qt::Key_Home);
+    }
+    QCOMPARE(dlg->FrameBar->FrameNumber(), std::int64_t(frame));
+    QCOMPARE(Counter(*dlg->FrameBar), frame);
+    QCOMPARE(qint64(dlg->Slider->value()), dlg->FrameBar->Position());
+  }
+
+  // Left, Right, Home and End step through the frames unless the library
+  // tree or a text box has the keyboard focus: there they do their usual
+  // work and the frame stays. A click on the picture takes the focus.
+  void navigationKeysLeaveTheTreeAndTextBoxesAlone_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("steps");
+    const std::pair<const char*, Qt::Key> keys[] = {
+        {"Left", Qt::Key_Left}, {"Right", Qt::Key_Right}, {"Home", Qt::Key_Home}, {"End", Qt::Key_End}};
+    for (const auto& [name, key] : keys) {
+      QTest::addRow("%s, nothing focused", name) << "none" << int(key) << true;
+      QTest::addRow("%s after a click on the picture", name) << "picture" << int(key) << true;
+      QTest::addRow("%s in the library tree", name) << "tree" << int(key) << false;
+      QTest::addRow("%s in a text box", name) << "text box" << int(key) << false;
+    }
+  }
+  void navigationKeysLeaveTheTreeAndTextBoxesAlone() {
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(bool, steps);
+    auto dlg = OpenWindow();
+    auto* box = new QLineEdit(QStringLiteral("a name of some length"), dlg.get());
+    box->setGeometry(520, 480, 200, 18);
+    dlg->show();
+    QApplication::setActiveWindow(dlg.get());
+    QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
+    dlg->FrameBar->ShowFrameAt(dlg->FrameBar->Decoder()->FileSize() / 2);
+    const std::int64_t before = dlg->FrameBar->FrameNumber();
+    QVERIFY(before > 0 && before < 39);
+    QWidget* target = dlg.get();
+    if (focus == QLatin1String("tree")) target = dlg->imageTree;
+    if (focus == QLatin1String("text box")) target = box;
+    if (focus == QLatin1String("picture")) {
+      // The tree has the focus first; the click takes it.
+      dlg->imageTree->setFocus();
+      QTest::mouseClick(dlg->VideoPanel, Qt::LeftButton, {}, QPoint(200, 100));
+      target = dlg->VideoPanel;
+      QCOMPARE(QApplication::focusWidget(), target);
+    } else if (target == dlg.get()) {
+      if (QWidget* focused = QApplication::focusWidget()) focused->clearFocus();
+    } else {
+      target->setFocus();
+      QCOMPARE(QApplication::focusWidget(), target);
+    }
+    box->setCursorPosition(5);
+    QTest::keyClick(target, Qt::Key(key));
+    QCOMPARE(dlg->FrameBar->FrameNumber() != before, steps);
+    if (target == box) QVERIFY2(box->cursorPosition() != 5, "the text box got the key");
+  }
+
+  // The menus show the keys of the playback commands.
+  void playbackMenuShowsTheKeys() {
+    TMainDlg dlg(nullptr, ProgramDir);
+    for (QAction* action : dlg.tbPlayback->actions()) {
+      if (action->isSeparator()) continue;
+      QVERIFY2(action->text().section(QLatin1Char('\t'), 1).size() > 0, qPrintable(action->objectName()));
+    }
+    QCOMPARE(dlg.tbiBackStep->text(), QStringLiteral("Backward Step\tShift+A, Left"));
+    const QList<QAction*> items = dlg.tbPlayback->actions();
+    QCOMPARE(items.indexOf(dlg.tbiBackStep) + 1, items.indexOf(dlg.tbiMoveStep));
   }
 
   void ctrlWSavesWithoutPausing() {
@@ -575,7 +722,7 @@ class MainDlgTest : public QObject {
     QTest::addColumn<QString>("action");
     QTest::addColumn<bool>("withVideo");
     for (const char* name : {"tbiPlay", "tbiBackward", "tbiForward", "tbiBackwardMore", "tbiForwardMore",
-                             "tbiMoveStep", "tbiCopyFrame"})
+                             "tbiMoveStep", "tbiBackStep", "tbiFirstFrame", "tbiLastFrame", "tbiCopyFrame"})
       QTest::newRow(name) << name << true;
     // Pause waits for playback.
     QTest::newRow("tbiPause") << "tbiPause" << false;

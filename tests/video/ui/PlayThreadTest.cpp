@@ -101,6 +101,7 @@ void PlayThreadTest::stoppingWhileWaitingInHandOverReturns() {
   });
   TFastDIB target;
   target.SetSize(4, 2, 24);
+  target.Fill(TBGRColor{1, 2, 3});
   thread->Target = &target;
   thread->OnStatus = [&](TPlayStatus) { ++statusCalls; };
   thread->Start();
@@ -111,9 +112,11 @@ void PlayThreadTest::stoppingWhileWaitingInHandOverReturns() {
   thread.reset();  // must return although the main thread never ran the call
   QCoreApplication::processEvents();
   QTest::qWait(20);
-  // The queued report found no handler any more.
+  // The queued report found no handler any more, and the frame it carried
+  // was never shown, so the target does not hold it either.
   QCOMPARE(statusCalls, 0);
   QCOMPARE(decoded.load(), 1);
+  QCOMPARE(target.PixelAt(0, 0), (TBGRColor{1, 2, 3}));
 }
 
 }  // namespace kelta

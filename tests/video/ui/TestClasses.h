@@ -39,6 +39,8 @@ class VideoFrameBarTest : public QObject {
   void openingWhilePlayingStopsPlaybackFirst();
   void failedOpenKeepsTheOpenVideo_data();
   void failedOpenKeepsTheOpenVideo();
+  void stepsBackToTheFramesStepsForwardShowed();
+  void frameStepsDuringPlaybackResume();
 
  private:
   QTemporaryDir Dir_;

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "imaging/FastDIB.h"
+#include "support/SamePixels.h"
 #include "support/VideoFixture.h"
 #include "support/ui/ModalAnswer.h"
 #include "video/MPEG2Decoder.h"
@@ -195,6 +196,7 @@ void VideoFrameBarTest::playToEnd() {
   QTRY_VERIFY_WITH_TIMEOUT(!f.Bar.Playing(), 20000);
   QVERIFY(!f.Bar.Paused());
   QCOMPARE(Counter(f.Bar.FrameDIB()), 29);
+  QCOMPARE(f.Bar.FrameNumber(), 29);
   // Started, then (maybe a rate report), then the end: position before state.
   QVERIFY(f.Events.size() >= 3);
   QCOMPARE(f.Events.front(), std::string("playing"));
@@ -287,6 +289,71 @@ void VideoFrameBarTest::failedOpenKeepsTheOpenVideo() {
   QCOMPARE(Counter(f.Bar.FrameDIB()), 2);
   f.Bar.ShowFrameAt(0);
   QCOMPARE(Counter(f.Bar.FrameDIB()), 0);
+}
+
+// Forward to the last frame and back to the first, one frame at a time: each
+// step back shows the very picture the step forward showed, with its number.
+void VideoFrameBarTest::stepsBackToTheFramesStepsForwardShowed() {
+  TBarFixture f;
+  f.Open(Video_);
+  QVERIFY(f.Bar.FrameNavigation());
+  QCOMPARE(f.Bar.FrameCount(), std::int64_t(30));
+  QCOMPARE(f.Bar.FrameNumber(), std::int64_t(0));
+  std::vector<TFastDIB> shown;
+  auto keep = [&] {
+    TFastDIB& copy = shown.emplace_back();
+    copy.SetSize(f.Bar.FrameDIB().Width(), f.Bar.FrameDIB().RowCount(), 24);
+    f.Bar.FrameDIB().Draw(copy, 0, 0);
+  };
+  keep();
+  for (std::int64_t n = 1; n < f.Bar.FrameCount(); ++n) {
+    f.Bar.StepForward();
+    QCOMPARE(f.Bar.FrameNumber(), n);
+    QCOMPARE(Counter(f.Bar.FrameDIB()), int(n));
+    keep();
+  }
+  f.Bar.StepForward();  // past the last frame: nothing changes
+  QCOMPARE(f.Bar.FrameNumber(), std::int64_t(29));
+  for (std::int64_t n = 28; n >= 0; --n) {
+    f.Bar.StepBack();
+    QCOMPARE(f.Bar.FrameNumber(), n);
+    QVERIFY(test::SamePixels(shown[std::size_t(n)], f.Bar.FrameDIB(), "step-back-" + std::to_string(n)));
+  }
+  f.Bar.StepBack();  // before the first frame: nothing changes
+  QCOMPARE(f.Bar.FrameNumber(), std::int64_t(0));
+
+  f.Bar.ShowLastFrame();
+  QCOMPARE(f.Bar.FrameNumber(), std::int64_t(29));
+  QVERIFY(test::SamePixels(shown.back(), f.Bar.FrameDIB(), "last-frame"));
+  QCOMPARE(f.Bar.Position(), f.Bar.Decoder()->GetFilePos() / PositionBlock);
+  f.Bar.ShowFirstFrame();
+  QCOMPARE(f.Bar.FrameNumber(), std::int64_t(0));
+  QVERIFY(test::SamePixels(shown.front(), f.Bar.FrameDIB(), "first-frame"));
+  // A cell's frame is numbered too.
+  const TRect cell = f.Bar.FrameRect(5).Rect;
+  QTest::mouseClick(&f.Bar, Qt::LeftButton, {}, QPoint(cell.Left + 5, cell.Top + 5));
+  QCOMPARE(f.Bar.FrameNumber(), std::int64_t(Counter(f.Bar.FrameDIB())));
+  f.Bar.StepBack();
+  QCOMPARE(Counter(f.Bar.FrameDIB()), int(f.Bar.FrameNumber()));
+}
+
+// A step pauses playback around it, as a cell click does.
+void VideoFrameBarTest::frameStepsDuringPlaybackResume() {
+  TBarFixture f;
+  f.Open(Video_);
+  f.Bar.Play();
+  QTest::qWait(200);
+  f.Events.clear();
+  f.Bar.StepBack();
+  QVERIFY(f.Bar.Playing());
+  const std::vector<std::string> expected = {"stopped", "playing"};
+  QCOMPARE(std::vector<std::string>(f.Events.begin(), f.Events.begin() + 2), expected);
+  f.Bar.Pause();
+  const std::int64_t shown = f.Bar.FrameNumber();
+  QCOMPARE(Counter(f.Bar.FrameDIB()), int(shown));
+  f.Bar.ShowLastFrame();
+  QVERIFY(!f.Bar.Playing());
+  QCOMPARE(f.Bar.FrameNumber(), std::int64_t(29));
 }
 
 }  // namespace kelta

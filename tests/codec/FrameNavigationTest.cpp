@@ -1,0 +1,202 @@
+// Frame-exact navigation of the decoder plugin, loaded as Kelta loads it:
+// a frame sought by its number, stepping back one frame at a time or
+// anywhere, is the very frame a decode from the start gives, with its time,
+// across group boundaries, in open and closed groups and in soft-telecined
+// film.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support/CodecLibrary.h"
+#include "support/ReferenceDecoder.h"
+#include "support/VideoFixture.h"
+
+namespace fs = std::filesystem;
+using kelta::FrameView;
+using kelta::test::CodecLibrary;
+using kelta::test::Mpeg2StreamOptions;
+using kelta::test::ReadFrameCounter;
+
+namespace {
+
+struct NavigationCase {
+  const char* name;
+  Mpeg2StreamOptions options;
+};
+
+void PrintTo(const NavigationCase& c, std::ostream* os) { *os << c.name; }
+
+// Small pictures in groups of 12 with two B-pictures between references, as
+// on DVDs: in open groups the first two B-pictures of every group but the
+// first refer to the group before.
+Mpeg2StreamOptions Small() {
+  Mpeg2StreamOptions o;
+  o.width = 352;
+  o.height = 288;
+  o.frames = 40;
+  o.gopSize = 12;
+  return o;
+}
+
+Mpeg2StreamOptions Film() {
+  Mpeg2StreamOptions o = Small();
+  o.height = 240;
+  o.fpsNum = 30000;
+  o.fpsDen = 1001;
+  o.format = "mpeg2video";
+  o.softTelecine = true;
+  return o;
+}
+
+const std::vector<NavigationCase>& Cases() {
+  static const std::vector<NavigationCase> cases = [] {
+    std::vector<NavigationCase> c = {{"open_groups", Small()}, {"closed_groups", Small()},
+                                     {"soft_telecined_film", Film()}, {"no_b_pictures", Small()}};
+    c[1].options.closedGop = true;
+    c[3].options.bFrames = 0;
+    c[3].options.gopSize = 7;
+    return c;
+  }();
+  return cases;
+}
+
+// A frame as a decode from the start gives it, and the time before it.
+struct Reached {
+  std::vector<std::uint8_t> pixels;
+  std::uint32_t time = 0;
+};
+
+class FrameNavigationTest : public ::testing::TestWithParam<NavigationCase> {
+ protected:
+  static void SetUpTestSuite() {
+    char pattern[] = "/tmp/kelta-navigation-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    codec_ = std::make_unique<CodecLibrary>(kelta::test::BuiltCodecPath());
+    ASSERT_TRUE(codec_->Optional().FrameNavigation());
+  }
+  static void TearDownTestSuite() {
+    codec_.reset();
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  void SetUp() override {
+    const NavigationCase& c = GetParam();
+    path_ = dir_ + "/" + c.name + (c.options.format == "mpeg2video" ? ".m2v" : ".vob");
+    if (!fs::exists(path_)) kelta::test::WriteMpeg2ProgramStream(path_, c.options);
+    ASSERT_NE(codec_->openFile(path_.c_str(), 0, -1), 0);
+    info_ = codec_->FrameInfo();
+  }
+
+  static std::int64_t Count() { return codec_->Optional().getFrameCount(); }
+  static std::int64_t Number() { return codec_->Optional().getFrameNumber(); }
+  static bool SeekFrame(std::int64_t n) { return codec_->Optional().seekFrame(n) != 0; }
+  FrameView Next() const { return FrameView::Bgr24(codec_->getFrame(), info_.Width, info_.Height); }
+
+  // Every frame of a decode from the start, checking the numbers on the way.
+  // The video is opened afresh afterwards.
+  std::vector<Reached> StepForwardThroughAll() const {
+    std::vector<Reached> frames;
+    codec_->seek(0);
+    for (;;) {
+      const std::uint32_t time = codec_->FileInfo().Time;
+      const FrameView frame = Next();
+      if (!frame) break;
+      EXPECT_EQ(Number(), std::int64_t(frames.size()));
+      EXPECT_EQ(ReadFrameCounter(frame), int(frames.size()));
+      frames.push_back({std::vector<std::uint8_t>(frame.data, frame.data + frame.Bytes()), time});
+    }
+    EXPECT_EQ(Number(), -1) << "at the end";
+    // Opened again, so that what follows finds none of these frames kept.
+    EXPECT_NE(codec_->openFile(path_.c_str(), 0, -1), 0);
+    return frames;
+  }
+
+  // Seeks frame n; the next frame must be the one a decode from the start gave.
+  void ExpectSoughtFrame(std::int64_t n, const std::vector<Reached>& frames) const {
+    ASSERT_TRUE(SeekFrame(n)) << "frame " << n;
+    EXPECT_EQ(Number(), -1) << "after seeking frame " << n;
+    EXPECT_EQ(codec_->FileInfo().Time, frames[std::size_t(n)].time) << "frame " << n;
+    const FrameView frame = Next();
+    ASSERT_TRUE(frame) << "frame " << n;
+    EXPECT_EQ(Number(), n);
+    EXPECT_EQ(ReadFrameCounter(frame), int(n));
+    const std::vector<std::uint8_t>& expected = frames[std::size_t(n)].pixels;
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), frame.data)) << "pixels of frame " << n;
+  }
+
+  static inline std::string dir_;
+  static inline std::unique_ptr<CodecLibrary> codec_;
+  std::string path_;
+  KeltaCodecFrameInfo info_{};
+};
+
+TEST_P(FrameNavigationTest, CountsAndNumbersTheFramesOfAPlainDecode) {
+  EXPECT_EQ(Count(), GetParam().options.frames);
+  EXPECT_EQ(Count(), kelta::test::CountFrames(path_));
+  EXPECT_EQ(Number(), -1) << "before the first frame";
+  EXPECT_EQ(std::int64_t(StepForwardThroughAll().size()), Count());
+
+  // Skipped frames count as passed; a seek by position numbers its frame.
+  codec_->seek(0);
+  ASSERT_TRUE(Next());
+  EXPECT_EQ(codec_->skipFrames(14), 14);
+  EXPECT_EQ(Number(), 14);
+  FrameView frame = Next();
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(ReadFrameCounter(frame), 15);
+  EXPECT_EQ(Number(), 15);
+  codec_->seek(codec_->FileInfo().TotalSize / 2);
+  EXPECT_EQ(Number(), -1);
+  frame = Next();
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(Number(), ReadFrameCounter(frame));
+
+  // Only frames of the video can be sought.
+  for (const std::int64_t outside : {std::int64_t(-1), Count(), Count() + 100}) EXPECT_FALSE(SeekFrame(outside));
+}
+
+// From the last frame back to the first, one step at a time: each step
+// lands on the frame that stepping forward reached.
+TEST_P(FrameNavigationTest, StepsBackToTheFramesStepsForwardReached) {
+  const std::vector<Reached> frames = StepForwardThroughAll();
+  ASSERT_EQ(std::int64_t(frames.size()), Count());
+  for (std::int64_t n = Count() - 1; n >= 0; --n) ExpectSoughtFrame(n, frames);
+}
+
+// Frames sought in any order, each followed by the frames after it, also
+// into the next group.
+TEST_P(FrameNavigationTest, SoughtFramesContinueInOrder) {
+  const std::vector<Reached> frames = StepForwardThroughAll();
+  std::vector<std::int64_t> order(frames.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = std::int64_t(i);
+  std::shuffle(order.begin(), order.end(), std::mt19937(3));
+  for (const std::int64_t n : order) {
+    ExpectSoughtFrame(n, frames);
+    for (std::int64_t next = n + 1; next < std::min<std::int64_t>(n + 4, Count()); ++next) {
+      const FrameView frame = Next();
+      ASSERT_TRUE(frame);
+      EXPECT_EQ(Number(), next);
+      EXPECT_EQ(ReadFrameCounter(frame), int(next)) << "after seeking frame " << n;
+    }
+  }
+  // The last frame, then the end.
+  ExpectSoughtFrame(Count() - 1, frames);
+  EXPECT_EQ(codec_->getFrame(), nullptr);
+  EXPECT_EQ(Number(), -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Streams, FrameNavigationTest, ::testing::ValuesIn(Cases()),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+}  // namespace
