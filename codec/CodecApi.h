@@ -1,7 +1,7 @@
 #pragma once
-// The C interface of codec.so: ten entry points with C linkage, the ordinary
-// C calling convention and 64-bit integers by value. Kelta resolves them by
-// name at run time.
+// The C interface of codec.so: ten required entry points and the optional
+// ones at the end, with C linkage, the ordinary C calling convention and
+// 64-bit integers by value. Kelta resolves them by name at run time.
 
 #include <cstddef>
 #include <cstdint>
@@ -80,4 +80,22 @@ std::int32_t seekFrame(std::int64_t number);
 // Non-zero on success.
 typedef std::int32_t (*KeltaCodecProgress)(void* context, std::int64_t done, std::int64_t total);
 std::int32_t setOpenProgress(KeltaCodecProgress report, void* context);
+
+// Opening a DVD title from a disc image or a VIDEO_TS folder, read through
+// libdvdread without unpacking anything. A cell is a range of 2048-byte
+// sectors of its title set's title VOBs (VTS_nn_1.VOB onwards taken as one),
+// First to Last inclusive, as the title set's IFO lists it.
+struct KeltaCodecSectorRange {
+  std::uint32_t First;
+  std::uint32_t Last;
+};
+static_assert(sizeof(KeltaCodecSectorRange) == 8);
+// Opens the `count` cells of title set `titleSet` (1 to 99) on `disc` (what
+// libdvdread opens: an image file or a VIDEO_TS folder) as one video: the
+// cells' sectors one after another, in the order given. All other entry
+// points then work on that stream as on a file: positions are byte offsets
+// in it and the total size is the cells' size. Non-zero on success; a video
+// already open is closed first, as by openFile.
+std::int32_t openDvdCells(const char* disc, std::int32_t titleSet, const KeltaCodecSectorRange* cells,
+                          std::int32_t count);
 }

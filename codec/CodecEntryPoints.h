@@ -43,6 +43,7 @@ struct OptionalEntryPoints {
   decltype(&::getFrameNumber) getFrameNumber = nullptr;
   decltype(&::seekFrame) seekFrame = nullptr;
   decltype(&::setOpenProgress) setOpenProgress = nullptr;
+  decltype(&::openDvdCells) openDvdCells = nullptr;
 
   // Frame-exact navigation needs all three of its entry points.
   bool FrameNavigation() const { return getFrameCount && getFrameNumber && seekFrame; }
@@ -53,6 +54,7 @@ struct OptionalEntryPoints {
     resolve(getFrameNumber, "getFrameNumber");
     resolve(seekFrame, "seekFrame");
     resolve(setOpenProgress, "setOpenProgress");
+    resolve(openDvdCells, "openDvdCells");
   }
 };
 

@@ -1,14 +1,16 @@
 // The entry points of codec.so over one VideoSource: the ten every Kelta
-// loads and the optional ones for frame-exact navigation and open progress.
-// Each loaded copy of the library has its own state; calls come from one
-// thread at a time.
+// loads and the optional ones for frame-exact navigation, open progress and
+// DVD titles. Each loaded copy of the library has its own state; calls come
+// from one thread at a time.
 // Nothing may throw across the C boundary.
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "CodecApi.h"
+#include "DvdCells.h"
 #include "FrameView.h"
 #include "VideoSource.h"
 
@@ -51,6 +53,23 @@ KELTA_EXPORT std::int32_t openFile(const char* path, std::int64_t start, std::in
     auto source = std::make_unique<kelta::codec::VideoSource>();
     source->SetFullRangeOutput(fullRange);
     if (!source->Open(path, start, end, openProgress)) return 0;
+    video = std::move(source);
+    return 1;
+  });
+}
+
+KELTA_EXPORT std::int32_t openDvdCells(const char* disc, std::int32_t titleSet, const KeltaCodecSectorRange* cells,
+                                       std::int32_t count) {
+  return Guarded<std::int32_t>(0, [&] {
+    video.reset();
+    if (!disc || !*disc || !cells || count <= 0) return 0;
+    if (av_log_get_level() > AV_LOG_FATAL) av_log_set_level(AV_LOG_FATAL);
+    auto stream = std::make_unique<kelta::codec::DvdCellStream>();
+    if (!stream->Open(disc, titleSet, std::vector<KeltaCodecSectorRange>(cells, cells + count))) return 0;
+    auto source = std::make_unique<kelta::codec::VideoSource>();
+    source->SetFullRangeOutput(fullRange);
+    // A DVD title is a program stream whatever the disc's name says.
+    if (!source->Open(std::move(stream), "title.vob", openProgress)) return 0;
     video = std::move(source);
     return 1;
   });

@@ -7,16 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "ByteStream.h"
+
 namespace kelta::codec {
 
 // Paths of the parts of the title that `path` starts: just `path` unless it
 // names the first part of a DVD title and further parts lie beside it.
 std::vector<std::string> FindTitleParts(const std::string& path);
 
-class TitleFiles {
+class TitleFiles : public ByteStream {
  public:
   TitleFiles() = default;
-  ~TitleFiles();
+  ~TitleFiles() override;
   TitleFiles(const TitleFiles&) = delete;
   TitleFiles& operator=(const TitleFiles&) = delete;
 
@@ -24,13 +26,11 @@ class TitleFiles {
   // Only the bytes from `start` up to `end` (the end of the last part when
   // -1 or beyond it) are read then, and positions count from `start`.
   bool Open(const std::vector<std::string>& paths, std::int64_t start = 0, std::int64_t end = -1);
-  std::int64_t Size() const { return size_; }
-  std::int64_t Tell() const { return pos_; }
-  // Reads up to `size` bytes at the current position, across part borders;
-  // returns the count (0 at the end) or -1 on a read error.
-  long Read(std::uint8_t* buffer, long size);
-  // Moves to an absolute position, clamped to [0, Size()].
-  void SeekTo(std::int64_t pos);
+  std::int64_t Size() const override { return size_; }
+  std::int64_t Tell() const override { return pos_; }
+  // Reads across part borders.
+  long Read(std::uint8_t* buffer, long size) override;
+  void SeekTo(std::int64_t pos) override;
 
  private:
   struct Part {

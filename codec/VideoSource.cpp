@@ -52,12 +52,12 @@ VideoSource::~VideoSource() {
 
 int VideoSource::ReadPacket(void* opaque, std::uint8_t* buffer, int size) {
   auto* self = static_cast<VideoSource*>(opaque);
-  const long got = self->files_.Read(buffer, size);
+  const long got = self->input_->Read(buffer, size);
   // The index pass reads the file from start to end, and its position is
   // the progress; probing before it jumps about (the head, then the tail for
   // the duration) and is not counted. A cancelled open reads nothing more:
   // FFmpeg gives up at once.
-  if (self->indexing_ ? !self->ReportRead(self->files_.Tell()) : self->cancelled_) return AVERROR_EXIT;
+  if (self->indexing_ ? !self->ReportRead(self->input_->Tell()) : self->cancelled_) return AVERROR_EXIT;
   if (got < 0) return AVERROR(EIO);
   if (got == 0) return AVERROR_EOF;
   return int(got);
@@ -65,7 +65,7 @@ int VideoSource::ReadPacket(void* opaque, std::uint8_t* buffer, int size) {
 
 std::int64_t VideoSource::SeekStream(void* opaque, std::int64_t offset, int whence) {
   auto* self = static_cast<VideoSource*>(opaque);
-  TitleFiles& files = self->files_;
+  ByteStream& files = *self->input_;
   switch (whence & ~AVSEEK_FORCE) {
     case AVSEEK_SIZE:
       return files.Size();
@@ -86,11 +86,18 @@ std::int64_t VideoSource::SeekStream(void* opaque, std::int64_t offset, int when
 }
 
 bool VideoSource::Open(const std::string& path, std::int64_t start, std::int64_t end, OpenProgress progress) {
-  if (!files_.Open(FindTitleParts(path), start, end) || files_.Size() <= 0) return false;
+  auto files = std::make_unique<TitleFiles>();
+  if (!files->Open(FindTitleParts(path), start, end)) return false;
+  return Open(std::move(files), path, progress);
+}
+
+bool VideoSource::Open(std::unique_ptr<ByteStream> input, const std::string& name, OpenProgress progress) {
+  input_ = std::move(input);
+  if (!input_ || input_->Size() <= 0) return false;
   progress_ = progress;
-  reportStep_ = std::clamp(files_.Size() / 256, MinReportStep, MaxReportStep);
-  const bool opened = ReportRead(0, true) && OpenDemuxer(path) && BuildIndex() &&
-                      ReportRead(files_.Size(), true) && OpenDecoder();
+  reportStep_ = std::clamp(input_->Size() / 256, MinReportStep, MaxReportStep);
+  const bool opened = ReportRead(0, true) && OpenDemuxer(name) && BuildIndex() &&
+                      ReportRead(input_->Size(), true) && OpenDecoder();
   // Decoding reads on without reports.
   progress_ = {};
   return opened && !cancelled_;
@@ -103,7 +110,7 @@ bool VideoSource::ReportRead(std::int64_t done, bool always) {
   if (!always && done < nextReport_) return true;
   reported_ = done;
   nextReport_ = done + reportStep_;
-  cancelled_ = progress_.report(progress_.context, done, files_.Size()) == 0;
+  cancelled_ = progress_.report(progress_.context, done, input_->Size()) == 0;
   return !cancelled_;
 }
 

@@ -17,9 +17,11 @@
 // cancels by answering 0, and the open then stops within that distance.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "ByteStream.h"
 #include "CodecApi.h"
 #include "FFmpegPtr.h"
 #include "FrameConverter.h"
@@ -49,13 +51,15 @@ class VideoSource {
   bool Open(const std::string& path, std::int64_t start, std::int64_t end, OpenProgress progress);
   // The whole file, with no one listening.
   bool Open(const std::string& path) { return Open(path, 0, -1, OpenProgress{}); }
+  // The same over any byte stream; `name` only hints at the container.
+  bool Open(std::unique_ptr<ByteStream> input, const std::string& name, OpenProgress progress);
 
   int Width() const { return width_; }
   int Height() const { return height_; }
   double FrameRate() const { return frameRate_; }
   // The shape the pictures are shown at, as the first group's sequence says.
   DisplayAspect Aspect() const { return aspect_; }
-  std::int64_t TotalSize() const { return files_.Size(); }
+  std::int64_t TotalSize() const { return input_ ? input_->Size() : 0; }
   // Byte position of the last delivered frame, of the group a byte seek
   // went to, or of the frame a frame seek went to; the size of the video at
   // the end.
@@ -133,7 +137,7 @@ class VideoSource {
     return g.framesBefore + (g.leadingDecodable ? 0 : g.leadingFrames);
   }
 
-  TitleFiles files_;
+  std::unique_ptr<ByteStream> input_;
   OpenProgress progress_;
   std::int64_t reported_ = 0, nextReport_ = 0, reportStep_ = 0;
   bool cancelled_ = false;

@@ -179,6 +179,16 @@ void TMPEG2Decoder::Open(const std::string& FileName, std::int64_t Start, std::i
   ReadInfo();
 }
 
+void TMPEG2Decoder::OpenDvdCells(const TDvdCells& Cells, const std::string& Name) {
+  FFileSize = 0;
+  if (!FOptional.openDvdCells)
+    throw EMPEG2Error("Unable to open " + Name + ". This decoder plugin (codec.so) cannot read DVDs");
+  if (FOptional.openDvdCells(Cells.Disc.c_str(), Cells.TitleSet, Cells.Ranges.data(),
+                             std::int32_t(Cells.Ranges.size())) == 0)
+    throw EMPEG2Error("Unable to open " + Name + ". Its video cannot be read or decoded");
+  ReadInfo();
+}
+
 void TMPEG2Decoder::ReadInfo() {
   // A plugin that fills fewer fields than the record has leaves the rest 0.
   FInfo = TMPEG2FrameInfo{};

@@ -14,6 +14,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "codec/CodecEntryPoints.h"
 #include "codec/FrameView.h"
@@ -37,6 +38,15 @@ class EOpenCancelled : public std::runtime_error {
 // fields back to back). The plugin fills them; callers value-initialise them.
 using TMPEG2FrameInfo = KeltaCodecFrameInfo;  // filled by getFrameInfo
 using TMPEG2FileInfo = KeltaCodecFileInfo;    // filled by getFileInfo
+
+// Cells of one DVD title set to open as one video: sector ranges of its title
+// VOBs, read in the order listed (see openDvdCells in codec/CodecApi.h).
+struct TDvdCells {
+  std::string Disc;  // what libdvdread opens: a disc image or a VIDEO_TS folder
+  std::int32_t TitleSet = 0;
+  std::vector<KeltaCodecSectorRange> Ranges;
+  bool Empty() const { return Ranges.empty(); }
+};
 
 class TMPEG2Decoder {
  public:
@@ -62,6 +72,10 @@ class TMPEG2Decoder {
             const TReadProgress& Progress = {});
   // The plugin reports its reading while it opens, and can be cancelled.
   bool ReportsOpenProgress() const { return FOptional.setOpenProgress != nullptr; }
+  // Opens cells of a DVD as one video; Name names it in the errors. Throws
+  // EMPEG2Error "Unable to open <Name>. <Why>" when the plugin cannot read
+  // DVDs or refuses the cells, and "Error decoding video" as Open does.
+  void OpenDvdCells(const TDvdCells& Cells, const std::string& Name);
   // Moves to byte position Position; CurTime follows the plugin.
   void Seek(std::int64_t Position);
   // The plugin's current byte position.

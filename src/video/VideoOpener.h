@@ -28,10 +28,9 @@
 
 #include "imaging/DisplayAspect.h"
 #include "imaging/FastDIB.h"
+#include "video/MPEG2Decoder.h"
 
 namespace kelta {
-
-class TMPEG2Decoder;
 
 class TVideoOpener {
  public:
@@ -43,7 +42,9 @@ class TVideoOpener {
   static constexpr int IndexPercent = 90;
 
   struct TRequest {
+    // The file, or the name of the DVD title whose cells Dvd lists.
     std::string Path;
+    TDvdCells Dvd;
     // A fresh decoder for the video, made on the worker thread.
     std::function<std::unique_ptr<TMPEG2Decoder>()> MakeDecoder;
     // The line blend threshold of the frames (see TMPEG2Decoder::GetFrame).

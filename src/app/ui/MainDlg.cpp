@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -40,6 +41,7 @@
 #include "library/ui/LibraryDocument.h"
 #include "library/ui/UnsavedLibraryQuestion.h"
 #include "update/ui/CheckUpdateDlg.h"
+#include "video/DvdChapters.h"
 #include "video/ui/PlaybackPause.h"
 #include "video/ui/VideoFrameBar.h"
 #include "common/ui/VideoOutPanel.h"
@@ -144,6 +146,9 @@ void TMainDlg::ConnectCommands() {
           [this] { RunCommand([this] { PausedFrameStep(&TVideoFrameBar::ShowFirstFrame); }); });
   connect(tbiLastFrame, &QAction::triggered, this,
           [this] { RunCommand([this] { PausedFrameStep(&TVideoFrameBar::ShowLastFrame); }); });
+  connect(tbiOpenDvd, &QAction::triggered, this, [this] { RunCommand([this] { OpenDvdCommand(); }); });
+  connect(tbiPreviousChapter, &QAction::triggered, this, [this] { RunCommand([this] { StepChapter(-1); }); });
+  connect(tbiNextChapter, &QAction::triggered, this, [this] { RunCommand([this] { StepChapter(1); }); });
   connect(tbiCopyFrame, &QAction::triggered, this, [this] { RunCommand([this] { CopyFrame(); }); });
   // Clicks on the thumbnail reach eventFilter through the application-wide filter.
   connect(imageTree, &QTreeWidget::customContextMenuRequested, this,
@@ -160,15 +165,18 @@ void TMainDlg::ConnectLibrary() {
   hooks.SetThumbnail = [this](const QImage& picture) { SetThumbnail(picture); };
   hooks.HideStartPicture = [this] { imgMainView->hide(); };
   hooks.VideoOpened = [this](std::int64_t maxPosition) {
-    Slider->setValue(0);
-    Slider->setMaximum(int(maxPosition));
-    FollowOpening();
+    // A file took the place of the DVD title.
+    Dvd_.reset();
+    ShowOpenedVideo(maxPosition);
     NoteOpenedVideo(FrameBar->FileName);
   };
   // An open that fails ends after the command that began it: its error is
   // reported as a command's would be.
   hooks.OpenFailed = [this](const std::exception_ptr& error) { RunCommand([&error] { std::rethrow_exception(error); }); };
   hooks.Explain = [this](const QString& why) { Explain(why); };
+  hooks.SuggestedFilmName = [this] {
+    return Dvd_ ? QString::fromStdString(DvdFilmName(Dvd_->Disc.VolumeName)) : QString();
+  };
   // Opening a video needs no library, so the host exists without one too.
   LibraryHost_ = std::make_unique<TFrameBarLibraryHost>(*FrameBar, this, std::move(hooks));
   if (FilmManager == nullptr) return;
@@ -205,11 +213,26 @@ void TMainDlg::ConnectLibrary() {
   Commands.CheckUpdate = [library] { library->CheckForUpdate(); };
 }
 
-void TMainDlg::StartOpeningVideo(const QString& path) { TImageLibraryManager::OpenChosenVideo(*LibraryHost_, path); }
+void TMainDlg::StartOpeningVideo(const QString& path) {
+  if (!DvdLocation(QFile::encodeName(path).toStdString()).empty()) {
+    OpenDvd(path);
+    return;
+  }
+  TImageLibraryManager::OpenChosenVideo(*LibraryHost_, path);
+}
 
 void TMainDlg::OpenVideo(const QString& path) {
   StartOpeningVideo(path);
   FrameBar->WaitForOpen();
+}
+
+void TMainDlg::ShowOpenedVideo(std::int64_t maxPosition) {
+  Slider->setValue(0);
+  Slider->setMaximum(int(maxPosition));
+  std::vector<int> marks;
+  for (const std::int64_t start : ChapterPositions()) marks.push_back(int(start));
+  Slider->SetMarks(std::move(marks));
+  FollowOpening();
 }
 
 void TMainDlg::ClearThumbnail() {
@@ -247,6 +270,9 @@ void TMainDlg::UpdateVideoCommands() {
   for (QAction* step : {tbiBackStep, tbiFirstFrame, tbiLastFrame}) step->setEnabled(navigation);
   // While another video opens, the panel shows that one's first picture.
   tbiCopyFrame->setEnabled(FrameBar->FileOpened() && !FrameBar->Opening());
+  const bool chapters = frameKeys && DvdTitle() != nullptr && DvdTitle()->Chapters.size() > 1;
+  tbiPreviousChapter->setEnabled(chapters);
+  tbiNextChapter->setEnabled(chapters);
 }
 
 void TMainDlg::FollowOpening() {
@@ -335,6 +361,11 @@ void TMainDlg::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
       break;
     case Qt::Key_S:
       if (FrameKeysAllowed()) StepSlider(-8 * r);
+      break;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      // The tree and the edits page with them; the menu items step anyway.
+      if (FrameKeysAllowed() && !FocusTakesNavigationKeys()) StepChapter(key == Qt::Key_PageUp ? -1 : 1);
       break;
     case Qt::Key_W:
       if (!FrameKeysAllowed()) break;
@@ -477,12 +508,17 @@ TStatusFacts TMainDlg::StatusFacts() const {
   facts.NominalRate = FrameBar->GetFrameRate();
   facts.MeasuredRate = FrameBar->MeasuredRate();
   facts.Playing = FrameBar->Playing();
+  if (const TDvdTitle* title = DvdTitle(); title != nullptr && !title->Chapters.empty()) {
+    facts.Chapter = std::int32_t(ChapterAt(ChapterPositions(), FrameBar->Position()) + 1);
+    facts.ChapterCount = std::int32_t(title->Chapters.size());
+  }
   return facts;
 }
 
 void TMainDlg::ShowVideoStatus() {
   lbStatus->setText(StatusLineText(StatusFacts(), lbStatus->fontMetrics(), lbStatus->width()));
-  lbStatus->setToolTip(FrameBar->FileName);
+  // A DVD title's tip names the disc it came from.
+  lbStatus->setToolTip(Dvd_ ? Dvd_->Chosen : FrameBar->FileName);
 }
 
 void TMainDlg::moveEvent(QMoveEvent* event) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include <QPointer>
 #include <QString>
@@ -17,6 +19,7 @@
 #include "app/ui/MainCommands.h"
 #include "app/ui/StatusLine.h"
 #include "common/ui/LatestValueThrottle.h"
+#include "video/DvdDisc.h"
 
 class QAction;
 class QFrame;
@@ -55,6 +58,7 @@ class TMainDlg : public QWidget {
   QMenu *tbFile = nullptr, *tbPlayback = nullptr, *tbTools = nullptr, *tbHelp = nullptr;
   QMenu* tbRecent = nullptr;
   QAction *tbiCopyFrame = nullptr;
+  QAction *tbiOpenDvd = nullptr, *tbiPreviousChapter = nullptr, *tbiNextChapter = nullptr;
   QAction *tbiOpen = nullptr, *tbiNewCategory = nullptr, *tbiNewFilm = nullptr, *tbiDelete = nullptr,
           *tbiEdit = nullptr, *tbiClose = nullptr;
   QAction *tbiPlay = nullptr, *tbiPause = nullptr, *tbiBackward = nullptr, *tbiForward = nullptr,
@@ -101,10 +105,25 @@ class TMainDlg : public QWidget {
   TLatestValueThrottle* Scrub = nullptr;
 
   // Starts opening a video as if it had been chosen in the Open Video
-  // dialog; the window follows the open and shows its error when it fails.
+  // dialog, a DVD folder or disc image as Open DVD opens it; the window
+  // follows the open and shows its error when it fails.
   void StartOpeningVideo(const QString& path);
   // The same, returning once the open has ended.
   void OpenVideo(const QString& path);
+
+  // File > Open DVD: asks for a DVD folder or disc image and opens it.
+  void OpenDvdCommand();
+  // Opens a DVD folder or disc image: its only title at once, else the title
+  // chosen in the chooser. An encrypted title or one the decoder refuses
+  // raises an error and leaves the open video as it was; a disc whose title
+  // information is damaged opens its largest title set as plain video and
+  // says so. False when the chooser was cancelled.
+  bool OpenDvd(const QString& chosen);
+  // Shows the first frame of the chapter `delta` chapters from the one on
+  // screen (Previous/Next Chapter).
+  void StepChapter(int delta);
+  // The DVD title on screen; null for a file or nothing.
+  const TDvdTitle* DvdTitle() const;
 
   // Opening from outside the Open dialog: the recent list, a drop, the
   // command line, a later start. The video opens once no modal window is up
@@ -196,6 +215,11 @@ class TMainDlg : public QWidget {
   // the progress bar and its Cancel button show.
   void FollowOpening();
   void BringToFront();
+  // The controls of a newly opened video: the slider over its positions with
+  // its chapter marks, the frame commands.
+  void ShowOpenedVideo(std::int64_t maxPosition);
+  // The chapter starts of the DVD title on screen, in slider positions.
+  std::vector<std::int64_t> ChapterPositions() const;
   void OpenPendingVideo();
   // A video opened: first in the recent list, its folder remembered.
   void NoteOpenedVideo(const QString& path);
@@ -213,6 +237,14 @@ class TMainDlg : public QWidget {
   // control it reached first.
   const QEvent* KeyHandled_ = nullptr;
   QPointer<QWidget> KeyReceiver_;
+
+  // The DVD on screen and which of its titles, with what was chosen to open it.
+  struct TOpenDvd {
+    QString Chosen;
+    TDvdDisc Disc;
+    std::size_t Title = 0;
+  };
+  std::optional<TOpenDvd> Dvd_;
 
   TRecentVideos Recent_;
   std::filesystem::path RecentFile_;

@@ -127,6 +127,7 @@ void TMainDlg::BuildMenus() {
   };
   tbiOpen = item(tbFile, "tbiOpen", QStringLiteral("&Open Video"));
   shortcut(tbiOpen, QKeySequence::Open);
+  tbiOpenDvd = item(tbFile, "tbiOpenDvd", QStringLiteral("Open &DVD\u2026"));
   tbRecent = tbFile->addMenu(QStringLiteral("&Recent Videos"));
   tbRecent->setObjectName(QStringLiteral("tbRecent"));
   tbFile->addSeparator();
@@ -154,6 +155,9 @@ void TMainDlg::BuildMenus() {
   tbiMoveStep = item(tbPlayback, "tbiMoveStep", QStringLiteral("Forward Step\tShift+D, Right"));
   tbiFirstFrame = item(tbPlayback, "tbiFirstFrame", QStringLiteral("First Frame\tHome"));
   tbiLastFrame = item(tbPlayback, "tbiLastFrame", QStringLiteral("Last Frame\tEnd"));
+  tbPlayback->addSeparator();
+  tbiPreviousChapter = item(tbPlayback, "tbiPreviousChapter", QStringLiteral("Previous &Chapter\tPgUp"));
+  tbiNextChapter = item(tbPlayback, "tbiNextChapter", QStringLiteral("&Next Chapter\tPgDown"));
 
   tbTools = TBXToolbar1->addMenu(QStringLiteral("&Tools"));
   tbTools->setObjectName(QStringLiteral("tbTools"));

@@ -1,6 +1,7 @@
 #include "app/ui/PositionSlider.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyle>
 #include <QStyleOptionSlider>
 
@@ -28,6 +29,30 @@ void TPositionSlider::mousePressEvent(QMouseEvent* event) {
 void TPositionSlider::mouseReleaseEvent(QMouseEvent* event) {
   QSlider::mouseReleaseEvent(event);
   if (OnMouseUp) OnMouseUp();
+}
+
+void TPositionSlider::SetMarks(std::vector<int> values) {
+  Marks_ = std::move(values);
+  update();
+}
+
+void TPositionSlider::paintEvent(QPaintEvent* event) {
+  QSlider::paintEvent(event);
+  if (Marks_.empty() || maximum() <= minimum()) return;
+  QStyleOptionSlider option;
+  initStyleOption(&option);
+  const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+  const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+  // The pointer's centre travels from half its width to the groove's end less that.
+  const int span = groove.width() - handle.width();
+  QPainter painter(this);
+  painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+  for (const int value : Marks_) {
+    const int x = groove.left() + handle.width() / 2 +
+                  QStyle::sliderPositionFromValue(minimum(), maximum(), value, span, option.upsideDown);
+    painter.drawLine(x, 0, x, 3);
+    painter.drawLine(x, height() - 4, x, height() - 1);
+  }
 }
 
 }  // namespace kelta

@@ -5,6 +5,7 @@
 // release means: a click on the track moves the slider without seeking.
 
 #include <functional>
+#include <vector>
 
 #include <QSlider>
 
@@ -22,9 +23,17 @@ class TPositionSlider : public QSlider {
   // True when the point (widget coordinates) lies on the pointer.
   bool OnPointer(const QPoint& point) const;
 
+  // Values marked along the track (a DVD title's chapter starts); none by default.
+  void SetMarks(std::vector<int> values);
+  const std::vector<int>& Marks() const { return Marks_; }
+
  protected:
+  void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  std::vector<int> Marks_;
 };
 
 }  // namespace kelta

@@ -24,6 +24,11 @@ QString FramePart(const TStatusFacts& facts) {
   return QString();
 }
 
+QString ChapterPart(const TStatusFacts& facts) {
+  if (facts.Chapter <= 0) return QString();
+  return QStringLiteral(" - Chapter %1 / %2").arg(facts.Chapter).arg(facts.ChapterCount);
+}
+
 QString RatePart(const TStatusFacts& facts) {
   // While playing, the rate the frames actually reach the screen, once known.
   if (facts.Playing && facts.MeasuredRate > 0.0)
@@ -35,7 +40,7 @@ QString RatePart(const TStatusFacts& facts) {
 
 QString StatusLineText(const TStatusFacts& facts, const QFontMetrics& metrics, int width) {
   const QString size = QStringLiteral(" - [%1x%2]").arg(facts.Width).arg(facts.Height);
-  const QString time = QStringLiteral(" - Time: ") + VideoTimeText(facts.TimeMs);
+  const QString time = ChapterPart(facts) + QStringLiteral(" - Time: ") + VideoTimeText(facts.TimeMs);
   const QString frame = FramePart(facts);
   const QString rate = RatePart(facts);
 

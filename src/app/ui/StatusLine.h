@@ -1,7 +1,7 @@
 #pragma once
-// The main window's status line for the frame on screen: the video's path,
-// its size, the frame's time with milliseconds, its number and the total,
-// and the rate. The line is fitted to the label's width: the path gives way
+// The main window's status line for the frame on screen: the video's path
+// (or a DVD's name and title), its size, the chapter of a DVD title, the
+// frame's time with milliseconds, its number and the total, and the rate. The line is fitted to the label's width: the path gives way
 // first (elided in the middle), then the size, then the rate; the time and
 // the frame number always stay whole.
 
@@ -21,6 +21,9 @@ struct TStatusFacts {
   // Counted from 0 in display order; -1 when unknown.
   std::int64_t FrameNumber = -1;
   std::int64_t FrameCount = -1;
+  // The chapter on screen, from 1, of a DVD title with chapters; 0 otherwise.
+  std::int32_t Chapter = 0;
+  std::int32_t ChapterCount = 0;
   // The decoder's rate, and the rate measured while playing (<= 0 before
   // the first measurement).
   double NominalRate = 0.0;

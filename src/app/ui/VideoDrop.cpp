@@ -1,8 +1,11 @@
 #include "app/ui/VideoDrop.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
+
+#include "video/DvdDisc.h"
 
 namespace kelta {
 
@@ -11,7 +14,8 @@ QString DroppedVideo(const QMimeData* data) {
   for (const QUrl& url : data->urls()) {
     if (!url.isLocalFile()) continue;
     const QFileInfo file(url.toLocalFile());
-    if (file.isFile()) return file.absoluteFilePath();
+    const bool dvdFolder = file.isDir() && !DvdLocation(QFile::encodeName(file.absoluteFilePath()).toStdString()).empty();
+    if (file.isFile() || dvdFolder) return file.absoluteFilePath();
   }
   return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
-// What a drop on the main window offers to open: the first local file among
-// the dropped items. Folders, web addresses and plain text offer nothing.
+// What a drop on the main window offers to open: the first local file or DVD
+// folder (one that is or holds VIDEO_TS) among the dropped items. Other
+// folders, web addresses and plain text offer nothing.
 
 #include <QString>
 
@@ -8,7 +9,7 @@ class QMimeData;
 
 namespace kelta {
 
-// The file's absolute path, or empty when the drop holds no local file.
+// The file's or DVD folder's absolute path; empty when the drop holds neither.
 QString DroppedVideo(const QMimeData* data);
 
 }  // namespace kelta

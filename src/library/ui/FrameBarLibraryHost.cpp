@@ -55,4 +55,8 @@ void TFrameBarLibraryHost::Explain(const QString& why) {
   if (Hooks_.Explain) Hooks_.Explain(why);
 }
 
+QString TFrameBarLibraryHost::SuggestedFilmName() {
+  return Hooks_.SuggestedFilmName ? Hooks_.SuggestedFilmName() : QString();
+}
+
 }  // namespace kelta

@@ -25,6 +25,8 @@ struct TMainWindowHooks {
   std::function<void(const std::exception_ptr& error)> OpenFailed;
   // A command could not act; the reason goes to the status line.
   std::function<void(const QString&)> Explain;
+  // A name for a new film from the video on screen.
+  std::function<QString()> SuggestedFilmName;
 };
 
 class TFrameBarLibraryHost : public TLibraryHost {
@@ -43,6 +45,7 @@ class TFrameBarLibraryHost : public TLibraryHost {
   void ClearThumbnail() override;
   void SetThumbnail(const QImage& picture) override;
   void Explain(const QString& why) override;
+  QString SuggestedFilmName() override;
 
  private:
   TVideoFrameBar& FrameBar_;

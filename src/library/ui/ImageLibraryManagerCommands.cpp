@@ -97,6 +97,9 @@ void TImageLibraryManager::NewFilm() {
   TCommandPause paused(Host_);
   TnewFilmDlg dialog(Host_.Window());
   dialog.NameTaken = [this, category](const QString& name) { return HasChildNamed(category, Wide(name)); };
+  // A DVD's volume name is offered, selected, so that typing replaces it.
+  dialog.etFilmName->setText(Host_.SuggestedFilmName());
+  dialog.etFilmName->selectAll();
   dialog.exec();
   if (!dialog.Accepted) return;
   TImageLibraryFilmData film;

@@ -4,10 +4,11 @@
 // thumbnail box and repainting. The main window provides it; tests provide
 // their own.
 
+#include <QString>
+
 #include "imaging/DisplayAspect.h"
 
 class QImage;
-class QString;
 class QWidget;
 
 namespace kelta {
@@ -49,6 +50,11 @@ class TLibraryHost {
   virtual void SetThumbnail(const QImage& picture) = 0;
   // Says briefly, in the main window's status line, why a command could not act.
   virtual void Explain(const QString& why) = 0;
+  // A name for a new film from the video on screen (a DVD's volume name);
+  // empty when it suggests none.
+  virtual QString SuggestedFilmName();
 };
+
+inline QString TLibraryHost::SuggestedFilmName() { return QString(); }
 
 }  // namespace kelta

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 #include <thread>
+#include <utility>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -89,6 +90,8 @@ void TVideoFrameBar::ShowFrame(const FrameView& frame, std::uint32_t ticks) {
   if (!CopyFrameBits(frame, FrameDIB_)) return;
   CurrentTime_ = double(ticks) / TicksPerDay;
   FrameNumber_ = Decoder_->FrameNumber();
+  // Those who hear of the frame see its position too.
+  Position_ = Decoder_->GetFilePos() / PositionBlock;
   if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
     ResampleBilinearInto(FrameDIB_, *OutputPanel->Image, PanelArea());
     OutputPanel->update();
@@ -100,6 +103,13 @@ std::unique_ptr<TMPEG2Decoder> TVideoFrameBar::MakeDecoder() const {
   auto decoder = std::make_unique<TMPEG2Decoder>(DecoderFolder_);
   decoder->SetRGBScaleFlag(true);
   return decoder;
+}
+
+void TVideoFrameBar::OpenDvdTitle(const QString& name, const TDvdCells& cells) {
+  FileName = name;
+  PendingDvd_ = cells;
+  // A title that does not open puts the previous video's name back.
+  OpenVideo();
 }
 
 void TVideoFrameBar::FrameClick(TFrameRect* sender) {

@@ -19,6 +19,7 @@
 #include "imaging/DisplayAspect.h"
 #include "imaging/FastDIB.h"
 #include "video/FrameSchedule.h"
+#include "video/MPEG2Decoder.h"
 #include "video/ui/FrameRect.h"
 #include "video/ui/MPEG2PlayThread.h"
 
@@ -91,6 +92,9 @@ class TVideoFrameBar : public QWidget {
   // Opens FileName and builds the strip before it returns: BeginOpen and
   // WaitForOpen. Throws the open's error (EMPEG2Error) with the bar unchanged.
   void OpenVideo();
+  // Opens cells of a DVD title as OpenVideo opens a file; `name` becomes
+  // FileName, which names the title. Throws EMPEG2Error with the bar unchanged.
+  void OpenDvdTitle(const QString& name, const TDvdCells& cells);
   void Play();
   void Pause();
   // Shows the next frame at byte position; -1 shows the next frame without seeking.
@@ -178,6 +182,9 @@ class TVideoFrameBar : public QWidget {
   void AbandonOpen(TOpenEnd end, const std::exception_ptr& error, TAfterward afterward);
 
   std::string DecoderFolder_;
+  // The DVD cells the next OpenVideo opens instead of FileName's file; taken
+  // (and so cleared) as that open begins.
+  TDvdCells PendingDvd_;
   std::unique_ptr<TMPEG2Decoder> Decoder_;
   std::unique_ptr<TMPEG2PlayThread> PlayThread_;
   std::array<TFrameRect, CellCount> FrameRects_;

@@ -4,6 +4,8 @@
 // cells show as they come, over the previous video's, which they cover until
 // the open ends: the bar switches to the new video once it opened, and
 // otherwise puts the previous one's look back.
+#include <utility>
+
 #include <QFile>
 #include <QMetaObject>
 
@@ -15,6 +17,8 @@
 namespace kelta {
 
 void TVideoFrameBar::BeginOpen(TOpenDone done, bool resumePlayback) {
+  // The cells of a DVD title go with this open only.
+  TDvdCells dvd = std::exchange(PendingDvd_, TDvdCells{});
   if (!Decoder_ || FileName.isEmpty()) return;
   const QString name = FileName;
   bool resume = resumePlayback;
@@ -35,6 +39,7 @@ void TVideoFrameBar::BeginOpen(TOpenDone done, bool resumePlayback) {
 
   TVideoOpener::TRequest request;
   request.Path = QFile::encodeName(name).toStdString();
+  request.Dvd = std::move(dvd);
   request.MakeDecoder = [this] { return MakeDecoder(); };
   request.Threshold = BlendThreshold;
   for (const TFrameRect& cell : FrameRects_) request.ThumbSizes.emplace_back(cell.Thumb.Width(), cell.Thumb.RowCount());

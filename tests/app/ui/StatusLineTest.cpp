@@ -113,6 +113,20 @@ class StatusLineTest : public QObject {
     }
   }
 
+  // A DVD title is named by its disc and number, and its chapter stays with
+  // the time however narrow the label.
+  void dvdTitleLineNamesTheChapter() {
+    TStatusFacts facts = Paused(QStringLiteral("MY_DISC \u2013 Title 2"));
+    facts.Chapter = 2;
+    facts.ChapterCount = 3;
+    const QFontMetrics metrics(QApplication::font());
+    QCOMPARE(StatusLineText(facts, metrics, 5000),
+             QStringLiteral("MY_DISC \u2013 Title 2 - [720x576] - Chapter 2 / 3 - Time: 00:01:02.345 - Frame 13 / 40 "
+                            "(25.00 fps)"));
+    const QString narrow = StatusLineText(facts, metrics, 10);
+    QVERIFY2(narrow.endsWith(QStringLiteral(" - Chapter 2 / 3 - Time: 00:01:02.345 - Frame 13 / 40")), qPrintable(narrow));
+  }
+
   void tooNarrowForAnythingKeepsTimeAndFrame() {
     const QFontMetrics metrics(QApplication::font());
     const QString line = StatusLineText(Paused(LongPath), metrics, 10);

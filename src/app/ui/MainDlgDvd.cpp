@@ -1,0 +1,81 @@
+// The main window's DVDs: File > Open DVD, the title chooser, the checks
+// before a title replaces the open video, and the chapters of the title on
+// screen (slider marks, Previous/Next Chapter, the status line's chapter).
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "app/ui/MainDlg.h"
+#include "app/ui/PositionSlider.h"
+#include "common/ui/ShowException.h"
+#include "library/ui/ImageLibraryManager.h"
+#include "video/DvdChapters.h"
+#include "video/ui/DvdFileDialog.h"
+#include "video/ui/DvdTitleDlg.h"
+#include "video/ui/PlaybackPause.h"
+#include "video/ui/VideoFrameBar.h"
+
+namespace kelta {
+
+const TDvdTitle* TMainDlg::DvdTitle() const { return Dvd_ ? &Dvd_->Disc.Titles.at(Dvd_->Title) : nullptr; }
+
+std::vector<std::int64_t> TMainDlg::ChapterPositions() const {
+  std::vector<std::int64_t> starts;
+  if (const TDvdTitle* title = DvdTitle())
+    for (const TDvdChapter& chapter : title->Chapters) starts.push_back(chapter.Position / PositionBlock);
+  return starts;
+}
+
+void TMainDlg::OpenDvdCommand() {
+  TPlaybackPause paused(*FrameBar);
+  QString chosen;
+  {
+    TDvdFileDialog dialog(this, TImageLibraryManager::VideoFileStartFolder());
+    if (dialog.exec() == QDialog::Accepted) chosen = dialog.Chosen();
+  }
+  // Playback stays paused on a newly opened title.
+  if (!chosen.isEmpty() && OpenDvd(chosen)) paused.StayPaused();
+}
+
+bool TMainDlg::OpenDvd(const QString& chosen) {
+  if (!FrameBar->DecoderLoaded())
+    throw std::runtime_error("Cannot open " + chosen.toStdString() +
+                             ": the MPEG-2 video decoder (codec.so) is missing from the program folder");
+  TPlaybackPause paused(*FrameBar);
+  TDvdDisc disc = ReadDvdDisc(QFile::encodeName(chosen).toStdString());
+  std::size_t index = disc.LongestTitle();
+  // Without title information the largest title set opens at once: there
+  // are no titles to choose from.
+  if (disc.Damage.empty()) {
+    const std::optional<std::size_t> picked = ChooseDvdTitle(disc, this);
+    if (!picked) return false;
+    index = *picked;
+  }
+  const TDvdTitle& title = disc.Titles.at(index);
+  if (TitleEncrypted(title)) throw EDvdError(EncryptedDvdMessage);
+
+  FrameBar->OpenDvdTitle(QString::fromStdString(DvdTitleName(disc, title)), title.Cells);
+  paused.StayPaused();
+  TImageLibraryManager::RememberVideoFolder(QFileInfo(QFileInfo(chosen).absoluteFilePath()).absolutePath());
+  const std::string damage = disc.Damage;
+  Dvd_ = TOpenDvd{chosen, std::move(disc), index};
+  imgMainView->hide();
+  ShowOpenedVideo(FrameBar->MaxPosition());
+  ShowVideoStatus();
+  if (!damage.empty()) QMessageBox::warning(this, ApplicationTitle, QString::fromStdString(damage));
+  return true;
+}
+
+void TMainDlg::StepChapter(int delta) {
+  const TDvdTitle* title = DvdTitle();
+  if (title == nullptr || title->Chapters.empty()) return;
+  FrameBar->Pause();
+  const std::size_t target = ChapterStep(ChapterPositions(), FrameBar->Position(), delta);
+  FrameBar->ShowFrameAt(title->Chapters[target].Position);
+  Slider->setValue(int(FrameBar->Position()));
+  ShowVideoStatus();
+}
+
+}  // namespace kelta
