@@ -98,21 +98,21 @@ TMPEG2Decoder::TMPEG2Decoder(const std::string& LibFolder) {
       // An empty folder gives the bare name, found by the loader's search.
       path = WithSlash(LibFolder) + LibName;
     } else {
-      FTempCopyName = MakePrivateCopy(LibFolder);
-      path = FTempCopyName;
+      TempCopyName_ = MakePrivateCopy(LibFolder);
+      path = TempCopyName_;
     }
-    FLibHandle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!FLibHandle) throw EOSError(LastLoaderError());
+    LibHandle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!LibHandle_) throw EOSError(LastLoaderError());
 
-    FCodec.ResolveAll([this](auto& entry, const char* name) { Resolve(FLibHandle, entry, name); });
-    FOptional.ResolveAll([this](auto& entry, const char* name) { ResolveOptional(FLibHandle, entry, name); });
+    Codec_.ResolveAll([this](auto& entry, const char* name) { Resolve(LibHandle_, entry, name); });
+    Optional_.ResolveAll([this](auto& entry, const char* name) { ResolveOptional(LibHandle_, entry, name); });
   } catch (...) {
     // The destructor does not run for a half-made object: undo everything here.
-    if (FLibHandle) {
+    if (LibHandle_) {
       Unload();
     } else {
       --Instances;
-      if (!FTempCopyName.empty()) std::remove(FTempCopyName.c_str());
+      if (!TempCopyName_.empty()) std::remove(TempCopyName_.c_str());
     }
     throw;
   }
@@ -121,14 +121,14 @@ TMPEG2Decoder::TMPEG2Decoder(const std::string& LibFolder) {
 TMPEG2Decoder::~TMPEG2Decoder() { Unload(); }
 
 void TMPEG2Decoder::Unload() noexcept {
-  if (FLibHandle) {
-    dlclose(FLibHandle);
-    FLibHandle = nullptr;
+  if (LibHandle_) {
+    dlclose(LibHandle_);
+    LibHandle_ = nullptr;
     --Instances;
   }
-  if (!FTempCopyName.empty()) {
-    std::remove(FTempCopyName.c_str());
-    FTempCopyName.clear();
+  if (!TempCopyName_.empty()) {
+    std::remove(TempCopyName_.c_str());
+    TempCopyName_.clear();
   }
 }
 
@@ -160,18 +160,18 @@ struct TProgressRelay {
 
 void TMPEG2Decoder::Open(const std::string& FileName, std::int64_t Start, std::int64_t End,
                          const TReadProgress& Progress) {
-  FFileSize = 0;
+  FileSize_ = 0;
   TProgressRelay relay;
   relay.Listener = &Progress;
-  const bool relayed = Progress && FOptional.setOpenProgress != nullptr;
-  if (relayed) FOptional.setOpenProgress(&TProgressRelay::Report, &relay);
-  const std::int32_t opened = FCodec.openFile(FileName.c_str(), Start, End);
+  const bool relayed = Progress && Optional_.setOpenProgress != nullptr;
+  if (relayed) Optional_.setOpenProgress(&TProgressRelay::Report, &relay);
+  const std::int32_t opened = Codec_.openFile(FileName.c_str(), Start, End);
   // The relay lives on this stack: the plugin forgets it before it goes.
-  if (relayed) FOptional.setOpenProgress(nullptr, nullptr);
+  if (relayed) Optional_.setOpenProgress(nullptr, nullptr);
   if (relay.Error) std::rethrow_exception(relay.Error);
   if (relay.Cancelled) {
     // A plugin that opened all the same keeps nothing open.
-    if (opened != 0) FCodec.closeFile();
+    if (opened != 0) Codec_.closeFile();
     throw EOpenCancelled();
   }
   if (opened == 0)
@@ -180,10 +180,10 @@ void TMPEG2Decoder::Open(const std::string& FileName, std::int64_t Start, std::i
 }
 
 void TMPEG2Decoder::OpenDvdCells(const TDvdCells& Cells, const std::string& Name) {
-  FFileSize = 0;
-  if (!FOptional.openDvdCells)
+  FileSize_ = 0;
+  if (!Optional_.openDvdCells)
     throw EMPEG2Error("Unable to open " + Name + ". This decoder plugin (codec.so) cannot read DVDs");
-  if (FOptional.openDvdCells(Cells.Disc.c_str(), Cells.TitleSet, Cells.Ranges.data(),
+  if (Optional_.openDvdCells(Cells.Disc.c_str(), Cells.TitleSet, Cells.Ranges.data(),
                              std::int32_t(Cells.Ranges.size())) == 0)
     throw EMPEG2Error("Unable to open " + Name + ". Its video cannot be read or decoded");
   ReadInfo();
@@ -191,72 +191,72 @@ void TMPEG2Decoder::OpenDvdCells(const TDvdCells& Cells, const std::string& Name
 
 void TMPEG2Decoder::ReadInfo() {
   // A plugin that fills fewer fields than the record has leaves the rest 0.
-  FInfo = TMPEG2FrameInfo{};
-  FCodec.getFrameInfo(&FInfo);
+  Info_ = TMPEG2FrameInfo{};
+  Codec_.getFrameInfo(&Info_);
   // Each side on its own: two negative sizes must not multiply into a valid area.
-  if (FInfo.Width < 1 || FInfo.Height < 1) throw EMPEG2Error("Error decoding video");
-  const double rate = FInfo.FrameRate;
+  if (Info_.Width < 1 || Info_.Height < 1) throw EMPEG2Error("Error decoding video");
+  const double rate = Info_.FrameRate;
   if (!std::isfinite(rate) || rate <= 0.0) throw EMPEG2Error("Error decoding video");
   // Ties go to the even neighbour (the default rounding mode).
   const double duration = std::nearbyint(90000.0 / rate);
   if (duration > double(std::numeric_limits<std::int32_t>::max()))
     throw EMPEG2Error("Error decoding video");
-  FFrameDuration = static_cast<std::int32_t>(duration);
+  FrameDuration_ = static_cast<std::int32_t>(duration);
 
   TMPEG2FileInfo fileInfo{};
-  FCodec.getFileInfo(&fileInfo);
-  FFileSize = fileInfo.TotalSize;
-  FCurTime = fileInfo.Time;
+  Codec_.getFileInfo(&fileInfo);
+  FileSize_ = fileInfo.TotalSize;
+  CurTime_ = fileInfo.Time;
 }
 
 void TMPEG2Decoder::Seek(std::int64_t Position) {
-  FCodec.seek(Position);
+  Codec_.seek(Position);
   TMPEG2FileInfo fileInfo{};
-  FCodec.getFileInfo(&fileInfo);
-  FCurTime = fileInfo.Time;
+  Codec_.getFileInfo(&fileInfo);
+  CurTime_ = fileInfo.Time;
 }
 
 std::int64_t TMPEG2Decoder::FrameCount() const {
-  return FrameNavigation() ? FOptional.getFrameCount() : -1;
+  return FrameNavigation() ? Optional_.getFrameCount() : -1;
 }
 
 std::int64_t TMPEG2Decoder::FrameNumber() const {
-  return FrameNavigation() ? FOptional.getFrameNumber() : -1;
+  return FrameNavigation() ? Optional_.getFrameNumber() : -1;
 }
 
 bool TMPEG2Decoder::SeekFrame(std::int64_t Number) {
   if (!FrameNavigation()) return false;
-  const bool found = FOptional.seekFrame(Number) != 0;
+  const bool found = Optional_.seekFrame(Number) != 0;
   // A seek that failed may still have moved the plugin: the time follows it.
   TMPEG2FileInfo fileInfo{};
-  FCodec.getFileInfo(&fileInfo);
-  FCurTime = fileInfo.Time;
+  Codec_.getFileInfo(&fileInfo);
+  CurTime_ = fileInfo.Time;
   return found;
 }
 
 std::int64_t TMPEG2Decoder::GetFilePos() {
   TMPEG2FileInfo fileInfo{};
-  FCodec.getFileInfo(&fileInfo);
+  Codec_.getFileInfo(&fileInfo);
   return fileInfo.Position;
 }
 
 std::uint32_t TMPEG2Decoder::NextFrameTime() {
   TMPEG2FileInfo fileInfo{};
-  FCodec.getFileInfo(&fileInfo);
+  Codec_.getFileInfo(&fileInfo);
   return fileInfo.Time;
 }
 
 std::int32_t TMPEG2Decoder::SetRGBScaleFlag(bool Value) {
-  FRGBScale = Value;
-  return FCodec.setRGBScaleFlag(Value ? -1 : 0);
+  RGBScale_ = Value;
+  return Codec_.setRGBScaleFlag(Value ? -1 : 0);
 }
 
 FrameView TMPEG2Decoder::GetFrame(std::int32_t Threshold) {
-  std::uint8_t* frame = FCodec.getFrame();
+  std::uint8_t* frame = Codec_.getFrame();
   // 90 kHz time wraps modulo 2^32.
-  FCurTime += static_cast<std::uint32_t>(FFrameDuration);
-  if (frame && Threshold > 0) Deinterlace(frame, FInfo.Width, FInfo.Height, Threshold);
-  return FrameView::Bgr24(frame, FInfo.Width, FInfo.Height);
+  CurTime_ += static_cast<std::uint32_t>(FrameDuration_);
+  if (frame && Threshold > 0) Deinterlace(frame, Info_.Width, Info_.Height, Threshold);
+  return FrameView::Bgr24(frame, Info_.Width, Info_.Height);
 }
 
 namespace {

@@ -71,7 +71,7 @@ class TMPEG2Decoder {
   void Open(const std::string& FileName, std::int64_t Start = 0, std::int64_t End = -1,
             const TReadProgress& Progress = {});
   // The plugin reports its reading while it opens, and can be cancelled.
-  bool ReportsOpenProgress() const { return FOptional.setOpenProgress != nullptr; }
+  bool ReportsOpenProgress() const { return Optional_.setOpenProgress != nullptr; }
   // Opens cells of a DVD as one video; Name names it in the errors. Throws
   // EMPEG2Error "Unable to open <Name>. <Why>" when the plugin cannot read
   // DVDs or refuses the cells, and "Error decoding video" as Open does.
@@ -97,7 +97,7 @@ class TMPEG2Decoder {
 
   // Frame-exact navigation, where the plugin has it (FrameNavigation()).
   // Frames are numbered in display order from 0, the first frame.
-  bool FrameNavigation() const { return FOptional.FrameNavigation(); }
+  bool FrameNavigation() const { return Optional_.FrameNavigation(); }
   // Frames in the open video; -1 when unknown.
   std::int64_t FrameCount() const;
   // Number of the frame GetFrame returned last; -1 when unknown (also
@@ -108,17 +108,17 @@ class TMPEG2Decoder {
   // when the frame cannot be reached.
   bool SeekFrame(std::int64_t Number);
 
-  const TMPEG2FrameInfo& Info() const { return FInfo; }
+  const TMPEG2FrameInfo& Info() const { return Info_; }
   // The shape the open video's pictures are shown at; unknown when the
   // plugin does not say (an older one leaves those bytes 0) or says nonsense.
-  TDisplayAspect DisplayAspect() const { return TDisplayAspect::Checked(FInfo.AspectWidth, FInfo.AspectHeight); }
-  std::int64_t FileSize() const { return FFileSize; }
-  std::uint32_t CurTime() const { return FCurTime; }
-  std::int32_t FrameDuration() const { return FFrameDuration; }
-  bool RGBScale() const { return FRGBScale; }
+  TDisplayAspect DisplayAspect() const { return TDisplayAspect::Checked(Info_.AspectWidth, Info_.AspectHeight); }
+  std::int64_t FileSize() const { return FileSize_; }
+  std::uint32_t CurTime() const { return CurTime_; }
+  std::int32_t FrameDuration() const { return FrameDuration_; }
+  bool RGBScale() const { return RGBScale_; }
   // Path of this object's private copy of the plugin; empty for the object
   // that loaded the plugin file itself.
-  const std::string& TempCopyName() const { return FTempCopyName; }
+  const std::string& TempCopyName() const { return TempCopyName_; }
 
   // Decoder objects that currently hold (or are acquiring) a loaded plugin.
   static std::int32_t InstanceCount();
@@ -136,19 +136,19 @@ class TMPEG2Decoder {
   void ReadInfo();
   void Unload() noexcept;
 
-  void* FLibHandle = nullptr;
-  std::string FTempCopyName;
-  std::int64_t FFileSize = 0;
-  std::uint32_t FCurTime = 0;
-  std::int32_t FFrameDuration = 0;
-  bool FRGBScale = false;
+  void* LibHandle_ = nullptr;
+  std::string TempCopyName_;
+  std::int64_t FileSize_ = 0;
+  std::uint32_t CurTime_ = 0;
+  std::int32_t FrameDuration_ = 0;
+  bool RGBScale_ = false;
   // As the plugin last reported it: the shape of the frames it hands out.
-  TMPEG2FrameInfo FInfo{};
+  TMPEG2FrameInfo Info_{};
 
   // The plugin's entry points, resolved once at creation.
-  codec::EntryPoints FCodec;
+  codec::EntryPoints Codec_;
   // Those an older plugin may lack: null then.
-  codec::OptionalEntryPoints FOptional;
+  codec::OptionalEntryPoints Optional_;
 };
 
 }  // namespace kelta
