@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -62,7 +63,8 @@ class TVideoFrameBar : public QWidget {
 
   // Set by the caller before OpenVideo.
   QString FileName;
-  TVideoOutPanelEx* OutputPanel = nullptr;
+  // The window may take the panel down before the bar.
+  QPointer<TVideoOutPanelEx> OutputPanel;
 
   TProgressEvent OnProgress;
   TNotifyEvent OnFrameSelect;
