@@ -158,14 +158,13 @@ struct TProgressRelay {
 
 }  // namespace
 
-void TMPEG2Decoder::Open(const std::string& FileName, std::int64_t Start, std::int64_t End,
-                         const TReadProgress& Progress) {
-  FileSize_ = 0;
+std::int32_t TMPEG2Decoder::RelayingProgress(const TReadProgress& Progress,
+                                             const std::function<std::int32_t()>& PluginOpen) {
   TProgressRelay relay;
   relay.Listener = &Progress;
   const bool relayed = Progress && Optional_.setOpenProgress != nullptr;
   if (relayed) Optional_.setOpenProgress(&TProgressRelay::Report, &relay);
-  const std::int32_t opened = Codec_.openFile(FileName.c_str(), Start, End);
+  const std::int32_t opened = PluginOpen();
   // The relay lives on this stack: the plugin forgets it before it goes.
   if (relayed) Optional_.setOpenProgress(nullptr, nullptr);
   if (relay.Error) std::rethrow_exception(relay.Error);
@@ -174,17 +173,28 @@ void TMPEG2Decoder::Open(const std::string& FileName, std::int64_t Start, std::i
     if (opened != 0) Codec_.closeFile();
     throw EOpenCancelled();
   }
+  return opened;
+}
+
+void TMPEG2Decoder::Open(const std::string& FileName, std::int64_t Start, std::int64_t End,
+                         const TReadProgress& Progress) {
+  FileSize_ = 0;
+  const std::int32_t opened =
+      RelayingProgress(Progress, [&] { return Codec_.openFile(FileName.c_str(), Start, End); });
   if (opened == 0)
     throw EMPEG2Error("Unable to open video file: " + FileName + ". " + WhyVideoCannotOpen(FileName));
   ReadInfo();
 }
 
-void TMPEG2Decoder::OpenDvdCells(const TDvdCells& Cells, const std::string& Name) {
+void TMPEG2Decoder::OpenDvdCells(const TDvdCells& Cells, const std::string& Name, const TReadProgress& Progress) {
   FileSize_ = 0;
   if (!Optional_.openDvdCells)
     throw EMPEG2Error("Unable to open " + Name + ". This decoder plugin (codec.so) cannot read DVDs");
-  if (Optional_.openDvdCells(Cells.Disc.c_str(), Cells.TitleSet, Cells.Ranges.data(),
-                             std::int32_t(Cells.Ranges.size())) == 0)
+  const std::int32_t opened = RelayingProgress(Progress, [&] {
+    return Optional_.openDvdCells(Cells.Disc.c_str(), Cells.TitleSet, Cells.Ranges.data(),
+                                  std::int32_t(Cells.Ranges.size()));
+  });
+  if (opened == 0)
     throw EMPEG2Error("Unable to open " + Name + ". Its video cannot be read or decoded");
   ReadInfo();
 }

@@ -75,7 +75,8 @@ class TMPEG2Decoder {
   // Opens cells of a DVD as one video; Name names it in the errors. Throws
   // EMPEG2Error "Unable to open <Name>. <Why>" when the plugin cannot read
   // DVDs or refuses the cells, and "Error decoding video" as Open does.
-  void OpenDvdCells(const TDvdCells& Cells, const std::string& Name);
+  // Progress and cancelling as for Open.
+  void OpenDvdCells(const TDvdCells& Cells, const std::string& Name, const TReadProgress& Progress = {});
   // Moves to byte position Position; CurTime follows the plugin.
   void Seek(std::int64_t Position);
   // The plugin's current byte position.
@@ -134,6 +135,9 @@ class TMPEG2Decoder {
 
  private:
   void ReadInfo();
+  // Runs one of the plugin's opens with Progress relayed to the plugin where
+  // it can report; throws EOpenCancelled when Progress answered false.
+  std::int32_t RelayingProgress(const TReadProgress& Progress, const std::function<std::int32_t()>& PluginOpen);
   void Unload() noexcept;
 
   void* LibHandle_ = nullptr;

@@ -57,17 +57,18 @@ void TVideoOpener::Run() {
   std::unique_ptr<TMPEG2Decoder> decoder;
   try {
     decoder = Request_.MakeDecoder();
+    const auto progress = [this](std::int64_t done, std::int64_t total) {
+      if (total > 0) ReportPercent(int(IndexPercent * done / total));
+      return !Cancelled_;
+    };
     // A DVD title's cells open whole: its first picture comes with the open.
     const bool dvd = !Request_.Dvd.Empty();
     const bool opened = !dvd && QuickLook(*decoder);
     ThrowIfCancelled();
     if (dvd) {
-      decoder->OpenDvdCells(Request_.Dvd, Request_.Path);
+      decoder->OpenDvdCells(Request_.Dvd, Request_.Path, progress);
     } else if (!opened) {
-      decoder->Open(Request_.Path, 0, -1, [this](std::int64_t done, std::int64_t total) {
-        if (total > 0) ReportPercent(int(IndexPercent * done / total));
-        return !Cancelled_;
-      });
+      decoder->Open(Request_.Path, 0, -1, progress);
     }
     ReportPercent(IndexPercent);
     TFastDIB first;

@@ -118,7 +118,10 @@ class TMainDlg : public QWidget {
   // raises an error and leaves the open video as it was; a disc whose title
   // information is damaged opens its largest title set as plain video and
   // says so. False when the chooser was cancelled.
-  bool OpenDvd(const QString& chosen);
+  // The title opens beside the window like a file (see StartOpeningVideo);
+  // true once it began. `resumePlayback`: playback ran until the caller
+  // paused it, and runs again if no title opens.
+  bool OpenDvd(const QString& chosen, bool resumePlayback = false);
   // Shows the first frame of the chapter `delta` chapters from the one on
   // screen (Previous/Next Chapter).
   void StepChapter(int delta);
@@ -245,6 +248,8 @@ class TMainDlg : public QWidget {
     std::size_t Title = 0;
   };
   std::optional<TOpenDvd> Dvd_;
+  // The window takes the disc whose title has opened.
+  void DvdTitleOpened(TOpenDvd opened);
 
   TRecentVideos Recent_;
   std::filesystem::path RecentFile_;

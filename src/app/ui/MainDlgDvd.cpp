@@ -35,11 +35,12 @@ void TMainDlg::OpenDvdCommand() {
     TDvdFileDialog dialog(this, TImageLibraryManager::VideoFileStartFolder());
     if (dialog.exec() == QDialog::Accepted) chosen = dialog.Chosen();
   }
-  // Playback stays paused on a newly opened title.
-  if (!chosen.isEmpty() && OpenDvd(chosen)) paused.StayPaused();
+  // The open decides about playback: paused on a newly opened title, and
+  // running again when no title opens.
+  if (!chosen.isEmpty() && OpenDvd(chosen, paused.WasPlaying())) paused.StayPaused();
 }
 
-bool TMainDlg::OpenDvd(const QString& chosen) {
+bool TMainDlg::OpenDvd(const QString& chosen, bool resumePlayback) {
   if (!FrameBar->DecoderLoaded())
     throw std::runtime_error("Cannot open " + chosen.toStdString() +
                              ": the MPEG-2 video decoder (codec.so) is missing from the program folder");
@@ -56,16 +57,30 @@ bool TMainDlg::OpenDvd(const QString& chosen) {
   const TDvdTitle& title = disc.Titles.at(index);
   if (TitleEncrypted(title)) throw EDvdError(EncryptedDvdMessage);
 
-  FrameBar->OpenDvdTitle(QString::fromStdString(DvdTitleName(disc, title)), title.Cells);
+  // The title opens beside the window, as a file does; the disc becomes the
+  // window's once it opened.
+  const QString name = QString::fromStdString(DvdTitleName(disc, title));
+  const TDvdCells cells = title.Cells;
+  auto opened = std::make_shared<TOpenDvd>(TOpenDvd{chosen, std::move(disc), index});
+  FrameBar->BeginOpenDvdTitle(
+      name, cells,
+      [this, opened](TOpenEnd end, const std::exception_ptr& error) {
+        if (end == TOpenEnd::Failed) RunCommand([&error] { std::rethrow_exception(error); });
+        if (end == TOpenEnd::Opened) DvdTitleOpened(std::move(*opened));
+      },
+      resumePlayback || paused.WasPlaying());
   paused.StayPaused();
-  TImageLibraryManager::RememberVideoFolder(QFileInfo(QFileInfo(chosen).absoluteFilePath()).absolutePath());
-  const std::string damage = disc.Damage;
-  Dvd_ = TOpenDvd{chosen, std::move(disc), index};
+  return true;
+}
+
+void TMainDlg::DvdTitleOpened(TOpenDvd opened) {
+  TImageLibraryManager::RememberVideoFolder(QFileInfo(QFileInfo(opened.Chosen).absoluteFilePath()).absolutePath());
+  const std::string damage = opened.Disc.Damage;
+  Dvd_ = std::move(opened);
   imgMainView->hide();
   ShowOpenedVideo(FrameBar->MaxPosition());
   ShowVideoStatus();
   if (!damage.empty()) QMessageBox::warning(this, ApplicationTitle, QString::fromStdString(damage));
-  return true;
 }
 
 void TMainDlg::StepChapter(int delta) {

@@ -105,11 +105,11 @@ std::unique_ptr<TMPEG2Decoder> TVideoFrameBar::MakeDecoder() const {
   return decoder;
 }
 
-void TVideoFrameBar::OpenDvdTitle(const QString& name, const TDvdCells& cells) {
+void TVideoFrameBar::BeginOpenDvdTitle(const QString& name, const TDvdCells& cells, TOpenDone done,
+                                       bool resumePlayback) {
   FileName = name;
   PendingDvd_ = cells;
-  // A title that does not open puts the previous video's name back.
-  OpenVideo();
+  BeginOpen(std::move(done), resumePlayback);
 }
 
 void TVideoFrameBar::FrameClick(TFrameRect* sender) {

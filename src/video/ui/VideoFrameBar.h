@@ -94,9 +94,11 @@ class TVideoFrameBar : public QWidget {
   // Opens FileName and builds the strip before it returns: BeginOpen and
   // WaitForOpen. Throws the open's error (EMPEG2Error) with the bar unchanged.
   void OpenVideo();
-  // Opens cells of a DVD title as OpenVideo opens a file; `name` becomes
-  // FileName, which names the title. Throws EMPEG2Error with the bar unchanged.
-  void OpenDvdTitle(const QString& name, const TDvdCells& cells);
+  // Begins to open cells of a DVD title as BeginOpen begins a file; `name`
+  // becomes FileName, which names the title (the previous name comes back
+  // when no title opens).
+  void BeginOpenDvdTitle(const QString& name, const TDvdCells& cells, TOpenDone done = {},
+                         bool resumePlayback = false);
   void Play();
   void Pause();
   // Shows the next frame at byte position; -1 shows the next frame without seeking.

@@ -126,6 +126,9 @@ class MainDlgDvdTest : public QObject {
     TMainDlg dlg(nullptr, ProgramDir);
     ChooseTitleRow(1);
     dlg.RunCommand([&] { dlg.OpenDvd(disc); });
+    // The title opens beside the window, which goes on meanwhile.
+    QVERIFY(dlg.FrameBar->Opening());
+    dlg.FrameBar->WaitForOpen();
     QVERIFY(dlg.FrameBar->FileOpened());
     QCOMPARE(dlg.FrameBar->FileName, QStringLiteral("MY_DISC \u2013 Title 2"));
     QCOMPARE(dlg.lbStatus->toolTip(), disc);
@@ -179,6 +182,7 @@ class MainDlgDvdTest : public QObject {
     test::TBoxSeen box;
     test::AnswerBox(box);
     dlg.RunCommand([&] { dlg.OpenDvd(Local(disc)); });
+    dlg.FrameBar->WaitForOpen();
     QCOMPARE(box.Text, QStringLiteral("This DVD is encrypted; Kelta opens unencrypted DVD folders and disc images."));
     QCOMPARE(dlg.FrameBar->FileName, Local(Video_));
     QCOMPARE(Counter(*dlg.FrameBar), counter);
@@ -195,6 +199,7 @@ class MainDlgDvdTest : public QObject {
     test::TBoxSeen box;
     test::AnswerBox(box);
     dlg.RunCommand([&] { dlg.OpenDvd(Local(disc)); });
+    dlg.FrameBar->WaitForOpen();
     QVERIFY2(box.Text.contains(QStringLiteral("is damaged")), qPrintable(box.Text));
     QCOMPARE(box.Icon, QMessageBox::Warning);
     QVERIFY(dlg.FrameBar->FileOpened());
@@ -218,6 +223,7 @@ class MainDlgDvdTest : public QObject {
       dlg.tbiNewCategory->trigger();
       ChooseTitleRow(1);
       dlg.RunCommand([&] { dlg.OpenDvd(Local(Image_)); });
+      dlg.FrameBar->WaitForOpen();
       dlg.imageTree->setCurrentItem(dlg.imageTree->topLevelItem(0)->child(0));
       QString offered;
       test::WhenModal<TnewFilmDlg>([&offered](TnewFilmDlg* dialog) {
