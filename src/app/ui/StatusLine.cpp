@@ -1,5 +1,6 @@
 #include "app/ui/StatusLine.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace kelta {
@@ -38,6 +39,10 @@ QString RatePart(const TStatusFacts& facts) {
 
 }  // namespace
 
+int NameRoom(const QString& path, const QFontMetrics& metrics) {
+  return std::min(metrics.horizontalAdvance(path), 16 * metrics.averageCharWidth());
+}
+
 QString StatusLineText(const TStatusFacts& facts, const QFontMetrics& metrics, int width) {
   const QString size = QStringLiteral(" - [%1x%2]").arg(facts.Width).arg(facts.Height);
   const QString time = ChapterPart(facts) + QStringLiteral(" - Time: ") + VideoTimeText(facts.TimeMs);
@@ -47,8 +52,9 @@ QString StatusLineText(const TStatusFacts& facts, const QFontMetrics& metrics, i
   // The parts that may go, in the order they go.
   QString tail = size + time + frame + rate;
   const QString minimalName = QStringLiteral("\u2026");
-  if (metrics.horizontalAdvance(minimalName + tail) > width) tail = time + frame + rate;
-  if (metrics.horizontalAdvance(minimalName + tail) > width) tail = time + frame;
+  const int nameStub = std::max(NameRoom(facts.Path, metrics), metrics.horizontalAdvance(minimalName));
+  if (nameStub + metrics.horizontalAdvance(tail) > width) tail = time + frame + rate;
+  if (nameStub + metrics.horizontalAdvance(tail) > width) tail = time + frame;
 
   const int nameRoom = width - metrics.horizontalAdvance(tail);
   QString name = metrics.elidedText(facts.Path, Qt::ElideMiddle, std::max(nameRoom, 0));

@@ -1,9 +1,10 @@
 #pragma once
 // The main window's status line for the frame on screen: the video's path
 // (or a DVD's name and title), its size, the chapter of a DVD title, the
-// frame's time with milliseconds, its number and the total, and the rate. The line is fitted to the label's width: the path gives way
-// first (elided in the middle), then the size, then the rate; the time and
-// the frame number always stay whole.
+// frame's time with milliseconds, its number and the total, and the rate.
+// The line is fitted to the label's width: the path is elided in the middle
+// down to a readable stub (NameRoom), then the size gives way, then the
+// rate, and then the stub; the time and the frame number always stay whole.
 
 #include <cstdint>
 
@@ -33,6 +34,10 @@ struct TStatusFacts {
 
 // "01:23:45.678": a position in the video, not a time of day.
 QString VideoTimeText(std::int64_t ms);
+
+// The pixels the path keeps before the size and the rate give way: the
+// whole path when it is short, else about sixteen characters.
+int NameRoom(const QString& path, const QFontMetrics& metrics);
 
 // The line as it fits into `width` pixels of `metrics`.
 QString StatusLineText(const TStatusFacts& facts, const QFontMetrics& metrics, int width);

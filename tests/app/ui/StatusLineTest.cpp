@@ -78,11 +78,11 @@ class StatusLineTest : public QObject {
     QCOMPARE(StatusLineText(facts, metrics, 5000), QStringLiteral("/v/clip.vob") + tail);
   }
 
-  // Narrower and narrower labels: the path is elided in the middle first,
-  // then the size goes, then the rate; the time and frame stay whole and the
-  // line never grows past the label while it can fit them.
+  // Narrower and narrower labels: the path is elided in the middle down to
+  // its stub first, then the size goes, then the rate; the time and frame
+  // stay whole and the line never grows past the label while it can fit them.
   void narrowLabel_data() {
-    QTest::addColumn<int>("spare");  // pixels beyond the time and frame with a bare ellipsis
+    QTest::addColumn<int>("spare");  // pixels beyond the time and frame with the path's stub
     QTest::addColumn<bool>("size");
     QTest::addColumn<bool>("rate");
     QTest::newRow("room for everything but the whole path") << 400 << true << true;
@@ -97,7 +97,7 @@ class StatusLineTest : public QObject {
     const TStatusFacts facts = Paused(LongPath);
     const QString essential = QStringLiteral(" - Time: 00:01:02.345 - Frame 13 / 40");
     const QString rateText = QStringLiteral(" (25.00 fps)");
-    int width = metrics.horizontalAdvance(QStringLiteral("\u2026") + essential) + spare;
+    int width = NameRoom(LongPath, metrics) + metrics.horizontalAdvance(essential) + spare;
     if (rate) width += metrics.horizontalAdvance(rateText);
 
     const QString line = StatusLineText(facts, metrics, width);
@@ -106,6 +106,8 @@ class StatusLineTest : public QObject {
     QCOMPARE(line.endsWith(rateText), rate);
     QVERIFY2(metrics.horizontalAdvance(line) <= width, qPrintable(line));
     QVERIFY2(line != LongPath && line.contains(QStringLiteral("\u2026")), qPrintable(line));
+    // The stub keeps both ends readable.
+    QVERIFY2(line.startsWith(QStringLiteral("/m")) && line.contains(QStringLiteral("B - ")), qPrintable(line));
     if (spare >= 400) {
       // Elided in the middle: both ends of the path survive.
       QVERIFY2(line.startsWith(QStringLiteral("/media")), qPrintable(line));
