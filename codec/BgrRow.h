@@ -48,16 +48,16 @@ class BgrRowBuffers {
  public:
   explicit BgrRowBuffers(int width);
 
-  std::int16_t* uHalf() { return chroma_.data(); }
-  std::int16_t* vHalf() { return chroma_.data() + half_; }
-  std::int16_t* uFull() { return chroma_.data() + 2 * half_; }
-  std::int16_t* vFull() { return chroma_.data() + 2 * half_ + full_; }
-  std::uint8_t* planes() { return planes_.data(); }  // three planes of `width` bytes, for the portable row
+  std::int16_t* uHalf() { return Chroma_.data(); }
+  std::int16_t* vHalf() { return Chroma_.data() + Half_; }
+  std::int16_t* uFull() { return Chroma_.data() + 2 * Half_; }
+  std::int16_t* vFull() { return Chroma_.data() + 2 * Half_ + Full_; }
+  std::uint8_t* planes() { return Planes_.data(); }  // three planes of `width` bytes, for the portable row
 
  private:
-  std::size_t half_, full_;
-  std::vector<std::int16_t> chroma_;
-  std::vector<std::uint8_t> planes_;
+  std::size_t Half_, Full_;
+  std::vector<std::int16_t> Chroma_;
+  std::vector<std::uint8_t> Planes_;
 };
 
 using ConvertBgrRow = void (*)(const std::uint8_t* y, const ChromaRows& chroma, int width, const BgrCoefficients& c,

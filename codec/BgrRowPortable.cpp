@@ -16,10 +16,10 @@ inline std::uint8_t Clamp(int v) { return std::uint8_t(v < 0 ? 0 : (v > 255 ? 25
 }  // namespace
 
 BgrRowBuffers::BgrRowBuffers(int width)
-    : half_(std::size_t((width + 1) / 2) + Overrun),
-      full_(std::size_t(width) + Overrun),
-      chroma_(2 * (half_ + full_)),
-      planes_(3 * std::size_t(width)) {}
+    : Half_(std::size_t((width + 1) / 2) + Overrun),
+      Full_(std::size_t(width) + Overrun),
+      Chroma_(2 * (Half_ + Full_)),
+      Planes_(3 * std::size_t(width)) {}
 
 bool CoefficientsFit16(const BgrCoefficients& c) {
   return Fits16(c.y) && Fits16(2 * c.bu) && Fits16(-2 * c.gu) && Fits16(-2 * c.gv) && Fits16(2 * c.rv);

@@ -21,59 +21,59 @@ void Silent(void*, dvd_logger_level_t, const char*, va_list) {}
 }  // namespace
 
 DvdCellStream::~DvdCellStream() {
-  if (vobs_) DVDCloseFile(vobs_);
-  if (disc_) DVDClose(disc_);
+  if (Vobs_) DVDCloseFile(Vobs_);
+  if (Disc_) DVDClose(Disc_);
 }
 
 bool DvdCellStream::Open(const std::string& disc, int titleSet, const std::vector<KeltaCodecSectorRange>& cells) {
   if (titleSet < 1 || titleSet > 99 || cells.empty()) return false;
   static const dvd_logger_cb quiet = {&Silent};
-  disc_ = DVDOpen2(nullptr, &quiet, disc.c_str());
-  if (!disc_) return false;
-  vobs_ = DVDOpenFile(disc_, titleSet, DVD_READ_TITLE_VOBS);
-  if (!vobs_) return false;
-  const ssize_t sectors = DVDFileSize(vobs_);
+  Disc_ = DVDOpen2(nullptr, &quiet, disc.c_str());
+  if (!Disc_) return false;
+  Vobs_ = DVDOpenFile(Disc_, titleSet, DVD_READ_TITLE_VOBS);
+  if (!Vobs_) return false;
+  const ssize_t sectors = DVDFileSize(Vobs_);
   for (const KeltaCodecSectorRange& range : cells) {
     if (range.Last < range.First || std::int64_t(range.Last) >= std::int64_t(sectors)) return false;
     const std::int64_t bytes = (std::int64_t(range.Last) - range.First + 1) * SectorBytes;
-    cells_.push_back(Cell{range.First, size_, bytes});
-    size_ += bytes;
+    Cells_.push_back(Cell{range.First, Size_, bytes});
+    Size_ += bytes;
   }
   return true;
 }
 
 bool DvdCellStream::LoadChunkAt(std::int64_t pos) {
   // The cell holding pos: the last one starting at or before it.
-  auto it = std::upper_bound(cells_.begin(), cells_.end(), pos,
+  auto it = std::upper_bound(Cells_.begin(), Cells_.end(), pos,
                              [](std::int64_t p, const Cell& c) { return p < c.start; });
   const Cell& cell = *(it - 1);
   const std::int64_t sectorInCell = (pos - cell.start) / SectorBytes;
   const std::int64_t count = std::min(ChunkSectors, cell.size / SectorBytes - sectorInCell);
-  chunk_.resize(std::size_t(count * SectorBytes));
+  Chunk_.resize(std::size_t(count * SectorBytes));
   const ssize_t got =
-      DVDReadBlocks(vobs_, int(cell.firstSector + sectorInCell), std::size_t(count), chunk_.data());
+      DVDReadBlocks(Vobs_, int(cell.firstSector + sectorInCell), std::size_t(count), Chunk_.data());
   if (got != count) {
-    chunk_.clear();
+    Chunk_.clear();
     return false;
   }
-  chunkStart_ = cell.start + sectorInCell * SectorBytes;
+  ChunkStart_ = cell.start + sectorInCell * SectorBytes;
   return true;
 }
 
 long DvdCellStream::Read(std::uint8_t* buffer, long size) {
   long done = 0;
-  while (done < size && pos_ < size_) {
-    const bool inChunk = pos_ >= chunkStart_ && pos_ < chunkStart_ + std::int64_t(chunk_.size());
-    if (!inChunk && !LoadChunkAt(pos_)) return done > 0 ? done : -1;
-    const std::int64_t offset = pos_ - chunkStart_;
-    const std::int64_t want = std::min<std::int64_t>(size - done, std::int64_t(chunk_.size()) - offset);
-    std::memcpy(buffer + done, chunk_.data() + offset, std::size_t(want));
+  while (done < size && Pos_ < Size_) {
+    const bool inChunk = Pos_ >= ChunkStart_ && Pos_ < ChunkStart_ + std::int64_t(Chunk_.size());
+    if (!inChunk && !LoadChunkAt(Pos_)) return done > 0 ? done : -1;
+    const std::int64_t offset = Pos_ - ChunkStart_;
+    const std::int64_t want = std::min<std::int64_t>(size - done, std::int64_t(Chunk_.size()) - offset);
+    std::memcpy(buffer + done, Chunk_.data() + offset, std::size_t(want));
     done += long(want);
-    pos_ += want;
+    Pos_ += want;
   }
   return done;
 }
 
-void DvdCellStream::SeekTo(std::int64_t pos) { pos_ = std::clamp<std::int64_t>(pos, 0, size_); }
+void DvdCellStream::SeekTo(std::int64_t pos) { Pos_ = std::clamp<std::int64_t>(pos, 0, Size_); }
 
 }  // namespace kelta::codec

@@ -27,8 +27,8 @@ class DvdCellStream : public ByteStream {
   // False when the disc, its title set or a cell cannot be found.
   bool Open(const std::string& disc, int titleSet, const std::vector<KeltaCodecSectorRange>& cells);
 
-  std::int64_t Size() const override { return size_; }
-  std::int64_t Tell() const override { return pos_; }
+  std::int64_t Size() const override { return Size_; }
+  std::int64_t Tell() const override { return Pos_; }
   long Read(std::uint8_t* buffer, long size) override;
   void SeekTo(std::int64_t pos) override;
 
@@ -38,18 +38,18 @@ class DvdCellStream : public ByteStream {
     std::int64_t start = 0;  // byte offset in the stream
     std::int64_t size = 0;
   };
-  // Fills the chunk with the sectors from the one holding pos_ to the end of
+  // Fills the chunk with the sectors from the one holding Pos_ to the end of
   // its cell, at most ChunkSectors of them; false when they cannot be read.
   bool LoadChunkAt(std::int64_t pos);
 
-  dvd_reader_s* disc_ = nullptr;
-  dvd_file_s* vobs_ = nullptr;
-  std::vector<Cell> cells_;
-  std::int64_t size_ = 0;
-  std::int64_t pos_ = 0;
-  // Sectors read last, as stream bytes [chunkStart_, chunkStart_ + chunk_.size()).
-  std::vector<std::uint8_t> chunk_;
-  std::int64_t chunkStart_ = 0;
+  dvd_reader_s* Disc_ = nullptr;
+  dvd_file_s* Vobs_ = nullptr;
+  std::vector<Cell> Cells_;
+  std::int64_t Size_ = 0;
+  std::int64_t Pos_ = 0;
+  // Sectors read last, as stream bytes [ChunkStart_, ChunkStart_ + Chunk_.size()).
+  std::vector<std::uint8_t> Chunk_;
+  std::int64_t ChunkStart_ = 0;
 };
 
 }  // namespace kelta::codec

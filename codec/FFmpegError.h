@@ -14,8 +14,8 @@ namespace kelta::codec {
 // An FFmpeg call that failed; EAGAIN and end of file are flow, never errors.
 class FFmpegError : public std::runtime_error {
  public:
-  FFmpegError(const std::string& what, int code) : std::runtime_error(what + ": " + ErrorText(code)), code_(code) {}
-  int code() const { return code_; }
+  FFmpegError(const std::string& what, int code) : std::runtime_error(what + ": " + ErrorText(code)), Code_(code) {}
+  int code() const { return Code_; }
 
   static std::string ErrorText(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -24,7 +24,7 @@ class FFmpegError : public std::runtime_error {
   }
 
  private:
-  int code_;
+  int Code_;
 };
 
 // `code` when it is no error; throws FFmpegError naming `what` otherwise.

@@ -107,17 +107,17 @@ YuvMatrix MatrixFor(AVColorSpace space, bool fullRangeOutput) {
 bool FrameConverter::ConvertFast(const AVFrame* frame, int width, int height, std::uint8_t* out) {
   // Our converter covers what DVDs carry: 8-bit 4:2:0 in limited range at
   // its own size. Anything else goes through swscale.
-  if (path_ != Path::OwnWhereItFits || frame->format != AV_PIX_FMT_YUV420P || frame->color_range == AVCOL_RANGE_JPEG ||
+  if (Path_ != Path::OwnWhereItFits || frame->format != AV_PIX_FMT_YUV420P || frame->color_range == AVCOL_RANGE_JPEG ||
       frame->width != width || frame->height != height || width < 2 || height < 2)
     return false;
   const YuvPlanes planes{frame->data[0],     frame->data[1],     frame->data[2], frame->linesize[0],
                          frame->linesize[1], frame->linesize[2], width,          height};
-  const YuvMatrix matrix = MatrixFor(SignalledColorSpace(frame), fullRange_);
+  const YuvMatrix matrix = MatrixFor(SignalledColorSpace(frame), FullRange_);
   const bool interlaced = frame->interlaced_frame && height >= 4;
   const int stride = int(Bgr24Stride(width));
   // One thread: spreading rows over threads per frame lost more to waiting on
   // a busy machine than it gained (every row stands alone, should that change).
-  ConvertYuv420ToBgr(planes, matrix, interlaced, 0, height, out, stride, simdLevel_);
+  ConvertYuv420ToBgr(planes, matrix, interlaced, 0, height, out, stride, SimdLevel_);
   return true;
 }
 
@@ -132,22 +132,22 @@ void FrameConverter::Convert(const AVFrame* frame, int width, int height, std::u
   key.dstH = height;
   key.matrix = SwsMatrixFor(SignalledColorSpace(frame));
   key.srcRange = frame->color_range == AVCOL_RANGE_JPEG ? 1 : 0;
-  key.dstRange = fullRange_ ? 1 : 0;
+  key.dstRange = FullRange_ ? 1 : 0;
   key.chromaLocation = frame->chroma_location;
   // Field by field only when both fields keep their rows (no vertical
   // scaling) and have the same whole number of chroma rows.
   key.interlaced = frame->interlaced_frame && frame->height == height && height >= 4 && height % 4 == 0;
-  if (!(key == key_)) {
-    frame_.reset();
-    top_.reset();
-    bottom_.reset();
-    key_ = key;
+  if (!(key == Key_)) {
+    Frame_.reset();
+    Top_.reset();
+    Bottom_.reset();
+    Key_ = key;
   }
 
   // Bottom-up rows: the picture's first row is the last in memory.
   std::uint8_t* lastRow = out + std::ptrdiff_t(height - 1) * stride;
   if (!key.interlaced) {
-    SwsContext* ctx = Context(frame_, key, frame->height, height, -1);
+    SwsContext* ctx = Context(Frame_, key, frame->height, height, -1);
     std::uint8_t* dst[4] = {lastRow, nullptr, nullptr, nullptr};
     const int dstStride[4] = {-stride, 0, 0, 0};
     sws_scale(ctx, frame->data, frame->linesize, 0, frame->height, dst, dstStride);
@@ -165,7 +165,7 @@ void FrameConverter::Convert(const AVFrame* frame, int width, int height, std::u
     // (swscale 6.7 rounds vertical siting to whole rows; the values say what
     // is meant should a later swscale honour them.)
     const int vPos = chromaHalfHeight ? (field == 0 ? 64 : 192) : -1;
-    contexts[field] = Context(field == 0 ? top_ : bottom_, key, rows, rows, vPos);
+    contexts[field] = Context(field == 0 ? Top_ : Bottom_, key, rows, rows, vPos);
   }
   auto convertField = [&](int field) {
     const int rows = field == 0 ? (height + 1) / 2 : height / 2;

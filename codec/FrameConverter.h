@@ -23,12 +23,12 @@ class FrameConverter {
   void Convert(const AVFrame* frame, int width, int height, std::uint8_t* out);
 
   // true: full-range RGB (0..255); false: keep video levels (16..235).
-  void SetFullRangeOutput(bool fullRange) { fullRange_ = fullRange; }
-  void SetPath(Path path) { path_ = path; }
+  void SetFullRangeOutput(bool fullRange) { FullRange_ = fullRange; }
+  void SetPath(Path path) { Path_ = path; }
   // The instruction sets our conversion may use (at most what the processor
   // has); every level gives the same pictures, so this is for tests and
   // benchmarks.
-  void SetSimdLevel(SimdLevel level) { simdLevel_ = level; }
+  void SetSimdLevel(SimdLevel level) { SimdLevel_ = level; }
 
  private:
   struct Key {
@@ -40,13 +40,13 @@ class FrameConverter {
   SwsContext* Context(SwsPtr& slot, const Key& key, int srcH, int dstH, int vChromaPos);
   bool ConvertFast(const AVFrame* frame, int width, int height, std::uint8_t* out);
 
-  bool fullRange_ = true;
-  Path path_ = Path::OwnWhereItFits;
-  SimdLevel simdLevel_ = BestSimdLevel();
-  Key key_;
+  bool FullRange_ = true;
+  Path Path_ = Path::OwnWhereItFits;
+  SimdLevel SimdLevel_ = BestSimdLevel();
+  Key Key_;
   // One context for whole frames, or one per field: the fields' chroma
   // samples sit at different heights.
-  SwsPtr frame_, top_, bottom_;
+  SwsPtr Frame_, Top_, Bottom_;
 };
 
 // The swscale colour matrix for a stream's signalled colour space.

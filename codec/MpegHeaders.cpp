@@ -10,23 +10,23 @@ namespace {
 // Big-endian bit reader over a bounded buffer; reads past the end give 0.
 class BitReader {
  public:
-  BitReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  BitReader(const std::uint8_t* data, std::size_t size) : Data_(data), Size_(size) {}
   unsigned Read(int bits) {
     unsigned value = 0;
     for (int i = 0; i < bits; ++i) {
-      const std::size_t byte = pos_ >> 3;
-      const unsigned bit = byte < size_ ? (data_[byte] >> (7 - (pos_ & 7))) & 1u : 0u;
+      const std::size_t byte = Pos_ >> 3;
+      const unsigned bit = byte < Size_ ? (Data_[byte] >> (7 - (Pos_ & 7))) & 1u : 0u;
       value = (value << 1) | bit;
-      ++pos_;
+      ++Pos_;
     }
     return value;
   }
-  void Skip(int bits) { pos_ += std::size_t(bits); }
+  void Skip(int bits) { Pos_ += std::size_t(bits); }
 
  private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t pos_ = 0;
+  const std::uint8_t* Data_;
+  std::size_t Size_;
+  std::size_t Pos_ = 0;
 };
 
 constexpr int RateTable[9][2] = {{0, 0},  {24000, 1001}, {24, 1},  {25, 1},      {30000, 1001},

@@ -31,12 +31,12 @@ class PictureCache {
   void Add(CachedPicture picture);
   // The picture of frame `number`, or null when it is not held.
   const CachedPicture* Find(std::int64_t number) const;
-  void Clear() { pictures_.clear(); }
-  std::size_t Size() const { return pictures_.size(); }
+  void Clear() { Pictures_.clear(); }
+  std::size_t Size() const { return Pictures_.size(); }
 
  private:
-  std::deque<CachedPicture> pictures_;
-  std::size_t capacity_ = 1;
+  std::deque<CachedPicture> Pictures_;
+  std::size_t Capacity_ = 1;
 };
 
 }  // namespace kelta::codec

@@ -69,7 +69,7 @@ std::vector<std::string> FindTitleParts(const std::string& path) {
 }
 
 TitleFiles::~TitleFiles() {
-  for (Part& p : parts_)
+  for (Part& p : Parts_)
     if (p.fd >= 0) close(p.fd);
 }
 
@@ -83,26 +83,26 @@ bool TitleFiles::Open(const std::vector<std::string>& paths, std::int64_t start,
       close(fd);
       return false;
     }
-    parts_.push_back(Part{fd, total, std::int64_t(st.st_size)});
+    Parts_.push_back(Part{fd, total, std::int64_t(st.st_size)});
     total += st.st_size;
   }
-  start_ = std::clamp<std::int64_t>(start, 0, total);
-  size_ = (end < 0 ? total : std::clamp<std::int64_t>(end, start_, total)) - start_;
-  return !parts_.empty();
+  Start_ = std::clamp<std::int64_t>(start, 0, total);
+  Size_ = (end < 0 ? total : std::clamp<std::int64_t>(end, Start_, total)) - Start_;
+  return !Parts_.empty();
 }
 
 long TitleFiles::Read(std::uint8_t* buffer, long size) {
   long done = 0;
-  while (done < size && pos_ < size_) {
+  while (done < size && Pos_ < Size_) {
     // The part holding the byte: the last one starting at or before it.
-    const std::int64_t at = start_ + pos_;
-    auto it = std::upper_bound(parts_.begin(), parts_.end(), at,
+    const std::int64_t at = Start_ + Pos_;
+    auto it = std::upper_bound(Parts_.begin(), Parts_.end(), at,
                                [](std::int64_t pos, const Part& p) { return pos < p.start; });
     const Part& part = *(it - 1);
     const std::int64_t offset = at - part.start;
     // Never empty: an empty part starts where the next one does, and the
     // search takes the last part starting at or before the byte.
-    const std::int64_t want = std::min({std::int64_t(size - done), part.size - offset, size_ - pos_});
+    const std::int64_t want = std::min({std::int64_t(size - done), part.size - offset, Size_ - Pos_});
     const ssize_t got = pread(part.fd, buffer + done, size_t(want), off_t(offset));
     if (got < 0) {
       if (errno == EINTR) continue;
@@ -110,11 +110,11 @@ long TitleFiles::Read(std::uint8_t* buffer, long size) {
     }
     if (got == 0) break;  // the file shrank since it was opened
     done += long(got);
-    pos_ += got;
+    Pos_ += got;
   }
   return done;
 }
 
-void TitleFiles::SeekTo(std::int64_t pos) { pos_ = std::clamp<std::int64_t>(pos, 0, size_); }
+void TitleFiles::SeekTo(std::int64_t pos) { Pos_ = std::clamp<std::int64_t>(pos, 0, Size_); }
 
 }  // namespace kelta::codec

@@ -26,8 +26,8 @@ class TitleFiles : public ByteStream {
   // Only the bytes from `start` up to `end` (the end of the last part when
   // -1 or beyond it) are read then, and positions count from `start`.
   bool Open(const std::vector<std::string>& paths, std::int64_t start = 0, std::int64_t end = -1);
-  std::int64_t Size() const override { return size_; }
-  std::int64_t Tell() const override { return pos_; }
+  std::int64_t Size() const override { return Size_; }
+  std::int64_t Tell() const override { return Pos_; }
   // Reads across part borders.
   long Read(std::uint8_t* buffer, long size) override;
   void SeekTo(std::int64_t pos) override;
@@ -38,10 +38,10 @@ class TitleFiles : public ByteStream {
     std::int64_t start = 0;
     std::int64_t size = 0;
   };
-  std::vector<Part> parts_;
-  std::int64_t start_ = 0;  // where the range begins in the parts together
-  std::int64_t size_ = 0;   // bytes in the range
-  std::int64_t pos_ = 0;
+  std::vector<Part> Parts_;
+  std::int64_t Start_ = 0;  // where the range begins in the parts together
+  std::int64_t Size_ = 0;   // bytes in the range
+  std::int64_t Pos_ = 0;
 };
 
 }  // namespace kelta::codec

@@ -46,18 +46,18 @@ bool IsMpegVideo(const AVCodecParameters* par) {
 
 VideoSource::~VideoSource() {
   // The format context refers to the I/O context: close it first.
-  format_.reset();
-  io_.reset();
+  Format_.reset();
+  Io_.reset();
 }
 
 int VideoSource::ReadPacket(void* opaque, std::uint8_t* buffer, int size) {
   auto* self = static_cast<VideoSource*>(opaque);
-  const long got = self->input_->Read(buffer, size);
+  const long got = self->Input_->Read(buffer, size);
   // The index pass reads the file from start to end, and its position is
   // the progress; probing before it jumps about (the head, then the tail for
   // the duration) and is not counted. A cancelled open reads nothing more:
   // FFmpeg gives up at once.
-  if (self->indexing_ ? !self->ReportRead(self->input_->Tell()) : self->cancelled_) return AVERROR_EXIT;
+  if (self->Indexing_ ? !self->ReportRead(self->Input_->Tell()) : self->Cancelled_) return AVERROR_EXIT;
   if (got < 0) return AVERROR(EIO);
   if (got == 0) return AVERROR_EOF;
   return int(got);
@@ -65,7 +65,7 @@ int VideoSource::ReadPacket(void* opaque, std::uint8_t* buffer, int size) {
 
 std::int64_t VideoSource::SeekStream(void* opaque, std::int64_t offset, int whence) {
   auto* self = static_cast<VideoSource*>(opaque);
-  ByteStream& files = *self->input_;
+  ByteStream& files = *self->Input_;
   switch (whence & ~AVSEEK_FORCE) {
     case AVSEEK_SIZE:
       return files.Size();
@@ -92,92 +92,92 @@ bool VideoSource::Open(const std::string& path, std::int64_t start, std::int64_t
 }
 
 bool VideoSource::Open(std::unique_ptr<ByteStream> input, const std::string& name, OpenProgress progress) {
-  input_ = std::move(input);
-  if (!input_ || input_->Size() <= 0) return false;
-  progress_ = progress;
-  reportStep_ = std::clamp(input_->Size() / 256, MinReportStep, MaxReportStep);
+  Input_ = std::move(input);
+  if (!Input_ || Input_->Size() <= 0) return false;
+  Progress_ = progress;
+  ReportStep_ = std::clamp(Input_->Size() / 256, MinReportStep, MaxReportStep);
   const bool opened = ReportRead(0, true) && OpenDemuxer(name) && BuildIndex() &&
-                      ReportRead(input_->Size(), true) && OpenDecoder();
+                      ReportRead(Input_->Size(), true) && OpenDecoder();
   // Decoding reads on without reports.
-  progress_ = {};
-  return opened && !cancelled_;
+  Progress_ = {};
+  return opened && !Cancelled_;
 }
 
 bool VideoSource::ReportRead(std::int64_t done, bool always) {
-  if (!progress_.report || cancelled_) return !cancelled_;
+  if (!Progress_.report || Cancelled_) return !Cancelled_;
   // The demuxer may step back a little to find its way: the count never does.
-  done = std::max(done, reported_);
-  if (!always && done < nextReport_) return true;
-  reported_ = done;
-  nextReport_ = done + reportStep_;
-  cancelled_ = progress_.report(progress_.context, done, input_->Size()) == 0;
-  return !cancelled_;
+  done = std::max(done, Reported_);
+  if (!always && done < NextReport_) return true;
+  Reported_ = done;
+  NextReport_ = done + ReportStep_;
+  Cancelled_ = Progress_.report(Progress_.context, done, Input_->Size()) == 0;
+  return !Cancelled_;
 }
 
 bool VideoSource::OpenDemuxer(const std::string& path) {
   auto* buffer = static_cast<std::uint8_t*>(av_malloc(IOBufferSize));
   if (!buffer) return false;
-  io_.reset(avio_alloc_context(buffer, IOBufferSize, 0, this, &ReadPacket, nullptr, &SeekStream));
-  if (!io_) {
+  Io_.reset(avio_alloc_context(buffer, IOBufferSize, 0, this, &ReadPacket, nullptr, &SeekStream));
+  if (!Io_) {
     av_free(buffer);
     return false;
   }
   const AVInputFormat* format = nullptr;
-  if (av_probe_input_buffer2(io_.get(), &format, path.c_str(), nullptr, 0, 0) < 0 || !format ||
+  if (av_probe_input_buffer2(Io_.get(), &format, path.c_str(), nullptr, 0, 0) < 0 || !format ||
       !AcceptedFormat(format))
     return false;
 
   AVFormatContext* raw = avformat_alloc_context();
   if (!raw) return false;
-  raw->pb = io_.get();
+  raw->pb = Io_.get();
   raw->flags |= AVFMT_FLAG_CUSTOM_IO;
   // On failure avformat_open_input frees the context (not our I/O context).
   if (avformat_open_input(&raw, path.c_str(), format, nullptr) < 0) return false;
-  format_.reset(raw);
-  if (avformat_find_stream_info(format_.get(), nullptr) < 0) return false;
+  Format_.reset(raw);
+  if (avformat_find_stream_info(Format_.get(), nullptr) < 0) return false;
 
-  for (unsigned i = 0; i < format_->nb_streams; ++i) {
-    if (stream_ < 0 && IsMpegVideo(format_->streams[i]->codecpar))
-      stream_ = int(i);
+  for (unsigned i = 0; i < Format_->nb_streams; ++i) {
+    if (Stream_ < 0 && IsMpegVideo(Format_->streams[i]->codecpar))
+      Stream_ = int(i);
     else
-      format_->streams[i]->discard = AVDISCARD_ALL;
+      Format_->streams[i]->discard = AVDISCARD_ALL;
   }
-  packet_.reset(av_packet_alloc());
-  picture_.reset(av_frame_alloc());
-  return stream_ >= 0 && packet_ && picture_;
+  Packet_.reset(av_packet_alloc());
+  Picture_.reset(av_frame_alloc());
+  return Stream_ >= 0 && Packet_ && Picture_;
 }
 
 bool VideoSource::BuildIndex() {
-  if (av_seek_frame(format_.get(), -1, 0, AVSEEK_FLAG_BYTE) < 0) return false;
+  if (av_seek_frame(Format_.get(), -1, 0, AVSEEK_FLAG_BYTE) < 0) return false;
   SequenceState sequence;
   std::int64_t fields = 0, pictures = 0, fieldPictures = 0;
   // A field picture is half a frame: frames are counted in halves.
   std::int64_t halves = 0, leadingHalves = 0;
   bool inLeading = false;
-  indexing_ = true;
-  while (av_read_frame(format_.get(), packet_.get()) >= 0) {
-    if (packet_->stream_index == stream_) {
-      const PacketHeaders h = ParsePacketHeaders(packet_->data, std::size_t(packet_->size), sequence);
+  Indexing_ = true;
+  while (av_read_frame(Format_.get(), Packet_.get()) >= 0) {
+    if (Packet_->stream_index == Stream_) {
+      const PacketHeaders h = ParsePacketHeaders(Packet_->data, std::size_t(Packet_->size), sequence);
       const std::int64_t pictureHalves = h.fields == 1 ? 1 : 2;
-      if (h.startsGroup() && packet_->pos >= 0 && (groups_.empty() || packet_->pos > groups_.back().pos)) {
-        if (groups_.empty()) aspect_ = DisplayAspectOf(sequence);
+      if (h.startsGroup() && Packet_->pos >= 0 && (Groups_.empty() || Packet_->pos > Groups_.back().pos)) {
+        if (Groups_.empty()) Aspect_ = DisplayAspectOf(sequence);
         Group g;
-        g.pos = packet_->pos;
+        g.pos = Packet_->pos;
         g.fieldsBefore = fields;
         g.framesBefore = halves / 2;
         g.leadingDecodable = h.closedGop && !h.brokenLink;
-        groups_.push_back(g);
+        Groups_.push_back(g);
         inLeading = true;
         leadingHalves = 0;
       } else if (inLeading && h.type == PictureType::B) {
-        groups_.back().leadingFields += h.fields;
+        Groups_.back().leadingFields += h.fields;
         leadingHalves += pictureHalves;
-        groups_.back().leadingFrames = leadingHalves / 2;
+        Groups_.back().leadingFrames = leadingHalves / 2;
       } else if (h.type != PictureType::None) {
         inLeading = false;
       }
       // Pictures before the first group are never shown: they are not counted.
-      if (h.type != PictureType::None && !groups_.empty()) {
+      if (h.type != PictureType::None && !Groups_.empty()) {
         fields += h.fields;
         halves += pictureHalves;
         if (h.fields == 1)
@@ -186,240 +186,240 @@ bool VideoSource::BuildIndex() {
           ++pictures;
       }
     }
-    av_packet_unref(packet_.get());
+    av_packet_unref(Packet_.get());
   }
-  indexing_ = false;
-  if (groups_.empty()) return false;
+  Indexing_ = false;
+  if (Groups_.empty()) return false;
 
-  rateNum_ = sequence.rateNum;
-  rateDen_ = sequence.rateDen;
-  if (rateNum_ <= 0 || rateDen_ <= 0 || rateNum_ > MaxRateTerm || rateDen_ > MaxRateTerm) {
-    const AVStream* st = format_->streams[stream_];
+  RateNum_ = sequence.rateNum;
+  RateDen_ = sequence.rateDen;
+  if (RateNum_ <= 0 || RateDen_ <= 0 || RateNum_ > MaxRateTerm || RateDen_ > MaxRateTerm) {
+    const AVStream* st = Format_->streams[Stream_];
     AVRational r = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : st->r_frame_rate;
-    rateNum_ = 0;
-    rateDen_ = 1;
+    RateNum_ = 0;
+    RateDen_ = 1;
     // The nearest rate with terms in range; none when the container has none.
-    if (r.num > 0) av_reduce(&rateNum_, &rateDen_, r.num, r.den > 0 ? r.den : 1, MaxRateTerm);
+    if (r.num > 0) av_reduce(&RateNum_, &RateDen_, r.num, r.den > 0 ? r.den : 1, MaxRateTerm);
   }
   // Frames per second as shown: the field rate over the fields per frame, so
   // that film with repeated fields reports its own rate.
   const double frames = double(pictures) + double(fieldPictures) / 2.0;
-  if (rateNum_ > 0 && fields > 0)
-    frameRate_ = 2.0 * rateNum_ / rateDen_ * frames / double(fields);
-  else if (rateNum_ > 0)
-    frameRate_ = double(rateNum_) / rateDen_;
-  originFields_ = GroupFields(groups_.front());
-  totalFields_ = fields;
-  originFrames_ = GroupFrames(groups_.front());
-  totalFrames_ = halves / 2;
+  if (RateNum_ > 0 && fields > 0)
+    FrameRate_ = 2.0 * RateNum_ / RateDen_ * frames / double(fields);
+  else if (RateNum_ > 0)
+    FrameRate_ = double(RateNum_) / RateDen_;
+  OriginFields_ = GroupFields(Groups_.front());
+  TotalFields_ = fields;
+  OriginFrames_ = GroupFrames(Groups_.front());
+  TotalFrames_ = halves / 2;
 
-  const AVCodecParameters* par = format_->streams[stream_]->codecpar;
-  width_ = par->width > 0 ? par->width : sequence.width;
-  height_ = par->height > 0 ? par->height : sequence.height;
-  return width_ > 0 && height_ > 0;
+  const AVCodecParameters* par = Format_->streams[Stream_]->codecpar;
+  Width_ = par->width > 0 ? par->width : sequence.width;
+  Height_ = par->height > 0 ? par->height : sequence.height;
+  return Width_ > 0 && Height_ > 0;
 }
 
 bool VideoSource::OpenDecoder() {
-  const AVCodecParameters* par = format_->streams[stream_]->codecpar;
+  const AVCodecParameters* par = Format_->streams[Stream_]->codecpar;
   const AVCodec* codec = avcodec_find_decoder(par->codec_id);
   if (!codec) return false;
-  decoder_.reset(avcodec_alloc_context3(codec));
-  if (!decoder_ || avcodec_parameters_to_context(decoder_.get(), par) < 0) return false;
+  Decoder_.reset(avcodec_alloc_context3(codec));
+  if (!Decoder_ || avcodec_parameters_to_context(Decoder_.get(), par) < 0) return false;
   // Slices in parallel keep the output identical to a single thread and add
   // no frame delay to flush through after a seek.
-  decoder_->thread_count = 0;
-  decoder_->thread_type = FF_THREAD_SLICE;
-  if (avcodec_open2(decoder_.get(), codec, nullptr) < 0) return false;
-  frame_.assign(Bgr24FrameBytes(width_, height_), 0);
+  Decoder_->thread_count = 0;
+  Decoder_->thread_type = FF_THREAD_SLICE;
+  if (avcodec_open2(Decoder_.get(), codec, nullptr) < 0) return false;
+  Frame_.assign(Bgr24FrameBytes(Width_, Height_), 0);
   // Room for the longest groups of DVD video and the group before, whose
   // pictures the first B-pictures of an open group need, at DVD sizes.
-  const std::size_t pictureBytes = std::size_t(width_) * std::size_t(height_) * 3 / 2;
-  cache_.SetCapacity(std::clamp<std::size_t>(CacheBytes / pictureBytes, MinCachedPictures, MaxCachedPictures));
+  const std::size_t pictureBytes = std::size_t(Width_) * std::size_t(Height_) * 3 / 2;
+  Cache_.SetCapacity(std::clamp<std::size_t>(CacheBytes / pictureBytes, MinCachedPictures, MaxCachedPictures));
   StartAt(0);
   return true;
 }
 
 std::uint32_t VideoSource::Time() const {
-  const std::int64_t f = fields_ - originFields_;
-  if (rateNum_ <= 0 || f <= 0) return 0;
+  const std::int64_t f = Fields_ - OriginFields_;
+  if (RateNum_ <= 0 || f <= 0) return 0;
   // One field lasts 45000 * den / num ticks; round the sum, not each field.
   // Every num fields last exactly 45000 * den ticks, so whole periods are
   // counted apart: no product outgrows 64 bits however long the video is,
   // and the 32-bit time wraps as it always did.
-  const std::uint64_t num = std::uint64_t(rateNum_);
-  const std::uint64_t period = 45000u * std::uint64_t(rateDen_);
+  const std::uint64_t num = std::uint64_t(RateNum_);
+  const std::uint64_t period = 45000u * std::uint64_t(RateDen_);
   const std::uint64_t whole = std::uint64_t(f) / num, rest = std::uint64_t(f) % num;
   return static_cast<std::uint32_t>(whole * period + (rest * period + num / 2) / num);
 }
 
 void VideoSource::StartAt(std::size_t group) {
-  const Group& g = groups_[group];
-  av_packet_unref(packet_.get());
-  cache_.Clear();
-  avcodec_flush_buffers(decoder_.get());
-  ended_ = false;
-  draining_ = false;
-  awaitingGroup_ = true;
-  droppingLeading_ = false;
-  decoderPosition_ = position_ = g.pos;
-  decoderFields_ = fields_ = GroupFields(g);
-  decoderNext_ = next_ = GroupFrames(g) - originFrames_;
-  current_ = -1;
-  if (av_seek_frame(format_.get(), -1, g.pos, AVSEEK_FLAG_BYTE) < 0) SetEnded();
+  const Group& g = Groups_[group];
+  av_packet_unref(Packet_.get());
+  Cache_.Clear();
+  avcodec_flush_buffers(Decoder_.get());
+  Ended_ = false;
+  Draining_ = false;
+  AwaitingGroup_ = true;
+  DroppingLeading_ = false;
+  DecoderPosition_ = Position_ = g.pos;
+  DecoderFields_ = Fields_ = GroupFields(g);
+  DecoderNext_ = Next_ = GroupFrames(g) - OriginFrames_;
+  Current_ = -1;
+  if (av_seek_frame(Format_.get(), -1, g.pos, AVSEEK_FLAG_BYTE) < 0) SetEnded();
 }
 
 void VideoSource::SetEnded() {
-  ended_ = true;
-  position_ = TotalSize();
-  fields_ = totalFields_;
-  current_ = -1;
+  Ended_ = true;
+  Position_ = TotalSize();
+  Fields_ = TotalFields_;
+  Current_ = -1;
 }
 
 void VideoSource::Seek(std::int64_t position) {
-  if (!decoder_) return;
-  auto it = std::lower_bound(groups_.begin(), groups_.end(), position,
+  if (!Decoder_) return;
+  auto it = std::lower_bound(Groups_.begin(), Groups_.end(), position,
                              [](const Group& g, std::int64_t p) { return g.pos < p; });
-  if (it == groups_.end()) {
-    cache_.Clear();
-    avcodec_flush_buffers(decoder_.get());
-    decoderNext_ = next_ = FrameCount();
+  if (it == Groups_.end()) {
+    Cache_.Clear();
+    avcodec_flush_buffers(Decoder_.get());
+    DecoderNext_ = Next_ = FrameCount();
     SetEnded();
     return;
   }
-  StartAt(std::size_t(it - groups_.begin()));
+  StartAt(std::size_t(it - Groups_.begin()));
 }
 
 std::size_t VideoSource::StartGroupOf(std::int64_t number) const {
   // Counted like framesBefore: from the first group's first picture.
-  const std::int64_t coded = number + originFrames_;
-  auto it = std::upper_bound(groups_.begin(), groups_.end(), coded,
+  const std::int64_t coded = number + OriginFrames_;
+  auto it = std::upper_bound(Groups_.begin(), Groups_.end(), coded,
                              [](std::int64_t n, const Group& g) { return n < g.framesBefore; });
-  std::size_t group = std::size_t(it - groups_.begin()) - 1;  // the first group starts at 0
-  const Group& g = groups_[group];
+  std::size_t group = std::size_t(it - Groups_.begin()) - 1;  // the first group starts at 0
+  const Group& g = Groups_[group];
   if (group > 0 && !g.leadingDecodable && coded < g.framesBefore + g.leadingFrames) --group;
   return group;
 }
 
 bool VideoSource::SeekFrame(std::int64_t number) {
-  if (!decoder_ || number < 0 || number >= FrameCount()) return false;
-  if (!cache_.Find(number)) {
+  if (!Decoder_ || number < 0 || number >= FrameCount()) return false;
+  if (!Cache_.Find(number)) {
     const std::size_t group = StartGroupOf(number);
     // Going on from where the decoder is costs no more than starting again
     // when it is already inside the run from that group's start to the frame.
-    const bool goOn = !ended_ && decoderNext_ <= number && decoderNext_ >= GroupFrames(groups_[group]) - originFrames_;
+    const bool goOn = !Ended_ && DecoderNext_ <= number && DecoderNext_ >= GroupFrames(Groups_[group]) - OriginFrames_;
     if (!goOn) StartAt(group);
-    while (decoderNext_ <= number) {
+    while (DecoderNext_ <= number) {
       if (!DecodeIntoCache()) {
         SetEnded();
         return false;
       }
     }
   }
-  const CachedPicture* frame = cache_.Find(number);
+  const CachedPicture* frame = Cache_.Find(number);
   if (!frame) {  // the decoder gave fewer frames than the index counts
     SetEnded();
     return false;
   }
-  next_ = number;
-  current_ = -1;
-  fields_ = frame->fieldsBefore;
-  position_ = frame->position;
+  Next_ = number;
+  Current_ = -1;
+  Fields_ = frame->fieldsBefore;
+  Position_ = frame->position;
   return true;
 }
 
 bool VideoSource::FeedDecoder() {
   for (;;) {
-    const int err = av_read_frame(format_.get(), packet_.get());
+    const int err = av_read_frame(Format_.get(), Packet_.get());
     if (err < 0) return false;  // end of input or an unreadable rest: drain
-    if (packet_->stream_index != stream_) {
-      av_packet_unref(packet_.get());
+    if (Packet_->stream_index != Stream_) {
+      av_packet_unref(Packet_.get());
       continue;
     }
     bool send = true;
-    if (awaitingGroup_ || droppingLeading_) {
-      const PacketHeaders h = ParsePacketHeaders(packet_->data, std::size_t(packet_->size), sequence_);
-      if (awaitingGroup_) {
+    if (AwaitingGroup_ || DroppingLeading_) {
+      const PacketHeaders h = ParsePacketHeaders(Packet_->data, std::size_t(Packet_->size), Sequence_);
+      if (AwaitingGroup_) {
         // Everything before the group's first packet is the tail of earlier
         // pictures, or pictures that refer to ones before the seek.
         send = h.startsGroup();
         if (send) {
-          awaitingGroup_ = false;
-          droppingLeading_ = !(h.closedGop && !h.brokenLink);
+          AwaitingGroup_ = false;
+          DroppingLeading_ = !(h.closedGop && !h.brokenLink);
         }
       } else if (h.type == PictureType::B) {
         send = false;  // needs the previous group: it would come out broken
       } else if (h.type != PictureType::None) {
-        droppingLeading_ = false;
+        DroppingLeading_ = false;
       }
     }
     if (send) {
       // A damaged packet is skipped; the decoder resynchronises by itself.
-      avcodec_send_packet(decoder_.get(), packet_.get());
+      avcodec_send_packet(Decoder_.get(), Packet_.get());
     }
-    av_packet_unref(packet_.get());
+    av_packet_unref(Packet_.get());
     if (send) return true;
   }
 }
 
 bool VideoSource::DecodeIntoCache() {
-  if (ended_ || !decoder_) return false;
+  if (Ended_ || !Decoder_) return false;
   for (;;) {
-    const int err = avcodec_receive_frame(decoder_.get(), picture_.get());
+    const int err = avcodec_receive_frame(Decoder_.get(), Picture_.get());
     if (err == 0) {
-      if (picture_->width <= 0 || picture_->height <= 0) {
-        av_frame_unref(picture_.get());
+      if (Picture_->width <= 0 || Picture_->height <= 0) {
+        av_frame_unref(Picture_.get());
         continue;
       }
-      ++picturesDecoded_;
-      if (picture_->pkt_pos >= 0) decoderPosition_ = picture_->pkt_pos;
+      ++PicturesDecoded_;
+      if (Picture_->pkt_pos >= 0) DecoderPosition_ = Picture_->pkt_pos;
       CachedPicture decoded;
-      decoded.number = decoderNext_++;
+      decoded.number = DecoderNext_++;
       decoded.picture.reset(av_frame_alloc());
       if (!decoded.picture) throw std::bad_alloc();
-      av_frame_move_ref(decoded.picture.get(), picture_.get());
-      decoded.position = decoderPosition_;
-      decoded.fieldsBefore = decoderFields_;
-      decoderFields_ += 2 + std::clamp(decoded.picture->repeat_pict, 0, 4);
-      decoded.fieldsAfter = decoderFields_;
-      cache_.Add(std::move(decoded));
+      av_frame_move_ref(decoded.picture.get(), Picture_.get());
+      decoded.position = DecoderPosition_;
+      decoded.fieldsBefore = DecoderFields_;
+      DecoderFields_ += 2 + std::clamp(decoded.picture->repeat_pict, 0, 4);
+      decoded.fieldsAfter = DecoderFields_;
+      Cache_.Add(std::move(decoded));
       return true;
     }
     if (err == AVERROR_EOF) {
-      ended_ = true;
+      Ended_ = true;
       return false;
     }
     // EAGAIN, or a picture that failed to decode: the decoder wants input.
-    if (draining_) {
-      ended_ = true;
+    if (Draining_) {
+      Ended_ = true;
       return false;
     }
     if (!FeedDecoder()) {
-      draining_ = true;
-      avcodec_send_packet(decoder_.get(), nullptr);
+      Draining_ = true;
+      avcodec_send_packet(Decoder_.get(), nullptr);
     }
   }
 }
 
 bool VideoSource::Advance(Picture what) {
-  const CachedPicture* frame = cache_.Find(next_);
-  if (!frame && next_ == decoderNext_ && DecodeIntoCache()) frame = cache_.Find(next_);
+  const CachedPicture* frame = Cache_.Find(Next_);
+  if (!frame && Next_ == DecoderNext_ && DecodeIntoCache()) frame = Cache_.Find(Next_);
   if (!frame) {
     SetEnded();
     return false;
   }
   if (what == Picture::Convert) {
-    converter_.Convert(frame->picture.get(), width_, height_, frame_.data());
-    haveFrame_ = true;
+    Converter_.Convert(frame->picture.get(), Width_, Height_, Frame_.data());
+    HaveFrame_ = true;
   }
-  position_ = frame->position;
-  fields_ = frame->fieldsAfter;
-  current_ = next_++;
+  Position_ = frame->position;
+  Fields_ = frame->fieldsAfter;
+  Current_ = Next_++;
   return true;
 }
 
 std::uint8_t* VideoSource::NextFrame() {
   if (!Advance(Picture::Convert)) return nullptr;
-  return frame_.data();
+  return Frame_.data();
 }
 
 int VideoSource::SkipFrames(int count) {

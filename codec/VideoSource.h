@@ -54,27 +54,27 @@ class VideoSource {
   // The same over any byte stream; `name` only hints at the container.
   bool Open(std::unique_ptr<ByteStream> input, const std::string& name, OpenProgress progress);
 
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  double FrameRate() const { return frameRate_; }
+  int Width() const { return Width_; }
+  int Height() const { return Height_; }
+  double FrameRate() const { return FrameRate_; }
   // The shape the pictures are shown at, as the first group's sequence says.
-  DisplayAspect Aspect() const { return aspect_; }
-  std::int64_t TotalSize() const { return input_ ? input_->Size() : 0; }
+  DisplayAspect Aspect() const { return Aspect_; }
+  std::int64_t TotalSize() const { return Input_ ? Input_->Size() : 0; }
   // Byte position of the last delivered frame, of the group a byte seek
   // went to, or of the frame a frame seek went to; the size of the video at
   // the end.
-  std::int64_t Position() const { return position_; }
+  std::int64_t Position() const { return Position_; }
   // Presentation time of the next frame in 90 kHz ticks from the first frame.
   std::uint32_t Time() const;
   // Frames of the video.
-  std::int64_t FrameCount() const { return totalFrames_ - originFrames_; }
+  std::int64_t FrameCount() const { return TotalFrames_ - OriginFrames_; }
   // Number of the frame NextFrame returned or SkipFrames dropped last: the
   // next frame is the one after it. -1 before the first frame, after a seek
   // and at the end.
-  std::int64_t FrameNumber() const { return current_; }
+  std::int64_t FrameNumber() const { return Current_; }
   // Pictures the decoder has given since the video was opened: what a step
   // costs, for the benchmarks and the tests.
-  std::int64_t PicturesDecoded() const { return picturesDecoded_; }
+  std::int64_t PicturesDecoded() const { return PicturesDecoded_; }
 
   // The next frame in display order (see FrameConverter), or null at the
   // end. The memory stays valid until the next call.
@@ -90,10 +90,10 @@ class VideoSource {
   // when it is a B-picture shown before its group's I-picture that refers
   // to the group before.
   bool SeekFrame(std::int64_t number);
-  void SetFullRangeOutput(bool fullRange) { converter_.SetFullRangeOutput(fullRange); }
+  void SetFullRangeOutput(bool fullRange) { Converter_.SetFullRangeOutput(fullRange); }
   // The frame NextFrame returned last with its shape; a view of no frame
   // before the first.
-  FrameView LastFrame() const { return FrameView::Bgr24(haveFrame_ ? frame_.data() : nullptr, width_, height_); }
+  FrameView LastFrame() const { return FrameView::Bgr24(HaveFrame_ ? Frame_.data() : nullptr, Width_, Height_); }
 
   struct Group {
     std::int64_t pos = 0;            // where the group's first packet starts
@@ -118,7 +118,7 @@ class VideoSource {
   void SetEnded();
   // Reads and filters one packet into the decoder; false at the end of input.
   bool FeedDecoder();
-  // Decodes the picture of frame decoderNext_ into the cache; false when the
+  // Decodes the picture of frame DecoderNext_ into the cache; false when the
   // decoder gives no more.
   bool DecodeIntoCache();
   // What becomes of the next frame: converted into the frame memory, or
@@ -137,50 +137,50 @@ class VideoSource {
     return g.framesBefore + (g.leadingDecodable ? 0 : g.leadingFrames);
   }
 
-  std::unique_ptr<ByteStream> input_;
-  OpenProgress progress_;
-  std::int64_t reported_ = 0, nextReport_ = 0, reportStep_ = 0;
-  bool cancelled_ = false;
-  bool indexing_ = false;
-  IOContextPtr io_;
-  FormatPtr format_;
-  CodecContextPtr decoder_;
-  PacketPtr packet_;
-  FramePtr picture_;
-  FrameConverter converter_;
-  int stream_ = -1;
+  std::unique_ptr<ByteStream> Input_;
+  OpenProgress Progress_;
+  std::int64_t Reported_ = 0, NextReport_ = 0, ReportStep_ = 0;
+  bool Cancelled_ = false;
+  bool Indexing_ = false;
+  IOContextPtr Io_;
+  FormatPtr Format_;
+  CodecContextPtr Decoder_;
+  PacketPtr Packet_;
+  FramePtr Picture_;
+  FrameConverter Converter_;
+  int Stream_ = -1;
 
-  std::vector<Group> groups_;
-  int width_ = 0, height_ = 0;
-  double frameRate_ = 0.0;
-  DisplayAspect aspect_;
-  int rateNum_ = 0, rateDen_ = 1;  // frames per second of the coded sequence, terms up to MaxRateTerm
-  std::int64_t originFields_ = 0;  // fields before the first delivered frame
-  std::int64_t totalFields_ = 0;
-  std::int64_t originFrames_ = 0;  // frames coded before it that are never shown
-  std::int64_t totalFrames_ = 0;
+  std::vector<Group> Groups_;
+  int Width_ = 0, Height_ = 0;
+  double FrameRate_ = 0.0;
+  DisplayAspect Aspect_;
+  int RateNum_ = 0, RateDen_ = 1;  // frames per second of the coded sequence, terms up to MaxRateTerm
+  std::int64_t OriginFields_ = 0;  // fields before the first delivered frame
+  std::int64_t TotalFields_ = 0;
+  std::int64_t OriginFrames_ = 0;  // frames coded before it that are never shown
+  std::int64_t TotalFrames_ = 0;
 
-  // Decoding state: the decoder gives frame decoderNext_ next.
-  SequenceState sequence_;
-  bool awaitingGroup_ = true;
-  bool droppingLeading_ = false;
-  bool draining_ = false;
-  bool ended_ = false;  // the decoder gives no more until it starts again
-  std::int64_t decoderNext_ = 0;
-  std::int64_t decoderFields_ = 0;
-  std::int64_t decoderPosition_ = 0;
-  std::int64_t picturesDecoded_ = 0;
-  // The frames decoded last. Either it holds frame next_, or the decoder
-  // gives next_ next.
-  PictureCache cache_;
+  // Decoding state: the decoder gives frame DecoderNext_ next.
+  SequenceState Sequence_;
+  bool AwaitingGroup_ = true;
+  bool DroppingLeading_ = false;
+  bool Draining_ = false;
+  bool Ended_ = false;  // the decoder gives no more until it starts again
+  std::int64_t DecoderNext_ = 0;
+  std::int64_t DecoderFields_ = 0;
+  std::int64_t DecoderPosition_ = 0;
+  std::int64_t PicturesDecoded_ = 0;
+  // The frames decoded last. Either it holds frame Next_, or the decoder
+  // gives Next_ next.
+  PictureCache Cache_;
 
-  // Delivery state: frame next_ is delivered next.
-  std::int64_t next_ = 0;
-  std::int64_t current_ = -1;
-  std::int64_t fields_ = 0;
-  std::int64_t position_ = 0;
-  std::vector<std::uint8_t> frame_;
-  bool haveFrame_ = false;
+  // Delivery state: frame Next_ is delivered next.
+  std::int64_t Next_ = 0;
+  std::int64_t Current_ = -1;
+  std::int64_t Fields_ = 0;
+  std::int64_t Position_ = 0;
+  std::vector<std::uint8_t> Frame_;
+  bool HaveFrame_ = false;
 };
 
 }  // namespace kelta::codec

@@ -29,14 +29,14 @@ double MedianOf(std::vector<double> values) {
 }  // namespace
 
 Times Figure::Min() const {
-  Times t{samples_.front().cpu, samples_.front().wall};
-  for (const Times& s : samples_) t = {std::min(t.cpu, s.cpu), std::min(t.wall, s.wall)};
+  Times t{Samples_.front().cpu, Samples_.front().wall};
+  for (const Times& s : Samples_) t = {std::min(t.cpu, s.cpu), std::min(t.wall, s.wall)};
   return t;
 }
 
 Times Figure::Median() const {
   std::vector<double> cpu, wall;
-  for (const Times& s : samples_) {
+  for (const Times& s : Samples_) {
     cpu.push_back(s.cpu);
     wall.push_back(s.wall);
   }
@@ -44,20 +44,20 @@ Times Figure::Median() const {
 }
 
 const Figure* Figures::Find(const std::string& name) const {
-  const auto it = figures_.find(name);
-  return it == figures_.end() || it->second.Empty() ? nullptr : &it->second;
+  const auto it = Figures_.find(name);
+  return it == Figures_.end() || it->second.Empty() ? nullptr : &it->second;
 }
 
 std::vector<std::string> Figures::Names() const {
   std::vector<std::string> names;
-  for (const auto& [name, figure] : figures_)
+  for (const auto& [name, figure] : Figures_)
     if (!figure.Empty()) names.push_back(name);
   return names;
 }
 
 void Figures::PrintTable(const std::string& title, double scale, const char* unit) const {
   std::printf("\n%-62s %21s %21s\n", title.c_str(), "CPU min / median", "wall min / median");
-  for (const auto& [name, figure] : figures_) {
+  for (const auto& [name, figure] : Figures_) {
     if (figure.Empty()) continue;
     const Times min = figure.Min(), median = figure.Median();
     std::printf("%-62s %9.3f / %9.3f %9.3f / %9.3f %s (%d runs)\n", name.c_str(), min.cpu * scale, median.cpu * scale,
@@ -96,13 +96,13 @@ BenchArguments::BenchArguments(int argc, char** argv, int repetitions) {
       if (std::strncmp(argv[i], flag, std::strlen(flag)) == 0) return true;
     return false;
   };
-  for (int i = 0; i < argc; ++i) strings_.emplace_back(argv[i]);
-  if (!given("--benchmark_repetitions")) strings_.push_back("--benchmark_repetitions=" + std::to_string(repetitions));
+  for (int i = 0; i < argc; ++i) Strings_.emplace_back(argv[i]);
+  if (!given("--benchmark_repetitions")) Strings_.push_back("--benchmark_repetitions=" + std::to_string(repetitions));
   if (!given("--benchmark_enable_random_interleaving"))
-    strings_.emplace_back("--benchmark_enable_random_interleaving=true");
-  for (std::string& s : strings_) pointers_.push_back(s.data());
-  argc_ = int(pointers_.size());
-  pointers_.push_back(nullptr);
+    Strings_.emplace_back("--benchmark_enable_random_interleaving=true");
+  for (std::string& s : Strings_) Pointers_.push_back(s.data());
+  Argc_ = int(Pointers_.size());
+  Pointers_.push_back(nullptr);
 }
 
 }  // namespace kelta::bench

@@ -27,20 +27,20 @@ Times Now();
 // The repetitions of one measurement.
 class Figure {
  public:
-  void Add(Times t) { samples_.push_back(t); }
-  bool Empty() const { return samples_.empty(); }
-  int Count() const { return int(samples_.size()); }
+  void Add(Times t) { Samples_.push_back(t); }
+  bool Empty() const { return Samples_.empty(); }
+  int Count() const { return int(Samples_.size()); }
   // Of CPU and wall time each on its own.
   Times Min() const;
   Times Median() const;
 
  private:
-  std::vector<Times> samples_;
+  std::vector<Times> Samples_;
 };
 
 class Figures {
  public:
-  Figure& operator[](const std::string& name) { return figures_[name]; }
+  Figure& operator[](const std::string& name) { return Figures_[name]; }
   const Figure* Find(const std::string& name) const;
   // The names of every measured figure, sorted.
   std::vector<std::string> Names() const;
@@ -55,7 +55,7 @@ class Figures {
                   bool withWall = true) const;
 
  private:
-  std::map<std::string, Figure> figures_;
+  std::map<std::string, Figure> Figures_;
 };
 
 // Google Benchmark's console report, filing the time per iteration of every
@@ -75,13 +75,13 @@ class FigureReporter : public benchmark::ConsoleReporter {
 class BenchArguments {
  public:
   BenchArguments(int argc, char** argv, int repetitions);
-  int& argc() { return argc_; }
-  char** argv() { return pointers_.data(); }
+  int& argc() { return Argc_; }
+  char** argv() { return Pointers_.data(); }
 
  private:
-  std::vector<std::string> strings_;
-  std::vector<char*> pointers_;
-  int argc_ = 0;
+  std::vector<std::string> Strings_;
+  std::vector<char*> Pointers_;
+  int Argc_ = 0;
 };
 
 }  // namespace kelta::bench

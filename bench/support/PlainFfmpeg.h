@@ -19,7 +19,7 @@ class DefaultConversion {
   void Convert(const AVFrame* frame, std::vector<std::uint8_t>& out);
 
  private:
-  codec::SwsPtr sws_;
+  codec::SwsPtr Sws_;
 };
 
 // A file's first video stream decoded with plain FFmpeg, threaded as the
@@ -36,12 +36,12 @@ class PlainDecoder {
   void ReadAllPackets();
 
  private:
-  codec::FormatPtr format_;
-  codec::CodecContextPtr context_;
-  codec::PacketPtr packet_;
-  codec::FramePtr frame_;
-  int stream_ = -1;
-  bool draining_ = false;
+  codec::FormatPtr Format_;
+  codec::CodecContextPtr Context_;
+  codec::PacketPtr Packet_;
+  codec::FramePtr Frame_;
+  int Stream_ = -1;
+  bool Draining_ = false;
 };
 
 }  // namespace kelta::bench

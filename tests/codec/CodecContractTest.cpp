@@ -107,31 +107,31 @@ class CodecTest : public ::testing::Test {
   static void SetUpTestSuite() {
     char pattern[] = "/tmp/kelta-codec-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    codec_ = std::make_unique<CodecLibrary>(kelta::test::BuiltCodecPath());
+    Dir_ = pattern;
+    Codec_ = std::make_unique<CodecLibrary>(kelta::test::BuiltCodecPath());
     for (const FixtureCase& c : Fixtures()) {
-      const std::string path = dir_ + "/" + c.name + Extension(c.options);
+      const std::string path = Dir_ + "/" + c.name + Extension(c.options);
       kelta::test::WriteMpeg2ProgramStream(path, c.options);
-      paths_[c.name] = path;
+      Paths_[c.name] = path;
     }
   }
   static void TearDownTestSuite() {
-    codec_.reset();
+    Codec_.reset();
     std::error_code ec;
-    fs::remove_all(dir_, ec);
+    fs::remove_all(Dir_, ec);
   }
 
-  static const std::string& PathOf(const std::string& name) { return paths_.at(name); }
+  static const std::string& PathOf(const std::string& name) { return Paths_.at(name); }
 
   // The next frame, with the shape the plugin reported on opening.
   static FrameView NextFrame(const KeltaCodecFrameInfo& info) {
-    return FrameView::Bgr24(codec_->getFrame(), info.Width, info.Height);
+    return FrameView::Bgr24(Codec_->getFrame(), info.Width, info.Height);
   }
 
   // Opens a file and checks the basics every successful open must meet.
   static KeltaCodecFrameInfo Open(const std::string& path) {
-    EXPECT_NE(codec_->openFile(path.c_str(), 0, -1), 0) << path;
-    return codec_->FrameInfo();
+    EXPECT_NE(Codec_->openFile(path.c_str(), 0, -1), 0) << path;
+    return Codec_->FrameInfo();
   }
 
   // Hashes of every frame of a sequential decode, by frame counter.
@@ -142,9 +142,9 @@ class CodecTest : public ::testing::Test {
     return hashes;
   }
 
-  static inline std::string dir_;
-  static inline std::unique_ptr<CodecLibrary> codec_;
-  static inline std::map<std::string, std::string> paths_;
+  static inline std::string Dir_;
+  static inline std::unique_ptr<CodecLibrary> Codec_;
+  static inline std::map<std::string, std::string> Paths_;
 };
 
 // The ten entry points every Kelta loads, and besides them only optional
@@ -167,8 +167,8 @@ TEST_F(CodecTest, ExportsTheTenEntryPointsAndOnlyOptionalOnes) {
   for (const std::string& name : required) EXPECT_TRUE(exported.count(name)) << "missing " << name;
   for (const std::string& name : exported)
     EXPECT_TRUE(required.count(name) || optional.count(name)) << "exports " << name;
-  EXPECT_TRUE(codec_->Optional().FrameNavigation()) << "frame navigation comes whole";
-  EXPECT_TRUE(codec_->Optional().setOpenProgress != nullptr);
+  EXPECT_TRUE(Codec_->Optional().FrameNavigation()) << "frame navigation comes whole";
+  EXPECT_TRUE(Codec_->Optional().setOpenProgress != nullptr);
 }
 
 class FixtureTest : public CodecTest, public ::testing::WithParamInterface<FixtureCase> {};
@@ -179,7 +179,7 @@ TEST_P(FixtureTest, ReportsSizeRateAndStart) {
   EXPECT_EQ(info.Width, c.options.width);
   EXPECT_EQ(info.Height, c.options.height);
   EXPECT_NEAR(info.FrameRate, c.rate, 1e-9);
-  const KeltaCodecFileInfo file = codec_->FileInfo();
+  const KeltaCodecFileInfo file = Codec_->FileInfo();
   EXPECT_EQ(file.TotalSize, std::int64_t(fs::file_size(PathOf(c.name))));
   EXPECT_EQ(file.Time, 0u);
   EXPECT_GE(file.Position, 0);
@@ -203,7 +203,7 @@ TEST_P(FixtureTest, DeliversEveryFrameInOrderLikeAPlainDecode) {
     ASSERT_TRUE(reference.Next(&expected)) << "more frames than FFmpeg decodes";
     ASSERT_EQ(expected.size(), frame.Bytes());
     worst = std::max(worst, MeanAbsDiff(frame.data, expected.data(), frame.Bytes()));
-    const KeltaCodecFileInfo file = codec_->FileInfo();
+    const KeltaCodecFileInfo file = Codec_->FileInfo();
     EXPECT_GE(file.Position, 0);
     EXPECT_LE(file.Position, file.TotalSize);
     EXPECT_EQ(file.Time, std::uint32_t((frames + 1) * c.ticksPerFrame)) << "frame " << frames;
@@ -213,9 +213,9 @@ TEST_P(FixtureTest, DeliversEveryFrameInOrderLikeAPlainDecode) {
   EXPECT_LT(worst, 1.0);
   EXPECT_EQ(frames, kelta::test::CountFrames(path));
   EXPECT_EQ(frames, c.options.frames);
-  EXPECT_GT(lastPosition, codec_->FileInfo().TotalSize / 2) << "positions follow the frames";
+  EXPECT_GT(lastPosition, Codec_->FileInfo().TotalSize / 2) << "positions follow the frames";
   // The end is final.
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(codec_->getFrame(), nullptr);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Codec_->getFrame(), nullptr);
 }
 
 // Seek P gives a clean frame A at position Q; seek Q gives A again, byte for
@@ -225,14 +225,14 @@ TEST_P(FixtureTest, SeeksAreRepeatableAndTimed) {
   const std::string& path = PathOf(c.name);
   const std::map<int, std::size_t> sequential = SequentialHashes(path);
   const KeltaCodecFrameInfo info = Open(path);
-  const std::int64_t total = codec_->FileInfo().TotalSize;
+  const std::int64_t total = Codec_->FileInfo().TotalSize;
 
   const int offsets = 24;
   int previousCounter = -1;
   for (int i = 0; i < offsets; ++i) {
     const std::int64_t p = total * i / offsets + (i % 3) * 777;
-    codec_->seek(p);
-    const KeltaCodecFileInfo afterSeek = codec_->FileInfo();
+    Codec_->seek(p);
+    const KeltaCodecFileInfo afterSeek = Codec_->FileInfo();
     const FrameView a = NextFrame(info);
     if (!a) {  // past the last group: stays at the end
       EXPECT_EQ(afterSeek.Position, total);
@@ -248,11 +248,11 @@ TEST_P(FixtureTest, SeeksAreRepeatableAndTimed) {
     // The same picture a decode from the start gives: nothing smeared.
     EXPECT_EQ(Hash(a), sequential.at(counter)) << "seek to " << p;
 
-    codec_->seek(afterSeek.Position);
-    const KeltaCodecFileInfo again = codec_->FileInfo();
+    Codec_->seek(afterSeek.Position);
+    const KeltaCodecFileInfo again = Codec_->FileInfo();
     EXPECT_EQ(again.Position, afterSeek.Position);
     EXPECT_EQ(again.Time, afterSeek.Time);
-    const std::uint8_t* b = codec_->getFrame();
+    const std::uint8_t* b = Codec_->getFrame();
     ASSERT_NE(b, nullptr);
     EXPECT_TRUE(std::equal(frameA.begin(), frameA.end(), b)) << "seek to " << afterSeek.Position;
   }
@@ -311,7 +311,7 @@ class AspectTest : public CodecTest, public ::testing::WithParamInterface<Aspect
 
 TEST_P(AspectTest, ReportsTheDisplayAspectInTheFrameInfo) {
   const AspectCase& c = GetParam();
-  const std::string path = dir_ + "/aspect_" + c.name + Extension(c.options);
+  const std::string path = Dir_ + "/aspect_" + c.name + Extension(c.options);
   kelta::test::WriteMpeg2ProgramStream(path, c.options);
   const KeltaCodecFrameInfo info = Open(path);
   EXPECT_EQ(info.Width, c.options.width);
@@ -322,8 +322,8 @@ TEST_P(AspectTest, ReportsTheDisplayAspectInTheFrameInfo) {
   ASSERT_TRUE(first);
   EXPECT_EQ(ReadFrameCounter(first), 0);
   // A failed open leaves no aspect behind.
-  EXPECT_EQ(codec_->openFile((dir_ + "/missing.vob").c_str(), 0, -1), 0);
-  const KeltaCodecFrameInfo none = codec_->FrameInfo();
+  EXPECT_EQ(Codec_->openFile((Dir_ + "/missing.vob").c_str(), 0, -1), 0);
+  const KeltaCodecFrameInfo none = Codec_->FrameInfo();
   EXPECT_EQ(none.AspectWidth, 0);
   EXPECT_EQ(none.AspectHeight, 0);
 }
@@ -333,16 +333,16 @@ INSTANTIATE_TEST_SUITE_P(Aspects, AspectTest, ::testing::ValuesIn(AspectCases())
 
 TEST_F(CodecTest, SeekPastTheLastGroupEndsTheVideo) {
   Open(PathOf("pal_vob"));
-  const std::int64_t total = codec_->FileInfo().TotalSize;
+  const std::int64_t total = Codec_->FileInfo().TotalSize;
   for (std::int64_t p : {total - 100, total, total + 5000}) {
-    codec_->seek(p);
-    EXPECT_EQ(codec_->FileInfo().Position, total);
-    EXPECT_EQ(codec_->getFrame(), nullptr);
-    EXPECT_EQ(codec_->getFrame(), nullptr);
+    Codec_->seek(p);
+    EXPECT_EQ(Codec_->FileInfo().Position, total);
+    EXPECT_EQ(Codec_->getFrame(), nullptr);
+    EXPECT_EQ(Codec_->getFrame(), nullptr);
   }
   // And back to the start.
-  codec_->seek(-50);
-  const FrameView frame = NextFrame(codec_->FrameInfo());
+  Codec_->seek(-50);
+  const FrameView frame = NextFrame(Codec_->FrameInfo());
   ASSERT_TRUE(frame);
   EXPECT_EQ(ReadFrameCounter(frame), 0);
 }
@@ -359,7 +359,7 @@ TEST_F(CodecTest, ColoursFollowTheSignalledMatrix) {
     Mpeg2StreamOptions o = Pal();
     o.frames = 3;
     o.colorspace = c.colorspace;
-    const std::string path = dir_ + "/colour" + std::to_string(c.colorspace) + ".vob";
+    const std::string path = Dir_ + "/colour" + std::to_string(c.colorspace) + ".vob";
     kelta::test::WriteMpeg2ProgramStream(path, o);
     const KeltaCodecFrameInfo info = Open(path);
     const FrameView frame = NextFrame(info);
@@ -400,18 +400,18 @@ TEST_F(CodecTest, RgbScaleFlagChoosesFullRangeOrVideoLevels) {
   EXPECT_LE(PixelAt(frame, x, black).g, 3);
   EXPECT_GE(PixelAt(frame, x, white).g, 252);
 
-  EXPECT_EQ(codec_->setRGBScaleFlag(0), -1);
-  codec_->seek(0);
+  EXPECT_EQ(Codec_->setRGBScaleFlag(0), -1);
+  Codec_->seek(0);
   frame = NextFrame(info);
   ASSERT_TRUE(frame);
   EXPECT_NEAR(PixelAt(frame, x, black).g, 16, 3);
   EXPECT_NEAR(PixelAt(frame, x, white).g, 235, 3);
-  EXPECT_EQ(codec_->setRGBScaleFlag(-1), 0);
+  EXPECT_EQ(Codec_->setRGBScaleFlag(-1), 0);
 }
 
 TEST_F(CodecTest, OpeningAnotherFileReplacesTheFirst) {
   Open(PathOf("pal_vob"));
-  ASSERT_NE(codec_->getFrame(), nullptr);
+  ASSERT_NE(Codec_->getFrame(), nullptr);
   const KeltaCodecFrameInfo info = Open(PathOf("ntsc_interlaced_vob"));
   EXPECT_EQ(info.Height, 480);
   const FrameView frame = NextFrame(info);
@@ -421,23 +421,23 @@ TEST_F(CodecTest, OpeningAnotherFileReplacesTheFirst) {
 
 TEST_F(CodecTest, UnusedEntryPointsBehave) {
   Open(PathOf("pal_vob"));
-  EXPECT_EQ(codec_->setPixelFormat(24), 1);
-  EXPECT_EQ(codec_->setPixelFormat(32), 0);
-  EXPECT_EQ(codec_->writeToFile((dir_ + "/none.bmp").c_str()), 0) << "no frame yet";
-  EXPECT_EQ(codec_->skipFrames(5), 5);
-  const FrameView frame = NextFrame(codec_->FrameInfo());
+  EXPECT_EQ(Codec_->setPixelFormat(24), 1);
+  EXPECT_EQ(Codec_->setPixelFormat(32), 0);
+  EXPECT_EQ(Codec_->writeToFile((Dir_ + "/none.bmp").c_str()), 0) << "no frame yet";
+  EXPECT_EQ(Codec_->skipFrames(5), 5);
+  const FrameView frame = NextFrame(Codec_->FrameInfo());
   ASSERT_TRUE(frame);
   EXPECT_EQ(ReadFrameCounter(frame), 5);
-  const std::string bmp = dir_ + "/frame.bmp";
-  ASSERT_EQ(codec_->writeToFile(bmp.c_str()), 1);
+  const std::string bmp = Dir_ + "/frame.bmp";
+  ASSERT_EQ(Codec_->writeToFile(bmp.c_str()), 1);
   const std::size_t size = frame.Bytes();
   EXPECT_EQ(fs::file_size(bmp), 54 + size);
   std::ifstream in(bmp, std::ios::binary);
   std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_TRUE(std::equal(frame.data, frame.data + size, reinterpret_cast<const std::uint8_t*>(bytes.data() + 54)));
-  EXPECT_EQ(codec_->closeFile(), 1);
-  EXPECT_EQ(codec_->getFrame(), nullptr);
-  EXPECT_EQ(codec_->closeFile(), 0);
+  EXPECT_EQ(Codec_->closeFile(), 1);
+  EXPECT_EQ(Codec_->getFrame(), nullptr);
+  EXPECT_EQ(Codec_->closeFile(), 0);
 }
 
 // What an open reported through setOpenProgress, and when to cancel it.
@@ -452,12 +452,12 @@ struct ProgressLog {
 };
 
 TEST_F(CodecTest, OpenReportsTheBytesReadUpToTheTotal) {
-  const auto setOpenProgress = codec_->Optional().setOpenProgress;
+  const auto setOpenProgress = Codec_->Optional().setOpenProgress;
   ProgressLog log;
   ASSERT_EQ(setOpenProgress(&ProgressLog::Report, &log), 1);
   // Longer than FFmpeg probes (5 MB), so that probing reads the head and
   // then jumps to the tail: four copies of a fixture joined end to end.
-  const std::string path = dir_ + "/long.vob";
+  const std::string path = Dir_ + "/long.vob";
   {
     std::ifstream in(PathOf("pal_vob"), std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -481,7 +481,7 @@ TEST_F(CodecTest, OpenReportsTheBytesReadUpToTheTotal) {
   }
   // Decoding reports nothing, and neither does an open after the reports ended.
   const std::size_t reports = log.reports.size();
-  ASSERT_NE(codec_->getFrame(), nullptr);
+  ASSERT_NE(Codec_->getFrame(), nullptr);
   Open(path);
   EXPECT_EQ(log.reports.size(), reports);
 }
@@ -489,7 +489,7 @@ TEST_F(CodecTest, OpenReportsTheBytesReadUpToTheTotal) {
 // A zero answer ends the open at that report, whichever it is, and leaves
 // nothing open; the next open works.
 TEST_F(CodecTest, CancelledOpenStopsAtOnceAndLeavesNothingOpen) {
-  const auto setOpenProgress = codec_->Optional().setOpenProgress;
+  const auto setOpenProgress = Codec_->Optional().setOpenProgress;
   const std::string& path = PathOf("pal_vob");
   ProgressLog full;
   setOpenProgress(&ProgressLog::Report, &full);
@@ -501,11 +501,11 @@ TEST_F(CodecTest, CancelledOpenStopsAtOnceAndLeavesNothingOpen) {
     ProgressLog log;
     log.cancelAt = cancelAt;
     setOpenProgress(&ProgressLog::Report, &log);
-    EXPECT_EQ(codec_->openFile(path.c_str(), 0, -1), 0) << "cancelled at report " << cancelAt;
+    EXPECT_EQ(Codec_->openFile(path.c_str(), 0, -1), 0) << "cancelled at report " << cancelAt;
     EXPECT_EQ(log.reports.size(), cancelAt) << "no report after the cancel";
     KeltaCodecFrameInfo info{};
-    EXPECT_EQ(codec_->getFrameInfo(&info), 0);
-    EXPECT_EQ(codec_->getFrame(), nullptr);
+    EXPECT_EQ(Codec_->getFrameInfo(&info), 0);
+    EXPECT_EQ(Codec_->getFrame(), nullptr);
   }
   setOpenProgress(nullptr, nullptr);
   EXPECT_EQ(Open(path).Width, 720);
@@ -523,11 +523,11 @@ TEST_F(CodecTest, RangeOpensThoseBytesOnly) {
   };
   const std::int64_t head = total / 3 / 2048 * 2048;
   for (const Case& c : {Case{0, head, head}, Case{0, total + 5000, total}, Case{head, -1, total - head}}) {
-    ASSERT_NE(codec_->openFile(path.c_str(), c.start, c.end), 0) << c.start << ".." << c.end;
-    const KeltaCodecFileInfo file = codec_->FileInfo();
+    ASSERT_NE(Codec_->openFile(path.c_str(), c.start, c.end), 0) << c.start << ".." << c.end;
+    const KeltaCodecFileInfo file = Codec_->FileInfo();
     EXPECT_EQ(file.TotalSize, c.size) << c.start << ".." << c.end;
     EXPECT_LT(file.Position, c.size);
-    const FrameView frame = NextFrame(codec_->FrameInfo());
+    const FrameView frame = NextFrame(Codec_->FrameInfo());
     ASSERT_TRUE(frame);
     if (c.start == 0) {
       EXPECT_EQ(Hash(frame), first) << c.start << ".." << c.end;
@@ -536,19 +536,19 @@ TEST_F(CodecTest, RangeOpensThoseBytesOnly) {
     }
   }
   // Frames end with the range.
-  ASSERT_NE(codec_->openFile(path.c_str(), 0, head), 0);
+  ASSERT_NE(Codec_->openFile(path.c_str(), 0, head), 0);
   int frames = 0;
   while (NextFrame(info)) ++frames;
   EXPECT_GT(frames, 0);
   EXPECT_LT(frames, 75);
-  EXPECT_EQ(codec_->openFile(path.c_str(), head, head), 0) << "an empty range is no video";
+  EXPECT_EQ(Codec_->openFile(path.c_str(), head, head), 0) << "an empty range is no video";
 }
 
 // A DVD title split into VTS_nn_1.VOB, VTS_nn_2.VOB, ... plays as one video.
 TEST_F(CodecTest, TitlePartsReadAsOneVideo) {
   const std::string whole = PathOf("pal_vob");
   const std::int64_t total = std::int64_t(fs::file_size(whole));
-  const fs::path titleDir = fs::path(dir_) / "VIDEO_TS";
+  const fs::path titleDir = fs::path(Dir_) / "VIDEO_TS";
   fs::create_directories(titleDir);
   // Parts break at DVD pack boundaries, wherever that falls in a picture.
   const std::int64_t cut1 = (total / 3) / 2048 * 2048, cut2 = (2 * total / 3) / 2048 * 2048;
@@ -569,17 +569,17 @@ TEST_F(CodecTest, TitlePartsReadAsOneVideo) {
   const std::string first = (titleDir / "VTS_03_1.VOB").string();
   EXPECT_EQ(SequentialHashes(first), expected);
   Open(first);
-  EXPECT_EQ(codec_->FileInfo().TotalSize, total);
+  EXPECT_EQ(Codec_->FileInfo().TotalSize, total);
 
   // Seeking across the parts lands where it lands in the whole file.
   for (std::int64_t p : {cut1 - 3000, cut1 + 10, cut2 + 5000}) {
     const KeltaCodecFrameInfo info = Open(whole);
-    codec_->seek(p);
-    const KeltaCodecFileInfo inWhole = codec_->FileInfo();
+    Codec_->seek(p);
+    const KeltaCodecFileInfo inWhole = Codec_->FileInfo();
     const std::size_t wholeHash = Hash(NextFrame(info));
     Open(first);
-    codec_->seek(p);
-    const KeltaCodecFileInfo inParts = codec_->FileInfo();
+    Codec_->seek(p);
+    const KeltaCodecFileInfo inParts = Codec_->FileInfo();
     EXPECT_EQ(inParts.Position, inWhole.Position);
     EXPECT_EQ(inParts.Time, inWhole.Time);
     const FrameView frame = NextFrame(info);
@@ -589,7 +589,7 @@ TEST_F(CodecTest, TitlePartsReadAsOneVideo) {
 
   // A later part alone is just that part.
   Open((titleDir / "vts_03_2.vob").string());
-  EXPECT_EQ(codec_->FileInfo().TotalSize, cut2 - cut1);
+  EXPECT_EQ(Codec_->FileInfo().TotalSize, cut2 - cut1);
 }
 
 // Film on DVD is soft-telecined: 24 pictures a second in a 29.97 stream,
@@ -601,7 +601,7 @@ TEST_F(CodecTest, SoftTelecinedFilmCountsFields) {
   o.frames = 48;
   o.gopSize = 12;
   o.softTelecine = true;
-  const std::string path = dir_ + "/film.m2v";
+  const std::string path = Dir_ + "/film.m2v";
   kelta::test::WriteMpeg2ProgramStream(path, o);
 
   // Start time of display frame k in 90 kHz ticks: 1501.5 per field.
@@ -616,15 +616,15 @@ TEST_F(CodecTest, SoftTelecinedFilmCountsFields) {
   while (const FrameView frame = NextFrame(info)) {
     EXPECT_EQ(ReadFrameCounter(frame), frames);
     ++frames;
-    EXPECT_EQ(codec_->FileInfo().Time, startOf(frames)) << "after frame " << frames - 1;
+    EXPECT_EQ(Codec_->FileInfo().Time, startOf(frames)) << "after frame " << frames - 1;
   }
   EXPECT_EQ(frames, 48);
   EXPECT_EQ(frames, kelta::test::CountFrames(path));
 
-  const std::int64_t total = codec_->FileInfo().TotalSize;
+  const std::int64_t total = Codec_->FileInfo().TotalSize;
   for (int i = 1; i < 8; ++i) {
-    codec_->seek(total * i / 8);
-    const std::uint32_t time = codec_->FileInfo().Time;
+    Codec_->seek(total * i / 8);
+    const std::uint32_t time = Codec_->FileInfo().Time;
     const FrameView frame = NextFrame(info);
     if (!frame) continue;
     const int counter = ReadFrameCounter(frame);
@@ -653,7 +653,7 @@ TEST_F(CodecTest, RepeatedSequenceExtensionsScaleTheRateOnce) {
   o.interlaced = false;
   o.format = "mpeg2video";
   o.frames = 30;
-  const std::string coded = dir_ + "/extensions-coded.m2v";
+  const std::string coded = Dir_ + "/extensions-coded.m2v";
   kelta::test::WriteMpeg2ProgramStream(coded, o);
   std::ifstream in(coded, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -674,7 +674,7 @@ TEST_F(CodecTest, RepeatedSequenceExtensionsScaleTheRateOnce) {
       }
     }
     ASSERT_GT(extensions, 0) << "the fixture is MPEG-2";
-    const std::string path = dir_ + "/extensions-" + c.name + ".m2v";
+    const std::string path = Dir_ + "/extensions-" + c.name + ".m2v";
     std::ofstream(path, std::ios::binary) << crafted;
 
     const KeltaCodecFrameInfo info = Open(path);
@@ -684,14 +684,14 @@ TEST_F(CodecTest, RepeatedSequenceExtensionsScaleTheRateOnce) {
     while (const FrameView frame = NextFrame(info)) {
       EXPECT_EQ(ReadFrameCounter(frame), frames) << c.name;
       ++frames;
-      EXPECT_NEAR(double(codec_->FileInfo().Time), 90000.0 * frames / c.rate, 1.0) << c.name << " frame " << frames;
+      EXPECT_NEAR(double(Codec_->FileInfo().Time), 90000.0 * frames / c.rate, 1.0) << c.name << " frame " << frames;
     }
     EXPECT_EQ(frames, o.frames) << c.name;
   }
 }
 
 TEST_F(CodecTest, RefusesFilesWithoutMpegVideo) {
-  const fs::path bad = fs::path(dir_) / "bad";
+  const fs::path bad = fs::path(Dir_) / "bad";
   fs::create_directories(bad);
   std::mt19937 random(7);
   auto write = [&](const std::string& name, const std::string& bytes) {
@@ -718,9 +718,9 @@ TEST_F(CodecTest, RefusesFilesWithoutMpegVideo) {
       "",
   };
   for (const std::string& path : paths) {
-    EXPECT_EQ(codec_->openFile(path.c_str(), 0, -1), 0) << path;
-    EXPECT_EQ(codec_->getFrame(), nullptr) << path;
-    EXPECT_EQ(codec_->FrameInfo().Width, 0) << path;
+    EXPECT_EQ(Codec_->openFile(path.c_str(), 0, -1), 0) << path;
+    EXPECT_EQ(Codec_->getFrame(), nullptr) << path;
+    EXPECT_EQ(Codec_->FrameInfo().Width, 0) << path;
   }
 }
 
@@ -743,13 +743,13 @@ TEST_F(CodecTest, TruncatedAndDamagedFilesEndCleanly) {
       {"head.vob", bytes.substr(0, 3000)},
   };
   for (const Case& c : cases) {
-    const std::string path = dir_ + "/" + c.name;
+    const std::string path = Dir_ + "/" + c.name;
     std::ofstream(path, std::ios::binary) << c.content;
-    if (codec_->openFile(path.c_str(), 0, -1) == 0) {
+    if (Codec_->openFile(path.c_str(), 0, -1) == 0) {
       EXPECT_STREQ(c.name, "head.vob") << "only a file without a whole picture may be refused";
       continue;
     }
-    const KeltaCodecFrameInfo info = codec_->FrameInfo();
+    const KeltaCodecFrameInfo info = Codec_->FrameInfo();
     int frames = 0, clean = 0, last = -1;
     while (const FrameView frame = NextFrame(info)) {
       ++frames;
@@ -760,7 +760,7 @@ TEST_F(CodecTest, TruncatedAndDamagedFilesEndCleanly) {
     if (std::string(c.name) != "head.vob") {
       EXPECT_GT(frames, 0) << c.name;
     }
-    EXPECT_EQ(codec_->getFrame(), nullptr) << c.name;
+    EXPECT_EQ(Codec_->getFrame(), nullptr) << c.name;
     if (std::string(c.name) == "damaged.vob") {
       EXPECT_GT(clean, 50) << c.name;
       EXPECT_EQ(last, 74) << "the last picture is clean again";
@@ -769,8 +769,8 @@ TEST_F(CodecTest, TruncatedAndDamagedFilesEndCleanly) {
     }
     // Seeking anywhere stays safe.
     for (std::int64_t p = 0; p < std::int64_t(c.content.size()); p += 150000) {
-      codec_->seek(p);
-      for (int i = 0; i < 3 && codec_->getFrame(); ++i) {
+      Codec_->seek(p);
+      for (int i = 0; i < 3 && Codec_->getFrame(); ++i) {
       }
     }
   }

@@ -121,13 +121,13 @@ class DecodedFrames : public ::testing::TestWithParam<std::tuple<SimdLevel, Vide
   void SetUp() override {
     char pattern[] = "/tmp/kelta-converter-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    Dir_ = pattern;
   }
   void TearDown() override {
     std::error_code ignored;
-    fs::remove_all(dir_, ignored);
+    fs::remove_all(Dir_, ignored);
   }
-  std::string dir_;
+  std::string Dir_;
 };
 
 TEST_P(DecodedFrames, MatchThePortableConversion) {
@@ -140,7 +140,7 @@ TEST_P(DecodedFrames, MatchThePortableConversion) {
   options.colorspace = video.colorspace;
   options.frames = 6;
   options.audio = false;
-  const std::string path = dir_ + "/video.mpg";
+  const std::string path = Dir_ + "/video.mpg";
   kelta::test::WriteMpeg2ProgramStream(path, options);
   const auto pictures = kelta::test::DecodePictures(path, options.frames);
   ASSERT_EQ(int(pictures.size()), options.frames);

@@ -80,36 +80,36 @@ class FrameNavigationTest : public ::testing::TestWithParam<NavigationCase> {
   static void SetUpTestSuite() {
     char pattern[] = "/tmp/kelta-navigation-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    codec_ = std::make_unique<CodecLibrary>(kelta::test::BuiltCodecPath());
-    ASSERT_TRUE(codec_->Optional().FrameNavigation());
+    Dir_ = pattern;
+    Codec_ = std::make_unique<CodecLibrary>(kelta::test::BuiltCodecPath());
+    ASSERT_TRUE(Codec_->Optional().FrameNavigation());
   }
   static void TearDownTestSuite() {
-    codec_.reset();
+    Codec_.reset();
     std::error_code ec;
-    fs::remove_all(dir_, ec);
+    fs::remove_all(Dir_, ec);
   }
 
   void SetUp() override {
     const NavigationCase& c = GetParam();
-    path_ = dir_ + "/" + c.name + (c.options.format == "mpeg2video" ? ".m2v" : ".vob");
-    if (!fs::exists(path_)) kelta::test::WriteMpeg2ProgramStream(path_, c.options);
-    ASSERT_NE(codec_->openFile(path_.c_str(), 0, -1), 0);
-    info_ = codec_->FrameInfo();
+    Path_ = Dir_ + "/" + c.name + (c.options.format == "mpeg2video" ? ".m2v" : ".vob");
+    if (!fs::exists(Path_)) kelta::test::WriteMpeg2ProgramStream(Path_, c.options);
+    ASSERT_NE(Codec_->openFile(Path_.c_str(), 0, -1), 0);
+    Info_ = Codec_->FrameInfo();
   }
 
-  static std::int64_t Count() { return codec_->Optional().getFrameCount(); }
-  static std::int64_t Number() { return codec_->Optional().getFrameNumber(); }
-  static bool SeekFrame(std::int64_t n) { return codec_->Optional().seekFrame(n) != 0; }
-  FrameView Next() const { return FrameView::Bgr24(codec_->getFrame(), info_.Width, info_.Height); }
+  static std::int64_t Count() { return Codec_->Optional().getFrameCount(); }
+  static std::int64_t Number() { return Codec_->Optional().getFrameNumber(); }
+  static bool SeekFrame(std::int64_t n) { return Codec_->Optional().seekFrame(n) != 0; }
+  FrameView Next() const { return FrameView::Bgr24(Codec_->getFrame(), Info_.Width, Info_.Height); }
 
   // Every frame of a decode from the start, checking the numbers on the way.
   // The video is opened afresh afterwards.
   std::vector<Reached> StepForwardThroughAll() const {
     std::vector<Reached> frames;
-    codec_->seek(0);
+    Codec_->seek(0);
     for (;;) {
-      const std::uint32_t time = codec_->FileInfo().Time;
+      const std::uint32_t time = Codec_->FileInfo().Time;
       const FrameView frame = Next();
       if (!frame) break;
       EXPECT_EQ(Number(), std::int64_t(frames.size()));
@@ -118,7 +118,7 @@ class FrameNavigationTest : public ::testing::TestWithParam<NavigationCase> {
     }
     EXPECT_EQ(Number(), -1) << "at the end";
     // Opened again, so that what follows finds none of these frames kept.
-    EXPECT_NE(codec_->openFile(path_.c_str(), 0, -1), 0);
+    EXPECT_NE(Codec_->openFile(Path_.c_str(), 0, -1), 0);
     return frames;
   }
 
@@ -126,7 +126,7 @@ class FrameNavigationTest : public ::testing::TestWithParam<NavigationCase> {
   void ExpectSoughtFrame(std::int64_t n, const std::vector<Reached>& frames) const {
     ASSERT_TRUE(SeekFrame(n)) << "frame " << n;
     EXPECT_EQ(Number(), -1) << "after seeking frame " << n;
-    EXPECT_EQ(codec_->FileInfo().Time, frames[std::size_t(n)].time) << "frame " << n;
+    EXPECT_EQ(Codec_->FileInfo().Time, frames[std::size_t(n)].time) << "frame " << n;
     const FrameView frame = Next();
     ASSERT_TRUE(frame) << "frame " << n;
     EXPECT_EQ(Number(), n);
@@ -135,28 +135,28 @@ class FrameNavigationTest : public ::testing::TestWithParam<NavigationCase> {
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), frame.data)) << "pixels of frame " << n;
   }
 
-  static inline std::string dir_;
-  static inline std::unique_ptr<CodecLibrary> codec_;
-  std::string path_;
-  KeltaCodecFrameInfo info_{};
+  static inline std::string Dir_;
+  static inline std::unique_ptr<CodecLibrary> Codec_;
+  std::string Path_;
+  KeltaCodecFrameInfo Info_{};
 };
 
 TEST_P(FrameNavigationTest, CountsAndNumbersTheFramesOfAPlainDecode) {
   EXPECT_EQ(Count(), GetParam().options.frames);
-  EXPECT_EQ(Count(), kelta::test::CountFrames(path_));
+  EXPECT_EQ(Count(), kelta::test::CountFrames(Path_));
   EXPECT_EQ(Number(), -1) << "before the first frame";
   EXPECT_EQ(std::int64_t(StepForwardThroughAll().size()), Count());
 
   // Skipped frames count as passed; a seek by position numbers its frame.
-  codec_->seek(0);
+  Codec_->seek(0);
   ASSERT_TRUE(Next());
-  EXPECT_EQ(codec_->skipFrames(14), 14);
+  EXPECT_EQ(Codec_->skipFrames(14), 14);
   EXPECT_EQ(Number(), 14);
   FrameView frame = Next();
   ASSERT_TRUE(frame);
   EXPECT_EQ(ReadFrameCounter(frame), 15);
   EXPECT_EQ(Number(), 15);
-  codec_->seek(codec_->FileInfo().TotalSize / 2);
+  Codec_->seek(Codec_->FileInfo().TotalSize / 2);
   EXPECT_EQ(Number(), -1);
   frame = Next();
   ASSERT_TRUE(frame);
@@ -192,7 +192,7 @@ TEST_P(FrameNavigationTest, SoughtFramesContinueInOrder) {
   }
   // The last frame, then the end.
   ExpectSoughtFrame(Count() - 1, frames);
-  EXPECT_EQ(codec_->getFrame(), nullptr);
+  EXPECT_EQ(Codec_->getFrame(), nullptr);
   EXPECT_EQ(Number(), -1);
 }
 

@@ -22,24 +22,24 @@ class BitWriter {
  public:
   void StartCode(std::uint8_t code) {
     Align();
-    bytes_.insert(bytes_.end(), {0x00, 0x00, 0x01, code});
+    Bytes_.insert(Bytes_.end(), {0x00, 0x00, 0x01, code});
   }
   void Put(unsigned value, int bits) {
     for (int i = bits - 1; i >= 0; --i) {
-      if (used_ == 0) bytes_.push_back(0);
-      if ((value >> i) & 1u) bytes_.back() = std::uint8_t(bytes_.back() | (0x80u >> used_));
-      used_ = (used_ + 1) % 8;
+      if (Used_ == 0) Bytes_.push_back(0);
+      if ((value >> i) & 1u) Bytes_.back() = std::uint8_t(Bytes_.back() | (0x80u >> Used_));
+      Used_ = (Used_ + 1) % 8;
     }
   }
   const std::vector<std::uint8_t>& Bytes() {
     Align();
-    return bytes_;
+    return Bytes_;
   }
 
  private:
-  void Align() { used_ = 0; }
-  std::vector<std::uint8_t> bytes_;
-  int used_ = 0;
+  void Align() { Used_ = 0; }
+  std::vector<std::uint8_t> Bytes_;
+  int Used_ = 0;
 };
 
 struct HeaderCase {

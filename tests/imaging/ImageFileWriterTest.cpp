@@ -36,17 +36,17 @@ class TempDir {
  public:
   TempDir() {
     std::string templ = (fs::temp_directory_path() / "kelta-imagefile-XXXXXX").string();
-    path_ = mkdtemp(templ.data());
+    Path_ = mkdtemp(templ.data());
   }
   ~TempDir() {
     std::error_code ec;
-    fs::remove_all(path_, ec);
+    fs::remove_all(Path_, ec);
   }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-  const fs::path& Path() const { return path_; }
+  std::string File(const std::string& name) const { return (Path_ / name).string(); }
+  const fs::path& Path() const { return Path_; }
 
  private:
-  fs::path path_;
+  fs::path Path_;
 };
 
 struct Loaded {

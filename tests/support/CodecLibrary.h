@@ -14,25 +14,25 @@
 
 namespace kelta::test {
 
-// The entry points are the members of codec::EntryPoints: codec_->getFrame().
+// The entry points are the members of codec::EntryPoints: Codec_->getFrame().
 class CodecLibrary : public codec::EntryPoints {
  public:
   explicit CodecLibrary(const std::string& path) {
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) throw std::runtime_error(dlerror());
+    Handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!Handle_) throw std::runtime_error(dlerror());
     ResolveAll([this](auto& entry, const char* name) { Resolve(entry, name); });
-    optional_.ResolveAll([this](auto& entry, const char* name) {
-      entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(dlsym(handle_, name));
+    Optional_.ResolveAll([this](auto& entry, const char* name) {
+      entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(dlsym(Handle_, name));
     });
   }
   ~CodecLibrary() {
-    if (handle_) dlclose(handle_);
+    if (Handle_) dlclose(Handle_);
   }
   CodecLibrary(const CodecLibrary&) = delete;
   CodecLibrary& operator=(const CodecLibrary&) = delete;
 
   // The optional entry points: null where the plugin lacks them.
-  const codec::OptionalEntryPoints& Optional() const { return optional_; }
+  const codec::OptionalEntryPoints& Optional() const { return Optional_; }
 
   KeltaCodecFrameInfo FrameInfo() const {
     KeltaCodecFrameInfo info{};
@@ -48,12 +48,12 @@ class CodecLibrary : public codec::EntryPoints {
  private:
   template <typename F>
   void Resolve(F& target, const char* name) {
-    void* address = dlsym(handle_, name);
+    void* address = dlsym(Handle_, name);
     if (!address) throw std::runtime_error(std::string("codec.so lacks ") + name);
     target = reinterpret_cast<F>(address);
   }
-  void* handle_ = nullptr;
-  codec::OptionalEntryPoints optional_;
+  void* Handle_ = nullptr;
+  codec::OptionalEntryPoints Optional_;
 };
 
 // The plugin the build put beside the program.

@@ -76,9 +76,9 @@ struct ReferenceDecoder::Impl {
   }
 };
 
-ReferenceDecoder::ReferenceDecoder(const std::string& path) : impl_(std::make_unique<Impl>()) {
+ReferenceDecoder::ReferenceDecoder(const std::string& path) : Impl_(std::make_unique<Impl>()) {
   if (av_log_get_level() > AV_LOG_FATAL) av_log_set_level(AV_LOG_FATAL);
-  Impl& d = *impl_;
+  Impl& d = *Impl_;
   AVFormatContext* format = nullptr;
   // On failure avformat_open_input frees the context itself.
   if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) throw std::runtime_error("Cannot read " + path);
@@ -105,11 +105,11 @@ ReferenceDecoder::ReferenceDecoder(const std::string& path) : impl_(std::make_un
 
 ReferenceDecoder::~ReferenceDecoder() = default;
 
-int ReferenceDecoder::Width() const { return impl_->codec->width; }
-int ReferenceDecoder::Height() const { return impl_->codec->height; }
+int ReferenceDecoder::Width() const { return Impl_->codec->width; }
+int ReferenceDecoder::Height() const { return Impl_->codec->height; }
 
 bool ReferenceDecoder::Next(std::vector<std::uint8_t>* bgr) {
-  Impl& d = *impl_;
+  Impl& d = *Impl_;
   for (;;) {
     const int err = avcodec_receive_frame(d.codec.get(), d.frame.get());
     if (err == 0) {

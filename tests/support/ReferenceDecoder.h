@@ -31,7 +31,7 @@ class ReferenceDecoder {
 
  private:
   struct Impl;
-  std::unique_ptr<Impl> impl_;
+  std::unique_ptr<Impl> Impl_;
 };
 
 // Number of frames a plain FFmpeg decode of the file delivers.

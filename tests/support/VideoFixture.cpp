@@ -105,43 +105,43 @@ void DrawPicture(AVFrame* f, int index, int counter, const Mpeg2StreamOptions& o
 
 class Muxer {
  public:
-  Muxer(const std::string& path, const Mpeg2StreamOptions& o) : options_(o) {
+  Muxer(const std::string& path, const Mpeg2StreamOptions& o) : Options_(o) {
     AVFormatContext* raw = nullptr;
     Check(avformat_alloc_output_context2(&raw, nullptr, o.format.c_str(), path.c_str()),
           "Cannot make the muxer");
-    format_.reset(raw);
+    Format_.reset(raw);
     if (o.video) OpenVideo();
-    if ((o.audio || !o.video) && !(format_->oformat->flags & AVFMT_NOFILE) && o.format != "mpeg2video") OpenAudio();
-    if (!(format_->oformat->flags & AVFMT_NOFILE))
-      Check(avio_open(&format_->pb, path.c_str(), AVIO_FLAG_WRITE), "Cannot create the file");
-    Check(avformat_write_header(format_.get(), nullptr), "Cannot write the header");
+    if ((o.audio || !o.video) && !(Format_->oformat->flags & AVFMT_NOFILE) && o.format != "mpeg2video") OpenAudio();
+    if (!(Format_->oformat->flags & AVFMT_NOFILE))
+      Check(avio_open(&Format_->pb, path.c_str(), AVIO_FLAG_WRITE), "Cannot create the file");
+    Check(avformat_write_header(Format_.get(), nullptr), "Cannot write the header");
   }
 
   void Run() {
     FramePtr picture(av_frame_alloc());
     picture->format = AV_PIX_FMT_YUV420P;
-    picture->width = options_.width;
-    picture->height = options_.height;
+    picture->width = Options_.width;
+    picture->height = Options_.height;
     Check(av_frame_get_buffer(picture.get(), 0), "Cannot allocate a picture");
-    for (int i = 0; i < options_.frames; ++i) {
-      if (!video_) {
-        WriteAudioUpTo(double(i + 1) * options_.fpsDen / options_.fpsNum);
+    for (int i = 0; i < Options_.frames; ++i) {
+      if (!Video_) {
+        WriteAudioUpTo(double(i + 1) * Options_.fpsDen / Options_.fpsNum);
         continue;
       }
       Check(av_frame_make_writable(picture.get()), "Picture not writable");
-      DrawPicture(picture.get(), i, i % (MaxFrameCounter + 1), options_);
+      DrawPicture(picture.get(), i, i % (MaxFrameCounter + 1), Options_);
       picture->pts = i;
-      if (options_.displayWidth > 0 && options_.displayHeight > 0) AddPanScan(picture.get());
-      if (options_.interlaced) {
+      if (Options_.displayWidth > 0 && Options_.displayHeight > 0) AddPanScan(picture.get());
+      if (Options_.interlaced) {
         picture->interlaced_frame = 1;
         picture->top_field_first = 1;
       }
-      Encode(video_.get(), videoStream_, picture.get());
-      if (audio_) WriteAudioUpTo(double(i + 1) * options_.fpsDen / options_.fpsNum);
+      Encode(Video_.get(), VideoStream_, picture.get());
+      if (Audio_) WriteAudioUpTo(double(i + 1) * Options_.fpsDen / Options_.fpsNum);
     }
-    if (video_) Encode(video_.get(), videoStream_, nullptr);
-    if (audio_) Encode(audio_.get(), audioStream_, nullptr);
-    Check(av_write_trailer(format_.get()), "Cannot finish the file");
+    if (Video_) Encode(Video_.get(), VideoStream_, nullptr);
+    if (Audio_) Encode(Audio_.get(), AudioStream_, nullptr);
+    Check(av_write_trailer(Format_.get()), "Cannot finish the file");
   }
 
  private:
@@ -152,51 +152,51 @@ class Muxer {
     AVFrameSideData* data = av_frame_new_side_data(picture, AV_FRAME_DATA_PANSCAN, sizeof(AVPanScan));
     if (!data) throw std::runtime_error("Out of memory");
     AVPanScan panScan{};
-    panScan.width = options_.displayWidth << 4;  // sixteenths of a pixel
-    panScan.height = options_.displayHeight << 4;
+    panScan.width = Options_.displayWidth << 4;  // sixteenths of a pixel
+    panScan.height = Options_.displayHeight << 4;
     std::memcpy(data->data, &panScan, sizeof panScan);
   }
 
   void OpenVideo() {
-    const AVCodec* codec = avcodec_find_encoder(options_.mpeg1 ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG2VIDEO);
+    const AVCodec* codec = avcodec_find_encoder(Options_.mpeg1 ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG2VIDEO);
     if (!codec) throw std::runtime_error("No MPEG video encoder");
-    video_.reset(avcodec_alloc_context3(codec));
-    AVCodecContext* c = video_.get();
-    c->width = options_.width;
-    c->height = options_.height;
-    c->time_base = AVRational{options_.fpsDen, options_.fpsNum};
-    c->framerate = AVRational{options_.fpsNum, options_.fpsDen};
+    Video_.reset(avcodec_alloc_context3(codec));
+    AVCodecContext* c = Video_.get();
+    c->width = Options_.width;
+    c->height = Options_.height;
+    c->time_base = AVRational{Options_.fpsDen, Options_.fpsNum};
+    c->framerate = AVRational{Options_.fpsNum, Options_.fpsDen};
     c->pix_fmt = AV_PIX_FMT_YUV420P;
-    c->gop_size = options_.gopSize;
-    c->max_b_frames = options_.bFrames;
+    c->gop_size = Options_.gopSize;
+    c->max_b_frames = Options_.bFrames;
     c->flags |= AV_CODEC_FLAG_QSCALE;
     c->global_quality = FF_QP2LAMBDA * 3;  // fixed quantiser scale, 2 (best) .. 31
     c->rc_max_rate = 9'000'000;
     c->rc_buffer_size = 1'835'008;
     c->bit_rate = 8'000'000;
     // Pixels of the shape that shows the whole picture at the aspect asked for.
-    c->sample_aspect_ratio = options_.aspectWidth > 0 && options_.aspectHeight > 0
-                                 ? av_mul_q(AVRational{options_.aspectWidth, options_.aspectHeight},
-                                            AVRational{options_.height, options_.width})
+    c->sample_aspect_ratio = Options_.aspectWidth > 0 && Options_.aspectHeight > 0
+                                 ? av_mul_q(AVRational{Options_.aspectWidth, Options_.aspectHeight},
+                                            AVRational{Options_.height, Options_.width})
                                  : AVRational{16, 15};
-    if (options_.closedGop) c->flags |= AV_CODEC_FLAG_CLOSED_GOP;
+    if (Options_.closedGop) c->flags |= AV_CODEC_FLAG_CLOSED_GOP;
     // Groups of a fixed length, as DVD authoring makes them.
     av_opt_set_int(c, "sc_threshold", 1000000000, AV_OPT_SEARCH_CHILDREN);
-    if (options_.interlaced) {
+    if (Options_.interlaced) {
       c->flags |= AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME;
       c->field_order = AV_FIELD_TT;
     }
-    if (options_.colorspace >= 0) {
-      c->colorspace = AVColorSpace(options_.colorspace);
-      c->color_primaries = options_.colorspace == AVCOL_SPC_BT709 ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
-      c->color_trc = options_.colorspace == AVCOL_SPC_BT709 ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
+    if (Options_.colorspace >= 0) {
+      c->colorspace = AVColorSpace(Options_.colorspace);
+      c->color_primaries = Options_.colorspace == AVCOL_SPC_BT709 ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
+      c->color_trc = Options_.colorspace == AVCOL_SPC_BT709 ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
     }
-    if (format_->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (Format_->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     Check(avcodec_open2(c, codec, nullptr), "Cannot open the MPEG video encoder");
-    videoStream_ = avformat_new_stream(format_.get(), nullptr);
-    if (!videoStream_) throw std::runtime_error("Cannot add the video stream");
-    videoStream_->time_base = c->time_base;
-    Check(avcodec_parameters_from_context(videoStream_->codecpar, c), "Video parameters");
+    VideoStream_ = avformat_new_stream(Format_.get(), nullptr);
+    if (!VideoStream_) throw std::runtime_error("Cannot add the video stream");
+    VideoStream_->time_base = c->time_base;
+    Check(avcodec_parameters_from_context(VideoStream_->codecpar, c), "Video parameters");
     // The program stream muxer sizes its buffers from the decoder buffer size.
     std::size_t size = 0;
     AVCPBProperties* cpb = av_cpb_properties_alloc(&size);
@@ -204,7 +204,7 @@ class Muxer {
     cpb->max_bitrate = c->rc_max_rate;
     cpb->buffer_size = c->rc_buffer_size;
     cpb->avg_bitrate = c->bit_rate;
-    if (av_stream_add_side_data(videoStream_, AV_PKT_DATA_CPB_PROPERTIES, reinterpret_cast<std::uint8_t*>(cpb), size) < 0) {
+    if (av_stream_add_side_data(VideoStream_, AV_PKT_DATA_CPB_PROPERTIES, reinterpret_cast<std::uint8_t*>(cpb), size) < 0) {
       av_free(cpb);
       throw std::runtime_error("Out of memory");
     }
@@ -213,39 +213,39 @@ class Muxer {
   void OpenAudio() {
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MP2);
     if (!codec) return;
-    audio_.reset(avcodec_alloc_context3(codec));
-    AVCodecContext* c = audio_.get();
+    Audio_.reset(avcodec_alloc_context3(codec));
+    AVCodecContext* c = Audio_.get();
     c->sample_fmt = AV_SAMPLE_FMT_S16;
     c->sample_rate = 48000;
     c->bit_rate = 192000;
     av_channel_layout_default(&c->ch_layout, 2);
     c->time_base = AVRational{1, 48000};
     Check(avcodec_open2(c, codec, nullptr), "Cannot open the MP2 encoder");
-    audioStream_ = avformat_new_stream(format_.get(), nullptr);
-    if (!audioStream_) throw std::runtime_error("Cannot add the audio stream");
-    audioStream_->time_base = c->time_base;
-    Check(avcodec_parameters_from_context(audioStream_->codecpar, c), "Audio parameters");
-    samples_.reset(av_frame_alloc());
-    samples_->format = c->sample_fmt;
-    samples_->sample_rate = c->sample_rate;
-    samples_->nb_samples = c->frame_size;
-    Check(av_channel_layout_copy(&samples_->ch_layout, &c->ch_layout), "Audio layout");
-    Check(av_frame_get_buffer(samples_.get(), 0), "Cannot allocate audio");
+    AudioStream_ = avformat_new_stream(Format_.get(), nullptr);
+    if (!AudioStream_) throw std::runtime_error("Cannot add the audio stream");
+    AudioStream_->time_base = c->time_base;
+    Check(avcodec_parameters_from_context(AudioStream_->codecpar, c), "Audio parameters");
+    Samples_.reset(av_frame_alloc());
+    Samples_->format = c->sample_fmt;
+    Samples_->sample_rate = c->sample_rate;
+    Samples_->nb_samples = c->frame_size;
+    Check(av_channel_layout_copy(&Samples_->ch_layout, &c->ch_layout), "Audio layout");
+    Check(av_frame_get_buffer(Samples_.get(), 0), "Cannot allocate audio");
   }
 
   // Feeds a quiet tone up to the given time so that audio and video interleave.
   void WriteAudioUpTo(double seconds) {
-    AVCodecContext* c = audio_.get();
-    while (double(audioSamples_) / c->sample_rate < seconds) {
-      Check(av_frame_make_writable(samples_.get()), "Audio not writable");
-      auto* s = reinterpret_cast<std::int16_t*>(samples_->data[0]);
-      for (int i = 0; i < samples_->nb_samples; ++i) {
-        const auto v = std::int16_t(2000 * std::sin(2 * M_PI * 440.0 * double(audioSamples_ + i) / c->sample_rate));
+    AVCodecContext* c = Audio_.get();
+    while (double(AudioSamples_) / c->sample_rate < seconds) {
+      Check(av_frame_make_writable(Samples_.get()), "Audio not writable");
+      auto* s = reinterpret_cast<std::int16_t*>(Samples_->data[0]);
+      for (int i = 0; i < Samples_->nb_samples; ++i) {
+        const auto v = std::int16_t(2000 * std::sin(2 * M_PI * 440.0 * double(AudioSamples_ + i) / c->sample_rate));
         s[2 * i] = s[2 * i + 1] = v;
       }
-      samples_->pts = audioSamples_;
-      audioSamples_ += samples_->nb_samples;
-      Encode(c, audioStream_, samples_.get());
+      Samples_->pts = AudioSamples_;
+      AudioSamples_ += Samples_->nb_samples;
+      Encode(c, AudioStream_, Samples_.get());
     }
   }
 
@@ -258,17 +258,17 @@ class Muxer {
       Check(err, "Encoding failed");
       av_packet_rescale_ts(packet.get(), c->time_base, stream->time_base);
       packet->stream_index = stream->index;
-      Check(av_interleaved_write_frame(format_.get(), packet.get()), "Cannot write a packet");
+      Check(av_interleaved_write_frame(Format_.get(), packet.get()), "Cannot write a packet");
     }
   }
 
-  Mpeg2StreamOptions options_;
-  OutputFormatPtr format_;
-  CodecContextPtr video_, audio_;
-  AVStream* videoStream_ = nullptr;
-  AVStream* audioStream_ = nullptr;
-  FramePtr samples_;
-  std::int64_t audioSamples_ = 0;
+  Mpeg2StreamOptions Options_;
+  OutputFormatPtr Format_;
+  CodecContextPtr Video_, Audio_;
+  AVStream* VideoStream_ = nullptr;
+  AVStream* AudioStream_ = nullptr;
+  FramePtr Samples_;
+  std::int64_t AudioSamples_ = 0;
 };
 
 // Sets the header bits of soft-telecined film in an elementary stream: a

@@ -84,9 +84,9 @@ class DvdTest : public ::testing::Test {
   static void SetUpTestSuite() {
     char pattern[] = "/tmp/kelta-dvd-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
-    work_ = pattern;
-    folder_ = work_ + "/MY_DISC";
-    image_ = work_ + "/my-disc.iso";
+    Work_ = pattern;
+    Folder_ = Work_ + "/MY_DISC";
+    Image_ = Work_ + "/my-disc.iso";
     try {
       std::vector<kelta::test::DvdTitleSpec> specs;
       for (const TitleExpected& e : Expected) {
@@ -95,33 +95,33 @@ class DvdTest : public ::testing::Test {
         spec.chapters = e.chapters;
         specs.push_back(spec);
       }
-      sources_ = kelta::test::AuthorDvd(work_ + "/sources", folder_, specs);
-      kelta::test::MakeDiscImage(folder_, image_, "MY_DISC");
+      Sources_ = kelta::test::AuthorDvd(Work_ + "/sources", Folder_, specs);
+      kelta::test::MakeDiscImage(Folder_, Image_, "MY_DISC");
     } catch (const std::exception& error) {
-      setupError_ = error.what();
+      SetupError_ = error.what();
     }
   }
   static void TearDownTestSuite() {
     std::error_code ignored;
-    fs::remove_all(work_, ignored);
+    fs::remove_all(Work_, ignored);
   }
   // A missing authoring tool fails every test here, with its message.
-  void SetUp() override { ASSERT_TRUE(setupError_.empty()) << setupError_; }
+  void SetUp() override { ASSERT_TRUE(SetupError_.empty()) << SetupError_; }
 
   static std::string Vob(const std::string& disc) { return disc + "/VIDEO_TS/VTS_01_1.VOB"; }
 
   // A copy of the authored disc folder, to change.
   static std::string CopyOfDisc(const std::string& name) {
-    const std::string copy = work_ + "/" + name + "/MY_DISC";
+    const std::string copy = Work_ + "/" + name + "/MY_DISC";
     fs::create_directories(copy);
-    fs::copy(folder_, copy, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    fs::copy(Folder_, copy, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     return copy;
   }
 
   // The title's bytes from `position` of its video to its end, straight from
   // the title set's VOB file, as a file of its own.
   static std::string ExtractFrom(const TDvdTitle& title, std::int64_t position, const std::string& name) {
-    const std::string path = work_ + "/" + name + ".vob";
+    const std::string path = Work_ + "/" + name + ".vob";
     fs::remove(path);
     std::int64_t skip = position / 2048;
     for (const KeltaCodecSectorRange& range : title.Cells.Ranges) {
@@ -130,14 +130,14 @@ class DvdTest : public ::testing::Test {
         skip -= sectors;
         continue;
       }
-      kelta::test::CopySectors(Vob(folder_), unsigned(range.First + skip), range.Last, path);
+      kelta::test::CopySectors(Vob(Folder_), unsigned(range.First + skip), range.Last, path);
       skip = 0;
     }
     return path;
   }
 
-  static inline std::string work_, folder_, image_, setupError_;
-  static inline std::vector<std::string> sources_;
+  static inline std::string Work_, Folder_, Image_, SetupError_;
+  static inline std::vector<std::string> Sources_;
 };
 
 // --- the title list --------------------------------------------------------
@@ -146,11 +146,11 @@ class DvdChoiceTest : public DvdTest, public ::testing::WithParamInterface<const
  protected:
   // What a person may choose for the authored disc.
   static std::string Choice(const std::string& kind) {
-    if (kind == "folder") return folder_;
-    if (kind == "folder/") return folder_ + "/";
-    if (kind == "VIDEO_TS") return folder_ + "/VIDEO_TS";
-    if (kind == "VIDEO_TS.IFO") return folder_ + "/VIDEO_TS/VIDEO_TS.IFO";
-    if (kind == "image") return image_;
+    if (kind == "folder") return Folder_;
+    if (kind == "folder/") return Folder_ + "/";
+    if (kind == "VIDEO_TS") return Folder_ + "/VIDEO_TS";
+    if (kind == "VIDEO_TS.IFO") return Folder_ + "/VIDEO_TS/VIDEO_TS.IFO";
+    if (kind == "image") return Image_;
     // The same folder with VIDEO_TS spelt otherwise.
     const std::string copy = CopyOfDisc(kind);
     fs::rename(copy + "/VIDEO_TS", copy + "/" + kind.substr(std::string("spelt ").size()));
@@ -196,9 +196,9 @@ INSTANTIATE_TEST_SUITE_P(Choices, DvdChoiceTest,
                          });
 
 TEST_F(DvdTest, RefusesWhatIsNoDvd) {
-  const std::string plain = work_ + "/plain";
+  const std::string plain = Work_ + "/plain";
   fs::create_directories(plain);
-  for (const std::string& choice : {plain, sources_.front(), work_ + "/missing.iso"}) {
+  for (const std::string& choice : {plain, Sources_.front(), Work_ + "/missing.iso"}) {
     EXPECT_EQ(kelta::DvdLocation(choice), "") << choice;
     EXPECT_THROW(kelta::ReadDvdDisc(choice), kelta::EDvdError) << choice;
   }
@@ -213,11 +213,11 @@ class DvdTitleTest : public DvdTest, public ::testing::WithParamInterface<std::s
 // VOB, and as many as its source video has, from its first to its last.
 TEST_P(DvdTitleTest, PlaysItsOwnCellsOnly) {
   const std::size_t i = GetParam();
-  const TDvdTitle title = kelta::ReadDvdDisc(folder_).Titles.at(i);
+  const TDvdTitle title = kelta::ReadDvdDisc(Folder_).Titles.at(i);
   const Decoded dvd = DecodeTitle(title);
   const Decoded cut = DecodeFile(ExtractFrom(title, 0, "title-" + std::to_string(i + 1)));
   ASSERT_EQ(int(dvd.hashes.size()), Expected[i].frames);
-  EXPECT_EQ(int(dvd.hashes.size()), kelta::test::CountFrames(sources_[i]));
+  EXPECT_EQ(int(dvd.hashes.size()), kelta::test::CountFrames(Sources_[i]));
   EXPECT_EQ(dvd.hashes, cut.hashes);
   EXPECT_EQ(dvd.counters.front(), 0);
   EXPECT_EQ(dvd.counters.back(), Expected[i].frames - 1);
@@ -227,7 +227,7 @@ TEST_P(DvdTitleTest, PlaysItsOwnCellsOnly) {
 // decode of its sectors gives.
 TEST_P(DvdTitleTest, ChapterJumpLandsOnTheChapterFirstFrame) {
   const std::size_t i = GetParam();
-  const TDvdTitle title = kelta::ReadDvdDisc(folder_).Titles.at(i);
+  const TDvdTitle title = kelta::ReadDvdDisc(Folder_).Titles.at(i);
   TMPEG2Decoder decoder(KELTA_PROGRAM_DIR);
   decoder.OpenDvdCells(title.Cells, "title");
   for (std::size_t k = 0; k < title.Chapters.size(); ++k) {
@@ -243,9 +243,9 @@ TEST_P(DvdTitleTest, ChapterJumpLandsOnTheChapterFirstFrame) {
 // A disc image is read without unpacking and gives the very frames of the folder.
 TEST_P(DvdTitleTest, ImageAndFolderGiveIdenticalFrames) {
   const std::size_t i = GetParam();
-  const TDvdTitle fromFolder = kelta::ReadDvdDisc(folder_).Titles.at(i);
-  const TDvdTitle fromImage = kelta::ReadDvdDisc(image_).Titles.at(i);
-  ASSERT_EQ(fromImage.Cells.Disc, image_);
+  const TDvdTitle fromFolder = kelta::ReadDvdDisc(Folder_).Titles.at(i);
+  const TDvdTitle fromImage = kelta::ReadDvdDisc(Image_).Titles.at(i);
+  ASSERT_EQ(fromImage.Cells.Disc, Image_);
   const Decoded folder = DecodeTitle(fromFolder);
   EXPECT_EQ(int(folder.hashes.size()), Expected[i].frames);
   EXPECT_EQ(DecodeTitle(fromImage).hashes, folder.hashes);
@@ -289,7 +289,7 @@ TEST_P(EncryptionTest, TitlesOfScrambledSectorsCountAsEncrypted) {
   std::string disc = CopyOfDisc(c.name);
   if (c.spoil) kelta::test::SpoilSectors(Vob(disc), c.how);
   if (c.image) {
-    const std::string image = work_ + "/" + c.name + ".iso";
+    const std::string image = Work_ + "/" + c.name + ".iso";
     kelta::test::MakeDiscImage(disc, image, "MY_DISC");
     disc = image;
   }

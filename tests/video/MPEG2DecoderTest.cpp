@@ -40,28 +40,28 @@ class DecoderTest : public ::testing::Test {
   void SetUp() override {
     char pattern[] = "/tmp/kelta-video-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
-    temp_ = pattern;
+    Temp_ = pattern;
     const char* old = std::getenv("TMPDIR");
-    oldTemp_ = old ? old : "";
-    hadTemp_ = old != nullptr;
-    setenv("TMPDIR", temp_.c_str(), 1);
+    OldTemp_ = old ? old : "";
+    HadTemp_ = old != nullptr;
+    setenv("TMPDIR", Temp_.c_str(), 1);
     ASSERT_EQ(TMPEG2Decoder::InstanceCount(), 0);
   }
   void TearDown() override {
-    if (hadTemp_)
-      setenv("TMPDIR", oldTemp_.c_str(), 1);
+    if (HadTemp_)
+      setenv("TMPDIR", OldTemp_.c_str(), 1);
     else
       unsetenv("TMPDIR");
     std::error_code ec;
-    fs::remove_all(temp_, ec);
+    fs::remove_all(Temp_, ec);
     EXPECT_EQ(TMPEG2Decoder::InstanceCount(), 0);
   }
   std::size_t TempFiles() const {
-    return std::size_t(std::distance(fs::directory_iterator(temp_), fs::directory_iterator()));
+    return std::size_t(std::distance(fs::directory_iterator(Temp_), fs::directory_iterator()));
   }
 
-  std::string temp_, oldTemp_;
-  bool hadTemp_ = false;
+  std::string Temp_, OldTemp_;
+  bool HadTemp_ = false;
 };
 
 TEST_F(DecoderTest, FirstObjectLoadsTheLibraryLaterOnesAPrivateCopy) {
@@ -72,7 +72,7 @@ TEST_F(DecoderTest, FirstObjectLoadsTheLibraryLaterOnesAPrivateCopy) {
     TMPEG2Decoder second(Fake("good") + "/");  // a trailing slash is fine
     EXPECT_EQ(TMPEG2Decoder::InstanceCount(), 2);
     ASSERT_FALSE(second.TempCopyName().empty());
-    EXPECT_EQ(fs::path(second.TempCopyName()).parent_path(), fs::path(temp_));
+    EXPECT_EQ(fs::path(second.TempCopyName()).parent_path(), fs::path(Temp_));
     EXPECT_TRUE(fs::exists(second.TempCopyName()));
 
     // Each object has a library of its own: their positions do not mix.
@@ -91,7 +91,7 @@ TEST_F(DecoderTest, FirstObjectLoadsTheLibraryLaterOnesAPrivateCopy) {
 
 TEST_F(DecoderTest, MissingLibraryRaisesTheLoaderMessage) {
   try {
-    TMPEG2Decoder decoder(temp_ + "/nowhere");
+    TMPEG2Decoder decoder(Temp_ + "/nowhere");
     FAIL() << "loaded a library that does not exist";
   } catch (const EOSError& e) {
     EXPECT_NE(std::string(e.what()).find("codec.so"), std::string::npos) << e.what();
@@ -457,7 +457,7 @@ INSTANTIATE_TEST_SUITE_P(
 // --- over the real plugin --------------------------------------------------
 
 TEST_F(DecoderTest, PlaysAGeneratedVideoThroughThePlugin) {
-  const std::string video = temp_ + "/clip.vob";
+  const std::string video = Temp_ + "/clip.vob";
   kelta::test::Mpeg2StreamOptions options;
   options.width = 720;
   options.height = 480;
@@ -499,7 +499,7 @@ TEST_F(DecoderTest, PlaysAGeneratedVideoThroughThePlugin) {
 // Frames sought by number through the plugin: each comes next, numbered,
 // with the time of its start; the frames after it follow.
 TEST_F(DecoderTest, SeeksFramesByNumberThroughThePlugin) {
-  const std::string video = temp_ + "/numbered.vob";
+  const std::string video = Temp_ + "/numbered.vob";
   kelta::test::Mpeg2StreamOptions options;
   options.width = 352;
   options.height = 240;
