@@ -37,6 +37,7 @@
 #include <QTimer>
 
 #include "common/ui/VideoOutPanel.h"
+#include "support/ShownFrameBar.h"
 #include "support/VideoFixture.h"
 #include "video/ui/VideoFrameBar.h"
 
@@ -164,16 +165,7 @@ class TFirstPaint : public QObject {
   kelta::TVideoOutPanelEx& Panel_;
 };
 
-struct TBar {
-  kelta::TVideoOutPanelEx Panel;
-  kelta::TVideoFrameBar Bar{nullptr, QStringLiteral(KELTA_PROGRAM_DIR)};
-  TBar() {
-    if (!Bar.DecoderLoaded()) throw std::runtime_error("codec.so is not built");
-    Panel.resize(400, 225);
-    Panel.show();
-    Bar.OutputPanel = &Panel;
-  }
-};
+using TBar = kelta::bench::TShownFrameBar;
 
 TSample FirstPicture(TBar& bar, const std::string& path) {
   bar.Panel.Image->Fill(Sentinel);

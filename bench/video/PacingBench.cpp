@@ -16,8 +16,8 @@
 
 #include <QApplication>
 
-#include "common/ui/VideoOutPanel.h"
 #include "support/BenchFigures.h"
+#include "support/ShownFrameBar.h"
 #include "support/VideoFixture.h"
 #include "video/ui/VideoFrameBar.h"
 
@@ -86,36 +86,32 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     kelta::test::WriteMpeg2ProgramStream(path, options);
 
-    kelta::TVideoOutPanelEx panel;
-    panel.resize(400, 225);
-    panel.show();
-    kelta::TVideoFrameBar bar(nullptr, QStringLiteral(KELTA_PROGRAM_DIR));
-    if (!bar.DecoderLoaded()) throw std::runtime_error("codec.so is not built");
-    bar.OutputPanel = &panel;
+    kelta::bench::TShownFrameBar window;
+    kelta::TVideoFrameBar& bar = window.Bar;
     bar.FileName = QString::fromStdString(path);
     bar.OpenVideo();
     const double nominal = bar.GetFrameRate();
-    TShownFrames shown;
-    bar.OnPositionChange = [&](QObject*) { shown.Report(bar.CurrentTime()); };
+    TShownFrames frames;
+    bar.OnPositionChange = [&](QObject*) { frames.Report(bar.CurrentTime()); };
 
     const std::string name = std::string("seconds per shown frame at ") + rate.Name;
     const std::string reference = std::string("1 / nominal rate at ") + rate.Name;
     const std::string perSecond = std::string("CPU per video second at ") + rate.Name;
     for (int i = 0; i < playbacks; ++i) {
       bar.ShowFrameAt(0);
-      shown.Reset();
+      frames.Reset();
       const kelta::bench::Times start = kelta::bench::Now();
       bar.Play();
       // Blocks until the next event: each shown frame and the end post one.
       while (bar.Playing()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
       const kelta::bench::Times used = kelta::bench::Now() - start;
-      const double period = shown.Rate() > 0 ? 1.0 / shown.Rate() : 0.0;
-      figures[name].Add(kelta::bench::Times{used.cpu / std::max(1, shown.Count), period});
+      const double period = frames.Rate() > 0 ? 1.0 / frames.Rate() : 0.0;
+      figures[name].Add(kelta::bench::Times{used.cpu / std::max(1, frames.Count), period});
       figures[reference].Add(kelta::bench::Times{1.0 / nominal, 1.0 / nominal});
       figures[perSecond].Add(used / double(seconds));
-      ratios[rate.Name].push_back(shown.Rate() / nominal);
-      std::printf("  %s: %d frames in %.3f s wall, %.3f s CPU: %.4f fps shown\n", rate.Name, shown.Count,
-                  used.wall, used.cpu, shown.Rate());
+      ratios[rate.Name].push_back(frames.Rate() / nominal);
+      std::printf("  %s: %d frames in %.3f s wall, %.3f s CPU: %.4f fps shown\n", rate.Name, frames.Count,
+                  used.wall, used.cpu, frames.Rate());
       std::fflush(stdout);
     }
   }

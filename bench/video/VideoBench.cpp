@@ -30,6 +30,7 @@
 #include <QEvent>
 
 #include "support/BenchFigures.h"
+#include "support/ShownFrameBar.h"
 #include "support/PlainFfmpeg.h"
 #include "support/VideoFixture.h"
 #include "video/MPEG2Decoder.h"
@@ -97,17 +98,8 @@ class TPaintCounter : public QObject {
   }
 };
 
-struct TBar {
-  kelta::TVideoOutPanelEx Panel;
-  kelta::TVideoFrameBar Bar{nullptr, QStringLiteral(KELTA_PROGRAM_DIR)};
-  TBar() {
-    if (!Bar.DecoderLoaded()) throw std::runtime_error("codec.so is not built");
-    Panel.resize(400, 225);
-    // Shown, so that every frame is really painted.
-    Panel.show();
-    Bar.OutputPanel = &Panel;
-    Bar.FileName = QString::fromStdString(Video().Path);
-  }
+struct TBar : kelta::bench::TShownFrameBar {
+  TBar() { Bar.FileName = QString::fromStdString(Video().Path); }
 };
 
 kelta::bench::Figures Figures;
