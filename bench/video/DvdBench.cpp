@@ -99,7 +99,7 @@ int main() {
   const std::string dir = pattern;
   try {
     std::printf("Authoring a %d s 720x576 DVD...\n", seconds);
-    kelta::test::DvdTitleSpec title;
+    kelta::test::DvdTitleSource title;
     title.video.frames = seconds * 25;
     title.video.interlaced = true;
     title.chapters = "0,10,20,30,40,50";

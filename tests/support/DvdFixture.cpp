@@ -42,7 +42,7 @@ void Run(const std::string& tool, const std::string& arguments, const std::strin
 }  // namespace
 
 std::vector<std::string> AuthorDvd(const std::string& work, const std::string& disc,
-                                   const std::vector<DvdTitleSpec>& titles) {
+                                   const std::vector<DvdTitleSource>& titles) {
   fs::create_directories(work);
   std::vector<std::string> videos;
   std::ostringstream xml;
@@ -51,11 +51,11 @@ std::vector<std::string> AuthorDvd(const std::string& work, const std::string& d
       << "   <video format=\"" << (pal ? "pal" : "ntsc") << "\"/>\n";
   for (std::size_t i = 0; i < titles.size(); ++i) {
     const std::string video = (fs::path(work) / ("title-" + std::to_string(i + 1) + ".mpg")).string();
-    DvdTitleSpec spec = titles[i];
-    spec.video.format = "dvd";
-    WriteMpeg2ProgramStream(video, spec.video);
+    DvdTitleSource title = titles[i];
+    title.video.format = "dvd";
+    WriteMpeg2ProgramStream(video, title.video);
     videos.push_back(video);
-    xml << "   <pgc><vob file=\"" << video << "\" chapters=\"" << spec.chapters << "\"/></pgc>\n";
+    xml << "   <pgc><vob file=\"" << video << "\" chapters=\"" << title.chapters << "\"/></pgc>\n";
   }
   xml << "  </titles>\n </titleset>\n</dvdauthor>\n";
   const std::string project = (fs::path(work) / "dvd.xml").string();

@@ -11,7 +11,7 @@
 
 namespace kelta::test {
 
-struct DvdTitleSpec {
+struct DvdTitleSource {
   Mpeg2StreamOptions video;  // format "dvd": DVD-compliant program stream with sound
   std::string chapters;      // dvdauthor's chapter starts, "0,1,2.5" (seconds)
 };
@@ -20,7 +20,7 @@ struct DvdTitleSpec {
 // order, as titles of one title set into `disc`/VIDEO_TS. Returns the
 // videos' paths. Throws std::runtime_error with the tool's output on failure.
 std::vector<std::string> AuthorDvd(const std::string& work, const std::string& disc,
-                                   const std::vector<DvdTitleSpec>& titles);
+                                   const std::vector<DvdTitleSource>& titles);
 
 // A UDF disc image of the folder `disc` (holding VIDEO_TS), named `volume`.
 void MakeDiscImage(const std::string& disc, const std::string& image, const std::string& volume);

@@ -88,14 +88,14 @@ class DvdTest : public ::testing::Test {
     Folder_ = Work_ + "/MY_DISC";
     Image_ = Work_ + "/my-disc.iso";
     try {
-      std::vector<kelta::test::DvdTitleSpec> specs;
+      std::vector<kelta::test::DvdTitleSource> titles;
       for (const TitleExpected& e : Expected) {
-        kelta::test::DvdTitleSpec spec;
-        spec.video.frames = e.frames;
-        spec.chapters = e.chapters;
-        specs.push_back(spec);
+        kelta::test::DvdTitleSource title;
+        title.video.frames = e.frames;
+        title.chapters = e.chapters;
+        titles.push_back(title);
       }
-      Sources_ = kelta::test::AuthorDvd(Work_ + "/sources", Folder_, specs);
+      Sources_ = kelta::test::AuthorDvd(Work_ + "/sources", Folder_, titles);
       kelta::test::MakeDiscImage(Folder_, Image_, "MY_DISC");
     } catch (const std::exception& error) {
       SetupError_ = error.what();

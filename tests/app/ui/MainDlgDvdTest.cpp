@@ -82,7 +82,7 @@ class MainDlgDvdTest : public QObject {
     QVERIFY(Dir_.isValid());
     Folder_ = Dir_.filePath(QStringLiteral("MY_DISC")).toStdString();
     Image_ = Dir_.filePath(QStringLiteral("my-disc.iso")).toStdString();
-    test::DvdTitleSpec shortTitle, longTitle;
+    test::DvdTitleSource shortTitle, longTitle;
     shortTitle.video.frames = 50;
     shortTitle.chapters = "0,1";
     longTitle.video.frames = 100;
