@@ -1,16 +1,25 @@
 // The row conversion with AVX2, thirty-two pixels a block, the vector rows'
 // way (see BgrRow.h). Only these functions use AVX2 (a target attribute each,
-// not a file-wide flag), so the plugin still loads and runs on any x86-64 and
-// no inline function of a shared header is ever compiled with AVX2.
+// not a file-wide flag, and the block walk's template instantiated for this
+// file alone), so the plugin still loads and runs on any x86-64 and no inline
+// function of a shared header is ever compiled with AVX2.
 
 #if defined(__x86_64__) || defined(__i386__)
 
 #include <immintrin.h>
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "BgrRow.h"
+
+// The block walk goes inline with the AVX2 block function (see its header).
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#include "BgrRowBlocks.h"
+#pragma GCC pop_options
 
 #define KELTA_AVX2 __attribute__((target("avx2")))
 // The block helpers go into their callers, which keep the constants in
@@ -165,29 +174,7 @@ KELTA_AVX2_INLINE void Block32(const Matrix& m, const std::uint8_t* y, const std
 
 KELTA_AVX2 void ConvertBgrRowAvx2(const std::uint8_t* y, const ChromaRows& chroma, int width, const BgrCoefficients& c,
                                   BgrRowBuffers& buffers, std::uint8_t* out) {
-  const int chromaWidth = (width + 1) / 2;
-  Vertical(chroma.u0, chroma.u1, chroma.w0, chroma.w1, chromaWidth, buffers.uHalf());
-  Vertical(chroma.v0, chroma.v1, chroma.w0, chroma.w1, chromaWidth, buffers.vHalf());
-  const Matrix m = MakeMatrix(c);
-  const std::int16_t* u = buffers.uHalf();
-  const std::int16_t* v = buffers.vHalf();
-  int x = 0;
-  for (; x + Block <= width; x += Block) Block32(m, y + x, u + x / 2, v + x / 2, out + 3 * x);
-  if (x == width) return;
-  if ((width - Block) % 2 == 0) {
-    // The last pixels in a block that ends with the row (a block starts on
-    // a chroma sample); the pixels it shares with the one before come out
-    // the same.
-    x = width - Block;
-    Block32(m, y + x, u + x / 2, v + x / 2, out + 3 * x);
-  } else {
-    // An odd width: the last pixels through a block of copies, luma read and
-    // bytes written no further than the row.
-    std::uint8_t luma[Block] = {}, bgr[3 * Block];
-    std::memcpy(luma, y + x, std::size_t(width - x));
-    Block32(m, luma, u + x / 2, v + x / 2, bgr);
-    std::memcpy(out + 3 * x, bgr, 3 * std::size_t(width - x));
-  }
+  ConvertRowInBlocks<Block, Vertical, MakeMatrix, Block32>(y, chroma, width, c, buffers, out);
 }
 
 }  // namespace kelta::codec

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "BgrRow.h"
+#include "BgrRowBlocks.h"
 
 namespace kelta::codec {
 
@@ -44,17 +45,19 @@ struct Matrix {
   __m128i blueEven, greenEven, redEven, blueOdd, greenOdd, redOdd;
   __m128i lumaBase;
 
-  explicit Matrix(const BgrCoefficients& c)
-      : lumaEven(PairOf(c.y, 0)),
-        lumaOdd(PairOf(0, c.y)),
-        blueEven(PairOf(2 * c.bu, 0)),
-        greenEven(PairOf(-2 * c.gu, -2 * c.gv)),
-        redEven(PairOf(0, 2 * c.rv)),
-        blueOdd(PairOf(c.bu, 0)),
-        greenOdd(PairOf(-c.gu, -c.gv)),
-        redOdd(PairOf(0, c.rv)),
-        lumaBase(_mm_set1_epi32(BgrLumaBase(c))) {}
 };
+
+Matrix MakeMatrix(const BgrCoefficients& c) {
+  return {PairOf(c.y, 0),
+          PairOf(0, c.y),
+          PairOf(2 * c.bu, 0),
+          PairOf(-2 * c.gu, -2 * c.gv),
+          PairOf(0, 2 * c.rv),
+          PairOf(c.bu, 0),
+          PairOf(-c.gu, -c.gv),
+          PairOf(0, c.rv),
+          _mm_set1_epi32(BgrLumaBase(c))};
+}
 
 struct Channels {
   __m128i b, g, r;
@@ -120,29 +123,7 @@ void Block16(const Matrix& m, const std::uint8_t* y, const std::int16_t* uHalf, 
 
 void ConvertBgrRowSse2(const std::uint8_t* y, const ChromaRows& chroma, int width, const BgrCoefficients& c,
                        BgrRowBuffers& buffers, std::uint8_t* out) {
-  const int chromaWidth = (width + 1) / 2;
-  Vertical(chroma.u0, chroma.u1, chroma.w0, chroma.w1, chromaWidth, buffers.uHalf());
-  Vertical(chroma.v0, chroma.v1, chroma.w0, chroma.w1, chromaWidth, buffers.vHalf());
-  const Matrix m(c);
-  const std::int16_t* u = buffers.uHalf();
-  const std::int16_t* v = buffers.vHalf();
-  int x = 0;
-  for (; x + Block <= width; x += Block) Block16(m, y + x, u + x / 2, v + x / 2, out + 3 * x);
-  if (x == width) return;
-  if ((width - Block) % 2 == 0) {
-    // The last pixels in a block that ends with the row (a block starts on
-    // a chroma sample); the pixels it shares with the one before come out
-    // the same.
-    x = width - Block;
-    Block16(m, y + x, u + x / 2, v + x / 2, out + 3 * x);
-  } else {
-    // An odd width: the last pixels through a block of copies, luma read and
-    // bytes written no further than the row.
-    std::uint8_t luma[Block] = {}, bgr[3 * Block];
-    std::memcpy(luma, y + x, std::size_t(width - x));
-    Block16(m, luma, u + x / 2, v + x / 2, bgr);
-    std::memcpy(out + 3 * x, bgr, 3 * std::size_t(width - x));
-  }
+  ConvertRowInBlocks<Block, Vertical, MakeMatrix, Block16>(y, chroma, width, c, buffers, out);
 }
 
 }  // namespace kelta::codec
