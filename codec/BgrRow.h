@@ -48,11 +48,11 @@ class BgrRowBuffers {
  public:
   explicit BgrRowBuffers(int width);
 
-  std::int16_t* uHalf() { return Chroma_.data(); }
-  std::int16_t* vHalf() { return Chroma_.data() + Half_; }
-  std::int16_t* uFull() { return Chroma_.data() + 2 * Half_; }
-  std::int16_t* vFull() { return Chroma_.data() + 2 * Half_ + Full_; }
-  std::uint8_t* planes() { return Planes_.data(); }  // three planes of `width` bytes, for the portable row
+  std::int16_t* UHalf() { return Chroma_.data(); }
+  std::int16_t* VHalf() { return Chroma_.data() + Half_; }
+  std::int16_t* UFull() { return Chroma_.data() + 2 * Half_; }
+  std::int16_t* VFull() { return Chroma_.data() + 2 * Half_ + Full_; }
+  std::uint8_t* Planes() { return Planes_.data(); }  // three planes of `width` bytes, for the portable row
 
  private:
   std::size_t Half_, Full_;

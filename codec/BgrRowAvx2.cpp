@@ -52,31 +52,9 @@ KELTA_AVX2 void Vertical(const std::uint8_t* a, const std::uint8_t* b, int w0, i
   out[count] = out[count - 1];
 }
 
-// The matrix as pairs for _mm256_madd_epi16 (see BgrRow.h).
-struct Matrix {
-  __m256i lumaEven, lumaOdd;
-  __m256i blueEven, greenEven, redEven, blueOdd, greenOdd, redOdd;
-  __m256i lumaBase;
-};
+KELTA_AVX2_INLINE __m256i Splat(std::int32_t value) { return _mm256_set1_epi32(value); }
 
-// Two 16-bit factors, low one first, in every 32-bit lane.
-KELTA_AVX2_INLINE __m256i PairOf(int low, int high) {
-  return _mm256_set1_epi32(
-      std::int32_t(std::uint32_t(std::uint16_t(low)) | (std::uint32_t(std::uint16_t(high)) << 16)));
-}
-
-KELTA_AVX2 Matrix MakeMatrix(const BgrCoefficients& c) {
-  const __m256i base = _mm256_set1_epi32(BgrLumaBase(c));
-  return {PairOf(c.y, 0),
-          PairOf(0, c.y),
-          PairOf(2 * c.bu, 0),
-          PairOf(-2 * c.gu, -2 * c.gv),
-          PairOf(0, 2 * c.rv),
-          PairOf(c.bu, 0),
-          PairOf(-c.gu, -c.gv),
-          PairOf(0, c.rv),
-          base};
-}
+using Matrix = BgrMatrix<Splat>;
 
 struct Channels {
   __m256i b, g, r;
@@ -174,7 +152,7 @@ KELTA_AVX2_INLINE void Block32(const Matrix& m, const std::uint8_t* y, const std
 
 KELTA_AVX2 void ConvertBgrRowAvx2(const std::uint8_t* y, const ChromaRows& chroma, int width, const BgrCoefficients& c,
                                   BgrRowBuffers& buffers, std::uint8_t* out) {
-  ConvertRowInBlocks<Block, Vertical, MakeMatrix, Block32>(y, chroma, width, c, buffers, out);
+  ConvertRowInBlocks<Block, Vertical, Matrix::Of, Block32>(y, chroma, width, c, buffers, out);
 }
 
 }  // namespace kelta::codec

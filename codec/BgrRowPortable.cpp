@@ -29,8 +29,8 @@ void ConvertBgrRowPortable(const std::uint8_t* y, const ChromaRows& chroma, int 
                            BgrRowBuffers& buffers, std::uint8_t* out) {
   const int chromaWidth = (width + 1) / 2;
   // Vertical pass, centred: (weights sum 8) minus 128 * 8.
-  std::int16_t* ur = buffers.uHalf();
-  std::int16_t* vr = buffers.vHalf();
+  std::int16_t* ur = buffers.UHalf();
+  std::int16_t* vr = buffers.VHalf();
   for (int i = 0; i < chromaWidth; ++i) {
     ur[i] = std::int16_t(chroma.w0 * chroma.u0[i] + chroma.w1 * chroma.u1[i] - 1024);
     vr[i] = std::int16_t(chroma.w0 * chroma.v0[i] + chroma.w1 * chroma.v1[i] - 1024);
@@ -39,8 +39,8 @@ void ConvertBgrRowPortable(const std::uint8_t* y, const ChromaRows& chroma, int 
   vr[chromaWidth] = vr[chromaWidth - 1];
   // Horizontal pass: even pixels on the chroma sample, odd ones halfway to
   // the next; scale 16 either way.
-  std::int16_t* uf = buffers.uFull();
-  std::int16_t* vf = buffers.vFull();
+  std::int16_t* uf = buffers.UFull();
+  std::int16_t* vf = buffers.VFull();
   for (int i = 0; i < chromaWidth; ++i) {
     uf[2 * i] = std::int16_t(2 * ur[i]);
     uf[2 * i + 1] = std::int16_t(ur[i] + ur[i + 1]);
@@ -50,7 +50,7 @@ void ConvertBgrRowPortable(const std::uint8_t* y, const ChromaRows& chroma, int 
   // The matrix, one colour plane at a time: plain loops the compiler
   // vectorises.
   const int round = 1 << (BgrShift - 1);
-  std::uint8_t* b = buffers.planes();
+  std::uint8_t* b = buffers.Planes();
   std::uint8_t* g = b + width;
   std::uint8_t* r = g + width;
   for (int x = 0; x < width; ++x) {

@@ -34,30 +34,9 @@ void Vertical(const std::uint8_t* a, const std::uint8_t* b, int w0, int w1, int 
   out[count] = out[count - 1];
 }
 
-// Two 16-bit factors, low one first, in every 32-bit lane.
-__m128i PairOf(int low, int high) {
-  return _mm_set1_epi32(std::int32_t(std::uint32_t(std::uint16_t(low)) | (std::uint32_t(std::uint16_t(high)) << 16)));
-}
+__m128i Splat(std::int32_t value) { return _mm_set1_epi32(value); }
 
-// The matrix as pairs for _mm_madd_epi16 (see BgrRow.h).
-struct Matrix {
-  __m128i lumaEven, lumaOdd;
-  __m128i blueEven, greenEven, redEven, blueOdd, greenOdd, redOdd;
-  __m128i lumaBase;
-
-};
-
-Matrix MakeMatrix(const BgrCoefficients& c) {
-  return {PairOf(c.y, 0),
-          PairOf(0, c.y),
-          PairOf(2 * c.bu, 0),
-          PairOf(-2 * c.gu, -2 * c.gv),
-          PairOf(0, 2 * c.rv),
-          PairOf(c.bu, 0),
-          PairOf(-c.gu, -c.gv),
-          PairOf(0, c.rv),
-          _mm_set1_epi32(BgrLumaBase(c))};
-}
+using Matrix = BgrMatrix<Splat>;
 
 struct Channels {
   __m128i b, g, r;
@@ -123,7 +102,7 @@ void Block16(const Matrix& m, const std::uint8_t* y, const std::int16_t* uHalf, 
 
 void ConvertBgrRowSse2(const std::uint8_t* y, const ChromaRows& chroma, int width, const BgrCoefficients& c,
                        BgrRowBuffers& buffers, std::uint8_t* out) {
-  ConvertRowInBlocks<Block, Vertical, MakeMatrix, Block16>(y, chroma, width, c, buffers, out);
+  ConvertRowInBlocks<Block, Vertical, Matrix::Of, Block16>(y, chroma, width, c, buffers, out);
 }
 
 }  // namespace kelta::codec

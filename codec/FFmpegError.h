@@ -15,7 +15,7 @@ namespace kelta::codec {
 class FFmpegError : public std::runtime_error {
  public:
   FFmpegError(const std::string& what, int code) : std::runtime_error(what + ": " + ErrorText(code)), Code_(code) {}
-  int code() const { return Code_; }
+  int Code() const { return Code_; }
 
   static std::string ErrorText(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};

@@ -52,7 +52,7 @@ struct PacketHeaders {
   int fields = 0;
 
   // Starts a group of pictures that can be decoded from here on.
-  bool startsGroup() const { return (gopHeader || sequenceHeader) && type == PictureType::I; }
+  bool StartsGroup() const { return (gopHeader || sequenceHeader) && type == PictureType::I; }
 };
 
 // Parses the headers in front of the first slice. Sequence headers and their

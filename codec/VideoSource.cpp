@@ -159,7 +159,7 @@ bool VideoSource::BuildIndex() {
     if (Packet_->stream_index == Stream_) {
       const PacketHeaders h = ParsePacketHeaders(Packet_->data, std::size_t(Packet_->size), sequence);
       const std::int64_t pictureHalves = h.fields == 1 ? 1 : 2;
-      if (h.startsGroup() && Packet_->pos >= 0 && (Groups_.empty() || Packet_->pos > Groups_.back().pos)) {
+      if (h.StartsGroup() && Packet_->pos >= 0 && (Groups_.empty() || Packet_->pos > Groups_.back().pos)) {
         if (Groups_.empty()) Aspect_ = DisplayAspectOf(sequence);
         Group g;
         g.pos = Packet_->pos;
@@ -341,7 +341,7 @@ bool VideoSource::FeedDecoder() {
       if (AwaitingGroup_) {
         // Everything before the group's first packet is the tail of earlier
         // pictures, or pictures that refer to ones before the seek.
-        send = h.startsGroup();
+        send = h.StartsGroup();
         if (send) {
           AwaitingGroup_ = false;
           DroppingLeading_ = !(h.closedGop && !h.brokenLink);

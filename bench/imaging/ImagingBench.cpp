@@ -165,12 +165,9 @@ BENCHMARK(BM_Adjust4_OneByOne);
 }  // namespace
 
 int main(int argc, char** argv) {
-  kelta::bench::BenchArguments arguments(argc, argv, 5);
-  benchmark::Initialize(&arguments.argc(), arguments.argv());
-  if (benchmark::ReportUnrecognizedArguments(arguments.argc(), arguments.argv())) return 1;
-  kelta::bench::FigureReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const kelta::bench::Figures& figures = reporter.figures;
+  const std::optional<kelta::bench::Figures> run = kelta::bench::RunRepeatedBenchmarks(argc, argv, 5);
+  if (!run) return 1;
+  const kelta::bench::Figures& figures = *run;
   figures.PrintTable("720x576 frame", 1e3, "ms");
   std::printf("\n");
   for (const std::string& name : figures.Names()) {
@@ -179,6 +176,5 @@ int main(int argc, char** argv) {
     figures.PrintRatio(name, "BM_Reference_LookupPass", fused ? "(goal <= 1.5)" : "");
     figures.PrintRatio(name, "BM_Reference_Memcpy");
   }
-  benchmark::Shutdown();
   return 0;
 }

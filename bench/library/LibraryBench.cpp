@@ -141,14 +141,9 @@ BENCHMARK(BM_Save)->Unit(benchmark::kMicrosecond);
 }  // namespace kelta
 
 int main(int argc, char** argv) {
-  kelta::bench::BenchArguments arguments(argc, argv, 5);
-  benchmark::Initialize(&arguments.argc(), arguments.argv());
-  if (benchmark::ReportUnrecognizedArguments(arguments.argc(), arguments.argv())) return 1;
-  kelta::bench::FigureReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-
-  const kelta::bench::Figures& figures = reporter.figures;
+  const std::optional<kelta::bench::Figures> run = kelta::bench::RunRepeatedBenchmarks(argc, argv, 5);
+  if (!run) return 1;
+  const kelta::bench::Figures& figures = *run;
   std::printf("\nLibrary of %d images, %zu bytes\n", kelta::Images, kelta::Files().Bytes.size());
   figures.PrintTable("per 1000 images", 1e6 * 1000.0 / kelta::Images, "us");
   std::printf("\n");

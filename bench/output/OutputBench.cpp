@@ -116,13 +116,9 @@ BENCHMARK(BM_FrameMemcpy)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  kelta::bench::BenchArguments arguments(argc, argv, 5);
-  benchmark::Initialize(&arguments.argc(), arguments.argv());
-  if (benchmark::ReportUnrecognizedArguments(arguments.argc(), arguments.argv())) return 1;
-  kelta::bench::FigureReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  const kelta::bench::Figures& figures = reporter.figures;
+  const std::optional<kelta::bench::Figures> run = kelta::bench::RunRepeatedBenchmarks(argc, argv, 5);
+  if (!run) return 1;
+  const kelta::bench::Figures& figures = *run;
   figures.PrintTable("720x576 frame", 1e3, "ms");
   std::printf("\n");
   figures.PrintRatio("BM_PdfExport", "BM_BareJpegQ100", "(goal <= 1.3)");

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 namespace kelta::bench {
 
@@ -103,6 +104,16 @@ BenchArguments::BenchArguments(int argc, char** argv, int repetitions) {
   for (std::string& s : Strings_) Pointers_.push_back(s.data());
   Argc_ = int(Pointers_.size());
   Pointers_.push_back(nullptr);
+}
+
+std::optional<Figures> RunRepeatedBenchmarks(int argc, char** argv, int repetitions) {
+  BenchArguments arguments(argc, argv, repetitions);
+  benchmark::Initialize(&arguments.argc(), arguments.argv());
+  if (benchmark::ReportUnrecognizedArguments(arguments.argc(), arguments.argv())) return std::nullopt;
+  FigureReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return std::move(reporter.figures);
 }
 
 }  // namespace kelta::bench

@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,5 +84,10 @@ class BenchArguments {
   std::vector<char*> Pointers_;
   int Argc_ = 0;
 };
+
+// Runs the registered benchmarks `repetitions` times each, interleaved, unless
+// the command line says otherwise, and returns their figures; nothing when
+// the command line holds an argument it does not know.
+std::optional<Figures> RunRepeatedBenchmarks(int argc, char** argv, int repetitions);
 
 }  // namespace kelta::bench

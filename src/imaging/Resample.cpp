@@ -57,6 +57,24 @@ std::int64_t StepOf(std::int64_t sourceSize, std::int64_t destSize) {
   return (sourceSize << 16) / destSize;
 }
 
+// The two source pixels a bilinear sample at 16.16 position `pos` lies
+// between, and its fraction of the way to the second. Positions before the
+// first centre take the first pixel whole; the last pixel repeats.
+struct TTap {
+  std::int64_t First = 0, Second = 0;
+  std::uint32_t Fraction = 0;
+};
+
+TTap TapAt(std::int64_t pos, std::int64_t size) {
+  TTap tap;
+  if (pos >= 0) {
+    tap.First = pos >> 16;
+    tap.Fraction = std::uint32_t(pos & 65535);
+  }
+  tap.Second = tap.First < size - 1 ? tap.First + 1 : tap.First;
+  return tap;
+}
+
 }  // namespace
 
 void ResampleNearest(const TFastDIB& source, TFastDIB& dest) { ResampleNearestInto(source, dest, Whole(dest)); }
@@ -179,14 +197,8 @@ void Bilinear(const TFastDIB& source, TFastDIB& dest, const TRect& area, bool ve
     // position of each destination pixel's centre.
     std::int64_t xPos = (xStep >> 1) - 32768 + first * xStep;
     for (std::int64_t x = 0; x < count; ++x, xPos += xStep) {
-      std::int64_t x0 = 0;
-      std::uint32_t fx = 0;
-      if (xPos >= 0) {
-        x0 = xPos >> 16;
-        fx = std::uint32_t(xPos & 65535);
-      }
-      const std::int64_t x1 = x0 < sw - 1 ? x0 + 1 : x0;
-      columns[std::size_t(x)] = {std::uint32_t(3 * x0), std::uint32_t(3 * x1), fx};
+      const TTap tap = TapAt(xPos, sw);
+      columns[std::size_t(x)] = {std::uint32_t(3 * tap.First), std::uint32_t(3 * tap.Second), tap.Fraction};
     }
     // Leading columns whose right source pixel has a fourth byte inside its row.
     std::int64_t fourByteSafe = 0;
@@ -199,16 +211,10 @@ void Bilinear(const TFastDIB& source, TFastDIB& dest, const TRect& area, bool ve
 
     std::int64_t yPos = (yStep >> 1) - 32768;
     for (std::int64_t r = 0; r < dh; ++r, yPos += yStep) {
-      std::int64_t y0 = 0;
-      std::uint32_t fy = 0;
-      if (yPos >= 0) {
-        y0 = yPos >> 16;
-        fy = std::uint32_t(yPos & 65535);
-      }
-      const std::uint32_t gy = 65536 - fy;
-      const std::int64_t y1 = y0 < sh - 1 ? y0 + 1 : y0;  // the last row repeats
-      const std::uint8_t* top = SourceRow(source, dest, y0);
-      const std::uint8_t* bottom = SourceRow(source, dest, y1);
+      const TTap tap = TapAt(yPos, sh);
+      const std::uint32_t fy = tap.Fraction, gy = 65536 - fy;
+      const std::uint8_t* top = SourceRow(source, dest, tap.First);
+      const std::uint8_t* bottom = SourceRow(source, dest, tap.Second);
       std::uint8_t* out = dest.Rows()[std::size_t(target.Row + r)] + 3 * (target.Column + first);
       const TColumn* column = columns.data();
       std::int64_t x = 0;

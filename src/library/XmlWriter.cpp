@@ -200,17 +200,21 @@ std::size_t PlainLength(const TXmlNode& node, std::size_t depth) {
   return length;
 }
 
-// The declaration as the document holds it: its pseudo-attributes in their
-// order and spelling. The library's own form of it is the caller's business.
-void AppendDeclaration(TOutput& out, const TXmlNode& declaration) {
-  out.Append("<?xml");
-  for (const TXmlAttribute& attribute : declaration.Attributes) {
+void AppendAttributes(TOutput& out, const std::vector<TXmlAttribute>& attributes) {
+  for (const TXmlAttribute& attribute : attributes) {
     out.Append(' ');
     out.AppendName(attribute.Name);
     out.Append("=\"");
     out.AppendEscaped(attribute.Value);
     out.Append('"');
   }
+}
+
+// The declaration as the document holds it: its pseudo-attributes in their
+// order and spelling. The library's own form of it is the caller's business.
+void AppendDeclaration(TOutput& out, const TXmlNode& declaration) {
+  out.Append("<?xml");
+  AppendAttributes(out, declaration.Attributes);
   out.Append("?>");
 }
 
@@ -223,13 +227,7 @@ void AppendNode(TOutput& out, const TXmlNode& node, std::size_t depth) {
   }
   out.Append('<');
   out.AppendName(node.Name);
-  for (const TXmlAttribute& attribute : node.Attributes) {
-    out.Append(' ');
-    out.AppendName(attribute.Name);
-    out.Append("=\"");
-    out.AppendEscaped(attribute.Value);
-    out.Append('"');
-  }
+  AppendAttributes(out, node.Attributes);
   if (node.Children.empty()) {
     out.Append("/>\r\n");
     return;

@@ -3,20 +3,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 namespace kelta {
 
 TeditImageDlg::TeditImageDlg(QWidget* parent)
-    : TNameDlg(parent, 333, QStringLiteral("image name"),
-               QStringLiteral("An image with this name already exists in this film!")) {
-  setObjectName(QStringLiteral("editImageDlg"));
-  // The caption stays "Edit Image" in both modes.
-  setWindowTitle(QStringLiteral("Edit Image"));
-  Label1 = new QLabel(QStringLiteral("Image Name"), this);
-  Label1->move(16, 16);
-  etImageName = new QLineEdit(this);
-  etImageName->setObjectName(QStringLiteral("etImageName"));
-  SetNameEdit(etImageName);
+    // The caption stays "Edit Image" in both modes.
+    : TNameDlg(parent, 333,
+               {QStringLiteral("editImageDlg"), QStringLiteral("Edit Image"), QString(), QStringLiteral("Image Name"),
+                QStringLiteral("etImageName"), QStringLiteral("image name"),
+                QStringLiteral("An image with this name already exists in this film!")}),
+      Label1(NameLabel()),
+      etImageName(NameEdit()) {
   Label2 = new QLabel(QStringLiteral("Memo"), this);
   Label2->move(16, 88);
   moMemo = new QPlainTextEdit(this);
@@ -24,6 +22,10 @@ TeditImageDlg::TeditImageDlg(QWidget* parent)
   moMemo->setGeometry(17, 120, 400, 153);
   moMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   moMemo->setTabChangesFocus(true);
+  // Tab goes from the name to the memo, then to the buttons.
+  setTabOrder(etImageName, moMemo);
+  setTabOrder(moMemo, btCancel);
+  setTabOrder(btCancel, btOk);
 }
 
 }  // namespace kelta

@@ -1,31 +1,44 @@
 #include "library/ui/NameDlg.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace kelta {
 
-TNameDlg::TNameDlg(QWidget* parent, int clientHeight, QString what, QString taken)
-    : QDialog(parent), What_(std::move(what)), Taken_(std::move(taken)) {
+TNameDlg::TNameDlg(QWidget* parent, int clientHeight, TNameDlgTexts texts)
+    : QDialog(parent), Texts_(std::move(texts)) {
+  setObjectName(Texts_.ObjectName);
+  setWindowTitle(Texts_.Title);
   setFixedSize(434, clientHeight);
   setModal(true);
+  NameLabel_ = new QLabel(Texts_.Label, this);
+  NameLabel_->move(16, 16);
+  NameEdit_ = new QLineEdit(this);
+  NameEdit_->setObjectName(Texts_.EditName);
+  NameEdit_->setGeometry(16, 48, 401, NameEdit_->sizeHint().height());
+  connect(NameEdit_, &QLineEdit::returnPressed, this, [this] { btOkClick(); });
+  // The user types the name straight away.
+  NameEdit_->setFocus();
   // Bottom right, Ok rightmost.
   AddOkCancel(this, QRect(434 - 16 - 98, clientHeight - 16 - 32, 98, 32),
               QRect(434 - 16 - 98 - 8 - 98, clientHeight - 16 - 32, 98, 32), btOk, btCancel,
               [this] { btOkClick(); }, [this] { btCancelClick(); });
 }
 
-void TNameDlg::SetNameEdit(QLineEdit* edit) {
-  NameEdit_ = edit;
-  edit->setGeometry(16, 48, 401, edit->sizeHint().height());
-  connect(edit, &QLineEdit::returnPressed, this, [this] { btOkClick(); });
-  // The user types the name straight away.
-  edit->setFocus();
+void TNameDlg::FormShow() {
+  if (EditMode && !Texts_.EditTitle.isEmpty()) setWindowTitle(Texts_.EditTitle);
+}
+
+void TNameDlg::showEvent(QShowEvent* event) {
+  FormShow();
+  QDialog::showEvent(event);
 }
 
 void TNameDlg::btOkClick() {
-  if (!CheckName(this, NameEdit_->text(), NameTaken, QStringLiteral("Please input the '%1'!").arg(What_), Taken_))
+  if (!CheckName(this, NameEdit_->text(), NameTaken, QStringLiteral("Please input the '%1'!").arg(Texts_.What),
+                 Texts_.Taken))
     return;
   Accepted = true;
   done(QDialog::Accepted);

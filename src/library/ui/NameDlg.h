@@ -15,6 +15,17 @@ class QPushButton;
 
 namespace kelta {
 
+// What tells one name dialog from another.
+struct TNameDlgTexts {
+  QString ObjectName;
+  QString Title;
+  QString EditTitle;  // the caption in edit mode; empty keeps Title
+  QString Label;      // above the name edit
+  QString EditName;   // the name edit's object name
+  QString What;       // fills the empty-name message ("category name", ...)
+  QString Taken;      // the refusal shown for a sibling's name
+};
+
 class TNameDlg : public QDialog {
   Q_OBJECT
  public:
@@ -29,23 +40,25 @@ class TNameDlg : public QDialog {
   QPushButton* btOk = nullptr;
   QPushButton* btCancel = nullptr;
 
+  // The caption of edit mode, set when the dialog shows.
+  void FormShow();
   void btOkClick();
   void btCancelClick();
 
  protected:
-  // `what` fills the empty-name message ("category name", ...); `taken` is
-  // the refusal shown for a sibling's name.
-  TNameDlg(QWidget* parent, int clientHeight, QString what, QString taken);
-  // Places the name edit and connects Enter in it to Ok.
-  void SetNameEdit(QLineEdit* edit);
+  // Builds the label and the name edit at the top, the buttons at the bottom;
+  // Enter in the edit acts as Ok.
+  TNameDlg(QWidget* parent, int clientHeight, TNameDlgTexts texts);
+  QLabel* NameLabel() const { return NameLabel_; }
   QLineEdit* NameEdit() const { return NameEdit_; }
 
+  void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  TNameDlgTexts Texts_;
+  QLabel* NameLabel_ = nullptr;
   QLineEdit* NameEdit_ = nullptr;
-  QString What_;
-  QString Taken_;
 };
 
 }  // namespace kelta

@@ -12,11 +12,6 @@ class TnewCategoryDlg : public TNameDlg {
 
   QLabel* Label1 = nullptr;
   QLineEdit* etCategoryName = nullptr;
-
-  void FormShow();
-
- protected:
-  void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace kelta

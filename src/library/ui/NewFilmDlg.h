@@ -12,11 +12,6 @@ class TnewFilmDlg : public TNameDlg {
 
   QLabel* Label1 = nullptr;
   QLineEdit* etFilmName = nullptr;
-
-  void FormShow();
-
- protected:
-  void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace kelta

@@ -178,9 +178,18 @@ class NameDialogsTest : public QObject {
   void imageDialogReturnsItsMemo() {
     TeditImageDlg dlg;
     dlg.etImageName->setText("Beach");
-    dlg.moMemo->setPlainText("line one\nline two");
-    WhenModal<TeditImageDlg>([](TeditImageDlg* d) { d->btOk->click(); });
+    QWidget* afterName = nullptr;
+    WhenModal<TeditImageDlg>([&](TeditImageDlg* d) {
+      // The memo is typed into next: Tab goes there from the name.
+      QTest::keyClick(d->etImageName, Qt::Key_Tab);
+      afterName = d->focusWidget();
+      QTest::keyClicks(d->moMemo, "line one");
+      QTest::keyClick(d->moMemo, Qt::Key_Return);
+      QTest::keyClicks(d->moMemo, "line two");
+      d->btOk->click();
+    });
     dlg.exec();
+    QCOMPARE(afterName, static_cast<QWidget*>(dlg.moMemo));
     QVERIFY(dlg.Accepted);
     QCOMPARE(dlg.moMemo->toPlainText(), QString("line one\nline two"));
   }

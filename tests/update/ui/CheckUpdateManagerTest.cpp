@@ -23,6 +23,16 @@ struct TEventLog {
   }
 };
 
+// One check, start to end: what the manager reported, in order.
+QStringList CheckAndLog(TCheckUpdateManager& manager) {
+  TEventLog log;
+  log.Attach(manager);
+  manager.Check();
+  manager.OnStatus = nullptr;
+  manager.OnFinished = nullptr;
+  return log.Events;
+}
+
 }  // namespace
 
 class CheckUpdateManagerTest : public QObject {
@@ -70,11 +80,7 @@ void CheckUpdateManagerTest::reportsRequestAndVerdict() {
   TLocalHttpServer server({TScriptedResponse{status, {body}, {}, false}});
   TCheckUpdateManager manager(CurrentVersion);
   manager.UpdateURL = server.Url();
-  TEventLog log;
-  log.Attach(manager);
-  manager.Check();
-
-  QCOMPARE(log.Events, events);
+  QCOMPARE(CheckAndLog(manager), events);
   QVERIFY(!manager.Checking());
   QCOMPARE(manager.UpdateInfo().Version, recordVersion);
   QCOMPARE(server.RequestLines(), QList<QByteArray>{"GET /kelta/latest.upd HTTP/1.1"});
@@ -83,10 +89,7 @@ void CheckUpdateManagerTest::reportsRequestAndVerdict() {
 void CheckUpdateManagerTest::refusedConnectionFailsWithOtherError() {
   TCheckUpdateManager manager(CurrentVersion);
   manager.UpdateURL = TLocalHttpServer::RefusingUrl();
-  TEventLog log;
-  log.Attach(manager);
-  manager.Check();
-  QCOMPARE(log.Events, (QStringList{"F2", "F0"}));
+  QCOMPARE(CheckAndLog(manager), (QStringList{"F2", "F0"}));
 }
 
 void CheckUpdateManagerTest::abortEndsTheRequestAndCheckReturns() {
@@ -183,11 +186,7 @@ void CheckUpdateManagerTest::endlessAnswerIsCutOff() {
   TLocalHttpServer server({response});
   TCheckUpdateManager manager(CurrentVersion);
   manager.UpdateURL = server.Url();
-  TEventLog log;
-  log.Attach(manager);
-  manager.Check();
-
-  QCOMPARE(log.Events, events);
+  QCOMPARE(CheckAndLog(manager), events);
   QCOMPARE(int(manager.Failure().Kind), failure);
   QVERIFY(!manager.Checking());
   // Never more than one byte past the limit is taken, and the connection is
@@ -241,11 +240,7 @@ void CheckUpdateManagerTest::failureTellsWhy() {
   TCheckUpdateManager manager(CurrentVersion);
   manager.UpdateURL = refusing ? TLocalHttpServer::RefusingUrl() : server.Url();
   if (deadlineMs > 0) manager.Deadline = std::chrono::milliseconds(deadlineMs);
-  TEventLog log;
-  log.Attach(manager);
-  manager.Check();
-
-  QCOMPARE(log.Events, events);
+  QCOMPARE(CheckAndLog(manager), events);
   QCOMPARE(QString::fromStdString(UpdateFailureLine(manager.Failure())), line);
   QCOMPARE(manager.UpdateInfo().Version, 0);
   QVERIFY(!manager.Checking());
@@ -260,11 +255,7 @@ void CheckUpdateManagerTest::redirectToALoginPageIsAWebPage() {
                            TScriptedResponse{.Pieces = {page}, .ContentType = "text/html"}});
   TCheckUpdateManager manager(CurrentVersion);
   manager.UpdateURL = server.Url();
-  TEventLog log;
-  log.Attach(manager);
-  manager.Check();
-
-  QCOMPARE(log.Events, (QStringList{"S0", "S2", "S1", "F2", "F0"}));
+  QCOMPARE(CheckAndLog(manager), (QStringList{"S0", "S2", "S1", "F2", "F0"}));
   QCOMPARE(int(manager.Failure().Kind), int(TUpdateFailureKind::WebPage));
   QCOMPARE(server.RequestLines(), (QList<QByteArray>{"GET /kelta/latest.upd HTTP/1.1", "GET /login HTTP/1.1"}));
 }
