@@ -165,9 +165,7 @@ BENCHMARK(BM_Adjust4_OneByOne);
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::optional<kelta::bench::Figures> run = kelta::bench::RunRepeatedBenchmarks(argc, argv, 5);
-  if (!run) return 1;
-  const kelta::bench::Figures& figures = *run;
+  const kelta::bench::Figures figures = kelta::bench::RunRepeatedBenchmarks(argc, argv, 5);
   figures.PrintTable("720x576 frame", 1e3, "ms");
   std::printf("\n");
   for (const std::string& name : figures.Names()) {

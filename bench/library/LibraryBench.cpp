@@ -141,9 +141,7 @@ BENCHMARK(BM_Save)->Unit(benchmark::kMicrosecond);
 }  // namespace kelta
 
 int main(int argc, char** argv) {
-  const std::optional<kelta::bench::Figures> run = kelta::bench::RunRepeatedBenchmarks(argc, argv, 5);
-  if (!run) return 1;
-  const kelta::bench::Figures& figures = *run;
+  const kelta::bench::Figures figures = kelta::bench::RunRepeatedBenchmarks(argc, argv, 5);
   std::printf("\nLibrary of %d images, %zu bytes\n", kelta::Images, kelta::Files().Bytes.size());
   figures.PrintTable("per 1000 images", 1e6 * 1000.0 / kelta::Images, "us");
   std::printf("\n");

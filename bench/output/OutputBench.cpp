@@ -116,9 +116,7 @@ BENCHMARK(BM_FrameMemcpy)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::optional<kelta::bench::Figures> run = kelta::bench::RunRepeatedBenchmarks(argc, argv, 5);
-  if (!run) return 1;
-  const kelta::bench::Figures& figures = *run;
+  const kelta::bench::Figures figures = kelta::bench::RunRepeatedBenchmarks(argc, argv, 5);
   figures.PrintTable("720x576 frame", 1e3, "ms");
   std::printf("\n");
   figures.PrintRatio("BM_PdfExport", "BM_BareJpegQ100", "(goal <= 1.3)");

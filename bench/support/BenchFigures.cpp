@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <utility>
@@ -106,10 +107,10 @@ BenchArguments::BenchArguments(int argc, char** argv, int repetitions) {
   Pointers_.push_back(nullptr);
 }
 
-std::optional<Figures> RunRepeatedBenchmarks(int argc, char** argv, int repetitions) {
+Figures RunRepeatedBenchmarks(int argc, char** argv, int repetitions) {
   BenchArguments arguments(argc, argv, repetitions);
   benchmark::Initialize(&arguments.argc(), arguments.argv());
-  if (benchmark::ReportUnrecognizedArguments(arguments.argc(), arguments.argv())) return std::nullopt;
+  if (benchmark::ReportUnrecognizedArguments(arguments.argc(), arguments.argv())) std::exit(1);
   FigureReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();

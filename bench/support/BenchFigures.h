@@ -8,7 +8,6 @@
 #include <benchmark/benchmark.h>
 
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,8 +85,9 @@ class BenchArguments {
 };
 
 // Runs the registered benchmarks `repetitions` times each, interleaved, unless
-// the command line says otherwise, and returns their figures; nothing when
-// the command line holds an argument it does not know.
-std::optional<Figures> RunRepeatedBenchmarks(int argc, char** argv, int repetitions);
+// the command line says otherwise, and returns their figures. Ends the
+// process with status 1 when the command line holds an argument it does not
+// know.
+Figures RunRepeatedBenchmarks(int argc, char** argv, int repetitions);
 
 }  // namespace kelta::bench
