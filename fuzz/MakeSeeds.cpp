@@ -29,14 +29,7 @@ void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
 // Few small pictures in short groups: several groups to seek between, and
 // inputs small enough for thousands of runs a second.
 Mpeg2StreamOptions Small() {
-  Mpeg2StreamOptions o;
-  o.width = 64;
-  o.height = 32;
-  o.frames = 7;
-  o.gopSize = 3;
-  o.bFrames = 1;
-  o.audio = false;
-  return o;
+  return Mpeg2StreamOptions{.width = 64, .height = 32, .frames = 7, .gopSize = 3, .bFrames = 1, .audio = false};
 }
 
 void MakeVideos(const fs::path& folder) {

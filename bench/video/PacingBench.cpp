@@ -74,14 +74,9 @@ int main(int argc, char** argv) {
   std::map<std::string, std::vector<double>> ratios;  // shown / nominal rate, each playback
   for (const TRate& rate : Rates) {
     const std::string path = (dir / "movie.mpg").string();
-    kelta::test::Mpeg2StreamOptions options;
-    options.width = rate.Width;
-    options.height = rate.Height;
-    options.fpsNum = rate.Num;
-    options.fpsDen = rate.Den;
-    options.frames = int(double(seconds) * rate.Num / rate.Den);
-    options.gopSize = 15;
-    options.interlaced = true;
+    const kelta::test::Mpeg2StreamOptions options{
+        .width = rate.Width, .height = rate.Height, .fpsNum = rate.Num, .fpsDen = rate.Den,
+        .frames = int(double(seconds) * rate.Num / rate.Den), .gopSize = 15, .interlaced = true};
     std::printf("Generating %d s at %s...\n", seconds, rate.Name);
     std::fflush(stdout);
     kelta::test::WriteMpeg2ProgramStream(path, options);

@@ -47,15 +47,8 @@ Mpeg2StreamOptions Pal() {
 }
 
 Mpeg2StreamOptions Ntsc() {
-  Mpeg2StreamOptions o;
-  o.width = 720;
-  o.height = 480;
-  o.fpsNum = 30000;
-  o.fpsDen = 1001;
-  o.frames = 90;
-  o.gopSize = 15;
-  o.interlaced = true;
-  return o;
+  return Mpeg2StreamOptions{.width = 720, .height = 480, .fpsNum = 30000, .fpsDen = 1001, .frames = 90, .gopSize = 15,
+                            .interlaced = true};
 }
 
 Mpeg2StreamOptions With(Mpeg2StreamOptions o, const std::function<void(Mpeg2StreamOptions&)>& change) {

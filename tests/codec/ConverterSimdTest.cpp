@@ -133,13 +133,9 @@ class DecodedFrames : public ::testing::TestWithParam<std::tuple<SimdLevel, Vide
 TEST_P(DecodedFrames, MatchThePortableConversion) {
   const auto [level, video] = GetParam();
   if (Unsupported(level)) GTEST_SKIP() << "this processor has no " << LevelName(level);
-  kelta::test::Mpeg2StreamOptions options;
-  options.width = video.width;
-  options.height = video.height;
-  options.interlaced = video.interlaced;
-  options.colorspace = video.colorspace;
-  options.frames = 6;
-  options.audio = false;
+  const kelta::test::Mpeg2StreamOptions options{.width = video.width, .height = video.height, .frames = 6,
+                                                .interlaced = video.interlaced, .audio = false,
+                                                .colorspace = video.colorspace};
   const std::string path = Dir_ + "/video.mpg";
   kelta::test::WriteMpeg2ProgramStream(path, options);
   const auto pictures = kelta::test::DecodePictures(path, options.frames);

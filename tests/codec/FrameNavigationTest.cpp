@@ -39,12 +39,7 @@ void PrintTo(const NavigationCase& c, std::ostream* os) { *os << c.name; }
 // on DVDs: in open groups the first two B-pictures of every group but the
 // first refer to the group before.
 Mpeg2StreamOptions Small() {
-  Mpeg2StreamOptions o;
-  o.width = 352;
-  o.height = 288;
-  o.frames = 40;
-  o.gopSize = 12;
-  return o;
+  return Mpeg2StreamOptions{.width = 352, .height = 288, .frames = 40, .gopSize = 12};
 }
 
 Mpeg2StreamOptions Film() {

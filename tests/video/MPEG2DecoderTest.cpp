@@ -458,13 +458,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DecoderTest, PlaysAGeneratedVideoThroughThePlugin) {
   const std::string video = Temp_ + "/clip.vob";
-  kelta::test::Mpeg2StreamOptions options;
-  options.width = 720;
-  options.height = 480;
-  options.fpsNum = 30000;
-  options.fpsDen = 1001;
-  options.frames = 20;
-  options.gopSize = 15;
+  kelta::test::Mpeg2StreamOptions options{.width = 720, .height = 480, .fpsNum = 30000, .fpsDen = 1001, .frames = 20,
+                                          .gopSize = 15};
   kelta::test::WriteMpeg2ProgramStream(video, options);
 
   TMPEG2Decoder decoder(KELTA_PROGRAM_DIR);
@@ -500,13 +495,8 @@ TEST_F(DecoderTest, PlaysAGeneratedVideoThroughThePlugin) {
 // with the time of its start; the frames after it follow.
 TEST_F(DecoderTest, SeeksFramesByNumberThroughThePlugin) {
   const std::string video = Temp_ + "/numbered.vob";
-  kelta::test::Mpeg2StreamOptions options;
-  options.width = 352;
-  options.height = 240;
-  options.fpsNum = 30000;
-  options.fpsDen = 1001;
-  options.frames = 20;
-  options.gopSize = 6;
+  const kelta::test::Mpeg2StreamOptions options{.width = 352, .height = 240, .fpsNum = 30000, .fpsDen = 1001,
+                                                .frames = 20, .gopSize = 6};
   kelta::test::WriteMpeg2ProgramStream(video, options);
 
   TMPEG2Decoder decoder(KELTA_PROGRAM_DIR);

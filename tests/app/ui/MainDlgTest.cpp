@@ -193,12 +193,7 @@ class MainDlgTest : public QObject {
     QVERIFY2(frameShown(), qPrintable(dlg->lbStatus->text()));
 
     const QString other = Dir_.filePath(QStringLiteral("ntsc.mpg"));
-    test::Mpeg2StreamOptions options;
-    options.width = 352;
-    options.height = 240;
-    options.fpsNum = 30000;
-    options.fpsDen = 1001;
-    options.frames = 10;
+    const test::Mpeg2StreamOptions options{.width = 352, .height = 240, .fpsNum = 30000, .fpsDen = 1001, .frames = 10};
     test::WriteMpeg2ProgramStream(other.toStdString(), options);
     dlg->OpenVideo(other);
     QVERIFY2(dlg->lbStatus->text().endsWith(

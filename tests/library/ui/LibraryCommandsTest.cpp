@@ -180,9 +180,7 @@ class LibraryCommandsTest : public TLibraryTestBase {
 
   void captureADecodedFrameIntoANewFilm() {
     const fs::path clip = fs::path(Dir->path().toStdString()) / "clip.vob";
-    Mpeg2StreamOptions options;
-    options.frames = 6;
-    options.audio = false;
+    const Mpeg2StreamOptions options{.frames = 6, .audio = false};
     WriteMpeg2ProgramStream(clip.string(), options);
     QWidget window;
     TVideoOutPanelEx panel(&window);

@@ -70,11 +70,7 @@ void VideoFrameBarTest::initTestCase() {
   QVERIFY(Dir_.isValid());
   QVERIFY2(QFileInfo::exists(ProgramDir + QStringLiteral("/codec.so")), "codec.so is not built");
   Video_ = Dir_.filePath(QStringLiteral("clip.vob"));
-  test::Mpeg2StreamOptions options;
-  options.width = 352;
-  options.height = 288;
-  options.frames = 30;
-  options.gopSize = 6;
+  const test::Mpeg2StreamOptions options{.width = 352, .height = 288, .frames = 30, .gopSize = 6};
   test::WriteMpeg2ProgramStream(Video_.toStdString(), options);
 }
 
@@ -393,12 +389,8 @@ void VideoFrameBarTest::picturesShowInTheirShape() {
   QFETCH(int, otherHeight);
   auto write = [this](int w, int h) {
     const QString path = Dir_.filePath(QStringLiteral("shape-%1x%2.vob").arg(w).arg(h));
-    test::Mpeg2StreamOptions options;
-    options.frames = 12;
-    options.gopSize = 6;
-    options.audio = false;
-    options.aspectWidth = w;
-    options.aspectHeight = h;
+    const test::Mpeg2StreamOptions options{.frames = 12, .gopSize = 6, .audio = false, .aspectWidth = w,
+                                           .aspectHeight = h};
     if (!QFileInfo::exists(path)) test::WriteMpeg2ProgramStream(path.toStdString(), options);
     return path;
   };

@@ -133,11 +133,7 @@ void VideoOpeningTest::initTestCase() {
   QVERIFY(Dir_.isValid());
   QVERIFY2(QFileInfo::exists(ProgramDir + QStringLiteral("/codec.so")), "codec.so is not built");
   Small_ = Dir_.filePath(QStringLiteral("small.vob"));
-  test::Mpeg2StreamOptions small;
-  small.width = 352;
-  small.height = 288;
-  small.frames = 30;
-  small.gopSize = 6;
+  const test::Mpeg2StreamOptions small{.width = 352, .height = 288, .frames = 30, .gopSize = 6};
   test::WriteMpeg2ProgramStream(Small_.toStdString(), small);
   // Longer than the quick look, so that the whole open has a pass of its own.
   Large_ = Dir_.filePath(QStringLiteral("large.vob"));
