@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "video/ui/PlaybackPause.h"
+#include "video/PlaybackPause.h"
 
 namespace kelta {
 namespace {

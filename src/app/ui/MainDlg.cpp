@@ -42,7 +42,7 @@
 #include "library/ui/UnsavedLibraryQuestion.h"
 #include "update/ui/CheckUpdateDlg.h"
 #include "video/DvdChapters.h"
-#include "video/ui/PlaybackPause.h"
+#include "video/PlaybackPause.h"
 #include "video/ui/VideoFrameBar.h"
 #include "common/ui/VideoOutPanel.h"
 

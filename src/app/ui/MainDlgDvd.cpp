@@ -14,7 +14,7 @@
 #include "video/DvdChapters.h"
 #include "video/ui/DvdFileDialog.h"
 #include "video/ui/DvdTitleDlg.h"
-#include "video/ui/PlaybackPause.h"
+#include "video/PlaybackPause.h"
 #include "video/ui/VideoFrameBar.h"
 
 namespace kelta {

@@ -5,7 +5,7 @@
 // it was running.
 
 #include "library/ui/LibraryHost.h"
-#include "video/ui/PlaybackPause.h"
+#include "video/PlaybackPause.h"
 
 namespace kelta {
 

@@ -18,7 +18,7 @@
 #include "imaging/ui/DibImage.h"
 #include "video/MPEG2Decoder.h"
 #include "video/ui/FrameBarOpening.h"
-#include "video/ui/PlaybackPause.h"
+#include "video/PlaybackPause.h"
 #include "common/ui/VideoOutPanel.h"
 
 namespace kelta {
