@@ -21,8 +21,7 @@ bool TImageDocument::LoadFromFile(const std::string& fileName) {
 }
 
 bool TImageDocument::ImageLoaded() {
-  if (WorkImage.Width() <= 0 || WorkImage.RowCount() <= 0 || WorkImage.Empty() ||
-      WorkImage.BitCount() != 24)
+  if (!WorkImage.HoldsBgr24())
     return false;
   CopyImage(WorkImage, LoadedImage);
   return true;

@@ -78,7 +78,7 @@ TSaturationTables SaturationTables(std::int32_t amount) {
 
 void ApplyTables(TFastDIB& dib, const TByteTable& blue, const TByteTable& green,
                  const TByteTable& red) {
-  if (dib.Empty() || dib.BitCount() != 24) return;
+  if (!dib.HoldsBgr24()) return;
   const std::size_t rowBytes = std::size_t(dib.Width()) * 3;
   if (blue == green && green == red) {
     for (std::uint8_t* row : dib.Rows())

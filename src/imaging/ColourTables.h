@@ -41,7 +41,7 @@ TSaturationTables SaturationTables(std::int32_t amount);
 // pixels go byte by byte.
 template <class PixelFunction>
 void ForEachPixel(TFastDIB& dib, PixelFunction pixel) {
-  if (dib.Empty() || dib.BitCount() != 24) return;
+  if (!dib.HoldsBgr24()) return;
   const std::size_t width = std::size_t(dib.Width());
   for (std::uint8_t* row : dib.Rows()) {
     std::uint8_t* p = row;

@@ -223,7 +223,7 @@ void TFastDIB::Draw(TFastDIB& dest, int x, int y) const {
 
 void TFastDIB::DrawRegion(TFastDIB& dest, int x, int y, int width, int height, int srcX,
                           int srcY) const {
-  if (!Bits_ || !dest.Bits_ || BitCount() != 24 || dest.BitCount() != 24) return;
+  if (!HoldsBgr24() || !dest.HoldsBgr24()) return;
   // Clip against the source, then against the destination, moving both origins together.
   std::int64_t sx = srcX, sy = srcY, dx = x, dy = y, w = width, h = height;
   auto clip = [&](std::int64_t& a, std::int64_t& b, std::int64_t& len, std::int64_t limitA) {
@@ -253,7 +253,7 @@ TBGRColor TFastDIB::PixelAt(int row, int column) const {
 }
 
 void TFastDIB::Fill(TBGRColor colour) {
-  if (!Bits_ || BitCount() != 24) return;
+  if (!HoldsBgr24()) return;
   std::uint8_t* first = Rows_[0];
   for (int x = 0; x < Width(); ++x) std::memcpy(first + 3 * x, &colour, 3);
   for (int r = 1; r < RowCount_; ++r) std::memcpy(Rows_[std::size_t(r)], first, std::size_t(Width()) * 3);

@@ -148,6 +148,9 @@ class TFastDIB {
   std::span<std::uint8_t* const> Rows() const { return Rows_; }
   const TBitmapInfoHeader& Header() const { return Header_; }
   bool Empty() const { return !Bits_; }
+  // Pixels of three bytes to work on: what every pixel routine asks for. A
+  // buffer that is not empty has at least one pixel.
+  bool HoldsBgr24() const { return !Empty() && BitCount() == 24; }
 
   // Memory row of a picture row (y down from the top row): bottom-up buffers
   // (positive Height) store the top picture row last.

@@ -223,7 +223,7 @@ void MixPass(TFastDIB& dib, const TByteTable& before, std::int32_t saturation,
 
 void Apply(TFastDIB& dib, std::int32_t lightness, std::int32_t contrast, std::int32_t saturation,
            std::int32_t red, std::int32_t green, std::int32_t blue, bool vector) {
-  if (dib.Empty() || dib.BitCount() != 24) return;
+  if (!dib.HoldsBgr24()) return;
   if (lightness == 0 && contrast == 0 && saturation == colour::SaturationNeutral && red == 0 &&
       green == 0 && blue == 0)
     return;

@@ -63,7 +63,7 @@ void DrawFrame(COLORREF colour, int penWidth, TFastDIB& bitmap) {
 }
 
 bool CopyFrameBits(const FrameView& source, TFastDIB& dib) {
-  if (!source || dib.Empty() || dib.BitCount() != 24) return false;
+  if (!source || !dib.HoldsBgr24()) return false;
   // A positive Height: the buffer keeps its rows bottom-up, as frames do.
   if (source.width != dib.Width() || source.height != dib.Height() || source.stride != dib.RowStride())
     return false;
@@ -86,7 +86,7 @@ void AdjustContrast(TFastDIB& dib, std::int32_t amount) {
 void AdjustSaturation(TFastDIB& dib, std::int32_t amount) {
   // The neutral position keeps the pixels: the mixing formula alone would
   // lighten every byte by one there.
-  if (amount == colour::SaturationNeutral || dib.Empty() || dib.BitCount() != 24) return;
+  if (amount == colour::SaturationNeutral || !dib.HoldsBgr24()) return;
   const colour::TSaturationTables s = colour::SaturationTables(amount);
   const std::size_t rowBytes = std::size_t(dib.Width()) * 3;
   for (std::uint8_t* row : dib.Rows()) {

@@ -29,8 +29,7 @@ std::string Problem(const std::string& fileName) {
 bool LoadPictureFile(const std::string& fileName, TFastDIB& picture, std::string* why) {
   // Read aside first, so that a damaged file leaves the caller's picture.
   TFastDIB read;
-  if (!read.LoadFromFile(fileName) || read.Empty() || read.Width() <= 0 || read.RowCount() <= 0 ||
-      read.BitCount() != 24) {
+  if (!read.LoadFromFile(fileName) || !read.HoldsBgr24()) {
     if (why) *why = Problem(fileName);
     return false;
   }

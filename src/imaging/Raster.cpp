@@ -230,7 +230,7 @@ void TFastDIB::SelectBrush(TBrushStyle style, int /*hatch*/, COLORREF colour) {
 }
 
 void TFastDIB::FillRect(const TRect& rect) {
-  if (!Bits_ || BitCount() != 24 || BrushStyle_ == TBrushStyle::Clear) return;
+  if (!HoldsBgr24() || BrushStyle_ == TBrushStyle::Clear) return;
   TSpanSet spans(Width(), RowCount());
   const std::int64_t top = std::max(rect.Top, 0), bottom = std::min(rect.Bottom, RowCount());
   for (std::int64_t y = top; y < bottom; ++y) spans.Add(y, rect.Left, rect.Right, false);
@@ -242,14 +242,14 @@ void TFastDIB::MoveTo(int x, int y) { PenPos_ = {x, y}; }
 void TFastDIB::LineTo(int x, int y) {
   const TPoint from = PenPos_;
   PenPos_ = {x, y};
-  if (!Bits_ || BitCount() != 24 || PenStyle_ == TPenStyle::Clear) return;
+  if (!HoldsBgr24() || PenStyle_ == TPenStyle::Clear) return;
   TSpanSet spans(Width(), RowCount());
   AddLine(spans, TNib(PenWidth_), from.X, from.Y, x, y, PenWidth_ > 1);
   spans.Paint(*this, PenMode_, PenColour_, BrushColour_);
 }
 
 void TFastDIB::Polygon(std::span<const TPoint> points) {
-  if (!Bits_ || BitCount() != 24 || points.size() < 2) return;
+  if (!HoldsBgr24() || points.size() < 2) return;
   TSpanSet spans(Width(), RowCount());
   if (BrushStyle_ == TBrushStyle::Solid) AddPolygonInterior(spans, points);
   if (PenStyle_ == TPenStyle::Solid) {
@@ -266,7 +266,7 @@ void TFastDIB::Polygon(std::span<const TPoint> points) {
 }
 
 void TFastDIB::Rectangle(const TRect& rect) {
-  if (!Bits_ || BitCount() != 24) return;
+  if (!HoldsBgr24()) return;
   const std::int64_t left = std::min(rect.Left, rect.Right), right = std::max(rect.Left, rect.Right);
   const std::int64_t top = std::min(rect.Top, rect.Bottom), bottom = std::max(rect.Top, rect.Bottom);
   if (left == right || top == bottom) return;

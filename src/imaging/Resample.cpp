@@ -19,9 +19,6 @@ namespace {
 // Columns are worked in blocks whose tables stay small whatever the width.
 constexpr std::int64_t ColumnBlock = 4096;
 
-bool Usable(const TFastDIB& dib) {
-  return !dib.Empty() && dib.BitCount() == 24 && dib.Width() > 0 && dib.RowCount() > 0;
-}
 
 // Rows are walked in memory order; a source stored the other way round is
 // walked backwards so that the picture keeps its orientation.
@@ -81,7 +78,7 @@ void ResampleNearest(const TFastDIB& source, TFastDIB& dest) { ResampleNearestIn
 
 void ResampleNearestInto(const TFastDIB& source, TFastDIB& dest, const TRect& area) {
   TTarget target;
-  if (!Usable(source) || !Usable(dest) || !TargetOf(dest, area, target)) return;
+  if (!source.HoldsBgr24() || !dest.HoldsBgr24() || !TargetOf(dest, area, target)) return;
   const std::int64_t sw = source.Width(), sh = source.RowCount();
   const std::int64_t dw = target.Columns, dh = target.Rows;
   const std::int64_t xStep = StepOf(sw, dw), yStep = StepOf(sh, dh);
@@ -177,7 +174,7 @@ bool HaveAvx2() {
 
 void Bilinear(const TFastDIB& source, TFastDIB& dest, const TRect& area, bool vector) {
   TTarget target;
-  if (!Usable(source) || !Usable(dest) || !TargetOf(dest, area, target)) return;
+  if (!source.HoldsBgr24() || !dest.HoldsBgr24() || !TargetOf(dest, area, target)) return;
   const std::int64_t sw = source.Width(), sh = source.RowCount();
   const std::int64_t dw = target.Columns, dh = target.Rows;
   const std::int64_t xStep = StepOf(sw, dw), yStep = StepOf(sh, dh);

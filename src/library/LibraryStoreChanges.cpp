@@ -59,7 +59,7 @@ void ReplaceStoredPicture(const std::filesystem::path& dataFolder, const TImageL
   const std::string name = WideToAnsi(image.FileName);
   const auto file = ConfinedStoreFile(dataFolder, name);
   if (!file) throw EImageStoreError("The picture \"" + name + "\" is not a file of the image folder");
-  if (picture.Empty() || picture.BitCount() != 24) throw EImageStoreError("There is no picture to store");
+  if (!picture.HoldsBgr24()) throw EImageStoreError("There is no picture to store");
   WriteStoredBitmap(picture, *file);
   const auto thumbnailFile = ConfinedStoreFile(dataFolder, WideToAnsi(image.Thumbnail));
   if (!thumbnailFile) return;

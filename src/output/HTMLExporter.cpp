@@ -59,7 +59,7 @@ TCharGrid FitToCharGrid(const TFastDIB& bitmap, std::int32_t maxColumns, std::in
 
 TFastDIB ScaleToCharGrid(const TFastDIB& bitmap, std::int32_t maxColumns, std::int32_t maxRows, TCharCell cell) {
   TFastDIB small;
-  if (!bitmap.Bits() || bitmap.BitCount() != 24) return small;
+  if (!bitmap.HoldsBgr24()) return small;
   const TCharGrid grid = FitToCharGrid(bitmap, maxColumns, maxRows, cell.Height, cell.Width);
   if (grid.Columns <= 0 || grid.Rows <= 0) return small;
   small.SetSize(grid.Columns, grid.Rows, 24);

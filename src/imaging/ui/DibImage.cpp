@@ -3,7 +3,7 @@
 namespace kelta {
 
 QImage DibToImage(const TFastDIB& dib) {
-  if (dib.Empty() || dib.BitCount() != 24 || dib.Width() <= 0 || dib.RowCount() <= 0) return {};
+  if (!dib.HoldsBgr24()) return {};
   // Wrapping shares the buffer's memory; mirrored() makes the one copy we
   // need anyway and turns the rows the right way up.
   const QImage wrapped(dib.Bits(), dib.Width(), dib.RowCount(), dib.RowStride(), QImage::Format_BGR888);
