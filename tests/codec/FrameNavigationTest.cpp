@@ -18,6 +18,7 @@
 
 #include "support/CodecLibrary.h"
 #include "support/ReferenceDecoder.h"
+#include "support/SameFrame.h"
 #include "support/VideoFixture.h"
 
 namespace fs = std::filesystem;
@@ -25,6 +26,7 @@ using kelta::FrameView;
 using kelta::test::CodecLibrary;
 using kelta::test::Mpeg2StreamOptions;
 using kelta::test::ReadFrameCounter;
+using kelta::test::SameFrame;
 
 namespace {
 
@@ -127,7 +129,8 @@ class FrameNavigationTest : public ::testing::TestWithParam<NavigationCase> {
     EXPECT_EQ(Number(), n);
     EXPECT_EQ(ReadFrameCounter(frame), int(n));
     const std::vector<std::uint8_t>& expected = frames[std::size_t(n)].pixels;
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), frame.data)) << "pixels of frame " << n;
+    EXPECT_TRUE(SameFrame(FrameView::Bgr24(expected.data(), frame.width, frame.height), frame,
+                          "frame-" + std::to_string(n)));
   }
 
   static inline std::string Dir_;

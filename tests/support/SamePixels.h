@@ -1,16 +1,14 @@
 #pragma once
 // Comparing two pictures pixel by pixel (row padding is not part of a
-// picture). When they differ, both are written as bitmaps into the folder
-// "failed-pictures" of the tests' working folder and the paths printed, so a
-// failure can be looked at rather than guessed from a byte offset.
+// picture). When they differ, both are written as bitmaps where failed
+// pictures go (FailedPictures.h) and the paths printed.
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "imaging/FastDIB.h"
+#include "support/FailedPictures.h"
 
 namespace kelta::test {
 
@@ -24,11 +22,7 @@ inline bool PixelsEqual(const TFastDIB& a, const TFastDIB& b) {
 
 inline bool SamePixels(const TFastDIB& expected, const TFastDIB& actual, const std::string& what = "picture") {
   if (PixelsEqual(expected, actual)) return true;
-  static std::atomic<int> failures{0};
-  const std::filesystem::path folder = std::filesystem::absolute("failed-pictures");
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  const std::string stem = (folder / (what + "-" + std::to_string(++failures))).string();
+  const std::string stem = FailedPictureStem(what);
   expected.SaveToFile(stem + "-expected.bmp");
   actual.SaveToFile(stem + "-actual.bmp");
   std::fprintf(stderr, "%s differs (%dx%d expected, %dx%d actual): see %s-expected.bmp and %s-actual.bmp\n",

@@ -18,6 +18,7 @@
 #include <iterator>
 #include <memory>
 
+#include "support/SamePixels.h"
 #include "support/ui/LibraryTestBase.h"
 #include "support/ui/ModalAnswer.h"
 #include "imaging/FastDIB.h"
@@ -232,7 +233,7 @@ class LibraryCommandsTest : public TLibraryTestBase {
     QVERIFY(stored.LoadFromFile(picture.string()));
     QCOMPARE(stored.Width(), bar.FrameDIB().Width());
     QCOMPARE(stored.Height(), bar.FrameDIB().Height());
-    QVERIFY(std::equal(stored.Bits(), stored.Bits() + stored.ImageSize(), bar.FrameDIB().Bits()));
+    QVERIFY(SamePixels(bar.FrameDIB(), stored, "stored capture"));
     QCOMPARE(ReadFrameCounter(stored.Bits(), stored.Width(), stored.Height(), stored.RowStride()), 0);
     QCOMPARE(BitmapSize(thumbnail), QSize(200, 160));
   }

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <algorithm>
 
+#include "support/SamePixels.h"
 #include "support/ui/ModalAnswer.h"
 #include "library/ui/SaveImageDlg.h"
 #include "common/ui/VideoOutPanel.h"
@@ -61,10 +62,6 @@ TRect PictureArea(const TFastDIB& dib) {
   return area;
 }
 
-bool SameBits(const TFastDIB& a, const TFastDIB& b) {
-  return a.ImageSize() == b.ImageSize() && std::equal(a.Bits(), a.Bits() + a.ImageSize(), b.Bits());
-}
-
 QStringList ValueLabels(const TSaveImageDlg& d) {
   return {d.lbLightness->text(), d.lbContrast->text(), d.lbSaturation->text(),
           d.lbRed->text(),       d.lbGreen->text(),    d.lbBlue->text()};
@@ -102,7 +99,7 @@ class SaveImageDlgTest : public QObject {
     FillPreview(d);
     d.tbSaturation->setValue(0);
     QCOMPARE(d.lbSaturation->text(), QString("0"));
-    QVERIFY(!SameBits(d.AdjustedPreview, d.Preview));
+    QVERIFY(!PixelsEqual(d.AdjustedPreview, d.Preview));
     const std::uint8_t* p = d.AdjustedPreview.PixelPtr(100, 50);
     QVERIFY(p[0] == p[1] && p[1] == p[2]);
     // The preview's source is never touched.
@@ -113,7 +110,7 @@ class SaveImageDlgTest : public QObject {
     QCOMPARE(ValueLabels(d), QStringList({"0", "30", "0", "-40", "0", "0"}));
     d.btReset->click();
     QCOMPARE(ValueLabels(d), QStringList({"0", "0", "255", "0", "0", "0"}));
-    QVERIFY(SameBits(d.AdjustedPreview, d.Preview));
+    QVERIFY(SamePixels(d.Preview, d.AdjustedPreview, "neutral preview"));
     QCOMPARE(d.Options.Saturation, 255);
     QCOMPARE(d.Options.Red, 0);
     QCOMPARE(d.Options.Contrast, 0);
@@ -229,7 +226,7 @@ class SaveImageDlgTest : public QObject {
     QCOMPARE(PictureArea(d.Preview), expected);
     d.tbLightness->setValue(120);
     QCOMPARE(PictureArea(d.AdjustedPreview), expected);
-    QVERIFY(!SameBits(d.AdjustedPreview, d.Preview));
+    QVERIFY(!PixelsEqual(d.AdjustedPreview, d.Preview));
   }
 
   void escapeClosesWithoutAccepting() {
