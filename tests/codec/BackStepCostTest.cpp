@@ -13,6 +13,7 @@
 
 #include "codec/VideoSource.h"
 #include "support/VideoFixture.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 using kelta::codec::VideoSource;
@@ -44,9 +45,8 @@ TEST_P(BackStepCost, RepeatedStepsBackInAGroupDecodeAtMostThreePictures) {
     o.format = "mpeg2video";
     o.softTelecine = true;
   }
-  char folder[] = "/tmp/kelta-backstep-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const fs::path path = fs::path(folder) / (std::string(c.name) + ".mpg");
+  const kelta::test::TTempFolder folder;
+  const fs::path path = folder / (std::string(c.name) + ".mpg");
   kelta::test::WriteMpeg2ProgramStream(path.string(), o);
 
   VideoSource video;
@@ -68,7 +68,6 @@ TEST_P(BackStepCost, RepeatedStepsBackInAGroupDecodeAtMostThreePictures) {
     if (cost > CheapStep) ++dearSteps;
   }
   EXPECT_LE(dearSteps, groups) << "one dear step back per group";
-  fs::remove_all(folder);
 }
 
 INSTANTIATE_TEST_SUITE_P(Groups, BackStepCost,

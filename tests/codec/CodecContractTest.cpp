@@ -23,6 +23,7 @@
 #include "support/ReferenceDecoder.h"
 #include "support/SameFrame.h"
 #include "support/VideoFixture.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 using kelta::FrameView;
@@ -100,9 +101,8 @@ Bgr PixelAt(const FrameView& frame, int x, int y) {
 class CodecTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    char pattern[] = "/tmp/kelta-codec-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    Dir_ = pattern;
+    Folder_ = std::make_unique<kelta::test::TTempFolder>();
+    Dir_ = Folder_->Path().string();
     Codec_ = std::make_unique<CodecLibrary>(kelta::test::BuiltCodecPath());
     for (const FixtureCase& c : Fixtures()) {
       const std::string path = Dir_ + "/" + c.name + Extension(c.options);
@@ -112,8 +112,7 @@ class CodecTest : public ::testing::Test {
   }
   static void TearDownTestSuite() {
     Codec_.reset();
-    std::error_code ec;
-    fs::remove_all(Dir_, ec);
+    Folder_.reset();
   }
 
   static const std::string& PathOf(const std::string& name) { return Paths_.at(name); }
@@ -137,6 +136,7 @@ class CodecTest : public ::testing::Test {
     return hashes;
   }
 
+  static inline std::unique_ptr<kelta::test::TTempFolder> Folder_;
   static inline std::string Dir_;
   static inline std::unique_ptr<CodecLibrary> Codec_;
   static inline std::map<std::string, std::string> Paths_;

@@ -18,6 +18,7 @@
 #include "codec/FrameView.h"
 #include "support/DecodedPictures.h"
 #include "support/VideoFixture.h"
+#include "support/TempFolder.h"
 
 namespace kelta::codec {
 void PrintTo(SimdLevel level, std::ostream* os) { *os << SimdLevelName(level); }
@@ -118,16 +119,8 @@ constexpr Video Videos[] = {{"pal_interlaced", 720, 576, true, -1},
 
 class DecodedFrames : public ::testing::TestWithParam<std::tuple<SimdLevel, Video>> {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/kelta-converter-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    Dir_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(Dir_, ignored);
-  }
-  std::string Dir_;
+  kelta::test::TTempFolder Folder_;
+  const std::string Dir_ = Folder_.Path().string();
 };
 
 TEST_P(DecodedFrames, MatchThePortableConversion) {

@@ -20,6 +20,7 @@
 #include "support/ReferenceDecoder.h"
 #include "support/SameFrame.h"
 #include "support/VideoFixture.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 using kelta::FrameView;
@@ -75,16 +76,14 @@ struct Reached {
 class FrameNavigationTest : public ::testing::TestWithParam<NavigationCase> {
  protected:
   static void SetUpTestSuite() {
-    char pattern[] = "/tmp/kelta-navigation-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    Dir_ = pattern;
+    Folder_ = std::make_unique<kelta::test::TTempFolder>();
+    Dir_ = Folder_->Path().string();
     Codec_ = std::make_unique<CodecLibrary>(kelta::test::BuiltCodecPath());
     ASSERT_TRUE(Codec_->Optional().FrameNavigation());
   }
   static void TearDownTestSuite() {
     Codec_.reset();
-    std::error_code ec;
-    fs::remove_all(Dir_, ec);
+    Folder_.reset();
   }
 
   void SetUp() override {
@@ -133,6 +132,7 @@ class FrameNavigationTest : public ::testing::TestWithParam<NavigationCase> {
                           "frame-" + std::to_string(n)));
   }
 
+  static inline std::unique_ptr<kelta::test::TTempFolder> Folder_;
   static inline std::string Dir_;
   static inline std::unique_ptr<CodecLibrary> Codec_;
   std::string Path_;

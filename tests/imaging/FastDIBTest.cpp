@@ -99,7 +99,7 @@ TEST(FastDIB, MovedFromBufferIsEmpty) {
 }
 
 TEST(FastDIB, OnePixelFileIsFiftyEightBytes) {
-  TempDir dir;
+  TTempFolder dir;
   TFastDIB dib;
   dib.SetSize(1, 1, 24);
   dib.Fill({0x11, 0x22, 0x33});
@@ -117,7 +117,7 @@ TEST(FastDIB, OnePixelFileIsFiftyEightBytes) {
 class RoundTripTest : public ::testing::TestWithParam<std::pair<int, int>> {};
 
 TEST_P(RoundTripTest, LoadGivesTheSavedShapeAndMemory) {
-  TempDir dir;
+  TTempFolder dir;
   const auto [w, h] = GetParam();
   const TFastDIB saved = RandomPicture(w, h, std::uint32_t(w * 31 + h));
   ASSERT_TRUE(saved.SaveToFile(dir.File("p.bmp")));
@@ -137,7 +137,7 @@ TEST_P(RoundTripTest, LoadGivesTheSavedShapeAndMemory) {
 
 // FreeImage's own BMP reader sees the pixels where they belong.
 TEST_P(RoundTripTest, IndependentReaderSeesTheSamePixels) {
-  TempDir dir;
+  TTempFolder dir;
   const auto [w, h] = GetParam();
   const TFastDIB saved = RandomPicture(w, h, std::uint32_t(w * 17 + h));
   ASSERT_TRUE(saved.SaveToFile(dir.File("p.bmp")));
@@ -177,7 +177,7 @@ TEST(FastDIB, PixelAtRowZeroIsTheBottomLeftPixel) {
 }
 
 TEST(FastDIB, TopDownFileLoadsWithItsFirstRowOnTop) {
-  TempDir dir;
+  TTempFolder dir;
   TFastDIB saved = RandomPicture(2, 3, 4);
   ASSERT_TRUE(saved.SaveToFile(dir.File("p.bmp")));
   auto bytes = ReadFileBytes(dir.File("p.bmp"));
@@ -287,7 +287,7 @@ void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::int64_t v) {
 class DamagedFileTest : public ::testing::TestWithParam<DamagedCase> {};
 
 TEST_P(DamagedFileTest, LoadFailsAndLeavesTheBufferEmpty) {
-  TempDir dir;
+  TTempFolder dir;
   ASSERT_TRUE(RandomPicture(4, 3, 10).SaveToFile(dir.File("valid.bmp")));
   auto bytes = ReadFileBytes(dir.File("valid.bmp"));
   ASSERT_EQ(bytes.size(), 54u + 36u);
@@ -334,7 +334,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(FastDIB, MissingFileFailsAndLeavesTheBufferEmpty) {
-  TempDir dir;
+  TTempFolder dir;
   TFastDIB dib = RandomPicture(4, 3, 12);
   EXPECT_FALSE(dib.LoadFromFile(dir.File("missing.bmp")));
   EXPECT_TRUE(dib.Empty());
@@ -342,7 +342,7 @@ TEST(FastDIB, MissingFileFailsAndLeavesTheBufferEmpty) {
 }
 
 TEST(FastDIB, SaveIntoMissingFolderFailsAndWritesNothing) {
-  TempDir dir;
+  TTempFolder dir;
   EXPECT_FALSE(RandomPicture(2, 2, 13).SaveToFile(dir.File("no/such/folder.bmp")));
 }
 

@@ -11,11 +11,14 @@
 #include "imaging/FastDIB.h"
 #include "imaging/FreeBitmap.h"
 #include "imaging/ImageFileWriter.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 
 namespace kelta {
 namespace {
+
+using test::TTempFolder;
 
 // A picture whose every pixel differs from its neighbours, so a row or
 // channel mix-up shows.
@@ -31,23 +34,6 @@ TFastDIB Pattern(int width, int height) {
     }
   return dib;
 }
-
-class TempDir {
- public:
-  TempDir() {
-    std::string templ = (fs::temp_directory_path() / "kelta-imagefile-XXXXXX").string();
-    Path_ = mkdtemp(templ.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(Path_, ec);
-  }
-  std::string File(const std::string& name) const { return (Path_ / name).string(); }
-  const fs::path& Path() const { return Path_; }
-
- private:
-  fs::path Path_;
-};
 
 struct Loaded {
   FIBITMAP* dib = nullptr;
@@ -82,7 +68,7 @@ class LosslessWrite : public ::testing::TestWithParam<LosslessCase> {};
 
 TEST_P(LosslessWrite, ReadsBackPixelForPixel) {
   const auto& c = GetParam();
-  TempDir dir;
+  TTempFolder dir;
   const TFastDIB dib = Pattern(c.width, c.height);
   const std::string file = dir.File(std::string("pic") + c.ext);
   ASSERT_TRUE(WriteImageFile(dib, file, false));
@@ -108,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, LosslessWrite,
                          });
 
 TEST(WriteImageFile, JpegIsA24BitPictureCloseToTheSource) {
-  TempDir dir;
+  TTempFolder dir;
   TFastDIB dib;
   dib.SetSize(32, 16, 24);
   dib.Fill({40, 120, 200});
@@ -126,7 +112,7 @@ TEST(WriteImageFile, JpegIsA24BitPictureCloseToTheSource) {
 }
 
 TEST(WriteImageFile, GifIsAnEightBitPaletteKeepingAFewColours) {
-  TempDir dir;
+  TTempFolder dir;
   TFastDIB dib;
   dib.SetSize(20, 10, 24);
   dib.Fill({255, 0, 0});
@@ -154,7 +140,7 @@ TEST(WriteImageFile, GifIsAnEightBitPaletteKeepingAFewColours) {
 }
 
 TEST(WriteImageFile, WritesNothingItCannotWrite) {
-  TempDir dir;
+  TTempFolder dir;
   const TFastDIB dib = Pattern(3, 3);
   const TFastDIB empty;
   struct Case {
@@ -173,7 +159,7 @@ TEST(WriteImageFile, WritesNothingItCannotWrite) {
 }
 
 TEST(WriteImageFile, FolderThatCannotHoldTheFileLeavesNoFile) {
-  TempDir dir;
+  TTempFolder dir;
   // A path below a regular file cannot be created, whoever runs the test.
   { std::FILE* f = std::fopen(dir.File("plain").c_str(), "wb"); ASSERT_NE(f, nullptr); std::fclose(f); }
   for (const char* name : {"plain/pic.png", "missing/pic.bmp"}) {
@@ -183,7 +169,7 @@ TEST(WriteImageFile, FolderThatCannotHoldTheFileLeavesNoFile) {
 }
 
 TEST(WriteImageFile, ReplacesAnExistingFile) {
-  TempDir dir;
+  TTempFolder dir;
   const std::string file = dir.File("pic.bmp");
   ASSERT_TRUE(WriteImageFile(Pattern(40, 30), file, false));
   ASSERT_TRUE(WriteImageFile(Pattern(2, 2), file, false));

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "imaging/FastDIB.h"
+#include "support/TempFolder.h"
 
 namespace kelta::test {
 
@@ -42,25 +43,6 @@ inline TBGRColor PictureAt(const TFastDIB& dib, int x, int y) {
   const std::uint8_t* p = dib.PixelPtr(x, y);
   return {p[0], p[1], p[2]};
 }
-
-// A folder of its own for one test, removed with everything in it.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kelta-imaging-XXXXXX").string();
-    if (mkdtemp(pattern.data())) Path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    if (!Path_.empty()) std::filesystem::remove_all(Path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string File(const std::string& name) const { return (Path_ / name).string(); }
-
- private:
-  std::filesystem::path Path_;
-};
 
 inline std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -14,37 +14,9 @@
 #include <string_view>
 #include <vector>
 
+#include "support/TempFolder.h"
+
 namespace kelta::test {
-
-class TTempFolder {
- public:
-  TTempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kelta-library-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    Path_ = pattern;
-  }
-  ~TTempFolder() {
-    std::error_code error;
-    std::filesystem::remove_all(Path_, error);
-  }
-  TTempFolder(const TTempFolder&) = delete;
-  TTempFolder& operator=(const TTempFolder&) = delete;
-
-  const std::filesystem::path& Path() const { return Path_; }
-  std::filesystem::path operator/(const std::string& name) const { return Path_ / name; }
-
-  // Names of the entries in the folder, sorted.
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(Path_))
-      names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  std::filesystem::path Path_;
-};
 
 inline std::string ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -8,16 +8,6 @@
 
 namespace kelta::test {
 
-TempDir::TempDir() {
-  std::string templ = (std::filesystem::temp_directory_path() / "kelta-output-XXXXXX").string();
-  if (mkdtemp(templ.data())) Path_ = templ;
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  if (!Path_.empty()) std::filesystem::remove_all(Path_, ec);
-}
-
 TFastDIB QuadrantPicture(int width, int height) {
   TFastDIB dib;
   dib.SetSize(width, height, 24);

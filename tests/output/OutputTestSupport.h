@@ -6,21 +6,9 @@
 #include <string>
 
 #include "imaging/FastDIB.h"
+#include "support/TempFolder.h"
 
 namespace kelta::test {
-
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string File(const std::string& name) const { return (Path_ / name).string(); }
-  const std::filesystem::path& Path() const { return Path_; }
-
- private:
-  std::filesystem::path Path_;
-};
 
 // Smooth gradients with a distinct colour in each quadrant, so a flipped or
 // mirrored picture shows in a comparison while JPEG keeps it close.

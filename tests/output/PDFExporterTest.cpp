@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 namespace kelta {
 namespace {
 
-using test::TempDir;
+using test::TTempFolder;
 
 // The text of object n, from "n 0 obj" to its "endobj".
 std::string ObjectText(const std::string& pdf, int n) {
@@ -90,7 +90,7 @@ class PdfExport : public ::testing::TestWithParam<SizeCase> {};
 
 TEST_P(PdfExport, WritesTheOnePageDocument) {
   const auto [w, h] = GetParam();
-  TempDir dir;
+  TTempFolder dir;
   const std::string file = dir.File("frame.pdf");
   TPDFExporter().Export(test::QuadrantPicture(w, h), file);
   ExpectQpdfAccepts(file);
@@ -126,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, PdfExport, ::testing::Values(SizeCase{720, 576},
                          });
 
 TEST(PdfExport, InformationEntries) {
-  TempDir dir;
+  TTempFolder dir;
   const std::string file = dir.File("a.pdf");
   TPDFExporter().Export(test::QuadrantPicture(16, 8), file);
   const PdfFacts f = Read(test::ReadFile(file));
@@ -174,7 +174,7 @@ JpegFrame ParseJpeg(const std::string& j) {
 }
 
 TEST(PdfExport, ImageIsABaselineJpegAtFullQualityWithHalvedChroma) {
-  TempDir dir;
+  TTempFolder dir;
   const std::string file = dir.File("a.pdf");
   TPDFExporter().Export(test::QuadrantPicture(64, 48), file);
   const PdfFacts f = Read(test::ReadFile(file));
@@ -191,7 +191,7 @@ TEST(PdfExport, ImageIsABaselineJpegAtFullQualityWithHalvedChroma) {
 }
 
 TEST(PdfExport, RendersAsTheSourcePicture) {
-  TempDir dir;
+  TTempFolder dir;
   const TFastDIB picture = test::QuadrantPicture(720, 576);
   const std::string file = dir.File("frame.pdf");
   TPDFExporter().Export(picture, file);
@@ -225,7 +225,7 @@ TEST(PdfExport, RendersAsTheSourcePicture) {
 }
 
 TEST(PdfExport, TwoExportsGiveTwoCompleteFiles) {
-  TempDir dir;
+  TTempFolder dir;
   TPDFExporter exporter;
   exporter.Export(test::QuadrantPicture(40, 30), dir.File("one.pdf"));
   test::WriteFile(dir.File("two.pdf"), std::string(100000, 'x'));  // replaced, not appended to
@@ -239,7 +239,7 @@ TEST(PdfExport, TwoExportsGiveTwoCompleteFiles) {
 }
 
 TEST(PdfExport, FailuresRaiseAndLeaveNoFile) {
-  TempDir dir;
+  TTempFolder dir;
   test::WriteFile(dir.File("plain"), "x");
   TPDFExporter exporter;
   for (const char* name : {"plain/a.pdf", "missing/a.pdf"}) {

@@ -17,6 +17,7 @@
 #include "support/DvdFixture.h"
 #include "support/ReferenceDecoder.h"
 #include "support/VideoFixture.h"
+#include "support/TempFolder.h"
 #include "video/DvdChapters.h"
 #include "video/MPEG2Decoder.h"
 
@@ -82,9 +83,8 @@ int FirstCounter(const std::string& path) {
 class DvdTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    char pattern[] = "/tmp/kelta-dvd-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    Work_ = pattern;
+    Scratch_ = std::make_unique<kelta::test::TTempFolder>();
+    Work_ = Scratch_->Path().string();
     Folder_ = Work_ + "/MY_DISC";
     Image_ = Work_ + "/my-disc.iso";
     try {
@@ -101,10 +101,7 @@ class DvdTest : public ::testing::Test {
       SetupError_ = error.what();
     }
   }
-  static void TearDownTestSuite() {
-    std::error_code ignored;
-    fs::remove_all(Work_, ignored);
-  }
+  static void TearDownTestSuite() { Scratch_.reset(); }
   // A missing authoring tool fails every test here, with its message.
   void SetUp() override { ASSERT_TRUE(SetupError_.empty()) << SetupError_; }
 
@@ -136,6 +133,7 @@ class DvdTest : public ::testing::Test {
     return path;
   }
 
+  static inline std::unique_ptr<kelta::test::TTempFolder> Scratch_;
   static inline std::string Work_, Folder_, Image_, SetupError_;
   static inline std::vector<std::string> Sources_;
 };

@@ -19,6 +19,7 @@
 #include "imaging/FastDIB.h"
 #include "imaging/ImageUtils.h"
 #include "support/VideoFixture.h"
+#include "support/TempFolder.h"
 #include "video/OSError.h"
 
 namespace fs = std::filesystem;
@@ -38,9 +39,6 @@ std::string Fake(const std::string& variant) { return std::string(KELTA_FAKE_COD
 class DecoderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kelta-video-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    Temp_ = pattern;
     const char* old = std::getenv("TMPDIR");
     OldTemp_ = old ? old : "";
     HadTemp_ = old != nullptr;
@@ -52,15 +50,15 @@ class DecoderTest : public ::testing::Test {
       setenv("TMPDIR", OldTemp_.c_str(), 1);
     else
       unsetenv("TMPDIR");
-    std::error_code ec;
-    fs::remove_all(Temp_, ec);
     EXPECT_EQ(TMPEG2Decoder::InstanceCount(), 0);
   }
   std::size_t TempFiles() const {
     return std::size_t(std::distance(fs::directory_iterator(Temp_), fs::directory_iterator()));
   }
 
-  std::string Temp_, OldTemp_;
+  kelta::test::TTempFolder Folder_;
+  const std::string Temp_ = Folder_.Path().string();
+  std::string OldTemp_;
   bool HadTemp_ = false;
 };
 

@@ -79,7 +79,7 @@ class OutputUiTest : public QObject {
   }
 
   void exportImageAsUsesTheEntryFinallyChosen() {
-    test::TempDir dir;
+    test::TTempFolder dir;
     const TFastDIB picture = test::QuadrantPicture(40, 30);
     QWidget owner;
     QString preselected;
@@ -132,7 +132,7 @@ class OutputUiTest : public QObject {
     QFETCH(bool, asked);
     const TFastDIB picture = test::QuadrantPicture(8, 6);
     for (QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
-      test::TempDir dir;
+      test::TTempFolder dir;
       test::WriteFile(dir.File(existing.toStdString()), "kept");
       test::TBoxSeen seen;
       bool reopened = false;
@@ -177,7 +177,7 @@ class OutputUiTest : public QObject {
   void exportImageAsReportsFailedWrites() {
     QFETCH(int, entry);
     QFETCH(bool, diskFull);
-    test::TempDir dir;
+    test::TTempFolder dir;
     const std::string target = diskFull ? dir.File("big") : dir.File("missing/big");
     test::TBoxSeen seen;
     test::WhenModal<QFileDialog>([&](QFileDialog* dialog) {
@@ -204,7 +204,7 @@ class OutputUiTest : public QObject {
   }
 
   void exportImageAsStartsInTheLastFolderWithThePictureName() {
-    test::TempDir first, second;
+    test::TTempFolder first, second;
     QString startFolder, suggested;
     test::WhenModal<QFileDialog>([&](QFileDialog* dialog) {
       startFolder = dialog->directory().absolutePath();
@@ -229,7 +229,7 @@ class OutputUiTest : public QObject {
   }
 
   void exportImageAsCancelledWritesNothing() {
-    test::TempDir dir;
+    test::TTempFolder dir;
     const std::string file = dir.File("x.bmp");
     test::WhenModal<QFileDialog>([file](QFileDialog* dialog) {
       test::ChooseFile(dialog, QString::fromStdString(file));
@@ -240,7 +240,7 @@ class OutputUiTest : public QObject {
   }
 
   void exportImageAsReportsPdfErrors() {
-    test::TempDir dir;
+    test::TTempFolder dir;
     test::WriteFile(dir.File("plain"), "x");
     fs::create_directory(dir.File("sub"));
     test::TBoxSeen seen;
@@ -271,7 +271,7 @@ class OutputUiTest : public QObject {
     QFETCH(int, width);
     QFETCH(int, height);
     QFETCH(int, panelHeight);
-    test::TempDir dir;
+    test::TTempFolder dir;
     TExportDlg dlg(dir.Path().string());
     QCOMPARE(dlg.windowTitle(), QString("Export Video Frame"));
     dlg.PrepareForFrame(test::QuadrantPicture(width, height), 1234);
@@ -333,7 +333,7 @@ class OutputUiTest : public QObject {
   }
 
   void exportDialogWritesAllFourFiles() {
-    test::TempDir dir;
+    test::TTempFolder dir;
     const TFastDIB frame = test::QuadrantPicture(722, 576);  // 722 / 4 = 180 columns
     TExportDlg dlg(dir.Path().string());
     dlg.PrepareForFrame(frame, 77);
@@ -385,7 +385,7 @@ class OutputUiTest : public QObject {
   }
 
   void exportDialogStopsAtAnInvalidName() {
-    test::TempDir dir;
+    test::TTempFolder dir;
     TExportDlg dlg(dir.Path().string());
     dlg.PrepareForFrame(test::QuadrantPicture(16, 8), 5);
     dlg.ckbBmp->setChecked(true);
@@ -428,7 +428,7 @@ class OutputUiTest : public QObject {
   }
 
   void exportDialogReportsAWriterError() {
-    test::TempDir dir;
+    test::TTempFolder dir;
     fs::create_directories(dir.Path() / "export" / "5.pdf");  // a folder where the PDF should go
     TExportDlg dlg(dir.Path().string());
     dlg.PrepareForFrame(test::QuadrantPicture(16, 8), 5);
@@ -463,7 +463,7 @@ class OutputUiTest : public QObject {
   void exportDialogReportsEachFailedFormat() {
     QFETCH(int, failing);
     QFETCH(QString, writtenBefore);
-    test::TempDir dir;
+    test::TTempFolder dir;
     const char* names[] = {"5.bmp", "5.pdf", "5_color.html", "5_gray.html"};
     const fs::path out = dir.Path() / "export";
     fs::create_directories(out);
@@ -491,7 +491,7 @@ class OutputUiTest : public QObject {
   }
 
   void exportDialogAsksOnceBeforeReplacing() {
-    test::TempDir dir;
+    test::TTempFolder dir;
     const fs::path out = dir.Path() / "export";
     fs::create_directories(out);
     test::WriteFile((out / "5.bmp").string(), "old bitmap");
@@ -515,7 +515,7 @@ class OutputUiTest : public QObject {
   }
 
   void exportDialogWithNothingTickedOnlyMakesTheFolder() {
-    test::TempDir dir;
+    test::TTempFolder dir;
     TExportDlg dlg(dir.Path().string());
     dlg.PrepareForFrame(test::QuadrantPicture(16, 8), 5);
     dlg.btOkClick();
@@ -525,7 +525,7 @@ class OutputUiTest : public QObject {
   }
 
   void showForFrameRunsModallyAndEscapeWritesNothing() {
-    test::TempDir dir;
+    test::TTempFolder dir;
     test::WhenModal<TExportDlg>([](TExportDlg* dlg) {
       dlg->ckbBmp->setChecked(true);
       QTest::keyClick(dlg, Qt::Key_Escape);
