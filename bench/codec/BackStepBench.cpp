@@ -30,6 +30,7 @@
 
 #include "codec/VideoSource.h"
 #include "support/VideoFixture.h"
+#include "support/TempFolder.h"
 #include "video/MPEG2Decoder.h"
 
 namespace fs = std::filesystem;
@@ -94,20 +95,13 @@ void Print(const char* name, const Steps& s) {
 }
 
 struct Video {
-  std::string dir, path;
+  kelta::test::TTempFolder folder;
+  std::string path = folder.File("pal.vob");
   Video() {
-    char pattern[] = "/tmp/kelta-backstep-bench-XXXXXX";
-    if (!mkdtemp(pattern)) std::abort();
-    dir = pattern;
-    path = dir + "/pal.vob";
     kelta::test::Mpeg2StreamOptions options;  // 720 x 576, 25 fps, open groups of 12
     options.frames = VideoFrames;
     options.interlaced = true;
     kelta::test::WriteMpeg2ProgramStream(path, options);
-  }
-  ~Video() {
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
   }
 };
 

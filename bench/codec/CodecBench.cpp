@@ -44,6 +44,7 @@
 #include "support/DecodedPictures.h"
 #include "support/PlainFfmpeg.h"
 #include "support/VideoFixture.h"
+#include "support/TempFolder.h"
 #include "video/MPEG2Decoder.h"
 
 namespace fs = std::filesystem;
@@ -68,14 +69,12 @@ int EnvInt(const char* name, int fallback) {
 }
 
 struct Files {
-  std::string dir, video, oneFrame, large;
+  kelta::test::TTempFolder folder;
+  std::string dir = folder.Path().string(), video, oneFrame, large;
   std::int64_t largeBytes = 0;
   int frames = 0;
 
   Files() {
-    char pattern[] = "/tmp/kelta-bench-XXXXXX";
-    if (!mkdtemp(pattern)) std::abort();
-    dir = pattern;
     video = dir + "/pal.vob";
     kelta::test::Mpeg2StreamOptions options;
     options.frames = frames = std::max(1, EnvInt("KELTA_BENCH_SECONDS", 60)) * FramesPerSecond;
@@ -96,10 +95,6 @@ struct Files {
         largeBytes += std::int64_t(bytes.size());
       }
     }
-  }
-  ~Files() {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
   }
 };
 

@@ -16,6 +16,7 @@
 #include "library/AtomicFileWrite.h"
 #include "library/FilmManager.h"
 #include "support/BenchFigures.h"
+#include "support/TempFolder.h"
 
 namespace kelta {
 namespace {
@@ -26,14 +27,12 @@ constexpr int ImagesPerFilm = 100;
 constexpr int Images = Categories * FilmsPerCategory * ImagesPerFilm;
 
 struct TBenchFiles {
-  std::filesystem::path Folder;
+  kelta::test::TTempFolder Scratch;
+  std::filesystem::path Folder = Scratch.Path();
   std::filesystem::path Config;
   std::string Bytes;
 
   TBenchFiles() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kelta-library-bench-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) std::abort();
-    Folder = pattern;
     Config = Folder / "config";
 
     TXmlDocument document;
@@ -60,10 +59,6 @@ struct TBenchFiles {
     document.Prolog.back().Attributes = {{"version", "1.0"}, {"encoding", "UTF-8"}};
     Bytes = WriteXml(document);
     WriteFileAtomically(Config, Bytes);
-  }
-  ~TBenchFiles() {
-    std::error_code error;
-    std::filesystem::remove_all(Folder, error);
   }
 };
 

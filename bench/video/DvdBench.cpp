@@ -26,6 +26,7 @@
 
 #include "support/DvdFixture.h"
 #include "support/VideoFixture.h"
+#include "support/TempFolder.h"
 #include "video/DvdDisc.h"
 #include "video/MPEG2Decoder.h"
 
@@ -94,9 +95,8 @@ void PrintRatio(const char* what, const Times& dvd, const Times& vob) {
 int main() {
   const int seconds = Setting("KELTA_BENCH_SECONDS", 60);
   const int rounds = Setting("KELTA_BENCH_ROUNDS", 9);
-  char pattern[] = "/tmp/kelta-dvd-bench-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) return 1;
-  const std::string dir = pattern;
+  const kelta::test::TTempFolder scratch;
+  const std::string dir = scratch.Path().string();
   try {
     std::printf("Authoring a %d s 720x576 DVD...\n", seconds);
     kelta::test::DvdTitleSource title;
@@ -130,9 +130,7 @@ int main() {
     PrintRatio("image", imageTimes, vobTimes);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
-    fs::remove_all(dir);
     return 1;
   }
-  fs::remove_all(dir);
   return 0;
 }

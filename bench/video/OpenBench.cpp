@@ -39,6 +39,7 @@
 #include "common/ui/VideoOutPanel.h"
 #include "support/ShownFrameBar.h"
 #include "support/VideoFixture.h"
+#include "support/TempFolder.h"
 #include "video/ui/VideoFrameBar.h"
 
 namespace fs = std::filesystem;
@@ -97,7 +98,8 @@ std::string Ms(const TFigure& f) {
 
 // The generated files, removed with the object.
 struct TVideos {
-  fs::path Dir;
+  kelta::test::TTempFolder Scratch;
+  fs::path Dir = Scratch.Path();
   struct TEntry {
     std::string Name, Path;
     double Megabytes = 0;
@@ -105,9 +107,6 @@ struct TVideos {
   std::vector<TEntry> Entries;
 
   TVideos() {
-    char pattern[] = "/tmp/kelta-open-bench-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("no temporary folder");
-    Dir = pattern;
     const fs::path piece = Dir / "piece.vob";
     kelta::test::Mpeg2StreamOptions options;  // 720 x 576, 25 fps, DVD muxer
     options.frames = 750;
@@ -135,10 +134,6 @@ struct TVideos {
                {"13 pieces", (Dir / "medium.vob").string(), 13 * pieceMb},
                {"60 pieces", (Dir / "large.vob").string(), 60 * pieceMb},
                {"title, 4 x 60", (title / "VTS_01_1.VOB").string(), 4 * 60 * pieceMb}};
-  }
-  ~TVideos() {
-    std::error_code ignored;
-    fs::remove_all(Dir, ignored);
   }
 };
 

@@ -19,6 +19,7 @@
 #include "support/BenchFigures.h"
 #include "support/ShownFrameBar.h"
 #include "support/VideoFixture.h"
+#include "support/TempFolder.h"
 #include "video/ui/VideoFrameBar.h"
 
 namespace fs = std::filesystem;
@@ -66,9 +67,8 @@ int main(int argc, char** argv) {
   const int seconds = FromEnvironment("KELTA_BENCH_SECONDS", 60);
   const int playbacks = FromEnvironment("KELTA_BENCH_PLAYBACKS", 3);
 
-  char pattern[] = "/tmp/kelta-pacing-bench-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) return 1;
-  const fs::path dir = pattern;
+  const kelta::test::TTempFolder scratch;
+  const fs::path& dir = scratch.Path();
 
   kelta::bench::Figures figures;
   std::map<std::string, std::vector<double>> ratios;  // shown / nominal rate, each playback
@@ -110,9 +110,6 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
     }
   }
-  std::error_code ignored;
-  fs::remove_all(dir, ignored);
-
   figures.PrintTable("pacing bench", 1e3, "ms");
   std::printf("\n");
   // Paced: only the wall time of a shown frame compares with the period.

@@ -33,6 +33,7 @@
 #include "support/ShownFrameBar.h"
 #include "support/PlainFfmpeg.h"
 #include "support/VideoFixture.h"
+#include "support/TempFolder.h"
 #include "video/MPEG2Decoder.h"
 #include "video/ui/VideoFrameBar.h"
 #include "common/ui/VideoOutPanel.h"
@@ -64,22 +65,14 @@ void WriteWithoutAspect(const std::string& from, const std::string& to) {
 }
 
 struct TVideoFile {
-  std::string Dir, Path, WithoutAspect;
+  kelta::test::TTempFolder Scratch;
+  std::string Path = Scratch.File("movie.vob"), WithoutAspect = Scratch.File("movie-without-aspect.vob");
   TVideoFile() {
-    char pattern[] = "/tmp/kelta-video-bench-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) std::abort();
-    Dir = pattern;
-    Path = Dir + "/movie.vob";
-    WithoutAspect = Dir + "/movie-without-aspect.vob";
     kelta::test::Mpeg2StreamOptions options;  // 720 x 576 at 4:3, 25 fps, DVD muxer
     options.frames = VideoSeconds() * FramesPerSecond;
     options.interlaced = true;
     kelta::test::WriteMpeg2ProgramStream(Path, options);
     WriteWithoutAspect(Path, WithoutAspect);
-  }
-  ~TVideoFile() {
-    std::error_code ignored;
-    fs::remove_all(Dir, ignored);
   }
 };
 
