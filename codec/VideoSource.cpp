@@ -96,18 +96,18 @@ bool VideoSource::Open(std::unique_ptr<ByteStream> input, const std::string& nam
   if (!Input_ || Input_->Size() <= 0) return false;
   Progress_ = progress;
   ReportStep_ = std::clamp(Input_->Size() / 256, MinReportStep, MaxReportStep);
-  const bool opened = ReportRead(0, true) && OpenDemuxer(name) && BuildIndex() &&
-                      ReportRead(Input_->Size(), true) && OpenDecoder();
+  const bool opened = ReportRead(0, Report::Now) && OpenDemuxer(name) && BuildIndex() &&
+                      ReportRead(Input_->Size(), Report::Now) && OpenDecoder();
   // Decoding reads on without reports.
   Progress_ = {};
   return opened && !Cancelled_;
 }
 
-bool VideoSource::ReportRead(std::int64_t done, bool always) {
+bool VideoSource::ReportRead(std::int64_t done, Report when) {
   if (!Progress_.report || Cancelled_) return !Cancelled_;
   // The demuxer may step back a little to find its way: the count never does.
   done = std::max(done, Reported_);
-  if (!always && done < NextReport_) return true;
+  if (when == Report::EveryStep && done < NextReport_) return true;
   Reported_ = done;
   NextReport_ = done + ReportStep_;
   Cancelled_ = Progress_.report(Progress_.context, done, Input_->Size()) == 0;

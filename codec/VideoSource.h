@@ -108,9 +108,12 @@ class VideoSource {
   static int ReadPacket(void* opaque, std::uint8_t* buffer, int size);
   static std::int64_t SeekStream(void* opaque, std::int64_t offset, int whence);
 
+  // Whether a report of the bytes read waits for a step of progress.
+  enum class Report : std::uint8_t { EveryStep, Now };
   // Tells the listener of the bytes read so far, when they have moved on by
-  // a step since the last report or `always`; false once it has cancelled.
-  bool ReportRead(std::int64_t done, bool always = false);
+  // a step since the last report or `when` is Now; false once it has
+  // cancelled.
+  bool ReportRead(std::int64_t done, Report when = Report::EveryStep);
   bool OpenDemuxer(const std::string& path);
   bool BuildIndex();
   bool OpenDecoder();

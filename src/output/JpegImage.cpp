@@ -37,9 +37,8 @@ struct TCompressState {
   unsigned long OutSize = 0;
 };
 
-}  // namespace
-
-std::string EncodeJpeg(const TFastDIB& dib, int quality, bool grayscale, bool progressive) {
+// The picture compressed with the image's settings.
+std::string EncodeJpeg(const TFastDIB& dib, const TJpegImage& settings) {
   if (dib.Bits() && dib.BitCount() != 24) throw EJpegError("Unsupported bitmap format");
   // Heap-held, so nothing with a destructor lives in the frame setjmp returns to.
   auto state = std::make_unique<TCompressState>();
@@ -61,9 +60,9 @@ std::string EncodeJpeg(const TFastDIB& dib, int quality, bool grayscale, bool pr
   cinfo.input_components = 3;
   cinfo.in_color_space = JCS_EXT_BGR;  // the buffer's own byte order, no conversion pass
   jpeg_set_defaults(&cinfo);           // YCbCr, 2 x 2 chroma subsampling
-  jpeg_set_quality(&cinfo, quality, TRUE);
-  if (grayscale) jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
-  if (progressive) jpeg_simple_progression(&cinfo);
+  jpeg_set_quality(&cinfo, settings.CompressionQuality, TRUE);
+  if (settings.Grayscale) jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
+  if (settings.ProgressiveEncoding) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
   while (cinfo.next_scanline < cinfo.image_height) {
     // JPEG rows run top-down; the buffer stores its top row last.
@@ -77,6 +76,8 @@ std::string EncodeJpeg(const TFastDIB& dib, int quality, bool grayscale, bool pr
   return result;
 }
 
+}  // namespace
+
 void TJpegImage::Assign(const TFastDIB& dib) {
   Data_.clear();
   Width_ = Height_ = 0;
@@ -85,7 +86,7 @@ void TJpegImage::Assign(const TFastDIB& dib) {
 }
 
 void TJpegImage::Compress() {
-  Data_ = EncodeJpeg(Source_, CompressionQuality, Grayscale, ProgressiveEncoding);
+  Data_ = EncodeJpeg(Source_, *this);
   Width_ = Source_.Width();
   Height_ = Source_.RowCount();
 }

@@ -35,7 +35,4 @@ class TJpegImage : public TGraphic {
   int Height_ = 0;
 };
 
-// Encodes a 24-bit buffer as a baseline JPEG; the routine TJpegImage uses.
-std::string EncodeJpeg(const TFastDIB& dib, int quality, bool grayscale, bool progressive);
-
 }  // namespace kelta
