@@ -17,7 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::int64_t SectorBytes = DVD_VIDEO_LB_LEN;
+constexpr std::int64_t SectorBytes = DvdSectorBytes;
+static_assert(SectorBytes == DVD_VIDEO_LB_LEN);
 // Sectors of a title looked at for plain MPEG: the first few VOBUs.
 constexpr std::int64_t ProbeSectors = 32;
 

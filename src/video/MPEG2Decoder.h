@@ -41,6 +41,9 @@ using TMPEG2FileInfo = KeltaCodecFileInfo;    // filled by getFileInfo
 
 // Cells of one DVD title set to open as one video: sector ranges of its title
 // VOBs, read in the order listed (see openDvdCells in codec/CodecApi.h).
+// Bytes in a sector of a DVD, the unit of its cells.
+inline constexpr std::int64_t DvdSectorBytes = 2048;
+
 struct TDvdCells {
   std::string Disc;  // what libdvdread opens: a disc image or a VIDEO_TS folder
   std::int32_t TitleSet = 0;

@@ -1,10 +1,30 @@
 #include "video/VideoOpener.h"
 
+#include <algorithm>
+
 #include "imaging/ImageUtils.h"
 #include "imaging/Resample.h"
 #include "video/MPEG2Decoder.h"
 
 namespace kelta {
+
+namespace {
+
+// The cells of a title's first `bytes`: whole ranges, then the one that
+// reaches past them cut short.
+TDvdCells HeadOfTitle(const TDvdCells& title, std::int64_t bytes) {
+  TDvdCells head{title.Disc, title.TitleSet, {}};
+  std::int64_t sectors = bytes / DvdSectorBytes;
+  for (const KeltaCodecSectorRange& range : title.Ranges) {
+    if (sectors <= 0) break;
+    const std::int64_t taken = std::min(std::int64_t(range.Last) - range.First + 1, sectors);
+    head.Ranges.push_back({range.First, std::uint32_t(range.First + taken - 1)});
+    sectors -= taken;
+  }
+  return head;
+}
+
+}  // namespace
 
 TVideoOpener::TVideoOpener(TRequest request, std::function<void()> notify)
     : Request_(std::move(request)), Notify_(std::move(notify)) {
@@ -61,14 +81,13 @@ void TVideoOpener::Run() {
       if (total > 0) ReportPercent(int(IndexPercent * done / total));
       return !Cancelled_;
     };
-    // A DVD title's cells open whole: its first picture comes with the open.
-    const bool dvd = !Request_.Dvd.Empty();
-    const bool opened = !dvd && QuickLook(*decoder);
+    const bool opened = QuickLook(*decoder);
     ThrowIfCancelled();
-    if (dvd) {
-      decoder->OpenDvdCells(Request_.Dvd, Request_.Path, progress);
-    } else if (!opened) {
-      decoder->Open(Request_.Path, 0, -1, progress);
+    if (!opened) {
+      if (Request_.Dvd.Empty())
+        decoder->Open(Request_.Path, 0, -1, progress);
+      else
+        decoder->OpenDvdCells(Request_.Dvd, Request_.Path, progress);
     }
     ReportPercent(IndexPercent);
     TFastDIB first;
@@ -92,8 +111,12 @@ void TVideoOpener::Run() {
 }
 
 bool TVideoOpener::QuickLook(TMPEG2Decoder& decoder) {
+  const auto untold = [this](std::int64_t, std::int64_t) { return !Cancelled_; };
   try {
-    decoder.Open(Request_.Path, 0, QuickLookBytes, [this](std::int64_t, std::int64_t) { return !Cancelled_; });
+    if (Request_.Dvd.Empty())
+      decoder.Open(Request_.Path, 0, QuickLookBytes, untold);
+    else
+      decoder.OpenDvdCells(HeadOfTitle(Request_.Dvd, QuickLookBytes), Request_.Path, untold);
   } catch (const EOpenCancelled&) {
     throw;
   } catch (const std::exception&) {

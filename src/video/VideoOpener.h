@@ -1,9 +1,9 @@
 #pragma once
 // TVideoOpener: opens a video on a worker thread of its own, in three stages
 // whose results are handed over as soon as each is ready:
-//  1. a quick look: the decoder opened on the head of the file alone
-//     (QuickLookBytes) gives the first picture within milliseconds, whatever
-//     the size of the file;
+//  1. a quick look: the decoder opened on the head of the file or the DVD
+//     title alone (QuickLookBytes) gives the first picture within
+//     milliseconds, whatever the size of the video;
 //  2. the open of the whole video, whose pass over the file to index its
 //     groups of pictures takes nearly all the time; its progress is reported
 //     by the bytes read;
@@ -92,8 +92,8 @@ class TVideoOpener {
 
  private:
   void Run();
-  // Opens the head of the file and hands over its first frame; true when
-  // the head is the whole file, which is then open. A head that does not
+  // Opens the head of the file or title and hands over its first frame;
+  // true when the head is the whole video, which is then open. A head that does not
   // open leaves the decision to the open of the whole video.
   bool QuickLook(TMPEG2Decoder& decoder);
   void MakeStrip(TMPEG2Decoder& decoder, TFastDIB& first);

@@ -305,7 +305,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(DvdDecoderTest, APluginThatCannotReadDvdsSaysSo) {
-  TMPEG2Decoder decoder(std::string(KELTA_FAKE_CODECS) + "/good");
+  TMPEG2Decoder decoder(std::string(KELTA_FAKE_CODECS) + "/omit_openDvdCells");
   const kelta::TDvdCells cells{"/nowhere", 1, {{0, 9}}};
   try {
     decoder.OpenDvdCells(cells, "MY_DISC \u2013 Title 1");

@@ -10,7 +10,9 @@
 // argument. A range from 0 (the head of the video) always opens; the whole
 // video fails to open with "failfull=1", and with "hold=FILE" it opens only
 // once FILE exists, reporting its progress meanwhile. setOpenProgress's
-// listener hears of every whole-video open and may cancel it.
+// listener hears of every whole-video open and may cancel it. openDvdCells
+// takes the script as the disc; cells that cover TotalSize bytes open the
+// whole video, fewer its head.
 
 #include <unistd.h>
 
@@ -71,19 +73,16 @@ bool ReadThrough(const std::string& holdFile) {
   return Report(0) && Report(TotalSize);
 }
 
-}  // namespace
-
-#ifndef FAKE_OMIT_openFile
-FAKE_EXPORT std::int32_t openFile(const char* path, std::int64_t start, std::int64_t end) {
+// The video the script describes, its head or the whole of it.
+std::int32_t OpenScript(const std::string& script, bool whole) {
 #ifdef FAKE_REJECT_ALL
-  (void)path;
+  (void)script;
+  (void)whole;
   return 0;
 #else
   width = height = framesLeft = 0;
-  if (start != 0 || end == 0 || end < -1) return 0;
-  const std::string script = path;
   if (script.find("w=") == std::string::npos) return 0;
-  if (end == -1 && (!ReadThrough(Text(script, "hold=")) || Number(script, "failfull=", 0) != 0)) return 0;
+  if (whole && (!ReadThrough(Text(script, "hold=")) || Number(script, "failfull=", 0) != 0)) return 0;
   width = int(Number(script, "w=", 0));
   height = int(Number(script, "h=", 0));
   rate = Number(script, "rate=", 25);
@@ -98,6 +97,23 @@ FAKE_EXPORT std::int32_t openFile(const char* path, std::int64_t start, std::int
   position = 0;
   return 1;
 #endif
+}
+
+}  // namespace
+
+#ifndef FAKE_OMIT_openFile
+FAKE_EXPORT std::int32_t openFile(const char* path, std::int64_t start, std::int64_t end) {
+  if (start != 0 || end == 0 || end < -1) return 0;
+  return OpenScript(path, end == -1);
+}
+#endif
+
+#ifndef FAKE_OMIT_openDvdCells
+FAKE_EXPORT std::int32_t openDvdCells(const char* disc, std::int32_t, const KeltaCodecSectorRange* cells,
+                                      std::int32_t count) {
+  std::int64_t bytes = 0;
+  for (std::int32_t i = 0; i < count; ++i) bytes += (std::int64_t(cells[i].Last) - cells[i].First + 1) * 2048;
+  return OpenScript(disc, bytes >= TotalSize);
 }
 #endif
 

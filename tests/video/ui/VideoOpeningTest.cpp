@@ -93,6 +93,14 @@ struct TOpeningFixture {
     Progress.clear();
     Bar.BeginOpen([this](TOpenEnd end, const std::exception_ptr&) { Ends.push_back(end); });
   }
+  // A DVD title of the fake plugin: the script stands for the disc, and one
+  // cell covers the fake's whole video.
+  void BeginDvdTitle(const QString& script) {
+    Progress.clear();
+    const TDvdCells cells{script.toStdString(), 1, {{0, std::uint32_t(5'000'000 / DvdSectorBytes)}}};
+    Bar.BeginOpenDvdTitle(QStringLiteral("MY_DISC - Title 1"), cells,
+                          [this](TOpenEnd end, const std::exception_ptr&) { Ends.push_back(end); });
+  }
   TBarState State() {
     TBarState state;
     state.FileName = Bar.FileName;
@@ -155,12 +163,15 @@ void VideoOpeningTest::Release(const QString& holdFile) {
 // plugin that cannot report its reading too.
 void VideoOpeningTest::firstPictureComesBeforeTheWholeOpen_data() {
   QTest::addColumn<QString>("variant");
-  QTest::newRow("plugin with reports") << "good";
-  QTest::newRow("older plugin") << "omit_setOpenProgress";
+  QTest::addColumn<bool>("dvd");
+  QTest::newRow("plugin with reports") << "good" << false;
+  QTest::newRow("older plugin") << "omit_setOpenProgress" << false;
+  QTest::newRow("DVD title") << "good" << true;
 }
 
 void VideoOpeningTest::firstPictureComesBeforeTheWholeOpen() {
   QFETCH(QString, variant);
+  QFETCH(bool, dvd);
   TOpeningFixture f(FakeCodec(variant));
   const TBarState before = f.State();
   const QString hold = NewHoldFile();
@@ -168,7 +179,11 @@ void VideoOpeningTest::firstPictureComesBeforeTheWholeOpen() {
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
   timer.start(5);
-  f.Begin(Script(100, QStringLiteral(";hold=") + hold));
+  const QString script = Script(100, QStringLiteral(";hold=") + hold);
+  if (dvd)
+    f.BeginDvdTitle(script);
+  else
+    f.Begin(script);
   QVERIFY(f.Bar.Opening());
   QTRY_VERIFY(ticks >= 3 && f.PanelChangedSince(before));
   QVERIFY(f.Bar.Opening());
