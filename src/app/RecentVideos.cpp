@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "library/AtomicFileWrite.h"
+#include "video/DvdDisc.h"
 
 namespace kelta {
 
@@ -33,7 +34,7 @@ void TRecentVideos::Add(const std::string& video) {
 bool TRecentVideos::DropMissing() {
   const auto missing = [](const std::string& video) {
     std::error_code error;
-    return !std::filesystem::is_regular_file(video, error);
+    return !std::filesystem::is_regular_file(video, error) && DvdLocation(video).empty();
   };
   const auto gone = std::remove_if(Videos_.begin(), Videos_.end(), missing);
   const bool dropped = gone != Videos_.end();

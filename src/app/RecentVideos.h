@@ -1,6 +1,6 @@
 #pragma once
-// The videos opened last, newest first, and the folder the Open dialog starts
-// in. They live in a small file of their own beside the library ("folder="
+// The videos opened last (files, and DVDs as the folder or image chosen),
+// newest first, and the folder the Open dialog starts in. They live in a small file of their own beside the library ("folder="
 // and "video=" lines), never inside the library file.
 
 #include <cstddef>
@@ -16,7 +16,8 @@ class TRecentVideos {
 
   // Puts a video first (once), remembers its folder and keeps the newest Limit.
   void Add(const std::string& video);
-  // Drops the videos that are no longer there; true when one went.
+  // Drops the videos that are no longer there, or no longer a DVD where a
+  // folder stands; true when one went.
   bool DropMissing();
   void Remove(const std::string& video);
 

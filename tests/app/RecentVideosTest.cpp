@@ -78,8 +78,11 @@ TEST_F(RecentVideosFileTest, MissingVideosAreDropped) {
   recent.Add(kept);
   recent.Add((Folder / "gone.vob").string());
   recent.Add(Folder.string());  // a folder is no video
+  fs::create_directories(Folder / "MY_DISC" / "VIDEO_TS");
+  const std::string disc = (Folder / "MY_DISC").string();  // but a DVD's is
+  recent.Add(disc);
   EXPECT_TRUE(recent.DropMissing());
-  EXPECT_EQ(recent.Videos(), Videos{kept});
+  EXPECT_EQ(recent.Videos(), (Videos{disc, kept}));
   EXPECT_FALSE(recent.DropMissing());
 }
 

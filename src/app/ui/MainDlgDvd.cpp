@@ -75,6 +75,7 @@ bool TMainDlg::OpenDvd(const QString& chosen, bool resumePlayback) {
 
 void TMainDlg::DvdTitleOpened(TOpenDvd opened) {
   TImageLibraryManager::RememberVideoFolder(QFileInfo(QFileInfo(opened.Chosen).absoluteFilePath()).absolutePath());
+  NoteOpenedVideo(opened.Chosen);
   const std::string damage = opened.Disc.Damage;
   Dvd_ = std::move(opened);
   imgMainView->hide();

@@ -13,6 +13,7 @@
 #include "app/ui/MainDlg.h"
 #include "app/ui/VideoDrop.h"
 #include "library/ui/ImageLibraryManager.h"
+#include "video/DvdDisc.h"
 #include "video/ui/VideoFrameBar.h"
 
 namespace kelta {
@@ -105,7 +106,7 @@ void TMainDlg::RebuildRecentMenu() {
 }
 
 void TMainDlg::OpenRecentVideo(const QString& path) {
-  if (!QFileInfo(path).isFile()) {
+  if (!QFileInfo(path).isFile() && DvdLocation(LocalName(path)).empty()) {
     Recent_.Remove(LocalName(path));
     SaveRecentVideos();
     RebuildRecentMenu();

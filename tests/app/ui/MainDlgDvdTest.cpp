@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -167,6 +169,32 @@ class MainDlgDvdTest : public QObject {
     QApplication::sendEvent(&dlg, &drop);
     QTRY_VERIFY(dlg.FrameBar->FileOpened());
     QCOMPARE(dlg.FrameBar->FileName, QStringLiteral("MY_DISC \u2013 Title 1"));
+  }
+
+  // A DVD opened is listed under File > Recent Videos by the folder chosen,
+  // in the next run too, and choosing it there opens the disc again.
+  void aDvdIsAmongTheRecentVideos() {
+    const QString listFile = Dir_.filePath(QStringLiteral("recent-dvds"));
+    QFile::remove(listFile);
+    {
+      TMainDlg dlg(nullptr, ProgramDir);
+      dlg.UseRecentVideosFile(listFile.toStdString());
+      ChooseTitleRow(0);
+      dlg.RunCommand([&] { dlg.OpenDvd(Local(Folder_)); });
+      dlg.FrameBar->WaitForOpen();
+      QVERIFY(dlg.FrameBar->FileOpened());
+    }
+    TMainDlg dlg(nullptr, ProgramDir);
+    dlg.UseRecentVideosFile(listFile.toStdString());
+    const QList<QAction*> items = dlg.tbRecent->actions();
+    QCOMPARE(items.size(), 1);
+    QCOMPARE(items[0]->data().toString(), Local(Folder_));
+    QCOMPARE(items[0]->text(), QStringLiteral("&1 MY_DISC"));
+    ChooseTitleRow(1);
+    items[0]->trigger();
+    QTRY_VERIFY(dlg.FrameBar->FileOpened());
+    QCOMPARE(dlg.FrameBar->FileName, QStringLiteral("MY_DISC \u2013 Title 2"));
+    QCOMPARE(test::UnansweredModals(), 0);
   }
 
   // An encrypted title is refused with its message, and the video on screen
