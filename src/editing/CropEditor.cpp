@@ -14,7 +14,7 @@ TCropEditor::TCropEditor(TImageDocument& document) : Document_(document) {}
 
 TRect TCropEditor::OutlineRect() const {
   // While a selection is being drawn its corners may lie either way round.
-  TRect r = CropRect;
+  TRect r = CropRect_;
   if (r.Right < r.Left) std::swap(r.Left, r.Right);
   if (r.Bottom < r.Top) std::swap(r.Top, r.Bottom);
   return r;
@@ -29,18 +29,18 @@ void TCropEditor::PlaceHandles(const TRect& rect) {
   const auto [x1a, x1b] = rightX(rect.Right);
   const int yb = rect.Bottom;
   const auto [y2a, y2b] = yb == ch ? std::pair{yb - s, yb} : std::pair{yb, yb + s};
-  HandleRects[0] = {x0a, y0a, x0b, y0b};
-  HandleRects[1] = {x1a, y0a, x1b, y0b};
-  HandleRects[2] = {x1a, y2a, x1b, y2b};
-  HandleRects[3] = {x0a, y2a, x0b, y2b};
+  HandleRects_[0] = {x0a, y0a, x0b, y0b};
+  HandleRects_[1] = {x1a, y0a, x1b, y0b};
+  HandleRects_[2] = {x1a, y2a, x1b, y2b};
+  HandleRects_[3] = {x0a, y2a, x0b, y2b};
 }
 
 int TCropEditor::HandleAt(TPoint point) {
   // Handles exist only around a selection; the squares of an emptied one are gone.
-  if (IsEmptyRect(CropRect)) return -1;
+  if (IsEmptyRect(CropRect_)) return -1;
   for (int i = 0; i < 4; ++i) {
-    if (PtInRect(HandleRects[std::size_t(i)], point)) {
-      ActiveHandle = std::uint8_t(i);
+    if (PtInRect(HandleRects_[std::size_t(i)], point)) {
+      ActiveHandle_ = std::uint8_t(i);
       return i;
     }
   }
@@ -48,14 +48,14 @@ int TCropEditor::HandleAt(TPoint point) {
 }
 
 void TCropEditor::Normalize() {
-  if (CropRect.Right < CropRect.Left) std::swap(CropRect.Left, CropRect.Right);
-  if (CropRect.Bottom < CropRect.Top) std::swap(CropRect.Top, CropRect.Bottom);
+  if (CropRect_.Right < CropRect_.Left) std::swap(CropRect_.Left, CropRect_.Right);
+  if (CropRect_.Bottom < CropRect_.Top) std::swap(CropRect_.Top, CropRect_.Bottom);
 }
 
-void TCropEditor::KeepInside(bool keepSize) {
+void TCropEditor::KeepInside(TKeepInside how) {
   const int cw = ClientWidth(), ch = ClientHeight();
-  TRect& r = CropRect;
-  if (keepSize) {
+  TRect& r = CropRect_;
+  if (how == TKeepInside::KeepSize) {
     const int w = r.WidthOf(), h = r.HeightOf();
     if (r.Left <= 0) { r.Left = 0; r.Right = w; }
     if (r.Top <= 0) { r.Top = 0; r.Bottom = h; }
@@ -74,57 +74,57 @@ void TCropEditor::KeepInside(bool keepSize) {
 }
 
 void TCropEditor::MouseDown(int x, int y) {
-  DownPoint = {x, y};
-  const bool inside = PtInRect(CropRect, DownPoint);
-  if (HandleAt(DownPoint) >= 0) {
-    State = TCropState::Sizing;
-    const TPoint corner = {ActiveHandle == 0 || ActiveHandle == 3 ? CropRect.Left : CropRect.Right,
-                           ActiveHandle <= 1 ? CropRect.Top : CropRect.Bottom};
-    GrabOffset = {corner.X - x, corner.Y - y};
+  DownPoint_ = {x, y};
+  const bool inside = PtInRect(CropRect_, DownPoint_);
+  if (HandleAt(DownPoint_) >= 0) {
+    State_ = TCropState::Sizing;
+    const TPoint corner = {ActiveHandle_ == 0 || ActiveHandle_ == 3 ? CropRect_.Left : CropRect_.Right,
+                           ActiveHandle_ <= 1 ? CropRect_.Top : CropRect_.Bottom};
+    GrabOffset_ = {corner.X - x, corner.Y - y};
     return;
   }
   if (inside) {
-    State = TCropState::Moving;
+    State_ = TCropState::Moving;
     return;
   }
-  State = TCropState::Drawing;
-  CropRect = {x, y, x, y};
+  State_ = TCropState::Drawing;
+  CropRect_ = {x, y, x, y};
 }
 
 int TCropEditor::MouseMove(int x, int y) {
-  switch (State) {
+  switch (State_) {
     case TCropState::Idle:
       if (HandleAt({x, y}) >= 0) return CursorSizeAll;
-      return PtInRect(CropRect, {x, y}) ? CursorCropInside : CursorCropCross;
+      return PtInRect(CropRect_, {x, y}) ? CursorCropInside : CursorCropCross;
     case TCropState::Drawing: {
       const int cw = ClientWidth(), ch = ClientHeight();
       if (x >= cw) x = cw; else if (x <= 0) x = 0;
       if (y >= ch) y = ch; else if (y <= 0) y = 0;
-      CropRect.Right = x;
-      CropRect.Bottom = y;
+      CropRect_.Right = x;
+      CropRect_.Bottom = y;
       return 0;
     }
     case TCropState::Moving: {
-      const int dx = x - DownPoint.X, dy = y - DownPoint.Y;
-      CropRect = {SavedRect.Left + dx, SavedRect.Top + dy, SavedRect.Right + dx, SavedRect.Bottom + dy};
-      KeepInside(true);
-      PlaceHandles(CropRect);
+      const int dx = x - DownPoint_.X, dy = y - DownPoint_.Y;
+      CropRect_ = {SavedRect_.Left + dx, SavedRect_.Top + dy, SavedRect_.Right + dx, SavedRect_.Bottom + dy};
+      KeepInside(TKeepInside::KeepSize);
+      PlaceHandles(CropRect_);
       return 0;
     }
     case TCropState::Sizing: {
-      CropRect = SavedRect;
-      x += GrabOffset.X;
-      y += GrabOffset.Y;
-      switch (ActiveHandle) {
-        case 0: CropRect.Left = x; CropRect.Top = y; break;
-        case 1: CropRect.Right = x; CropRect.Top = y; break;
-        case 2: CropRect.Right = x; CropRect.Bottom = y; break;
-        case 3: CropRect.Left = x; CropRect.Bottom = y; break;
+      CropRect_ = SavedRect_;
+      x += GrabOffset_.X;
+      y += GrabOffset_.Y;
+      switch (ActiveHandle_) {
+        case 0: CropRect_.Left = x; CropRect_.Top = y; break;
+        case 1: CropRect_.Right = x; CropRect_.Top = y; break;
+        case 2: CropRect_.Right = x; CropRect_.Bottom = y; break;
+        case 3: CropRect_.Left = x; CropRect_.Bottom = y; break;
         default: break;
       }
       Normalize();
-      KeepInside(false);
-      PlaceHandles(CropRect);
+      KeepInside(TKeepInside::Free);
+      PlaceHandles(CropRect_);
       return 0;
     }
   }
@@ -132,32 +132,32 @@ int TCropEditor::MouseMove(int x, int y) {
 }
 
 void TCropEditor::MouseUp() {
-  if (State == TCropState::Drawing) {
+  if (State_ == TCropState::Drawing) {
     Normalize();
-    if (!IsEmptyRect(CropRect)) PlaceHandles(CropRect);
+    if (!IsEmptyRect(CropRect_)) PlaceHandles(CropRect_);
   }
-  SavedRect = CropRect;
-  State = TCropState::Idle;
+  SavedRect_ = CropRect_;
+  State_ = TCropState::Idle;
 }
 
 bool TCropEditor::Crop() {
-  if (IsEmptyRect(CropRect)) return false;
-  const int l = CropRect.Left, t = CropRect.Top;
-  const int w = CropRect.WidthOf(), h = CropRect.HeightOf();
-  CropRect = {};
+  if (IsEmptyRect(CropRect_)) return false;
+  const int l = CropRect_.Left, t = CropRect_.Top;
+  const int w = CropRect_.WidthOf(), h = CropRect_.HeightOf();
+  CropRect_ = {};
   TFastDIB& work = Document_.WorkImage;
   work.SetSize(w, h, std::uint8_t(Document_.LoadedImage.BitCount()));
-  Source.DrawRegion(work, 0, 0, w, h, l, t);
-  CopyImage(work, Source);
+  Source_.DrawRegion(work, 0, 0, w, h, l, t);
+  CopyImage(work, Source_);
   return true;
 }
 
 void TCropEditor::Revert() {
-  CropRect = {};
+  CropRect_ = {};
   Document_.RevertToLoaded();
-  CopyImage(Document_.LoadedImage, Source);
+  CopyImage(Document_.LoadedImage, Source_);
 }
 
-void TCropEditor::RefreshSource() { CopyImage(Document_.LoadedImage, Source); }
+void TCropEditor::RefreshSource() { CopyImage(Document_.LoadedImage, Source_); }
 
 }  // namespace kelta

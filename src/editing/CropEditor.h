@@ -14,6 +14,7 @@
 namespace kelta {
 
 enum class TCropState : std::uint8_t { Idle = 0, Drawing = 1, Moving = 2, Sizing = 3 };
+enum class TKeepInside : std::uint8_t { KeepSize, Free };
 
 // Cursors the idle crop tool asks for (numbers of Kelta's own cursors; the
 // negative one is the platform's four-way size cursor).
@@ -33,22 +34,21 @@ class TCropEditor {
  public:
   explicit TCropEditor(TImageDocument& document);
 
-  // The picture the next crop cuts from: the image as loaded, then each crop result.
-  TFastDIB Source;
-  TPoint DownPoint;
-  TRect SavedRect;  // the selection when the last drag ended
-  TRect CropRect;   // the current selection in image coordinates
-  TCropState State = TCropState::Idle;
-  std::array<TRect, 4> HandleRects{};  // 0 top-left, 1 top-right, 2 bottom-right, 3 bottom-left
-  std::uint8_t ActiveHandle = NoHandle;
-  // From the pointer to the grabbed corner when a handle was pressed, so the
-  // corner follows the pointer without jumping to it.
-  TPoint GrabOffset;
+  // The selection in image coordinates, and the state of the drag, kept
+  // for the window that draws them.
+  const TRect& CropRect() const { return CropRect_; }
+  const TRect& SavedRect() const { return SavedRect_; }  // the selection when the last drag ended
+  TCropState State() const { return State_; }
+  // 0 top-left, 1 top-right, 2 bottom-right, 3 bottom-left
+  const std::array<TRect, 4>& HandleRects() const { return HandleRects_; }
+  std::uint8_t ActiveHandle() const { return ActiveHandle_; }
+  // Selects a rectangle as it is, as a drag would have left it.
+  void SetCropRect(const TRect& rect) { CropRect_ = rect; }
 
   // The figure to show: an outline (corners in either order while drawing),
   // and whether its handles show with it.
   TRect OutlineRect() const;
-  bool ShowsHandles() const { return State != TCropState::Drawing && !IsEmptyRect(CropRect); }
+  bool ShowsHandles() const { return State_ != TCropState::Drawing && !IsEmptyRect(CropRect_); }
 
   // Left button only; the window drops the other buttons.
   void MouseDown(int x, int y);
@@ -56,18 +56,20 @@ class TCropEditor {
   int MouseMove(int x, int y);
   void MouseUp();
 
-  // Cuts the selection out of Source into the work image; false without a selection.
+  // Cuts the selection out of the picture into the work image; false without a selection.
   bool Crop();
   // Back to the image as loaded, without a selection.
   void Revert();
-  // Source becomes a copy of the loaded image (after every load).
+  // The picture to cut from becomes a copy of the loaded image (after every load).
   void RefreshSource();
 
   // Computes and stores the handle squares of a selection.
   void PlaceHandles(const TRect& rect);
   int HandleAt(TPoint point);
   void Normalize();
-  void KeepInside(bool keepSize);
+  // Moves the selection back inside the picture: whole (keeping its size)
+  // or edge by edge.
+  void KeepInside(TKeepInside how);
 
   // The control is exactly as large as the work image.
   int ClientWidth() const { return Document_.WorkImage.Width(); }
@@ -75,6 +77,17 @@ class TCropEditor {
 
  private:
   TImageDocument& Document_;
+  // The picture the next crop cuts from: the image as loaded, then each crop result.
+  TFastDIB Source_;
+  TPoint DownPoint_;
+  TRect SavedRect_;
+  TRect CropRect_;
+  TCropState State_ = TCropState::Idle;
+  std::array<TRect, 4> HandleRects_{};
+  std::uint8_t ActiveHandle_ = NoHandle;
+  // From the pointer to the grabbed corner when a handle was pressed, so the
+  // corner follows the pointer without jumping to it.
+  TPoint GrabOffset_;
 };
 
 }  // namespace kelta

@@ -69,12 +69,12 @@ class CropSequence : public ::testing::TestWithParam<CropCase> {
 TEST_P(CropSequence, GivesSelectionStateAndHandles) {
   const CropCase& c = GetParam();
   Play(c.Events);
-  EXPECT_EQ(Tool.CropRect, c.Expected);
-  EXPECT_EQ(Tool.State, c.State);
+  EXPECT_EQ(Tool.CropRect(), c.Expected);
+  EXPECT_EQ(Tool.State(), c.State);
   if (!IsEmptyRect(c.Expected) && c.State == TCropState::Idle) {
-    EXPECT_EQ(Tool.HandleRects[0], c.TopLeftHandle);
-    EXPECT_EQ(Tool.HandleRects[2], c.BottomRightHandle);
-    EXPECT_EQ(Tool.SavedRect, c.Expected);
+    EXPECT_EQ(Tool.HandleRects()[0], c.TopLeftHandle);
+    EXPECT_EQ(Tool.HandleRects()[2], c.BottomRightHandle);
+    EXPECT_EQ(Tool.SavedRect(), c.Expected);
     EXPECT_TRUE(Tool.ShowsHandles());
   }
   // The figure shown is the selection, with its corners in order.
@@ -151,13 +151,13 @@ TEST_F(CropTool, IdleCursorFollowsHandlesAndSelection) {
   EXPECT_EQ(Tool.MouseMove(50, 50), CursorCropCross);
   SelectRect(40, 30, 120, 90);
   EXPECT_EQ(Tool.MouseMove(36, 26), CursorSizeAll);
-  EXPECT_EQ(Tool.ActiveHandle, 0);
+  EXPECT_EQ(Tool.ActiveHandle(), 0);
   EXPECT_EQ(Tool.MouseMove(124, 94), CursorSizeAll);
-  EXPECT_EQ(Tool.ActiveHandle, 2);
+  EXPECT_EQ(Tool.ActiveHandle(), 2);
   EXPECT_EQ(Tool.MouseMove(80, 60), CursorCropInside);
   EXPECT_EQ(Tool.MouseMove(120, 60), CursorCropCross);  // right edge is outside
   // A miss keeps the handle found last.
-  EXPECT_EQ(Tool.ActiveHandle, 2);
+  EXPECT_EQ(Tool.ActiveHandle(), 2);
 }
 
 TEST_F(CropTool, ClickWithoutMovementCropsNothing) {
@@ -185,7 +185,7 @@ TEST_F(CropTool, HandlesShowOnceTheSelectionIsDrawn) {
 TEST_F(CropTool, SecondCropCutsFromFirstAndRevertRestores) {
   SelectRect(10, 20, 110, 100);
   ASSERT_TRUE(Tool.Crop());
-  EXPECT_TRUE(IsEmptyRect(Tool.CropRect));
+  EXPECT_TRUE(IsEmptyRect(Tool.CropRect()));
   ASSERT_EQ(Document.WorkImage.Width(), 100);
   ASSERT_EQ(Document.WorkImage.RowCount(), 80);
   EXPECT_TRUE(PixelXY(Document.WorkImage, 0, 0) == PatternPixel(10, 20));
@@ -214,7 +214,7 @@ TEST_F(CropTool, NoHandlesAfterCrop) {
   // The squares of the cut selection are gone: pressing where one was starts a new selection.
   EXPECT_EQ(Tool.MouseMove(6, 16), CursorCropCross);
   Tool.MouseDown(6, 16);
-  EXPECT_EQ(Tool.State, TCropState::Drawing);
+  EXPECT_EQ(Tool.State(), TCropState::Drawing);
 }
 
 TEST(KeepInside, FreeEdgesFollowTheirOrder) {
@@ -229,9 +229,9 @@ TEST(KeepInside, FreeEdgesFollowTheirOrder) {
                         Case{{10, 90, 20, 95}, {10, 75, 20, 80}},
                         Case{{-10, 10, -2, 20}, {0, 10, 5, 20}},
                         Case{{10, -10, 20, -1}, {10, 0, 20, 5}}}) {
-    tool.CropRect = c.In;
-    tool.KeepInside(false);
-    EXPECT_EQ(tool.CropRect, c.Out) << "from " << c.In;
+    tool.SetCropRect(c.In);
+    tool.KeepInside(TKeepInside::Free);
+    EXPECT_EQ(tool.CropRect(), c.Out) << "from " << c.In;
   }
 }
 

@@ -220,7 +220,7 @@ void PictureWindowsTest::crop_mouseSelectsAndCropCutsWithStatus() {
   Drag(control, {100, 100}, {400, 300});
   QTest::mousePress(control, Qt::RightButton, {}, {10, 10});
   QTest::mouseRelease(control, Qt::RightButton, {}, {10, 10});
-  QCOMPARE(dlg.Tool()->Editor().CropRect, (TRect{100, 100, 400, 300}));
+  QCOMPARE(dlg.Tool()->Editor().CropRect(), (TRect{100, 100, 400, 300}));
   // Hovering over the inside shows the move cursor.
   QTest::mouseMove(control, {200, 200});
   QCOMPARE(control->cursor().hotSpot(), KeltaCursor(251).hotSpot());
