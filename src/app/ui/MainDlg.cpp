@@ -441,7 +441,7 @@ void TMainDlg::SliderMouseDown() {
 void TMainDlg::SliderMouseUp() {
   if (!Slider->Dragging) return;
   // The release positions exactly; a picture still waiting is not wanted.
-  Scrub->Cancel();
+  Scrub_->Cancel();
   if (Slider->value() == Slider->maximum()) {
     // Released at the end: rewind and stay stopped.
     FrameBar->ShowFrameAt(0);

@@ -102,7 +102,7 @@ class TMainDlg : public QWidget {
   bool WasPlaying = false;
   // While the slider is dragged, the picture follows it at the pace the
   // decoder allows.
-  TLatestValueThrottle* Scrub = nullptr;
+  const TLatestValueThrottle& Scrubbing() const { return *Scrub_; }
 
   // Starts opening a video as if it had been chosen in the Open Video
   // dialog, a DVD folder or disc image as Open DVD opens it; the window
@@ -190,6 +190,8 @@ class TMainDlg : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  TLatestValueThrottle* Scrub_ = nullptr;
+
   void BuildMenus();
   void BuildButtons();
   void BuildVideoArea(const QString& libFolder);

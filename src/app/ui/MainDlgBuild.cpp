@@ -270,11 +270,11 @@ void TMainDlg::BuildVideoArea(const QString& libFolder) {
   Slider->OnMouseUp = [this] { SliderMouseUp(); };
   // Long enough between two pictures for the window to paint and take input.
   constexpr int ScrubPauseMs = 40;
-  Scrub = new TLatestValueThrottle(this, ScrubPauseMs, [this](int value) {
+  Scrub_ = new TLatestValueThrottle(this, ScrubPauseMs, [this](int value) {
     if (Slider->Dragging) FrameBar->ShowFrameAt(std::int64_t(value) * PositionBlock);
   });
   connect(Slider, &QSlider::valueChanged, this, [this](int value) {
-    if (Slider->Dragging && FrameBar->FileOpened()) Scrub->Request(value);
+    if (Slider->Dragging && FrameBar->FileOpened()) Scrub_->Request(value);
   });
 
   for (QWidget* off : std::initializer_list<QWidget*>{btPlay, btPause, btSave, btView, btResize, btCrop, btExport,

@@ -65,7 +65,7 @@ class TSaveImageDlg : public QDialog {
 
   // The full-size frame to be saved and the shape it is shown at; see SetPicture.
   TFastDIB Picture;
-  TDisplayAspect PictureAspect;
+  TDisplayAspect PictureAspect() const { return PictureAspect_; }
   // The user's choices, filled by Ok.
   TImageSaveOptions Options;
   TVideoOutPanel* PreviewPanel = nullptr;
@@ -74,8 +74,6 @@ class TSaveImageDlg : public QDialog {
   // panel shows).
   TFastDIB Preview;
   TFastDIB AdjustedPreview;
-  // Where the picture lies in Preview; the adjustments leave the bars black.
-  TRect PreviewArea{0, 0, PreviewWidth, PreviewHeight};
   bool Accepted = false;
 
   // Takes a copy of the frame to be saved, chooses the aspect that stores it
@@ -99,6 +97,10 @@ class TSaveImageDlg : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  TDisplayAspect PictureAspect_;
+  // Where the picture lies in Preview; the adjustments leave the bars black.
+  TRect PreviewArea_{0, 0, PreviewWidth, PreviewHeight};
+
   QSlider* AddTrackBar(const QString& caption, int column, int row, int minimum, int maximum, int start,
                        QLabel*& valueLabel);
   // The sliders' values into Options.

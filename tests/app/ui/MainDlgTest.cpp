@@ -609,8 +609,8 @@ class MainDlgTest : public QObject {
     dlg->Slider->setValue(last / 2 + 1);
     dlg->Slider->setValue(last * 3 / 4);
     QCOMPARE(Counter(*dlg->FrameBar), first);
-    QVERIFY(dlg->Scrub->Waiting());
-    QTRY_VERIFY(!dlg->Scrub->Waiting());
+    QVERIFY(dlg->Scrubbing().Waiting());
+    QTRY_VERIFY(!dlg->Scrubbing().Waiting());
     const int scrubbed = Counter(*dlg->FrameBar);
     QVERIFY2(scrubbed > first, qPrintable(QStringLiteral("%1 %2 %3").arg(first).arg(scrubbed).arg(last)));
     dlg->SliderMouseUp();
