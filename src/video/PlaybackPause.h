@@ -4,7 +4,13 @@
 // scope ends with an error. Works over anything with Playing, Pause and Play
 // (the frame bar, the library's host).
 
+#include <cstdint>
+
 namespace kelta {
+
+// Whether playback ran until a caller paused it for an open: an open that
+// does not complete lets it run again.
+enum class TPlaybackBefore : std::uint8_t { Paused, Playing };
 
 template <class TPlayer>
 class TPlaybackPause {
@@ -17,6 +23,7 @@ class TPlaybackPause {
   TPlaybackPause& operator=(const TPlaybackPause&) = delete;
 
   bool WasPlaying() const { return WasPlaying_; }
+  TPlaybackBefore Before() const { return WasPlaying_ ? TPlaybackBefore::Playing : TPlaybackBefore::Paused; }
   // Plays again now if it was playing; the end of the scope then does nothing.
   void Resume() {
     if (Player_ != nullptr && WasPlaying_) Player_->Play();

@@ -20,6 +20,7 @@
 #include "app/ui/StatusLine.h"
 #include "common/ui/LatestValueThrottle.h"
 #include "video/DvdDisc.h"
+#include "video/PlaybackPause.h"
 
 class QAction;
 class QFrame;
@@ -119,9 +120,9 @@ class TMainDlg : public QWidget {
   // information is damaged opens its largest title set as plain video and
   // says so. False when the chooser was cancelled.
   // The title opens beside the window like a file (see StartOpeningVideo);
-  // true once it began. `resumePlayback`: playback ran until the caller
-  // paused it, and runs again if no title opens.
-  bool OpenDvd(const QString& chosen, bool resumePlayback = false);
+  // true once it began. Playback that ran until the caller paused it runs
+  // again if no title opens.
+  bool OpenDvd(const QString& chosen, TPlaybackBefore before = TPlaybackBefore::Paused);
   // Shows the first frame of the chapter `delta` chapters from the one on
   // screen (Previous/Next Chapter).
   void StepChapter(int delta);

@@ -37,10 +37,10 @@ void TMainDlg::OpenDvdCommand() {
   }
   // The open decides about playback: paused on a newly opened title, and
   // running again when no title opens.
-  if (!chosen.isEmpty() && OpenDvd(chosen, paused.WasPlaying())) paused.StayPaused();
+  if (!chosen.isEmpty() && OpenDvd(chosen, paused.Before())) paused.StayPaused();
 }
 
-bool TMainDlg::OpenDvd(const QString& chosen, bool resumePlayback) {
+bool TMainDlg::OpenDvd(const QString& chosen, TPlaybackBefore before) {
   if (!FrameBar->DecoderLoaded())
     throw std::runtime_error("Cannot open " + chosen.toStdString() +
                              ": the MPEG-2 video decoder (codec.so) is missing from the program folder");
@@ -68,7 +68,7 @@ bool TMainDlg::OpenDvd(const QString& chosen, bool resumePlayback) {
         if (end == TOpenEnd::Failed) RunCommand([&error] { std::rethrow_exception(error); });
         if (end == TOpenEnd::Opened) DvdTitleOpened(std::move(*opened));
       },
-      resumePlayback || paused.WasPlaying());
+      paused.WasPlaying() ? TPlaybackBefore::Playing : before);
   paused.StayPaused();
   return true;
 }

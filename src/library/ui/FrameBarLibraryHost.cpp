@@ -22,7 +22,7 @@ TFastDIB& TFrameBarLibraryHost::FrameDIB() { return FrameBar_.FrameDIB(); }
 TDisplayAspect TFrameBarLibraryHost::FrameAspect() { return FrameBar_.DisplayAspect(); }
 QWidget* TFrameBarLibraryHost::Window() { return Window_; }
 
-void TFrameBarLibraryHost::StartOpeningVideo(const QString& path, bool resumePlayback) {
+void TFrameBarLibraryHost::StartOpeningVideo(const QString& path, TPlaybackBefore before) {
   // Without the decoder plugin the bar opens nothing; saying so beats
   // waiting for an open that never comes.
   if (!FrameBar_.DecoderLoaded())
@@ -36,7 +36,7 @@ void TFrameBarLibraryHost::StartOpeningVideo(const QString& path, bool resumePla
         if (end == TOpenEnd::Opened && Hooks_.VideoOpened) Hooks_.VideoOpened(FrameBar_.MaxPosition());
         if (end == TOpenEnd::Failed && Hooks_.OpenFailed) Hooks_.OpenFailed(error);
       },
-      resumePlayback);
+      before);
 }
 
 void TFrameBarLibraryHost::Repaint() {

@@ -39,7 +39,7 @@ class TFrameBarLibraryHost : public TLibraryHost {
   bool FileOpened() override;
   TFastDIB& FrameDIB() override;
   TDisplayAspect FrameAspect() override;
-  void StartOpeningVideo(const QString& path, bool resumePlayback) override;
+  void StartOpeningVideo(const QString& path, TPlaybackBefore before) override;
   QWidget* Window() override;
   void Repaint() override;
   void ClearThumbnail() override;

@@ -18,6 +18,7 @@
 
 #include "library/LibraryNodeData.h"
 #include "library/ui/LibraryContextMenu.h"
+#include "video/PlaybackPause.h"
 
 class QPoint;
 class QTreeWidget;
@@ -99,7 +100,8 @@ class TImageLibraryManager : public QObject {
   static void OpenVideoFile(TLibraryHost& host);
   // What follows the dialog: starts opening the path as if it had been
   // chosen (see TLibraryHost::StartOpeningVideo).
-  static void OpenChosenVideo(TLibraryHost& host, const QString& path, bool resumePlayback = false);
+  static void OpenChosenVideo(TLibraryHost& host, const QString& path,
+                              TPlaybackBefore before = TPlaybackBefore::Paused);
   // The filters of the file dialog, the first one (all MPEG video) selected.
   static QStringList VideoFileFilters();
   // The folder the dialog opens in: the folder of the last video chosen, or

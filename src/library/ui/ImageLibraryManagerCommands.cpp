@@ -324,9 +324,9 @@ QString TImageLibraryManager::VideoFileStartFolder() {
   return QString::fromStdString(ProgramFolder().string()) + QStringLiteral("/samples");
 }
 
-void TImageLibraryManager::OpenChosenVideo(TLibraryHost& host, const QString& path, bool resumePlayback) {
+void TImageLibraryManager::OpenChosenVideo(TLibraryHost& host, const QString& path, TPlaybackBefore before) {
   LastVideoFolder = QFileInfo(path).absolutePath();
-  host.StartOpeningVideo(path, resumePlayback);
+  host.StartOpeningVideo(path, before);
 }
 
 void TImageLibraryManager::OpenVideoFile(TLibraryHost& host) {
@@ -345,7 +345,7 @@ void TImageLibraryManager::OpenVideoFile(TLibraryHost& host) {
   // Playback stays paused on the newly opened video; the open resumes it
   // when no video opens.
   pause.StayPaused();
-  OpenChosenVideo(host, chosen, pause.WasPlaying());
+  OpenChosenVideo(host, chosen, pause.Before());
 }
 
 }  // namespace kelta

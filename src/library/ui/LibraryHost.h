@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include "video/PlaybackPause.h"
 #include "imaging/DisplayAspect.h"
 
 class QImage;
@@ -37,9 +38,9 @@ class TLibraryHost {
   // opened, the main window is readied for it: the start picture hidden, the
   // slider at 0 over the video's positions, the frame buttons and the slider
   // enabled; an error of the decoder reaches the user when the open fails. A
-  // missing decoder is an error raised at once. `resumePlayback`: playback
-  // ran until the command paused it, and runs again if no video opens.
-  virtual void StartOpeningVideo(const QString& path, bool resumePlayback) = 0;
+  // missing decoder is an error raised at once. Playback that ran until the
+  // command paused it runs again if no video opens.
+  virtual void StartOpeningVideo(const QString& path, TPlaybackBefore before) = 0;
 
   // Owner of the commands' dialogs and message boxes.
   virtual QWidget* Window() = 0;

@@ -19,7 +19,7 @@ struct TVideoFrameBar::TOpening {
   // Tells this open's queued news from a later open's.
   std::uint64_t Id = 0;
   TOpenDone Done;
-  bool ResumePlayback = false;
+  TPlaybackBefore Before = TPlaybackBefore::Paused;
   QString PreviousName;
   // The output panel's picture before the new video's first one covered it.
   TFastDIB PreviousPanel;

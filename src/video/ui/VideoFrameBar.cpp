@@ -106,10 +106,10 @@ std::unique_ptr<TMPEG2Decoder> TVideoFrameBar::MakeDecoder() const {
 }
 
 void TVideoFrameBar::BeginOpenDvdTitle(const QString& name, const TDvdCells& cells, TOpenDone done,
-                                       bool resumePlayback) {
+                                       TPlaybackBefore before) {
   FileName = name;
   PendingDvd_ = cells;
-  BeginOpen(std::move(done), resumePlayback);
+  BeginOpen(std::move(done), before);
 }
 
 void TVideoFrameBar::FrameClick(TFrameRect* sender) {

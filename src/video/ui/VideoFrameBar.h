@@ -21,6 +21,7 @@
 #include "imaging/FastDIB.h"
 #include "video/FrameSchedule.h"
 #include "video/MPEG2Decoder.h"
+#include "video/PlaybackPause.h"
 #include "video/ui/FrameRect.h"
 #include "video/ui/MPEG2PlayThread.h"
 
@@ -82,9 +83,9 @@ class TVideoFrameBar : public QWidget {
   // loop or WaitForOpen: on the new video, or, when it failed or was
   // cancelled, with the previous video's picture, strip, name, position and
   // playback as they were. `done` then hears how it ended. An open still
-  // running when another begins ends as cancelled. `resumePlayback`: playback
-  // ran until the caller paused it, and runs again if no new video opens.
-  void BeginOpen(TOpenDone done = {}, bool resumePlayback = false);
+  // running when another begins ends as cancelled. Playback that ran until
+  // the caller paused it runs again if no new video opens.
+  void BeginOpen(TOpenDone done = {}, TPlaybackBefore before = TPlaybackBefore::Paused);
   // Ends a running open as cancelled, at once with a plugin that reports its
   // reading.
   void CancelOpen();
@@ -98,7 +99,7 @@ class TVideoFrameBar : public QWidget {
   // becomes FileName, which names the title (the previous name comes back
   // when no title opens).
   void BeginOpenDvdTitle(const QString& name, const TDvdCells& cells, TOpenDone done = {},
-                         bool resumePlayback = false);
+                         TPlaybackBefore before = TPlaybackBefore::Paused);
   void Play();
   void Pause();
   // Shows the next frame at byte position; -1 shows the next frame without seeking.

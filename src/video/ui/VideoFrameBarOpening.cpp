@@ -16,26 +16,25 @@
 
 namespace kelta {
 
-void TVideoFrameBar::BeginOpen(TOpenDone done, bool resumePlayback) {
+void TVideoFrameBar::BeginOpen(TOpenDone done, TPlaybackBefore before) {
   // The cells of a DVD title go with this open only.
   TDvdCells dvd = std::exchange(PendingDvd_, TDvdCells{});
   if (!Decoder_ || FileName.isEmpty()) return;
   const QString name = FileName;
-  bool resume = resumePlayback;
   if (Opening_) {
-    resume = resume || Opening_->ResumePlayback;
+    if (Opening_->Before == TPlaybackBefore::Playing) before = TPlaybackBefore::Playing;
     AbandonOpen(TOpenEnd::Cancelled, nullptr, TAfterward::AnotherOpen);
     FileName = name;
   }
   // Playback of the previous video rests while the new one opens.
   if (Playing_) {
-    resume = true;
+    before = TPlaybackBefore::Playing;
     Pause();
   }
   auto opening = std::make_unique<TOpening>();
   opening->Id = ++OpenCount_;
   opening->Done = std::move(done);
-  opening->ResumePlayback = resume;
+  opening->Before = before;
 
   TVideoOpener::TRequest request;
   request.Path = QFile::encodeName(name).toStdString();
@@ -164,7 +163,7 @@ void TVideoFrameBar::AbandonOpen(TOpenEnd end, const std::exception_ptr& error, 
   }
   FileName = OpenedName_;
   if (OnProgress) OnProgress(this, TOpenProgress::Abandoned, 0);
-  if (afterward == TAfterward::ResumePlayback && opening->ResumePlayback) Play();
+  if (afterward == TAfterward::ResumePlayback && opening->Before == TPlaybackBefore::Playing) Play();
   if (opening->Done) opening->Done(end, error);
 }
 

@@ -194,7 +194,7 @@ class LibraryCommandsTest : public TLibraryTestBase {
     hooks.ClearThumbnail = [&] { ++clears; };
     hooks.VideoOpened = [&](std::int64_t maxPosition) { openedUpTo = maxPosition; };
     TFrameBarLibraryHost host(bar, &window, std::move(hooks));
-    host.StartOpeningVideo(QString::fromStdString(clip.string()), false);
+    host.StartOpeningVideo(QString::fromStdString(clip.string()), TPlaybackBefore::Paused);
     bar.WaitForOpen();
     QVERIFY(bar.FileOpened());
     QCOMPARE(bar.FileName, QString::fromStdString(clip.string()));

@@ -43,9 +43,9 @@ class TFakeLibraryHost : public TLibraryHost {
   bool FileOpened() override { return IsOpened; }
   TFastDIB& FrameDIB() override { return Frame; }
   TDisplayAspect FrameAspect() override { return Aspect; }
-  void StartOpeningVideo(const QString& path, bool resumePlayback) override {
+  void StartOpeningVideo(const QString& path, TPlaybackBefore before) override {
     OpenedVideos << path;
-    ResumeRequests << resumePlayback;
+    ResumeRequests << (before == TPlaybackBefore::Playing);
     IsOpened = true;
   }
   QWidget* Window() override { return &MainWindow; }
