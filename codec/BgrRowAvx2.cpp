@@ -16,10 +16,16 @@
 #include "BgrRow.h"
 
 // The block walk goes inline with the AVX2 block function (see its header).
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#include "BgrRowBlocks.h"
+#pragma clang attribute pop
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
 #include "BgrRowBlocks.h"
 #pragma GCC pop_options
+#endif
 
 #define KELTA_AVX2 __attribute__((target("avx2")))
 // The block helpers go into their callers, which keep the constants in
