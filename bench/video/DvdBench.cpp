@@ -119,6 +119,15 @@ void PrintRatio(const char* what, const Times& dvd, const Times& vob) {
               Median(dvd.cpu) / Median(vob.cpu));
 }
 
+void PrintAll(const char* title, int rounds, const Times& vob, const Times& folder, const Times& image) {
+  std::printf("\n%s, %d rounds:\n", title, rounds);
+  Print("VOB", vob);
+  Print("folder", folder);
+  Print("image", image);
+  PrintRatio("folder", folder, vob);
+  PrintRatio("image", image, vob);
+}
+
 }  // namespace
 
 int main() {
@@ -151,12 +160,7 @@ int main() {
     round(warmUp, warmUp, warmUp);
     Times vobTimes, folderTimes, imageTimes;
     for (int r = 0; r < rounds; ++r) round(vobTimes, folderTimes, imageTimes);
-    std::printf("\nOpening to the first picture, %d rounds:\n", rounds);
-    Print("VOB", vobTimes);
-    Print("folder", folderTimes);
-    Print("image", imageTimes);
-    PrintRatio("folder", folderTimes, vobTimes);
-    PrintRatio("image", imageTimes, vobTimes);
+    PrintAll("Opening to the first picture", rounds, vobTimes, folderTimes, imageTimes);
 
     const auto titleOf = [](const std::string& disc) {
       const kelta::TDvdDisc read = kelta::ReadDvdDisc(disc);
@@ -171,12 +175,7 @@ int main() {
       Measure(openerFolder, [&] { OpenerFirstPicture(folderRequest); });
       Measure(openerImage, [&] { OpenerFirstPicture(imageRequest); });
     }
-    std::printf("\nThe opener's first picture, %d rounds:\n", rounds);
-    Print("VOB", openerVob);
-    Print("folder", openerFolder);
-    Print("image", openerImage);
-    PrintRatio("folder", openerFolder, openerVob);
-    PrintRatio("image", openerImage, openerVob);
+    PrintAll("The opener's first picture", rounds, openerVob, openerFolder, openerImage);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
     return 1;
