@@ -80,7 +80,7 @@ void TCropEditor::MouseDown(int x, int y) {
     State = TCropState::Sizing;
     const TPoint corner = {ActiveHandle == 0 || ActiveHandle == 3 ? CropRect.Left : CropRect.Right,
                            ActiveHandle <= 1 ? CropRect.Top : CropRect.Bottom};
-    GrabOffset = {corner.X - x, corner.Y - y};
+    GrabOffset_ = {corner.X - x, corner.Y - y};
     return;
   }
   if (inside) {
@@ -113,8 +113,8 @@ int TCropEditor::MouseMove(int x, int y) {
     }
     case TCropState::Sizing: {
       CropRect = SavedRect;
-      x += GrabOffset.X;
-      y += GrabOffset.Y;
+      x += GrabOffset_.X;
+      y += GrabOffset_.Y;
       switch (ActiveHandle) {
         case 0: CropRect.Left = x; CropRect.Top = y; break;
         case 1: CropRect.Right = x; CropRect.Top = y; break;

@@ -33,17 +33,17 @@ class TCropEditor {
  public:
   explicit TCropEditor(TImageDocument& document);
 
-  // The picture the next crop cuts from: the image as loaded, then each crop result.
-  TFastDIB Source;
-  TPoint DownPoint;
-  TRect SavedRect;  // the selection when the last drag ended
-  TRect CropRect;   // the current selection in image coordinates
-  TCropState State = TCropState::Idle;
-  std::array<TRect, 4> HandleRects{};  // 0 top-left, 1 top-right, 2 bottom-right, 3 bottom-left
-  std::uint8_t ActiveHandle = NoHandle;
-  // From the pointer to the grabbed corner when a handle was pressed, so the
-  // corner follows the pointer without jumping to it.
-  TPoint GrabOffset;
+  // The current selection in image coordinates; empty when there is none.
+  TRect CropRect;
+
+  // The drag state, read-only outside the editor.
+  TCropState DragState() const { return State; }
+  // The selection when the last drag ended.
+  const TRect& SavedSelection() const { return SavedRect; }
+  // 0 top-left, 1 top-right, 2 bottom-right, 3 bottom-left.
+  const std::array<TRect, 4>& Handles() const { return HandleRects; }
+  // The handle the last successful HandleAt found; NoHandle before any.
+  std::uint8_t LastHandleFound() const { return ActiveHandle; }
 
   // The figure to show: an outline (corners in either order while drawing),
   // and whether its handles show with it.
@@ -75,6 +75,20 @@ class TCropEditor {
 
  private:
   TImageDocument& Document_;
+
+  // The crop tool's drag state keeps the names it is documented by, hence no
+  // trailing underscore on these.
+  // The picture the next crop cuts from: the image as loaded, then each crop result.
+  TFastDIB Source;
+  TPoint DownPoint;
+  TRect SavedRect;
+  TCropState State = TCropState::Idle;
+  std::array<TRect, 4> HandleRects{};
+  std::uint8_t ActiveHandle = NoHandle;
+
+  // From the pointer to the grabbed corner when a handle was pressed, so the
+  // corner follows the pointer without jumping to it.
+  TPoint GrabOffset_;
 };
 
 }  // namespace kelta

@@ -70,11 +70,11 @@ TEST_P(CropSequence, GivesSelectionStateAndHandles) {
   const CropCase& c = GetParam();
   Play(c.Events);
   EXPECT_EQ(Tool.CropRect, c.Expected);
-  EXPECT_EQ(Tool.State, c.State);
+  EXPECT_EQ(Tool.DragState(), c.State);
   if (!IsEmptyRect(c.Expected) && c.State == TCropState::Idle) {
-    EXPECT_EQ(Tool.HandleRects[0], c.TopLeftHandle);
-    EXPECT_EQ(Tool.HandleRects[2], c.BottomRightHandle);
-    EXPECT_EQ(Tool.SavedRect, c.Expected);
+    EXPECT_EQ(Tool.Handles()[0], c.TopLeftHandle);
+    EXPECT_EQ(Tool.Handles()[2], c.BottomRightHandle);
+    EXPECT_EQ(Tool.SavedSelection(), c.Expected);
     EXPECT_TRUE(Tool.ShowsHandles());
   }
   // The figure shown is the selection, with its corners in order.
@@ -151,13 +151,13 @@ TEST_F(CropTool, IdleCursorFollowsHandlesAndSelection) {
   EXPECT_EQ(Tool.MouseMove(50, 50), CursorCropCross);
   SelectRect(40, 30, 120, 90);
   EXPECT_EQ(Tool.MouseMove(36, 26), CursorSizeAll);
-  EXPECT_EQ(Tool.ActiveHandle, 0);
+  EXPECT_EQ(Tool.LastHandleFound(), 0);
   EXPECT_EQ(Tool.MouseMove(124, 94), CursorSizeAll);
-  EXPECT_EQ(Tool.ActiveHandle, 2);
+  EXPECT_EQ(Tool.LastHandleFound(), 2);
   EXPECT_EQ(Tool.MouseMove(80, 60), CursorCropInside);
   EXPECT_EQ(Tool.MouseMove(120, 60), CursorCropCross);  // right edge is outside
   // A miss keeps the handle found last.
-  EXPECT_EQ(Tool.ActiveHandle, 2);
+  EXPECT_EQ(Tool.LastHandleFound(), 2);
 }
 
 TEST_F(CropTool, ClickWithoutMovementCropsNothing) {
@@ -214,7 +214,7 @@ TEST_F(CropTool, NoHandlesAfterCrop) {
   // The squares of the cut selection are gone: pressing where one was starts a new selection.
   EXPECT_EQ(Tool.MouseMove(6, 16), CursorCropCross);
   Tool.MouseDown(6, 16);
-  EXPECT_EQ(Tool.State, TCropState::Drawing);
+  EXPECT_EQ(Tool.DragState(), TCropState::Drawing);
 }
 
 TEST(KeepInside, FreeEdgesFollowTheirOrder) {

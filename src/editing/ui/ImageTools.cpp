@@ -104,7 +104,7 @@ void TImageCropTool::Paint(QPainter& painter) {
   if (Editor_.ShowsHandles()) {
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::white);
-    for (const TRect& handle : Editor_.HandleRects)
+    for (const TRect& handle : Editor_.Handles())
       painter.drawRect(QRectF(handle.Left + 0.5, handle.Top + 0.5, handle.WidthOf() - 1, handle.HeightOf() - 1));
   }
   painter.restore();
@@ -127,7 +127,7 @@ void TImageCropTool::MouseMove(Qt::KeyboardModifiers, int x, int y) {
     Control->setCursor(Qt::SizeAllCursor);
   else if (cursor != 0)
     Control->setCursor(KeltaCursor(cursor));
-  if (Editor_.State != TCropState::Idle) SelectionChanged();
+  if (Editor_.DragState() != TCropState::Idle) SelectionChanged();
 }
 
 void TImageCropTool::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
