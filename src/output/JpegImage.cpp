@@ -85,7 +85,7 @@ void TJpegImage::Assign(const TFastDIB& dib) {
 }
 
 void TJpegImage::Compress() {
-  Data_ = EncodeJpeg(Source_, CompressionQuality, Grayscale, ProgressiveEncoding);
+  Data_ = EncodeJpeg(Source_, CompressionQuality, Grayscale_, ProgressiveEncoding_);
   Width_ = Source_.Width();
   Height_ = Source_.RowCount();
 }
