@@ -164,7 +164,7 @@ void TImageLibraryManager::SaveImage() {
   // cannot be stored, or whose entry cannot be saved, leaves nothing behind.
   TimageSaveManager store(DataFolder_);
   store.Image = &dialog.Picture;
-  store.ImageAspect = dialog.PictureAspect;
+  store.ImageAspect = dialog.PictureAspect();
   store.Options = dialog.Options;
   image = StoreCapture(Films_, store, categoryIndex, filmIndex, std::move(image));
   SelectNewNode(AppendImageNode(film, std::move(image)));

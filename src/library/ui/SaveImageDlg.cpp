@@ -53,14 +53,14 @@ TSaveImageDlg::TSaveImageDlg(QWidget* parent) : QDialog(parent) {
   rb43 = new QRadioButton(QStringLiteral("1.33:1 (4:3)"), GroupBox1);
   rb169 = new QRadioButton(QStringLiteral("1.78:1 (16:9)"), GroupBox1);
   rb1851 = new QRadioButton(QStringLiteral("1.85:1"), GroupBox1);
-  rbSquare = new QRadioButton(QStringLiteral("Square pixels"), GroupBox1);
+  Square_ = new QRadioButton(QStringLiteral("Square pixels"), GroupBox1);
   int y = 22;
-  for (QRadioButton* rb : {rbOriginal, rb43, rb169, rb1851, rbSquare}) {
+  for (QRadioButton* rb : {rbOriginal, rb43, rb169, rb1851, Square_}) {
     rb->setGeometry(14, y, 136, 22);
     y += 25;
   }
   rb169->setChecked(true);
-  for (QRadioButton* rb : {rbOriginal, rb43, rb169, rb1851, rbSquare})
+  for (QRadioButton* rb : {rbOriginal, rb43, rb169, rb1851, Square_})
     connect(rb, &QRadioButton::toggled, this, [this](bool checked) {
       if (checked) AspectChange();
     });
@@ -132,7 +132,7 @@ void TSaveImageDlg::SetPicture(const TFastDIB& frame, TDisplayAspect aspect) {
   Picture.SetSize(frame.Width(), frame.Height(), std::uint8_t(frame.BitCount()));
   if (Picture.Empty() || Picture.ImageSize() != frame.ImageSize()) return;
   std::copy_n(frame.Bits(), frame.ImageSize(), Picture.Bits());
-  PictureAspect = aspect;
+  PictureAspect_ = aspect;
   QRadioButton* matching = AspectButton(MatchingAspectChoice(Picture.Width(), Picture.RowCount(), aspect));
   // Checking the button that is checked already previews nothing by itself.
   if (matching->isChecked())
@@ -150,7 +150,7 @@ QRadioButton* TSaveImageDlg::AspectButton(TAspectRatio aspect) const {
     case TAspectRatio::Ratio185:
       return rb1851;
     case TAspectRatio::SquarePixels:
-      return rbSquare;
+      return Square_;
     case TAspectRatio::Ratio16x9:
     default:
       return rb169;
@@ -167,12 +167,12 @@ TAspectRatio TSaveImageDlg::ChosenAspect() const {
 void TSaveImageDlg::AspectChange() {
   if (Picture.Empty()) return;
   TFastDIB shaped;
-  const TFastDIB& stored = TimageSaveManager::ShapePicture(Picture, ChosenAspect(), PictureAspect, shaped);
+  const TFastDIB& stored = TimageSaveManager::ShapePicture(Picture, ChosenAspect(), PictureAspect_, shaped);
   Preview.SetSize(PreviewWidth, PreviewHeight, 24);
   Preview.Fill(TBGRColor{0, 0, 0});
   // The stored picture has square pixels: its size is its shape.
-  PreviewArea = LetterboxRect(PreviewWidth, PreviewHeight, TDisplayAspect{stored.Width(), stored.RowCount()});
-  ResampleBilinearInto(stored, Preview, PreviewArea);
+  PreviewArea_ = LetterboxRect(PreviewWidth, PreviewHeight, TDisplayAspect{stored.Width(), stored.RowCount()});
+  ResampleBilinearInto(stored, Preview, PreviewArea_);
   tbLightnessChange();
 }
 
@@ -182,8 +182,8 @@ void TSaveImageDlg::tbLightnessChange() {
   AdjustedPreview.SetSize(Preview.Width(), Preview.Height(), 24);
   if (!Preview.Empty() && !AdjustedPreview.Empty()) {
     std::copy_n(Preview.Bits(), Preview.ImageSize(), AdjustedPreview.Bits());
-    const TRect area{std::max(PreviewArea.Left, 0), std::max(PreviewArea.Top, 0),
-                     std::min(PreviewArea.Right, Preview.Width()), std::min(PreviewArea.Bottom, Preview.RowCount())};
+    const TRect area{std::max(PreviewArea_.Left, 0), std::max(PreviewArea_.Top, 0),
+                     std::min(PreviewArea_.Right, Preview.Width()), std::min(PreviewArea_.Bottom, Preview.RowCount())};
     TFastDIB picture;
     picture.SetSize(area.WidthOf(), area.HeightOf(), 24);
     if (!picture.Empty()) {

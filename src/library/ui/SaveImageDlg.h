@@ -39,7 +39,6 @@ class TSaveImageDlg : public QDialog {
   QRadioButton* rb43 = nullptr;
   QRadioButton* rb169 = nullptr;
   QRadioButton* rb1851 = nullptr;
-  QRadioButton* rbSquare = nullptr;
   QGroupBox* GroupBox2 = nullptr;
   QSlider* tbLightness = nullptr;
   QSlider* tbContrast = nullptr;
@@ -63,9 +62,11 @@ class TSaveImageDlg : public QDialog {
   QPushButton* btCancel = nullptr;
   QPushButton* btOk = nullptr;
 
+  QRadioButton* rbSquare() const { return Square_; }
+
   // The full-size frame to be saved and the shape it is shown at; see SetPicture.
   TFastDIB Picture;
-  TDisplayAspect PictureAspect;
+  TDisplayAspect PictureAspect() const { return PictureAspect_; }
   // The user's choices, filled by Ok.
   TImageSaveOptions Options;
   TVideoOutPanel* PreviewPanel = nullptr;
@@ -74,8 +75,6 @@ class TSaveImageDlg : public QDialog {
   // panel shows).
   TFastDIB Preview;
   TFastDIB AdjustedPreview;
-  // Where the picture lies in Preview; the adjustments leave the bars black.
-  TRect PreviewArea{0, 0, PreviewWidth, PreviewHeight};
   bool Accepted = false;
 
   // Takes a copy of the frame to be saved, chooses the aspect that stores it
@@ -99,6 +98,11 @@ class TSaveImageDlg : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  QRadioButton* Square_ = nullptr;
+  TDisplayAspect PictureAspect_;
+  // Where the picture lies in Preview; the adjustments leave the bars black.
+  TRect PreviewArea_{0, 0, PreviewWidth, PreviewHeight};
+
   QSlider* AddTrackBar(const QString& caption, int column, int row, int minimum, int maximum, int start,
                        QLabel*& valueLabel);
   // The sliders' values into Options.
