@@ -37,8 +37,13 @@ struct TCompressState {
   unsigned long OutSize = 0;
 };
 
-// The picture compressed with the image's settings.
-std::string EncodeJpeg(const TFastDIB& dib, const TJpegImage& settings) {
+struct TJpegSettings {
+  int Quality;
+  bool Grayscale;
+  bool Progressive;
+};
+
+std::string EncodeJpeg(const TFastDIB& dib, const TJpegSettings& settings) {
   if (dib.Bits() && dib.BitCount() != 24) throw EJpegError("Unsupported bitmap format");
   // Heap-held, so nothing with a destructor lives in the frame setjmp returns to.
   auto state = std::make_unique<TCompressState>();
@@ -60,9 +65,9 @@ std::string EncodeJpeg(const TFastDIB& dib, const TJpegImage& settings) {
   cinfo.input_components = 3;
   cinfo.in_color_space = JCS_EXT_BGR;  // the buffer's own byte order, no conversion pass
   jpeg_set_defaults(&cinfo);           // YCbCr, 2 x 2 chroma subsampling
-  jpeg_set_quality(&cinfo, settings.CompressionQuality, TRUE);
+  jpeg_set_quality(&cinfo, settings.Quality, TRUE);
   if (settings.Grayscale) jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
-  if (settings.ProgressiveEncoding) jpeg_simple_progression(&cinfo);
+  if (settings.Progressive) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
   while (cinfo.next_scanline < cinfo.image_height) {
     // JPEG rows run top-down; the buffer stores its top row last.
@@ -86,7 +91,7 @@ void TJpegImage::Assign(const TFastDIB& dib) {
 }
 
 void TJpegImage::Compress() {
-  Data_ = EncodeJpeg(Source_, *this);
+  Data_ = EncodeJpeg(Source_, {CompressionQuality, Grayscale_, ProgressiveEncoding_});
   Width_ = Source_.Width();
   Height_ = Source_.RowCount();
 }

@@ -13,8 +13,7 @@ namespace kelta {
 class TJpegImage : public TGraphic {
  public:
   int CompressionQuality = 90;  // 1 .. 100, libjpeg's scale
-  bool Grayscale = false;
-  bool ProgressiveEncoding = false;
+  bool Grayscale() const { return Grayscale_; }
 
   // Takes a copy of the picture; compression happens in Compress.
   void Assign(const TFastDIB& dib);
@@ -29,6 +28,9 @@ class TJpegImage : public TGraphic {
   const std::string& Data() const { return Data_; }
 
  private:
+  // Colour, baseline pictures: nothing Kelta writes asks for the others.
+  bool Grayscale_ = false;
+  bool ProgressiveEncoding_ = false;
   TFastDIB Source_;
   std::string Data_;
   int Width_ = 0;

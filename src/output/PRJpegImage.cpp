@@ -14,9 +14,9 @@ void TPRJpegImage::SetPicture(std::shared_ptr<const TGraphic> picture) {
 void TPRJpegImage::Print(TPReport& report, const TPRRect& rect) {
   if (!Printable || !Picture_ || Picture_->Empty() || !dynamic_cast<const TJpegImage*>(Picture_.get())) return;
   TPdfDoc& doc = report.Doc();
-  if (!doc.HasXObject(Name)) doc.AddXObject(Name, TPdfJpegImage::CreateImage(*Picture_));
+  if (!doc.HasXObject(Name_)) doc.AddXObject(Name_, TPdfJpegImage::CreateImage(*Picture_));
   const double height = report.PageHeight();
-  report.Canvas().DrawXObject(rect.Left, height - rect.Bottom, Width, Height, Name);
+  report.Canvas().DrawXObject(rect.Left, height - rect.Bottom, Width, Height, Name_);
 }
 
 }  // namespace kelta

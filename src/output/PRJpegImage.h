@@ -14,9 +14,7 @@ class TPRJpegImage : public TPRItem {
  public:
   // The name under which the document keeps the image; items with the same
   // name share one image object.
-  explicit TPRJpegImage(std::string name) : Name(std::move(name)) {}
-  std::string Name;
-  bool Stretch = true;
+  explicit TPRJpegImage(std::string name) : Name_(std::move(name)) {}
 
   // Raises EPdfError "only jpeg image is allowed." for any other kind of picture.
   void SetPicture(std::shared_ptr<const TGraphic> picture);
@@ -26,6 +24,7 @@ class TPRJpegImage : public TPRItem {
   void Print(TPReport& report, const TPRRect& rect) override;
 
  private:
+  std::string Name_;
   std::shared_ptr<const TGraphic> Picture_;
 };
 

@@ -11,7 +11,7 @@ TPdfImageObject TPdfJpegImage::CreateImage(const TGraphic& graphic) {
   TPdfImageObject image;
   image.Width = jpeg->Width();
   image.Height = jpeg->Height();
-  image.ColorSpace = jpeg->Grayscale ? "DeviceGray" : "DeviceRGB";
+  image.ColorSpace = jpeg->Grayscale() ? "DeviceGray" : "DeviceRGB";
   image.BitsPerComponent = 8;
   image.Filters = {"DCTDecode"};
   image.Data = jpeg->Data();

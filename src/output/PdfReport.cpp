@@ -20,8 +20,8 @@ void TPRLayoutPanel::Print(TPReport& report) {
 
 void TPReport::BeginDoc() {
   Doc_.NewDoc();
-  Doc_.PageLayout = PageLayout;
-  Doc_.PageMode = PageMode;
+  Doc_.PageLayout = PageLayout_;
+  Doc_.PageMode = PageMode_;
   const std::time_t now = std::time(nullptr);
   Doc_.Info.Author = Author;
   Doc_.Info.Title = Title;
@@ -31,7 +31,7 @@ void TPReport::BeginDoc() {
 
 void TPReport::Print(TPRPage& page) {
   if (!Doc_.HasDoc()) throw EPdfError("the report has not begun a document.");
-  TPdfPage& pdfPage = Doc_.AddPage(page.Width, page.Height);
+  TPdfPage& pdfPage = Doc_.AddPage(page.Width(), page.Height());
   if (page.OnPrintPage) page.OnPrintPage(page, pdfPage.Canvas);
   for (const auto& panel : page.Panels()) panel->Print(*this);
 }

@@ -48,8 +48,9 @@ class TPRLayoutPanel {
 
 class TPRPage {
  public:
-  TPRPage(double width, double height) : Width(width), Height(height) {}
-  double Width, Height;
+  TPRPage(double width, double height) : Width_(width), Height_(height) {}
+  double Width() const { return Width_; }
+  double Height() const { return Height_; }
   // Runs after the page is added to the document, before its panels print.
   std::function<void(TPRPage&, TPdfCanvas&)> OnPrintPage;
 
@@ -60,6 +61,7 @@ class TPRPage {
   const std::vector<std::unique_ptr<TPRLayoutPanel>>& Panels() const { return Panels_; }
 
  private:
+  double Width_, Height_;
   std::vector<std::unique_ptr<TPRLayoutPanel>> Panels_;
 };
 
@@ -68,8 +70,6 @@ class TPReport {
   std::string FileName;
   std::string Author;
   std::string Title;
-  std::string PageLayout = "SinglePage";
-  std::string PageMode = "UseNone";
 
   // Creates the document and fills its catalogue and information entries.
   void BeginDoc();
@@ -86,6 +86,8 @@ class TPReport {
   double PageHeight() { return Doc_.CurrentPage().Height; }
 
  private:
+  std::string PageLayout_ = "SinglePage";
+  std::string PageMode_ = "UseNone";
   TPdfDoc Doc_;
 };
 

@@ -26,7 +26,6 @@ class TPreviewLayout {
   int PageWidth = 816;    // 8.5 x 11 inches at 96 pixels per inch
   int PageHeight = 1056;
   int PageCount = 0;
-  double Zoom = 1.0;      // screen pixels per page pixel
 
   // The area inside the panel's border with no scroll bar shown, and the
   // thickness a shown scroll bar takes from it.
@@ -36,28 +35,34 @@ class TPreviewLayout {
   bool HorzBarShown = false;
   bool VertBarShown = false;
 
-  int Columns = 1;
-  int Rows = 0;
-  int LeftOffset = 0;
   int HorzPos = 0, VertPos = 0;
-  int HorzMax = 0, VertMax = 0;
   int SelectedPage = -1;
+
+  // Screen pixels per page pixel; see SetZoom.
+  double Zoom() const { return Zoom_; }
+  // The grid and the scroll ranges as the last Layout left them.
+  int Columns() const { return Columns_; }
+  int Rows() const { return Rows_; }
+  int HorzMax() const { return HorzMax_; }
+  int VertMax() const { return VertMax_; }
   // Last left click: page and point in page pixels; all -1 after a miss.
-  int HotPage = 0, HotX = 0, HotY = 0;
+  int HotPage() const { return HotPage_; }
+  int HotX() const { return HotX_; }
+  int HotY() const { return HotY_; }
 
   int ClientWidth() const { return OuterWidth - (VertBarShown ? BarExtent : 0); }
   int ClientHeight() const { return OuterHeight - (HorzBarShown ? BarExtent : 0); }
   // A page's size on the screen at the current zoom.
   int ShownPageWidth() const;
   int ShownPageHeight() const;
-  int GridWidth() const { return Columns * (ShownPageWidth() + Gap) + Gap; }
-  int GridHeight() const { return Rows * (ShownPageHeight() + Gap) + Gap; }
+  int GridWidth() const { return Columns_ * (ShownPageWidth() + Gap) + Gap; }
+  int GridHeight() const { return Rows_ * (ShownPageHeight() + Gap) + Gap; }
 
   // The zoom at which a whole page, or the page's width, fits the panel.
   double FitPageZoom() const;
   double FitWidthZoom() const;
   // Any zoom within MinZoom .. MaxZoom; lay out again afterwards.
-  void SetZoom(double zoom) { Zoom = std::clamp(zoom, MinZoom, MaxZoom); }
+  void SetZoom(double zoom) { Zoom_ = std::clamp(zoom, MinZoom, MaxZoom); }
 
   // Lays the pages out for the current client size. Showing or hiding a
   // scroll bar changes the client size, which lays out again until stable.
@@ -70,13 +75,20 @@ class TPreviewLayout {
   bool HitTest(int x, int y);
 
   // Scroll positions always stay within 0 .. maximum.
-  void ScrollHorzTo(int pos) { HorzPos = std::clamp(pos, 0, HorzMax); }
-  void ScrollVertTo(int pos) { VertPos = std::clamp(pos, 0, VertMax); }
+  void ScrollHorzTo(int pos) { HorzPos = std::clamp(pos, 0, HorzMax_); }
+  void ScrollVertTo(int pos) { VertPos = std::clamp(pos, 0, VertMax_); }
   // A wheel delta of 120 per notch; turning towards the user (negative) scrolls down.
   void Wheel(int delta) { ScrollVertTo(VertPos - delta); }
 
  private:
   void LayoutOnce();
+
+  double Zoom_ = 1.0;
+  int Columns_ = 1;
+  int Rows_ = 0;
+  int LeftOffset_ = 0;  // centres a grid narrower than the client area
+  int HorzMax_ = 0, VertMax_ = 0;
+  int HotPage_ = 0, HotX_ = 0, HotY_ = 0;
 };
 
 }  // namespace kelta

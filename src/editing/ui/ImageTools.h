@@ -23,7 +23,10 @@ class TImageTool {
 
   virtual void Attach() = 0;
 
-  TImageControl* Control;  // not owned
+ protected:
+  // The control the tool serves (not owned). It keeps the name it is
+  // documented by, hence no trailing underscore.
+  TImageControl* Control;
 };
 
 class TImageDrawTool : public TImageTool {

@@ -137,11 +137,11 @@ TfilmTipDlg::TfilmTipDlg(QWidget* parent) : QDialog(parent) {
   Image3 = MakePicture(this, FileMenuPicture(QSize(153, 95), TMenuEntry::NewFilm), 16, 232);
   // Bottom right, beside the second picture: a person without Escape in mind
   // closes the tip here.
-  btClose = new QPushButton(QStringLiteral("&Close"), this);
-  btClose->setObjectName(QStringLiteral("btClose"));
-  btClose->setGeometry(width() - 16 - 98, height() - 16 - 32, 98, 32);
-  btClose->setDefault(true);
-  connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
+  Close_ = new QPushButton(QStringLiteral("&Close"), this);
+  Close_->setObjectName(QStringLiteral("btClose"));
+  Close_->setGeometry(width() - 16 - 98, height() - 16 - 32, 98, 32);
+  Close_->setDefault(true);
+  connect(Close_, &QPushButton::clicked, this, &QDialog::reject);
   FitLines();
 }
 

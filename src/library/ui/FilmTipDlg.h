@@ -21,7 +21,7 @@ class TfilmTipDlg : public QDialog {
   QLabel* Image2 = nullptr;
   QLabel* Label3 = nullptr;
   QLabel* Image3 = nullptr;
-  QPushButton* btClose = nullptr;
+  QPushButton* btClose() const { return Close_; }
 
   // The entries of the opened File menu as the pictures show them.
   enum class TMenuEntry { NewCategory, NewFilm };
@@ -30,6 +30,8 @@ class TfilmTipDlg : public QDialog {
 
  private:
   void FitLines();
+
+  QPushButton* Close_ = nullptr;
 };
 
 }  // namespace kelta

@@ -43,8 +43,6 @@ class TImageLibraryManager : public QObject {
                        std::filesystem::path dataFolder, std::filesystem::path programFolder);
   ~TImageLibraryManager() override;
 
-  QTreeWidget* const Tree;
-
   // ---- The tree ----------------------------------------------------------
   TLibraryTreeItem* RootNode() const;
   QTreeWidgetItem* FocusedNode() const;
@@ -176,6 +174,9 @@ class TImageLibraryManager : public QObject {
   // The current frame at square pixels, as the frame commands work on it.
   void CopyFrameInto(TFastDIB& picture);
 
+  // The tree the controller serves (not owned). It keeps the name it is
+  // documented by, hence no trailing underscore.
+  QTreeWidget* const Tree;
   TFilmManager& Films_;
   TLibraryHost& Host_;
   std::filesystem::path DataFolder_;

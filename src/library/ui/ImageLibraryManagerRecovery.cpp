@@ -61,8 +61,8 @@ void TImageLibraryManager::OfferUnreferencedPictures(const std::filesystem::path
 
   TRecoverPicturesDlg dialog(Host_.Window(), int(found.size()));
   dialog.exec();
-  if (dialog.Choice == TRecoverPicturesDlg::TChoice::Undecided) return;
-  if (dialog.Choice == TRecoverPicturesDlg::TChoice::LeaveAlone) {
+  if (dialog.Choice() == TRecoverPicturesDlg::TChoice::Undecided) return;
+  if (dialog.Choice() == TRecoverPicturesDlg::TChoice::LeaveAlone) {
     for (const TUnreferencedPicture& picture : found) leftAlone.push_back(picture.Picture);
     std::sort(leftAlone.begin(), leftAlone.end());
     WriteLeftAlonePictures(leftAloneFile, leftAlone);

@@ -12,39 +12,39 @@ namespace kelta {
 TRecoverPicturesDlg::TRecoverPicturesDlg(QWidget* parent, int pictureCount) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Information"));
   setModal(true);
-  lbText = new QLabel(
+  Text_ = new QLabel(
       (pictureCount == 1 ? QStringLiteral("1 picture in the image folder belongs to no library entry.")
                          : QStringLiteral("%1 pictures in the image folder belong to no library entry.")
                                .arg(pictureCount)) +
           QStringLiteral(" They may be captures that an interrupted save kept out of the library.\n\n"
                          "Add them to a film of the category \"Recovered\", or leave them alone?"),
       this);
-  lbText->setWordWrap(true);
+  Text_->setWordWrap(true);
   etFilmName = new QLineEdit(QStringLiteral("Recovered"), this);
   etFilmName->selectAll();
-  btAdd = new QPushButton(QStringLiteral("&Add to Film"), this);
-  btAdd->setDefault(true);
-  btLeaveAlone = new QPushButton(QStringLiteral("&Leave Alone"), this);
+  Add_ = new QPushButton(QStringLiteral("&Add to Film"), this);
+  Add_->setDefault(true);
+  LeaveAlone_ = new QPushButton(QStringLiteral("&Leave Alone"), this);
 
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("&Film:"), etFilmName);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(btAdd);
-  buttons->addWidget(btLeaveAlone);
+  buttons->addWidget(Add_);
+  buttons->addWidget(LeaveAlone_);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(lbText);
+  layout->addWidget(Text_);
   layout->addLayout(form);
   layout->addLayout(buttons);
   setFixedWidth(420);
 
-  connect(btAdd, &QPushButton::clicked, this, [this] {
+  connect(Add_, &QPushButton::clicked, this, [this] {
     if (etFilmName->text().trimmed().isEmpty()) return;
-    Choice = TChoice::Add;
+    Choice_ = TChoice::Add;
     accept();
   });
-  connect(btLeaveAlone, &QPushButton::clicked, this, [this] {
-    Choice = TChoice::LeaveAlone;
+  connect(LeaveAlone_, &QPushButton::clicked, this, [this] {
+    Choice_ = TChoice::LeaveAlone;
     accept();
   });
 }

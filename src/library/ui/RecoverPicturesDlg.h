@@ -18,11 +18,19 @@ class TRecoverPicturesDlg : public QDialog {
 
   TRecoverPicturesDlg(QWidget* parent, int pictureCount);
 
-  TChoice Choice = TChoice::Undecided;
-  QLabel* lbText = nullptr;
+  // What the user decided; Undecided after Escape.
+  TChoice Choice() const { return Choice_; }
+  QLabel* lbText() const { return Text_; }
+  QPushButton* btAdd() const { return Add_; }
+  QPushButton* btLeaveAlone() const { return LeaveAlone_; }
+
   QLineEdit* etFilmName = nullptr;
-  QPushButton* btAdd = nullptr;
-  QPushButton* btLeaveAlone = nullptr;
+
+ private:
+  TChoice Choice_ = TChoice::Undecided;
+  QLabel* Text_ = nullptr;
+  QPushButton* Add_ = nullptr;
+  QPushButton* LeaveAlone_ = nullptr;
 };
 
 }  // namespace kelta

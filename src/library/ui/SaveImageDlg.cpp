@@ -53,14 +53,14 @@ TSaveImageDlg::TSaveImageDlg(QWidget* parent) : QDialog(parent) {
   rb43 = new QRadioButton(QStringLiteral("1.33:1 (4:3)"), GroupBox1);
   rb169 = new QRadioButton(QStringLiteral("1.78:1 (16:9)"), GroupBox1);
   rb1851 = new QRadioButton(QStringLiteral("1.85:1"), GroupBox1);
-  rbSquare = new QRadioButton(QStringLiteral("Square pixels"), GroupBox1);
+  Square_ = new QRadioButton(QStringLiteral("Square pixels"), GroupBox1);
   int y = 22;
-  for (QRadioButton* rb : {rbOriginal, rb43, rb169, rb1851, rbSquare}) {
+  for (QRadioButton* rb : {rbOriginal, rb43, rb169, rb1851, Square_}) {
     rb->setGeometry(14, y, 136, 22);
     y += 25;
   }
   rb169->setChecked(true);
-  for (QRadioButton* rb : {rbOriginal, rb43, rb169, rb1851, rbSquare})
+  for (QRadioButton* rb : {rbOriginal, rb43, rb169, rb1851, Square_})
     connect(rb, &QRadioButton::toggled, this, [this](bool checked) {
       if (checked) AspectChange();
     });
@@ -150,7 +150,7 @@ QRadioButton* TSaveImageDlg::AspectButton(TAspectRatio aspect) const {
     case TAspectRatio::Ratio185:
       return rb1851;
     case TAspectRatio::SquarePixels:
-      return rbSquare;
+      return Square_;
     case TAspectRatio::Ratio16x9:
     default:
       return rb169;

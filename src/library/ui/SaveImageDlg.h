@@ -39,7 +39,6 @@ class TSaveImageDlg : public QDialog {
   QRadioButton* rb43 = nullptr;
   QRadioButton* rb169 = nullptr;
   QRadioButton* rb1851 = nullptr;
-  QRadioButton* rbSquare = nullptr;
   QGroupBox* GroupBox2 = nullptr;
   QSlider* tbLightness = nullptr;
   QSlider* tbContrast = nullptr;
@@ -62,6 +61,8 @@ class TSaveImageDlg : public QDialog {
   QPlainTextEdit* moMemo = nullptr;
   QPushButton* btCancel = nullptr;
   QPushButton* btOk = nullptr;
+
+  QRadioButton* rbSquare() const { return Square_; }
 
   // The full-size frame to be saved and the shape it is shown at; see SetPicture.
   TFastDIB Picture;
@@ -97,6 +98,7 @@ class TSaveImageDlg : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  QRadioButton* Square_ = nullptr;
   TDisplayAspect PictureAspect_;
   // Where the picture lies in Preview; the adjustments leave the bars black.
   TRect PreviewArea_{0, 0, PreviewWidth, PreviewHeight};

@@ -51,8 +51,8 @@ void TmyPreview::DoLayout() {
   Applying_ = true;
   setHorizontalScrollBarPolicy(l.HorzBarShown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(l.VertBarShown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-  horizontalScrollBar()->setRange(0, l.HorzMax);
-  verticalScrollBar()->setRange(0, l.VertMax);
+  horizontalScrollBar()->setRange(0, l.HorzMax());
+  verticalScrollBar()->setRange(0, l.VertMax());
   horizontalScrollBar()->setValue(l.HorzPos);
   verticalScrollBar()->setValue(l.VertPos);
   Applying_ = false;
@@ -199,7 +199,7 @@ void TmyPreview::scrollContentsBy(int, int) {
 void TmyPreview::wheelEvent(QWheelEvent* event) {
   if (event->modifiers() & Qt::ControlModifier) {
     // A notch away from the user enlarges by a quarter.
-    SetZoom(Layout_.Zoom * std::pow(1.25, event->angleDelta().y() / 120.0));
+    SetZoom(Layout_.Zoom() * std::pow(1.25, event->angleDelta().y() / 120.0));
     event->accept();
     return;
   }

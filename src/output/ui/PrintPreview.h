@@ -46,7 +46,7 @@ class TmyPreview : public QAbstractScrollArea {
   void SetZoom(double zoom);
   void SetZoomMode(TZoomMode mode);
   TZoomMode ZoomMode() const { return ZoomMode_; }
-  double Zoom() const { return Layout_.Zoom; }
+  double Zoom() const { return Layout_.Zoom(); }
 
   // Drops all pages, selects none, scrolls to the start.
   void Clear();

@@ -33,36 +33,36 @@ TDvdTitleDlg::TDvdTitleDlg(const TDvdDisc& disc, QWidget* parent) : QDialog(pare
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QStringLiteral("Choose the title to open:"), this));
 
-  Titles = new QTreeWidget(this);
-  Titles->setObjectName(QStringLiteral("Titles"));
-  Titles->setRootIsDecorated(false);
-  Titles->setAllColumnsShowFocus(true);
-  Titles->setHeaderLabels({QStringLiteral("Title"), QStringLiteral("Duration"), QStringLiteral("Chapters"),
+  Titles_ = new QTreeWidget(this);
+  Titles_->setObjectName(QStringLiteral("Titles"));
+  Titles_->setRootIsDecorated(false);
+  Titles_->setAllColumnsShowFocus(true);
+  Titles_->setHeaderLabels({QStringLiteral("Title"), QStringLiteral("Duration"), QStringLiteral("Chapters"),
                            QStringLiteral("Picture")});
   for (const TDvdTitle& title : disc.Titles) {
-    auto* row = new QTreeWidgetItem(Titles, QStringList{QStringLiteral("Title %1").arg(title.Number),
+    auto* row = new QTreeWidgetItem(Titles_, QStringList{QStringLiteral("Title %1").arg(title.Number),
                                                         DvdDurationText(title.DurationMs),
                                                         QString::number(title.Chapters.size()), PictureText(title)});
     for (int column = 1; column <= 2; ++column) row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
   }
-  for (int column = 0; column < Titles->columnCount(); ++column) Titles->resizeColumnToContents(column);
-  Titles->header()->setStretchLastSection(true);
-  Titles->setCurrentItem(Titles->topLevelItem(int(disc.LongestTitle())));
-  layout->addWidget(Titles);
+  for (int column = 0; column < Titles_->columnCount(); ++column) Titles_->resizeColumnToContents(column);
+  Titles_->header()->setStretchLastSection(true);
+  Titles_->setCurrentItem(Titles_->topLevelItem(int(disc.LongestTitle())));
+  layout->addWidget(Titles_);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Open | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Open)->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   // Enter on a row and a double click open it, as Open does.
-  connect(Titles, &QTreeWidget::itemActivated, this, &QDialog::accept);
+  connect(Titles_, &QTreeWidget::itemActivated, this, &QDialog::accept);
   layout->addWidget(buttons);
-  Titles->setFocus();
+  Titles_->setFocus();
   resize(440, 260);
 }
 
 std::size_t TDvdTitleDlg::Chosen() const {
-  const int row = Titles->indexOfTopLevelItem(Titles->currentItem());
+  const int row = Titles_->indexOfTopLevelItem(Titles_->currentItem());
   return row < 0 ? 0 : std::size_t(row);
 }
 

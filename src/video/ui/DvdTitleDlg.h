@@ -19,10 +19,14 @@ class TDvdTitleDlg : public QDialog {
  public:
   TDvdTitleDlg(const TDvdDisc& disc, QWidget* parent = nullptr);
 
-  QTreeWidget* Titles = nullptr;
+  // The list of titles, one row each.
+  QTreeWidget* Titles() const { return Titles_; }
 
   // Index into the disc's titles of the selected one.
   std::size_t Chosen() const;
+
+ private:
+  QTreeWidget* Titles_ = nullptr;
 };
 
 // The title to open: the only one of a disc with one title at once, else the

@@ -48,8 +48,8 @@ int Counter(TVideoFrameBar& bar) {
 // Answers the title chooser with Enter on the title in `row`.
 void ChooseTitleRow(int row) {
   test::WhenModal<TDvdTitleDlg>([row](TDvdTitleDlg* dialog) {
-    dialog->Titles->setCurrentItem(dialog->Titles->topLevelItem(row));
-    QTest::keyClick(dialog->Titles, Qt::Key_Return);
+    dialog->Titles()->setCurrentItem(dialog->Titles()->topLevelItem(row));
+    QTest::keyClick(dialog->Titles(), Qt::Key_Return);
   });
 }
 
@@ -99,16 +99,16 @@ class MainDlgDvdTest : public QObject {
   void chooserListsTheTitlesWithTheLongestSelected() {
     const TDvdDisc disc = ReadDvdDisc(Folder_);
     TDvdTitleDlg dialog(disc);
-    QCOMPARE(dialog.Titles->topLevelItemCount(), 2);
+    QCOMPARE(dialog.Titles()->topLevelItemCount(), 2);
     const QStringList expected[2] = {{"Title 1", "0:00:02", "2", "720x576  4:3"},
                                      {"Title 2", "0:00:04", "3", "720x576  4:3"}};
     for (int row = 0; row < 2; ++row)
       for (int column = 0; column < 4; ++column)
-        QCOMPARE(dialog.Titles->topLevelItem(row)->text(column), expected[row][column]);
+        QCOMPARE(dialog.Titles()->topLevelItem(row)->text(column), expected[row][column]);
     QCOMPARE(dialog.Chosen(), std::size_t(1));
     dialog.show();
-    QTest::keyClick(dialog.Titles, Qt::Key_Up);
-    QTest::keyClick(dialog.Titles, Qt::Key_Return);
+    QTest::keyClick(dialog.Titles(), Qt::Key_Up);
+    QTest::keyClick(dialog.Titles(), Qt::Key_Return);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(dialog.Chosen(), std::size_t(0));
   }

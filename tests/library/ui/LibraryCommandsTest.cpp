@@ -85,7 +85,7 @@ void AnswerSave(const TSaveAnswer& answer, QString* target = nullptr) {
     if (target) *target = dialog->etFilm->text();
     dialog->etName->setText(answer.Name);
     dialog->moMemo->setPlainText(answer.Memo);
-    QRadioButton* buttons[] = {dialog->rbOriginal, dialog->rb43, dialog->rb169, dialog->rb1851, dialog->rbSquare};
+    QRadioButton* buttons[] = {dialog->rbOriginal, dialog->rb43, dialog->rb169, dialog->rb1851, dialog->rbSquare()};
     buttons[answer.Aspect]->setChecked(true);
     dialog->tbSaturation->setValue(answer.Saturation);
     dialog->btOk->click();

@@ -140,9 +140,9 @@ class LibrarySafetyTest : public TLibraryTestBase {
     std::ofstream(DataFolder / "Cc3_9.bmp") << "damaged";
     QString offered;
     WhenModal<TRecoverPicturesDlg>([&offered](TRecoverPicturesDlg* dialog) {
-      offered = dialog->lbText->text();
+      offered = dialog->lbText()->text();
       QCOMPARE(dialog->etFilmName->text(), QString("Recovered"));
-      dialog->btAdd->click();
+      dialog->btAdd()->click();
     });
     Manager->OfferUnreferencedPictures(TempPath() / "left-alone");
     QVERIFY2(offered.startsWith("3 pictures"), qPrintable(offered));
@@ -170,7 +170,7 @@ class LibrarySafetyTest : public TLibraryTestBase {
     WhenModal<TRecoverPicturesDlg>([](TRecoverPicturesDlg* dialog) { dialog->reject(); });
     Manager->OfferUnreferencedPictures(leftAlone);
     QVERIFY(!fs::exists(leftAlone));
-    WhenModal<TRecoverPicturesDlg>([](TRecoverPicturesDlg* dialog) { dialog->btLeaveAlone->click(); });
+    WhenModal<TRecoverPicturesDlg>([](TRecoverPicturesDlg* dialog) { dialog->btLeaveAlone()->click(); });
     Manager->OfferUnreferencedPictures(leftAlone);
     QVERIFY(NoModalDuring([&] { Manager->OfferUnreferencedPictures(leftAlone); }));
     QCOMPARE(Tree->topLevelItem(0)->childCount(), 0);
@@ -179,7 +179,7 @@ class LibrarySafetyTest : public TLibraryTestBase {
     WritePicture(DataFolder / "Bb2_6.bmp", 40, 30);
     QString offered;
     WhenModal<TRecoverPicturesDlg>([&offered](TRecoverPicturesDlg* dialog) {
-      offered = dialog->lbText->text();
+      offered = dialog->lbText()->text();
       dialog->reject();
     });
     Manager->OfferUnreferencedPictures(leftAlone);

@@ -251,9 +251,9 @@ class NameDialogsTest : public QObject {
       step1 = tip->Label2->text();
       if (byButton) {
         // Inside the window, clear of the second picture.
-        QVERIFY(tip->rect().contains(tip->btClose->geometry()));
-        QVERIFY(!tip->btClose->geometry().intersects(tip->Image3->geometry()));
-        tip->btClose->click();
+        QVERIFY(tip->rect().contains(tip->btClose()->geometry()));
+        QVERIFY(!tip->btClose()->geometry().intersects(tip->Image3->geometry()));
+        tip->btClose()->click();
       } else {
         QTest::keyClick(tip, Qt::Key_Escape);
       }

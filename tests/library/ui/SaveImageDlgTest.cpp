@@ -147,7 +147,7 @@ class SaveImageDlgTest : public QObject {
     TSaveImageDlg d;
     FillPreview(d);
     WhenModal<TSaveImageDlg>([&](TSaveImageDlg* dlg) {
-      QRadioButton* buttons[] = {dlg->rbOriginal, dlg->rb43, dlg->rb169, dlg->rb1851, dlg->rbSquare};
+      QRadioButton* buttons[] = {dlg->rbOriginal, dlg->rb43, dlg->rb169, dlg->rb1851, dlg->rbSquare()};
       buttons[aspect]->setChecked(true);
       dlg->tbLightness->setValue(-12);
       dlg->tbContrast->setValue(7);
@@ -188,9 +188,9 @@ class SaveImageDlgTest : public QObject {
     QFETCH(int, choice);
     TSaveImageDlg d;
     d.SetPicture(ColourfulFrame(), TDisplayAspect{aspectWidth, aspectHeight});
-    const QRadioButton* buttons[] = {d.rbOriginal, d.rb43, d.rb169, d.rb1851, d.rbSquare};
+    const QRadioButton* buttons[] = {d.rbOriginal, d.rb43, d.rb169, d.rb1851, d.rbSquare()};
     QVERIFY(buttons[choice]->isChecked());
-    QCOMPARE(d.rbSquare->text(), QString("Square pixels"));
+    QCOMPARE(d.rbSquare()->text(), QString("Square pixels"));
     WhenModal<TSaveImageDlg>([](TSaveImageDlg* dlg) {
       dlg->etName->setText("Beach");
       dlg->btOk->click();
@@ -216,7 +216,7 @@ class SaveImageDlgTest : public QObject {
     QFETCH(QRect, area);
     TSaveImageDlg d;
     d.SetPicture(ColourfulFrame(), TDisplayAspect{16, 9});
-    QRadioButton* buttons[] = {d.rbOriginal, d.rb43, d.rb169, d.rb1851, d.rbSquare};
+    QRadioButton* buttons[] = {d.rbOriginal, d.rb43, d.rb169, d.rb1851, d.rbSquare()};
     // From another choice first: the preview follows every change.
     buttons[choice == 0 ? 1 : 0]->setChecked(true);
     buttons[choice]->setChecked(true);

@@ -149,14 +149,14 @@ void PrintPreviewTest::grid_initialWindowShowsOneColumnAndBothBars() {
   QVERIFY(dlg.tbiText()->isChecked());
   const TPreviewLayout& l = preview->Layout();
   QVERIFY(l.ClientWidth() < 876);
-  QCOMPARE(l.Columns, 1);
-  QCOMPARE(l.Rows, 1);
+  QCOMPARE(l.Columns(), 1);
+  QCOMPARE(l.Rows(), 1);
   QVERIFY(preview->horizontalScrollBar()->isVisible());
   QVERIFY(preview->verticalScrollBar()->isVisible());
   // The layout's client area is the viewport the widget really shows.
   QCOMPARE(preview->viewport()->size(), QSize(l.ClientWidth(), l.ClientHeight()));
-  QCOMPARE(l.VertMax, 1116 - l.ClientHeight());
-  QCOMPARE(l.HorzMax, 876 - l.ClientWidth());
+  QCOMPARE(l.VertMax(), 1116 - l.ClientHeight());
+  QCOMPARE(l.HorzMax(), 876 - l.ClientWidth());
   // Page 0 lies 30 pixels in from the grid's corner.
   QCOMPARE(l.PageRect(0), (TPreviewRect{30 - l.HorzPos, 30 - l.VertPos, 816, 1056}));
 }
@@ -175,8 +175,8 @@ void PrintPreviewTest::grid_columnsFitTheWidth() {
     l.HorzBarShown = l.VertBarShown = false;
     l.Layout();
     QCOMPARE(l.VertBarShown, true);
-    QCOMPARE(l.Columns, c.columns);
-    QCOMPARE(l.Rows, c.rows);
+    QCOMPARE(l.Columns(), c.columns);
+    QCOMPARE(l.Rows(), c.rows);
   }
   // No pages: nothing selected, no bars, no scrolling.
   l.PageCount = 0;
@@ -206,7 +206,7 @@ void PrintPreviewTest::wheel_stepsAndStopsAtTheEnd() {
   turn(120);
   QCOMPARE(preview->Layout().VertPos, 0);
   for (int i = 0; i < 20; ++i) turn(-120);
-  QCOMPARE(preview->Layout().VertPos, preview->Layout().VertMax);
+  QCOMPARE(preview->Layout().VertPos, preview->Layout().VertMax());
   // Scroll-bar steps are 5 and 20 pixels.
   QCOMPARE(preview->verticalScrollBar()->singleStep(), 5);
   QCOMPARE(preview->verticalScrollBar()->pageStep(), 20);
@@ -219,19 +219,19 @@ void PrintPreviewTest::hitTest_selectsPageOrMisses() {
   l.OuterHeight = 1200;
   l.BarExtent = 16;
   l.Layout();
-  QCOMPARE(l.Columns, 2);
+  QCOMPARE(l.Columns(), 2);
   // Second page of the first row, 10 pixels into it.
   const TPreviewRect second = l.PageRect(1);
   QVERIFY(l.HitTest(second.Left + 10, second.Top + 20));
   QCOMPARE(l.SelectedPage, 1);
-  QCOMPARE(l.HotPage, 1);
-  QCOMPARE(l.HotX, 10);
-  QCOMPARE(l.HotY, 20);
+  QCOMPARE(l.HotPage(), 1);
+  QCOMPARE(l.HotX(), 10);
+  QCOMPARE(l.HotY(), 20);
   // The gap between pages is no page: the hot point is dropped, the selection kept.
   QVERIFY(!l.HitTest(second.Left - 5, second.Top + 20));
   QCOMPARE(l.SelectedPage, 1);
-  QCOMPARE(l.HotPage, -1);
-  QCOMPARE(l.HotX, -1);
+  QCOMPARE(l.HotPage(), -1);
+  QCOMPARE(l.HotX(), -1);
   // The empty cell beside the third page selects nothing.
   const TPreviewRect third = l.PageRect(2);
   QVERIFY(!l.HitTest(third.Left + 816 + 30 + 10, third.Top + 10));
@@ -251,14 +251,14 @@ void PrintPreviewTest::textToggle_recomposesAroundLastClick() {
   QCOMPARE(preview->Layout().SelectedPage, 0);
   QCOMPARE(changes, 1);
   QVERIFY(preview->hasFocus() || !dlg.isActiveWindow());
-  const int hotY = preview->Layout().HotY;
+  const int hotY = preview->Layout().HotY();
   dlg.tbiText()->trigger();
   QVERIFY(!dlg.tbiText()->isChecked());
   QCOMPARE(dlg.PageGeometry().Image.top(), 50);
   // Recomposed: selection cleared, the view centred on the last clicked point.
   const TPreviewLayout& l = preview->Layout();
   QCOMPARE(l.SelectedPage, -1);
-  QCOMPARE(l.VertPos, qBound(0, hotY - l.ClientHeight() / 2 + 30, l.VertMax));
+  QCOMPARE(l.VertPos, qBound(0, hotY - l.ClientHeight() / 2 + 30, l.VertMax()));
 }
 
 void PrintPreviewTest::print_toPdfGivesOnePage() {
