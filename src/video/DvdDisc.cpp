@@ -17,8 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::int64_t SectorBytes = DvdSectorBytes;
-static_assert(SectorBytes == DVD_VIDEO_LB_LEN);
+static_assert(DvdSectorBytes == DVD_VIDEO_LB_LEN);
 // Sectors of a title looked at for plain MPEG: the first few VOBUs.
 constexpr std::int64_t ProbeSectors = 32;
 
@@ -109,7 +108,7 @@ bool ReadTitle(const ifo_handle_t& vts, const title_info_t& info, TDvdTitle& tit
     if (cell.last_sector < cell.first_sector) continue;
     cellStarts[std::size_t(c - 1)] = Start{position, ms};
     AddRange(title.Cells.Ranges, cell.first_sector, cell.last_sector);
-    position += (std::int64_t(cell.last_sector) - cell.first_sector + 1) * SectorBytes;
+    position += (std::int64_t(cell.last_sector) - cell.first_sector + 1) * DvdSectorBytes;
     ms += TimeMs(cell.playback_time);
   }
   if (title.Cells.Ranges.empty()) return false;
@@ -188,14 +187,14 @@ bool PlainPack(const std::uint8_t* sector) {
   if (sector[0] != 0 || sector[1] != 0 || sector[2] != 1 || sector[3] != 0xBA) return false;
   if ((sector[4] & 0xC0) != 0x40) return false;  // not an MPEG-2 pack header
   std::size_t at = 14 + (sector[13] & 0x07);
-  while (at + 6 <= std::size_t(SectorBytes)) {
+  while (at + 6 <= std::size_t(DvdSectorBytes)) {
     const std::uint8_t* packet = sector + at;
     if (packet[0] != 0 || packet[1] != 0 || packet[2] != 1) return false;
     const std::uint8_t stream = packet[3];
     const std::size_t length = std::size_t(packet[4]) << 8 | packet[5];
     // System header, padding and navigation packets carry no PES header.
     const bool pesHeader = stream != 0xBB && stream != 0xBE && stream != 0xBF;
-    if (pesHeader && at + 7 <= std::size_t(SectorBytes) && (packet[6] & 0x30) != 0) return false;
+    if (pesHeader && at + 7 <= std::size_t(DvdSectorBytes) && (packet[6] & 0x30) != 0) return false;
     at += 6 + length;
   }
   return true;
@@ -205,7 +204,7 @@ bool PlainPack(const std::uint8_t* sector) {
 
 std::int64_t TDvdTitle::Bytes() const {
   std::int64_t bytes = 0;
-  for (const KeltaCodecSectorRange& r : Cells.Ranges) bytes += (std::int64_t(r.Last) - r.First + 1) * SectorBytes;
+  for (const KeltaCodecSectorRange& r : Cells.Ranges) bytes += (std::int64_t(r.Last) - r.First + 1) * DvdSectorBytes;
   return bytes;
 }
 
@@ -265,11 +264,11 @@ bool TitleEncrypted(const TDvdTitle& title) {
   if (!vobs) return true;
   const KeltaCodecSectorRange& first = title.Cells.Ranges.front();
   const std::int64_t count = std::min<std::int64_t>(ProbeSectors, std::int64_t(first.Last) - first.First + 1);
-  std::vector<std::uint8_t> sectors(std::size_t(count * SectorBytes));
+  std::vector<std::uint8_t> sectors(std::size_t(count * DvdSectorBytes));
   // A drive refuses encrypted sectors it has not been unlocked for.
   if (DVDReadBlocks(vobs.get(), int(first.First), std::size_t(count), sectors.data()) != count) return true;
   for (std::int64_t i = 0; i < count; ++i)
-    if (!PlainPack(sectors.data() + i * SectorBytes)) return true;
+    if (!PlainPack(sectors.data() + i * DvdSectorBytes)) return true;
   return false;
 }
 
