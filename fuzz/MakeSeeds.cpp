@@ -7,10 +7,15 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "DvdStructureReader.h"
 #include "imaging/FastDIB.h"
+#include "support/DvdFixture.h"
+#include "video/DvdStructureText.h"
 #include "support/VideoFixture.h"
 #include "update/UpdateInfo.h"
 #include "update/UpdateRecord.h"
@@ -86,6 +91,49 @@ void MakeUpdateRecords(const fs::path& folder) {
   WriteFile(folder / "too_old.upd", MakeUpdateRecord(kelta::MinimumValidVersion - 1, "2.9", url));
 }
 
+std::vector<std::uint8_t> ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// Seeds of the DVD reader's target: the first byte says what follows (see
+// DvdFuzzer.cpp): the structure text of a small authored disc, its two IFO
+// files, and its disc image.
+void MakeDvdSeeds(const fs::path& folder) {
+  const fs::path work = folder / "work";
+  kelta::test::DvdTitleSource title;
+  title.video.width = 352;
+  title.video.height = 288;
+  title.video.frames = 12;
+  title.video.audio = false;
+  title.chapters = "0,0.2";
+  kelta::test::AuthorDvd((work / "sources").string(), (work / "DISC").string(), {title, title});
+  kelta::test::MakeDiscImage((work / "DISC").string(), (work / "disc.iso").string(), "SEED_DISC");
+
+  kelta::TDvdDisc disc;
+  if (kelta::dvdreader::ReadStructure((work / "DISC" / "VIDEO_TS").string(),
+                                      kelta::dvdreader::TTitleSource::TitleInformation, disc) !=
+      kelta::dvdreader::TReadEnd::Read)
+    throw std::runtime_error("the seed disc cannot be read");
+  const std::string text = kelta::WriteDvdStructure(disc);
+  std::vector<std::uint8_t> structure{0};
+  structure.insert(structure.end(), text.begin(), text.end());
+  WriteFile(folder / "structure.seed", structure);
+
+  const std::vector<std::uint8_t> vmg = ReadFile(work / "DISC" / "VIDEO_TS" / "VIDEO_TS.IFO");
+  const std::vector<std::uint8_t> vts = ReadFile(work / "DISC" / "VIDEO_TS" / "VTS_01_0.IFO");
+  std::vector<std::uint8_t> ifos{1, std::uint8_t(vmg.size() >> 8), std::uint8_t(vmg.size() & 0xFF)};
+  ifos.insert(ifos.end(), vmg.begin(), vmg.end());
+  ifos.insert(ifos.end(), vts.begin(), vts.end());
+  WriteFile(folder / "ifo.seed", ifos);
+
+  std::vector<std::uint8_t> image{2};
+  const std::vector<std::uint8_t> iso = ReadFile(work / "disc.iso");
+  image.insert(image.end(), iso.begin(), iso.end());
+  WriteFile(folder / "image.seed", image);
+  fs::remove_all(work);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -95,10 +143,11 @@ int main(int argc, char** argv) {
   }
   try {
     const fs::path root = argv[1];
-    for (const char* target : {"codec", "bitmap", "update"}) fs::create_directories(root / target);
+    for (const char* target : {"codec", "bitmap", "update", "dvd"}) fs::create_directories(root / target);
     MakeVideos(root / "codec");
     MakeBitmaps(root / "bitmap");
     MakeUpdateRecords(root / "update");
+    MakeDvdSeeds(root / "dvd");
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s: %s\n", argv[0], e.what());
     return 1;

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -83,6 +85,7 @@ int FirstCounter(const std::string& path) {
 class DvdTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    kelta::SetDvdReaderFolder(KELTA_PROGRAM_DIR);
     Scratch_ = std::make_unique<kelta::test::TTempFolder>();
     Work_ = Scratch_->Path().string();
     Folder_ = Work_ + "/MY_DISC";
@@ -272,6 +275,76 @@ TEST_P(DamagedIfoTest, FallsBackToThePlainVideo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, DamagedIfoTest, ::testing::Values("VIDEO_TS", "VTS_01_0"));
+
+// --- a reader that fails ---------------------------------------------------
+
+// The DVD reader replaced by a script that fails one way in the titles mode
+// and, in the title-sets mode, either runs the real reader or fails too.
+struct ReaderFault {
+  const char* name;
+  const char* titles;     // shell commands for the titles mode
+  bool titleSetsWork;     // the title-sets mode runs the real reader
+};
+
+class FailingReaderTest : public DvdTest, public ::testing::WithParamInterface<ReaderFault> {
+ protected:
+  void TearDown() override { kelta::SetDvdReaderFolder(KELTA_PROGRAM_DIR); }
+};
+
+// A crash, a hang or nonsense from the reader is the damaged disc's fallback
+// (the title sets as plain video, with the warning) where the title sets can
+// still be listed, and the clear message where not; nothing else, and never
+// later than the time limit allows.
+TEST_P(FailingReaderTest, EndsInTheFallbackOrTheMessage) {
+  const ReaderFault& fault = GetParam();
+  const std::string script = Work_ + "/reader-" + fault.name;
+  {
+    std::ofstream out(script);
+    out << "#!/bin/sh\n"
+        << "if [ \"$1\" = titles ]; then " << fault.titles << "; fi\n"
+        << (fault.titleSetsWork ? std::string("exec ") + KELTA_PROGRAM_DIR + "/kelta-dvd-reader \"$@\"\n"
+                                : std::string("kill -SEGV $$\n"));
+  }
+  fs::permissions(script, fs::perms::owner_all);
+  kelta::SetDvdReaderPlace(kelta::TDvdReaderPlace{script, std::chrono::milliseconds(500)});
+  const auto start = std::chrono::steady_clock::now();
+  if (fault.titleSetsWork) {
+    const TDvdDisc read = kelta::ReadDvdDisc(Folder_);
+    EXPECT_NE(read.Damage.find("title information of the DVD MY_DISC is damaged"), std::string::npos) << read.Damage;
+    ASSERT_EQ(read.Titles.size(), 1u);
+    EXPECT_TRUE(read.Titles[0].Chapters.empty());
+    EXPECT_EQ(read.Titles[0].Cells.Disc, Folder_ + "/VIDEO_TS");
+  } else {
+    try {
+      kelta::ReadDvdDisc(Folder_);
+      FAIL() << "read";
+    } catch (const kelta::EDvdError& error) {
+      EXPECT_STREQ(error.what(), kelta::DamagedDvdMessage);
+    }
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FailingReaderTest,
+    ::testing::Values(ReaderFault{"crash", "kill -SEGV $$", true}, ReaderFault{"abort", "kill -ABRT $$", true},
+                      ReaderFault{"hang", "exec sleep 30", true},
+                      ReaderFault{"nonsense", "echo 'kelta-dvd-structure 1'; echo garbage; exit 0", true},
+                      ReaderFault{"cut_short", "echo 'kelta-dvd-structure 1'; echo 'volume X'; exit 0", true},
+                      ReaderFault{"odd_exit", "exit 77", true}, ReaderFault{"crash_twice", "kill -SEGV $$", false},
+                      ReaderFault{"hang_then_crash", "exec sleep 30", false}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(DvdTest, AMissingReaderIsNamed) {
+  kelta::SetDvdReaderFolder(Work_ + "/nowhere");
+  try {
+    kelta::ReadDvdDisc(Folder_);
+    FAIL() << "read";
+  } catch (const kelta::EDvdError& error) {
+    EXPECT_NE(std::string(error.what()).find("DVD reader (kelta-dvd-reader)"), std::string::npos) << error.what();
+  }
+  kelta::SetDvdReaderFolder(KELTA_PROGRAM_DIR);
+}
 
 struct SpoilCase {
   const char* name;

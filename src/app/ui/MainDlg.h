@@ -251,6 +251,8 @@ class TMainDlg : public QWidget {
     std::size_t Title = 0;
   };
   std::optional<TOpenDvd> Dvd_;
+  // While a disc's structure is being read, other videos wait.
+  bool ReadingDisc_ = false;
   // The window takes the disc whose title has opened.
   void DvdTitleOpened(TOpenDvd opened);
 

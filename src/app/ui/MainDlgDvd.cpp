@@ -9,6 +9,7 @@
 
 #include "app/ui/MainDlg.h"
 #include "app/ui/PositionSlider.h"
+#include "common/ui/OffGuiThread.h"
 #include "common/ui/ShowException.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "video/DvdChapters.h"
@@ -45,7 +46,16 @@ bool TMainDlg::OpenDvd(const QString& chosen, TPlaybackBefore before) {
     throw std::runtime_error("Cannot open " + chosen.toStdString() +
                              ": the MPEG-2 video decoder (codec.so) is missing from the program folder");
   TPlaybackPause paused(*FrameBar);
-  TDvdDisc disc = ReadDvdDisc(QFile::encodeName(chosen).toStdString());
+  // The disc is read by a helper process that may take its time on a slow
+  // drive or a damaged disc; the window paints meanwhile, and a video handed
+  // over in that time waits.
+  ReadingDisc_ = true;
+  struct TReadEnd {
+    bool& Reading;
+    ~TReadEnd() { Reading = false; }
+  } readEnd{ReadingDisc_};
+  const std::string local = QFile::encodeName(chosen).toStdString();
+  TDvdDisc disc = RunOffGuiThread([&local] { return ReadDvdDisc(local); });
   std::size_t index = disc.LongestTitle();
   // Without title information the largest title set opens at once: there
   // are no titles to choose from.
@@ -55,7 +65,7 @@ bool TMainDlg::OpenDvd(const QString& chosen, TPlaybackBefore before) {
     index = *picked;
   }
   const TDvdTitle& title = disc.Titles.at(index);
-  if (TitleEncrypted(title)) throw EDvdError(EncryptedDvdMessage);
+  if (RunOffGuiThread([&title] { return TitleEncrypted(title); })) throw EDvdError(EncryptedDvdMessage);
 
   // The title opens beside the window, as a file does; the disc becomes the
   // window's once it opened.

@@ -34,9 +34,9 @@ void TMainDlg::OpenWhenFree(const QString& path) {
 
 void TMainDlg::OpenPendingVideo() {
   if (PendingVideo_.isEmpty()) return;
-  // A dialog may hold a copy of the current frame or the decoder's attention:
-  // the new video waits until it has closed.
-  if (QApplication::activeModalWidget() != nullptr) {
+  // A dialog may hold a copy of the current frame or the decoder's attention,
+  // and a disc may be being read: the new video waits until they are done.
+  if (QApplication::activeModalWidget() != nullptr || ReadingDisc_) {
     PendingTimer_->start(PendingCheckMilliseconds);
     return;
   }

@@ -81,6 +81,7 @@ class MainDlgDvdTest : public QObject {
 
  private slots:
   void initTestCase() {
+    SetDvdReaderFolder(KELTA_PROGRAM_DIR);
     QVERIFY(Dir_.isValid());
     Folder_ = Dir_.filePath(QStringLiteral("MY_DISC")).toStdString();
     Image_ = Dir_.filePath(QStringLiteral("my-disc.iso")).toStdString();
