@@ -129,7 +129,10 @@ class Muxer {
         continue;
       }
       Check(av_frame_make_writable(picture.get()), "Picture not writable");
-      DrawPicture(picture.get(), i, i % (MaxFrameCounter + 1), Options_);
+      if (Options_.drawPicture)
+        Options_.drawPicture(picture.get(), i);
+      else
+        DrawPicture(picture.get(), i, i % (MaxFrameCounter + 1), Options_);
       picture->pts = i;
       if (Options_.displayWidth > 0 && Options_.displayHeight > 0) AddPanScan(picture.get());
       if (Options_.interlaced) {

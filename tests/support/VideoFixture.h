@@ -8,9 +8,12 @@
 // got a clean picture at all.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "codec/FrameView.h"
+
+struct AVFrame;
 
 namespace kelta::test {
 
@@ -39,6 +42,10 @@ struct Mpeg2StreamOptions {
   // 2 ... fields through repeat_first_field (needs format "mpeg2video").
   bool softTelecine = false;
   std::string format = "dvd";  // libavformat muxer: "dvd", "vob", "mpeg", "mpegts", "mpeg2video"
+  // Draws picture `index` (a writable YUV 4:2:0 picture of the size above)
+  // instead of the pattern and counter, for clips whose every picture a test
+  // knows; empty: the pattern and counter.
+  std::function<void(AVFrame* picture, int index)> drawPicture;
 };
 
 // Writes the stream; throws std::runtime_error with FFmpeg's message on failure.
