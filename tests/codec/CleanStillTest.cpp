@@ -3,8 +3,9 @@
 // woven, moving interlaced video deinterlaced, hard-telecined film rebuilt in
 // every phase of its cadence, and progressive or soft-telecined frames come
 // out exactly as the plain frame. Every bound lies well above what the line
-// blend reaches on the same frames (about 25 dB), and no still moves the
-// frame the source gives next.
+// blend reaches on the same frames (28 to 34 dB), the pan's above yadif's
+// and the moving pattern's far above bwdif's (see bench/codec/StillBench.cpp),
+// and no still moves the frame the source gives next.
 
 #include <gtest/gtest.h>
 
@@ -82,16 +83,16 @@ TEST_P(CleanStillQuality, EveryFrameComesCloseToItsSourcePicture) {
 INSTANTIATE_TEST_SUITE_P(
     Clips, CleanStillQuality,
     ::testing::Values(
-        StillCase{"StillSceneWoven", Scene::Still, Making::FieldsFromPictures, {KeltaStillWoven}, 40.0},
+        StillCase{"StillSceneWoven", Scene::Still, Making::FieldsFromPictures, {KeltaStillWoven}, 42.0},
         StillCase{"MovingPatternDeinterlaced", Scene::Pattern, Making::FieldsFromPictures,
-                  {KeltaStillDeinterlaced}, 30.0},
-        StillCase{"PanDeinterlaced", Scene::Pan, Making::FieldsFromPictures, {KeltaStillDeinterlaced}, 36.0},
+                  {KeltaStillDeinterlaced}, 40.0},
+        StillCase{"PanDeinterlaced", Scene::Pan, Making::FieldsFromPictures, {KeltaStillDeinterlaced}, 39.0},
         // 2:3 pulldown: frames 2 and 3 of every five mix two film frames.
         StillCase{"TelecinedFilmRebuilt",
                   Scene::Pan,
                   Making::HardTelecine,
                   {KeltaStillWoven, KeltaStillWoven, KeltaStillFilmRebuilt, KeltaStillFilmRebuilt, KeltaStillWoven},
-                  40.0}),
+                  42.0}),
     [](const ::testing::TestParamInfo<StillCase>& row) { return std::string(row.param.name); });
 
 struct PlainCase {
