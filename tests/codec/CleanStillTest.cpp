@@ -37,6 +37,7 @@ struct StillCase {
   const char* name;
   Scene scene;
   Making making;
+  bool flaggedProgressive;
   // The kind each phase of the clip gets (the frame number modulo the size
   // of the list).
   std::vector<KeltaCodecStillKind> kinds;
@@ -54,6 +55,7 @@ TEST_P(CleanStillQuality, EveryFrameComesCloseToItsSourcePicture) {
   FieldClipOptions o;
   o.scene = c.scene;
   o.making = c.making;
+  o.flaggedProgressive = c.flaggedProgressive;
   o.frames = 12;
   const FieldClip clip = kelta::test::WriteFieldClip(path, o);
 
@@ -83,16 +85,25 @@ TEST_P(CleanStillQuality, EveryFrameComesCloseToItsSourcePicture) {
 INSTANTIATE_TEST_SUITE_P(
     Clips, CleanStillQuality,
     ::testing::Values(
-        StillCase{"StillSceneWoven", Scene::Still, Making::FieldsFromPictures, {KeltaStillWoven}, 42.0},
-        StillCase{"MovingPatternDeinterlaced", Scene::Pattern, Making::FieldsFromPictures,
+        StillCase{"StillSceneWoven", Scene::Still, Making::FieldsFromPictures, false, {KeltaStillWoven}, 42.0},
+        StillCase{"MovingPatternDeinterlaced", Scene::Pattern, Making::FieldsFromPictures, false,
                   {KeltaStillDeinterlaced}, 40.0},
-        StillCase{"PanDeinterlaced", Scene::Pan, Making::FieldsFromPictures, {KeltaStillDeinterlaced}, 39.0},
+        StillCase{"PanDeinterlaced", Scene::Pan, Making::FieldsFromPictures, false, {KeltaStillDeinterlaced}, 39.0},
         // 2:3 pulldown: frames 2 and 3 of every five mix two film frames.
         StillCase{"TelecinedFilmRebuilt",
                   Scene::Pan,
                   Making::HardTelecine,
+                  false,
                   {KeltaStillWoven, KeltaStillWoven, KeltaStillFilmRebuilt, KeltaStillFilmRebuilt, KeltaStillWoven},
-                  42.0}),
+                  42.0},
+        // The same film with every frame flagged progressive: the combs decide.
+        StillCase{"TelecinedFilmFlaggedProgressive",
+                  Scene::Pan,
+                  Making::HardTelecine,
+                  true,
+                  {KeltaStillProgressive, KeltaStillProgressive, KeltaStillFilmRebuilt, KeltaStillFilmRebuilt,
+                   KeltaStillProgressive},
+                  40.0}),
     [](const ::testing::TestParamInfo<StillCase>& row) { return std::string(row.param.name); });
 
 struct PlainCase {

@@ -117,7 +117,7 @@ FieldClip WriteFieldClip(const std::string& path, const FieldClipOptions& option
   o.width = clip.width;
   o.height = clip.height;
   o.frames = options.frames;
-  o.interlaced = true;
+  o.interlaced = !options.flaggedProgressive;
   o.audio = false;
   if (film) {
     o.fpsNum = 30000;

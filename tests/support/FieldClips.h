@@ -30,6 +30,8 @@ struct FieldClipOptions {
   Scene scene = Scene::Pattern;
   Making making = Making::FieldsFromPictures;
   int frames = 20;  // frames of the clip
+  // Coded as progressive frames, as some discs flag what is interlaced.
+  bool flaggedProgressive = false;
 };
 
 struct FieldClip {
