@@ -23,7 +23,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -38,7 +37,9 @@
 #include "support/TempFolder.h"
 #include "video/MPEG2Decoder.h"
 
+using kelta::bench::EnvInt;
 using kelta::bench::Figures;
+using kelta::bench::Measure;
 using kelta::bench::Times;
 using kelta::codec::FramePtr;
 using kelta::codec::VideoSource;
@@ -65,17 +66,6 @@ const StillClass Classes[] = {
 };
 
 const char* const Methods[] = {"ours", "weave", "bwdif", "yadif", "line blend"};
-
-int EnvInt(const char* name, int fallback) {
-  const char* value = std::getenv(name);
-  return value && std::atoi(value) > 0 ? std::atoi(value) : fallback;
-}
-
-Times Measure(const std::function<void()>& work) {
-  const Times start = kelta::bench::Now();
-  work();
-  return kelta::bench::Now() - start;
-}
 
 const char* KindName(KeltaCodecStillKind kind) {
   switch (kind) {
@@ -157,7 +147,7 @@ void MeasureCost(const StillClass& c, const std::string& path, Figures& figures)
 }  // namespace
 
 int main() {
-  const int rounds = EnvInt("KELTA_BENCH_ROUNDS", 5);
+  const int rounds = std::max(1, EnvInt("KELTA_BENCH_ROUNDS", 5));
   const kelta::test::TTempFolder folder;
   std::map<std::string, Row> rows;
   std::vector<std::string> order;

@@ -120,13 +120,7 @@ TEST_P(ProgressiveStill, IsThePlainFrameByteForByte) {
   kelta::test::Mpeg2StreamOptions o;
   o.frames = 12;
   o.audio = false;
-  if (c.softTelecine) {
-    o.height = 480;
-    o.fpsNum = 30000;
-    o.fpsDen = 1001;
-    o.format = "mpeg2video";
-    o.softTelecine = true;
-  }
+  if (c.softTelecine) kelta::test::UseSoftTelecinedFilm(o);
   const kelta::test::TTempFolder folder;
   const std::string path = (folder / "clip.mpg").string();
   kelta::test::WriteMpeg2ProgramStream(path, o);

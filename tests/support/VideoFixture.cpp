@@ -316,6 +316,14 @@ void TelecineFile(const std::string& path) {
 
 }  // namespace
 
+void UseSoftTelecinedFilm(Mpeg2StreamOptions& options) {
+  options.height = 480;
+  options.fpsNum = 30000;
+  options.fpsDen = 1001;
+  options.format = "mpeg2video";
+  options.softTelecine = true;
+}
+
 void WriteMpeg2ProgramStream(const std::string& path, const Mpeg2StreamOptions& options) {
   if (options.width < 64 || options.height < 32 || options.width % 2 || options.height % 2)
     throw std::invalid_argument("Fixture pictures need an even size of at least 64 x 32");

@@ -48,6 +48,10 @@ struct Mpeg2StreamOptions {
   std::function<void(AVFrame* picture, int index)> drawPicture;
 };
 
+// Makes `options` soft-telecined NTSC film: 720 x 480 pictures at 30000/1001
+// frames a second, shown 3, 2, 3, 2 ... fields, in an elementary stream.
+void UseSoftTelecinedFilm(Mpeg2StreamOptions& options);
+
 // Writes the stream; throws std::runtime_error with FFmpeg's message on failure.
 void WriteMpeg2ProgramStream(const std::string& path, const Mpeg2StreamOptions& options);
 
