@@ -38,8 +38,8 @@ struct StillCase {
   Scene scene;
   Making making;
   bool flaggedProgressive;
-  // The kind each phase of the clip gets (the frame number modulo the size
-  // of the list).
+  // The kind each frame gets (the frame number modulo the size of the
+  // list: one cadence, or the whole clip).
   std::vector<KeltaCodecStillKind> kinds;
   double minPsnr;  // dB against the picture the still should show
 };
@@ -96,6 +96,17 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   {KeltaStillWoven, KeltaStillWoven, KeltaStillFilmRebuilt, KeltaStillFilmRebuilt, KeltaStillWoven},
                   42.0},
+        // Cut after a mixed frame: its second field belongs to no frame of the
+        // clip, and the next shot's cadence starts anew (its first frames,
+        // coded across the cut, come out a little softer from the encoder).
+        StillCase{"TelecinedFilmCutMidCadence",
+                  Scene::Pan,
+                  Making::HardTelecineWithEdit,
+                  false,
+                  {KeltaStillWoven, KeltaStillWoven, KeltaStillFilmRebuilt, KeltaStillFilmRebuilt, KeltaStillWoven,
+                   KeltaStillWoven, KeltaStillWoven, KeltaStillFilmRebuilt, KeltaStillWoven, KeltaStillWoven,
+                   KeltaStillFilmRebuilt, KeltaStillFilmRebuilt},
+                  40.0},
         // The same film with every frame flagged progressive: the combs decide.
         StillCase{"TelecinedFilmFlaggedProgressive",
                   Scene::Pan,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <stdexcept>
 
 #include "codec/FrameView.h"
@@ -88,8 +89,16 @@ struct FieldSources {
   int top, bottom;
 };
 
+// Film frames of the shot after an edit start here: far along the pan, so
+// that nothing of the shot before is seen again.
+constexpr int ShotAfterEdit = 100;
+
 FieldSources SourcesOf(Making making, int n) {
   if (making == Making::FieldsFromPictures) return {2 * n, 2 * n + 1};
+  if (making == Making::HardTelecineWithEdit && n > EditAfter) {
+    const FieldSources s = SourcesOf(Making::HardTelecine, n - EditAfter - 1);
+    return {s.top + ShotAfterEdit, s.bottom + ShotAfterEdit};
+  }
   // 2:3 pulldown: film frames A B C D give fields AA BBB CC DDD, two a frame:
   // AA BB BC CD DD, and again for the next four.
   static const FieldSources cycle[5] = {{0, 0}, {1, 1}, {1, 2}, {2, 3}, {3, 3}};
@@ -100,16 +109,19 @@ FieldSources SourcesOf(Making making, int n) {
 }  // namespace
 
 FieldClip WriteFieldClip(const std::string& path, const FieldClipOptions& options) {
-  const bool film = options.making == Making::HardTelecine;
+  const bool film = options.making != Making::FieldsFromPictures;
   FieldClip clip;
   clip.width = 720;
   clip.height = film ? 480 : 576;
-  std::vector<FramePtr> sources;
-  const int last = SourcesOf(options.making, options.frames - 1).bottom;
-  for (int t = 0; t <= last; ++t) sources.push_back(SourcePicture(options.scene, t, clip.width, clip.height));
+  std::map<int, FramePtr> sources;
+  const auto source = [&](int t) -> const AVFrame* {
+    FramePtr& picture = sources[t];
+    if (!picture) picture = SourcePicture(options.scene, t, clip.width, clip.height);
+    return picture.get();
+  };
   for (int n = 0; n < options.frames; ++n) {
     FramePtr truth = NewPicture(clip.width, clip.height);
-    av_frame_copy(truth.get(), sources[std::size_t(SourcesOf(options.making, n).top)].get());
+    av_frame_copy(truth.get(), source(SourcesOf(options.making, n).top));
     clip.truth.push_back(std::move(truth));
   }
 
@@ -126,8 +138,8 @@ FieldClip WriteFieldClip(const std::string& path, const FieldClipOptions& option
   }
   o.drawPicture = [&](AVFrame* picture, int n) {
     const FieldSources s = SourcesOf(options.making, n);
-    CopyField(sources[std::size_t(s.top)].get(), picture, 0);
-    CopyField(sources[std::size_t(s.bottom)].get(), picture, 1);
+    CopyField(source(s.top), picture, 0);
+    CopyField(source(s.bottom), picture, 1);
   };
   WriteMpeg2ProgramStream(path, o);
   return clip;

@@ -24,7 +24,12 @@ enum class Scene {
 enum class Making {
   FieldsFromPictures,  // 50 pictures a second into 25 interlaced frames, 720 x 576
   HardTelecine,        // 24000/1001 film pulled down 2:3 into 30000/1001 frames, 720 x 480
+  // The same, cut after frame EditAfter (the first film frame's field of a
+  // mixed frame left alone) to another shot whose cadence starts anew.
+  HardTelecineWithEdit,
 };
+
+constexpr int EditAfter = 7;
 
 struct FieldClipOptions {
   Scene scene = Scene::Pattern;
