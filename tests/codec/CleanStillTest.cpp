@@ -37,11 +37,12 @@ struct StillCase {
   const char* name;
   Scene scene;
   Making making;
-  bool flaggedProgressive;
   // The kind each frame gets (the frame number modulo the size of the
   // list: one cadence, or the whole clip).
   std::vector<KeltaCodecStillKind> kinds;
   double minPsnr;  // dB against the picture the still should show
+  bool flaggedProgressive = false;
+  bool bottomFirst = false;
 };
 
 void PrintTo(const StillCase& c, std::ostream* os) { *os << c.name; }
@@ -56,6 +57,7 @@ TEST_P(CleanStillQuality, EveryFrameComesCloseToItsSourcePicture) {
   o.scene = c.scene;
   o.making = c.making;
   o.flaggedProgressive = c.flaggedProgressive;
+  o.bottomFirst = c.bottomFirst;
   o.frames = 12;
   const FieldClip clip = kelta::test::WriteFieldClip(path, o);
 
@@ -85,36 +87,52 @@ TEST_P(CleanStillQuality, EveryFrameComesCloseToItsSourcePicture) {
 INSTANTIATE_TEST_SUITE_P(
     Clips, CleanStillQuality,
     ::testing::Values(
-        StillCase{"StillSceneWoven", Scene::Still, Making::FieldsFromPictures, false, {KeltaStillWoven}, 42.0},
-        StillCase{"MovingPatternDeinterlaced", Scene::Pattern, Making::FieldsFromPictures, false,
-                  {KeltaStillDeinterlaced}, 40.0},
-        StillCase{"PanDeinterlaced", Scene::Pan, Making::FieldsFromPictures, false, {KeltaStillDeinterlaced}, 39.0},
+        StillCase{.name = "StillSceneWoven",
+                  .scene = Scene::Still,
+                  .making = Making::FieldsFromPictures,
+                  .kinds = {KeltaStillWoven},
+                  .minPsnr = 42.0},
+        StillCase{.name = "MovingPatternDeinterlaced",
+                  .scene = Scene::Pattern,
+                  .making = Making::FieldsFromPictures,
+                  .kinds = {KeltaStillDeinterlaced},
+                  .minPsnr = 40.0},
+        StillCase{.name = "PanDeinterlaced",
+                  .scene = Scene::Pan,
+                  .making = Making::FieldsFromPictures,
+                  .kinds = {KeltaStillDeinterlaced},
+                  .minPsnr = 39.0},
+        StillCase{.name = "PanBottomFieldFirstDeinterlaced",
+                  .scene = Scene::Pan,
+                  .making = Making::FieldsFromPictures,
+                  .kinds = {KeltaStillDeinterlaced},
+                  .minPsnr = 39.0,
+                  .bottomFirst = true},
         // 2:3 pulldown: frames 2 and 3 of every five mix two film frames.
-        StillCase{"TelecinedFilmRebuilt",
-                  Scene::Pan,
-                  Making::HardTelecine,
-                  false,
-                  {KeltaStillWoven, KeltaStillWoven, KeltaStillFilmRebuilt, KeltaStillFilmRebuilt, KeltaStillWoven},
-                  42.0},
+        StillCase{.name = "TelecinedFilmRebuilt",
+                  .scene = Scene::Pan,
+                  .making = Making::HardTelecine,
+                  .kinds = {KeltaStillWoven, KeltaStillWoven, KeltaStillFilmRebuilt, KeltaStillFilmRebuilt,
+                            KeltaStillWoven},
+                  .minPsnr = 42.0},
         // Cut after a mixed frame: its second field belongs to no frame of the
         // clip, and the next shot's cadence starts anew (its first frames,
         // coded across the cut, come out a little softer from the encoder).
-        StillCase{"TelecinedFilmCutMidCadence",
-                  Scene::Pan,
-                  Making::HardTelecineWithEdit,
-                  false,
-                  {KeltaStillWoven, KeltaStillWoven, KeltaStillFilmRebuilt, KeltaStillFilmRebuilt, KeltaStillWoven,
-                   KeltaStillWoven, KeltaStillWoven, KeltaStillFilmRebuilt, KeltaStillWoven, KeltaStillWoven,
-                   KeltaStillFilmRebuilt, KeltaStillFilmRebuilt},
-                  40.0},
+        StillCase{.name = "TelecinedFilmCutMidCadence",
+                  .scene = Scene::Pan,
+                  .making = Making::HardTelecineWithEdit,
+                  .kinds = {KeltaStillWoven, KeltaStillWoven, KeltaStillFilmRebuilt, KeltaStillFilmRebuilt,
+                            KeltaStillWoven, KeltaStillWoven, KeltaStillWoven, KeltaStillFilmRebuilt,
+                            KeltaStillWoven, KeltaStillWoven, KeltaStillFilmRebuilt, KeltaStillFilmRebuilt},
+                  .minPsnr = 40.0},
         // The same film with every frame flagged progressive: the combs decide.
-        StillCase{"TelecinedFilmFlaggedProgressive",
-                  Scene::Pan,
-                  Making::HardTelecine,
-                  true,
-                  {KeltaStillProgressive, KeltaStillProgressive, KeltaStillFilmRebuilt, KeltaStillFilmRebuilt,
-                   KeltaStillProgressive},
-                  40.0}),
+        StillCase{.name = "TelecinedFilmFlaggedProgressive",
+                  .scene = Scene::Pan,
+                  .making = Making::HardTelecine,
+                  .kinds = {KeltaStillProgressive, KeltaStillProgressive, KeltaStillFilmRebuilt,
+                            KeltaStillFilmRebuilt, KeltaStillProgressive},
+                  .minPsnr = 40.0,
+                  .flaggedProgressive = true}),
     [](const ::testing::TestParamInfo<StillCase>& row) { return std::string(row.param.name); });
 
 struct PlainCase {

@@ -93,10 +93,14 @@ struct FieldSources {
 // that nothing of the shot before is seen again.
 constexpr int ShotAfterEdit = 100;
 
-FieldSources SourcesOf(Making making, int n) {
-  if (making == Making::FieldsFromPictures) return {2 * n, 2 * n + 1};
+// The first field shown comes from the earlier picture.
+int FirstSource(FieldSources s) { return std::min(s.top, s.bottom); }
+
+FieldSources SourcesOf(Making making, bool bottomFirst, int n) {
+  if (making == Making::FieldsFromPictures)
+    return bottomFirst ? FieldSources{2 * n + 1, 2 * n} : FieldSources{2 * n, 2 * n + 1};
   if (making == Making::HardTelecineWithEdit && n > EditAfter) {
-    const FieldSources s = SourcesOf(Making::HardTelecine, n - EditAfter - 1);
+    const FieldSources s = SourcesOf(Making::HardTelecine, false, n - EditAfter - 1);
     return {s.top + ShotAfterEdit, s.bottom + ShotAfterEdit};
   }
   // 2:3 pulldown: film frames A B C D give fields AA BBB CC DDD, two a frame:
@@ -121,7 +125,7 @@ FieldClip WriteFieldClip(const std::string& path, const FieldClipOptions& option
   };
   for (int n = 0; n < options.frames; ++n) {
     FramePtr truth = NewPicture(clip.width, clip.height);
-    av_frame_copy(truth.get(), source(SourcesOf(options.making, n).top));
+    av_frame_copy(truth.get(), source(FirstSource(SourcesOf(options.making, options.bottomFirst, n))));
     clip.truth.push_back(std::move(truth));
   }
 
@@ -130,6 +134,7 @@ FieldClip WriteFieldClip(const std::string& path, const FieldClipOptions& option
   o.height = clip.height;
   o.frames = options.frames;
   o.interlaced = !options.flaggedProgressive;
+  o.bottomFieldFirst = options.bottomFirst;
   o.audio = false;
   if (film) {
     o.fpsNum = 30000;
@@ -137,7 +142,7 @@ FieldClip WriteFieldClip(const std::string& path, const FieldClipOptions& option
     o.gopSize = 15;
   }
   o.drawPicture = [&](AVFrame* picture, int n) {
-    const FieldSources s = SourcesOf(options.making, n);
+    const FieldSources s = SourcesOf(options.making, options.bottomFirst, n);
     CopyField(source(s.top), picture, 0);
     CopyField(source(s.bottom), picture, 1);
   };

@@ -1,11 +1,11 @@
 #pragma once
 // MPEG-2 clips made from progressive pictures whose truth a test knows:
 // interlaced video made from twice as many pictures a second (each frame's
-// top field from one picture, its bottom field from the next), and film
+// first field from one picture, its second field from the next), and film
 // hard-telecined 2:3 into interlaced NTSC frames. Each clip comes with the
 // picture a clean still of each frame should show: for interlaced video the
-// picture of its top field's moment (the top field is shown first), for
-// telecined film the film frame its top field belongs to.
+// picture of its first field's moment, for telecined film (top field first)
+// the film frame its top field belongs to.
 
 #include <string>
 #include <vector>
@@ -37,6 +37,8 @@ struct FieldClipOptions {
   int frames = 20;  // frames of the clip
   // Coded as progressive frames, as some discs flag what is interlaced.
   bool flaggedProgressive = false;
+  // Interlaced video whose bottom field comes first (from the earlier picture).
+  bool bottomFirst = false;
 };
 
 struct FieldClip {

@@ -26,7 +26,8 @@ struct Mpeg2StreamOptions {
   int gopSize = 12;        // pictures per group, as on DVDs (12 PAL, 15 NTSC)
   int bFrames = 2;         // B-pictures between references
   bool closedGop = false;  // DVDs mostly carry open groups
-  bool interlaced = false; // code as interlaced pictures, top field first
+  bool interlaced = false; // code as interlaced pictures, top field first ...
+  bool bottomFieldFirst = false;  // ... or bottom field first
   bool audio = true;       // an MP2 stream beside the video, as DVDs have sound
   bool video = true;       // false: sound only, for files a video player must refuse
   int colorspace = -1;     // AVColorSpace to signal (1 BT.709, 5 BT.470BG, 6 SMPTE 170M); -1 none
