@@ -30,7 +30,12 @@ int CombScore(const AVFrame* evenRows, const AVFrame* oddRows) {
     const std::uint8_t *up2 = row(y - 2), *up = row(y - 1), *c = row(y), *down = row(y + 1), *down2 = row(y + 2);
     for (int x = 0; x < width; ++x) {
       const int first = c[x] - up[x], second = c[x] - down[x];
-      if (!((first > CombStep && second > CombStep) || (first < -CombStep && second < -CombStep))) continue;
+      const int sign = first > CombStep && second > CombStep ? 1 : first < -CombStep && second < -CombStep ? -1 : 0;
+      if (sign == 0) continue;
+      // Teeth come in runs of rows, each the other way from the one before;
+      // a thin line (a rule, a stroke of text) stands out on one row only.
+      const int next = sign * (down[x] - c[x]), nextBelow = sign * (down[x] - down2[x]);
+      if (next > -CombStep || nextBelow > -CombStep) continue;
       // A sharp edge of one field has its own field's rows on its side; teeth
       // stand out against them as much as against the other field.
       const int fieldCurve = std::abs(up2[x] + 4 * c[x] + down2[x] - 3 * (up[x] + down[x]));

@@ -3,7 +3,8 @@
 // edge leaves when its two fields were taken at different moments. A row
 // pixel combs when it lies beyond both rows of the other field around it,
 // well past what a sharp but still edge gives (the rows two above and below,
-// of its own field, lie close to it). Such pixels are counted in blocks of
+// of its own field, lie close to it), and the pixel below it lies beyond its
+// own neighbours the other way: a thin line of one row is no comb. Such pixels are counted in blocks of
 // 16 x 16; one block with many of them makes the frame combed, so that a
 // small moving thing counts as much as a pan.
 
