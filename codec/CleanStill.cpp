@@ -63,7 +63,8 @@ bool CleanStill::PrepareOutput(const AVFrame* current) {
 const AVFrame* CleanStill::Make(const AVFrame* previous, const AVFrame* current, const AVFrame* next,
                                 KeltaCodecStillKind& kind) {
   kind = current->interlaced_frame ? KeltaStillWoven : KeltaStillProgressive;
-  if (!PlanarYuv8(current) || !Combed(CombScore(current, current))) return current;
+  const int limit = current->interlaced_frame ? CombedInterlacedBlockPixels : CombedBlockPixels;
+  if (!PlanarYuv8(current) || !Combed(CombScore(current, current), limit)) return current;
   if (!SameShape(previous, current)) previous = nullptr;
   if (!SameShape(next, current)) next = nullptr;
   if (!PrepareOutput(current)) return current;
@@ -83,7 +84,9 @@ const AVFrame* CleanStill::Make(const AVFrame* previous, const AVFrame* current,
       partner = candidate;
     }
   }
-  if (partner && !Combed(best)) {
+  // The pairing must be as clean as a frame left alone: a neighbour's field
+  // that merely combs less is video moving, not film.
+  if (partner && !Combed(best, limit)) {
     CopyField(current, Built_.get(), kept);
     CopyField(partner, Built_.get(), 1 - kept);
     kind = KeltaStillFilmRebuilt;

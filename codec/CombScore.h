@@ -16,9 +16,14 @@ namespace kelta::codec {
 // rows come from `evenRows` and odd rows from `oddRows` (both the same size).
 int CombScore(const AVFrame* evenRows, const AVFrame* oddRows);
 
-// A score above this is a frame that shows combs (of the 256 pixels of a block).
+// A score above this is a frame that shows combs (of the 256 pixels of a
+// block): a moving edge three pixels wide down a whole block.
 constexpr int CombedBlockPixels = 48;
+// The same where the frame is coded interlaced and combs are to be
+// expected: an edge moving a pixel is enough, since motion-adaptive
+// deinterlacing leaves what does not move as it is.
+constexpr int CombedInterlacedBlockPixels = 16;
 
-inline bool Combed(int score) { return score > CombedBlockPixels; }
+inline bool Combed(int score, int limit = CombedBlockPixels) { return score > limit; }
 
 }  // namespace kelta::codec

@@ -1,6 +1,7 @@
 // Clean stills (getCleanStill) against what else a still could be, on clips
 // made here from known progressive pictures (see tests/support/FieldClips.h):
 //   nothing moves      50p into 25i, 720 x 576, a still picture;
+//   small mover        the same with a small box creeping across;
 //   moving pattern     50p into 25i, stripes and a square moving;
 //   pan                50p into 25i, a detailed picture panning sideways;
 //   telecined film     23.976p pulled down 2:3 into 29.97i, 720 x 480, each
@@ -60,6 +61,7 @@ struct StillClass {
 
 const StillClass Classes[] = {
     {"nothing moves", Scene::Still, Making::FieldsFromPictures},
+    {"small mover", Scene::SmallMover, Making::FieldsFromPictures},
     {"moving pattern", Scene::Pattern, Making::FieldsFromPictures},
     {"pan", Scene::Pan, Making::FieldsFromPictures},
     {"telecined film", Scene::Pan, Making::HardTelecine},

@@ -92,6 +92,12 @@ INSTANTIATE_TEST_SUITE_P(
                   .making = Making::FieldsFromPictures,
                   .kinds = {KeltaStillWoven},
                   .minPsnr = 42.0},
+        // Deinterlaced for the box's few combs, the rest left as it is.
+        StillCase{.name = "SmallMoverDeinterlaced",
+                  .scene = Scene::SmallMover,
+                  .making = Making::FieldsFromPictures,
+                  .kinds = {KeltaStillDeinterlaced},
+                  .minPsnr = 42.0},
         StillCase{.name = "MovingPatternDeinterlaced",
                   .scene = Scene::Pattern,
                   .making = Making::FieldsFromPictures,

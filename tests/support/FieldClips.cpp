@@ -70,6 +70,10 @@ FramePtr SourcePicture(Scene scene, int t, int width, int height) {
     case Scene::Still: DrawDetail(f.get(), 0); break;
     case Scene::Pan: DrawDetail(f.get(), 3.0 * t); break;
     case Scene::Pattern: DrawPattern(f.get(), t); break;
+    case Scene::SmallMover:
+      DrawDetail(f.get(), 0);
+      for (int y = 200; y < 240; ++y) std::memset(f->data[0] + std::ptrdiff_t(y) * f->linesize[0] + 100 + 2 * t, 20, 24);
+      break;
   }
   return f;
 }

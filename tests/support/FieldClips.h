@@ -19,6 +19,9 @@ enum class Scene {
   Still,    // a detailed picture, never moving
   Pattern,  // diagonal stripes and a square, moving every picture
   Pan,      // the detailed picture panning sideways
+  // The still detailed picture with a small dark box creeping across it,
+  // two pixels a picture: few combs in a frame that barely moves.
+  SmallMover,
 };
 
 enum class Making {
