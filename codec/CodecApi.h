@@ -98,4 +98,22 @@ static_assert(sizeof(KeltaCodecSectorRange) == 8);
 // already open is closed first, as by openFile.
 std::int32_t openDvdCells(const char* disc, std::int32_t titleSet, const KeltaCodecSectorRange* cells,
                           std::int32_t count);
+
+// What a clean still did to its frame.
+enum KeltaCodecStillKind : std::int32_t {
+  KeltaStillProgressive = 0,   // a progressive frame, as getFrame gave it
+  KeltaStillWoven = 1,         // an interlaced frame whose fields do not comb: both kept as they are
+  KeltaStillFilmRebuilt = 2,   // film split across frames: the first field with its film partner
+  KeltaStillDeinterlaced = 3,  // moving interlaced video: the first field kept, the other interpolated
+};
+// The frame getFrame returned last, as clean a still as the source allows,
+// in getFrame's layout (24-bit BGR, bottom row first, rows padded to 4) and
+// colours. A frame that is not combed comes byte for byte as getFrame gave
+// it; film split across frames is rebuilt from the fields of its
+// neighbours; moving interlaced video shows the moment of its first field.
+// Valid until the next call into the plugin. Null when there is no such
+// frame: none shown yet, or its picture gone since a seek. Does not change which frame
+// getFrame returns next, nor frame numbers, times or positions. `kind` (may
+// be null) receives what was done.
+std::uint8_t* getCleanStill(std::int32_t* kind);
 }

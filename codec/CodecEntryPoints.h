@@ -44,6 +44,7 @@ struct OptionalEntryPoints {
   decltype(&::seekFrame) seekFrame = nullptr;
   decltype(&::setOpenProgress) setOpenProgress = nullptr;
   decltype(&::openDvdCells) openDvdCells = nullptr;
+  decltype(&::getCleanStill) getCleanStill = nullptr;
 
   // Frame-exact navigation needs all three of its entry points.
   bool FrameNavigation() const { return getFrameCount && getFrameNumber && seekFrame; }
@@ -55,6 +56,7 @@ struct OptionalEntryPoints {
     resolve(seekFrame, "seekFrame");
     resolve(setOpenProgress, "setOpenProgress");
     resolve(openDvdCells, "openDvdCells");
+    resolve(getCleanStill, "getCleanStill");
   }
 };
 

@@ -1,6 +1,6 @@
 // The entry points of codec.so over one VideoSource: the ten every Kelta
-// loads and the optional ones for frame-exact navigation, open progress and
-// DVD titles. Each loaded copy of the library has its own state; calls come
+// loads and the optional ones for frame-exact navigation, open progress, DVD
+// titles and clean stills. Each loaded copy of the library has its own state; calls come
 // from one thread at a time.
 // Nothing may throw across the C boundary.
 
@@ -183,6 +183,15 @@ KELTA_EXPORT std::int64_t getFrameNumber() {
 
 KELTA_EXPORT std::int32_t seekFrame(std::int64_t number) {
   return Guarded<std::int32_t>(0, [&] { return video && video->SeekFrame(number) ? 1 : 0; });
+}
+
+KELTA_EXPORT std::uint8_t* getCleanStill(std::int32_t* kind) {
+  return Guarded<std::uint8_t*>(nullptr, [&]() -> std::uint8_t* {
+    KeltaCodecStillKind made = KeltaStillProgressive;
+    std::uint8_t* still = video ? video->CleanStillFrame(made) : nullptr;
+    if (kind) *kind = still ? made : KeltaStillProgressive;
+    return still;
+  });
 }
 
 }  // extern "C"

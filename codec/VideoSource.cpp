@@ -265,6 +265,7 @@ void VideoSource::StartAt(std::size_t group) {
   DecoderFields_ = Fields_ = GroupFields(g);
   DecoderNext_ = Next_ = GroupFrames(g) - OriginFrames_;
   Current_ = -1;
+  Shown_ = -1;
   if (av_seek_frame(Format_.get(), -1, g.pos, AVSEEK_FLAG_BYTE) < 0) SetEnded();
 }
 
@@ -410,6 +411,7 @@ bool VideoSource::Advance(Picture what) {
   if (what == Picture::Convert) {
     Converter_.Convert(frame->picture.get(), Width_, Height_, Frame_.data());
     HaveFrame_ = true;
+    Shown_ = Next_;
   }
   Position_ = frame->position;
   Fields_ = frame->fieldsAfter;
@@ -420,6 +422,24 @@ bool VideoSource::Advance(Picture what) {
 std::uint8_t* VideoSource::NextFrame() {
   if (!Advance(Picture::Convert)) return nullptr;
   return Frame_.data();
+}
+
+std::uint8_t* VideoSource::CleanStillFrame(KeltaCodecStillKind& kind) {
+  const CachedPicture* shown = Shown_ >= 0 ? Cache_.Find(Shown_) : nullptr;
+  if (!shown) return nullptr;
+  // The next frame is decoded ahead when the decoder is just before it: the
+  // cache then holds it for NextFrame, which gives the same frame as before.
+  if (!Cache_.Find(Shown_ + 1) && DecoderNext_ == Shown_ + 1 && !Ended_) DecodeIntoCache();
+  // Decoding may have pushed pictures out of the cache: look them up anew.
+  shown = Cache_.Find(Shown_);
+  if (!shown) return nullptr;
+  const CachedPicture* before = Cache_.Find(Shown_ - 1);
+  const CachedPicture* after = Cache_.Find(Shown_ + 1);
+  const AVFrame* still = Still_.Make(before ? before->picture.get() : nullptr, shown->picture.get(),
+                                     after ? after->picture.get() : nullptr, kind);
+  StillFrame_.resize(Frame_.size());
+  Converter_.Convert(still, Width_, Height_, StillFrame_.data());
+  return StillFrame_.data();
 }
 
 int VideoSource::SkipFrames(int count) {

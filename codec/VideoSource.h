@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "ByteStream.h"
+#include "CleanStill.h"
 #include "CodecApi.h"
 #include "FFmpegPtr.h"
 #include "FrameConverter.h"
@@ -94,6 +95,14 @@ class VideoSource {
   // The frame NextFrame returned last with its shape; a view of no frame
   // before the first.
   FrameView LastFrame() const { return FrameView::Bgr24(HaveFrame_ ? Frame_.data() : nullptr, Width_, Height_); }
+
+  // The frame NextFrame returned last as a clean still (CleanStill.h), in
+  // the same layout and colours, with `kind` telling what was done; null
+  // when no frame was shown since the last seek. The frames around it come
+  // from the cache, decoding the next one ahead when it is not there yet:
+  // the next frame, numbers, times and positions stay as they were. The
+  // memory stays valid until the next call.
+  std::uint8_t* CleanStillFrame(KeltaCodecStillKind& kind);
 
   struct Group {
     std::int64_t pos = 0;            // where the group's first packet starts
@@ -184,6 +193,11 @@ class VideoSource {
   std::int64_t Position_ = 0;
   std::vector<std::uint8_t> Frame_;
   bool HaveFrame_ = false;
+  // The number of the frame converted into Frame_ last; -1 after a seek.
+  std::int64_t Shown_ = -1;
+
+  CleanStill Still_;
+  std::vector<std::uint8_t> StillFrame_;
 };
 
 }  // namespace kelta::codec

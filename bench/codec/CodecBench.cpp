@@ -49,7 +49,9 @@
 
 namespace fs = std::filesystem;
 using kelta::bench::DefaultConversion;
+using kelta::bench::EnvInt;
 using kelta::bench::Figures;
+using kelta::bench::Measure;
 using kelta::bench::Now;
 using kelta::bench::PlainDecoder;
 using kelta::bench::Times;
@@ -62,11 +64,6 @@ constexpr int FramesPerSecond = 25;
 constexpr int ConvertedPictures = 50;
 constexpr int SeeksPerRound = 40;
 constexpr int PlaybackBlendThreshold = 240;  // the frame bar's
-
-int EnvInt(const char* name, int fallback) {
-  const char* value = std::getenv(name);
-  return value && std::atoi(value) >= 0 ? std::atoi(value) : fallback;
-}
 
 struct Files {
   kelta::test::TTempFolder folder;
@@ -132,12 +129,6 @@ std::optional<Times> RunFfmpegCli(const std::string& file) {
 }
 
 // ---- Measurements ---------------------------------------------------------------
-
-Times Measure(const std::function<void()>& work) {
-  const Times start = Now();
-  work();
-  return Now() - start;
-}
 
 std::string LevelName(SimdLevel level) { return kelta::codec::SimdLevelName(level); }
 

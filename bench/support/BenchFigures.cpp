@@ -20,6 +20,17 @@ Times Now() {
   return {double(cpu.tv_sec) + double(cpu.tv_nsec) * 1e-9, std::chrono::duration<double>(wall).count()};
 }
 
+Times Measure(const std::function<void()>& work) {
+  const Times start = Now();
+  work();
+  return Now() - start;
+}
+
+int EnvInt(const char* name, int fallback) {
+  const char* value = std::getenv(name);
+  return value && std::atoi(value) >= 0 ? std::atoi(value) : fallback;
+}
+
 namespace {
 
 double MedianOf(std::vector<double> values) {

@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,6 +24,11 @@ Times operator/(Times a, double divisor);
 
 // This process's CPU time and the wall clock, now.
 Times Now();
+// What `work` takes, CPU and wall.
+Times Measure(const std::function<void()>& work);
+// A whole number of at least 0 from the environment variable `name`, or
+// `fallback` when it is not set to one.
+int EnvInt(const char* name, int fallback);
 
 // The repetitions of one measurement.
 class Figure {

@@ -38,13 +38,7 @@ TEST_P(BackStepCost, RepeatedStepsBackInAGroupDecodeAtMostThreePictures) {
   Mpeg2StreamOptions o;  // 720 x 576 in groups of 12, as on DVDs
   o.frames = 50;
   o.closedGop = c.closedGop;
-  if (c.film) {
-    o.height = 480;
-    o.fpsNum = 30000;
-    o.fpsDen = 1001;
-    o.format = "mpeg2video";
-    o.softTelecine = true;
-  }
+  if (c.film) kelta::test::UseSoftTelecinedFilm(o);
   const kelta::test::TTempFolder folder;
   const fs::path path = folder / (std::string(c.name) + ".mpg");
   kelta::test::WriteMpeg2ProgramStream(path.string(), o);

@@ -157,13 +157,14 @@ TEST_F(CodecTest, ExportsTheTenEntryPointsAndOnlyOptionalOnes) {
   const std::set<std::string> required = {"openFile", "getFrameInfo",   "getFileInfo",     "closeFile",
                                           "getFrame", "seek",           "skipFrames",      "setPixelFormat",
                                           "setRGBScaleFlag", "writeToFile"};
-  const std::set<std::string> optional = {"getFrameCount", "getFrameNumber", "seekFrame", "setOpenProgress",
-                                          "openDvdCells"};
+  const std::set<std::string> optional = {"getFrameCount",   "getFrameNumber", "seekFrame",
+                                          "setOpenProgress", "openDvdCells",   "getCleanStill"};
   for (const std::string& name : required) EXPECT_TRUE(exported.count(name)) << "missing " << name;
   for (const std::string& name : exported)
     EXPECT_TRUE(required.count(name) || optional.count(name)) << "exports " << name;
   EXPECT_TRUE(Codec_->Optional().FrameNavigation()) << "frame navigation comes whole";
   EXPECT_TRUE(Codec_->Optional().setOpenProgress != nullptr);
+  EXPECT_TRUE(Codec_->Optional().getCleanStill != nullptr);
 }
 
 class FixtureTest : public CodecTest, public ::testing::WithParamInterface<FixtureCase> {};

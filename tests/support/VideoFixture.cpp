@@ -129,12 +129,15 @@ class Muxer {
         continue;
       }
       Check(av_frame_make_writable(picture.get()), "Picture not writable");
-      DrawPicture(picture.get(), i, i % (MaxFrameCounter + 1), Options_);
+      if (Options_.drawPicture)
+        Options_.drawPicture(picture.get(), i);
+      else
+        DrawPicture(picture.get(), i, i % (MaxFrameCounter + 1), Options_);
       picture->pts = i;
       if (Options_.displayWidth > 0 && Options_.displayHeight > 0) AddPanScan(picture.get());
       if (Options_.interlaced) {
         picture->interlaced_frame = 1;
-        picture->top_field_first = 1;
+        picture->top_field_first = Options_.bottomFieldFirst ? 0 : 1;
       }
       Encode(Video_.get(), VideoStream_, picture.get());
       if (Audio_) WriteAudioUpTo(double(i + 1) * Options_.fpsDen / Options_.fpsNum);
@@ -184,7 +187,7 @@ class Muxer {
     av_opt_set_int(c, "sc_threshold", 1000000000, AV_OPT_SEARCH_CHILDREN);
     if (Options_.interlaced) {
       c->flags |= AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME;
-      c->field_order = AV_FIELD_TT;
+      c->field_order = Options_.bottomFieldFirst ? AV_FIELD_BB : AV_FIELD_TT;
     }
     if (Options_.colorspace >= 0) {
       c->colorspace = AVColorSpace(Options_.colorspace);
@@ -312,6 +315,14 @@ void TelecineFile(const std::string& path) {
 }
 
 }  // namespace
+
+void UseSoftTelecinedFilm(Mpeg2StreamOptions& options) {
+  options.height = 480;
+  options.fpsNum = 30000;
+  options.fpsDen = 1001;
+  options.format = "mpeg2video";
+  options.softTelecine = true;
+}
 
 void WriteMpeg2ProgramStream(const std::string& path, const Mpeg2StreamOptions& options) {
   if (options.width < 64 || options.height < 32 || options.width % 2 || options.height % 2)

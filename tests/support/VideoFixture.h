@@ -8,9 +8,12 @@
 // got a clean picture at all.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "codec/FrameView.h"
+
+struct AVFrame;
 
 namespace kelta::test {
 
@@ -23,7 +26,8 @@ struct Mpeg2StreamOptions {
   int gopSize = 12;        // pictures per group, as on DVDs (12 PAL, 15 NTSC)
   int bFrames = 2;         // B-pictures between references
   bool closedGop = false;  // DVDs mostly carry open groups
-  bool interlaced = false; // code as interlaced pictures, top field first
+  bool interlaced = false; // code as interlaced pictures, top field first ...
+  bool bottomFieldFirst = false;  // ... or bottom field first
   bool audio = true;       // an MP2 stream beside the video, as DVDs have sound
   bool video = true;       // false: sound only, for files a video player must refuse
   int colorspace = -1;     // AVColorSpace to signal (1 BT.709, 5 BT.470BG, 6 SMPTE 170M); -1 none
@@ -39,7 +43,15 @@ struct Mpeg2StreamOptions {
   // 2 ... fields through repeat_first_field (needs format "mpeg2video").
   bool softTelecine = false;
   std::string format = "dvd";  // libavformat muxer: "dvd", "vob", "mpeg", "mpegts", "mpeg2video"
+  // Draws picture `index` (a writable YUV 4:2:0 picture of the size above)
+  // instead of the pattern and counter, for clips whose every picture a test
+  // knows; empty: the pattern and counter.
+  std::function<void(AVFrame* picture, int index)> drawPicture;
 };
+
+// Makes `options` soft-telecined NTSC film: 720 x 480 pictures at 30000/1001
+// frames a second, shown 3, 2, 3, 2 ... fields, in an elementary stream.
+void UseSoftTelecinedFilm(Mpeg2StreamOptions& options);
 
 // Writes the stream; throws std::runtime_error with FFmpeg's message on failure.
 void WriteMpeg2ProgramStream(const std::string& path, const Mpeg2StreamOptions& options);
