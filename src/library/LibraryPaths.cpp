@@ -20,4 +20,6 @@ std::filesystem::path LeftAlonePicturesPath() { return ProgramFolder() / "left-a
 
 std::filesystem::path RecentVideosPath() { return ProgramFolder() / "recent-videos"; }
 
+std::filesystem::path StillModePath() { return ProgramFolder() / "still-mode"; }
+
 }  // namespace kelta

@@ -18,5 +18,7 @@ std::filesystem::path LeftAlonePicturesPath();
 // ProgramFolder() / "recent-videos": the videos opened last and the folder
 // the Open dialog starts in, kept apart from the library file.
 std::filesystem::path RecentVideosPath();
+// ProgramFolder() / "still-mode": how paused frames are made into stills.
+std::filesystem::path StillModePath();
 
 }  // namespace kelta

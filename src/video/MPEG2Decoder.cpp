@@ -269,6 +269,27 @@ FrameView TMPEG2Decoder::GetFrame(std::int32_t Threshold) {
   return FrameView::Bgr24(frame, Info_.Width, Info_.Height);
 }
 
+FrameView TMPEG2Decoder::CleanStill(TStillKind& Kind) {
+  if (!Optional_.getCleanStill) return {};
+  std::int32_t made = -1;
+  std::uint8_t* still = Optional_.getCleanStill(&made);
+  if (!still) return {};
+  switch (made) {
+    case KeltaStillWoven:
+      Kind = TStillKind::Woven;
+      break;
+    case KeltaStillFilmRebuilt:
+      Kind = TStillKind::FilmRebuilt;
+      break;
+    case KeltaStillDeinterlaced:
+      Kind = TStillKind::Deinterlaced;
+      break;
+    default:
+      Kind = TStillKind::Progressive;
+  }
+  return FrameView::Bgr24(still, Info_.Width, Info_.Height);
+}
+
 namespace {
 
 // One even row: a byte further than `limit` from the rounded mean of the

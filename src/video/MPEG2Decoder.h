@@ -19,6 +19,7 @@
 #include "codec/CodecEntryPoints.h"
 #include "codec/FrameView.h"
 #include "imaging/DisplayAspect.h"
+#include "video/StillMode.h"
 
 namespace kelta {
 
@@ -98,6 +99,15 @@ class TMPEG2Decoder {
   // Deinterlace). CurTime advances by FrameDuration on every call, also the
   // one that returns no frame.
   FrameView GetFrame(std::int32_t Threshold);
+
+  // The frame GetFrame returned last, made by the plugin into as clean a
+  // still as the source allows (film frames rebuilt, moving video
+  // deinterlaced), and what was done to it. A view of no frame where the
+  // plugin cannot make one (an older plugin; a frame no longer at hand). The
+  // next GetFrame is unchanged by it. The memory is the plugin's, as for
+  // GetFrame.
+  FrameView CleanStill(TStillKind& Kind);
+  bool MakesCleanStills() const { return Optional_.getCleanStill != nullptr; }
 
   // Frame-exact navigation, where the plugin has it (FrameNavigation()).
   // Frames are numbered in display order from 0, the first frame.

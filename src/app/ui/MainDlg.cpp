@@ -508,6 +508,7 @@ TStatusFacts TMainDlg::StatusFacts() const {
   facts.NominalRate = FrameBar->GetFrameRate();
   facts.MeasuredRate = FrameBar->MeasuredRate();
   facts.Playing = FrameBar->Playing();
+  if (const std::optional<TStillKind> still = FrameBar->StillKind()) facts.Still = QString::fromLatin1(StillKindText(*still));
   if (const TDvdTitle* title = DvdTitle(); title != nullptr && !title->Chapters.empty()) {
     facts.Chapter = std::int32_t(ChapterAt(ChapterPositions(), FrameBar->Position()) + 1);
     facts.ChapterCount = std::int32_t(title->Chapters.size());

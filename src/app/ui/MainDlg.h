@@ -21,6 +21,7 @@
 #include "common/ui/LatestValueThrottle.h"
 #include "video/DvdDisc.h"
 #include "video/PlaybackPause.h"
+#include "video/StillMode.h"
 
 class QAction;
 class QFrame;
@@ -60,6 +61,9 @@ class TMainDlg : public QWidget {
   QMenu* tbRecent = nullptr;
   QAction *tbiCopyFrame = nullptr;
   QAction *tbiOpenDvd = nullptr, *tbiPreviousChapter = nullptr, *tbiNextChapter = nullptr;
+  // Playback > Still: how a paused frame becomes a still.
+  QMenu* tbStill = nullptr;
+  QAction *tbiStillClean = nullptr, *tbiStillWeave = nullptr, *tbiStillBlend = nullptr;
   QAction *tbiOpen = nullptr, *tbiNewCategory = nullptr, *tbiNewFilm = nullptr, *tbiDelete = nullptr,
           *tbiEdit = nullptr, *tbiClose = nullptr;
   QAction *tbiPlay = nullptr, *tbiPause = nullptr, *tbiBackward = nullptr, *tbiForward = nullptr,
@@ -142,6 +146,11 @@ class TMainDlg : public QWidget {
   // (beside the library); without one they are kept for this run only.
   void UseRecentVideosFile(const std::filesystem::path& file);
   const TRecentVideos& RecentVideos() const { return Recent_; }
+  // Takes the still choice kept in this file (beside the library) and keeps
+  // each new choice there; without one a choice lasts for this run.
+  void UseStillModeFile(const std::filesystem::path& file);
+  // The Playback > Still choice: the frame on screen is made again.
+  void ChooseStillMode(TStillMode mode);
 
   // Copies the frame on screen, as stored, to the clipboard.
   void CopyFrame();
@@ -251,6 +260,7 @@ class TMainDlg : public QWidget {
     std::size_t Title = 0;
   };
   std::optional<TOpenDvd> Dvd_;
+  std::filesystem::path StillModeFile_;
   // While a disc's structure is being read, other videos wait.
   bool ReadingDisc_ = false;
   // The window takes the disc whose title has opened.

@@ -1,6 +1,9 @@
 // Construction of the main window: menus, buttons, video area, library pane
 // and status bar at their fixed places.
+#include <tuple>
+
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
@@ -158,6 +161,19 @@ void TMainDlg::BuildMenus() {
   tbPlayback->addSeparator();
   tbiPreviousChapter = item(tbPlayback, "tbiPreviousChapter", QStringLiteral("Previous &Chapter\tPgUp"));
   tbiNextChapter = item(tbPlayback, "tbiNextChapter", QStringLiteral("&Next Chapter\tPgDown"));
+  tbPlayback->addSeparator();
+  tbStill = tbPlayback->addMenu(QStringLiteral("&Still"));
+  tbStill->setObjectName(QStringLiteral("tbStill"));
+  auto* stillChoices = new QActionGroup(this);
+  for (auto [action, name, mode] : {std::tuple{&tbiStillClean, "tbiStillClean", TStillMode::Clean},
+                                    std::tuple{&tbiStillWeave, "tbiStillWeave", TStillMode::Weave},
+                                    std::tuple{&tbiStillBlend, "tbiStillBlend", TStillMode::Blend}}) {
+    *action = item(tbStill, name, QString::fromLatin1(StillModeCaption(mode)));
+    (*action)->setCheckable(true);
+    stillChoices->addAction(*action);
+    connect(*action, &QAction::triggered, this, [this, mode = mode] { ChooseStillMode(mode); });
+  }
+  tbiStillClean->setChecked(true);
 
   tbTools = TBXToolbar1->addMenu(QStringLiteral("&Tools"));
   tbTools->setObjectName(QStringLiteral("tbTools"));
@@ -231,6 +247,7 @@ void TMainDlg::BuildVideoArea(const QString& libFolder) {
 
   // The frame bar is created first so that it lies behind its siblings.
   FrameBar = new TVideoFrameBar(FlatPanel1, libFolder);
+  FrameBar->SetStillMode(TStillMode::Clean);
   FrameBar->setObjectName(QStringLiteral("FrameBar"));
   FrameBar->move(1 + (clientW - FrameBar->width()) / 2, 1 + clientH - FrameBar->height() - 16);
   FrameBar->setCursor(Qt::ArrowCursor);

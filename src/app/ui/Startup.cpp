@@ -157,6 +157,7 @@ int RunKelta(int argc, char** argv, const TLibraryDocumentHooks& library) {
 
     mainDlg = std::make_unique<TMainDlg>();
     mainDlg->UseRecentVideosFile(RecentVideosPath());
+    mainDlg->UseStillModeFile(StillModePath());
     CentreOnWorkArea(*mainDlg);
     mainDlg->show();
     mainDlg->raise();

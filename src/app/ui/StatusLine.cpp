@@ -40,7 +40,7 @@ QString RatePart(const TStatusFacts& facts) {
 }  // namespace
 
 int NameRoom(const QString& path, const QFontMetrics& metrics) {
-  return std::min(metrics.horizontalAdvance(path), 16 * metrics.averageCharWidth());
+  return std::min(metrics.horizontalAdvance(path), 20 * metrics.averageCharWidth());
 }
 
 QString StatusLineText(const TStatusFacts& facts, const QFontMetrics& metrics, int width) {
@@ -48,12 +48,14 @@ QString StatusLineText(const TStatusFacts& facts, const QFontMetrics& metrics, i
   const QString time = ChapterPart(facts) + QStringLiteral(" - Time: ") + VideoTimeText(facts.TimeMs);
   const QString frame = FramePart(facts);
   const QString rate = RatePart(facts);
+  const QString still = facts.Still.isEmpty() ? QString() : QStringLiteral(" - ") + facts.Still;
 
   // The parts that may go, in the order they go.
-  QString tail = size + time + frame + rate;
+  QString tail = size + time + frame + still + rate;
   const QString minimalName = QStringLiteral("\u2026");
   const int nameStub = std::max(NameRoom(facts.Path, metrics), metrics.horizontalAdvance(minimalName));
-  if (nameStub + metrics.horizontalAdvance(tail) > width) tail = time + frame + rate;
+  if (nameStub + metrics.horizontalAdvance(tail) > width) tail = time + frame + still + rate;
+  if (nameStub + metrics.horizontalAdvance(tail) > width) tail = time + frame + still;
   if (nameStub + metrics.horizontalAdvance(tail) > width) tail = time + frame;
 
   const int nameRoom = width - metrics.horizontalAdvance(tail);

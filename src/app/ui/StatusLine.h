@@ -4,7 +4,8 @@
 // frame's time with milliseconds, its number and the total, and the rate.
 // The line is fitted to the label's width: the path is elided in the middle
 // down to a readable stub (NameRoom), then the size gives way, then the
-// rate, and then the stub; the time and the frame number always stay whole.
+// rate and what was done to the frame, and then the stub; the time and the
+// frame number always stay whole.
 
 #include <cstdint>
 
@@ -30,13 +31,17 @@ struct TStatusFacts {
   double NominalRate = 0.0;
   double MeasuredRate = -1.0;
   bool Playing = false;
+  // What was done to the frame on screen ("film frame rebuilt"); empty
+  // while playing.
+  QString Still;
 };
 
 // "01:23:45.678": a position in the video, not a time of day.
 QString VideoTimeText(std::int64_t ms);
 
 // The pixels the path keeps before the size and the rate give way: the
-// whole path when it is short, else about sixteen characters.
+// whole path when it is short, else about twenty characters (a DVD title
+// name, "MY_DISC – Title 2", stays whole).
 int NameRoom(const QString& path, const QFontMetrics& metrics);
 
 // The line as it fits into `width` pixels of `metrics`.

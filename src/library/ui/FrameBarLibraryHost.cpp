@@ -59,4 +59,9 @@ QString TFrameBarLibraryHost::SuggestedFilmName() {
   return Hooks_.SuggestedFilmName ? Hooks_.SuggestedFilmName() : QString();
 }
 
+QString TFrameBarLibraryHost::FrameStillText() {
+  const std::optional<TStillKind> kind = FrameBar_.StillKind();
+  return kind ? QString::fromLatin1(StillKindText(*kind)) : QString();
+}
+
 }  // namespace kelta

@@ -46,6 +46,7 @@ class TFrameBarLibraryHost : public TLibraryHost {
   void SetThumbnail(const QImage& picture) override;
   void Explain(const QString& why) override;
   QString SuggestedFilmName() override;
+  QString FrameStillText() override;
 
  private:
   TVideoFrameBar& FrameBar_;

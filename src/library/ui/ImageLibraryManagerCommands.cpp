@@ -149,6 +149,7 @@ void TImageLibraryManager::SaveImage() {
   TSaveImageDlg dialog(Host_.Window());
   dialog.SetPicture(frame, Host_.FrameAspect());
   if (dialog.Picture.Empty()) return;
+  dialog.SetStillText(Host_.FrameStillText());
   dialog.etFilm->setText(QString::fromStdU16String(RecordOf(category).Category.Name) + QStringLiteral(" -> ") +
                          QString::fromStdU16String(RecordOf(film).Film.Name));
   dialog.NameTaken = [this, film](const QString& name) { return HasChildNamed(film, Wide(name)); };

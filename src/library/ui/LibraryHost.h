@@ -54,8 +54,12 @@ class TLibraryHost {
   // A name for a new film from the video on screen (a DVD's volume name);
   // empty when it suggests none.
   virtual QString SuggestedFilmName();
+  // What was done to the current frame to make it a still ("film frame
+  // rebuilt"); empty when nothing says.
+  virtual QString FrameStillText();
 };
 
 inline QString TLibraryHost::SuggestedFilmName() { return QString(); }
+inline QString TLibraryHost::FrameStillText() { return QString(); }
 
 }  // namespace kelta

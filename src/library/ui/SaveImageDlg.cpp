@@ -104,7 +104,16 @@ TSaveImageDlg::TSaveImageDlg(QWidget* parent) : QDialog(parent) {
   AddOkCancel(this, QRect(ClientWidth - 8 - 98, ClientHeight - 8 - 32 - 3, 98, 32),
               QRect(ClientWidth - 8 - 98 - 8 - 98, ClientHeight - 8 - 32 - 3, 98, 32), btOk, btCancel,
               [this] { btOkClick(); }, [this] { btCancelClick(); });
+  lbStill = new QLabel(this);
+  lbStill->setObjectName(QStringLiteral("lbStill"));
+  lbStill->setGeometry(8, ClientHeight - 8 - 32 - 3, ClientWidth - 8 - 2 * (98 + 8) - 8, 32);
+  lbStill->hide();
   etName->setFocus();
+}
+
+void TSaveImageDlg::SetStillText(const QString& text) {
+  lbStill->setText(QStringLiteral("Frame: ") + text);
+  lbStill->setVisible(!text.isEmpty());
 }
 
 // FormDestroy: the buffers are members and go with the dialog.

@@ -61,6 +61,9 @@ class TSaveImageDlg : public QDialog {
   QPlainTextEdit* moMemo = nullptr;
   QPushButton* btCancel = nullptr;
   QPushButton* btOk = nullptr;
+  // Says what was done to the frame to make it a still; hidden when unknown.
+  QLabel* lbStill = nullptr;
+  void SetStillText(const QString& text);
 
   QRadioButton* rbSquare() const { return Square_; }
 

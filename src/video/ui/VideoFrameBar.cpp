@@ -117,8 +117,7 @@ void TVideoFrameBar::FrameClick(TFrameRect* sender) {
   TPlaybackPause paused(*this);
   EndReached_ = false;
   Decoder_->Seek(sender->Position);
-  const std::uint32_t ticks = Decoder_->NextFrameTime();
-  if (const FrameView frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, ticks);
+  ShowNextStill(Decoder_->NextFrameTime());
   Fire(OnFrameSelect);
   Position_ = Decoder_->GetFilePos() / PositionBlock;
   Fire(OnPositionChange);
@@ -129,9 +128,44 @@ void TVideoFrameBar::ShowFrameAt(std::int64_t position) {
   TPlaybackPause paused(*this);
   EndReached_ = false;
   if (position != -1) Decoder_->Seek(position);
-  const std::uint32_t ticks = Decoder_->NextFrameTime();
-  if (const FrameView frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, ticks);
+  ShowNextStill(Decoder_->NextFrameTime());
   Position_ = Decoder_->GetFilePos() / PositionBlock;
+}
+
+void TVideoFrameBar::ShowNextStill(std::uint32_t ticks) {
+  // An older plugin makes no clean stills: the classic blend stands in.
+  const bool clean = StillMode_ == TStillMode::Clean && Decoder_->MakesCleanStills();
+  const bool blend = StillMode_ == TStillMode::Blend || (StillMode_ == TStillMode::Clean && !clean);
+  const FrameView frame = Decoder_->GetFrame(blend ? BlendThreshold : 0);
+  if (!frame) return;
+  TStillKind kind = blend ? TStillKind::LineBlend : TStillKind::Unprocessed;
+  FrameView shown = frame;
+  if (clean) {
+    TStillKind made = TStillKind::Unprocessed;
+    if (const FrameView still = Decoder_->CleanStill(made)) {
+      shown = still;
+      kind = made;
+    }
+  }
+  // Set first: those who hear of the frame ask what was done to it.
+  StillKind_ = kind;
+  ShowFrame(shown, ticks);
+}
+
+void TVideoFrameBar::RemakeStill() {
+  if (FrameNavigation() && FrameNumber_ >= 0 && !Playing_) ShowFrameNumber(FrameNumber_);
+}
+
+void TVideoFrameBar::BecomeStill() {
+  // Playback showed cheap frames: the one on screen becomes a still.
+  StillKind_ = PlaybackThreshold() > 0 ? TStillKind::LineBlend : TStillKind::Unprocessed;
+  if (StillMode_ == TStillMode::Clean) RemakeStill();
+}
+
+void TVideoFrameBar::SetStillMode(TStillMode mode) {
+  if (mode == StillMode_) return;
+  StillMode_ = mode;
+  RemakeStill();
 }
 
 bool TVideoFrameBar::FrameNavigation() const { return Decoder_ && FileOpened_ && Decoder_->FrameNavigation(); }
@@ -141,8 +175,7 @@ void TVideoFrameBar::ShowFrameNumber(std::int64_t number) {
   TPlaybackPause paused(*this);
   EndReached_ = false;
   if (!Decoder_->SeekFrame(number)) return;
-  const std::uint32_t ticks = Decoder_->NextFrameTime();
-  if (const FrameView frame = Decoder_->GetFrame(BlendThreshold)) ShowFrame(frame, ticks);
+  ShowNextStill(Decoder_->NextFrameTime());
   Position_ = Decoder_->GetFilePos() / PositionBlock;
 }
 
@@ -174,7 +207,7 @@ void TVideoFrameBar::Play() {
   PlayThread_ = std::make_unique<TMPEG2PlayThread>(Decoder_.get());
   PlayThread_->Target = &FrameDIB_;
   PlayThread_->OnStatus = [this](TPlayStatus status) { PlayStatus(status); };
-  PlayThread_->Threshold = BlendThreshold;
+  PlayThread_->Threshold = PlaybackThreshold();
   Playing_ = true;
   Paused_ = false;
   PlayThread_->Start();
@@ -184,8 +217,10 @@ void TVideoFrameBar::Play() {
 void TVideoFrameBar::Pause() {
   if (!Decoder_ || !FileOpened_) return;
   PlayThread_.reset();
+  const bool wasPlaying = Playing_;
   Playing_ = false;
   Paused_ = true;
+  if (wasPlaying) BecomeStill();
   Fire(OnPlayStateChange);
 }
 
@@ -225,6 +260,9 @@ void TVideoFrameBar::PlayStatus(TPlayStatus status) {
   if (status & psEndOfStream) EndReached_ = true;
   if (status & psStopped) {
     Playing_ = false;
+    // The worker waits in this call and decodes no more: the frame playback
+    // ended on becomes a still, as when it is paused.
+    BecomeStill();
     Fire(OnPlayStateChange);
   }
 }

@@ -11,6 +11,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QPointer>
@@ -22,6 +23,7 @@
 #include "video/FrameSchedule.h"
 #include "video/MPEG2Decoder.h"
 #include "video/PlaybackPause.h"
+#include "video/StillMode.h"
 #include "video/ui/FrameRect.h"
 #include "video/ui/MPEG2PlayThread.h"
 
@@ -115,6 +117,15 @@ class TVideoFrameBar : public QWidget {
   void StepBack();
   void ShowFirstFrame();
   void ShowLastFrame();
+  // How a paused frame is made into a still (see StillMode.h). Playback
+  // keeps the cheap line blend unless the choice is Weave; the frame on
+  // screen when paused is the still the choice makes, and FrameDIB holds it,
+  // so what is saved, copied or exported is what is seen. Changing the
+  // choice while paused makes the frame on screen again.
+  void SetStillMode(TStillMode mode);
+  TStillMode StillMode() const { return StillMode_; }
+  // What was done to the frame on screen; nothing while playing.
+  std::optional<TStillKind> StillKind() const { return Playing_ ? std::nullopt : StillKind_; }
   // A cell's click: shows the cell's frame and reports the new position.
   void FrameClick(TFrameRect* sender);
   // Runs on the main thread for every report of the playback thread.
@@ -168,6 +179,15 @@ class TVideoFrameBar : public QWidget {
   void ShowFrame(const FrameView& frame, std::uint32_t ticks);
   // Shows frame `number` when the video has it.
   void ShowFrameNumber(std::int64_t number);
+  // Decodes the next frame and shows it as the still the choice makes.
+  void ShowNextStill(std::uint32_t ticks);
+  // Makes the frame on screen again as a still, where frames are numbered.
+  void RemakeStill();
+  // The frame playback left on screen, paused or at the end, as a still.
+  void BecomeStill();
+  // The line blend's threshold for frames decoded while playing and for the
+  // opener's pictures: 0 (none) for the Weave choice.
+  std::int32_t PlaybackThreshold() const { return StillMode_ == TStillMode::Weave ? 0 : BlendThreshold; }
   // Where the picture lies in the output panel's image.
   TRect PanelArea() const;
   void Fire(const TNotifyEvent& event);
@@ -212,6 +232,8 @@ class TVideoFrameBar : public QWidget {
   std::uint64_t OpenCount_ = 0;
   std::unique_ptr<TOpening> Opening_;
   TDisplayAspect DisplayAspect_;
+  TStillMode StillMode_ = TStillMode::Blend;
+  std::optional<TStillKind> StillKind_;
 };
 
 }  // namespace kelta

@@ -40,7 +40,7 @@ void TVideoFrameBar::BeginOpen(TOpenDone done, TPlaybackBefore before) {
   request.Path = QFile::encodeName(name).toStdString();
   request.Dvd = std::move(dvd);
   request.MakeDecoder = [this] { return MakeDecoder(); };
-  request.Threshold = BlendThreshold;
+  request.Threshold = PlaybackThreshold();
   for (const TFrameRect& cell : FrameRects_) request.ThumbSizes.emplace_back(cell.Thumb.Width(), cell.Thumb.RowCount());
   const std::uint64_t id = opening->Id;
   // In place before the worker starts, so that its first news finds it.
@@ -146,6 +146,8 @@ void TVideoFrameBar::SwitchToOpenedVideo(std::unique_ptr<TMPEG2Decoder> decoder,
   FileOpened_ = true;
   EndReached_ = false;
   Schedule_.SetPeriod(FramePeriodMicros(info.FrameRate));
+  // The first picture came from the opener as playback shows frames.
+  BecomeStill();
   if (OnProgress) OnProgress(this, TOpenProgress::Finished, 100);
   if (opening->Done) opening->Done(TOpenEnd::Opened, nullptr);
 }

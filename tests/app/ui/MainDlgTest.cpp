@@ -16,6 +16,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+
+#include <filesystem>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -159,7 +161,8 @@ class MainDlgTest : public QObject {
     QVERIFY(dlg->imgMainView->isHidden());
     QVERIFY(dlg->pbParseVideo->isHidden());
     const QString status = dlg->lbStatus->text();
-    QVERIFY2(status.endsWith(QStringLiteral(" - [720x576] - Time: 00:00:00.000 - Frame 1 / 40 (25.00 fps)")),
+    // A paused frame says what was made of it; the size gives way to that.
+    QVERIFY2(status.endsWith(QStringLiteral(" - Time: 00:00:00.000 - Frame 1 / 40 - progressive (25.00 fps)")),
              qPrintable(status));
     QCOMPARE(dlg->lbStatus->toolTip(), Video_);
   }
@@ -197,7 +200,7 @@ class MainDlgTest : public QObject {
     test::WriteMpeg2ProgramStream(other.toStdString(), options);
     dlg->OpenVideo(other);
     QVERIFY2(dlg->lbStatus->text().endsWith(
-                 QStringLiteral(" - [352x240] - Time: 00:00:00.000 - Frame 1 / 10 (29.97 fps)")),
+                 QStringLiteral(" - Time: 00:00:00.000 - Frame 1 / 10 - progressive (29.97 fps)")),
              qPrintable(dlg->lbStatus->text()));
   }
 
@@ -500,11 +503,36 @@ class MainDlgTest : public QObject {
     if (target == box) QVERIFY2(box->cursorPosition() != 5, "the text box got the key");
   }
 
+  // Playback > Still: the choice shows in the status line at once and is
+  // kept beside the library for the next run; a choice that cannot be kept
+  // still holds for this run.
+  void stillChoiceIsKeptForTheNextRun() {
+    const std::filesystem::path file = Dir_.filePath(QStringLiteral("still-mode")).toStdString();
+    {
+      std::unique_ptr<TMainDlg> dlg = OpenWindow();
+      dlg->UseStillModeFile(file);
+      QVERIFY(dlg->tbiStillClean->isChecked());
+      QVERIFY2(dlg->lbStatus->text().contains(QStringLiteral(" - progressive")), qPrintable(dlg->lbStatus->text()));
+      dlg->tbiStillBlend->trigger();
+      QCOMPARE(dlg->FrameBar->StillMode(), TStillMode::Blend);
+      QVERIFY2(dlg->lbStatus->text().contains(QStringLiteral(" - line blend")), qPrintable(dlg->lbStatus->text()));
+    }
+    TMainDlg next(nullptr, ProgramDir);
+    next.UseStillModeFile(file);
+    QVERIFY(next.tbiStillBlend->isChecked());
+    QVERIFY(!next.tbiStillClean->isChecked());
+    QCOMPARE(next.FrameBar->StillMode(), TStillMode::Blend);
+    next.UseStillModeFile(Dir_.filePath(QStringLiteral("no-such-folder/still-mode")).toStdString());
+    next.tbiStillWeave->trigger();
+    QCOMPARE(next.FrameBar->StillMode(), TStillMode::Weave);
+  }
+
   // The menus show the keys of the playback commands.
   void playbackMenuShowsTheKeys() {
     TMainDlg dlg(nullptr, ProgramDir);
     for (QAction* action : dlg.tbPlayback->actions()) {
-      if (action->isSeparator()) continue;
+      // Separators and the Still choices' submenu have no key.
+      if (action->isSeparator() || action->menu() != nullptr) continue;
       QVERIFY2(action->text().section(QLatin1Char('\t'), 1).size() > 0, qPrintable(action->objectName()));
     }
     QCOMPARE(dlg.tbiBackStep->text(), QStringLiteral("Backward Step\tShift+A, Left"));
@@ -547,7 +575,9 @@ class MainDlgTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!dlg->FrameBar->Playing(), 20000);
     QVERIFY(!dlg->FrameBar->Paused());
     QVERIFY(dlg->btPlay->isEnabled());
-    QVERIFY(dlg->lbStatus->text().contains(QStringLiteral(" fps)")));
+    // The last frame, made a still (the nominal rate gives way to that).
+    QVERIFY2(dlg->lbStatus->text().contains(QStringLiteral(" - Frame 40 / 40 - progressive")),
+             qPrintable(dlg->lbStatus->text()));
     // Space after the end plays again from the first frame; P pauses.
     QTest::keyClick(dlg.get(), Qt::Key_Space);
     QVERIFY(dlg->FrameBar->Playing());

@@ -85,7 +85,7 @@ class StatusLineTest : public QObject {
     QTest::addColumn<int>("spare");  // pixels beyond the time and frame with the path's stub
     QTest::addColumn<bool>("size");
     QTest::addColumn<bool>("rate");
-    QTest::newRow("room for everything but the whole path") << 400 << true << true;
+    QTest::newRow("room for everything but the whole path") << 300 << true << true;
     QTest::newRow("room for the rate only") << 5 << false << true;
     QTest::newRow("only time and frame") << 0 << false << false;
   }
@@ -108,7 +108,7 @@ class StatusLineTest : public QObject {
     QVERIFY2(line != LongPath && line.contains(QStringLiteral("\u2026")), qPrintable(line));
     // The stub keeps both ends readable.
     QVERIFY2(line.startsWith(QStringLiteral("/m")) && line.contains(QStringLiteral("B - ")), qPrintable(line));
-    if (spare >= 400) {
+    if (spare >= 300) {
       // Elided in the middle: both ends of the path survive.
       QVERIFY2(line.startsWith(QStringLiteral("/media")), qPrintable(line));
       QVERIFY2(line.contains(QStringLiteral("VTS_01_1.VOB - ")), qPrintable(line));
@@ -127,6 +127,22 @@ class StatusLineTest : public QObject {
                             "(25.00 fps)"));
     const QString narrow = StatusLineText(facts, metrics, 10);
     QVERIFY2(narrow.endsWith(QStringLiteral(" - Chapter 2 / 3 - Time: 00:01:02.345 - Frame 13 / 40")), qPrintable(narrow));
+  }
+
+  // What was made of the paused frame follows the frame number; it gives
+  // way after the size and the rate, before the time and the frame.
+  void stillTextGivesWayAfterTheRate() {
+    TStatusFacts facts = Paused(QStringLiteral("clip.vob"));
+    facts.Still = QStringLiteral("film frame rebuilt");
+    const QFontMetrics metrics(QApplication::font());
+    const QString core = QStringLiteral(" - Time: 00:01:02.345 - Frame 13 / 40");
+    const QString still = QStringLiteral(" - film frame rebuilt");
+    QCOMPARE(StatusLineText(facts, metrics, 5000), QStringLiteral("clip.vob - [720x576]") + core + still +
+                                                       QStringLiteral(" (25.00 fps)"));
+    const int name = metrics.horizontalAdvance(QStringLiteral("clip.vob"));
+    QCOMPARE(StatusLineText(facts, metrics, name + metrics.horizontalAdvance(core + still)),
+             QStringLiteral("clip.vob") + core + still);
+    QCOMPARE(StatusLineText(facts, metrics, name + metrics.horizontalAdvance(core)), QStringLiteral("clip.vob") + core);
   }
 
   void tooNarrowForAnythingKeepsTimeAndFrame() {

@@ -73,4 +73,19 @@ class VideoOpeningTest : public QObject {
   int Holds_ = 0;
 };
 
+class StillFrameTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase();
+  void pausedFrameIsTheChosenStill_data();
+  void pausedFrameIsTheChosenStill();
+  void theFirstPictureIsAStillToo();
+  void pausingPlaybackLeavesTheStill();
+  void aNewChoiceMakesTheFrameOnScreenAgain();
+
+ private:
+  QTemporaryDir Dir_;
+  QString Interlaced_, Telecined_, Progressive_;
+};
+
 }  // namespace kelta

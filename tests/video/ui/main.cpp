@@ -23,5 +23,9 @@ int main(int argc, char** argv) {
     kelta::VideoOpeningTest test;
     failed += QTest::qExec(&test, argc, argv);
   }
+  {
+    kelta::StillFrameTest test;
+    failed += QTest::qExec(&test, argc, argv);
+  }
   return failed == 0 ? 0 : 1;
 }

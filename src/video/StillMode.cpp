@@ -1,0 +1,88 @@
+#include "video/StillMode.h"
+
+#include <fstream>
+#include <iomanip>
+#include <stdexcept>
+#include <system_error>
+
+namespace kelta {
+
+const char* StillModeCaption(TStillMode mode) {
+  switch (mode) {
+    case TStillMode::Weave:
+      return "Weave (no processing)";
+    case TStillMode::Blend:
+      return "Line blend (classic)";
+    case TStillMode::Clean:
+      break;
+  }
+  return "Clean still (automatic)";
+}
+
+const char* StillKindText(TStillKind kind) {
+  switch (kind) {
+    case TStillKind::Progressive:
+      return "progressive";
+    case TStillKind::Woven:
+      return "interlaced, nothing moves: woven";
+    case TStillKind::FilmRebuilt:
+      return "film frame rebuilt";
+    case TStillKind::Deinterlaced:
+      return "deinterlaced";
+    case TStillKind::Unprocessed:
+      return "no processing";
+    case TStillKind::LineBlend:
+      break;
+  }
+  return "line blend";
+}
+
+const char* StillModeName(TStillMode mode) {
+  switch (mode) {
+    case TStillMode::Weave:
+      return "weave";
+    case TStillMode::Blend:
+      return "blend";
+    case TStillMode::Clean:
+      break;
+  }
+  return "clean";
+}
+
+std::optional<TStillMode> StillModeNamed(std::string_view name) {
+  for (const TStillMode mode : {TStillMode::Clean, TStillMode::Weave, TStillMode::Blend})
+    if (name == StillModeName(mode)) return mode;
+  return std::nullopt;
+}
+
+TStillMode LoadStillMode(const std::filesystem::path& file) {
+  std::ifstream in(file);
+  std::string word;
+  // A short word is all the file ever holds; anything longer is not ours.
+  if (!(in >> std::setw(16) >> word)) return TStillMode::Clean;
+  return StillModeNamed(word).value_or(TStillMode::Clean);
+}
+
+void SaveStillMode(const std::filesystem::path& file, TStillMode mode) {
+  // A new file beside the old one, renamed over it: a failed write leaves
+  // the old choice whole.
+  const std::filesystem::path temporary = file.string() + ".new";
+  {
+    std::ofstream out(temporary, std::ios::trunc);
+    out << StillModeName(mode) << '\n';
+    out.close();
+    if (!out) {
+      std::error_code ignored;
+      std::filesystem::remove(temporary, ignored);
+      throw std::runtime_error("Cannot write " + temporary.string());
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, file, error);
+  if (error) {
+    std::filesystem::remove(temporary, error);
+    throw std::runtime_error("Cannot write " + file.string());
+  }
+}
+
+}  // namespace kelta
