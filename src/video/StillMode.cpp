@@ -24,7 +24,7 @@ const char* StillKindText(TStillKind kind) {
     case TStillKind::Progressive:
       return "progressive";
     case TStillKind::Woven:
-      return "interlaced, nothing moves: woven";
+      return "woven";
     case TStillKind::FilmRebuilt:
       return "film frame rebuilt";
     case TStillKind::Deinterlaced:
