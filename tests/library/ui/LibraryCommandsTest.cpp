@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QLabel>
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
@@ -80,9 +81,10 @@ struct TSaveAnswer {
   int Saturation = 255;
 };
 
-void AnswerSave(const TSaveAnswer& answer, QString* target = nullptr) {
-  WhenModal<TSaveImageDlg>([answer, target](TSaveImageDlg* dialog) {
+void AnswerSave(const TSaveAnswer& answer, QString* target = nullptr, QString* still = nullptr) {
+  WhenModal<TSaveImageDlg>([answer, target, still](TSaveImageDlg* dialog) {
     if (target) *target = dialog->etFilm->text();
+    if (still) *still = dialog->lbStill->isVisible() ? dialog->lbStill->text() : QString();
     dialog->etName->setText(answer.Name);
     dialog->moMemo->setPlainText(answer.Memo);
     QRadioButton* buttons[] = {dialog->rbOriginal, dialog->rb43, dialog->rb169, dialog->rb1851, dialog->rbSquare()};
@@ -188,6 +190,7 @@ class LibraryCommandsTest : public TLibraryTestBase {
     TVideoFrameBar bar(&window, QStringLiteral(KELTA_PROGRAM_DIR));
     QVERIFY2(bar.DecoderLoaded(), "codec.so is built beside the program");
     bar.OutputPanel = &panel;
+    bar.SetStillMode(TStillMode::Clean);
     int clears = 0;
     std::int64_t openedUpTo = -1;
     TMainWindowHooks hooks;
@@ -206,10 +209,13 @@ class LibraryCommandsTest : public TLibraryTestBase {
     TSaveAnswer answer;
     answer.Aspect = 0;
     answer.Memo = "first line\nsecond line";
-    AnswerSave(answer, &target);
+    QString still;
+    AnswerSave(answer, &target, &still);
     Manager->SaveImage();
 
     QCOMPARE(target, QString("Holidays -> Summer 2005"));
+    // The dialog says what was made of the frame it saves.
+    QCOMPARE(still, QString("Frame: progressive"));
     QCOMPARE(Node({0})->text(0), QString("Holidays (1)"));
     QCOMPARE(Node({0, 0})->text(0), QString("Summer 2005 (1)"));
     QCOMPARE(Node({0, 0, 0})->text(0), QString("Beach"));
