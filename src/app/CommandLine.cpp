@@ -42,8 +42,10 @@ std::string HelpText() {
   return "Usage: kelta [VIDEO]\n"
          "Captures still images from DVD video into your image library.\n"
          "\n"
-         "  VIDEO       a DVD video object file (vts*.vob) or an MPEG-2 stream to open;\n"
-         "              when Kelta already runs, it opens the video there\n"
+         "  VIDEO       what to open: a DVD folder (one that holds VIDEO_TS, or VIDEO_TS\n"
+         "              itself), a DVD disc image (.iso), a DVD video object file\n"
+         "              (vts*.vob) or an MPEG-2 stream; when Kelta already runs, it\n"
+         "              opens it there\n"
          "  --version   print the version and exit\n"
          "  -h, --help  print this help and exit\n";
 }

@@ -51,5 +51,11 @@ TEST(CommandLineTextTest, HelpNamesEveryOption) {
     EXPECT_NE(HelpText().find(option), std::string::npos) << option;
 }
 
+// The command line opens DVDs too, and says so.
+TEST(CommandLineTextTest, HelpNamesEverythingVideoOpens) {
+  for (const char* kind : {"VIDEO_TS", ".iso", "vts*.vob", "MPEG-2"})
+    EXPECT_NE(HelpText().find(kind), std::string::npos) << kind;
+}
+
 }  // namespace
 }  // namespace kelta

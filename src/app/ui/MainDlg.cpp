@@ -227,6 +227,9 @@ void TMainDlg::OpenVideo(const QString& path) {
 }
 
 void TMainDlg::ShowOpenedVideo(std::int64_t maxPosition) {
+  // The video's keys (arrows, Home, End, PageUp/PageDown) go to the picture
+  // until the person clicks or tabs elsewhere.
+  VideoPanel->setFocus(Qt::OtherFocusReason);
   Slider->setValue(0);
   Slider->setMaximum(int(maxPosition));
   std::vector<int> marks;

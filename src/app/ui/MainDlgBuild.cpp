@@ -130,7 +130,7 @@ void TMainDlg::BuildMenus() {
   };
   tbiOpen = item(tbFile, "tbiOpen", QStringLiteral("&Open Video"));
   shortcut(tbiOpen, QKeySequence::Open);
-  tbiOpenDvd = item(tbFile, "tbiOpenDvd", QStringLiteral("Open &DVD\u2026"));
+  tbiOpenDvd = item(tbFile, "tbiOpenDvd", QStringLiteral("Open D&VD\u2026"));
   tbRecent = tbFile->addMenu(QStringLiteral("&Recent Videos"));
   tbRecent->setObjectName(QStringLiteral("tbRecent"));
   tbFile->addSeparator();

@@ -24,9 +24,13 @@ void TVideoOutPanel::PaintTo(TFastDIB& buffer) const {
   // The panel takes its parent's colour, as the widget palette inherits it.
   const COLORREF panelColour = ColorToRef(palette().color(backgroundRole()));
   buffer.SelectBrush(TBrushStyle::Solid, 0, panelColour);
-  buffer.SelectPen(TPenStyle::Solid, 1, 0xBDBEB4);
+  // With the keyboard focus (the video's keys go to it), the outline takes
+  // the highlight colour.
+  const COLORREF outline = hasFocus() ? ColorToRef(palette().color(QPalette::Highlight)) : COLORREF(0xBDBEB4);
+  buffer.SelectPen(TPenStyle::Solid, 1, outline);
   const TRect r{0, 0, w - 3, h - 3};
   buffer.Rectangle(r);
+  if (hasFocus()) buffer.Rectangle(TRect{1, 1, w - 4, h - 4});
 
   // A soft shadow: three lines below the frame, two to its right.
   auto line = [&buffer](COLORREF colour, int x0, int y0, int x1, int y1) {
@@ -48,6 +52,16 @@ void TVideoOutPanel::paintEvent(QPaintEvent*) {
   PaintTo(buffer);
   QPainter painter(this);
   painter.drawImage(0, 0, DibToImage(buffer));
+}
+
+void TVideoOutPanel::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  update();
+}
+
+void TVideoOutPanel::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  update();
 }
 
 void TVideoOutPanel::mouseDoubleClickEvent(QMouseEvent* event) {

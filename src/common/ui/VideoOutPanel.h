@@ -27,6 +27,8 @@ class TVideoOutPanel : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 };
 
 class TVideoOutPanelEx : public TVideoOutPanel {

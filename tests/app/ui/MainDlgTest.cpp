@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <cstring>
 #include <filesystem>
 #include <QTest>
 #include <QTimer>
@@ -36,6 +37,7 @@
 #include "library/ui/ImageLibraryManager.h"
 #include "support/SamePixels.h"
 #include "support/VideoFixture.h"
+#include "support/ui/Accelerators.h"
 #include "support/ui/ModalAnswer.h"
 #include "video/MPEG2Decoder.h"
 #include "video/ui/VideoFrameBar.h"
@@ -525,6 +527,32 @@ class MainDlgTest : public QObject {
     next.UseStillModeFile(Dir_.filePath(QStringLiteral("no-such-folder/still-mode")).toStdString());
     next.tbiStillWeave->trigger();
     QCOMPARE(next.FrameBar->StillMode(), TStillMode::Weave);
+  }
+
+  // Once a video opens, the picture has the keys, and shows that it has:
+  // Right steps the video, not the library tree.
+  void anOpenedVideoTakesTheKeys() {
+    auto dlg = std::make_unique<TMainDlg>(nullptr, ProgramDir);
+    dlg->show();
+    QApplication::setActiveWindow(dlg.get());
+    QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
+    dlg->imageTree->setFocus();
+    TFastDIB unfocused;
+    dlg->VideoPanel->PaintTo(unfocused);
+    dlg->OpenVideo(Video_);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dlg->VideoPanel));
+    TFastDIB focused;
+    dlg->VideoPanel->PaintTo(focused);
+    QVERIFY(std::memcmp(focused.PixelPtr(1, 1), unfocused.PixelPtr(1, 1), 3) != 0);
+    const std::int64_t before = dlg->FrameBar->FrameNumber();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    QCOMPARE(dlg->FrameBar->FrameNumber(), before + 1);
+  }
+
+  // Alt and a letter reach every menu and item: no two share it.
+  void menusHaveDistinctAccelerators() {
+    TMainDlg dlg(nullptr, ProgramDir);
+    test::ExpectDistinctAccelerators(&dlg);
   }
 
   // The menus show the keys of the playback commands.

@@ -29,8 +29,10 @@
 #include "output/ui/PrintPreviewDlg.h"
 #include "common/ui/Cursors.h"
 #include "common/ui/VideoOutPanel.h"
+#include "support/ui/Accelerators.h"
 
 using namespace kelta;
+using kelta::test::ExpectDistinctAccelerators;
 using kelta::testing::FillPattern;
 using kelta::testing::PatternPixel;
 using kelta::testing::PixelXY;
@@ -56,38 +58,6 @@ struct MessageAnswer {
 void LoadPattern(TImageControl* control, int w, int h) {
   FillPattern(control->WorkImage(), w, h);
   QVERIFY(control->ImageLoaded());
-}
-
-// The accelerator character of a caption ("Cr&op" gives 'o'); 0 without one.
-QChar Mnemonic(const QString& text) {
-  for (int i = 0; i + 1 < text.size(); ++i) {
-    if (text[i] != '&') continue;
-    if (text[i + 1] == '&') {
-      ++i;
-      continue;
-    }
-    return text[i + 1].toLower();
-  }
-  return QChar();
-}
-
-// Each toolbar and each menu of the window: no accelerator used twice among
-// the items shown together.
-void ExpectDistinctAccelerators(QWidget* window) {
-  std::vector<QList<QAction*>> groups;
-  for (QToolBar* bar : window->findChildren<QToolBar*>()) groups.push_back(bar->actions());
-  for (QMenu* menu : window->findChildren<QMenu*>()) groups.push_back(menu->actions());
-  QVERIFY(!groups.empty());
-  for (const QList<QAction*>& group : groups) {
-    QMap<QChar, QString> seen;
-    for (QAction* action : group) {
-      const QChar key = Mnemonic(action->text());
-      if (key.isNull()) continue;
-      QVERIFY2(!seen.contains(key), qPrintable(window->objectName() + ": " + seen.value(key) + " and " +
-                                               action->text() + " share Alt+" + key));
-      seen.insert(key, action->text());
-    }
-  }
 }
 
 QImage ClipboardImage() { return QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB888); }
