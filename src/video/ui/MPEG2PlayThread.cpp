@@ -29,7 +29,6 @@ struct TMPEG2PlayThread::TShared {
   TStatusEvent OnStatus;
   // Written by the worker before a call, read on the main thread during it.
   TPlayStatus Status = 0;
-  double MeasuredRate = 0.0;
   // The decoded frame of a psFrameReady report; the decoder keeps its memory
   // while the worker waits for the call.
   FrameView Frame;
@@ -65,7 +64,6 @@ void TMPEG2PlayThread::Start() {
 }
 
 TPlayStatus TMPEG2PlayThread::Status() const { return Shared_->Status; }
-double TMPEG2PlayThread::MeasuredRate() const { return Shared_->MeasuredRate; }
 bool TMPEG2PlayThread::Finished() const { return Shared_->Finished; }
 
 void TMPEG2PlayThread::CallStatus(TPlayStatus status) {
@@ -105,15 +103,12 @@ void TMPEG2PlayThread::CallStatus(TPlayStatus status) {
 }
 
 void TMPEG2PlayThread::Execute() {
-  using Clock = std::chrono::steady_clock;
   TShared& shared = *Shared_;
   auto terminated = [&shared] {
     std::lock_guard lock(shared.Mutex);
     return shared.Terminated;
   };
   try {
-    std::int64_t frames = 0;
-    Clock::time_point windowStart = Clock::now();
     while (!terminated()) {
       const FrameView frame = Source_(Threshold);
       if (!frame) {
@@ -122,17 +117,7 @@ void TMPEG2PlayThread::Execute() {
         return;
       }
       shared.Frame = frame;
-      TPlayStatus status = psFrameReady;
-      const Clock::time_point now = Clock::now();
-      ++frames;
-      const double elapsed = std::chrono::duration<double>(now - windowStart).count();
-      if (elapsed >= 1.0) {
-        shared.MeasuredRate = double(frames) / elapsed;
-        frames = 0;
-        windowStart = now;
-        status |= psRateMeasured;
-      }
-      CallStatus(status);
+      CallStatus(psFrameReady);
       // A frame the target cannot hold was reported as the run's failure.
       if (shared.Refused) break;
     }

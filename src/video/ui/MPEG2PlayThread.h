@@ -27,7 +27,6 @@ using TPlayStatus = std::uint8_t;
 constexpr TPlayStatus psFrameReady = 1;
 constexpr TPlayStatus psFailed = 2;
 constexpr TPlayStatus psStopped = 4;
-constexpr TPlayStatus psRateMeasured = 8;
 constexpr TPlayStatus psEndOfStream = 16;
 
 // The process-wide routine that copies a decoded frame into a buffer of the
@@ -58,10 +57,9 @@ class TMPEG2PlayThread {
   TStatusEvent OnStatus;
 
   void Start();
-  // The flags of the current report and the last measured rate; valid inside
-  // OnStatus (the worker is blocked then) and after the thread has ended.
+  // The flags of the current report; valid inside OnStatus (the worker is
+  // blocked then) and after the thread has ended.
   TPlayStatus Status() const;
-  double MeasuredRate() const;
   // True once the worker has left its loop by itself or was stopped.
   bool Finished() const;
 

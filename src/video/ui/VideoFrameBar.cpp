@@ -204,6 +204,9 @@ void TVideoFrameBar::Play() {
   // Played through already: it starts over from the first frame.
   if (EndReached_) ShowFrameAt(0);
   Schedule_.Restart();
+  // This run's rate shows once a second of it has been measured.
+  RateMeter_.Restart();
+  MeasuredRate_ = -1.0;
   PlayThread_ = std::make_unique<TMPEG2PlayThread>(Decoder_.get());
   PlayThread_->Target = &FrameDIB_;
   PlayThread_->OnStatus = [this](TPlayStatus status) { PlayStatus(status); };
@@ -248,10 +251,10 @@ void TVideoFrameBar::PlayStatus(TPlayStatus status) {
       Schedule_.FrameShown(MicroClock());
     }
     if (OutputPanel != nullptr) OutputPanel->repaint();
+    if (RateMeter_.FrameShown(MicroClock())) MeasuredRate_ = RateMeter_.Rate();
   }
-  if ((status & (psFrameReady | psRateMeasured | psEndOfStream)) && PlayThread_) {
+  if ((status & (psFrameReady | psEndOfStream)) && PlayThread_) {
     Position_ = Decoder_->GetFilePos() / PositionBlock;
-    if (status & psRateMeasured) MeasuredRate_ = PlayThread_->MeasuredRate();
     // CurTime has moved on to the frame after the one shown.
     if (status & psFrameReady)
       CurrentTime_ = double(Decoder_->CurTime() - std::uint32_t(Decoder_->FrameDuration())) / TicksPerDay;

@@ -23,6 +23,7 @@
 #include "video/FrameSchedule.h"
 #include "video/MPEG2Decoder.h"
 #include "video/PlaybackPause.h"
+#include "video/RateMeter.h"
 #include "video/StillMode.h"
 #include "video/ui/FrameRect.h"
 #include "video/ui/MPEG2PlayThread.h"
@@ -219,6 +220,7 @@ class TVideoFrameBar : public QWidget {
   bool Paused_ = true;
   bool EndReached_ = false;
   TFrameSchedule Schedule_;
+  TRateMeter RateMeter_;
   std::int64_t MaxPosition_ = 0;
   std::int64_t Position_ = 0;
   double MeasuredRate_ = -1.0;
