@@ -7,16 +7,35 @@
 
 namespace kelta {
 
-const char* StillModeCaption(TStillMode mode) {
-  switch (mode) {
-    case TStillMode::Weave:
-      return "Weave (no processing)";
-    case TStillMode::Blend:
-      return "Line blend (classic)";
-    case TStillMode::Clean:
-      break;
-  }
-  return "Clean still (automatic)";
+namespace {
+
+struct TModeWords {
+  TStillMode Mode;
+  const char* Caption;  // the menu's
+  const char* Name;     // the file's
+};
+constexpr TModeWords ModeWords[] = {
+    {TStillMode::Clean, "Clean still (automatic)", "clean"},
+    {TStillMode::Weave, "Weave (no processing)", "weave"},
+    {TStillMode::Blend, "Line blend (classic)", "blend"},
+};
+
+const TModeWords& WordsOf(TStillMode mode) {
+  for (const TModeWords& words : ModeWords)
+    if (words.Mode == mode) return words;
+  return ModeWords[0];
+}
+
+}  // namespace
+
+const char* StillModeCaption(TStillMode mode) { return WordsOf(mode).Caption; }
+
+const char* StillModeName(TStillMode mode) { return WordsOf(mode).Name; }
+
+std::optional<TStillMode> StillModeNamed(std::string_view name) {
+  for (const TModeWords& words : ModeWords)
+    if (name == words.Name) return words.Mode;
+  return std::nullopt;
 }
 
 const char* StillKindText(TStillKind kind) {
@@ -35,24 +54,6 @@ const char* StillKindText(TStillKind kind) {
       break;
   }
   return "line blend";
-}
-
-const char* StillModeName(TStillMode mode) {
-  switch (mode) {
-    case TStillMode::Weave:
-      return "weave";
-    case TStillMode::Blend:
-      return "blend";
-    case TStillMode::Clean:
-      break;
-  }
-  return "clean";
-}
-
-std::optional<TStillMode> StillModeNamed(std::string_view name) {
-  for (const TStillMode mode : {TStillMode::Clean, TStillMode::Weave, TStillMode::Blend})
-    if (name == StillModeName(mode)) return mode;
-  return std::nullopt;
 }
 
 TStillMode LoadStillMode(const std::filesystem::path& file) {

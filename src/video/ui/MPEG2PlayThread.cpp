@@ -1,7 +1,6 @@
 #include "video/ui/MPEG2PlayThread.h"
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <stdexcept>
