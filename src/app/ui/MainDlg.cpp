@@ -168,6 +168,7 @@ void TMainDlg::ConnectLibrary() {
     // A file took the place of the DVD title.
     Dvd_.reset();
     ShowOpenedVideo(maxPosition);
+    ShowVideoStatus();
     NoteOpenedVideo(FrameBar->FileName);
   };
   // An open that fails ends after the command that began it: its error is
@@ -522,7 +523,7 @@ TStatusFacts TMainDlg::StatusFacts() const {
 void TMainDlg::ShowVideoStatus() {
   lbStatus->setText(StatusLineText(StatusFacts(), lbStatus->fontMetrics(), lbStatus->width()));
   // A DVD title's tip names the disc it came from.
-  lbStatus->setToolTip(Dvd_ ? Dvd_->Chosen : FrameBar->FileName);
+  lbStatus->setToolTip(DvdTitle() != nullptr ? Dvd_->Chosen : FrameBar->FileName);
 }
 
 void TMainDlg::moveEvent(QMoveEvent* event) {

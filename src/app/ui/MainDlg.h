@@ -130,7 +130,8 @@ class TMainDlg : public QWidget {
   // Shows the first frame of the chapter `delta` chapters from the one on
   // screen (Previous/Next Chapter).
   void StepChapter(int delta);
-  // The DVD title on screen; null for a file or nothing.
+  // The DVD title on screen; null for a file, for nothing, and while another
+  // video opens.
   const TDvdTitle* DvdTitle() const;
 
   // Opening from outside the Open dialog: the recent list, a drop, the

@@ -20,7 +20,12 @@
 
 namespace kelta {
 
-const TDvdTitle* TMainDlg::DvdTitle() const { return Dvd_ ? &Dvd_->Disc.Titles.at(Dvd_->Title) : nullptr; }
+const TDvdTitle* TMainDlg::DvdTitle() const {
+  // While another video opens, the panel shows that one's first picture:
+  // the title's chapters no longer apply to it.
+  if (!Dvd_ || FrameBar->Opening()) return nullptr;
+  return &Dvd_->Disc.Titles.at(Dvd_->Title);
+}
 
 std::vector<std::int64_t> TMainDlg::ChapterPositions() const {
   std::vector<std::int64_t> starts;

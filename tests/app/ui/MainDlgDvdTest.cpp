@@ -158,6 +158,38 @@ class MainDlgDvdTest : public QObject {
     QCOMPARE(test::UnansweredModals(), 0);
   }
 
+  // What opens next starts with its own chapters: another title its own,
+  // a plain file none.
+  void eachOpenStartsWithItsOwnChapters() {
+    TMainDlg dlg(nullptr, ProgramDir);
+    ChooseTitleRow(1);
+    dlg.RunCommand([&] { dlg.OpenDvd(Local(Folder_)); });
+    dlg.FrameBar->WaitForOpen();
+    QTest::keyClick(&dlg, Qt::Key_PageDown);
+    QTest::keyClick(&dlg, Qt::Key_PageDown);
+    QVERIFY2(dlg.lbStatus->text().contains(QStringLiteral(" - Chapter 3 / 3 - ")), qPrintable(dlg.lbStatus->text()));
+
+    ChooseTitleRow(0);
+    dlg.RunCommand([&] { dlg.OpenDvd(Local(Image_)); });
+    // While the title opens, its first picture shows without the old chapter.
+    QVERIFY2(!dlg.lbStatus->text().contains(QStringLiteral("Chapter")), qPrintable(dlg.lbStatus->text()));
+    dlg.FrameBar->WaitForOpen();
+    QVERIFY2(dlg.lbStatus->text().contains(QStringLiteral(" - Chapter 1 / 2 - ")), qPrintable(dlg.lbStatus->text()));
+    QCOMPARE(dlg.Slider->Marks().size(), std::size_t(2));
+
+    dlg.StartOpeningVideo(Local(Video_));
+    QVERIFY(!dlg.lbStatus->text().contains(QStringLiteral("Chapter")));
+    dlg.FrameBar->WaitForOpen();
+    QCOMPARE(dlg.FrameBar->FileName, Local(Video_));
+    QVERIFY2(!dlg.lbStatus->text().contains(QStringLiteral("Chapter")), qPrintable(dlg.lbStatus->text()));
+    QVERIFY(dlg.Slider->Marks().empty());
+    QVERIFY(!dlg.tbiNextChapter->isEnabled());
+    const std::int64_t before = dlg.FrameBar->Position();
+    QTest::keyClick(&dlg, Qt::Key_PageDown);
+    QCOMPARE(dlg.FrameBar->Position(), before);
+    QCOMPARE(test::UnansweredModals(), 0);
+  }
+
   void aDroppedDvdFolderOpens() {
     TMainDlg dlg(nullptr, ProgramDir);
     QMimeData data;
