@@ -21,9 +21,30 @@ bool TPositionSlider::OnPointer(const QPoint& point) const {
 }
 
 void TPositionSlider::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && OnPointer(event->position().toPoint())) Dragging = true;
-  QSlider::mousePressEvent(event);
+  const QPoint at = event->position().toPoint();
+  if (event->button() != Qt::LeftButton || OnPointer(at)) {
+    if (event->button() == Qt::LeftButton) Dragging = true;
+    QSlider::mousePressEvent(event);
+    if (OnMouseDown) OnMouseDown();
+    return;
+  }
+  // A press on the track puts the pointer there and drags it from there, so
+  // that the release seeks as after any drag.
+  Dragging = true;
   if (OnMouseDown) OnMouseDown();
+  setValue(ValueAt(at.x()));
+  QSlider::mousePressEvent(event);
+}
+
+int TPositionSlider::ValueAt(int x) const {
+  QStyleOptionSlider option;
+  initStyleOption(&option);
+  const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+  const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+  // The pointer's centre travels from half its width to the groove's end less that.
+  const int span = groove.width() - handle.width();
+  return QStyle::sliderValueFromPosition(minimum(), maximum(), x - groove.left() - handle.width() / 2, span,
+                                         option.upsideDown);
 }
 
 void TPositionSlider::mouseReleaseEvent(QMouseEvent* event) {

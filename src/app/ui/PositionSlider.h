@@ -1,8 +1,8 @@
 #pragma once
 // TPositionSlider: the video position slider. It keeps its own dragging flag,
-// set when a mouse button goes down on the pointer (before the owner hears of
-// the press) and cleared only by the owner, so the owner decides what a
-// release means: a click on the track moves the slider without seeking.
+// set when the left button goes down on it (before the owner hears of the
+// press) and cleared only by the owner, so the owner decides what a release
+// means. A press on the track moves the pointer there and drags it from there.
 
 #include <functional>
 #include <vector>
@@ -22,6 +22,8 @@ class TPositionSlider : public QSlider {
 
   // True when the point (widget coordinates) lies on the pointer.
   bool OnPointer(const QPoint& point) const;
+  // The value whose pointer is centred at x (widget coordinates).
+  int ValueAt(int x) const;
 
   // Values marked along the track (a DVD title's chapter starts); none by default.
   void SetMarks(std::vector<int> values);

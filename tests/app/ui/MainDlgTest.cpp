@@ -676,24 +676,37 @@ class MainDlgTest : public QObject {
     QVERIFY(!dlg->Slider->Dragging);
   }
 
-  void trackClickAfterShortDragDoesNotSeek() {
+  // A click on the track moves there and shows that frame, as a drag
+  // released there does; playing goes on from there.
+  void trackClickSeeksThere_data() {
+    QTest::addColumn<bool>("playing");
+    QTest::newRow("paused") << false;
+    QTest::newRow("playing") << true;
+  }
+  void trackClickSeeksThere() {
+    QFETCH(bool, playing);
     auto dlg = OpenWindow();
     dlg->show();
     QVERIFY(QTest::qWaitForWindowExposed(dlg.get()));
-    dlg->Slider->Dragging = true;
-    dlg->Slider->setValue(5);
-    dlg->SliderMouseUp();
-    QVERIFY(!dlg->Slider->Dragging);
-    const int shown = Counter(*dlg->FrameBar);
-    const qint64 position = dlg->FrameBar->Position();
-    QVERIFY(shown > 0);
-    // A click on the track far from the pointer.
-    const QPoint onTrack(dlg->Slider->width() - 5, dlg->Slider->height() / 2);
+    const QPoint onTrack(dlg->Slider->width() * 3 / 4, dlg->Slider->height() / 2);
     QVERIFY(!dlg->Slider->OnPointer(onTrack));
+    const int target = dlg->Slider->ValueAt(onTrack.x());
+    QVERIFY(target > dlg->Slider->maximum() / 2);
+    if (playing) dlg->btPlay->click();
     QTest::mouseClick(dlg->Slider, Qt::LeftButton, {}, onTrack);
-    QVERIFY(dlg->Slider->value() != 5);
-    QCOMPARE(Counter(*dlg->FrameBar), shown);
-    QCOMPARE(dlg->FrameBar->Position(), position);
+    QVERIFY(!dlg->Slider->Dragging);
+    QCOMPARE(dlg->FrameBar->Playing(), playing);
+    if (playing) dlg->FrameBar->Pause();
+    else QCOMPARE(dlg->Slider->value(), target);
+
+    // The same frame as a drag released at that value.
+    auto dragged = OpenWindow();
+    dragged->Slider->Dragging = true;
+    dragged->SliderMouseDown();
+    dragged->Slider->setValue(target);
+    dragged->SliderMouseUp();
+    if (!playing) QCOMPARE(Counter(*dlg->FrameBar), Counter(*dragged->FrameBar));
+    else QVERIFY(Counter(*dlg->FrameBar) >= Counter(*dragged->FrameBar));
   }
 
   void aboutWindow() {
