@@ -37,7 +37,7 @@ void TNameDlg::showEvent(QShowEvent* event) {
 }
 
 void TNameDlg::btOkClick() {
-  if (!CheckName(this, NameEdit_->text(), NameTaken, QStringLiteral("Please input the '%1'!").arg(Texts_.What),
+  if (!CheckName(this, NameEdit_, NameTaken, QStringLiteral("Please input the '%1'!").arg(Texts_.What),
                  Texts_.Taken))
     return;
   Accepted = true;

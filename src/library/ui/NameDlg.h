@@ -1,8 +1,9 @@
 #pragma once
 // The small modal dialogs that ask for a library name share one behaviour:
-// Ok refuses an empty name (and, when the caller says so, a name already
-// taken among the new item's siblings) with an "Information" box and stays
-// open; Enter in the name edit acts as Ok; Escape closes without accepting.
+// Ok takes the name without its outer blanks and refuses an empty one (and,
+// when the caller says so, a name already taken among the new item's
+// siblings) with an "Information" box and stays open; Enter in the name edit
+// acts as Ok; Escape closes without accepting.
 
 #include <QDialog>
 #include <QString>

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "library/ui/LibraryMessage.h"
@@ -20,8 +21,10 @@ void AddOkCancel(QDialog* dialog, QRect okArea, QRect cancelArea, QPushButton*& 
   QObject::connect(cancel, &QPushButton::clicked, dialog, std::move(cancelClick));
 }
 
-bool CheckName(QWidget* owner, const QString& name, const TNameTaken& taken, const QString& emptyText,
+bool CheckName(QWidget* owner, QLineEdit* edit, const TNameTaken& taken, const QString& emptyText,
                const QString& takenText) {
+  const QString name = edit->text().trimmed();
+  if (name != edit->text()) edit->setText(name);
   if (name.isEmpty()) {
     ShowInformation(owner, emptyText);
     return false;

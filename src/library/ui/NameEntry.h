@@ -2,7 +2,9 @@
 // What the dialogs that ask for a library name share: Ok and Cancel that
 // never act as default buttons (Enter belongs to the name edit, where it acts
 // as Ok), Escape as Cancel, and the refusal of an empty or taken name with an
-// "Information" box while the dialog stays open.
+// "Information" box while the dialog stays open. Names are kept without their
+// outer blanks: "Name " beside "Name" would look like a duplicate, and a name
+// of blanks like an empty row.
 
 #include <functional>
 
@@ -11,6 +13,7 @@
 
 class QDialog;
 class QKeyEvent;
+class QLineEdit;
 class QPushButton;
 class QWidget;
 
@@ -23,8 +26,10 @@ using TNameTaken = std::function<bool(const QString&)>;
 void AddOkCancel(QDialog* dialog, QRect okArea, QRect cancelArea, QPushButton*& ok, QPushButton*& cancel,
                  std::function<void()> okClick, std::function<void()> cancelClick);
 
-// True when `name` may be used; otherwise shows why (emptyText or takenText) and gives false.
-bool CheckName(QWidget* owner, const QString& name, const TNameTaken& taken, const QString& emptyText,
+// Trims the edit's text to the name that would be stored (so whoever reads
+// the edit afterwards gets that name), then answers whether it may be used;
+// otherwise shows why (emptyText or takenText) and gives false.
+bool CheckName(QWidget* owner, QLineEdit* edit, const TNameTaken& taken, const QString& emptyText,
                const QString& takenText);
 
 // Escape cancels and Enter outside the name edit does nothing (QDialog would

@@ -229,8 +229,7 @@ void TSaveImageDlg::TakeAdjustments() {
 }
 
 void TSaveImageDlg::btOkClick() {
-  // A name of spaces is a name; only an empty one is refused.
-  if (!CheckName(this, etName->text(), NameTaken, QStringLiteral("Please input a valid image name!"),
+  if (!CheckName(this, etName, NameTaken, QStringLiteral("Please input a valid image name!"),
                  QStringLiteral("An image with this name already exists in this film!")))
     return;
   TakeAdjustments();

@@ -348,36 +348,42 @@ class LibraryCommandsTest : public TLibraryTestBase {
 
   void takenNamesAreRefusedInTheDialog_data() {
     QTest::addColumn<int>("what");  // 0 category, 1 film, 2 image
-    QTest::newRow("category") << 0;
-    QTest::newRow("film") << 1;
-    QTest::newRow("image") << 2;
+    QTest::addColumn<QString>("blanks");  // typed around the sibling's name
+    for (const char* blanks : {"", " ", "  "}) {
+      QTest::addRow("category, %d blanks", int(strlen(blanks))) << 0 << blanks;
+      QTest::addRow("film, %d blanks", int(strlen(blanks))) << 1 << blanks;
+      QTest::addRow("image, %d blanks", int(strlen(blanks))) << 2 << blanks;
+    }
   }
   void takenNamesAreRefusedInTheDialog() {
     QFETCH(int, what);
+    QFETCH(QString, blanks);
     MakeLibraryWithOneImage();
     const std::string before = Written();
     const auto filesBefore = FilesIn(DataFolder);
     const QString taken[] = {"Holidays", "Summer 2005", "Beach"};
+    // Trailing blanks only for the film, leading ones too for the others.
+    const QString typed = (what == 1 ? QString() : blanks) + taken[what] + blanks;
     TNameRefusal refusal;
     switch (what) {
       case 0:
         Focus(Node({0}));
         WhenModal<TnewCategoryDlg>([&](TnewCategoryDlg* d) {
-          refusal.Answer(d, d->etCategoryName, d->btOk, d->btCancel, taken[what]);
+          refusal.Answer(d, d->etCategoryName, d->btOk, d->btCancel, typed);
         });
         Manager->NewCategory();
         break;
       case 1:
         Focus(Node({0, 0, 0}));  // an image: the film goes to its category
         WhenModal<TnewFilmDlg>([&](TnewFilmDlg* d) {
-          refusal.Answer(d, d->etFilmName, d->btOk, d->btCancel, taken[what]);
+          refusal.Answer(d, d->etFilmName, d->btOk, d->btCancel, typed);
         });
         Manager->NewFilm();
         break;
       default:
         Focus(Node({0, 0, 0}));  // an image: the picture goes to its film
         WhenModal<TSaveImageDlg>([&](TSaveImageDlg* d) {
-          refusal.Answer(d, d->etName, d->btOk, d->btCancel, taken[what]);
+          refusal.Answer(d, d->etName, d->btOk, d->btCancel, typed);
         });
         Manager->SaveImage();
         break;
@@ -406,6 +412,53 @@ class LibraryCommandsTest : public TLibraryTestBase {
     QCOMPARE(Node({0})->text(0), QString("Holidays (2)"));
     QCOMPARE(Node({0, 1})->text(0), QString("Autumn (0)"));
     QCOMPARE(Films->Document().Root.Children.at(0).Children.at(1).Attribute("name"), std::string("Autumn"));
+    QCOMPARE(OnDisk(), Written());
+  }
+
+  // Every name the library is given, new or renamed, is kept without its
+  // outer blanks; a name of blanks is refused like an empty one.
+  void namesAreStoredWithoutTheirOuterBlanks() {
+    Open();
+    Focus(Root());
+    AnswerName(&TnewCategoryDlg::etCategoryName, "  Holidays ");
+    Manager->NewCategory();
+    AnswerName(&TnewFilmDlg::etFilmName, "Summer 2005  ");
+    Manager->NewFilm();
+    TBoxSeen blank;
+    WhenModal<TSaveImageDlg>([&blank](TSaveImageDlg* d) {
+      d->etName->setText("   ");
+      AnswerBox(blank, QMessageBox::Ok);
+      d->btOk->click();
+      d->etName->setText(" Beach");
+      d->btOk->click();
+    });
+    Manager->SaveImage();
+    QCOMPARE(blank.Text, QString("Please input a valid image name!"));
+    QCOMPARE(Node({0})->text(0), QString("Holidays (1)"));
+    QCOMPARE(Node({0, 0})->text(0), QString("Summer 2005 (1)"));
+    QCOMPARE(Node({0, 0, 0})->text(0), QString("Beach"));
+    auto names = [this] {
+      const TXmlNode& category = Films->Document().Root.Children.at(0);
+      const TXmlNode& film = category.Children.at(0);
+      return QStringList{QString::fromStdString(category.Attribute("name")),
+                         QString::fromStdString(film.Attribute("name")),
+                         QString::fromStdString(film.Children.at(0).Attribute("name"))};
+    };
+    QCOMPARE(names(), (QStringList{"Holidays", "Summer 2005", "Beach"}));
+
+    Focus(Node({0}));
+    AnswerName(&TnewCategoryDlg::etCategoryName, " Trips ");
+    Manager->EditNode();
+    Focus(Node({0, 0}));
+    AnswerName(&TnewFilmDlg::etFilmName, "\tAutumn ");
+    Manager->EditNode();
+    Focus(Node({0, 0, 0}));
+    AnswerName(&TeditImageDlg::etImageName, "  Dunes  ");
+    Manager->EditNode();
+    QCOMPARE(Node({0})->text(0), QString("Trips (1)"));
+    QCOMPARE(Node({0, 0})->text(0), QString("Autumn (1)"));
+    QCOMPARE(Node({0, 0, 0})->text(0), QString("Dunes"));
+    QCOMPARE(names(), (QStringList{"Trips", "Autumn", "Dunes"}));
     QCOMPARE(OnDisk(), Written());
   }
 

@@ -76,14 +76,27 @@ class NameDialogsTest : public QObject {
     QTest::newRow("image") << TKind::Image << "image name" << "Edit Image" << "Edit Image" << QSize(434, 333);
   }
 
-  void emptyNameIsRefusedAndTheDialogStaysOpen_data() { kinds_data(); }
+  // A name of blanks would show as an empty row: it is no name either.
+  void emptyNameIsRefusedAndTheDialogStaysOpen_data() {
+    QTest::addColumn<TKind>("kind");
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("typed");
+    const std::pair<const char*, QString> names[] = {{"empty", ""}, {"spaces", "   "}, {"tab", " \t "}};
+    for (const auto& [tag, typed] : names) {
+      QTest::addRow("category, %s", tag) << TKind::Category << "category name" << typed;
+      QTest::addRow("film, %s", tag) << TKind::Film << "film name" << typed;
+      QTest::addRow("image, %s", tag) << TKind::Image << "image name" << typed;
+    }
+  }
   void emptyNameIsRefusedAndTheDialogStaysOpen() {
     QFETCH(TKind, kind);
     QFETCH(QString, what);
+    QFETCH(QString, typed);
     TAnyNameDlg d = Make(kind);
     TBoxSeen seen;
     bool stillOpen = false;
     WhenModal<TNameDlg>([&](TNameDlg* dlg) {
+      d.Edit->setText(typed);
       AnswerBox(seen, QMessageBox::Ok);
       dlg->btOk->click();
       stillOpen = dlg->isVisible();
@@ -105,13 +118,13 @@ class NameDialogsTest : public QObject {
     WhenModal<TNameDlg>([&](TNameDlg* dlg) {
       // The name edit has the focus from the start: typing goes straight in.
       QCOMPARE(dlg->focusWidget(), d.Edit);
-      QTest::keyClicks(d.Edit, "   ");
+      QTest::keyClicks(d.Edit, "  Summer 2005 ");
       QTest::keyClick(d.Edit, Qt::Key_Return);
     });
     d.Dialog->exec();
-    // A name of spaces is a name.
+    // The name is taken without its outer blanks; the inner one stays.
     QVERIFY(d.Dialog->Accepted);
-    QCOMPARE(d.Edit->text(), QString("   "));
+    QCOMPARE(d.Edit->text(), QString("Summer 2005"));
   }
 
   void escapeClosesWithoutAccepting_data() { kinds_data(); }
@@ -158,7 +171,8 @@ class NameDialogsTest : public QObject {
     TBoxSeen seen;
     QString keptText;
     WhenModal<TNameDlg>([&](TNameDlg* dlg) {
-      d.Edit->setText("Summer");
+      // Blanks around a sibling's name do not make another name.
+      d.Edit->setText("Summer ");
       AnswerBox(seen, QMessageBox::Ok);
       QTest::keyClick(d.Edit, Qt::Key_Return);
       keptText = d.Edit->text();

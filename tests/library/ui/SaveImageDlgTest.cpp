@@ -156,7 +156,7 @@ class SaveImageDlgTest : public QObject {
       dlg->tbGreen->setValue(-2);
       dlg->tbBlue->setValue(3);
       dlg->moMemo->setPlainText("memo");
-      QTest::keyClicks(dlg->etName, " ");
+      QTest::keyClicks(dlg->etName, " Beach ");
       QTest::keyClick(dlg->etName, Qt::Key_Return);
     });
     d.exec();
@@ -168,7 +168,7 @@ class SaveImageDlgTest : public QObject {
     QCOMPARE(d.Options.Red, 1);
     QCOMPARE(d.Options.Green, -2);
     QCOMPARE(d.Options.Blue, 3);
-    QCOMPARE(d.Options.Name, std::u16string(u" "));
+    QCOMPARE(d.Options.Name, std::u16string(u"Beach"));
     QCOMPARE(d.Options.Memo, std::u16string(u"memo"));
   }
 
