@@ -22,4 +22,8 @@ std::filesystem::path RecentVideosPath() { return ProgramFolder() / "recent-vide
 
 std::filesystem::path StillModePath() { return ProgramFolder() / "still-mode"; }
 
+std::filesystem::path SaveAspectPath(const std::filesystem::path& programFolder) {
+  return programFolder / "save-aspect";
+}
+
 }  // namespace kelta

@@ -1,10 +1,14 @@
-// The aspect choice the save dialog starts with for a video's frame.
+// The aspect choice the save dialog starts with for a video's frame, and the
+// user's preference that makes it, as its file keeps it.
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <ostream>
+#include <system_error>
 
 #include "library/AspectChoice.h"
+#include "support/TempFolder.h"
 
 namespace kelta {
 namespace {
@@ -35,6 +39,73 @@ INSTANTIATE_TEST_SUITE_P(
                       TChoiceCase{"SquarePixelsAlready", 720, 480, {3, 2}, TAspectRatio::AsCaptured},
                       TChoiceCase{"TwoPointTwentyOne", 720, 576, {221, 100}, TAspectRatio::SquarePixels}),
     [](const auto& p) { return std::string(p.param.Name); });
+
+struct TPreferenceCase {
+  const char* Name;
+  TAspectPreference Preference;
+  TDisplayAspect Aspect;  // of a 720 x 576 frame
+  TAspectRatio Expected;
+};
+void PrintTo(const TPreferenceCase& c, std::ostream* os) { *os << c.Name; }
+
+class PreferredChoice : public ::testing::TestWithParam<TPreferenceCase> {};
+
+// What the preference makes for a frame, and that the choice made for it
+// expresses the preference again (a fixed ratio picked for a video of that
+// very shape stands for the matching one).
+TEST_P(PreferredChoice, MakesItsChoiceAndIsMadeByIt) {
+  const TPreferenceCase& c = GetParam();
+  const TAspectRatio choice = PreferredAspectChoice(c.Preference, 720, 576, c.Aspect);
+  EXPECT_EQ(choice, c.Expected);
+  EXPECT_EQ(PreferredAspectChoice(PreferenceOfChoice(choice, 720, 576, c.Aspect), 720, 576, c.Aspect), choice);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AspectPreference, PreferredChoice,
+    ::testing::Values(
+        TPreferenceCase{"SquareOf16x9KeepsEveryLine", TAspectPreference::SquarePixels, {16, 9},
+                        TAspectRatio::SquarePixels},
+        TPreferenceCase{"SquareOf4x3", TAspectPreference::SquarePixels, {4, 3}, TAspectRatio::SquarePixels},
+        TPreferenceCase{"SquareOfUnknownShape", TAspectPreference::SquarePixels, {}, TAspectRatio::SquarePixels},
+        TPreferenceCase{"ShownShapeOf4x3", TAspectPreference::ShownShapeAtWidth, {4, 3}, TAspectRatio::Ratio4x3},
+        TPreferenceCase{"ShownShapeOf16x9", TAspectPreference::ShownShapeAtWidth, {16, 9}, TAspectRatio::Ratio16x9},
+        TPreferenceCase{"Fixed16x9Of4x3", TAspectPreference::Ratio16x9, {4, 3}, TAspectRatio::Ratio16x9},
+        TPreferenceCase{"Fixed4x3Of16x9", TAspectPreference::Ratio4x3, {16, 9}, TAspectRatio::Ratio4x3},
+        TPreferenceCase{"AsCaptured", TAspectPreference::AsCaptured, {16, 9}, TAspectRatio::AsCaptured},
+        TPreferenceCase{"Band185", TAspectPreference::Ratio185, {16, 9}, TAspectRatio::Ratio185}),
+    [](const auto& p) { return std::string(p.param.Name); });
+
+TEST(AspectPreference, SixteenNinePickedForA16x9VideoMeansTheShownShape) {
+  EXPECT_EQ(PreferenceOfChoice(TAspectRatio::Ratio16x9, 720, 576, {16, 9}), TAspectPreference::ShownShapeAtWidth);
+  EXPECT_EQ(PreferredAspectChoice(TAspectPreference::ShownShapeAtWidth, 720, 576, {4, 3}), TAspectRatio::Ratio4x3);
+  EXPECT_EQ(PreferenceOfChoice(TAspectRatio::Ratio16x9, 720, 576, {4, 3}), TAspectPreference::Ratio16x9);
+}
+
+TEST(AspectPreference, WhatIsSavedLoadsAgain) {
+  const test::TTempFolder folder;
+  const auto file = folder / "save-aspect";
+  EXPECT_EQ(LoadAspectPreference(file), TAspectPreference::SquarePixels);
+  for (const TAspectPreference preference :
+       {TAspectPreference::AsCaptured, TAspectPreference::ShownShapeAtWidth, TAspectPreference::Ratio4x3,
+        TAspectPreference::Ratio16x9, TAspectPreference::Ratio185, TAspectPreference::SquarePixels}) {
+    SaveAspectPreference(file, preference);
+    EXPECT_EQ(LoadAspectPreference(file), preference) << AspectPreferenceName(preference);
+  }
+  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"save-aspect"});
+}
+
+TEST(AspectPreference, AMissingOrGarbledFileMeansSquarePixels) {
+  const test::TTempFolder folder;
+  const auto file = folder / "save-aspect";
+  for (const char* text : {"", "16:9x\n", "SHOWN-SHAPE\n", "\x01\xff\xfe", "4:3:4:3:4:3:4:3:4:3:4:3"}) {
+    std::ofstream(file, std::ios::trunc | std::ios::binary) << text;
+    EXPECT_EQ(LoadAspectPreference(file), TAspectPreference::SquarePixels) << text;
+  }
+  std::ofstream(file, std::ios::trunc) << "  1.85:1 \n";
+  EXPECT_EQ(LoadAspectPreference(file), TAspectPreference::Ratio185);
+  EXPECT_THROW(SaveAspectPreference(folder / "missing" / "save-aspect", TAspectPreference::AsCaptured),
+               std::system_error);
+}
 
 }  // namespace
 }  // namespace kelta

@@ -147,6 +147,7 @@ void TImageLibraryManager::SaveImage() {
   if (frame.Empty()) return;
 
   TSaveImageDlg dialog(Host_.Window());
+  dialog.AspectFile = SaveAspectPath(ProgramFolder_);
   dialog.SetPicture(frame, Host_.FrameAspect());
   if (dialog.Picture.Empty()) return;
   dialog.SetStillText(Host_.FrameStillText());

@@ -1,6 +1,7 @@
 #include "library/ui/SaveImageDlg.h"
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 #include <QGroupBox>
@@ -59,7 +60,8 @@ TSaveImageDlg::TSaveImageDlg(QWidget* parent) : QDialog(parent) {
     rb->setGeometry(14, y, 136, 22);
     y += 25;
   }
-  rb169->setChecked(true);
+  // Before a picture is known: the choice that keeps every line of any frame.
+  Square_->setChecked(true);
   for (QRadioButton* rb : {rbOriginal, rb43, rb169, rb1851, Square_})
     connect(rb, &QRadioButton::toggled, this, [this](bool checked) {
       if (checked) AspectChange();
@@ -142,7 +144,9 @@ void TSaveImageDlg::SetPicture(const TFastDIB& frame, TDisplayAspect aspect) {
   if (Picture.Empty() || Picture.ImageSize() != frame.ImageSize()) return;
   std::copy_n(frame.Bits(), frame.ImageSize(), Picture.Bits());
   PictureAspect_ = aspect;
-  QRadioButton* matching = AspectButton(MatchingAspectChoice(Picture.Width(), Picture.RowCount(), aspect));
+  StartPreference_ = AspectFile.empty() ? TAspectPreference::SquarePixels : LoadAspectPreference(AspectFile);
+  QRadioButton* matching =
+      AspectButton(PreferredAspectChoice(StartPreference_, Picture.Width(), Picture.RowCount(), aspect));
   // Checking the button that is checked already previews nothing by itself.
   if (matching->isChecked())
     AspectChange();
@@ -171,6 +175,18 @@ TAspectRatio TSaveImageDlg::ChosenAspect() const {
                               TAspectRatio::Ratio185, TAspectRatio::SquarePixels})
     if (AspectButton(aspect)->isChecked()) return aspect;
   return TAspectRatio::AsCaptured;
+}
+
+void TSaveImageDlg::RememberAspect() {
+  if (AspectFile.empty() || Picture.Empty()) return;
+  const TAspectPreference preference =
+      PreferenceOfChoice(ChosenAspect(), Picture.Width(), Picture.RowCount(), PictureAspect_);
+  if (preference == StartPreference_) return;
+  try {
+    SaveAspectPreference(AspectFile, preference);
+  } catch (const std::exception&) {
+    // Only the preselection of the next save is lost; this one goes on.
+  }
 }
 
 void TSaveImageDlg::AspectChange() {
@@ -236,6 +252,7 @@ void TSaveImageDlg::btOkClick() {
   Options.AspectRatio = ChosenAspect();
   Options.Name = etName->text().toStdU16String();
   Options.Memo = moMemo->toPlainText().toStdU16String();
+  RememberAspect();
   Accepted = true;
   done(QDialog::Accepted);
 }

@@ -4,10 +4,13 @@
 // full-size picture is never changed here; the image store applies the
 // choices when it writes the files.
 
+#include <filesystem>
+
 #include <QDialog>
 
 #include "imaging/DisplayAspect.h"
 #include "imaging/FastDIB.h"
+#include "library/AspectChoice.h"
 #include "library/ImageSaveOptions.h"
 #include "library/ui/NameEntry.h"
 
@@ -80,8 +83,15 @@ class TSaveImageDlg : public QDialog {
   TFastDIB AdjustedPreview;
   bool Accepted = false;
 
-  // Takes a copy of the frame to be saved, chooses the aspect that stores it
-  // in the shape it is shown at, and previews it.
+  // Where the user's aspect preference is kept (see SaveAspectPath); set
+  // before SetPicture. Empty: square pixels are preselected and nothing is
+  // remembered.
+  std::filesystem::path AspectFile;
+
+  // Takes a copy of the frame to be saved, checks the aspect choice the
+  // user's preference makes for it (square pixels, which keep every line in
+  // the shape the frame is shown at, until another one is picked), and
+  // previews it.
   void SetPicture(const TFastDIB& frame, TDisplayAspect aspect);
   // The aspect of the checked choice.
   TAspectRatio ChosenAspect() const;
@@ -103,6 +113,8 @@ class TSaveImageDlg : public QDialog {
  private:
   QRadioButton* Square_ = nullptr;
   TDisplayAspect PictureAspect_;
+  // The preference the dialog opened with; Ok keeps another one.
+  TAspectPreference StartPreference_ = TAspectPreference::SquarePixels;
   // Where the picture lies in Preview; the adjustments leave the bars black.
   TRect PreviewArea_{0, 0, PreviewWidth, PreviewHeight};
 
@@ -111,6 +123,8 @@ class TSaveImageDlg : public QDialog {
   // The sliders' values into Options.
   void TakeAdjustments();
   QRadioButton* AspectButton(TAspectRatio aspect) const;
+  // Keeps the preference the chosen aspect expresses when it is another one.
+  void RememberAspect();
 };
 
 }  // namespace kelta

@@ -77,7 +77,7 @@ void AnswerName(QLineEdit* TDlg::*edit, const QString& name) {
 struct TSaveAnswer {
   QString Name = "Beach";
   QString Memo;
-  int Aspect = 2;  // as the radio buttons: 0 original ... 3 1.85:1, 4 square pixels
+  int Aspect = 2;  // as the radio buttons: 0 original ... 3 1.85:1, 4 square pixels; -1 the one preselected
   int Saturation = 255;
 };
 
@@ -88,7 +88,7 @@ void AnswerSave(const TSaveAnswer& answer, QString* target = nullptr, QString* s
     dialog->etName->setText(answer.Name);
     dialog->moMemo->setPlainText(answer.Memo);
     QRadioButton* buttons[] = {dialog->rbOriginal, dialog->rb43, dialog->rb169, dialog->rb1851, dialog->rbSquare()};
-    buttons[answer.Aspect]->setChecked(true);
+    if (answer.Aspect >= 0) buttons[answer.Aspect]->setChecked(true);
     dialog->tbSaturation->setValue(answer.Saturation);
     dialog->btOk->click();
   });
@@ -284,6 +284,36 @@ class LibraryCommandsTest : public TLibraryTestBase {
     QCOMPARE(AllGrey(stored), saturation == 0);
     // The captured frame itself is not touched.
     QVERIFY(!AllGrey(Host->Frame));
+  }
+
+  // Ok with the aspect preselected keeps every line of the frame in the shape
+  // the video is shown at; a choice picked once is remembered beside the
+  // library for the next capture.
+  void okWithThePreselectedAspectKeepsEveryLine() {
+    Films->AddCategory(u"Holidays");
+    Films->AddFilm(0, TImageLibraryFilmData{u"Summer", 0});
+    Open();
+    Focus(Node({0, 0}));
+    struct TCapture {
+      TDisplayAspect Video;
+      int Aspect;
+      QSize Stored;
+    };
+    const TCapture captures[] = {{{16, 9}, -1, QSize(1024, 576)},
+                                 {{4, 3}, -1, QSize(768, 576)},
+                                 {{16, 9}, 2, QSize(720, 405)},  // 16:9 picked for a 16:9 video ...
+                                 {{4, 3}, -1, QSize(720, 540)}};  // ... means 4:3 for a 4:3 one
+    for (int i = 0; i < int(std::size(captures)); ++i) {
+      QCOMPARE(fs::exists(TempPath() / "save-aspect"), i > 2);
+      Host->Aspect = captures[i].Video;
+      TSaveAnswer answer;
+      answer.Name = QString("Shot %1").arg(i);
+      answer.Aspect = captures[i].Aspect;
+      AnswerSave(answer);
+      Manager->SaveImage();
+      const TXmlNode& image = Films->Document().Root.Children.at(0).Children.at(0).Children.at(std::size_t(i));
+      QCOMPARE(BitmapSize(DataFolder / image.Attribute("filename")), captures[i].Stored);
+    }
   }
 
   // A library file written before the square-pixel choice existed reads and

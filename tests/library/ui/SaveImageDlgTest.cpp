@@ -1,6 +1,7 @@
 // The save image dialog: neutral start, live preview of the adjustments,
 // Reset, the name check and the choices handed back on Ok.
 
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -8,8 +9,10 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <filesystem>
 
 #include "support/SamePixels.h"
 #include "support/ui/ModalAnswer.h"
@@ -62,6 +65,13 @@ TRect PictureArea(const TFastDIB& dib) {
   return area;
 }
 
+// The caption of the aspect choice that is checked.
+QString CheckedChoice(const TSaveImageDlg& d) {
+  for (const QRadioButton* button : {d.rbOriginal, d.rb43, d.rb169, d.rb1851, d.rbSquare()})
+    if (button->isChecked()) return button->text();
+  return {};
+}
+
 QStringList ValueLabels(const TSaveImageDlg& d) {
   return {d.lbLightness->text(), d.lbContrast->text(), d.lbSaturation->text(),
           d.lbRed->text(),       d.lbGreen->text(),    d.lbBlue->text()};
@@ -75,7 +85,7 @@ class SaveImageDlgTest : public QObject {
   void init() { UnansweredModals() = 0; }
   void cleanup() { QCOMPARE(UnansweredModals(), 0); }
 
-  void opensNeutralWithSixteenNineChosen() {
+  void opensNeutralWithSquarePixelsChosen() {
     TSaveImageDlg d;
     QCOMPARE(d.windowTitle(), QString("Save to Image Library"));
     QCOMPARE(d.size(), QSize(710, 609));
@@ -87,7 +97,7 @@ class SaveImageDlgTest : public QObject {
     QCOMPARE(d.tbSaturation->minimum(), 0);
     QCOMPARE(d.tbSaturation->maximum(), 510);
     QCOMPARE(d.tbSaturation->value(), 255);
-    QVERIFY(d.rb169->isChecked());
+    QVERIFY(d.rbSquare()->isChecked());
     QVERIFY(!d.GroupBox5->isEnabled());
     QCOMPARE(d.GroupBox2->title(), QString("Lightness && Contrast"));
     QCOMPARE(d.PreviewPanel->geometry(), QRect((710 - 367) / 2, (226 - 206) / 2, 367, 206));
@@ -172,24 +182,34 @@ class SaveImageDlgTest : public QObject {
     QCOMPARE(d.Options.Memo, std::u16string(u"memo"));
   }
 
-  void preselectsTheChoiceThatMatchesTheVideo_data() {
+  // Untouched, Ok keeps every line of the frame in the shape it is shown at,
+  // whatever the shape, and a missing or garbled preference file is no
+  // preference.
+  void preselectsSquarePixelsUntilAnotherChoiceIsPicked_data() {
     QTest::addColumn<int>("aspectWidth");
     QTest::addColumn<int>("aspectHeight");
-    QTest::addColumn<int>("choice");
-    QTest::newRow("unknown: 16:9 as always") << 0 << 0 << 2;
-    QTest::newRow("4:3 stream") << 4 << 3 << 1;
-    QTest::newRow("16:9 stream") << 16 << 9 << 2;
-    QTest::newRow("square pixels already") << 5 << 4 << 0;
-    QTest::newRow("2.21:1 stream") << 221 << 100 << 4;
+    QTest::addColumn<QByteArray>("file");  // the preference file's text; "-" none
+    QTest::newRow("unknown shape") << 0 << 0 << QByteArray("-");
+    QTest::newRow("4:3 stream") << 4 << 3 << QByteArray("-");
+    QTest::newRow("16:9 stream") << 16 << 9 << QByteArray("-");
+    QTest::newRow("square pixels already") << 5 << 4 << QByteArray("-");
+    QTest::newRow("2.21:1 stream") << 221 << 100 << QByteArray("-");
+    QTest::newRow("16:9, garbled file") << 16 << 9 << QByteArray("\xff\xfe" "16:9 or so\n");
   }
-  void preselectsTheChoiceThatMatchesTheVideo() {
+  void preselectsSquarePixelsUntilAnotherChoiceIsPicked() {
     QFETCH(int, aspectWidth);
     QFETCH(int, aspectHeight);
-    QFETCH(int, choice);
+    QFETCH(QByteArray, file);
+    QTemporaryDir dir;
     TSaveImageDlg d;
+    d.AspectFile = dir.filePath("save-aspect").toStdString();
+    if (file != "-") {
+      QFile out(dir.filePath("save-aspect"));
+      QVERIFY(out.open(QIODevice::WriteOnly));
+      out.write(file);
+    }
     d.SetPicture(ColourfulFrame(), TDisplayAspect{aspectWidth, aspectHeight});
-    const QRadioButton* buttons[] = {d.rbOriginal, d.rb43, d.rb169, d.rb1851, d.rbSquare()};
-    QVERIFY(buttons[choice]->isChecked());
+    QVERIFY(d.rbSquare()->isChecked());
     QCOMPARE(d.rbSquare()->text(), QString("Square pixels"));
     WhenModal<TSaveImageDlg>([](TSaveImageDlg* dlg) {
       dlg->etName->setText("Beach");
@@ -197,7 +217,55 @@ class SaveImageDlgTest : public QObject {
     });
     d.exec();
     QVERIFY(d.Accepted);
-    QCOMPARE(int(d.Options.AspectRatio), choice);
+    QCOMPARE(int(d.Options.AspectRatio), int(TAspectRatio::SquarePixels));
+    // Nothing picked, nothing remembered: the file stays as it was.
+    QCOMPARE(QFile::exists(dir.filePath("save-aspect")), file != "-");
+  }
+
+  // Another choice picked and saved is the next dialog's preselection; a
+  // 4:3 or 16:9 picked for a video of that shape stands for the shape, so a
+  // video of the other shape gets its own. Cancel remembers nothing.
+  void remembersTheChoicePickedWithOk_data() {
+    QTest::addColumn<int>("picked");  // on a 16:9 video, as the radio buttons
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("next4x3");  // preselected next for a 4:3 video
+    QTest::addColumn<int>("next16x9");
+    QTest::newRow("original") << 0 << true << 0 << 0;
+    QTest::newRow("16:9 of a 16:9 video") << 2 << true << 1 << 2;
+    QTest::newRow("4:3 of a 16:9 video") << 1 << true << 1 << 1;
+    QTest::newRow("1.85:1") << 3 << true << 3 << 3;
+    QTest::newRow("back to square pixels") << 4 << true << 4 << 4;
+    QTest::newRow("cancelled") << 0 << false << 4 << 4;
+  }
+  void remembersTheChoicePickedWithOk() {
+    QFETCH(int, picked);
+    QFETCH(bool, ok);
+    QFETCH(int, next4x3);
+    QFETCH(int, next16x9);
+    QTemporaryDir dir;
+    const std::filesystem::path file = dir.filePath("save-aspect").toStdString();
+    if (picked == 4) SaveAspectPreference(file, TAspectPreference::AsCaptured);
+    {
+      TSaveImageDlg d;
+      d.AspectFile = file;
+      d.SetPicture(ColourfulFrame(), TDisplayAspect{16, 9});
+      WhenModal<TSaveImageDlg>([picked, ok](TSaveImageDlg* dlg) {
+        QRadioButton* buttons[] = {dlg->rbOriginal, dlg->rb43, dlg->rb169, dlg->rb1851, dlg->rbSquare()};
+        buttons[picked]->setChecked(true);
+        dlg->etName->setText("Beach");
+        (ok ? dlg->btOk : dlg->btCancel)->click();
+      });
+      d.exec();
+      QCOMPARE(d.Accepted, ok);
+    }
+    const std::pair<TDisplayAspect, int> next[] = {{{4, 3}, next4x3}, {{16, 9}, next16x9}};
+    for (const auto& [aspect, expected] : next) {
+      TSaveImageDlg d;
+      d.AspectFile = file;
+      d.SetPicture(ColourfulFrame(), aspect);
+      const QRadioButton* buttons[] = {d.rbOriginal, d.rb43, d.rb169, d.rb1851, d.rbSquare()};
+      QVERIFY2(buttons[expected]->isChecked(), qPrintable(CheckedChoice(d)));
+    }
   }
 
   // The preview shows the picture each choice stores, in its shape, between
