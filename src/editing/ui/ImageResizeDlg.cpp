@@ -81,7 +81,7 @@ void TimageResizeDlg::tbiResizeClick() {
   const TFastDIB& work = Control()->WorkImage();
   if (work.Width() == 0 || work.RowCount() == 0) return;
   const int w = ValueOf(WidthEdit_);
-  const int h = Constrain_->isChecked() ? ConstrainedSide(w, work.RowCount(), work.Width()) : ValueOf(HeightEdit_);
+  const int h = Constrain_->isChecked() ? ConstrainedHeight(w) : ValueOf(HeightEdit_);
   try {
     TBusyCursor busy;
     if (!Tool_->Resize(w, h)) return;
@@ -104,23 +104,32 @@ void TimageResizeDlg::tbiResetClick() {
   UpdateStatus(work.Width(), work.RowCount());
 }
 
+// The proportions kept are those of the picture the window opened with: a
+// resized picture has its sides rounded, and one resized to a sliver (1 x 1,
+// say) has lost them altogether.
+int TimageResizeDlg::ConstrainedHeight(int width) {
+  const TFastDIB& opened = Control()->LoadedImage();
+  return ConstrainedSide(width, opened.RowCount(), opened.Width());
+}
+
+int TimageResizeDlg::ConstrainedWidth(int height) {
+  const TFastDIB& opened = Control()->LoadedImage();
+  return ConstrainedSide(height, opened.Width(), opened.RowCount());
+}
+
 void TimageResizeDlg::ckbConstrainChange() {
-  if (!Constrain_->isChecked()) return;
-  const TFastDIB& work = Control()->WorkImage();
-  if (work.Width() <= 0) return;
-  HeightEdit_->setText(QString::number(ConstrainedSide(ValueOf(WidthEdit_), work.RowCount(), work.Width())));
+  if (!Constrain_->isChecked() || Control()->LoadedImage().Width() <= 0) return;
+  HeightEdit_->setText(QString::number(ConstrainedHeight(ValueOf(WidthEdit_))));
 }
 
 void TimageResizeDlg::WidthChanged() {
-  const TFastDIB& work = Control()->WorkImage();
-  if (!Constrain_->isChecked() || work.Width() <= 0) return;
-  HeightEdit_->setText(QString::number(ConstrainedSide(ValueOf(WidthEdit_), work.RowCount(), work.Width())));
+  if (!Constrain_->isChecked() || Control()->LoadedImage().Width() <= 0) return;
+  HeightEdit_->setText(QString::number(ConstrainedHeight(ValueOf(WidthEdit_))));
 }
 
 void TimageResizeDlg::HeightChanged() {
-  const TFastDIB& work = Control()->WorkImage();
-  if (!Constrain_->isChecked() || work.RowCount() <= 0) return;
-  WidthEdit_->setText(QString::number(ConstrainedSide(ValueOf(HeightEdit_), work.Width(), work.RowCount())));
+  if (!Constrain_->isChecked() || Control()->LoadedImage().RowCount() <= 0) return;
+  WidthEdit_->setText(QString::number(ConstrainedWidth(ValueOf(HeightEdit_))));
 }
 
 void TimageResizeDlg::UpdateStatus(int width, int height) {

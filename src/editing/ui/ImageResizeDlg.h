@@ -1,7 +1,7 @@
 #pragma once
 // The window in which the user gives a library picture or the current video
 // frame a new width and height. Every resize resamples from the picture as
-// loaded; "Constrain" keeps the proportions of the picture shown.
+// loaded; "Constrain" keeps the proportions of the picture it opened with.
 
 #include <memory>
 
@@ -35,6 +35,9 @@ class TimageResizeDlg : public TPictureEditDlg {
 
  private:
   static int ValueOf(const QLineEdit* edit);
+  // The other side at the proportions "Constrain" keeps.
+  int ConstrainedHeight(int width);
+  int ConstrainedWidth(int height);
 
   // Drawn into the box's control; goes before the box, which Qt frees later.
   std::unique_ptr<TImageResizeTool> Tool_;

@@ -298,14 +298,27 @@ void PictureWindowsTest::resize_constrainAndStatus() {
   dlg.HeightEdit()->setText("100");
   dlg.tbiResizeClick();
   QCOMPARE(dlg.Control()->WorkImage().RowCount(), 100);
-  // Checking again derives the height from the picture shown now (360 x 100).
+  // Checking again keeps the proportions of the picture the window opened
+  // with, not of the 360 x 100 one shown now.
   dlg.WidthEdit()->setText("180");
   dlg.ckbConstrain()->setChecked(true);
-  QCOMPARE(dlg.HeightEdit()->text(), QString("50"));
+  QCOMPARE(dlg.HeightEdit()->text(), QString("144"));
   // Typing the height drives the width.
   dlg.HeightEdit()->clear();
   QTest::keyClicks(dlg.HeightEdit(), "25");
-  QCOMPARE(dlg.WidthEdit()->text(), QString("90"));
+  QCOMPARE(dlg.WidthEdit()->text(), QString("31"));  // 31.25
+  // Made 1 x 1, the picture has no proportions left; the opened one has.
+  dlg.WidthEdit()->clear();
+  QTest::keyClicks(dlg.WidthEdit(), "1");
+  QCOMPARE(dlg.HeightEdit()->text(), QString("1"));  // 0.8
+  dlg.tbiResizeClick();
+  QCOMPARE(dlg.Control()->size(), QSize(1, 1));
+  dlg.WidthEdit()->clear();
+  QTest::keyClicks(dlg.WidthEdit(), "360");
+  QCOMPARE(dlg.HeightEdit()->text(), QString("288"));
+  dlg.tbiResizeClick();
+  QCOMPARE(dlg.Control()->size(), QSize(360, 288));
+  QCOMPARE(dlg.lbStatus()->text(), QString("Original: [720x576] - Resize: [360x288]"));
   dlg.tbiResetClick();
   QCOMPARE(dlg.WidthEdit()->text(), QString("720"));
   QCOMPARE(dlg.HeightEdit()->text(), QString("576"));
