@@ -137,92 +137,104 @@ TXmlNode& TFilmManager::Element(TXmlNode& parent, int index, const char* what) {
   return node;
 }
 
-void TFilmManager::Changed() {
-  if (!AutoSave_) return;
+void TFilmManager::Apply(const std::function<bool(TXmlDocument&)>& change) {
+  if (!AutoSave_) {
+    change(Document_);
+    return;
+  }
+  TXmlDocument before = Document_;
+  if (!change(Document_)) return;
   try {
     Save(LibraryFile_);
-  } catch (const ELibraryFileError& error) {
-    Unsaved_ = true;
-    UnsavedReason_ = error.what();
+  } catch (const ELibraryFileError&) {
+    // Kept, the change would reach the file with the next one, while the
+    // user was told it failed.
+    Document_ = std::move(before);
     throw;
   }
-  Unsaved_ = false;
-  UnsavedReason_.clear();
 }
 
-void TFilmManager::SaveChanges() { Changed(); }
-
 void TFilmManager::AddCategory(std::u16string_view name) {
-  TXmlNode category = TXmlNode::MakeElement("category");
-  category.Attributes.push_back({"name", WideToAnsi(name)});
-  Document_.Root.Children.push_back(std::move(category));
-  Changed();
+  Apply([&](TXmlDocument& document) {
+    TXmlNode category = TXmlNode::MakeElement("category");
+    category.Attributes.push_back({"name", WideToAnsi(name)});
+    document.Root.Children.push_back(std::move(category));
+    return true;
+  });
 }
 
 void TFilmManager::AddFilm(int category, const TImageLibraryFilmData& film) {
-  TXmlNode& parent = Element(Document_.Root, category, "category");
-  TXmlNode node = TXmlNode::MakeElement("film");
-  node.Attributes.push_back({"name", WideToAnsi(film.Name)});
-  parent.Children.push_back(std::move(node));
-  Changed();
+  Apply([&](TXmlDocument& document) {
+    TXmlNode& parent = Element(document.Root, category, "category");
+    TXmlNode node = TXmlNode::MakeElement("film");
+    node.Attributes.push_back({"name", WideToAnsi(film.Name)});
+    parent.Children.push_back(std::move(node));
+    return true;
+  });
 }
 
 void TFilmManager::AddImage(int category, int film, const TImageLibraryImageData& image) {
-  TXmlNode& parent = Element(Element(Document_.Root, category, "category"), film, "film");
-  TXmlNode node = TXmlNode::MakeElement("image");
-  node.Attributes = {{"name", WideToAnsi(image.Name)},
-                     {"filename", WideToAnsi(image.FileName)},
-                     {"thumbnail", WideToAnsi(image.Thumbnail)},
-                     {"memo", WideToAnsi(image.Memo)}};
-  parent.Children.push_back(std::move(node));
-  const bool wasUnsaved = Unsaved_;
-  const std::string wasReason = UnsavedReason_;
-  try {
-    Changed();
-  } catch (const ELibraryFileError&) {
-    parent.Children.pop_back();
-    Unsaved_ = wasUnsaved;
-    UnsavedReason_ = wasReason;
-    throw;
-  }
+  Apply([&](TXmlDocument& document) {
+    TXmlNode& parent = Element(Element(document.Root, category, "category"), film, "film");
+    TXmlNode node = TXmlNode::MakeElement("image");
+    node.Attributes = {{"name", WideToAnsi(image.Name)},
+                       {"filename", WideToAnsi(image.FileName)},
+                       {"thumbnail", WideToAnsi(image.Thumbnail)},
+                       {"memo", WideToAnsi(image.Memo)}};
+    parent.Children.push_back(std::move(node));
+    return true;
+  });
 }
 
+namespace {
+
+// Removes the child at `index`; false when there is none (nothing to do).
+bool EraseChild(std::vector<TXmlNode>& children, int index) {
+  if (index < 0 || std::size_t(index) >= children.size()) return false;
+  children.erase(children.begin() + index);
+  return true;
+}
+
+}  // namespace
+
 void TFilmManager::DeleteCategory(int category) {
-  auto& children = Document_.Root.Children;
-  if (category < 0 || std::size_t(category) >= children.size()) return;
-  children.erase(children.begin() + category);
-  Changed();
+  Apply([&](TXmlDocument& document) { return EraseChild(document.Root.Children, category); });
 }
 
 void TFilmManager::DeleteFilm(int category, int film) {
-  auto& children = Element(Document_.Root, category, "category").Children;
-  if (film < 0 || std::size_t(film) >= children.size()) return;
-  children.erase(children.begin() + film);
-  Changed();
+  Apply([&](TXmlDocument& document) {
+    return EraseChild(Element(document.Root, category, "category").Children, film);
+  });
 }
 
 void TFilmManager::DeleteImage(int category, int film, int image) {
-  auto& children = Element(Element(Document_.Root, category, "category"), film, "film").Children;
-  if (image < 0 || std::size_t(image) >= children.size()) return;
-  children.erase(children.begin() + image);
-  Changed();
+  Apply([&](TXmlDocument& document) {
+    return EraseChild(Element(Element(document.Root, category, "category"), film, "film").Children, image);
+  });
 }
 
 void TFilmManager::RenameCategory(int category, std::u16string_view name) {
-  Element(Document_.Root, category, "category").SetAttribute("name", WideToAnsi(name));
-  Changed();
+  Apply([&](TXmlDocument& document) {
+    Element(document.Root, category, "category").SetAttribute("name", WideToAnsi(name));
+    return true;
+  });
 }
 
 void TFilmManager::RenameFilm(int category, int film, const TImageLibraryFilmData& data) {
-  Element(Element(Document_.Root, category, "category"), film, "film").SetAttribute("name", WideToAnsi(data.Name));
-  Changed();
+  Apply([&](TXmlDocument& document) {
+    Element(Element(document.Root, category, "category"), film, "film").SetAttribute("name", WideToAnsi(data.Name));
+    return true;
+  });
 }
 
 void TFilmManager::UpdateImage(int category, int film, int image, const TImageLibraryImageData& data) {
-  TXmlNode& node = Element(Element(Element(Document_.Root, category, "category"), film, "film"), image, "image");
-  node.SetAttribute("name", WideToAnsi(data.Name));
-  node.SetAttribute("memo", WideToAnsi(data.Memo));
-  Changed();
+  Apply([&](TXmlDocument& document) {
+    TXmlNode& node =
+        Element(Element(Element(document.Root, category, "category"), film, "film"), image, "image");
+    node.SetAttribute("name", WideToAnsi(data.Name));
+    node.SetAttribute("memo", WideToAnsi(data.Memo));
+    return true;
+  });
 }
 
 }  // namespace kelta

@@ -3,9 +3,12 @@
 // as the XML document of the library file. The library tree mirrors every
 // change into it by position. Each change is written to the file at once
 // (and again when the manager is destroyed), so a crash loses nothing; a
-// library file that cannot be read is reported and never written over.
+// change that cannot be written is taken back, so the document never holds
+// what the file does not. A library file that cannot be read is reported and
+// never written over.
 
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -52,18 +55,10 @@ class TFilmManager {
   // atomically. Throws ELibraryFileError; the old file is then intact.
   void Save(const std::filesystem::path& path);
 
-  // Whether the document holds changes that the last write could not bring
-  // to the library file, and what that write said.
-  bool HasUnsavedChanges() const { return Unsaved_; }
-  const std::string& UnsavedReason() const { return UnsavedReason_; }
-  // Writes the document to the library file again (a retry after a failed
-  // write). Throws ELibraryFileError; the changes then stay unsaved.
-  void SaveChanges();
-
   // Each operation below changes the document and writes the library file;
-  // a failed write throws ELibraryFileError with the change kept in memory
-  // (see HasUnsavedChanges), except AddImage, which takes the image out again:
-  // its caller still holds the picture files and can remove them.
+  // a failed write throws ELibraryFileError with the document as it was
+  // before the operation, which is what the file still holds. The caller
+  // changes the tree only once the operation has returned.
   // Positions count every child of the parent, as the tree does. A position
   // that does not exist throws std::out_of_range, except that a delete whose
   // last position is past the end does nothing.
@@ -79,13 +74,13 @@ class TFilmManager {
 
  private:
   TXmlNode& Element(TXmlNode& parent, int index, const char* what);
-  void Changed();
+  // Runs `change` on the document and writes the file; the change answers
+  // whether it changed anything. A failed write restores the document.
+  void Apply(const std::function<bool(TXmlDocument&)>& change);
 
   TXmlDocument Document_;
   std::filesystem::path LibraryFile_;
   bool AutoSave_ = true;
-  bool Unsaved_ = false;
-  std::string UnsavedReason_;
 };
 
 }  // namespace kelta

@@ -154,7 +154,7 @@ TEST(FilmManager, PositionsCountEveryChildAndBadOnesChangeNothing) {
                    "</films>"}));
 }
 
-TEST(FilmManager, FailedSaveLeavesThePreviousFileIntactAndKeepsTheChange) {
+TEST(FilmManager, FailedSaveLeavesThePreviousFileIntactAndTakesTheChangeBack) {
   TTempFolder folder;
   const auto config = folder / "config";
   WriteBytes(config, ExampleLibrary);
@@ -170,10 +170,12 @@ TEST(FilmManager, FailedSaveLeavesThePreviousFileIntactAndKeepsTheChange) {
   }
   EXPECT_EQ(ReadBytes(config), ExampleLibrary);
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"config"});
+  EXPECT_EQ(manager.Document().Root.Children.size(), 1u);
 
+  // The failed change does not come back with the next one.
   manager.AddCategory(u"y");
   const std::string written = ReadBytes(config);
-  EXPECT_NE(written.find(std::string(200, 'x')), std::string::npos);
+  EXPECT_EQ(written.find(std::string(200, 'x')), std::string::npos);
   EXPECT_NE(written.find(R"(<category name="y"/>)"), std::string::npos);
 }
 

@@ -7,7 +7,6 @@
 
 #include <QAbstractSpinBox>
 #include <QAction>
-#include <QCloseEvent>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
@@ -39,7 +38,6 @@
 #include "library/ui/FrameBarLibraryHost.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryDocument.h"
-#include "library/ui/UnsavedLibraryQuestion.h"
 #include "update/ui/CheckUpdateDlg.h"
 #include "video/DvdChapters.h"
 #include "video/PlaybackPause.h"
@@ -71,14 +69,6 @@ void TMainDlg::RunCommand(const TMainCommands::TCommand& command) {
 void TMainDlg::OfferUnreferencedPictures() {
   if (!Library_) return;
   RunCommand([this] { Library_->OfferUnreferencedPictures(LeftAlonePicturesPath()); });
-}
-
-void TMainDlg::closeEvent(QCloseEvent* event) {
-  if (FilmManager != nullptr && !LibraryMayClose(this, *FilmManager)) {
-    event->ignore();
-    return;
-  }
-  QWidget::closeEvent(event);
 }
 
 void TMainDlg::ConnectCommands() {

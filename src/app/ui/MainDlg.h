@@ -196,9 +196,6 @@ class TMainDlg : public QWidget {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
-  // Refuses to close while the library holds changes its file lacks, unless
-  // the user says so.
-  void closeEvent(QCloseEvent* event) override;
 
  private:
   TLatestValueThrottle* Scrub_ = nullptr;

@@ -2,7 +2,9 @@
 // deleting and editing, each keeping tree, document and image store in step,
 // and opening a video file.
 // Errors (a library file or picture that cannot be written) leave the command
-// and reach the user through the main window's standard error report.
+// and reach the user through the main window's standard error report. The
+// library changes first and the tree follows only once that has succeeded, so
+// a change that could not be written is not shown either.
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -66,6 +68,7 @@ void TImageLibraryManager::NewCategory() {
   if (!dialog.Accepted) return;
   const std::u16string name = Wide(dialog.etCategoryName->text());
   if (HasChildNamed(root, name)) return;
+  Films_.AddCategory(name);
   QTreeWidgetItem* added = nullptr;
   {
     TTreeUpdate update(Tree);
@@ -74,7 +77,6 @@ void TImageLibraryManager::NewCategory() {
     data.Category.Count = 0;
     added = AppendChild(root, std::move(data));
   }
-  Films_.AddCategory(name);
   SelectNewNode(added);
 }
 
@@ -106,6 +108,7 @@ void TImageLibraryManager::NewFilm() {
   film.Name = Wide(dialog.etFilmName->text());
   film.Count = 0;
   if (HasChildNamed(category, film.Name)) return;
+  Films_.AddFilm(TLibraryTreeItem::Index(category), film);
   QTreeWidgetItem* added = nullptr;
   {
     TTreeUpdate update(Tree);
@@ -114,7 +117,6 @@ void TImageLibraryManager::NewFilm() {
     added = AppendChild(category, std::move(data));
     RefreshCount(category);
   }
-  Films_.AddFilm(TLibraryTreeItem::Index(category), film);
   SelectNewNode(added);
 }
 
@@ -199,12 +201,9 @@ void TImageLibraryManager::DeleteNode() {
         ShowInformation(Tree->window(), QStringLiteral("Cannot delete a non empty category!"));
         return;
       }
-      const int categoryIndex = TLibraryTreeItem::Index(node);
-      {
-        TTreeUpdate update(Tree);
-        RemoveNode(node);
-      }
-      Films_.DeleteCategory(categoryIndex);
+      Films_.DeleteCategory(TLibraryTreeItem::Index(node));
+      TTreeUpdate update(Tree);
+      RemoveNode(node);
       break;
     }
     case LevelFilm: {
@@ -217,12 +216,10 @@ void TImageLibraryManager::DeleteNode() {
       QTreeWidgetItem* category = node->parent();
       const int categoryIndex = TLibraryTreeItem::Index(category);
       const int filmIndex = TLibraryTreeItem::Index(node);
-      {
-        TTreeUpdate update(Tree);
-        RemoveNode(node);
-        RefreshCount(category);
-      }
       Films_.DeleteFilm(categoryIndex, filmIndex);
+      TTreeUpdate update(Tree);
+      RemoveNode(node);
+      RefreshCount(category);
       break;
     }
     default: {
@@ -232,15 +229,15 @@ void TImageLibraryManager::DeleteNode() {
       const int categoryIndex = TLibraryTreeItem::Index(film->parent());
       const int filmIndex = TLibraryTreeItem::Index(film);
       const int imageIndex = TLibraryTreeItem::Index(node);
+      // The library forgets the image before its files go: a crash between
+      // the two leaves a file to recover, never an entry without its picture.
+      DeleteImageAndFiles(Films_, DataFolder_, categoryIndex, filmIndex, imageIndex);
       {
         TTreeUpdate update(Tree);
         RemoveNode(node);
         RefreshCount(film);
       }
       Host_.ClearThumbnail();
-      // The library forgets the image before its files go: a crash between
-      // the two leaves a file to recover, never an entry without its picture.
-      DeleteImageAndFiles(Films_, DataFolder_, categoryIndex, filmIndex, imageIndex);
       break;
     }
   }
@@ -269,12 +266,13 @@ void TImageLibraryManager::EditNode() {
       dialog.etCategoryName->setText(QString::fromStdU16String(record.Category.Name));
       dialog.exec();
       if (!dialog.Accepted) return;
+      const std::u16string name = Wide(dialog.etCategoryName->text());
+      Films_.RenameCategory(TLibraryTreeItem::Index(node), name);
       {
         TTreeUpdate update(Tree);
-        record.Category.Name = Wide(dialog.etCategoryName->text());
+        record.Category.Name = name;
         item->Invalidate();
       }
-      Films_.RenameCategory(TLibraryTreeItem::Index(node), record.Category.Name);
       break;
     }
     case LevelFilm: {
@@ -284,12 +282,14 @@ void TImageLibraryManager::EditNode() {
       dialog.etFilmName->setText(QString::fromStdU16String(record.Film.Name));
       dialog.exec();
       if (!dialog.Accepted) return;
+      TImageLibraryFilmData film = record.Film;
+      film.Name = Wide(dialog.etFilmName->text());
+      Films_.RenameFilm(TLibraryTreeItem::Index(node->parent()), TLibraryTreeItem::Index(node), film);
       {
         TTreeUpdate update(Tree);
-        record.Film.Name = Wide(dialog.etFilmName->text());
+        record.Film = std::move(film);
         item->Invalidate();
       }
-      Films_.RenameFilm(TLibraryTreeItem::Index(node->parent()), TLibraryTreeItem::Index(node), record.Film);
       break;
     }
     default: {
@@ -300,14 +300,17 @@ void TImageLibraryManager::EditNode() {
       dialog.moMemo->setPlainText(MemoToEditor(record.Image.Memo));
       dialog.exec();
       if (!dialog.Accepted) return;
+      TImageLibraryImageData image = record.Image;
+      image.Name = Wide(dialog.etImageName->text());
+      image.Memo = MemoFromEditor(dialog.moMemo->toPlainText());
+      QTreeWidgetItem* film = node->parent();
+      Films_.UpdateImage(TLibraryTreeItem::Index(film->parent()), TLibraryTreeItem::Index(film),
+                         TLibraryTreeItem::Index(node), image);
       {
         TTreeUpdate update(Tree);
-        record.Image.Name = Wide(dialog.etImageName->text());
-        record.Image.Memo = MemoFromEditor(dialog.moMemo->toPlainText());
+        record.Image = std::move(image);
         item->Invalidate();
       }
-      QTreeWidgetItem* film = node->parent();
-      Films_.UpdateImage(TLibraryTreeItem::Index(film->parent()), TLibraryTreeItem::Index(film), TLibraryTreeItem::Index(node), record.Image);
       break;
     }
   }

@@ -28,24 +28,20 @@ QTreeWidgetItem* TImageLibraryManager::RecoveryFilm(const std::u16string& filmNa
   TLibraryTreeItem* root = RootNode();
   QTreeWidgetItem* category = ChildNamed(root, RecoveredCategory);
   if (category == nullptr) {
+    Films_.AddCategory(RecoveredCategory);
     TImageLibraryNodeData data;
     data.Category.Name = RecoveredCategory;
-    {
-      TTreeUpdate update(Tree);
-      category = AppendChild(root, std::move(data));
-    }
-    Films_.AddCategory(RecoveredCategory);
+    TTreeUpdate update(Tree);
+    category = AppendChild(root, std::move(data));
   }
   QTreeWidgetItem* film = ChildNamed(category, filmName);
   if (film == nullptr) {
     TImageLibraryNodeData data;
     data.Film.Name = filmName;
-    {
-      TTreeUpdate update(Tree);
-      film = AppendChild(category, data);
-      RefreshCount(category);
-    }
     Films_.AddFilm(TLibraryTreeItem::Index(category), data.Film);
+    TTreeUpdate update(Tree);
+    film = AppendChild(category, data);
+    RefreshCount(category);
   }
   return film;
 }

@@ -1,7 +1,8 @@
 // The library controller with untrusted library files and failed writes: an
 // entry that names a file outside the data folder reads as missing, a capture
-// whose entry cannot be saved is not kept, pictures that no entry names are
-// offered back once, and closing with unsaved changes asks.
+// whose entry cannot be saved is not kept, any other change that cannot be
+// written is not made at all, and pictures that no entry names are offered
+// back once.
 
 #include <QLabel>
 #include <QLineEdit>
@@ -16,9 +17,12 @@
 #include "library/FilmManager.h"
 #include "library/LibraryStoreChanges.h"
 #include "library/StoreMaintenance.h"
+#include "library/XmlDocument.h"
+#include "library/ui/EditImageDlg.h"
+#include "library/ui/NewCategoryDlg.h"
+#include "library/ui/NewFilmDlg.h"
 #include "library/ui/RecoverPicturesDlg.h"
 #include "library/ui/SaveImageDlg.h"
-#include "library/ui/UnsavedLibraryQuestion.h"
 #include "support/ui/LibraryTestBase.h"
 #include "support/ui/ModalAnswer.h"
 
@@ -49,7 +53,32 @@ void BlockLibraryFile(const fs::path& config) {
 
 void UnblockLibraryFile(const fs::path& config) { fs::remove_all(config); }
 
+// Every row of the tree, indented by its depth.
+void TreeRows(const QTreeWidgetItem* node, int depth, QStringList& rows) {
+  rows << QString(depth * 2, ' ') + node->text(0);
+  for (int i = 0; i < node->childCount(); ++i) TreeRows(node->child(i), depth + 1, rows);
+}
+
+QStringList TreeRows(const QTreeWidget& tree) {
+  QStringList rows;
+  for (int i = 0; i < tree.topLevelItemCount(); ++i) TreeRows(tree.topLevelItem(i), 0, rows);
+  return rows;
+}
+
+template <class TDlg>
+void AnswerName(QLineEdit* TDlg::*edit, const QString& name) {
+  WhenModal<TDlg>([edit, name](TDlg* dialog) {
+    (dialog->*edit)->setText(name);
+    dialog->btOk->click();
+  });
+}
+
+enum class TChange { NewCategory, NewFilm, RenameCategory, RenameFilm, EditImage, DeleteImage };
+
+
 }  // namespace
+
+Q_DECLARE_METATYPE(TChange)
 
 class LibrarySafetyTest : public TLibraryTestBase {
   Q_OBJECT
@@ -186,29 +215,75 @@ class LibrarySafetyTest : public TLibraryTestBase {
     QVERIFY2(offered.startsWith("1 picture "), qPrintable(offered));
   }
 
-  void closingWithUnsavedChangesAsksAndRetries() {
+  // A change the library file cannot take (a read-only folder, a full disk)
+  // is reported and not made: the tree stays as it was, no file goes, and the
+  // change is not written later with the next one either.
+  void aChangeThatCannotBeWrittenIsNotMade_data() {
+    QTest::addColumn<TChange>("change");
+    QTest::newRow("new category") << TChange::NewCategory;
+    QTest::newRow("new film") << TChange::NewFilm;
+    QTest::newRow("rename category") << TChange::RenameCategory;
+    QTest::newRow("rename film") << TChange::RenameFilm;
+    QTest::newRow("edit image") << TChange::EditImage;
+    QTest::newRow("delete image") << TChange::DeleteImage;
+  }
+  void aChangeThatCannotBeWrittenIsNotMade() {
+    QFETCH(TChange, change);
+    Films->AddCategory(u"Holidays");
+    Films->AddFilm(0, TImageLibraryFilmData{u"Summer", 0});
+    Films->AddImage(0, 0, {u"Beach", u"Aa1_5.bmp", u"Aa1_5_thumbnail.bmp", u"sand"});
+    WritePicture(DataFolder / "Aa1_5.bmp", 40, 30);
+    WritePicture(DataFolder / "Aa1_5_thumbnail.bmp", 20, 15);
+    Open();
+    const QStringList rowsBefore = TreeRows(*Tree);
+    const std::string before = WriteXml(Films->Document());
     BlockLibraryFile(ConfigFile);
-    QVERIFY_THROWS_EXCEPTION(ELibraryFileError, Films->AddCategory(u"Holidays"));
-    QVERIFY(Films->HasUnsavedChanges());
-
-    TBoxSeen seen;
-    AnswerBox(seen, QMessageBox::Cancel);
-    QVERIFY(!LibraryMayClose(nullptr, *Films));
-    QVERIFY(seen.Text.contains("could not be saved"));
-    QVERIFY(seen.Text.contains(QString::fromStdString(ConfigFile.string())));
-
-    // A retry that fails asks again; closing without saving is the user's call.
-    AnswerBox(seen, QMessageBox::Retry);
-    WhenModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Discard)->click(); });
-    QVERIFY(LibraryMayClose(nullptr, *Films));
-    QVERIFY(Films->HasUnsavedChanges());
+    TBoxSeen question;
+    switch (change) {
+      case TChange::NewCategory:
+        Tree->setCurrentItem(Tree->topLevelItem(0));
+        AnswerName(&TnewCategoryDlg::etCategoryName, "Trips");
+        QVERIFY_THROWS_EXCEPTION(ELibraryFileError, Manager->NewCategory());
+        break;
+      case TChange::NewFilm:
+        Tree->setCurrentItem(Node({0}));
+        AnswerName(&TnewFilmDlg::etFilmName, "Autumn");
+        QVERIFY_THROWS_EXCEPTION(ELibraryFileError, Manager->NewFilm());
+        break;
+      case TChange::RenameCategory:
+        Tree->setCurrentItem(Node({0}));
+        AnswerName(&TnewCategoryDlg::etCategoryName, "Trips");
+        QVERIFY_THROWS_EXCEPTION(ELibraryFileError, Manager->EditNode());
+        break;
+      case TChange::RenameFilm:
+        Tree->setCurrentItem(Node({0, 0}));
+        AnswerName(&TnewFilmDlg::etFilmName, "Autumn");
+        QVERIFY_THROWS_EXCEPTION(ELibraryFileError, Manager->EditNode());
+        break;
+      case TChange::EditImage:
+        Tree->setCurrentItem(Node({0, 0, 0}));
+        AnswerName(&TeditImageDlg::etImageName, "Dunes");
+        QVERIFY_THROWS_EXCEPTION(ELibraryFileError, Manager->EditNode());
+        break;
+      case TChange::DeleteImage:
+        Tree->setCurrentItem(Node({0, 0, 0}));
+        AnswerBox(question, QMessageBox::Yes);
+        QVERIFY_THROWS_EXCEPTION(ELibraryFileError, Manager->DeleteNode());
+        QVERIFY(question.Shown);
+        break;
+    }
+    QCOMPARE(TreeRows(*Tree), rowsBefore);
+    QCOMPARE(WriteXml(Films->Document()), before);
+    QVERIFY(fs::exists(DataFolder / "Aa1_5.bmp"));
+    QVERIFY(fs::exists(DataFolder / "Aa1_5_thumbnail.bmp"));
 
     UnblockLibraryFile(ConfigFile);
-    AnswerBox(seen, QMessageBox::Retry);
-    QVERIFY(LibraryMayClose(nullptr, *Films));
-    QVERIFY(!Films->HasUnsavedChanges());
-    QCOMPARE(TFilmManager(ConfigFile).Document().Root.Children.size(), std::size_t(1));
-    QVERIFY(NoModalDuring([this] { QVERIFY(LibraryMayClose(nullptr, *Films)); }));
+    Films->AddCategory(u"Later");
+    TFilmManager reread(ConfigFile);
+    QCOMPARE(reread.Document().Root.Children.size(), std::size_t(2));
+    TXmlDocument written = reread.Document();
+    written.Root.Children.pop_back();
+    QCOMPARE(WriteXml(written), before);
   }
 };
 
