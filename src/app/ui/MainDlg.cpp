@@ -273,6 +273,12 @@ void TMainDlg::FollowOpening() {
   const bool opening = FrameBar->Opening();
   pbParseVideo->setVisible(opening);
   btCancelOpen->setVisible(opening);
+  // The status line takes the whole bar unless the progress needs its end.
+  const int statusWidth = opening ? pbParseVideo->x() - 2 * lbStatus->x() : DesignWidth - 2 * lbStatus->x();
+  if (lbStatus->width() != statusWidth) {
+    lbStatus->resize(statusWidth, lbStatus->height());
+    if (FrameBar->FileOpened() && !opening) ShowVideoStatus();
+  }
   const bool usable = FrameBar->FileOpened() && !opening;
   for (QWidget* control : std::initializer_list<QWidget*>{btSave, btView, btExport, btCrop, btResize, Slider})
     control->setEnabled(usable);

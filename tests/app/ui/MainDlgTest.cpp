@@ -90,6 +90,9 @@ class TTemporaryFolderScope {
   QByteArray Old_;
 };
 
+// The width the status line has on a window of the design size.
+int DesignWidthOfText(const TMainDlg& dlg) { return TMainDlg::DesignWidth - 2 * dlg.lbStatus->x(); }
+
 QProcessEnvironment ProgramEnvironment() {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -707,6 +710,24 @@ class MainDlgTest : public QObject {
     dragged->SliderMouseUp();
     if (!playing) QCOMPARE(Counter(*dlg->FrameBar), Counter(*dragged->FrameBar));
     else QVERIFY(Counter(*dlg->FrameBar) >= Counter(*dragged->FrameBar));
+  }
+
+  // A long name is shortened only where the line would not fit: without an
+  // open going on, the status line has the whole bar.
+  void statusLineUsesTheWholeBar() {
+    TMainDlg dlg(nullptr, ProgramDir);
+    const QFontMetrics metrics = dlg.lbStatus->fontMetrics();
+    QString name = QStringLiteral("film");
+    const QString tail =
+        QStringLiteral(" - [720x576] - Time: 00:00:00.000 - Frame 1 / 40 - progressive (25.00 fps)");
+    while (metrics.horizontalAdvance(Dir_.filePath(name + QStringLiteral("-x.vob")) + tail) < DesignWidthOfText(dlg))
+      name += QStringLiteral("-x");
+    const QString path = Dir_.filePath(name + QStringLiteral(".vob"));
+    QVERIFY(metrics.horizontalAdvance(path + tail) > dlg.pbParseVideo->x());
+    QVERIFY(QFile::copy(Video_, path));
+    dlg.OpenVideo(path);
+    QVERIFY2(dlg.lbStatus->text().startsWith(path + QStringLiteral(" - [720x576]")), qPrintable(dlg.lbStatus->text()));
+    QVERIFY(QFile::remove(path));
   }
 
   void aboutWindow() {
