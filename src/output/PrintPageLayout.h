@@ -22,7 +22,12 @@ struct TPrintPaper {
 struct TPrintPagePlan {
   TPreviewRect Image;  // empty (0 x 0) when the page has no room or the picture no size
   int NameTop = 0;     // tops of the caption lines, when shown
-  int MemoTop = 0;
+  int MemoTop = 0;     // the memo's first line; the others follow, memoHeight apart
+  int MemoLines = 0;   // how many of the memo's lines the page shows
+  // The column the picture and the caption lines share: between the margins
+  // and inside what the printer can print.
+  int TextLeft = 0;
+  int TextWidth = 0;
 };
 
 class TPrintPageLayout {
@@ -31,9 +36,15 @@ class TPrintPageLayout {
   static constexpr int TopWithoutText = 50;
 
   // The picture of imageWidth x imageHeight, with the caption lines of the
-  // given heights above it when withText.
+  // given heights above it when withText: the name, a blank line, then the
+  // memo's memoLines lines (at least one place is kept for it). A memo that
+  // would leave the picture less than half the height it has beside a
+  // one-line memo shows only the lines that fit (MemoLines).
   static TPrintPagePlan Plan(const TPrintPaper& paper, int imageWidth, int imageHeight, bool withText,
-                             int nameHeight, int memoHeight);
+                             int nameHeight, int memoHeight, int memoLines = 1);
+  // The width of the text column (TPrintPagePlan::TextWidth) on that paper:
+  // what the memo is wrapped to.
+  static int TextWidth(const TPrintPaper& paper);
 };
 
 }  // namespace kelta

@@ -80,6 +80,32 @@ TEST(PrintPagePlan, LetterKeepsTheOneInchMarginsAndTopOf50) {
   EXPECT_EQ(text.Image.Top, 160);
 }
 
+// Each further memo line moves the picture down by one line; a memo that
+// would leave the picture less than half the height it has beside a one-line
+// memo shows only the lines that fit. The text column is the picture's.
+TEST(PrintPagePlan, AMemoOfManyLinesMovesThePictureDown) {
+  const TPrintPagePlan one = TPrintPageLayout::Plan(Letter, 720, 576, true, 20, 20, 1);
+  const TPrintPagePlan three = TPrintPageLayout::Plan(Letter, 720, 576, true, 20, 20, 3);
+  EXPECT_EQ(one.MemoLines, 1);
+  EXPECT_EQ(three.MemoLines, 3);
+  EXPECT_EQ(three.MemoTop, one.MemoTop);
+  EXPECT_EQ(three.Image.Top, one.Image.Top + 2 * 20);
+  // Beside one line the picture has 1056 - 160 - 96 = 800 rows; half of
+  // them, 400, make room for 20 more lines.
+  const TPrintPagePlan many = TPrintPageLayout::Plan(Letter, 720, 576, true, 20, 20, 500);
+  EXPECT_EQ(many.MemoLines, 21);
+  EXPECT_EQ(many.Image, (TPreviewRect{96 + (624 - 500) / 2, 560, 500, 400}));
+  EXPECT_EQ(TPrintPageLayout::Plan(Letter, 720, 576, true, 20, 20, 0).MemoLines, 1);
+  for (const TPrintPagePlan& plan : {one, many}) {
+    EXPECT_EQ(plan.TextLeft, 96);
+    EXPECT_EQ(plan.TextWidth, 624);
+  }
+  const TPrintPagePlan wide = TPrintPageLayout::Plan(A4WideMargins, 720, 576, true, 20, 20, 2);
+  EXPECT_EQ(wide.TextLeft, 150);
+  EXPECT_EQ(wide.TextWidth, 794 - 150 - 130);
+  EXPECT_EQ(TPrintPageLayout::TextWidth(A4WideMargins), wide.TextWidth);
+}
+
 TEST(PrintPagePlan, NoRoomOrNoPictureGivesAnEmptyPicture) {
   EXPECT_EQ(TPrintPageLayout::Plan(Letter, 0, 10, false, 0, 0).Image.Width, 0);
   EXPECT_EQ(TPrintPageLayout::Plan(TPrintPaper{150, 150, 0, 0, 0, 0}, 10, 10, false, 0, 0).Image.Width, 0);

@@ -6,6 +6,8 @@
 #include <QKeySequence>
 #include <QPageLayout>
 #include <QPrintDialog>
+#include <QTextLayout>
+#include <QTextOption>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -27,6 +29,34 @@ QAction* AddItem(QToolBar* bar, const char* name, const QString& caption) {
   action->setObjectName(name);
   action->setShortcut(QKeySequence::mnemonic(caption));
   return action;
+}
+
+// The text broken into lines no wider than `width` on `device`: at its own
+// line breaks, then between words, and inside a word longer than a line.
+// Blanks at the end of a line go, as do empty lines at the end of the text.
+QStringList WrappedLines(const QString& text, const QFont& font, QPaintDevice* device, int width) {
+  QString plain = text;
+  plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  QTextOption option;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  QStringList lines;
+  for (const QString& paragraph : plain.split(QLatin1Char('\n'))) {
+    QTextLayout layout(paragraph, font, device);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    const qsizetype before = lines.size();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(std::max(width, 1));
+      QString shown = paragraph.mid(line.textStart(), line.textLength());
+      while (!shown.isEmpty() && shown.back().isSpace()) shown.chop(1);
+      lines << shown;
+    }
+    layout.endLayout();
+    if (lines.size() == before) lines << QString();
+  }
+  while (lines.size() > 1 && lines.back().isEmpty()) lines.removeLast();
+  return lines;
 }
 
 }  // namespace
@@ -107,30 +137,49 @@ void TprintDlg::BuildPage(bool withText) {
   canvas->setFont(font);
   // Measured against the screen, as the page picture is.
   const QFontMetrics metrics(font, canvas->device());
-  const QString name = FViewRecord.Name, memo = FViewRecord.Memo;
   const int nameHeight = metrics.height(), memoHeight = metrics.height();
+  // The caption lines share the picture's column between the margins.
+  QStringList memo = withText ? WrappedLines(FViewRecord.Memo, font, canvas->device(),
+                                             TPrintPageLayout::TextWidth(Paper_))
+                              : QStringList();
 
   const TFastDIB* image = FViewRecord.Image;
   const bool hasImage = image && !image->Empty() && image->Width() > 0 && image->RowCount() > 0;
-  const TPrintPagePlan plan = TPrintPageLayout::Plan(Paper_, hasImage ? image->Width() : 0,
-                                                     hasImage ? image->RowCount() : 0, withText, nameHeight,
-                                                     memoHeight);
+  const TPrintPagePlan plan =
+      TPrintPageLayout::Plan(Paper_, hasImage ? image->Width() : 0, hasImage ? image->RowCount() : 0, withText,
+                             nameHeight, memoHeight, int(std::max<qsizetype>(memo.size(), 1)));
   TPrintPageGeometry g;
   g.NameHeight = nameHeight;
   g.MemoHeight = memoHeight;
+  g.TextLeft = plan.TextLeft;
+  g.TextWidth = plan.TextWidth;
   g.Image = QRect(plan.Image.Left, plan.Image.Top, plan.Image.Width, plan.Image.Height);
   if (hasImage && !g.Image.isEmpty()) {
     canvas->setRenderHint(QPainter::SmoothPixmapTransform);
     canvas->drawImage(g.Image, DibToImage(*image));
   }
   if (withText) {
-    // One line each, centred on the sheet; the preview and the paper cut off
-    // what a line wider than the sheet has beyond its edges.
-    g.Name = QPoint((preview.PageWidth() - metrics.horizontalAdvance(name)) / 2, plan.NameTop);
-    g.Memo = QPoint((preview.PageWidth() - metrics.horizontalAdvance(memo)) / 2, plan.MemoTop);
+    // Each line centred in the column; a name too long for it ends in an
+    // ellipsis, as does the last memo line shown when the page has no room
+    // for the rest.
+    const auto centred = [&](const QString& line) {
+      return plan.TextLeft + (plan.TextWidth - metrics.horizontalAdvance(line)) / 2;
+    };
+    const QString name = metrics.elidedText(FViewRecord.Name, Qt::ElideRight, plan.TextWidth);
+    if (memo.size() > plan.MemoLines) {
+      memo = memo.mid(0, plan.MemoLines);
+      memo.back() = metrics.elidedText(memo.back() + QChar(0x2026), Qt::ElideRight, plan.TextWidth);
+    }
+    g.Name = QPoint(centred(name), plan.NameTop);
     canvas->setPen(Qt::black);
     canvas->drawText(g.Name + QPoint(0, metrics.ascent()), name);
-    canvas->drawText(g.Memo + QPoint(0, metrics.ascent()), memo);
+    for (qsizetype i = 0; i < memo.size(); ++i) {
+      const QRect line(centred(memo[i]), plan.MemoTop + int(i) * memoHeight, metrics.horizontalAdvance(memo[i]),
+                       memoHeight);
+      canvas->drawText(line.topLeft() + QPoint(0, metrics.ascent()), memo[i]);
+      g.MemoLines << line;
+    }
+    g.Memo = memo;
   }
   preview.EndPage();
   Geometry_ = g;

@@ -1,10 +1,14 @@
 #pragma once
 // The print window: one library picture on a page of the printer's paper,
-// optionally with its name and memo centred above it, shown in the page
-// preview and printed through the print dialog.
+// optionally with its name and memo centred above it (the memo wrapped to
+// the page's text column), shown in the page preview and printed through the
+// print dialog.
 
 #include <QDialog>
+#include <QList>
 #include <QPrinter>
+#include <QRect>
+#include <QStringList>
 
 #include "imaging/ui/ViewRecord.h"
 #include "output/PrintPageLayout.h"
@@ -19,9 +23,14 @@ namespace kelta {
 struct TPrintPageGeometry {
   QRect Image;
   QPoint Name;  // top-left of the name's line
-  QPoint Memo;
   int NameHeight = 0;
-  int MemoHeight = 0;
+  int MemoHeight = 0;  // of one memo line
+  // The memo wrapped to the width of the page's text column: each line's
+  // text and where it lies (left, top, its advance width, MemoHeight).
+  QStringList Memo;
+  QList<QRect> MemoLines;
+  int TextLeft = 0;  // the column the caption lines are centred in
+  int TextWidth = 0;
 };
 
 class TprintDlg : public QDialog {

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
+#include <QPicture>
 #include <QPrinter>
 #include <QProcess>
 #include <QScrollBar>
@@ -80,6 +82,8 @@ class PrintPreviewTest : public QObject {
   void page_imageGeometry_data();
   void page_imageGeometry();
   void page_captionLinesCentredAboveImage();
+  void page_longMemoWrapsWithinTheTextColumn_data();
+  void page_longMemoWrapsWithinTheTextColumn();
   void grid_initialWindowShowsOneColumnAndBothBars();
   void grid_columnsFitTheWidth();
   void wheel_stepsAndStopsAtTheEnd();
@@ -122,22 +126,82 @@ void PrintPreviewTest::page_imageGeometry() {
 void PrintPreviewTest::page_captionLinesCentredAboveImage() {
   TPrintFixture f("Beach");
   TprintDlg& dlg = f.Dlg;
-  dlg.FViewRecord.Memo = QString(200, QChar('W'));  // far wider than the page
+  dlg.FViewRecord.Memo = "Sun";
   dlg.BuildPage(true);
   const TPrintPageGeometry& g = dlg.PageGeometry();
   const int h = g.NameHeight;
   QVERIFY(h > 10);
   QCOMPARE(g.MemoHeight, h);
   QCOMPARE(g.Name.y(), h);
-  QCOMPARE(g.Memo.y(), 3 * h);
+  QCOMPARE(g.Memo, QStringList{"Sun"});
+  QCOMPARE(g.MemoLines.size(), 1);
+  QCOMPARE(g.MemoLines[0].top(), 3 * h);
   QCOMPARE(g.Image.top(), 8 * h);
   QFont font("tahoma");
   font.setPointSize(14);
   const QFontMetrics metrics(font, &dlg.FPagePreview()->Page(0));
   QCOMPARE(g.Name.x(), (816 - metrics.horizontalAdvance("Beach")) / 2);
-  // The long memo overhangs both page edges equally.
-  QVERIFY(g.Memo.x() < 0);
-  QVERIFY(qAbs((g.Memo.x() + metrics.horizontalAdvance(dlg.FViewRecord.Memo)) - 816 + g.Memo.x()) <= 1);
+  QCOMPARE(g.MemoLines[0].left(), (816 - metrics.horizontalAdvance("Sun")) / 2);
+}
+
+// A memo wider than the page is wrapped within the text column, between
+// words (inside a word only when it is longer than a line) and at its own
+// line breaks; the picture moves down below it, and nothing of it is drawn
+// beyond the column on the page that the preview shows and the printer prints.
+void PrintPreviewTest::page_longMemoWrapsWithinTheTextColumn_data() {
+  QTest::addColumn<QString>("memo");
+  QTest::addColumn<int>("kind");  // 0 the lines hold the memo's words, 1 its letters, 2 more than the page holds
+  QString sentences;
+  for (int i = 0; i < 12; ++i) sentences += QString("Day %1 on the beach by the sea, ").arg(i);
+  QTest::newRow("sentences") << sentences + "\r\nSecond paragraph." << 0;
+  QTest::newRow("one endless word") << QString(200, QChar('W')) << 1;
+  QTest::newRow("a memo longer than the page") << sentences.repeated(20) << 2;
+}
+
+void PrintPreviewTest::page_longMemoWrapsWithinTheTextColumn() {
+  QFETCH(QString, memo);
+  QFETCH(int, kind);
+  TPrintFixture f("Beach");
+  TprintDlg& dlg = f.Dlg;
+  dlg.FViewRecord.Memo = memo;
+  dlg.BuildPage(true);
+  const TPrintPageGeometry& g = dlg.PageGeometry();
+  const int h = g.MemoHeight;
+  QCOMPARE(g.TextLeft, 96);
+  QCOMPARE(g.TextWidth, 624);
+  QVERIFY2(g.Memo.size() >= 3, qPrintable(g.Memo.join('|')));
+  QCOMPARE(g.MemoLines.size(), g.Memo.size());
+  for (int i = 0; i < g.MemoLines.size(); ++i) {
+    const QRect& line = g.MemoLines[i];
+    QCOMPARE(line.top(), 3 * h + i * h);
+    QVERIFY2(line.left() >= 96 && line.left() + line.width() <= 720, qPrintable(g.Memo[i]));
+    QVERIFY(qAbs((line.left() - 96) - (720 - line.left() - line.width())) <= 1);
+  }
+  QCOMPARE(g.Image.top(), 8 * h + (int(g.Memo.size()) - 1) * h);
+  if (kind == 0) {
+    QCOMPARE(g.Memo.join(' ').simplified(), memo.simplified());
+    QVERIFY(g.Memo.contains("Second paragraph."));
+  } else if (kind == 1) {
+    QCOMPARE(g.Memo.join(QString()), memo);
+  } else {
+    // The lines that leave the picture half its height, the last one ending
+    // in an ellipsis.
+    QVERIFY(g.Memo.back().endsWith(QChar(0x2026)));
+    QVERIFY(memo.startsWith(g.Memo.first()));
+    QVERIFY2(g.Image.height() >= (1056 - 96 - 8 * h) / 2 - h, qPrintable(QString::number(g.Image.height())));
+  }
+  // The page as drawn: the text's ink lies in the column.
+  const QPicture& page = dlg.FPagePreview()->Page(0);
+  QImage sheet(816, 1056, QImage::Format_RGB32);
+  sheet.fill(Qt::white);
+  {
+    QPainter painter(&sheet);
+    painter.scale(double(page.logicalDpiX()) / sheet.logicalDpiX(), double(page.logicalDpiY()) / sheet.logicalDpiY());
+    painter.drawPicture(0, 0, page);
+  }
+  const QRect ink = ColourBounds(sheet.copy(0, 3 * h, 816, g.Image.top() - 3 * h), Qt::black);
+  QVERIFY(!ink.isEmpty());
+  QVERIFY2(ink.left() >= 96 && ink.right() < 720, qPrintable(QString("ink %1..%2").arg(ink.left()).arg(ink.right())));
 }
 
 void PrintPreviewTest::grid_initialWindowShowsOneColumnAndBothBars() {
@@ -363,7 +427,7 @@ void PrintPreviewTest::preview_drawsNothingPastThePage() {
   QVERIFY(page.Left > 10);
   const QImage shown = preview->viewport()->grab().toImage();
   const QRgb ground = preview->palette().color(QPalette::Dark).rgb();
-  const int memoTop = page.Top + dlg.PageGeometry().Memo.y();
+  const int memoTop = page.Top + dlg.PageGeometry().MemoLines.value(0).top();
   for (int y = memoTop; y < memoTop + dlg.PageGeometry().MemoHeight; ++y)
     for (int x = 0; x < page.Left - 1; ++x)
       QVERIFY2(shown.pixel(x, y) == ground, qPrintable(QString("drawn at %1,%2").arg(x).arg(y)));
