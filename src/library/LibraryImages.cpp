@@ -13,23 +13,41 @@ const TXmlNode* ChildAt(const TXmlNode& parent, int index) {
 
 }  // namespace
 
-const TXmlNode* ImageEntryAt(const TXmlDocument& document, int category, int film, int image) {
-  const TXmlNode* node = ChildAt(document.Root, category);
-  if (node) node = ChildAt(*node, film);
-  if (node) node = ChildAt(*node, image);
-  return node;
+const TXmlNode* CategoryEntryAt(const TXmlDocument& document, int category) {
+  return ChildAt(document.Root, category);
 }
 
-std::vector<std::string> NamedStoreFiles(const TXmlDocument& document) {
+const TXmlNode* FilmEntryAt(const TXmlDocument& document, int category, int film) {
+  const TXmlNode* node = CategoryEntryAt(document, category);
+  return node ? ChildAt(*node, film) : nullptr;
+}
+
+const TXmlNode* ImageEntryAt(const TXmlDocument& document, int category, int film, int image) {
+  const TXmlNode* node = FilmEntryAt(document, category, film);
+  return node ? ChildAt(*node, image) : nullptr;
+}
+
+namespace {
+
+void AddNamedStoreFiles(const TXmlNode& entry, int depth, std::vector<std::string>& names) {
+  if (depth > 0) {
+    for (const TXmlNode& child : entry.Children) AddNamedStoreFiles(child, depth - 1, names);
+    return;
+  }
+  for (const char* attribute : {"filename", "thumbnail"})
+    if (const std::string& name = entry.Attribute(attribute); !name.empty()) names.push_back(name);
+}
+
+}  // namespace
+
+std::vector<std::string> NamedStoreFiles(const TXmlNode& entry, int depth) {
   std::vector<std::string> names;
-  for (const TXmlNode& category : document.Root.Children)
-    for (const TXmlNode& film : category.Children)
-      for (const TXmlNode& image : film.Children)
-        for (const char* attribute : {"filename", "thumbnail"})
-          if (const std::string& name = image.Attribute(attribute); !name.empty()) names.push_back(name);
+  AddNamedStoreFiles(entry, depth, names);
   std::sort(names.begin(), names.end());
   names.erase(std::unique(names.begin(), names.end()), names.end());
   return names;
 }
+
+std::vector<std::string> NamedStoreFiles(const TXmlDocument& document) { return NamedStoreFiles(document.Root, 3); }
 
 }  // namespace kelta

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -22,6 +23,20 @@ void RemoveStoreFile(const std::filesystem::path& dataFolder, const std::string&
   if (!file) return;
   std::error_code ignored;
   std::filesystem::remove(*file, ignored);
+}
+
+// Notes the files named inside `entry` (`depth` levels above its images),
+// runs `forget`, which takes the entry out of the library file, and then
+// removes those of the files that no entry names any longer. A library copied
+// together by hand may name one file twice.
+void ForgetWithFiles(TFilmManager& films, const std::filesystem::path& dataFolder, const TXmlNode* entry, int depth,
+                     const std::function<void()>& forget) {
+  if (entry == nullptr) return;
+  const std::vector<std::string> files = NamedStoreFiles(*entry, depth);
+  forget();
+  const std::vector<std::string> stillNamed = NamedStoreFiles(films.Document());
+  for (const std::string& name : files)
+    if (!std::binary_search(stillNamed.begin(), stillNamed.end(), name)) RemoveStoreFile(dataFolder, name);
 }
 
 }  // namespace
@@ -70,15 +85,18 @@ void ReplaceStoredPicture(const std::filesystem::path& dataFolder, const TImageL
 
 void DeleteImageAndFiles(TFilmManager& films, const std::filesystem::path& dataFolder, int category, int film,
                          int image) {
-  const TXmlNode* element = ImageEntryAt(films.Document(), category, film, image);
-  if (element == nullptr) return;
-  const std::vector<std::string> files = {element->Attribute("filename"), element->Attribute("thumbnail")};
-  films.DeleteImage(category, film, image);
-  // A library copied together by hand may name one file twice.
-  const std::vector<std::string> stillNamed = NamedStoreFiles(films.Document());
-  for (const std::string& name : files)
-    if (!name.empty() && !std::binary_search(stillNamed.begin(), stillNamed.end(), name))
-      RemoveStoreFile(dataFolder, name);
+  ForgetWithFiles(films, dataFolder, ImageEntryAt(films.Document(), category, film, image), 0,
+                  [&] { films.DeleteImage(category, film, image); });
+}
+
+void DeleteFilmAndFiles(TFilmManager& films, const std::filesystem::path& dataFolder, int category, int film) {
+  ForgetWithFiles(films, dataFolder, FilmEntryAt(films.Document(), category, film), 1,
+                  [&] { films.DeleteFilm(category, film); });
+}
+
+void DeleteCategoryAndFiles(TFilmManager& films, const std::filesystem::path& dataFolder, int category) {
+  ForgetWithFiles(films, dataFolder, CategoryEntryAt(films.Document(), category), 2,
+                  [&] { films.DeleteCategory(category); });
 }
 
 }  // namespace kelta

@@ -49,5 +49,9 @@ void ReplaceStoredPicture(const std::filesystem::path& dataFolder, const TImageL
 // names that are not the store's own, are never touched.
 void DeleteImageAndFiles(TFilmManager& films, const std::filesystem::path& dataFolder, int category, int film,
                          int image);
+// The same for a film with all its images, and for a category with all its
+// films and their images.
+void DeleteFilmAndFiles(TFilmManager& films, const std::filesystem::path& dataFolder, int category, int film);
+void DeleteCategoryAndFiles(TFilmManager& films, const std::filesystem::path& dataFolder, int category);
 
 }  // namespace kelta

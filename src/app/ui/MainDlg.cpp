@@ -21,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTextEdit>
 #include <QTime>
 #include <QTreeWidget>
@@ -100,6 +101,9 @@ void TMainDlg::ConnectCommands() {
   bind({tbiNewFilm, pmiNewFilm}, &TMainCommands::NewFilm);
   bind({tbiDelete, pmiDelete}, &TMainCommands::DeleteNode);
   bind({tbiEdit, pmiEdit}, &TMainCommands::EditNode);
+  // The Delete key in the library tree is File > Delete.
+  auto* deleteKey = new QShortcut(QKeySequence::Delete, imageTree, nullptr, nullptr, Qt::WidgetShortcut);
+  connect(deleteKey, &QShortcut::activated, tbiDelete, &QAction::trigger);
   bind({btSave, pmiSaveImageHere}, &TMainCommands::SaveImage);
   bind({btView}, &TMainCommands::ViewFrame);
   bind({btExport}, &TMainCommands::ExportFrame);

@@ -25,7 +25,6 @@
 #include "library/ui/EditImageDlg.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryHost.h"
-#include "library/ui/LibraryMessage.h"
 #include "library/ui/MemoText.h"
 #include "library/ui/LibraryTreeItem.h"
 #include "library/ui/TreeUpdate.h"
@@ -55,6 +54,34 @@ QString LastVideoFolder;
 std::u16string Wide(const QString& text) { return text.toStdU16String(); }
 
 TImageLibraryNodeData& RecordOf(QTreeWidgetItem* node) { return *TLibraryTreeItem::Record(node); }
+
+// "1 image", "3 films".
+QString Counted(int count, const QString& thing) {
+  return QStringLiteral("%1 %2%3").arg(count).arg(thing, count == 1 ? QString() : QStringLiteral("s"));
+}
+
+// The one question asked before a delete: it names the item and all that
+// goes with it, since a film or category goes with its images.
+QString DeleteQuestion(QTreeWidgetItem* node) {
+  const TImageLibraryNodeData& record = RecordOf(node);
+  switch (TLibraryTreeItem::Level(node)) {
+    case LevelCategory: {
+      QString text = QStringLiteral("Delete the category '%1'").arg(QString::fromStdU16String(record.Category.Name));
+      int images = 0;
+      for (int i = 0; i < node->childCount(); ++i) images += node->child(i)->childCount();
+      if (node->childCount() > 0) text += QStringLiteral(" with its ") + Counted(node->childCount(), "film");
+      if (images > 0) text += QStringLiteral(" and ") + Counted(images, "image");
+      return text + '?';
+    }
+    case LevelFilm: {
+      QString text = QStringLiteral("Delete the film '%1'").arg(QString::fromStdU16String(record.Film.Name));
+      if (node->childCount() > 0) text += QStringLiteral(" and its ") + Counted(node->childCount(), "image");
+      return text + '?';
+    }
+    default:
+      return QStringLiteral("Delete the image '%1'?").arg(QString::fromStdU16String(record.Image.Name));
+  }
+}
 
 }  // namespace
 
@@ -193,54 +220,30 @@ void TImageLibraryManager::DeleteNode() {
   TActionWarnning question;
   question.Suppressed = false;
   question.Owner = Tree->window();
+  question.Text = DeleteQuestion(node);
+  if (!question.Confirm()) return;
+  QTreeWidgetItem* parent = node->parent();
+  // The library forgets the entries before their files go: a crash between
+  // the two leaves files to recover, never an entry without its picture. A
+  // library file that cannot be written stops it all before anything goes.
   switch (level) {
-    case LevelCategory: {
-      question.Text = QStringLiteral("Are you sure you want to delete the category?");
-      if (!question.Confirm()) return;
-      if (node->childCount() > 0) {
-        ShowInformation(Tree->window(), QStringLiteral("Cannot delete a non empty category!"));
-        return;
-      }
-      Films_.DeleteCategory(TLibraryTreeItem::Index(node));
-      TTreeUpdate update(Tree);
-      RemoveNode(node);
+    case LevelCategory:
+      DeleteCategoryAndFiles(Films_, DataFolder_, TLibraryTreeItem::Index(node));
       break;
-    }
-    case LevelFilm: {
-      question.Text = QStringLiteral("Are you sure you want to delete the film?");
-      if (!question.Confirm()) return;
-      if (node->childCount() > 0) {
-        ShowInformation(Tree->window(), QStringLiteral("Cannot delete a non empty film gallery!"));
-        return;
-      }
-      QTreeWidgetItem* category = node->parent();
-      const int categoryIndex = TLibraryTreeItem::Index(category);
-      const int filmIndex = TLibraryTreeItem::Index(node);
-      Films_.DeleteFilm(categoryIndex, filmIndex);
-      TTreeUpdate update(Tree);
-      RemoveNode(node);
-      RefreshCount(category);
+    case LevelFilm:
+      DeleteFilmAndFiles(Films_, DataFolder_, TLibraryTreeItem::Index(parent), TLibraryTreeItem::Index(node));
       break;
-    }
-    default: {
-      question.Text = QStringLiteral("Are you sure you want to delete the image?");
-      if (!question.Confirm()) return;
-      QTreeWidgetItem* film = node->parent();
-      const int categoryIndex = TLibraryTreeItem::Index(film->parent());
-      const int filmIndex = TLibraryTreeItem::Index(film);
-      const int imageIndex = TLibraryTreeItem::Index(node);
-      // The library forgets the image before its files go: a crash between
-      // the two leaves a file to recover, never an entry without its picture.
-      DeleteImageAndFiles(Films_, DataFolder_, categoryIndex, filmIndex, imageIndex);
-      {
-        TTreeUpdate update(Tree);
-        RemoveNode(node);
-        RefreshCount(film);
-      }
-      Host_.ClearThumbnail();
+    default:
+      DeleteImageAndFiles(Films_, DataFolder_, TLibraryTreeItem::Index(parent->parent()),
+                          TLibraryTreeItem::Index(parent), TLibraryTreeItem::Index(node));
       break;
-    }
   }
+  {
+    TTreeUpdate update(Tree);
+    RemoveNode(node);
+    RefreshCount(parent);
+  }
+  Host_.ClearThumbnail();
 }
 
 void TImageLibraryManager::EditNode() {

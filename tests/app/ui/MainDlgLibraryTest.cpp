@@ -179,6 +179,36 @@ class MainDlgLibraryTest : public QObject {
     QCOMPARE(saves, 2);
   }
 
+  // The Delete key in the tree is File > Delete: the same one question, and
+  // on Yes the film goes with its image, from the tree and the library file.
+  void deleteKeyInTheTreeDeletesLikeTheMenu() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::filesystem::path config = std::filesystem::path(dir.path().toStdString()) / "config";
+    TFilmManager films(config);
+    films.AddCategory(u"Holidays");
+    films.AddFilm(0, TImageLibraryFilmData{u"Summer", 0});
+    // Not a name of the image store: no file anywhere is touched.
+    films.AddImage(0, 0, TImageLibraryImageData{u"Beach", u"gone.bmp", u"gone_thumbnail.bmp", u""});
+    FilmManager = &films;
+    {
+      TMainDlg window(nullptr, QStringLiteral(KELTA_PROGRAM_DIR));
+      window.show();
+      QApplication::setActiveWindow(&window);
+      QTreeWidgetItem* category = window.imageTree->topLevelItem(0)->child(0);
+      window.imageTree->setCurrentItem(category->child(0));
+      window.imageTree->setFocus();
+      test::TBoxSeen seen;
+      test::AnswerBox(seen, QMessageBox::Yes);
+      QTest::keyClick(window.imageTree, Qt::Key_Delete);
+      QCOMPARE(seen.Text, QStringLiteral("Delete the film 'Summer' and its 1 image?"));
+      QCOMPARE(category->childCount(), 0);
+      QVERIFY(ReadFile(config).find("Summer") == std::string::npos);
+    }
+    FilmManager = nullptr;
+    QCOMPARE(test::UnansweredModals(), 0);
+  }
+
   void withoutDocumentTheLibraryCommandsStayEmpty() {
     FilmManager = nullptr;
     TMainDlg window(nullptr, QStringLiteral(KELTA_PROGRAM_DIR));

@@ -492,42 +492,78 @@ class LibraryCommandsTest : public TLibraryTestBase {
     QCOMPARE(OnDisk(), Written());
   }
 
-  void deletingANonEmptyParentAsksThenRefuses_data() {
-    QTest::addColumn<bool>("category");
+  // One question names what goes; on Yes it all goes, the library file
+  // first, then the pictures of every image in it; other answers keep all.
+  void deletingAsksOnceAndTakesEverythingInside_data() {
+    QTest::addColumn<QList<int>>("path");
     QTest::addColumn<int>("answer");
-    QTest::addColumn<QString>("refusal");
-    QTest::newRow("category yes") << true << int(QMessageBox::Yes) << "Cannot delete a non empty category!";
-    QTest::newRow("category no") << true << int(QMessageBox::No) << "";
-    QTest::newRow("film yes") << false << int(QMessageBox::Yes) << "Cannot delete a non empty film gallery!";
-    QTest::newRow("film cancel") << false << int(QMessageBox::Cancel) << "";
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<QStringList>("filesLeft");  // picture stems whose two files stay
+    const QStringList all = {"Aa_1", "Bb_2", "Cc_3"};
+    const int yes = QMessageBox::Yes;
+    QTest::newRow("film of two images") << QList<int>{0, 0} << yes
+                                        << "Delete the film 'Summer 2005' and its 2 images?" << QStringList{"Cc_3"};
+    QTest::newRow("film of one image") << QList<int>{0, 1} << yes << "Delete the film 'Winter' and its 1 image?"
+                                       << QStringList{"Aa_1", "Bb_2"};
+    QTest::newRow("empty film") << QList<int>{0, 2} << yes << "Delete the film 'Spring'?" << all;
+    QTest::newRow("category of films and images")
+        << QList<int>{0} << yes << "Delete the category 'Holidays' with its 3 films and 3 images?" << QStringList{};
+    QTest::newRow("category of one empty film") << QList<int>{2} << yes << "Delete the category 'Trips' with its 1 film?"
+                                                << all;
+    QTest::newRow("empty category") << QList<int>{1} << yes << "Delete the category 'Work'?" << all;
+    QTest::newRow("image") << QList<int>{0, 0, 1} << yes << "Delete the image 'Dunes'?"
+                           << QStringList{"Aa_1", "Cc_3"};
+    QTest::newRow("film, No") << QList<int>{0, 0} << int(QMessageBox::No)
+                              << "Delete the film 'Summer 2005' and its 2 images?" << all;
+    QTest::newRow("category, Cancel") << QList<int>{0} << int(QMessageBox::Cancel)
+                                      << "Delete the category 'Holidays' with its 3 films and 3 images?" << all;
   }
-  void deletingANonEmptyParentAsksThenRefuses() {
-    QFETCH(bool, category);
+  void deletingAsksOnceAndTakesEverythingInside() {
+    QFETCH(QList<int>, path);
     QFETCH(int, answer);
-    QFETCH(QString, refusal);
-    MakeLibraryWithOneImage();
+    QFETCH(QString, question);
+    QFETCH(QStringList, filesLeft);
+    Films->AddCategory(u"Holidays");
+    Films->AddFilm(0, TImageLibraryFilmData{u"Summer 2005", 0});
+    Films->AddFilm(0, TImageLibraryFilmData{u"Winter", 0});
+    Films->AddFilm(0, TImageLibraryFilmData{u"Spring", 0});
+    Films->AddImage(0, 0, {u"Beach", u"Aa_1.bmp", u"Aa_1_thumbnail.bmp", u""});
+    Films->AddImage(0, 0, {u"Dunes", u"Bb_2.bmp", u"Bb_2_thumbnail.bmp", u""});
+    Films->AddImage(0, 1, {u"Snow", u"Cc_3.bmp", u"Cc_3_thumbnail.bmp", u""});
+    Films->AddCategory(u"Work");
+    Films->AddCategory(u"Trips");
+    Films->AddFilm(2, TImageLibraryFilmData{u"Rome", 0});
+    fs::create_directory(DataFolder);
+    for (const char* stem : {"Aa_1", "Bb_2", "Cc_3"})
+      for (const char* tail : {".bmp", "_thumbnail.bmp"}) std::ofstream(DataFolder / (std::string(stem) + tail)) << "x";
+    Open();
+    QTreeWidgetItem* node = Root();
+    for (int i : path) node = node->child(i);
+    QTreeWidgetItem* parent = node->parent();
+    const int siblings = parent->childCount();
+    const QString name = node->text(0).section(" (", 0, 0);
     const std::string before = Written();
-    Focus(category ? Node({0}) : Node({0, 0}));
-    TBoxSeen question;
-    TBoxSeen refused;
-    WhenModal<QMessageBox>([&](QMessageBox* box) {
-      question.Text = box->text();
-      question.Icon = box->icon();
-      if (answer == QMessageBox::Yes) AnswerBox(refused, QMessageBox::Ok);
-      box->button(QMessageBox::StandardButton(answer))->click();
-    });
+    Focus(node);
+    TBoxSeen seen;
+    AnswerBox(seen, QMessageBox::StandardButton(answer));
     Manager->DeleteNode();
-    QCOMPARE(question.Text, category ? QString("Are you sure you want to delete the category?")
-                                     : QString("Are you sure you want to delete the film?"));
-    QCOMPARE(question.Icon, QMessageBox::Question);
-    QCOMPARE(refused.Shown, !refusal.isEmpty());
-    if (refused.Shown) {
-      QCOMPARE(refused.Text, refusal);
-      QCOMPARE(refused.Title, QString("Information"));
-      QCOMPARE(refused.Icon, QMessageBox::Information);
+    QCOMPARE(seen.Text, question);
+    QCOMPARE(seen.Icon, QMessageBox::Question);
+    std::vector<fs::path> expected;
+    for (const QString& stem : filesLeft)
+      for (const char* tail : {".bmp", "_thumbnail.bmp"}) expected.push_back(DataFolder / (stem.toStdString() + tail));
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(FilesIn(DataFolder), expected);
+    if (answer != QMessageBox::Yes) {
+      QCOMPARE(Written(), before);
+      QCOMPARE(parent->childCount(), siblings);
+      return;
     }
-    QCOMPARE(Written(), before);
-    QCOMPARE(FilesIn(DataFolder).size(), std::size_t(2));
+    QCOMPARE(parent->childCount(), siblings - 1);
+    for (int i = 0; i < parent->childCount(); ++i) QVERIFY(parent->child(i)->text(0).section(" (", 0, 0) != name);
+    if (path.size() > 1) QVERIFY2(parent->text(0).endsWith(QString("(%1)").arg(siblings - 1)), qPrintable(parent->text(0)));
+    QVERIFY(Written().find("\"" + name.toStdString() + "\"") == std::string::npos);
+    QCOMPARE(OnDisk(), Written());
   }
 
   void deletingAnImageRemovesElementFilesAndNode() {
@@ -544,7 +580,7 @@ class LibraryCommandsTest : public TLibraryTestBase {
     const int clears = Host->Clears;
     AnswerBox(seen, QMessageBox::Yes);
     Manager->DeleteNode();
-    QCOMPARE(seen.Text, QString("Are you sure you want to delete the image?"));
+    QCOMPARE(seen.Text, QString("Delete the image 'Beach'?"));
     QCOMPARE(Node({0, 0})->childCount(), 0);
     QCOMPARE(Node({0, 0})->text(0), QString("Summer 2005 (0)"));
     QVERIFY(Films->Document().Root.Children[0].Children[0].Children.empty());

@@ -73,7 +73,7 @@ void AnswerName(QLineEdit* TDlg::*edit, const QString& name) {
   });
 }
 
-enum class TChange { NewCategory, NewFilm, RenameCategory, RenameFilm, EditImage, DeleteImage };
+enum class TChange { NewCategory, NewFilm, RenameCategory, RenameFilm, EditImage, DeleteImage, DeleteFilm, DeleteCategory };
 
 
 }  // namespace
@@ -226,6 +226,8 @@ class LibrarySafetyTest : public TLibraryTestBase {
     QTest::newRow("rename film") << TChange::RenameFilm;
     QTest::newRow("edit image") << TChange::EditImage;
     QTest::newRow("delete image") << TChange::DeleteImage;
+    QTest::newRow("delete film") << TChange::DeleteFilm;
+    QTest::newRow("delete category") << TChange::DeleteCategory;
   }
   void aChangeThatCannotBeWrittenIsNotMade() {
     QFETCH(TChange, change);
@@ -266,7 +268,11 @@ class LibrarySafetyTest : public TLibraryTestBase {
         QVERIFY_THROWS_EXCEPTION(ELibraryFileError, Manager->EditNode());
         break;
       case TChange::DeleteImage:
-        Tree->setCurrentItem(Node({0, 0, 0}));
+      case TChange::DeleteFilm:
+      case TChange::DeleteCategory:
+        Tree->setCurrentItem(change == TChange::DeleteImage ? Node({0, 0, 0})
+                             : change == TChange::DeleteFilm ? Node({0, 0})
+                                                             : Node({0}));
         AnswerBox(question, QMessageBox::Yes);
         QVERIFY_THROWS_EXCEPTION(ELibraryFileError, Manager->DeleteNode());
         QVERIFY(question.Shown);
