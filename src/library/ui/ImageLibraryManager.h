@@ -151,6 +151,9 @@ class TImageLibraryManager : public QObject {
  private:
   void ConfigureTree();
   void BuildTree();
+  // Shows the thumbnail of the focused image; false when no image is focused
+  // or its thumbnail cannot be read (the box is then left as it is).
+  bool ShowFocusedThumbnail();
 
   // Reads the picture of an image node; a file that is missing or cannot be
   // read is reported to the user (owned by owner) and gives false.

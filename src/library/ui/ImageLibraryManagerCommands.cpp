@@ -243,7 +243,9 @@ void TImageLibraryManager::DeleteNode() {
     RemoveNode(node);
     RefreshCount(parent);
   }
-  Host_.ClearThumbnail();
+  // The focus has moved to a neighbour: the box shows it when it is an image
+  // and is blank otherwise, never a picture that has gone.
+  if (!ShowFocusedThumbnail()) Host_.ClearThumbnail();
 }
 
 void TImageLibraryManager::EditNode() {

@@ -230,21 +230,28 @@ void TImageLibraryManager::PopupContextMenu(const QPoint& at) {
 
 void TImageLibraryManager::TreeClick() {
   QTreeWidgetItem* node = FocusedNode();
-  const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
-  if (record == nullptr || TLibraryTreeItem::Level(node) != LevelImage) {
+  if (TLibraryTreeItem::Record(node) == nullptr || TLibraryTreeItem::Level(node) != LevelImage) {
     Host_.ClearThumbnail();
     return;
   }
+  // A damaged file is treated like a missing one: the box keeps its picture.
+  ShowFocusedThumbnail();
+}
+
+bool TImageLibraryManager::ShowFocusedThumbnail() {
+  QTreeWidgetItem* node = FocusedNode();
+  const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
+  if (record == nullptr || TLibraryTreeItem::Level(node) != LevelImage) return false;
   std::error_code ec;
   const auto file = DataFile(record->Image.Thumbnail);
-  if (!file || !std::filesystem::is_regular_file(*file, ec)) return;
+  if (!file || !std::filesystem::is_regular_file(*file, ec)) return false;
   TFastDIB thumbnail;
-  // A damaged file is treated like a missing one: the box keeps its picture.
-  if (!LoadPictureFile(file->string(), thumbnail)) return;
+  if (!LoadPictureFile(file->string(), thumbnail)) return false;
   // A 4:3 or as-captured thumbnail is taller than the box: shown whole, never cut.
   ShrinkToFit(thumbnail, ThumbnailBoxWidth, ThumbnailBoxHeight);
   DrawFrame(RGB(255, 255, 255), 1, thumbnail);
   Host_.SetThumbnail(DibToImage(thumbnail));
+  return true;
 }
 
 void TImageLibraryManager::TreeDblClick() {

@@ -23,6 +23,7 @@
 #include "support/ui/LibraryTestBase.h"
 #include "support/ui/ModalAnswer.h"
 #include "imaging/FastDIB.h"
+#include "library/CodePage.h"
 #include "library/FilmManager.h"
 #include "library/ImageSaveManager.h"
 #include "library/LibraryPaths.h"
@@ -587,6 +588,46 @@ class LibraryCommandsTest : public TLibraryTestBase {
     QVERIFY(FilesIn(DataFolder).empty());
     QCOMPARE(Host->Clears, clears + 1);
     QCOMPARE(OnDisk(), Written());
+  }
+
+  // After a delete the thumbnail box shows the image the selection moved
+  // to, and is blank once the selection is on no image.
+  void afterADeleteTheBoxShowsTheNewlySelectedImage() {
+    Films->AddCategory(u"Holidays");
+    Films->AddFilm(0, TImageLibraryFilmData{u"Summer", 0});
+    fs::create_directory(DataFolder);
+    const QColor colours[] = {QColor(200, 0, 0), QColor(0, 200, 0), QColor(0, 0, 200)};
+    const std::string stems[] = {"Aa_1", "Bb_2", "Cc_3"};
+    for (int i = 0; i < 3; ++i) {
+      Films->AddImage(0, 0, {AnsiToWide(stems[i]), AnsiToWide(stems[i] + ".bmp"),
+                             AnsiToWide(stems[i] + "_thumbnail.bmp"), u""});
+      std::ofstream(DataFolder / (stems[i] + ".bmp")) << "x";
+      TFastDIB thumbnail;
+      thumbnail.SetSize(80, 45, 24);
+      thumbnail.Fill(TBGRColor{std::uint8_t(colours[i].blue()), std::uint8_t(colours[i].green()),
+                               std::uint8_t(colours[i].red())});
+      QVERIFY(thumbnail.SaveToFile((DataFolder / (stems[i] + "_thumbnail.bmp")).string()));
+    }
+    Open();
+    auto shown = [this] { return Host->Thumbnail.pixelColor(Host->Thumbnail.rect().center()); };
+    auto deleteFocused = [this] {
+      TBoxSeen seen;
+      AnswerBox(seen, QMessageBox::Yes);
+      Manager->DeleteNode();
+    };
+    Focus(Node({0, 0, 1}));
+    QCOMPARE(shown(), colours[1]);
+    deleteFocused();
+    QCOMPARE(Tree->currentItem()->text(0), QString("Cc_3"));
+    QVERIFY(Tree->currentItem()->isSelected());
+    QCOMPARE(shown(), colours[2]);
+    deleteFocused();  // the last one: the selection moves up
+    QCOMPARE(Tree->currentItem()->text(0), QString("Aa_1"));
+    QCOMPARE(shown(), colours[0]);
+    const int clears = Host->Clears;
+    deleteFocused();
+    QCOMPARE(Tree->currentItem(), Node({0, 0}));
+    QCOMPARE(Host->Clears, clears + 1);
   }
 
   void deletingEmptyFilmsAndCategoriesLowersCounts() {
