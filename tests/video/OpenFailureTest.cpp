@@ -13,8 +13,12 @@ namespace {
 struct TFailureCase {
   const char* Name;
   std::string Bytes;
-  const char* Why;
+  std::string Why;
 };
+
+const std::string WhatKeltaOpens =
+    "Kelta opens DVD folders and disc images, VOB files and other MPEG-1 and MPEG-2 program, transport and video "
+    "streams";
 
 std::string Bytes(std::initializer_list<int> values) {
   std::string bytes;
@@ -28,6 +32,17 @@ std::string AudioOnlyProgramStream() {
   bytes += Bytes({0, 0, 1, 0xC0, 0, 8, 0x81, 0x80, 0x05, 0x21, 0, 1, 0, 1});
   bytes += std::string(2000, char(0x55));
   return bytes;
+}
+
+// The same, with the bytes of a video sequence header inside the sound.
+std::string AudioOnlyWithStrayHeader() {
+  return AudioOnlyProgramStream() + Bytes({0, 0, 1, 0xB3}) + std::string(100, char(0x55));
+}
+
+// A Matroska or MP4 file holding MPEG-2 video: its sequence header sits in
+// the track's set-up bytes.
+std::string InContainer(const std::string& start) {
+  return start + std::string(40, '\0') + Bytes({0, 0, 1, 0xB3, 0x2D, 0x02, 0x40}) + std::string(3000, char(0x11));
 }
 
 std::string DamagedVideo() {
@@ -48,12 +63,19 @@ TEST_P(OpenFailureTest, SaysWhy) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, OpenFailureTest,
-    testing::Values(TFailureCase{"Empty", "", "The file is empty"},
-                    TFailureCase{"Text", "This is not a video.\n", "It is not an MPEG video"},
-                    TFailureCase{"Png", Bytes({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 0x0D}),
-                                 "It is not an MPEG video"},
-                    TFailureCase{"AudioOnly", AudioOnlyProgramStream(), "It holds no video stream"},
-                    TFailureCase{"Damaged", DamagedVideo(), "It is damaged beyond use"}),
+    testing::Values(
+        TFailureCase{"Empty", "", "The file is empty"},
+        TFailureCase{"Text", "This is not a video.\n", "It is not an MPEG video. " + WhatKeltaOpens},
+        TFailureCase{"Png", Bytes({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 0x0D}),
+                     "It is a PNG picture. " + WhatKeltaOpens},
+        TFailureCase{"Matroska", InContainer(Bytes({0x1A, 0x45, 0xDF, 0xA3})),
+                     "It is a Matroska or WebM file. " + WhatKeltaOpens},
+        TFailureCase{"Mp4", InContainer(Bytes({0, 0, 0, 0x20}) + "ftypisom"),
+                     "It is an MP4 or QuickTime file. " + WhatKeltaOpens},
+        TFailureCase{"Avi", InContainer("RIFF" + Bytes({0, 0, 1, 0}) + "AVI LIST"), "It is an AVI file. " + WhatKeltaOpens},
+        TFailureCase{"AudioOnly", AudioOnlyProgramStream(), "It holds no video stream, only sound or data"},
+        TFailureCase{"AudioWithStrayHeader", AudioOnlyWithStrayHeader(), "It holds no video stream, only sound or data"},
+        TFailureCase{"Damaged", DamagedVideo() + Bytes({0, 0, 1, 0xE0}), "It is damaged beyond use"}),
     [](const auto& param) { return std::string(param.param.Name); });
 
 TEST(OpenFailure, AMissingFileCannotBeRead) {

@@ -3,6 +3,8 @@
 // steps, and what an encrypted or damaged disc gets.
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -29,6 +31,7 @@
 #include "support/ui/ModalAnswer.h"
 #include "video/DvdDisc.h"
 #include "video/MPEG2Decoder.h"
+#include "video/ui/DvdFileDialog.h"
 #include "video/ui/DvdTitleDlg.h"
 #include "video/ui/VideoFrameBar.h"
 
@@ -140,9 +143,8 @@ class MainDlgDvdTest : public QObject {
     QCOMPARE(Counter(*dlg.FrameBar), 0);
 
     auto status = [&] { return dlg.lbStatus->text(); };
-    // The name may be shortened to fit the label; the chapter stays whole.
-    // The title's name stays readable: the picture size gives way first.
-    QVERIFY2(status().startsWith(QStringLiteral("MY_DISC \u2013 Title 2 - Chapter 1 / 3 - Time: 00:00:00.000")),
+    QVERIFY2(status().startsWith(
+                 QStringLiteral("MY_DISC \u2013 Title 2 - [720x576] - Chapter 1 / 3 - Time: 00:00:00.000")),
              qPrintable(status()));
     const int steps[] = {Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_PageUp,
                          Qt::Key_PageUp};
@@ -188,6 +190,40 @@ class MainDlgDvdTest : public QObject {
     QTest::keyClick(&dlg, Qt::Key_PageDown);
     QCOMPARE(dlg.FrameBar->Position(), before);
     QCOMPARE(test::UnansweredModals(), 0);
+  }
+
+  // Open DVD says under its list whether the folder on show is a DVD and
+  // how to choose one; in a DVD's folder Open takes the disc at once.
+  void openDvdSaysWhetherTheFolderIsADvd() {
+    const QString holiday = Dir_.filePath(QStringLiteral("Holiday"));
+    QVERIFY(QDir().mkpath(holiday + QStringLiteral("/Beach")));
+    TDvdFileDialog dialog(nullptr, holiday);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QLabel* hint = dialog.FolderHint();
+    QVERIFY(hint->isVisible());
+    QVERIFY2(hint->text().startsWith(QStringLiteral("\u201CHoliday\u201D is not a DVD.")) &&
+                 hint->text().contains(QStringLiteral("VIDEO_TS")),
+             qPrintable(hint->text()));
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    name->setText(QStringLiteral("Beach"));
+    QTest::keyClick(name, Qt::Key_Return);
+    QCOMPARE(QFileInfo(dialog.directory().absolutePath()), QFileInfo(holiday + QStringLiteral("/Beach")));
+    QVERIFY(dialog.isVisible());
+    QVERIFY2(hint->text().startsWith(QStringLiteral("\u201CBeach\u201D is not a DVD.")), qPrintable(hint->text()));
+
+    for (const QString& folder : {Local(Folder_), Local(Folder_) + QStringLiteral("/VIDEO_TS")}) {
+      TDvdFileDialog inDisc(nullptr, folder);
+      inDisc.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&inDisc));
+      QVERIFY2(inDisc.FolderHint()->text().endsWith(QStringLiteral(" is a DVD: Open opens it.")),
+               qPrintable(inDisc.FolderHint()->text()));
+      QPushButton* open = inDisc.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open);
+      QTRY_VERIFY(open->isEnabled());
+      open->click();
+      QCOMPARE(inDisc.result(), int(QDialog::Accepted));
+      QCOMPARE(DvdLocation(QFile::encodeName(inDisc.Chosen()).toStdString()), DvdLocation(Folder_));
+    }
   }
 
   void aDroppedDvdFolderOpens() {
