@@ -288,9 +288,14 @@ void TExportDlg::ShowSummary() {
   box.setObjectName("ExportSummary");
   QPushButton* open = box.addButton(QStringLiteral("&Open Folder"), QMessageBox::ActionRole);
   open->setObjectName("btOpenFolder");
+  // Escape closes the summary as OK does; it never opens the folder.
+  box.setEscapeButton(QMessageBox::Ok);
   box.exec();
-  if (box.clickedButton() == open)
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(ExportFolder())));
+  if (box.clickedButton() != open) return;
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(ExportFolder()))))
+    QMessageBox::information(
+        this, QStringLiteral("Information"),
+        QStringLiteral("No program on this computer opens folders. The files are in %1.").arg(folder));
 }
 
 void TExportDlg::btOkClick() {
