@@ -5,6 +5,7 @@
 #include <cmath>
 #include <exception>
 
+#include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
@@ -31,6 +32,7 @@
 #include "app/WindowPlacement.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/PositionSlider.h"
+#include "imaging/DisplayAspect.h"
 #include "imaging/ImageUtils.h"
 #include "imaging/ui/DibImage.h"
 #include "common/ui/ClickRelease.h"
@@ -105,10 +107,11 @@ void TMainDlg::ConnectCommands() {
   auto* deleteKey = new QShortcut(QKeySequence::Delete, imageTree, nullptr, nullptr, Qt::WidgetShortcut);
   connect(deleteKey, &QShortcut::activated, tbiDelete, &QAction::trigger);
   bind({btSave, pmiSaveImageHere}, &TMainCommands::SaveImage);
-  bind({btView}, &TMainCommands::ViewFrame);
-  bind({btExport}, &TMainCommands::ExportFrame);
-  bind({btCrop}, &TMainCommands::CropFrame);
-  bind({btResize}, &TMainCommands::ResizeFrame);
+  bind({btView, tbiViewFrame}, &TMainCommands::ViewFrame);
+  bind({btExport, tbiExportFrame}, &TMainCommands::ExportFrame);
+  bind({btCrop, tbiCropFrame}, &TMainCommands::CropFrame);
+  bind({btResize, tbiResizeFrame}, &TMainCommands::ResizeFrame);
+  bind({tbiSaveImage}, &TMainCommands::SaveImage);
   bind({TBXItem1, pmiCrop}, &TMainCommands::CropImage);
   bind({TBXItem2, pmiResize}, &TMainCommands::ResizeImage);
   bind({pmiView}, &TMainCommands::ViewImage);
@@ -144,6 +147,7 @@ void TMainDlg::ConnectCommands() {
   connect(tbiPreviousChapter, &QAction::triggered, this, [this] { RunCommand([this] { StepChapter(-1); }); });
   connect(tbiNextChapter, &QAction::triggered, this, [this] { RunCommand([this] { StepChapter(1); }); });
   connect(tbiCopyFrame, &QAction::triggered, this, [this] { RunCommand([this] { CopyFrame(); }); });
+  connect(tbiCopyExactPixels, &QAction::triggered, this, [this] { RunCommand([this] { CopyExactPixels(); }); });
   // Clicks on the thumbnail reach eventFilter through the application-wide filter.
   connect(imageTree, &QTreeWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { pmImageLibrary->popup(imageTree->viewport()->mapToGlobal(at)); });
@@ -246,14 +250,20 @@ void TMainDlg::SetThumbnail(const QImage& picture) { imgThumb->setPixmap(QPixmap
 
 void TMainDlg::Explain(const QString& why) { lbStatus->setText(why); }
 
-void TMainDlg::CopyFrame() {
+void TMainDlg::CopyFrame() { CopyFrameAs(TFrameCopy::Shown); }
+
+void TMainDlg::CopyExactPixels() { CopyFrameAs(TFrameCopy::Exact); }
+
+void TMainDlg::CopyFrameAs(TFrameCopy how) {
   if (!FrameBar->FileOpened()) {
     Explain(QStringLiteral("Copy Frame: open a video first."));
     return;
   }
   // The playback thread writes the frame: it holds still while it is copied.
   TPlaybackPause paused(*FrameBar);
-  const TFastDIB& frame = FrameBar->FrameDIB();
+  TFastDIB shaped;
+  if (how == TFrameCopy::Shown) ToSquarePixels(FrameBar->FrameDIB(), FrameBar->DisplayAspect(), shaped);
+  const TFastDIB& frame = how == TFrameCopy::Shown ? shaped : FrameBar->FrameDIB();
   if (CopyPictureToClipboard(frame))
     Explain(QStringLiteral("The frame (%1 x %2) is on the clipboard.").arg(frame.Width()).arg(frame.RowCount()));
 }
@@ -268,6 +278,13 @@ void TMainDlg::UpdateVideoCommands() {
   for (QAction* step : {tbiBackStep, tbiFirstFrame, tbiLastFrame}) step->setEnabled(navigation);
   // While another video opens, the panel shows that one's first picture.
   tbiCopyFrame->setEnabled(FrameBar->FileOpened() && !FrameBar->Opening());
+  tbiCopyExactPixels->setEnabled(tbiCopyFrame->isEnabled());
+  // The frame's commands go with their buttons.
+  tbiViewFrame->setEnabled(btView->isEnabled());
+  tbiCropFrame->setEnabled(btCrop->isEnabled());
+  tbiResizeFrame->setEnabled(btResize->isEnabled());
+  tbiExportFrame->setEnabled(btExport->isEnabled());
+  tbiSaveImage->setEnabled(btSave->isEnabled());
   const bool chapters = frameKeys && DvdTitle() != nullptr && DvdTitle()->Chapters.size() > 1;
   tbiPreviousChapter->setEnabled(chapters);
   tbiNextChapter->setEnabled(chapters);
@@ -308,6 +325,10 @@ bool TMainDlg::FocusTakesNavigationKeys() const {
   return qobject_cast<const QLineEdit*>(focus) != nullptr || qobject_cast<const QAbstractSpinBox*>(focus) != nullptr ||
          qobject_cast<const QTextEdit*>(focus) != nullptr || qobject_cast<const QPlainTextEdit*>(focus) != nullptr ||
          qobject_cast<const QMenuBar*>(focus) != nullptr;
+}
+
+bool TMainDlg::FocusTakesKey(int key) const {
+  return key == Qt::Key_Space && qobject_cast<const QAbstractButton*>(QApplication::focusWidget()) != nullptr;
 }
 
 void TMainDlg::PausedFrameStep(void (TVideoFrameBar::*step)()) {
@@ -403,7 +424,7 @@ bool TMainDlg::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = static_cast<QWidget*>(watched);
     QWidget* focus = QApplication::focusWidget();
     const bool first = focus != nullptr ? widget == focus : widget == this;
-    if (first && widget->window() == this) {
+    if (first && widget->window() == this && !FocusTakesKey(static_cast<QKeyEvent*>(event)->key())) {
       auto* keyEvent = static_cast<QKeyEvent*>(event);
       RunCommand([this, keyEvent] { FormKeyDown(keyEvent->key(), keyEvent->modifiers()); });
       KeyHandled_ = event;

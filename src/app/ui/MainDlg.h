@@ -59,7 +59,11 @@ class TMainDlg : public QWidget {
   QMenuBar* TBXToolbar1 = nullptr;
   QMenu *tbFile = nullptr, *tbPlayback = nullptr, *tbTools = nullptr, *tbHelp = nullptr;
   QMenu* tbRecent = nullptr;
-  QAction *tbiCopyFrame = nullptr;
+  // Tools: the frame on screen's commands, each with its key, and the two
+  // ways to copy it.
+  QAction *tbiViewFrame = nullptr, *tbiCropFrame = nullptr, *tbiResizeFrame = nullptr, *tbiExportFrame = nullptr,
+          *tbiSaveImage = nullptr;
+  QAction *tbiCopyFrame = nullptr, *tbiCopyExactPixels = nullptr;
   QAction *tbiOpenDvd = nullptr, *tbiPreviousChapter = nullptr, *tbiNextChapter = nullptr;
   // Playback > Still: how a paused frame becomes a still.
   QMenu* tbStill = nullptr;
@@ -153,8 +157,11 @@ class TMainDlg : public QWidget {
   // The Playback > Still choice: the frame on screen is made again.
   void ChooseStillMode(TStillMode mode);
 
-  // Copies the frame on screen, as stored, to the clipboard.
+  // Copies the frame on screen to the clipboard in the shape it is shown
+  // at (square pixels, as the picture windows copy it)...
   void CopyFrame();
+  // ...or with its pixels as decoded, as the "Original" aspect stores them.
+  void CopyExactPixels();
 
   // Says in the status line why a command could not act.
   void Explain(const QString& why);
@@ -205,6 +212,9 @@ class TMainDlg : public QWidget {
   void BuildVideoArea(const QString& libFolder);
   void BuildLibraryPane();
   void BuildStatusBar();
+  // Tab goes through the buttons, the picture, its commands, the slider and
+  // the library tree in the order they stand.
+  void ChainTabOrder();
   void ConnectCommands();
   // Hands the library commands to the controller once the document exists.
   void ConnectLibrary();
@@ -216,6 +226,10 @@ class TMainDlg : public QWidget {
   // Left, Right, Home and End belong to the library tree, to text boxes
   // and to the menu bar while they have the keyboard focus.
   bool FocusTakesNavigationKeys() const;
+  // Space presses a button that has the focus instead of playing.
+  bool FocusTakesKey(int key) const;
+  enum class TFrameCopy : std::uint8_t { Shown, Exact };
+  void CopyFrameAs(TFrameCopy how);
   // Pauses playback, shows the frame the frame bar's `step` picks and moves
   // the slider to it.
   void PausedFrameStep(void (TVideoFrameBar::*step)());

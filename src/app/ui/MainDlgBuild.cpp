@@ -74,8 +74,9 @@ QPushButton* BigButton(const QString& name, const QString& caption, QWidget* par
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(name);
   button->setGeometry(x, y, w, h);
-  // The window sees the keys first; buttons never take the focus from the tree.
-  button->setFocusPolicy(Qt::NoFocus);
+  // Tab reaches a button; a click leaves the focus where it was (the
+  // picture keeps the video's keys).
+  button->setFocusPolicy(Qt::TabFocus);
   return button;
 }
 
@@ -93,6 +94,7 @@ TMainDlg::TMainDlg(QWidget* parent, const QString& libFolder) : QWidget(parent) 
   BuildVideoArea(libFolder);
   BuildLibraryPane();
   BuildStatusBar();
+  ChainTabOrder();
   ConnectCommands();
 
   ThumbDIB.SetSize(200, 113, 24);
@@ -180,8 +182,21 @@ void TMainDlg::BuildMenus() {
   TBXItem1 = item(tbTools, "TBXItem1", QStringLiteral("&Crop"));
   TBXItem2 = item(tbTools, "TBXItem2", QStringLiteral("&Resize"));
   tbTools->addSeparator();
+  tbiViewFrame = item(tbTools, "tbiViewFrame", QStringLiteral("&View Frame"));
+  shortcut(tbiViewFrame, QKeySequence(Qt::CTRL | Qt::Key_Return));
+  tbiCropFrame = item(tbTools, "tbiCropFrame", QStringLiteral("Cro&p Frame"));
+  shortcut(tbiCropFrame, QKeySequence(Qt::CTRL | Qt::Key_K));
+  tbiResizeFrame = item(tbTools, "tbiResizeFrame", QStringLiteral("Resi&ze Frame"));
+  shortcut(tbiResizeFrame, QKeySequence(Qt::CTRL | Qt::Key_R));
+  tbiExportFrame = item(tbTools, "tbiExportFrame", QStringLiteral("E&xport Frame\u2026"));
+  shortcut(tbiExportFrame, QKeySequence(Qt::CTRL | Qt::Key_E));
+  // Ctrl+W belongs to the key table, which saves without pausing playback.
+  tbiSaveImage = item(tbTools, "tbiSaveImage", QStringLiteral("&Save Image\u2026\tCtrl+W"));
+  tbTools->addSeparator();
   tbiCopyFrame = item(tbTools, "tbiCopyFrame", QStringLiteral("Copy &Frame"));
   shortcut(tbiCopyFrame, QKeySequence::Copy);
+  tbiCopyExactPixels = item(tbTools, "tbiCopyExactPixels", QStringLiteral("Copy &Exact Pixels"));
+  shortcut(tbiCopyExactPixels, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
 
   tbHelp = TBXToolbar1->addMenu(QStringLiteral("&Help"));
   tbHelp->setObjectName(QStringLiteral("tbHelp"));
@@ -259,7 +274,8 @@ void TMainDlg::BuildVideoArea(const QString& libFolder) {
   VideoPanel->setObjectName(QStringLiteral("VideoPanel"));
   VideoPanel->setGeometry(1 + (clientW - 400) / 2 + 1, 1 + 20, 400, 225);
   VideoPanel->setCursor(Qt::ArrowCursor);
-  VideoPanel->setFocusPolicy(Qt::ClickFocus);
+  // A click or Tab gives the picture the video's keys.
+  VideoPanel->setFocusPolicy(Qt::StrongFocus);
   imgMainView = new QLabel(VideoPanel);
   imgMainView->setObjectName(QStringLiteral("imgMainView"));
   imgMainView->setGeometry(4, 4, TVideoOutPanelEx::ImageWidth, TVideoOutPanelEx::ImageHeight);
@@ -328,6 +344,12 @@ void TMainDlg::BuildLibraryPane() {
   imgThumb->setGeometry(2, 403 - ThumbnailBoxHeight - 1, ThumbnailBoxWidth, ThumbnailBoxHeight);
   imgThumb->setAlignment(Qt::AlignCenter);
   imgThumb->setCursor(Qt::PointingHandCursor);
+}
+
+void TMainDlg::ChainTabOrder() {
+  QWidget* const chain[] = {btOpen, btPlay,   btPause, btSave,   btHelp, btUpdate, VideoPanel,
+                            btView, btResize, btCrop,  btExport, Slider, imageTree};
+  for (std::size_t i = 0; i + 1 < std::size(chain); ++i) setTabOrder(chain[i], chain[i + 1]);
 }
 
 void TMainDlg::BuildStatusBar() {

@@ -1,5 +1,6 @@
 #include "app/ui/PositionSlider.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -8,7 +9,8 @@
 namespace kelta {
 
 TPositionSlider::TPositionSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
-  setFocusPolicy(Qt::NoFocus);
+  // Tab reaches the slider; its keys are the window's (see keyPressEvent).
+  setFocusPolicy(Qt::TabFocus);
   setRange(0, 100);
   setValue(0);
 }
@@ -45,6 +47,12 @@ int TPositionSlider::ValueAt(int x) const {
   const int span = groove.width() - handle.width();
   return QStyle::sliderValueFromPosition(minimum(), maximum(), x - groove.left() - handle.width() / 2, span,
                                          option.upsideDown);
+}
+
+void TPositionSlider::keyPressEvent(QKeyEvent* event) {
+  // The window's key table has stepped the video by now and moved the
+  // slider with it; a step of the slider's own would move it off the frame.
+  event->ignore();
 }
 
 void TPositionSlider::mouseReleaseEvent(QMouseEvent* event) {

@@ -26,6 +26,8 @@ QPushButton { font-weight: bold; color: #686868; border: 1px solid #B5B5B5; bord
 QPushButton:hover { border-color: #8FA4BC;
                     background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #E6ECF3); }
 QPushButton:pressed { background: #D3D9E1; }
+/* The button Tab reached, ready for Space. */
+QPushButton:focus { border: 2px solid #1F56A8; }
 QPushButton:disabled { color: #B4B4B4; border-color: #CFCFCF; background: #EDEDED; }
 QFrame#FlatPanel1 { background: #FFFFFF; border: 1px solid #C5C5C5; }
 QWidget#SliderStrip { background: #FFFFFF; }
@@ -33,10 +35,15 @@ QSlider::groove:horizontal { height: 4px; background: #C9CED6; border-radius: 2p
 QSlider::handle:horizontal { width: 10px; margin: -6px 0; border-radius: 3px; border: 1px solid #7D8FA5;
                              background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #C6D0DC); }
 QSlider::handle:horizontal:disabled { border-color: #C0C0C0; background: #E4E4E4; }
+/* A slider with the keyboard focus says so: a darker groove, a blue-edged handle. */
+QSlider::groove:horizontal:focus { background: #6F8FB8; }
+QSlider::handle:horizontal:focus { border-color: #1F56A8;
+                                   background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #9FB9DA); }
 QFrame#Panel3 { background: #FFFFFF; border: 1px solid #C5C5C5; border-top: none; }
 QFrame#Panel3 > QLabel#Label1 { color: #FFFFFF; font-weight: bold; background: transparent; }
 QTreeWidget { border: none; border-top: 1px solid #D8D8D8; border-bottom: 1px solid #D8D8D8;
               background: #FFFFFF; color: #404040; }
+QTreeWidget:focus { border-top: 2px solid #1F56A8; border-bottom: 2px solid #1F56A8; }
 QLabel#imgThumb { background: #FFFFFF; }
 QFrame#LinePanel1 { background: #E7E7E7; border-top: 1px solid #C5C5C5; }
 QLabel#lbStatus { color: #686868; }

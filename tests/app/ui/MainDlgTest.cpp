@@ -33,7 +33,9 @@
 #include "app/ui/PositionSlider.h"
 #include "app/ui/SplashDlg.h"
 #include "app/ui/Startup.h"
+#include "app/ui/Theme.h"
 #include "common/ui/ShowException.h"
+#include "imaging/DisplayAspect.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "support/SamePixels.h"
 #include "support/VideoFixture.h"
@@ -572,6 +574,87 @@ class MainDlgTest : public QObject {
     QCOMPARE(items.indexOf(dlg.tbiBackStep) + 1, items.indexOf(dlg.tbiMoveStep));
   }
 
+  // Tab walks the window's controls in the order they stand, each showing
+  // the focus; Space presses the button it reached instead of playing.
+  void tabWalksTheControls() {
+    auto dlg = OpenWindow();
+    dlg->show();
+    QApplication::setActiveWindow(dlg.get());
+    QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dlg->VideoPanel));
+    QList<QWidget*> reached;
+    for (int i = 0; i < 12; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      reached.append(QApplication::focusWidget());
+    }
+    // Pause rests while nothing plays.
+    const QList<QWidget*> expected = {dlg->btView, dlg->btResize, dlg->btCrop,   dlg->btExport, dlg->Slider,
+                                      dlg->imageTree, dlg->btOpen, dlg->btPlay, dlg->btSave,   dlg->btHelp,
+                                      dlg->btUpdate, dlg->VideoPanel};
+    QCOMPARE(reached, expected);
+
+    // A button with the focus looks so, in the program's theme.
+    const QString plain = qApp->styleSheet();
+    const QFont font = QApplication::font();
+    ApplyTheme(*qApp);
+    dlg->VideoPanel->setFocus(Qt::TabFocusReason);
+    const QImage unfocused = dlg->btView->grab().toImage();
+    dlg->btView->setFocus(Qt::TabFocusReason);
+    const QImage focused = dlg->btView->grab().toImage();
+    qApp->setStyleSheet(plain);
+    QApplication::setFont(font);
+    QVERIFY(focused.pixel(1, focused.height() / 2) != unfocused.pixel(1, unfocused.height() / 2));
+
+    int views = 0;
+    dlg->Commands.ViewFrame = [&views] { ++views; };
+    QTest::keyClick(dlg->btView, Qt::Key_Space);
+    QCOMPARE(views, 1);
+    QVERIFY(!dlg->FrameBar->Playing());
+    // On the slider the arrows step frames, and the slider follows the frame.
+    dlg->Slider->setFocus(Qt::TabFocusReason);
+    const std::int64_t before = dlg->FrameBar->FrameNumber();
+    QTest::keyClick(dlg->Slider, Qt::Key_Right);
+    QCOMPARE(dlg->FrameBar->FrameNumber(), before + 1);
+    QCOMPARE(qint64(dlg->Slider->value()), dlg->FrameBar->Position());
+  }
+
+  // Tools holds the frame's commands with their keys, resting without a video.
+  void toolsMenuRunsTheFrameCommands_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::newRow("View Frame") << "tbiViewFrame" << QKeySequence(Qt::CTRL | Qt::Key_Return);
+    QTest::newRow("Crop Frame") << "tbiCropFrame" << QKeySequence(Qt::CTRL | Qt::Key_K);
+    QTest::newRow("Resize Frame") << "tbiResizeFrame" << QKeySequence(Qt::CTRL | Qt::Key_R);
+    QTest::newRow("Export Frame") << "tbiExportFrame" << QKeySequence(Qt::CTRL | Qt::Key_E);
+    QTest::newRow("Save Image") << "tbiSaveImage" << QKeySequence(Qt::CTRL | Qt::Key_W);
+  }
+  void toolsMenuRunsTheFrameCommands() {
+    QFETCH(QString, action);
+    QFETCH(QKeySequence, keys);
+    auto dlg = std::make_unique<TMainDlg>(nullptr, ProgramDir);
+    auto* item = dlg->findChild<QAction*>(action);
+    QVERIFY(item != nullptr);
+    QVERIFY(dlg->tbTools->actions().contains(item));
+    QVERIFY(!item->isEnabled());
+    int runs = 0;
+    const auto count = [&runs] { ++runs; };
+    dlg->Commands.ViewFrame = dlg->Commands.CropFrame = dlg->Commands.ResizeFrame = dlg->Commands.ExportFrame =
+        dlg->Commands.SaveImage = count;
+    dlg->OpenVideo(Video_);
+    QVERIFY(item->isEnabled());
+    item->trigger();
+    QCOMPARE(runs, 1);
+    // The key, shown in the menu, does the same wherever the focus is.
+    QVERIFY2(item->shortcut() == keys || item->text().endsWith(QLatin1Char('\t') + keys.toString()),
+             qPrintable(item->text()));
+    dlg->show();
+    QApplication::setActiveWindow(dlg.get());
+    QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
+    dlg->imageTree->setFocus();
+    QTest::keySequence(dlg->imageTree, keys);
+    QCOMPARE(runs, 2);
+  }
+
   void ctrlWSavesWithoutPausing() {
     auto dlg = OpenWindow();
     int saves = 0;
@@ -829,15 +912,22 @@ class MainDlgTest : public QObject {
   }
 
   // Ctrl+C (wherever the focus is in the window) and Tools > Copy Frame put
-  // the frame on screen on the clipboard with its exact pixels.
-  void copyFramePutsTheExactPixelsOnTheClipboard_data() {
+  // the frame on screen on the clipboard in the shape shown, as the picture
+  // windows copy it; Ctrl+Shift+C and Copy Exact Pixels put its pixels as
+  // decoded.
+  void copyFramePutsTheFrameOnTheClipboard_data() {
     QTest::addColumn<QString>("way");
-    QTest::newRow("Ctrl+C") << "keys";
-    QTest::newRow("Ctrl+C in the library tree") << "keys in tree";
-    QTest::newRow("Tools menu") << "menu";
+    QTest::addColumn<bool>("exact");
+    QTest::newRow("Ctrl+C") << "keys" << false;
+    QTest::newRow("Ctrl+C in the library tree") << "keys in tree" << false;
+    QTest::newRow("Tools menu") << "menu" << false;
+    QTest::newRow("Ctrl+Shift+C") << "keys" << true;
+    QTest::newRow("Ctrl+Shift+C in the library tree") << "keys in tree" << true;
+    QTest::newRow("Tools menu, exact") << "menu" << true;
   }
-  void copyFramePutsTheExactPixelsOnTheClipboard() {
+  void copyFramePutsTheFrameOnTheClipboard() {
     QFETCH(QString, way);
+    QFETCH(bool, exact);
     auto dlg = OpenWindow();
     dlg->show();
     QApplication::setActiveWindow(dlg.get());
@@ -846,16 +936,20 @@ class MainDlgTest : public QObject {
     QVERIFY(Counter(*dlg->FrameBar) > 0);
     QGuiApplication::clipboard()->clear();
     if (way == QLatin1String("menu")) {
-      dlg->tbiCopyFrame->trigger();
+      (exact ? dlg->tbiCopyExactPixels : dlg->tbiCopyFrame)->trigger();
     } else {
       QWidget* target = way == QLatin1String("keys") ? static_cast<QWidget*>(dlg.get()) : dlg->imageTree;
       dlg->imageTree->setCurrentItem(dlg->imageTree->topLevelItem(0));
       target->setFocus();
-      QTest::keyClick(target, Qt::Key_C, Qt::ControlModifier);
+      QTest::keyClick(target, Qt::Key_C, exact ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
     }
     const QImage copied = QGuiApplication::clipboard()->image();
     QVERIFY(!copied.isNull());
-    QVERIFY(test::SamePixels(dlg->FrameBar->FrameDIB(), PixelsOf(copied), "copied-frame"));
+    TFastDIB shaped;
+    ToSquarePixels(dlg->FrameBar->FrameDIB(), dlg->FrameBar->DisplayAspect(), shaped);
+    // The 720 x 576 PAL frame at 4:3.
+    QCOMPARE(shaped.Width(), 768);
+    QVERIFY(test::SamePixels(exact ? dlg->FrameBar->FrameDIB() : shaped, PixelsOf(copied), "copied-frame"));
   }
 
   // The playback items and Copy Frame wait for a video.
