@@ -183,22 +183,23 @@ void TImageLibraryManager::SaveImage() {
   dialog.etFilm->setText(QString::fromStdU16String(RecordOf(category).Category.Name) + QStringLiteral(" -> ") +
                          QString::fromStdU16String(RecordOf(film).Film.Name));
   dialog.NameTaken = [this, film](const QString& name) { return HasChildNamed(film, Wide(name)); };
+  // Stored while the dialog is open: a capture that cannot be stored is
+  // reported there, with all that was typed kept for another try. The files
+  // reach the disk before the library names them; a capture that cannot be
+  // stored, or whose entry cannot be saved, leaves nothing behind.
+  QTreeWidgetItem* added = nullptr;
+  dialog.StorePicture = [&](TFastDIB& picture, const TImageSaveOptions& options) {
+    TImageLibraryImageData image;
+    image.Name = options.Name;
+    image.Memo = MemoFromEditor(QString::fromStdU16String(options.Memo));
+    TimageSaveManager store(DataFolder_);
+    store.Image = &picture;
+    store.ImageAspect = dialog.PictureAspect();
+    store.Options = options;
+    added = AppendImageNode(film, StoreCapture(Films_, store, categoryIndex, filmIndex, std::move(image)));
+  };
   dialog.exec();
-  if (!dialog.Accepted) return;
-
-  TImageLibraryImageData image;
-  image.Name = Wide(dialog.etName->text());
-  image.Memo = MemoFromEditor(dialog.moMemo->toPlainText());
-  if (HasChildNamed(film, image.Name)) return;
-
-  // The files reach the disk before the library names them; a capture that
-  // cannot be stored, or whose entry cannot be saved, leaves nothing behind.
-  TimageSaveManager store(DataFolder_);
-  store.Image = &dialog.Picture;
-  store.ImageAspect = dialog.PictureAspect();
-  store.Options = dialog.Options;
-  image = StoreCapture(Films_, store, categoryIndex, filmIndex, std::move(image));
-  SelectNewNode(AppendImageNode(film, std::move(image)));
+  if (added) SelectNewNode(added);
 }
 
 QTreeWidgetItem* TImageLibraryManager::AppendImageNode(QTreeWidgetItem* film, TImageLibraryImageData image) {

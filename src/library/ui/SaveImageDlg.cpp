@@ -13,7 +13,9 @@
 #include <QRadioButton>
 #include <QSlider>
 
+#include "common/ui/BusyCursor.h"
 #include "common/ui/DesktopCentre.h"
+#include "common/ui/ShowException.h"
 #include "common/ui/VideoOutPanel.h"
 #include "imaging/ImageAdjust.h"
 #include "imaging/Resample.h"
@@ -246,12 +248,28 @@ void TSaveImageDlg::TakeAdjustments() {
 
 void TSaveImageDlg::btOkClick() {
   if (!CheckName(this, etName, NameTaken, QStringLiteral("Please input a valid image name!"),
-                 QStringLiteral("An image with this name already exists in this film!")))
+                 QStringLiteral("An image with this name already exists in this film!"))) {
+    etName->setFocus();
     return;
+  }
   TakeAdjustments();
   Options.AspectRatio = ChosenAspect();
   Options.Name = etName->text().toStdU16String();
   Options.Memo = moMemo->toPlainText().toStdU16String();
+  if (StorePicture) {
+    TFastDIB picture;
+    picture.SetSize(Picture.Width(), Picture.Height(), std::uint8_t(Picture.BitCount()));
+    if (!picture.Empty() && picture.ImageSize() == Picture.ImageSize())
+      std::copy_n(Picture.Bits(), Picture.ImageSize(), picture.Bits());
+    try {
+      // The wait cursor goes before a message shows.
+      TBusyCursor busy;
+      StorePicture(picture, Options);
+    } catch (const std::exception& error) {
+      ShowException(error, this);
+      return;
+    }
+  }
   RememberAspect();
   Accepted = true;
   done(QDialog::Accepted);
@@ -260,6 +278,12 @@ void TSaveImageDlg::btOkClick() {
 void TSaveImageDlg::btCancelClick() { done(QDialog::Rejected); }
 
 void TSaveImageDlg::keyPressEvent(QKeyEvent* event) {
+  // The sliders leave Return to the dialog: it presses Ok, as in the name edit.
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && qobject_cast<QSlider*>(focusWidget())) {
+    btOkClick();
+    return;
+  }
   if (HandleNameDialogKey(event, [this] { btCancelClick(); })) return;
   QDialog::keyPressEvent(event);
 }

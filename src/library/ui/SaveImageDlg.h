@@ -5,6 +5,7 @@
 // choices when it writes the files.
 
 #include <filesystem>
+#include <functional>
 
 #include <QDialog>
 
@@ -99,6 +100,11 @@ class TSaveImageDlg : public QDialog {
   // Optional: answers whether an image of that name already is in the film;
   // such a name is refused with the dialog kept open.
   TNameTaken NameTaken;
+  // Optional: stores the picture with the choices made, while the dialog is
+  // still open; the picture is a fresh copy of the frame, the store's to
+  // change. When it throws, the error is shown and the dialog stays open with
+  // everything typed and chosen, for another try.
+  std::function<void(TFastDIB& picture, const TImageSaveOptions& options)> StorePicture;
 
   void tbLightnessChange();
   // Any aspect choice: Preview shows what the store will write for it.

@@ -779,7 +779,10 @@ class LibraryCommandsTest : public TLibraryTestBase {
     QCOMPARE(Node({0})->text(0), QString("Holidays (0)"));
   }
 
-  void aPictureThatCannotBeWrittenAddsNothing() {
+  // A capture that cannot be stored adds nothing; the save dialog says why
+  // and stays open with what was typed, so that Ok stores it once the cause
+  // is gone.
+  void aPictureThatCannotBeWrittenAddsNothingUntilSavedAgain() {
     Films->AddCategory(u"Holidays");
     Films->AddFilm(0, TImageLibraryFilmData{u"Summer", 0});
     // The data folder's place is taken by a file: nothing can be stored.
@@ -788,11 +791,35 @@ class LibraryCommandsTest : public TLibraryTestBase {
     Host->IsPlaying = true;
     Focus(Node({0, 0}));
     const std::string before = Written();
-    AnswerSave(TSaveAnswer{});
-    QVERIFY_THROWS_EXCEPTION(EImageStoreError, Manager->SaveImage());
-    QCOMPARE(Node({0, 0})->childCount(), 0);
-    QCOMPARE(Node({0, 0})->text(0), QString("Summer (0)"));
-    QCOMPARE(Written(), before);
+    TBoxSeen seen;
+    bool stillOpen = false;
+    int imagesMeanwhile = -1;
+    std::string writtenMeanwhile;
+    WhenModal<TSaveImageDlg>([&](TSaveImageDlg* dialog) {
+      dialog->etName->setText("Beach");
+      dialog->moMemo->setPlainText("sand");
+      AnswerBox(seen);
+      dialog->btOk->click();
+      stillOpen = dialog->isVisible();
+      imagesMeanwhile = Node({0, 0})->childCount();
+      writtenMeanwhile = Written();
+      fs::remove(DataFolder);
+      dialog->btOk->click();
+    });
+    Manager->SaveImage();
+    QVERIFY(seen.Shown);
+    QCOMPARE(seen.Icon, QMessageBox::Critical);
+    QVERIFY2(seen.Text.contains("image folder"), qPrintable(seen.Text));
+    QVERIFY(stillOpen);
+    QCOMPARE(imagesMeanwhile, 0);
+    QCOMPARE(writtenMeanwhile, before);
+    QCOMPARE(Node({0, 0})->text(0), QString("Summer (1)"));
+    QCOMPARE(Node({0, 0, 0})->text(0), QString("Beach"));
+    QCOMPARE(Tree->currentItem(), Node({0, 0, 0}));
+    const TXmlNode& image = Films->Document().Root.Children.at(0).Children.at(0).Children.at(0);
+    QCOMPARE(image.Attribute("memo"), std::string("sand"));
+    QCOMPARE(FilesIn(DataFolder).size(), std::size_t(2));
+    QCOMPARE(OnDisk(), Written());
     QVERIFY(Host->IsPlaying);
   }
 

@@ -13,7 +13,10 @@
 #include <QTest>
 #include <algorithm>
 #include <filesystem>
+#include <stdexcept>
+#include <vector>
 
+#include "app/ui/Theme.h"
 #include "support/SamePixels.h"
 #include "support/ui/ModalAnswer.h"
 #include "library/ui/SaveImageDlg.h"
@@ -295,6 +298,100 @@ class SaveImageDlgTest : public QObject {
     d.tbLightness->setValue(120);
     QCOMPARE(PictureArea(d.AdjustedPreview), expected);
     QVERIFY(!PixelsEqual(d.AdjustedPreview, d.Preview));
+  }
+
+  // A save that fails shows why and keeps the dialog open with the name, the
+  // memo, the aspect and the adjustments, so that Ok tries again; each try
+  // stores the frame as captured, whatever the failed one did to its copy.
+  void aFailedSaveKeepsTheDialogForAnotherTry() {
+    TSaveImageDlg d;
+    d.SetPicture(ColourfulFrame(), TDisplayAspect{16, 9});
+    std::vector<int> firstBlue;
+    TImageSaveOptions stored;
+    d.StorePicture = [&](TFastDIB& picture, const TImageSaveOptions& options) {
+      firstBlue.push_back(picture.PixelPtr(0, 0)[0]);
+      picture.Fill(TBGRColor{0, 0, 0});
+      if (firstBlue.size() == 1) throw std::runtime_error("Cannot write the image file \"x.bmp\": No space left on device");
+      stored = options;
+    };
+    TBoxSeen seen;
+    bool openAfterTheError = false;
+    QStringList kept;
+    WhenModal<TSaveImageDlg>([&](TSaveImageDlg* dlg) {
+      dlg->etName->setText("Beach");
+      dlg->moMemo->setPlainText("memo");
+      dlg->rb1851->setChecked(true);
+      dlg->tbLightness->setValue(-12);
+      AnswerBox(seen, QMessageBox::Ok);
+      dlg->btOk->click();
+      openAfterTheError = dlg->isVisible();
+      kept << dlg->etName->text() << dlg->moMemo->toPlainText() << CheckedChoice(*dlg)
+           << QString::number(dlg->tbLightness->value());
+      dlg->btOk->click();
+    });
+    d.exec();
+    QVERIFY(seen.Shown);
+    QCOMPARE(seen.Title, QString("Kelta"));
+    QCOMPARE(seen.Icon, QMessageBox::Critical);
+    QVERIFY2(seen.Text.contains("No space left on device"), qPrintable(seen.Text));
+    QVERIFY(openAfterTheError);
+    QCOMPARE(kept, QStringList({"Beach", "memo", "1.85:1", "-12"}));
+    QCOMPARE(firstBlue, (std::vector<int>{40, 40}));
+    QVERIFY(d.Accepted);
+    QCOMPARE(stored.Name, std::u16string(u"Beach"));
+    QCOMPARE(stored.Memo, std::u16string(u"memo"));
+    QCOMPARE(int(stored.AspectRatio), int(TAspectRatio::Ratio185));
+    QCOMPARE(stored.Lightness, -12);
+  }
+
+  // After a refused name the name edit has the focus again; Return on a
+  // slider presses Ok, as it does in the name edit.
+  void keysAfterARefusalAndOnASlider() {
+    TSaveImageDlg d;
+    TBoxSeen seen;
+    QWidget* focusAfterRefusal = nullptr;
+    int accepted = -1;
+    WhenModal<TSaveImageDlg>([&](TSaveImageDlg* dlg) {
+      dlg->moMemo->setFocus();
+      AnswerBox(seen, QMessageBox::Ok);
+      dlg->btOk->click();
+      focusAfterRefusal = dlg->focusWidget();
+      dlg->etName->setText("Beach");
+      dlg->tbContrast->setFocus();
+      QTest::keyClick(dlg->tbContrast, Qt::Key_Return);
+      accepted = dlg->Accepted;
+      if (dlg->isVisible()) dlg->reject();
+    });
+    d.exec();
+    QVERIFY(seen.Shown);
+    QCOMPARE(focusAfterRefusal, static_cast<QWidget*>(d.etName));
+    QCOMPARE(accepted, 1);
+    QVERIFY(d.Accepted);
+  }
+
+  // Under the program's look a slider with the keyboard focus is drawn
+  // otherwise than without it.
+  void aSliderShowsTheKeyboardFocus() {
+    const QString sheet = qApp->styleSheet();
+    const QFont font = qApp->font();
+    ApplyTheme(*qApp);
+    QImage focused, unfocused;
+    {
+      TSaveImageDlg d;
+      d.show();
+      d.activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(&d));
+      d.tbRed->setFocus();
+      QTRY_VERIFY(d.tbRed->hasFocus());
+      focused = d.tbRed->grab().toImage();
+      d.tbGreen->setFocus();
+      QTRY_VERIFY(!d.tbRed->hasFocus());
+      unfocused = d.tbRed->grab().toImage();
+    }
+    qApp->setStyleSheet(sheet);
+    qApp->setFont(font);
+    QCOMPARE(focused.size(), unfocused.size());
+    QVERIFY(focused != unfocused);
   }
 
   void escapeClosesWithoutAccepting() {
