@@ -74,19 +74,21 @@ std::vector<TUnreferencedPicture> FindUnreferencedPictures(const TXmlDocument& d
   return found;
 }
 
-void MakeMissingThumbnail(const std::filesystem::path& dataFolder, TUnreferencedPicture& picture) {
-  if (!picture.Thumbnail.empty()) return;
+bool PrepareForRecovery(const std::filesystem::path& dataFolder, TUnreferencedPicture& picture) {
   const auto source = ConfinedStoreFile(dataFolder, picture.Picture);
+  TFastDIB bitmap;
+  // Read even beside a thumbnail: an entry whose picture cannot be opened is
+  // no recovery.
+  if (!source || !LoadPictureFile(source->string(), bitmap)) return false;
+  if (!picture.Thumbnail.empty()) return true;
   const std::string thumbnailName = ThumbnailNameOf(picture.Picture);
   const auto target = ConfinedStoreFile(dataFolder, thumbnailName);
-  if (!source || !target) throw EImageStoreError("The picture name \"" + picture.Picture + "\" is not the store's");
-  TFastDIB bitmap;
-  if (!LoadPictureFile(source->string(), bitmap))
-    throw EImageStoreError("The picture file \"" + source->string() + "\" cannot be read");
+  if (!target) throw EImageStoreError("The thumbnail name \"" + thumbnailName + "\" is not the store's");
   TFastDIB thumbnail;
   TimageSaveManager::MakeThumbnail(bitmap, thumbnail);
   WriteStoredBitmap(thumbnail, *target);
   picture.Thumbnail = thumbnailName;
+  return true;
 }
 
 std::vector<std::string> ReadLeftAlonePictures(const std::filesystem::path& file) {

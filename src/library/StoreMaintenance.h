@@ -29,10 +29,11 @@ struct TUnreferencedPicture {
 std::vector<TUnreferencedPicture> FindUnreferencedPictures(const TXmlDocument& document,
                                                            const std::filesystem::path& dataFolder);
 
-// Gives the picture a thumbnail when it has none: "<stem>_thumbnail.bmp" made
-// as a capture's is. Throws EImageStoreError when the picture cannot be read
-// or the thumbnail written.
-void MakeMissingThumbnail(const std::filesystem::path& dataFolder, TUnreferencedPicture& picture);
+// Readies a found picture to be named by the library: reads it, and gives it
+// a thumbnail when it has none ("<stem>_thumbnail.bmp", made as a capture's
+// is). False, with nothing written, when the picture cannot be read; throws
+// EImageStoreError when the thumbnail cannot be written.
+bool PrepareForRecovery(const std::filesystem::path& dataFolder, TUnreferencedPicture& picture);
 
 // The pictures the user chose to leave alone, so that they are offered once:
 // one bare name a line in `file`; a missing file is an empty list.

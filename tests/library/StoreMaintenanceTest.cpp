@@ -61,24 +61,29 @@ TEST(StoreMaintenanceTest, UnnamedPicturesAreFoundWithTheirThumbnails) {
             (std::vector<TUnreferencedPicture>{{"Bb_2.bmp", "Bb_2_thumbnail.bmp"}, {"Cc_3.bmp", ""}, {"Ee_5.bmp", ""}}));
 }
 
-TEST(StoreMaintenanceTest, APictureWithoutThumbnailGetsOne) {
+TEST(StoreMaintenanceTest, ARecoveredPictureIsReadAndGetsAThumbnail) {
   TTempFolder folder;
   TFastDIB picture;
   picture.SetSize(400, 300, 24);
   picture.Fill(TBGRColor{1, 2, 3});
   ASSERT_TRUE(picture.SaveToFile((folder / "Cc_3.bmp").string()));
   TUnreferencedPicture found{"Cc_3.bmp", ""};
-  MakeMissingThumbnail(folder.Path(), found);
+  EXPECT_TRUE(PrepareForRecovery(folder.Path(), found));
   EXPECT_EQ(found.Thumbnail, "Cc_3_thumbnail.bmp");
   TFastDIB thumbnail;
   ASSERT_TRUE(thumbnail.LoadFromFile((folder / "Cc_3_thumbnail.bmp").string()));
   EXPECT_EQ(thumbnail.Width(), 200);
   EXPECT_EQ(thumbnail.RowCount(), 150);
 
+  // A picture that cannot be read is not ready, even beside a thumbnail.
   WriteBytes(folder / "Dd_4.bmp", "not a bitmap");
   TUnreferencedPicture damaged{"Dd_4.bmp", ""};
-  EXPECT_THROW(MakeMissingThumbnail(folder.Path(), damaged), EImageStoreError);
+  EXPECT_FALSE(PrepareForRecovery(folder.Path(), damaged));
   EXPECT_FALSE(fs::exists(folder / "Dd_4_thumbnail.bmp"));
+  WriteBytes(folder / "Ee_5.bmp", "not a bitmap");
+  ASSERT_TRUE(thumbnail.SaveToFile((folder / "Ee_5_thumbnail.bmp").string()));
+  TUnreferencedPicture damagedWithThumbnail{"Ee_5.bmp", "Ee_5_thumbnail.bmp"};
+  EXPECT_FALSE(PrepareForRecovery(folder.Path(), damagedWithThumbnail));
 }
 
 TEST(StoreMaintenanceTest, PicturesLeftAloneAreRemembered) {

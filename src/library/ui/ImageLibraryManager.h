@@ -110,7 +110,8 @@ class TImageLibraryManager : public QObject {
 
   // Offers the pictures of the data folder that no entry names (captures an
   // interrupted save kept out of the library) to be added to a film of the
-  // category "Recovered"; those the user leaves alone are listed in
+  // category "Recovered"; those the user leaves alone, and those that turn
+  // out unreadable when added (a message names them), are listed in
   // `leftAloneFile` and not offered again.
   void OfferUnreferencedPictures(const std::filesystem::path& leftAloneFile);
 

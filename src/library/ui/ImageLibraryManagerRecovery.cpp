@@ -3,15 +3,16 @@
 
 #include <QLineEdit>
 #include <QString>
+#include <QStringList>
 #include <QTreeWidget>
 #include <algorithm>
 
 #include "library/CodePage.h"
 #include "library/FilmManager.h"
 #include "library/StoreMaintenance.h"
-#include "library/StoredBitmap.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryHost.h"
+#include "library/ui/LibraryMessage.h"
 #include "library/ui/LibraryTreeItem.h"
 #include "library/ui/RecoverPicturesDlg.h"
 #include "library/ui/TreeUpdate.h"
@@ -21,6 +22,23 @@ namespace kelta {
 namespace {
 
 constexpr char16_t RecoveredCategory[] = u"Recovered";
+
+// Names the pictures that could not be read (a long list only in part).
+QString UnreadablePicturesText(const std::vector<std::string>& names) {
+  constexpr std::size_t Listed = 20;
+  QStringList lines;
+  for (std::size_t i = 0; i < names.size() && i < Listed; ++i) lines << QString::fromStdString(names[i]);
+  if (names.size() > Listed) lines << QStringLiteral("... and %1 more").arg(names.size() - Listed);
+  const QString list = lines.join('\n');
+  if (names.size() == 1)
+    return QStringLiteral("This picture in the image folder cannot be read, so it was not added:\n%1\n\n"
+                          "It stays in the folder and will not be offered again.")
+        .arg(list);
+  return QStringLiteral("These %1 pictures in the image folder cannot be read, so they were not added:\n%2\n\n"
+                        "They stay in the folder and will not be offered again.")
+      .arg(names.size())
+      .arg(list);
+}
 
 }  // namespace
 
@@ -65,16 +83,29 @@ void TImageLibraryManager::OfferUnreferencedPictures(const std::filesystem::path
     return;
   }
 
+  // Each picture is read first. One that cannot be read is named to the
+  // user and left alone like those the user leaves, or it would be offered
+  // at every start.
+  std::vector<TUnreferencedPicture> readable;
+  std::vector<std::string> unreadable;
+  for (TUnreferencedPicture& picture : found) {
+    if (PrepareForRecovery(DataFolder_, picture))
+      readable.push_back(std::move(picture));
+    else
+      unreadable.push_back(picture.Picture);
+  }
+  if (!unreadable.empty()) {
+    leftAlone.insert(leftAlone.end(), unreadable.begin(), unreadable.end());
+    std::sort(leftAlone.begin(), leftAlone.end());
+    WriteLeftAlonePictures(leftAloneFile, leftAlone);
+    AskInformation(Host_.Window(), UnreadablePicturesText(unreadable), QMessageBox::Warning, QMessageBox::Ok);
+  }
+  if (readable.empty()) return;
+
   QTreeWidgetItem* film = RecoveryFilm(dialog.etFilmName->text().trimmed().toStdU16String());
   const int filmIndex = TLibraryTreeItem::Index(film);
   const int categoryIndex = TLibraryTreeItem::Index(film->parent());
-  for (TUnreferencedPicture& picture : found) {
-    // A picture that cannot be read stays where it is, unlisted.
-    try {
-      MakeMissingThumbnail(DataFolder_, picture);
-    } catch (const EImageStoreError&) {
-      continue;
-    }
+  for (const TUnreferencedPicture& picture : readable) {
     TImageLibraryImageData image;
     image.Name = AnsiToWide(picture.Picture.substr(0, picture.Picture.size() - 4));
     image.FileName = AnsiToWide(picture.Picture);

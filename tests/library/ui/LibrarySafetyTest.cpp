@@ -176,14 +176,32 @@ class LibrarySafetyTest : public TLibraryTestBase {
     WritePicture(DataFolder / "Aa1_5_thumbnail.bmp", 200, 150);
     WritePicture(DataFolder / "Bb2_-7.bmp", 320, 240);
     std::ofstream(DataFolder / "Cc3_9.bmp") << "damaged";
+    std::ofstream(DataFolder / "Dd4_2.bmp") << "damaged beside a good thumbnail";
+    WritePicture(DataFolder / "Dd4_2_thumbnail.bmp", 200, 150);
+    const fs::path leftAlone = TempPath() / "left-alone";
     QString offered;
-    WhenModal<TRecoverPicturesDlg>([&offered](TRecoverPicturesDlg* dialog) {
+    TBoxSeen unreadable;
+    WhenModal<TRecoverPicturesDlg>([&](TRecoverPicturesDlg* dialog) {
       offered = dialog->lbText()->text();
       QCOMPARE(dialog->etFilmName->text(), QString("Recovered"));
+      // The box comes after the pictures are read and thumbnails written,
+      // which a busy disk may make slow.
+      WhenModal<QMessageBox>(
+          [&unreadable](QMessageBox* box) {
+            unreadable = {true, box->windowTitle(), box->text(), box->icon(), box->standardButtons()};
+            box->button(QMessageBox::Ok)->click();
+          },
+          60000);
       dialog->btAdd()->click();
     });
-    Manager->OfferUnreferencedPictures(TempPath() / "left-alone");
-    QVERIFY2(offered.startsWith("3 pictures"), qPrintable(offered));
+    Manager->OfferUnreferencedPictures(leftAlone);
+    QVERIFY2(offered.startsWith("4 pictures"), qPrintable(offered));
+    // The two that cannot be read are named, once.
+    QVERIFY(unreadable.Shown);
+    QCOMPARE(unreadable.Icon, QMessageBox::Warning);
+    QVERIFY2(unreadable.Text.contains("2 pictures") && unreadable.Text.contains("cannot be read") &&
+                 unreadable.Text.contains("\nCc3_9.bmp\nDd4_2.bmp\n"),
+             qPrintable(unreadable.Text));
     QCOMPARE(Node({1})->text(0), QString("Recovered (1)"));
     QCOMPARE(Node({1, 0})->text(0), QString("Recovered (2)"));
     QCOMPARE(Node({1, 0, 0})->text(0), QString("Aa1_5"));
@@ -195,10 +213,13 @@ class LibrarySafetyTest : public TLibraryTestBase {
     const TXmlNode& film = reread.Document().Root.Children.at(1).Children.at(0);
     QCOMPARE(film.Children.size(), std::size_t(2));
     QCOMPARE(film.Children[1].Attribute("thumbnail"), std::string("Bb2_-7_thumbnail.bmp"));
-    // The damaged one stays as it was, and is offered again next time.
+    // The damaged ones stay as they were, and are not offered again.
     QVERIFY(fs::exists(DataFolder / "Cc3_9.bmp"));
+    QVERIFY(fs::exists(DataFolder / "Dd4_2.bmp"));
     QCOMPARE(FindUnreferencedPictures(Films->Document(), DataFolder),
-             (std::vector<TUnreferencedPicture>{{"Cc3_9.bmp", ""}}));
+             (std::vector<TUnreferencedPicture>{{"Cc3_9.bmp", ""}, {"Dd4_2.bmp", "Dd4_2_thumbnail.bmp"}}));
+    QVERIFY(NoModalDuring([&] { Manager->OfferUnreferencedPictures(leftAlone); }));
+    QCOMPARE(Node({1, 0})->childCount(), 2);
   }
 
   void picturesLeftAloneAreNotOfferedAgain() {
