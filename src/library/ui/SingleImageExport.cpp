@@ -3,12 +3,17 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QStandardPaths>
 
 #include "common/ui/BusyCursor.h"
 #include "common/ui/ReplaceQuestion.h"
 #include "common/ui/ShowException.h"
 #include "imaging/ImageFileWriter.h"
+#include "output/ExportImageFormats.h"
 #include "output/FileNames.h"
 #include "output/FileOutput.h"
 #include "output/OutputErrors.h"
@@ -26,6 +31,34 @@ struct TExportChoice {
   QString Typed;
 };
 
+// A line under the dialog's own controls that says why the name typed would
+// be refused; the dialog itself only greys out Save for a name too long.
+// Dialogs drawn by the desktop have no room for it: there the check after
+// Save says it.
+void ExplainRefusedNames(QFileDialog& dialog) {
+  auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+  auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  if (!grid || !edit) return;
+  auto* problem = new QLabel(&dialog);
+  problem->setObjectName(QStringLiteral("lbNameProblem"));
+  problem->setWordWrap(true);
+  problem->setTextFormat(Qt::PlainText);
+  QPalette palette = problem->palette();
+  palette.setColor(QPalette::WindowText, QColor(176, 0, 0));
+  problem->setPalette(palette);
+  problem->hide();
+  grid->addWidget(problem, grid->rowCount(), 0, 1, grid->columnCount());
+  const auto update = [&dialog, edit, problem] {
+    const int entry = static_cast<int>(ExportImageFilters().indexOf(dialog.selectedNameFilter())) + 1;
+    const std::string typed = edit->text().toStdString();
+    const std::string why = typed.empty() ? std::string() : FileNameProblem(ExportTargetOf(entry, typed).FileName);
+    problem->setText(QString::fromStdString(why));
+    problem->setVisible(!why.empty());
+  };
+  QObject::connect(edit, &QLineEdit::textChanged, problem, update);
+  QObject::connect(&dialog, &QFileDialog::filterSelected, problem, update);
+}
+
 TExportChoice AskForFile(QWidget* owner, int entry, const QString& folder, const QString& name) {
   const QStringList filters = ExportImageFilters();
   TExportChoice choice;
@@ -37,6 +70,7 @@ TExportChoice AskForFile(QWidget* owner, int entry, const QString& folder, const
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setNameFilters(filters);
   dialog.selectNameFilter(filters.value(entry - 1));
+  ExplainRefusedNames(dialog);
   dialog.selectFile(name);
   if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
     choice.Entry = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
@@ -49,25 +83,16 @@ TExportChoice AskForFile(QWidget* owner, int entry, const QString& folder, const
 }  // namespace
 
 QStringList ExportImageFilters() {
-  // Qt separates a filter's patterns by spaces.
-  return {QStringLiteral("BMP (*.bmp)"), QStringLiteral("JPEG (*.jpg *.jpeg *.jpe)"), QStringLiteral("PNG (*.png)"),
-          QStringLiteral("GIF (*.gif)"), QStringLiteral("PDF (*.pdf)")};
-}
-
-std::string ExportImageExtension(int entry) {
-  switch (entry) {
-    case 1: return ".bmp";
-    case 2: return ".jpg";
-    case 3: return ".png";
-    case 4: return ".gif";
-    case 5: return ".pdf";
-    default: return {};
+  QStringList filters;
+  for (int entry = 1; entry <= ExportImageFormatCount; ++entry) {
+    const TExportFormatNames* format = ExportImageFormat(entry);
+    QStringList patterns;
+    for (const char* extension : format->Extensions) patterns << QStringLiteral("*") + QLatin1String(extension);
+    // Qt separates a filter's patterns by spaces and matches them in any letter case.
+    filters << QString::fromLatin1(format->Caption) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                   QLatin1Char(')');
   }
-}
-
-std::string ExportImageFileName(int entry, const std::string& typed) {
-  const std::string ext = ExportImageExtension(entry);
-  return ext.empty() ? typed : WithExtension(typed, ext);
+  return filters;
 }
 
 QString SuggestedExportName(const QString& pictureName, int entry) {
@@ -76,7 +101,7 @@ QString SuggestedExportName(const QString& pictureName, int entry) {
     if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20) c = QLatin1Char('_');
   // A name of dots alone would mean a folder.
   if (base.isEmpty() || base == QStringLiteral(".") || base == QStringLiteral("..")) base = QStringLiteral("picture");
-  return QString::fromStdString(ExportImageFileName(entry, base.toStdString()));
+  return QString::fromStdString(SuggestedExportFileName(entry, base.toStdString()));
 }
 
 QString ExportStartFolder() {
@@ -104,28 +129,32 @@ void WriteExportImage(int entry, const std::string& fileName, const TFastDIB& pi
 }
 
 void ExportImageAs(int format, QWidget* owner, const TFastDIB& picture, const QString& pictureName) {
-  int entry = format >= 0 && format < 5 ? format + 1 : 1;
+  int entry = format >= 0 && format < ExportImageFormatCount ? format + 1 : 1;
   QString folder = ExportStartFolder();
   QString name = SuggestedExportName(pictureName, entry);
-  std::string fileName;
-  int chosen = 0;
+  TExportTarget target;
   for (;;) {
     const TExportChoice choice = AskForFile(owner, entry, folder, name);
     if (owner) owner->repaint();
     if (choice.Entry <= 0 || choice.Typed.isEmpty()) return;
-    chosen = choice.Entry;
-    fileName = ExportImageFileName(chosen, choice.Typed.toStdString());
-    if (ConfirmReplacing(owner, ExistingFiles({QString::fromStdString(fileName)}))) break;
-    // Not replaced: back to the dialog with what was chosen.
-    entry = chosen;
+    target = ExportTargetOf(choice.Entry, choice.Typed.toStdString());
+    const std::string problem = FileNameProblem(target.FileName);
+    if (problem.empty() && ConfirmReplacing(owner, ExistingFiles({QString::fromStdString(target.FileName)}))) break;
+    if (!problem.empty()) {
+      QMessageBox box(QMessageBox::Information, QStringLiteral("Save As"), QString::fromStdString(problem),
+                      QMessageBox::Ok, owner);
+      box.exec();
+    }
+    // Refused or not replaced: back to the dialog with what was chosen.
+    entry = choice.Entry;
     folder = QFileInfo(choice.Typed).absolutePath();
     name = QFileInfo(choice.Typed).fileName();
   }
-  LastExportFolder = QFileInfo(QString::fromStdString(fileName)).absolutePath();
+  LastExportFolder = QFileInfo(QString::fromStdString(target.FileName)).absolutePath();
   try {
     // The wait cursor goes before a message shows.
     TBusyCursor busy;
-    WriteExportImage(chosen, fileName, picture);
+    WriteExportImage(target.Entry, target.FileName, picture);
   } catch (const std::exception& error) {
     ShowException(error, owner);
   }

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "imaging/FastDIB.h"
+#include "output/ExportImageFormats.h"
 
 class QWidget;
 
@@ -16,18 +17,13 @@ namespace kelta {
 // Format numbers as the export menus' items carry them.
 enum TExportImageFormat { eifBmp = 0, eifJpeg = 1, eifPng = 2, eifGif = 3, eifPdf = 4 };
 
-// The dialog's five filter entries, in format order.
+// The dialog's five filter entries, in format order, each listing every
+// extension its format is known by ("JPEG (*.jpg *.jpeg *.jpe)").
 QStringList ExportImageFilters();
 
-// The extension of a dialog entry (1 = BMP ... 5 = PDF), with its dot.
-std::string ExportImageExtension(int entry);
-
-// The name as typed when its lower-cased extension already is the entry's,
-// else the name with the entry's extension appended: the name written.
-std::string ExportImageFileName(int entry, const std::string& typed);
-
 // The file name the dialog suggests for a picture: its name with the entry's
-// extension, characters that cannot be in a file name replaced by "_";
+// extension, characters that cannot be in a file name replaced by "_",
+// shortened to what the file system takes (see SuggestedExportFileName);
 // "picture" for a picture without a name.
 QString SuggestedExportName(const QString& pictureName, int entry);
 
@@ -41,9 +37,11 @@ QString ExportStartFolder();
 void WriteExportImage(int entry, const std::string& fileName, const TFastDIB& picture);
 
 // Shows the save-file dialog owned by owner with the format preselected and
-// the picture's name suggested, asks before replacing the file that will
-// really be written, and writes the picture; a failure reaches the standard
-// error report.
+// the picture's name suggested; while a name is typed that the file system
+// would refuse, the dialog says why. A name refused after all (made too long
+// by the extension, say) is explained and the dialog comes back with it. Asks
+// before replacing the file that will really be written (see ExportTargetOf),
+// and writes the picture; a failure reaches the standard error report.
 void ExportImageAs(int format, QWidget* owner, const TFastDIB& picture, const QString& pictureName = {});
 
 }  // namespace kelta

@@ -1,9 +1,12 @@
 #include <FreeImage.h>
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QtTest>
 
 #include <filesystem>
@@ -51,31 +54,9 @@ class OutputUiTest : public QObject {
   void init() { test::UnansweredModals() = 0; }
   void cleanup() { QCOMPARE(test::UnansweredModals(), 0); }
 
-  void exportExtensionTable_data() {
-    QTest::addColumn<int>("entry");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("written");
-    QTest::newRow("jpeg keeps another jpeg spelling apart") << 2 << "photo.jpeg" << "photo.jpeg.jpg";
-    QTest::newRow("upper-case extension stays") << 2 << "photo.JPG" << "photo.JPG";
-    QTest::newRow("pdf typed") << 5 << "shot.pdf" << "shot.pdf";
-    QTest::newRow("pdf appended") << 5 << "shot" << "shot.pdf";
-    QTest::newRow("bmp after another format") << 1 << "shot.png" << "shot.png.bmp";
-    QTest::newRow("gif appended") << 4 << "anim" << "anim.gif";
-    QTest::newRow("png typed") << 3 << "a.b.png" << "a.b.png";
-    QTest::newRow("dot in the folder only") << 3 << "/tmp/dir.x/pic" << "/tmp/dir.x/pic.png";
-  }
-  void exportExtensionTable() {
-    QFETCH(int, entry);
-    QFETCH(QString, typed);
-    QFETCH(QString, written);
-    QCOMPARE(QString::fromStdString(ExportImageFileName(entry, typed.toStdString())), written);
-  }
-
-  void exportFiltersInFormatOrder() {
-    const QStringList f = ExportImageFilters();
-    QCOMPARE(f.size(), 5);
-    QVERIFY(f[0].startsWith("BMP (") && f[1].startsWith("JPEG (") && f[2].startsWith("PNG (") &&
-            f[3].startsWith("GIF (") && f[4].startsWith("PDF ("));
+  void exportFiltersListEveryExtensionOfTheirFormat() {
+    QCOMPARE(ExportImageFilters(), QStringList({"BMP (*.bmp *.dib)", "JPEG (*.jpg *.jpeg *.jpe)", "PNG (*.png)",
+                                                "GIF (*.gif)", "PDF (*.pdf)"}));
   }
 
   void exportImageAsUsesTheEntryFinallyChosen() {
@@ -83,12 +64,18 @@ class OutputUiTest : public QObject {
     const TFastDIB picture = test::QuadrantPicture(40, 30);
     QWidget owner;
     QString preselected;
-    // GIF preselected, switched to BMP, typed with a PNG name: a bitmap under .png.bmp.
+    // GIF preselected, switched to BMP, a name of another format typed: the
+    // name says the format.
     AnswerSaveDialog(&preselected, 1, dir.File("shot.png"));
     ExportImageAs(eifGif, &owner, picture);
     QCOMPARE(preselected, ExportImageFilters()[3]);
-    QVERIFY(!fs::exists(dir.File("shot.png")));
-    QCOMPARE(FileType(dir.File("shot.png.bmp")), int(FIF_BMP));
+    QVERIFY(!fs::exists(dir.File("shot.png.bmp")));
+    QCOMPARE(FileType(dir.File("shot.png")), int(FIF_PNG));
+
+    // BMP entry, a name typed without extension: a bitmap.
+    AnswerSaveDialog(nullptr, 1, dir.File("plain"));
+    ExportImageAs(eifGif, &owner, picture);
+    QCOMPARE(FileType(dir.File("plain.bmp")), int(FIF_BMP));
 
     // GIF entry, name typed without extension: an 8-bit palette GIF.
     AnswerSaveDialog(nullptr, 4, dir.File("anim"));
@@ -119,8 +106,7 @@ class OutputUiTest : public QObject {
     QTest::newRow("extension added to an existing name") << "victim.png" << 3 << "victim" << "victim.png" << true;
     QTest::newRow("typed with the extension") << "a.bmp" << 1 << "a.bmp" << "a.bmp" << true;
     QTest::newRow("upper-case extension kept") << "shot.PNG" << 3 << "shot.PNG" << "shot.PNG" << true;
-    QTest::newRow("another spelling gets its own file") << "pic.jpeg" << 2 << "pic.jpeg" << "pic.jpeg.jpg"
-                                                         << false;
+    QTest::newRow("another spelling of the format") << "pic.jpeg" << 2 << "pic.jpeg" << "pic.jpeg" << true;
     QTest::newRow("pdf over an existing pdf") << "doc.pdf" << 5 << "doc" << "doc.pdf" << true;
     QTest::newRow("typed name itself exists, final does not") << "gif" << 4 << "gif" << "gif.gif" << false;
   }
@@ -196,10 +182,98 @@ class OutputUiTest : public QObject {
     QVERIFY(seen.Shown);
     QCOMPARE(seen.Title, QString("Kelta"));
     QCOMPARE(seen.Icon, QMessageBox::Critical);
-    const std::string written = ExportImageFileName(entry, target);
+    const std::string written = ExportTargetOf(entry, target).FileName;
     QVERIFY2(seen.Text.contains(QString::fromStdString(written)), qPrintable(seen.Text));
     const QString reason = diskFull ? "File too large" : "No such file or directory";
     QVERIFY2(seen.Text.contains(reason), qPrintable(seen.Text));
+    QVERIFY(fs::is_empty(dir.Path()));
+  }
+
+  // Every usual extension of a format, in any letter case, is written under
+  // the name typed, in that format, whatever entry the dialog shows.
+  void exportImageAsTakesEveryExtensionOfAFormat_data() {
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("type");  // FreeImage's file type; -1 a PDF
+    QTest::newRow("name.jpeg") << 2 << "name.jpeg" << int(FIF_JPEG);
+    QTest::newRow("name.JPE under PNG") << 3 << "name.JPE" << int(FIF_JPEG);
+    QTest::newRow("name.Dib") << 1 << "name.Dib" << int(FIF_BMP);
+    QTest::newRow("name.GIF under JPEG") << 2 << "name.GIF" << int(FIF_GIF);
+    QTest::newRow("name.Png under PDF") << 5 << "name.Png" << int(FIF_PNG);
+    QTest::newRow("name.PDF under BMP") << 1 << "name.PDF" << -1;
+  }
+  void exportImageAsTakesEveryExtensionOfAFormat() {
+    QFETCH(int, entry);
+    QFETCH(QString, typed);
+    QFETCH(int, type);
+    test::TTempFolder dir;
+    AnswerSaveDialog(nullptr, entry, dir.File(typed.toStdString()));
+    ExportImageAs(entry - 1, nullptr, test::QuadrantPicture(40, 30));
+    QCOMPARE(dir.Entries(), std::vector<std::string>{typed.toStdString()});
+    if (type < 0)
+      QCOMPARE(test::Run("qpdf --check '" + dir.File(typed.toStdString()) + "'"), 0);
+    else
+      QCOMPARE(FileType(dir.File(typed.toStdString())), type);
+  }
+
+  // A picture's long name is suggested shortened to 255 bytes with its
+  // extension; a name typed too long is explained in the dialog while it is
+  // typed, and one that only the extension makes too long is explained after
+  // Save, the dialog coming back with it.
+  void exportImageAsKeepsNamesWithinWhatTheFileSystemTakes() {
+    test::TTempFolder dir;
+    const QString longName = QString(300, QChar(0xE9));  // é: 600 bytes
+    QString suggested;
+    bool saveEnabled = false;
+    QString shownWhileTyping, shownAfterShortening;
+    bool problemShown = false, problemHidden = false;
+    test::WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+      suggested = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+      auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+      auto* problem = dialog->findChild<QLabel*>("lbNameProblem");
+      QVERIFY(edit && problem);
+      QVERIFY(!problem->isVisible());
+      edit->setText(QString(256, QChar('x')));
+      problemShown = problem->isVisible();
+      shownWhileTyping = problem->text();
+      edit->setText(QString(250, QChar('x')));
+      problemHidden = !problem->isVisible();
+      if (auto* box = dialog->findChild<QDialogButtonBox*>())
+        saveEnabled = box->button(QDialogButtonBox::Save)->isEnabled();
+      dialog->reject();
+    });
+    ExportImageAs(eifPng, nullptr, test::QuadrantPicture(8, 6), longName);
+    QVERIFY(suggested.endsWith(".png"));
+    QCOMPARE(suggested.toUtf8().size(), 254);  // 125 letters of two bytes, and .png
+    QVERIFY(longName.startsWith(suggested.chopped(4)));
+    QVERIFY(problemShown);
+    QVERIFY2(shownWhileTyping.contains("too long") && shownWhileTyping.contains("at most 255"),
+             qPrintable(shownWhileTyping));
+    QVERIFY(problemHidden);
+    QVERIFY(saveEnabled);
+
+    // 126 letters are 252 bytes; with ".jpg" the name would have 256.
+    const QString typed = QString(126, QChar(0xE9));
+    test::TBoxSeen seen;
+    QString reopenedWith;
+    test::WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+      dialog->selectNameFilter(ExportImageFilters().value(1));
+      test::ChooseFile(dialog, QString::fromStdString(dir.File(typed.toStdString())));
+      test::WhenModal<QMessageBox>([&](QMessageBox* box) {
+        seen.Shown = true;
+        seen.Text = box->text();
+        test::WhenModal<QFileDialog>([&](QFileDialog* again) {
+          reopenedWith = QFileInfo(again->selectedFiles().value(0)).fileName();
+          again->reject();
+        });
+        box->button(QMessageBox::Ok)->click();
+      });
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    ExportImageAs(eifJpeg, nullptr, test::QuadrantPicture(8, 6));
+    QVERIFY(seen.Shown);
+    QVERIFY2(seen.Text.contains("256 bytes"), qPrintable(seen.Text));
+    QCOMPARE(reopenedWith, typed);
     QVERIFY(fs::is_empty(dir.Path()));
   }
 
