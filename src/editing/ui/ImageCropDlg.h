@@ -4,8 +4,6 @@
 
 #include <memory>
 
-#include <QString>
-
 #include "editing/ui/ImageTools.h"
 #include "editing/ui/PictureEditDlg.h"
 
@@ -16,8 +14,6 @@ class TimageCropDlg : public TPictureEditDlg {
  public:
   explicit TimageCropDlg(QWidget* parent = nullptr);
   ~TimageCropDlg() override;
-
-  QString ImageName;  // shown in the status line
 
   TImageCropTool* Tool() const { return Tool_.get(); }
 

@@ -32,22 +32,25 @@ void TPictureEditDlg::AddEditItems(std::function<void()> reset) {
   connect(AddToolItem(ToolBar_, "tbiClose", "&Close"), &QAction::triggered, this, [this] { close(); });
 }
 
-void TPictureEditDlg::tbiSaveClick() {
-  if (ImageChanged) {
-    if (SavePicture) {
-      try {
-        TBusyCursor busy;
-        SavePicture(Control()->WorkImage());
-      } catch (const std::exception& error) {
-        // Nothing was written: the window stays with the picture.
-        ShowException(error, this);
-        return;
-      }
+bool TPictureEditDlg::SaveChanges() {
+  if (!ImageChanged) return true;
+  if (SavePicture) {
+    try {
+      TBusyCursor busy;
+      SavePicture(Control()->WorkImage());
+    } catch (const std::exception& error) {
+      // Nothing was written: the window stays with the picture.
+      ShowException(error, this);
+      return false;
     }
-    SaveRequested = true;
-    ImageChanged = false;
   }
-  close();
+  SaveRequested = true;
+  ImageChanged = false;
+  return true;
+}
+
+void TPictureEditDlg::tbiSaveClick() {
+  if (SaveChanges()) close();
 }
 
 void TPictureEditDlg::tbiSaveAsNewClick() {
@@ -73,9 +76,18 @@ void TPictureEditDlg::DisableSaving() {
 }
 
 void TPictureEditDlg::closeEvent(QCloseEvent* event) {
-  if (ImageChanged && !ConfirmQuitting(this)) {
-    event->ignore();
-    return;
+  if (ImageChanged) {
+    switch (AskBeforeClosing(this, ImageName, Save_ && Save_->isEnabled())) {
+      case TCloseAnswer::Save:
+        if (SaveChanges()) break;
+        event->ignore();
+        return;
+      case TCloseAnswer::Discard:
+        break;
+      case TCloseAnswer::Cancel:
+        event->ignore();
+        return;
+    }
   }
   QDialog::closeEvent(event);
 }

@@ -3,8 +3,8 @@
 // through the opener's callback, "Save as New Image" hands it to the opener
 // to add beside the original, the export items hand it to the export
 // callback, "Copy" puts it on the clipboard, and closing with an unsaved
-// change asks first. A save that fails is reported and keeps the window open
-// with the picture.
+// change asks whether to save it first. A save that fails is reported and
+// keeps the window open with the picture.
 
 #include <functional>
 
@@ -34,6 +34,7 @@ class TPictureEditDlg : public QDialog {
   TExportImageAs ExportImageAs;
   TSavePicture SavePicture;
   TSaveAsNewImage SaveAsNewImage;
+  QString ImageName;  // the picture's name: in the question before closing (and the crop status line)
 
   TImageControlBox* Box() const { return Box_; }
   TImageControl* Control() const { return Box_->Control(); }
@@ -56,6 +57,10 @@ class TPictureEditDlg : public QDialog {
   void AddEditItems(std::function<void()> reset);
 
   void closeEvent(QCloseEvent* event) override;
+
+  // Writes a changed picture back (see tbiSaveClick); false, with the error
+  // shown, when it cannot be written.
+  bool SaveChanges();
 
   TImageControlBox* Box_;
   QToolBar* ToolBar_;

@@ -2,6 +2,7 @@
 
 #include "common/ui/DesktopCentre.h"
 #include "common/ui/PictureClipboard.h"
+#include "common/ui/ShowException.h"
 
 #include <QAction>
 #include <QDialog>
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -114,10 +116,23 @@ void DisableSaveItem(QToolBar* bar, QAction* save) {
   if (QWidget* button = bar->widgetForAction(save)) button->setStyleSheet("color: rgb(192,192,192);");
 }
 
-bool ConfirmQuitting(QWidget* owner) {
-  QMessageBox box(QMessageBox::Question, "Information", "Image changed, confirm quitting?",
-                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner);
-  return box.exec() == QMessageBox::Yes;
+TCloseAnswer AskBeforeClosing(QWidget* owner, const QString& name, bool canSave) {
+  const QString shown = name.isEmpty() ? QStringLiteral("this picture") : name;
+  QMessageBox box(QMessageBox::Question, ApplicationTitle,
+                  canSave ? QStringLiteral("Save changes to %1 before closing?").arg(shown)
+                          : QStringLiteral("Discard the changes to %1?").arg(shown),
+                  QMessageBox::NoButton, owner);
+  box.setTextFormat(Qt::PlainText);
+  // Captions of their own: the desktop's wording of Discard varies.
+  QPushButton* save = canSave ? box.addButton(QStringLiteral("&Save"), QMessageBox::AcceptRole) : nullptr;
+  QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+  box.setDefaultButton(save ? save : cancel);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (save && box.clickedButton() == save) return TCloseAnswer::Save;
+  if (box.clickedButton() == discard) return TCloseAnswer::Discard;
+  return TCloseAnswer::Cancel;
 }
 
 }  // namespace kelta

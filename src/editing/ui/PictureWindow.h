@@ -2,7 +2,7 @@
 // What the picture windows (crop, resize, viewer, frame view) share: their
 // toolbar and status panel look, the export submenu whose items carry the
 // format tags 0 BMP .. 4 PDF, the question before an edited picture is
-// dropped, and the callback through which they export a picture.
+// closed, and the callback through which they export a picture.
 
 #include <array>
 #include <functional>
@@ -58,7 +58,12 @@ QWidget* MakeStatusPanel(QWidget* window, int labelWidth, QLabel** label);
 // A library picture's "Save" is meaningless for a video frame: disabled, caption silver.
 void DisableSaveItem(QToolBar* bar, QAction* save);
 
-// "Image changed, confirm quitting?" with Yes, No and Cancel; true for Yes only.
-bool ConfirmQuitting(QWidget* owner);
+enum class TCloseAnswer { Save, Discard, Cancel };
+
+// Asked before a window with a changed picture closes: "Save changes to
+// <name> before closing?" with Save, Discard and Cancel; where the picture
+// cannot be saved (a video frame), "Discard the changes to <name>?" with
+// Discard and Cancel. An empty name is "this picture".
+TCloseAnswer AskBeforeClosing(QWidget* owner, const QString& name, bool canSave);
 
 }  // namespace kelta

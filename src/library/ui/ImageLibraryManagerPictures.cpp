@@ -274,6 +274,7 @@ void TImageLibraryManager::ResizeImage() {
   resize.SaveAsNewImage = [this, node, &resize](const TFastDIB& resized) {
     return SaveAsNewImage(node, resized, &resize, QStringLiteral(" (resized)"));
   };
+  resize.ImageName = name;
   resize.setWindowTitle(resize.windowTitle() + " - " + LibraryPathText(node));
   resize.Control()->WorkImage() = std::move(picture);
   resize.Control()->ImageLoaded();

@@ -16,6 +16,7 @@
 #include <QToolBar>
 
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -30,6 +31,7 @@
 #include "common/ui/Cursors.h"
 #include "common/ui/VideoOutPanel.h"
 #include "support/ui/Accelerators.h"
+#include "support/ui/ModalAnswer.h"
 
 using namespace kelta;
 using kelta::test::ExpectDistinctAccelerators;
@@ -51,6 +53,34 @@ struct MessageAnswer {
       Asked = true;
       Text = box->text() + "|" + box->windowTitle();
       box->button(answer)->click();
+    });
+  }
+};
+
+// Answers the next question before a window closes by the button of that
+// caption (none: Escape), after `meanwhile`; remembers its text, title and
+// buttons (captions without their accelerator marks, sorted).
+struct CloseQuestion {
+  bool Asked = false;
+  QString Text;
+  QStringList Buttons;
+  void Answer(const QString& caption, std::function<void()> meanwhile = {}) {
+    test::WhenModal<QMessageBox>([this, caption, meanwhile](QMessageBox* box) {
+      Asked = true;
+      Text = box->text() + "|" + box->windowTitle();
+      Buttons.clear();
+      QAbstractButton* chosen = nullptr;
+      for (QAbstractButton* button : box->buttons()) {
+        const QString shown = button->text().remove('&');
+        Buttons << shown;
+        if (shown == caption) chosen = button;
+      }
+      Buttons.sort();
+      if (meanwhile) meanwhile();
+      if (chosen)
+        chosen->click();
+      else
+        QTest::keyClick(box, Qt::Key_Escape);
     });
   }
 };
@@ -80,7 +110,8 @@ class PictureWindowsTest : public QObject {
   void cursors_haveTheirHotSpots();
   void crop_mouseSelectsAndCropCutsWithStatus();
   void crop_withoutSelectionLeavesStatus();
-  void crop_closeAsksWhileChanged();
+  void crop_closeAsksToSaveChanges();
+  void resize_frameCloseOffersDiscardOnly();
   void crop_saveAndExportAndFrameMode();
   void resize_constrainAndStatus();
   void resize_halfEvenAndSameSize();
@@ -220,26 +251,88 @@ void PictureWindowsTest::crop_withoutSelectionLeavesStatus() {
   QVERIFY(!dlg.ImageChanged);
 }
 
-void PictureWindowsTest::crop_closeAsksWhileChanged() {
+// Closing a changed picture asks whether to save it: Cancel (or Escape)
+// keeps the window, Save writes the picture and closes, or keeps the window
+// when the write fails, and Discard closes without writing.
+void PictureWindowsTest::crop_closeAsksToSaveChanges() {
   TimageCropDlg dlg;
+  dlg.ImageName = "Beach";
   LoadPattern(dlg.Control(), 200, 150);
+  int writes = 0;
+  bool writable = false;
+  dlg.SavePicture = [&](const TFastDIB& picture) {
+    ++writes;
+    QCOMPARE(picture.Width(), 50);
+    if (!writable) throw std::runtime_error("Cannot write the image file \"b.bmp\": No space left on device");
+  };
   dlg.show();
   QVERIFY(QTest::qWaitForWindowExposed(&dlg));
   Drag(dlg.Control(), {10, 10}, {60, 50});
   dlg.tbiCropClick();
-  for (auto refusal : {QMessageBox::No, QMessageBox::Cancel}) {
-    MessageAnswer answer;
-    answer.Arm(refusal);
-    dlg.close();
-    QVERIFY(answer.Asked);
-    QCOMPARE(answer.Text, QString("Image changed, confirm quitting?|Information"));
-    QVERIFY(dlg.isVisible());
-    QCOMPARE(dlg.Control()->WorkImage().Width(), 50);
-  }
-  MessageAnswer yes;
-  yes.Arm(QMessageBox::Yes);
+
+  CloseQuestion cancel;
+  cancel.Answer("Cancel");
+  dlg.close();
+  QCOMPARE(cancel.Text, QString("Save changes to Beach before closing?|Kelta"));
+  QCOMPARE(cancel.Buttons, QStringList({"Cancel", "Discard", "Save"}));
+  CloseQuestion escape;
+  escape.Answer({});
   QTest::keyClick(&dlg, Qt::Key_Escape);
-  QVERIFY(yes.Asked);
+  QVERIFY(escape.Asked);
+  QVERIFY(dlg.isVisible());
+  QCOMPARE(writes, 0);
+
+  CloseQuestion save;
+  test::TBoxSeen error;
+  save.Answer("Save", [&error] { test::AnswerBox(error); });
+  dlg.close();
+  QCOMPARE(writes, 1);
+  QVERIFY2(error.Text.contains("No space left on device"), qPrintable(error.Text));
+  QVERIFY(dlg.isVisible());
+  QVERIFY(dlg.ImageChanged);
+  QCOMPARE(dlg.Control()->WorkImage().Width(), 50);
+  writable = true;
+  save.Answer("Save");
+  dlg.close();
+  QCOMPARE(writes, 2);
+  QVERIFY(!dlg.isVisible());
+  QVERIFY(dlg.SaveRequested);
+
+  TimageCropDlg other;
+  LoadPattern(other.Control(), 200, 150);
+  other.SavePicture = dlg.SavePicture;
+  other.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&other));
+  Drag(other.Control(), {10, 10}, {60, 50});
+  other.tbiCropClick();
+  CloseQuestion discard;
+  discard.Answer("Discard");
+  other.close();
+  QCOMPARE(discard.Text, QString("Save changes to this picture before closing?|Kelta"));
+  QVERIFY(!other.isVisible());
+  QVERIFY(!other.SaveRequested);
+  QCOMPARE(writes, 2);
+}
+
+// A video frame cannot be saved: closing it changed offers Discard and Cancel.
+void PictureWindowsTest::resize_frameCloseOffersDiscardOnly() {
+  TimageResizeDlg dlg;
+  LoadPattern(dlg.Control(), 64, 48);
+  dlg.DisableSaving();
+  dlg.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+  dlg.SetEdits(32, 24);
+  dlg.tbiResizeClick();
+  QVERIFY(dlg.ImageChanged);
+  CloseQuestion cancel;
+  cancel.Answer("Cancel");
+  dlg.close();
+  QCOMPARE(cancel.Text, QString("Discard the changes to this picture?|Kelta"));
+  QCOMPARE(cancel.Buttons, QStringList({"Cancel", "Discard"}));
+  QVERIFY(dlg.isVisible());
+  CloseQuestion discard;
+  discard.Answer("Discard");
+  dlg.close();
   QVERIFY(!dlg.isVisible());
   QVERIFY(!dlg.SaveRequested);
 }

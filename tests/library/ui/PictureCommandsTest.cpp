@@ -298,21 +298,32 @@ class PictureCommandsTest : public TLibraryTestBase {
     QVERIFY(SamePixels(before, after));
   }
 
+  // Closed with the change discarded: the question names the image, and its
+  // picture stays as it was.
   void resizeClosedWithoutSaving_leavesPicture() {
     Tree->setCurrentItem(Film()->child(1));
     bool seen = false;
     QString edits;
+    test::TBoxSeen question;
     WhenShown<TimageResizeDlg>(
         [&](TimageResizeDlg* resize) {
           edits = resize->WidthEdit()->text() + "x" + resize->HeightEdit()->text();
           resize->WidthEdit()->setText("32");
           resize->tbiResizeClick();
-          resize->ImageChanged = false;  // as if confirmed
+          test::WhenModal<QMessageBox>([&question](QMessageBox* box) {
+            question.Shown = true;
+            question.Text = box->text();
+            for (QAbstractButton* button : box->buttons())
+              if (button->text().remove('&') == "Discard") button->click();
+          });
+          resize->close();
+          QVERIFY(!resize->isVisible());
         },
         &seen);
     Manager->ResizeImage();
     QVERIFY(seen);
     QCOMPARE(edits, QString("64x48"));
+    QCOMPARE(question.Text, QString("Save changes to Dunes before closing?"));
     TFastDIB kept;
     QVERIFY(kept.LoadFromFile((DataFolder / "Dn4_12.bmp").string()));
     QCOMPARE(kept.Width(), 64);
