@@ -1,6 +1,7 @@
 #include <FreeImage.h>
 
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -46,6 +47,15 @@ void AnswerSaveDialog(QString* preselected, int entry, const std::string& file) 
 }
 
 }  // namespace
+
+// Stands in for the desktop's handler of file addresses: records them.
+class TUrlRecorder : public QObject {
+  Q_OBJECT
+ public:
+  QList<QUrl> Opened;
+ public slots:
+  void open(const QUrl& url) { Opened.append(url); }
+};
 
 class OutputUiTest : public QObject {
   Q_OBJECT
@@ -456,6 +466,39 @@ class OutputUiTest : public QObject {
       const auto m = it.next();
       QVERIFY(m.captured(1) == m.captured(2) && m.captured(2) == m.captured(3));
     }
+  }
+
+  // The summary closes on Escape without opening anything; Open Folder
+  // opens the export folder, and says so when no program can.
+  void exportSummaryEscapeAndOpenFolder() {
+    test::TTempFolder dir;
+    const QString folder = QString::fromStdString((dir.Path() / "export").string());
+    TUrlRecorder opener;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opener, "open");
+    int frame = 0;
+    const auto exportWith = [&](const std::function<void(QMessageBox*)>& answer) {
+      TExportDlg dlg(dir.Path().string());
+      // A new name each time: nothing to replace.
+      dlg.PrepareForFrame(test::QuadrantPicture(16, 8), ++frame);
+      dlg.ckbBmp->setChecked(true);
+      test::WhenModal<QMessageBox>(answer);
+      dlg.btOkClick();
+      QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    };
+    exportWith([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    QVERIFY(opener.Opened.isEmpty());
+    exportWith([](QMessageBox* box) { box->findChild<QPushButton*>("btOpenFolder")->click(); });
+    QCOMPARE(opener.Opened, QList<QUrl>{QUrl::fromLocalFile(folder)});
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+
+    // Without a handler the offscreen platform opens nothing.
+    test::TBoxSeen told;
+    exportWith([&told](QMessageBox* box) {
+      test::AnswerBox(told);
+      box->findChild<QPushButton*>("btOpenFolder")->click();
+    });
+    QVERIFY2(told.Text.startsWith("No program on this computer opens folders. The files are in " + folder),
+             qPrintable(told.Text));
   }
 
   void exportDialogStopsAtAnInvalidName() {
