@@ -295,7 +295,7 @@ void TMainDlg::FollowOpening() {
   pbParseVideo->setVisible(opening);
   btCancelOpen->setVisible(opening);
   // The status line takes the whole bar unless the progress needs its end.
-  const int statusWidth = opening ? pbParseVideo->x() - 2 * lbStatus->x() : DesignWidth - 2 * lbStatus->x();
+  const int statusWidth = opening ? pbParseVideo->x() - 2 * lbStatus->x() : StatusPanel_->width() - 2 * lbStatus->x();
   if (lbStatus->width() != statusWidth) {
     lbStatus->resize(statusWidth, lbStatus->height());
     if (FrameBar->FileOpened() && !opening) ShowVideoStatus();

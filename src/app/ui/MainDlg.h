@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include "imaging/FastDIB.h"
+#include "app/MainLayout.h"
 #include "app/RecentVideos.h"
 #include "app/ui/MainCommands.h"
 #include "app/ui/StatusLine.h"
@@ -45,9 +46,9 @@ class TVideoOutPanelEx;
 class TMainDlg : public QWidget {
   Q_OBJECT
  public:
-  // Client size at which every control is placed; the window keeps it.
-  static constexpr int DesignWidth = 750;
-  static constexpr int DesignHeight = 501;
+  // The client size of a new window; it resizes from there (see MainLayout).
+  static constexpr int DesignWidth = TMainLayout::DesignWidth;
+  static constexpr int DesignHeight = TMainLayout::DesignHeight;
 
   // libFolder: where codec.so is looked for (the program folder when empty).
   explicit TMainDlg(QWidget* parent = nullptr, const QString& libFolder = QString());
@@ -169,6 +170,10 @@ class TMainDlg : public QWidget {
   // Offers the pictures that no library entry names, once the window shows.
   void OfferUnreferencedPictures();
 
+  // The library pane's width; the layout may give less when the window is narrow.
+  int LibraryWidth() const { return LibraryWidth_; }
+  void SetLibraryWidth(int width);
+
   // Blanks the thumbnail box: black 200 x 113 with a white outline.
   void ClearThumbnail();
   // Shows a library picture in the thumbnail box (centred).
@@ -203,6 +208,7 @@ class TMainDlg : public QWidget {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   TLatestValueThrottle* Scrub_ = nullptr;
@@ -212,6 +218,9 @@ class TMainDlg : public QWidget {
   void BuildVideoArea(const QString& libFolder);
   void BuildLibraryPane();
   void BuildStatusBar();
+  // Puts every control at its place for the window's size and the library
+  // pane's width (see MainLayout).
+  void ApplyLayout();
   // Tab goes through the buttons, the picture, its commands, the slider and
   // the library tree in the order they stand.
   void ChainTabOrder();
@@ -273,6 +282,13 @@ class TMainDlg : public QWidget {
   };
   std::optional<TOpenDvd> Dvd_;
   std::filesystem::path StillModeFile_;
+  // The controls' containers that the layout moves, beside the public ones.
+  QFrame *ButtonPanel_ = nullptr, *ButtonSeparator_ = nullptr, *StatusPanel_ = nullptr;
+  QWidget *SliderStrip_ = nullptr, *Splitter_ = nullptr;
+  QLabel* LibraryTitlePicture_ = nullptr;
+  // The library pane's width as the person dragged it.
+  int LibraryWidth_ = TMainLayout::DesignLibraryWidth;
+
   // While a disc's structure is being read, other videos wait.
   bool ReadingDisc_ = false;
   // The window takes the disc whose title has opened.

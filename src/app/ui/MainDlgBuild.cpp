@@ -29,46 +29,7 @@ namespace kelta {
 
 namespace {
 
-// The picture that covers the video panel until a video is shown.
-QPixmap MainViewPlaceholder() {
-  QPixmap pixmap(TVideoOutPanelEx::ImageWidth, TVideoOutPanelEx::ImageHeight);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  QLinearGradient shade(0, 0, 0, pixmap.height());
-  shade.setColorAt(0.0, QColor(0x3A, 0x44, 0x55));
-  shade.setColorAt(1.0, QColor(0x15, 0x19, 0x22));
-  p.fillRect(pixmap.rect(), shade);
-  p.setPen(QPen(QColor(0xB8, 0xC4, 0xD6), 2));
-  p.setBrush(Qt::NoBrush);
-  const QRect screen(154, 52, 80, 56);
-  p.drawRoundedRect(screen, 6, 6);
-  p.setBrush(QColor(0xB8, 0xC4, 0xD6));
-  const QPointF play[3] = {{187, 68}, {187, 92}, {207, 80}};
-  p.drawPolygon(play, 3);
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPixelSize(14);
-  font.setBold(true);
-  p.setFont(font);
-  p.setPen(QColor(0xE8, 0xEC, 0xF2));
-  p.drawText(QRect(0, 120, pixmap.width(), 24), Qt::AlignCenter, QStringLiteral("Open a DVD video to begin"));
-  font.setBold(false);
-  font.setPixelSize(11);
-  p.setFont(font);
-  p.setPen(QColor(0xA0, 0xAA, 0xB8));
-  p.drawText(QRect(0, 146, pixmap.width(), 20), Qt::AlignCenter,
-             QStringLiteral("File > Open Video, or the Open Video button"));
-  return pixmap;
-}
 
-QPixmap LibraryHeaderPicture(int width) {
-  QPixmap pixmap(width, 24);
-  QPainter p(&pixmap);
-  QLinearGradient shade(0, 0, 0, 24);
-  shade.setColorAt(0.0, QColor(0x92, 0xA5, 0xB3));
-  shade.setColorAt(1.0, QColor(0x6E, 0x82, 0x94));
-  p.fillRect(pixmap.rect(), shade);
-  return pixmap;
-}
 
 QPushButton* BigButton(const QString& name, const QString& caption, QWidget* parent, int x, int y, int w, int h) {
   auto* button = new QPushButton(caption, parent);
@@ -86,8 +47,9 @@ TMainDlg::TMainDlg(QWidget* parent, const QString& libFolder) : QWidget(parent) 
   setObjectName(QStringLiteral("MainDlg"));
   setWindowTitle(ApplicationTitle);
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint);
-  setFixedSize(DesignWidth, DesignHeight);
+                 Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+  setMinimumSize(TMainLayout::MinimumWidth, TMainLayout::MinimumHeight);
+  resize(DesignWidth, DesignHeight);
 
   BuildMenus();
   BuildButtons();
@@ -95,6 +57,7 @@ TMainDlg::TMainDlg(QWidget* parent, const QString& libFolder) : QWidget(parent) 
   BuildLibraryPane();
   BuildStatusBar();
   ChainTabOrder();
+  ApplyLayout();
   ConnectCommands();
 
   ThumbDIB.SetSize(200, 113, 24);
@@ -234,14 +197,14 @@ void TMainDlg::BuildMenus() {
 }
 
 void TMainDlg::BuildButtons() {
-  auto* panel1 = new QFrame(this);
+  auto* panel1 = ButtonPanel_ = new QFrame(this);
   panel1->setObjectName(QStringLiteral("Panel1"));
   panel1->setGeometry(0, 21, DesignWidth, 50);
   btOpen = BigButton(QStringLiteral("btOpen"), QStringLiteral("Open Video"), panel1, 3, 4, 120, 42);
   btPlay = BigButton(QStringLiteral("btPlay"), QStringLiteral("Play Video"), panel1, 126, 4, 120, 42);
   btPause = BigButton(QStringLiteral("btPause"), QStringLiteral("Pause Video"), panel1, 249, 4, 120, 42);
   btSave = BigButton(QStringLiteral("btSave"), QStringLiteral("Save Image"), panel1, 372, 4, 120, 42);
-  auto* image2 = new QFrame(panel1);
+  auto* image2 = ButtonSeparator_ = new QFrame(panel1);
   image2->setObjectName(QStringLiteral("Image2"));
   image2->setGeometry(498, 8, 2, 34);
   btHelp = BigButton(QStringLiteral("btHelp"), QStringLiteral("Help Doc"), panel1, 506, 4, 120, 42);
@@ -278,15 +241,13 @@ void TMainDlg::BuildVideoArea(const QString& libFolder) {
   VideoPanel->setFocusPolicy(Qt::StrongFocus);
   imgMainView = new QLabel(VideoPanel);
   imgMainView->setObjectName(QStringLiteral("imgMainView"));
-  imgMainView->setGeometry(4, 4, TVideoOutPanelEx::ImageWidth, TVideoOutPanelEx::ImageHeight);
-  imgMainView->setPixmap(MainViewPlaceholder());
 
   btView = BigButton(QStringLiteral("btView"), QStringLiteral("View"), FlatPanel1, 1 + 49, 1 + 251, 98, 32);
   btResize = BigButton(QStringLiteral("btResize"), QStringLiteral("Resize"), FlatPanel1, 1 + 148, 1 + 251, 98, 32);
   btCrop = BigButton(QStringLiteral("btCrop"), QStringLiteral("Crop"), FlatPanel1, 1 + 247, 1 + 251, 98, 32);
   btExport = BigButton(QStringLiteral("btExport"), QStringLiteral("Export"), FlatPanel1, 1 + 346, 1 + 251, 98, 32);
 
-  auto* sliderStrip = new QWidget(FlatPanel1);
+  auto* sliderStrip = SliderStrip_ = new QWidget(FlatPanel1);
   sliderStrip->setObjectName(QStringLiteral("SliderStrip"));
   sliderStrip->setGeometry(1, 1 + clientH - 30, clientW, 30);
   Slider = new TPositionSlider(sliderStrip);
@@ -294,6 +255,7 @@ void TMainDlg::BuildVideoArea(const QString& libFolder) {
   Slider->setGeometry(42, 6, 400, 18);
 
   FrameBar->OutputPanel = VideoPanel;
+  VideoPanel->OnImageResized = [this] { FrameBar->RedrawPanel(); };
   FrameBar->OnProgress = [this](QObject*, TOpenProgress kind, std::int32_t value) { FrameBarProgress(kind, value); };
   FrameBar->OnFrameSelect = [this](QObject*) { FrameBarFrameSelect(); };
   FrameBar->OnPlayStateChange = [this](QObject*) { FrameBarPlayStateChange(); };
@@ -320,10 +282,9 @@ void TMainDlg::BuildLibraryPane() {
   Panel3 = new QFrame(this);
   Panel3->setObjectName(QStringLiteral("Panel3"));
   Panel3->setGeometry(DesignWidth - 245, 71, 245, 403);
-  auto* header = new QLabel(Panel3);
+  auto* header = LibraryTitlePicture_ = new QLabel(Panel3);
   header->setObjectName(QStringLiteral("imgImageLibraryBar"));
   header->setGeometry(0, 0, 245, 24);
-  header->setPixmap(LibraryHeaderPicture(245));
   Label1 = new QLabel(QStringLiteral("Image Library"), Panel3);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->setGeometry(0, 0, 245, 24);
@@ -353,7 +314,7 @@ void TMainDlg::ChainTabOrder() {
 }
 
 void TMainDlg::BuildStatusBar() {
-  auto* linePanel1 = new QFrame(this);
+  auto* linePanel1 = StatusPanel_ = new QFrame(this);
   linePanel1->setObjectName(QStringLiteral("LinePanel1"));
   linePanel1->setGeometry(0, DesignHeight - 24, DesignWidth, 24);
   lbStatus = new QLabel(linePanel1);

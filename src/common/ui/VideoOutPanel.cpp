@@ -1,5 +1,8 @@
 #include "common/ui/VideoOutPanel.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -14,23 +17,27 @@ TVideoOutPanel::TVideoOutPanel(QWidget* parent) : QWidget(parent) {
   setAutoFillBackground(false);
 }
 
-void TVideoOutPanel::PaintTo(TFastDIB& buffer) const {
-  const int w = width();
-  const int h = height();
+namespace {
+
+// The outline and shadow, into a W x H buffer.
+void PaintFrame(const QWidget& panel, TFastDIB& buffer) {
+  const int w = panel.width();
+  const int h = panel.height();
   buffer.SetSize(w, h, 24);
   if (buffer.Empty()) return;
   buffer.Fill(TBGRColor{255, 255, 255});
 
   // The panel takes its parent's colour, as the widget palette inherits it.
-  const COLORREF panelColour = ColorToRef(palette().color(backgroundRole()));
+  const COLORREF panelColour = ColorToRef(panel.palette().color(panel.backgroundRole()));
   buffer.SelectBrush(TBrushStyle::Solid, 0, panelColour);
   // With the keyboard focus (the video's keys go to it), the outline takes
   // the highlight colour.
-  const COLORREF outline = hasFocus() ? ColorToRef(palette().color(QPalette::Highlight)) : COLORREF(0xBDBEB4);
+  const bool focus = panel.hasFocus();
+  const COLORREF outline = focus ? ColorToRef(panel.palette().color(QPalette::Highlight)) : COLORREF(0xBDBEB4);
   buffer.SelectPen(TPenStyle::Solid, 1, outline);
   const TRect r{0, 0, w - 3, h - 3};
   buffer.Rectangle(r);
-  if (hasFocus()) buffer.Rectangle(TRect{1, 1, w - 4, h - 4});
+  if (focus) buffer.Rectangle(TRect{1, 1, w - 4, h - 4});
 
   // A soft shadow: three lines below the frame, two to its right.
   auto line = [&buffer](COLORREF colour, int x0, int y0, int x1, int y1) {
@@ -43,15 +50,25 @@ void TVideoOutPanel::PaintTo(TFastDIB& buffer) const {
   line(0xF0EDE9, r.Left + 2, r.Bottom + 2, r.Right + 1, r.Bottom + 2);
   line(0xC9CAC8, r.Right, r.Top, r.Right, r.Bottom);
   line(0xD9DAD8, r.Right + 1, r.Top + 1, r.Right + 1, r.Bottom + 2);
+}
 
-  if (Image != nullptr && !Image->Empty()) Image->Draw(buffer, 4, 4);
+}  // namespace
+
+void TVideoOutPanel::PaintTo(TFastDIB& buffer) const {
+  PaintFrame(*this, buffer);
+  if (!buffer.Empty() && Image != nullptr && !Image->Empty()) Image->Draw(buffer, 4, 4);
 }
 
 void TVideoOutPanel::paintEvent(QPaintEvent*) {
-  TFastDIB buffer;
-  PaintTo(buffer);
+  TFastDIB frame;
+  PaintFrame(*this, frame);
   QPainter painter(this);
-  painter.drawImage(0, 0, DibToImage(buffer));
+  painter.drawImage(0, 0, DibToImage(frame));
+  if (Image == nullptr || Image->Empty()) return;
+  // The picture's buffer holds the screen's own pixels: drawn one to one.
+  QImage picture = DibToImage(*Image);
+  picture.setDevicePixelRatio(devicePixelRatioF());
+  painter.drawImage(QPointF(4, 4), picture);
 }
 
 void TVideoOutPanel::focusInEvent(QFocusEvent* event) {
@@ -74,6 +91,19 @@ TVideoOutPanelEx::TVideoOutPanelEx(QWidget* parent) : TVideoOutPanel(parent) {
   OwnImage_.SetSize(ImageWidth, ImageHeight, 24);
   OwnImage_.Fill(TBGRColor{0, 0, 0});
   Image = &OwnImage_;
+}
+
+void TVideoOutPanelEx::resizeEvent(QResizeEvent* event) {
+  TVideoOutPanel::resizeEvent(event);
+  const qreal ratio = devicePixelRatioF();
+  const QRect picture = PictureRect();
+  const int w = std::max(1, int(std::lround(picture.width() * ratio)));
+  const int h = std::max(1, int(std::lround(picture.height() * ratio)));
+  if (w == OwnImage_.Width() && h == OwnImage_.RowCount()) return;
+  OwnImage_.SetSize(w, h, 24);
+  OwnImage_.Fill(TBGRColor{0, 0, 0});
+  if (OnImageResized) OnImageResized();
+  update();
 }
 
 }  // namespace kelta

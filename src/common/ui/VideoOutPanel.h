@@ -1,11 +1,13 @@
 #pragma once
 // The framed picture panels: a light outline with a soft shadow and a 24-bit
 // picture drawn unscaled at (4, 4). TVideoOutPanel shows a buffer its owner
-// lends it; TVideoOutPanelEx owns a fixed 389 x 214 buffer (the main window's
-// video display, filled by the frame bar).
+// lends it; TVideoOutPanelEx owns a buffer that fills the panel inside its
+// frame, at the screen's own pixels (the main window's video display, filled
+// by the frame bar): 389 x 214 at the design size.
 
 #include <functional>
 
+#include <QRect>
 #include <QWidget>
 
 #include "imaging/FastDIB.h"
@@ -21,8 +23,12 @@ class TVideoOutPanel : public QWidget {
   TFastDIB* Image = nullptr;
   std::function<void(QObject* sender)> OnPanelDblClick;
 
-  // The whole panel as it is painted, into a W x H 24-bit buffer.
+  // The whole panel as it is painted, into a W x H 24-bit buffer (the
+  // picture at one of its pixels to one of the buffer's).
   void PaintTo(TFastDIB& buffer) const;
+  // Where the picture goes, in the panel's coordinates: inside the outline
+  // and the shadow.
+  QRect PictureRect() const { return QRect(4, 4, width() - 11, height() - 11); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -38,6 +44,12 @@ class TVideoOutPanelEx : public TVideoOutPanel {
   static constexpr int ImageHeight = 214;
 
   explicit TVideoOutPanelEx(QWidget* parent = nullptr);
+
+  // After the buffer took a new size (black): whoever fills it draws again.
+  std::function<void()> OnImageResized;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   TFastDIB OwnImage_;

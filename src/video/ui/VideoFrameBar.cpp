@@ -85,6 +85,13 @@ TRect TVideoFrameBar::PanelArea() const {
   return LetterboxRect(image.Width(), image.RowCount(), DisplayAspect_);
 }
 
+void TVideoFrameBar::RedrawPanel() {
+  if (Playing_ || FrameDIB_.Empty() || OutputPanel == nullptr || OutputPanel->Image == nullptr) return;
+  OutputPanel->Image->Fill(TBGRColor{0, 0, 0});
+  ResampleBilinearInto(FrameDIB_, *OutputPanel->Image, PanelArea());
+  OutputPanel->update();
+}
+
 void TVideoFrameBar::ShowFrame(const FrameView& frame, std::uint32_t ticks) {
   // A frame of another shape than the open video's is not shown.
   if (!CopyFrameBits(frame, FrameDIB_)) return;

@@ -107,6 +107,9 @@ class TVideoFrameBar : public QWidget {
   void Pause();
   // Shows the next frame at byte position; -1 shows the next frame without seeking.
   void ShowFrameAt(std::int64_t position);
+  // Draws the frame on screen into the output panel again, after the panel
+  // took a new size; while playing, the next frame does it.
+  void RedrawPanel();
   double GetFrameRate() const;
   // Frame-exact steps, where the decoder numbers its frames
   // (FrameNavigation): the frame after or before the one on screen, the

@@ -36,6 +36,7 @@
 #include "app/ui/Theme.h"
 #include "common/ui/ShowException.h"
 #include "imaging/DisplayAspect.h"
+#include "imaging/Resample.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "support/SamePixels.h"
 #include "support/VideoFixture.h"
@@ -129,7 +130,9 @@ class MainDlgTest : public QObject {
   void initialState() {
     TMainDlg dlg(nullptr, ProgramDir);
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Kelta"));
-    QCOMPARE(dlg.minimumSize(), dlg.maximumSize());
+    // A new window has the design size and may grow from there.
+    QCOMPARE(dlg.size(), QSize(TMainDlg::DesignWidth, TMainDlg::DesignHeight));
+    QVERIFY(dlg.maximumWidth() > 2560 && dlg.maximumHeight() > 1600);
     for (QWidget* off : std::initializer_list<QWidget*>{dlg.btPlay, dlg.btPause, dlg.btSave, dlg.btView,
                                                         dlg.btResize, dlg.btCrop, dlg.btExport, dlg.Slider}) {
       QVERIFY2(!off->isEnabled(), qPrintable(off->objectName()));
@@ -143,6 +146,73 @@ class MainDlgTest : public QObject {
     QVERIFY(dlg.pbParseVideo->isHidden());
     QCOMPARE(dlg.VideoPanel->geometry(), QRect(47, 21, 400, 225));
     QCOMPARE(dlg.FrameBar->geometry(), QRect(9, 321, 475, 65));
+  }
+
+  // Grown to 1280 x 800, the window gives the room to the picture: a 4:3
+  // PAL frame shows more than 640 pixels wide in its shape, drawn afresh at
+  // that size; the strip and the slider stay under it, whole.
+  void aLargerWindowShowsALargerPicture() {
+    auto dlg = OpenWindow();
+    dlg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dlg.get()));
+    dlg->FrameBar->ShowFrameAt(6 * 10240);
+    dlg->resize(1280, 800);
+    const QRect picture = dlg->VideoPanel->PictureRect();
+    const TFastDIB& shown = *dlg->VideoPanel->Image;
+    QCOMPARE(QSize(shown.Width(), shown.RowCount()), picture.size());
+    // The picture's columns: not black in its middle row.
+    int left = shown.Width(), right = -1;
+    for (int x = 0; x < shown.Width(); ++x) {
+      const std::uint8_t* p = shown.PixelPtr(x, shown.RowCount() / 2);
+      if (p[0] + p[1] + p[2] > 30) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+    }
+    const int width = right - left + 1;
+    QVERIFY2(width >= 640, qPrintable(QString::number(width)));
+    QVERIFY(std::abs(width - shown.RowCount() * 4 / 3) <= 2);
+    // The same picture as the frame bar draws at that size.
+    TFastDIB expected;
+    expected.SetSize(shown.Width(), shown.RowCount(), 24);
+    expected.Fill(TBGRColor{0, 0, 0});
+    ResampleBilinearInto(dlg->FrameBar->FrameDIB(), expected,
+                         LetterboxRect(shown.Width(), shown.RowCount(), dlg->FrameBar->DisplayAspect()));
+    QVERIFY(test::SamePixels(expected, shown, "large-window-picture"));
+    const QRect area = dlg->FlatPanel1->rect();
+    for (QWidget* below : std::initializer_list<QWidget*>{dlg->FrameBar, dlg->btView, dlg->btExport}) {
+      QVERIFY(area.contains(below->geometry()));
+      QVERIFY(below->geometry().top() > dlg->VideoPanel->geometry().bottom());
+    }
+    QCOMPARE(dlg->FrameBar->size(), QSize(475, 65));
+  }
+
+  // The splitter's drag sets the library pane's width, within what the
+  // window allows.
+  void theSplitterSetsTheLibraryWidth() {
+    TMainDlg dlg(nullptr, ProgramDir);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    dlg.resize(1000, 600);
+    auto* splitter = dlg.findChild<QWidget*>(QStringLiteral("PaneSplitter"));
+    QVERIFY(splitter != nullptr);
+    QCOMPARE(dlg.Panel3->width(), 245);
+    const QPoint grip = splitter->rect().center();
+    QTest::mousePress(splitter, Qt::LeftButton, {}, grip);
+    QMouseEvent move(QEvent::MouseMove, QPointF(grip - QPoint(100, 0)), splitter->mapTo(&dlg, QPointF(grip - QPoint(100, 0))),
+                     splitter->mapToGlobal(QPointF(grip - QPoint(100, 0))), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(splitter, &move);
+    QTest::mouseRelease(splitter, Qt::LeftButton, {}, grip - QPoint(100, 0));
+    QCOMPARE(dlg.LibraryWidth(), 345);
+    QCOMPARE(dlg.Panel3->width(), 345);
+    QCOMPARE(dlg.LibraryWidth(), 345);
+    QCOMPARE(dlg.FlatPanel1->geometry().right() + 11, dlg.Panel3->geometry().left());
+    // A narrower window gives the pane less, and the person's width back later.
+    dlg.resize(TMainLayout::MinimumWidth, 600);
+    QVERIFY(dlg.Panel3->width() < 345);
+    QVERIFY(dlg.FlatPanel1->width() >= 479);
+    dlg.resize(1000, 600);
+    QCOMPARE(dlg.Panel3->width(), 345);
   }
 
   void clearThumbnail() {
