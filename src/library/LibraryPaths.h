@@ -20,6 +20,8 @@ std::filesystem::path LeftAlonePicturesPath();
 std::filesystem::path RecentVideosPath();
 // ProgramFolder() / "still-mode": how paused frames are made into stills.
 std::filesystem::path StillModePath();
+// ProgramFolder() / "window-place": where the main window was left.
+std::filesystem::path WindowPlacePath();
 // programFolder / "save-aspect": the aspect choice the save dialog starts
 // with, once the user has picked one.
 std::filesystem::path SaveAspectPath(const std::filesystem::path& programFolder);

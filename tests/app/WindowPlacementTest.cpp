@@ -51,5 +51,51 @@ INSTANTIATE_TEST_SUITE_P(
                       MoveCase{"PastLeftAndBottom", {-10, 900, 750, 1430}, {0, 470, 760, 1000}}),
     [](const auto& param) { return std::string(param.param.name); });
 
+// The kept place reads back as written; anything else is no place.
+TEST(WindowPlace, TextRoundTripsAndRefusesTheRest) {
+  const TWindowPlace place{TBox{-1200, 40, 900, 640}, true, 300};
+  EXPECT_EQ(ParseWindowPlace(WindowPlaceText(place)), place);
+  for (const char* bad : {"", "window", "window 1 2 3", "window 1 2 750 501 2 245", "window 1 2 0 501 0 245",
+                          "window 1 2 750 501 0 245 extra", "place 1 2 750 501 0 245",
+                          "window 1 2 750 99999999 0 245"})
+    EXPECT_FALSE(ParseWindowPlace(bad).has_value()) << bad;
+}
+
+struct TOpeningCase {
+  const char* Name;
+  std::optional<TWindowPlace> Saved;
+  std::vector<TBox> Areas;
+  TBox Expected;
+};
+
+class OpeningPlaceTest : public testing::TestWithParam<TOpeningCase> {};
+
+TEST_P(OpeningPlaceTest, OpensOnAScreen) {
+  const TOpeningCase& c = GetParam();
+  EXPECT_EQ(OpeningPlace(c.Saved, c.Areas), c.Expected);
+}
+
+const std::vector<TBox> OneScreen = {{0, 0, 1280, 1024}};
+// 1280 x 1024 at a scale factor of 2, and a second screen to the left.
+const std::vector<TBox> HalfScreen = {{0, 0, 640, 512}};
+const std::vector<TBox> TwoScreens = {{0, 0, 1280, 1024}, {-1920, 0, 1920, 1080}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OpeningPlaceTest,
+    testing::Values(
+        TOpeningCase{"FirstStartCentred", std::nullopt, OneScreen, {265, 261, 750, 501}},
+        TOpeningCase{"FirstStartOnAHalfScreen", std::nullopt, HalfScreen, {0, 5, 640, 501}},
+        TOpeningCase{"KeptPlace", TWindowPlace{{100, 50, 900, 700}, false, 245}, OneScreen, {100, 50, 900, 700}},
+        TOpeningCase{"KeptOnTheOtherScreen", TWindowPlace{{-1800, 100, 900, 700}, false, 245}, TwoScreens,
+                     {-1800, 100, 900, 700}},
+        TOpeningCase{"ScreenGone", TWindowPlace{{-1800, 100, 900, 700}, false, 245}, OneScreen, {265, 261, 750, 501}},
+        TOpeningCase{"TooLargeShrinks", TWindowPlace{{10, 10, 1400, 1100}, false, 245}, OneScreen, {0, 0, 1280, 1024}},
+        TOpeningCase{"HangingOffTheRightMovesIn", TWindowPlace{{1000, 10, 750, 501}, false, 245}, OneScreen,
+                     {530, 10, 750, 501}},
+        TOpeningCase{"KeptLargeOnAHalfScreen", TWindowPlace{{10, 10, 1200, 900}, false, 245}, HalfScreen,
+                     {0, 0, 640, 512}},
+        TOpeningCase{"NoScreenAtAll", std::nullopt, {}, {0, 0, 750, 501}}),
+    [](const auto& param) { return std::string(param.param.Name); });
+
 }  // namespace
 }  // namespace kelta

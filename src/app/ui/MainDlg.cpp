@@ -44,6 +44,7 @@
 #include "update/ui/CheckUpdateDlg.h"
 #include "video/DvdChapters.h"
 #include "video/PlaybackPause.h"
+#include "video/ui/ActualSizeDlg.h"
 #include "video/ui/VideoFrameBar.h"
 #include "common/ui/VideoOutPanel.h"
 
@@ -148,6 +149,9 @@ void TMainDlg::ConnectCommands() {
   connect(tbiNextChapter, &QAction::triggered, this, [this] { RunCommand([this] { StepChapter(1); }); });
   connect(tbiCopyFrame, &QAction::triggered, this, [this] { RunCommand([this] { CopyFrame(); }); });
   connect(tbiCopyExactPixels, &QAction::triggered, this, [this] { RunCommand([this] { CopyExactPixels(); }); });
+  connect(tbiActualSize, &QAction::triggered, this, [this] { RunCommand([this] { ShowFrameAtActualSize(); }); });
+  // A double click on the picture looks at it closely (nothing without a video).
+  VideoPanel->OnPanelDblClick = [this](QObject*) { tbiActualSize->trigger(); };
   // Clicks on the thumbnail reach eventFilter through the application-wide filter.
   connect(imageTree, &QTreeWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { pmImageLibrary->popup(imageTree->viewport()->mapToGlobal(at)); });
@@ -268,6 +272,15 @@ void TMainDlg::CopyFrameAs(TFrameCopy how) {
     Explain(QStringLiteral("The frame (%1 x %2) is on the clipboard.").arg(frame.Width()).arg(frame.RowCount()));
 }
 
+void TMainDlg::ShowFrameAtActualSize() {
+  if (!FrameBar->FileOpened() || FrameBar->Opening()) return;
+  // The frame holds still while it is looked at; playback goes on afterwards.
+  TPlaybackPause paused(*FrameBar);
+  TActualSizeDlg view(this);
+  view.SetFrame(FrameBar->FrameDIB(), FrameBar->DisplayAspect(), FrameBar->FrameNumber());
+  view.exec();
+}
+
 void TMainDlg::UpdateVideoCommands() {
   tbiPlay->setEnabled(btPlay->isEnabled());
   tbiPause->setEnabled(btPause->isEnabled());
@@ -279,6 +292,7 @@ void TMainDlg::UpdateVideoCommands() {
   // While another video opens, the panel shows that one's first picture.
   tbiCopyFrame->setEnabled(FrameBar->FileOpened() && !FrameBar->Opening());
   tbiCopyExactPixels->setEnabled(tbiCopyFrame->isEnabled());
+  tbiActualSize->setEnabled(tbiCopyFrame->isEnabled());
   // The frame's commands go with their buttons.
   tbiViewFrame->setEnabled(btView->isEnabled());
   tbiCropFrame->setEnabled(btCrop->isEnabled());

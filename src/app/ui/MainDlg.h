@@ -64,6 +64,8 @@ class TMainDlg : public QWidget {
   // ways to copy it.
   QAction *tbiViewFrame = nullptr, *tbiCropFrame = nullptr, *tbiResizeFrame = nullptr, *tbiExportFrame = nullptr,
           *tbiSaveImage = nullptr;
+  // The frame's pixels one to one on the screen (Z, or a double click on the picture).
+  QAction* tbiActualSize = nullptr;
   QAction *tbiCopyFrame = nullptr, *tbiCopyExactPixels = nullptr;
   QAction *tbiOpenDvd = nullptr, *tbiPreviousChapter = nullptr, *tbiNextChapter = nullptr;
   // Playback > Still: how a paused frame becomes a still.
@@ -163,6 +165,9 @@ class TMainDlg : public QWidget {
   void CopyFrame();
   // ...or with its pixels as decoded, as the "Original" aspect stores them.
   void CopyExactPixels();
+  // Shows the frame on screen at 100 % in a window of its own, playback
+  // paused while it is open.
+  void ShowFrameAtActualSize();
 
   // Says in the status line why a command could not act.
   void Explain(const QString& why);

@@ -147,6 +147,8 @@ void TMainDlg::BuildMenus() {
   tbTools->addSeparator();
   tbiViewFrame = item(tbTools, "tbiViewFrame", QStringLiteral("&View Frame"));
   shortcut(tbiViewFrame, QKeySequence(Qt::CTRL | Qt::Key_Return));
+  tbiActualSize = item(tbTools, "tbiActualSize", QStringLiteral("Frame at &100 %"));
+  shortcut(tbiActualSize, QKeySequence(Qt::Key_Z));
   tbiCropFrame = item(tbTools, "tbiCropFrame", QStringLiteral("Cro&p Frame"));
   shortcut(tbiCropFrame, QKeySequence(Qt::CTRL | Qt::Key_K));
   tbiResizeFrame = item(tbTools, "tbiResizeFrame", QStringLiteral("Resi&ze Frame"));

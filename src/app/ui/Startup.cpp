@@ -14,12 +14,11 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QScreen>
 #include <QTimer>
 
 #include "app/CommandLine.h"
 #include "app/InstanceLock.h"
-#include "app/WindowPlacement.h"
+#include "app/ui/MainWindowPlace.h"
 #include "app/ui/AppIcon.h"
 #include "app/ui/InstanceChannel.h"
 #include "app/ui/MainDlg.h"
@@ -54,15 +53,6 @@ class TLibraryDocumentScope {
   bool Open_ = true;
 };
 
-void CentreOnWorkArea(QWidget& window) {
-  const QScreen* screen = window.screen();
-  if (screen == nullptr) return;
-  const QRect work = screen->availableGeometry();
-  // Measured from the screen origin, not from the work area's own corner.
-  const QSize size = window.frameGeometry().size();
-  const TPoint at = CenteredPosition(work.x() + work.width(), work.y() + work.height(), size.width(), size.height());
-  window.move(at.X, at.Y);
-}
 
 // The video named on the command line as an absolute path: the running
 // instance that may receive it works in another folder.
@@ -158,8 +148,7 @@ int RunKelta(int argc, char** argv, const TLibraryDocumentHooks& library) {
     mainDlg = std::make_unique<TMainDlg>();
     mainDlg->UseRecentVideosFile(RecentVideosPath());
     mainDlg->UseStillModeFile(StillModePath());
-    CentreOnWorkArea(*mainDlg);
-    mainDlg->show();
+    ShowMainWindow(*mainDlg, WindowPlacePath());
     mainDlg->raise();
     mainDlg->repaint();
     splash->hide();
@@ -169,6 +158,7 @@ int RunKelta(int argc, char** argv, const TLibraryDocumentHooks& library) {
     if (handedOver) QTimer::singleShot(0, mainDlg.get(), [&mainDlg, handedOver] { mainDlg->HandOver(*handedOver); });
 
     exitCode = QApplication::exec();
+    KeepMainWindowPlace(*mainDlg, WindowPlacePath());
     document.Close();
   }
   ReleaseInstance();

@@ -41,8 +41,10 @@
 #include "support/SamePixels.h"
 #include "support/VideoFixture.h"
 #include "support/ui/Accelerators.h"
+#include "support/ui/ImagePixels.h"
 #include "support/ui/ModalAnswer.h"
 #include "video/MPEG2Decoder.h"
+#include "video/ui/ActualSizeDlg.h"
 #include "video/ui/VideoFrameBar.h"
 #include "common/ui/VideoOutPanel.h"
 
@@ -55,22 +57,6 @@ const QString ProgramDir = QStringLiteral(KELTA_PROGRAM_DIR);
 int Counter(TVideoFrameBar& bar) {
   const TFastDIB& dib = bar.FrameDIB();
   return test::ReadFrameCounter(dib.Bits(), dib.Width(), dib.RowCount(), dib.RowStride());
-}
-
-// The clipboard's picture as a pixel buffer, read pixel by pixel.
-TFastDIB PixelsOf(const QImage& image) {
-  const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-  TFastDIB dib;
-  dib.SetSize(rgb.width(), rgb.height(), 24);
-  for (int y = 0; y < rgb.height(); ++y)
-    for (int x = 0; x < rgb.width(); ++x) {
-      const uchar* from = rgb.constScanLine(y) + 3 * x;
-      std::uint8_t* to = dib.PixelPtr(x, y);
-      to[0] = from[2];
-      to[1] = from[1];
-      to[2] = from[0];
-    }
-  return dib;
 }
 
 // The temporary folder (and with it the instance lock and socket) of this
@@ -725,6 +711,70 @@ class MainDlgTest : public QObject {
     QCOMPARE(runs, 2);
   }
 
+  // Z, Tools > Frame at 100 % and a double click on the picture show the
+  // frame's decoded pixels one to one in a window of their own, playback
+  // paused while it is open; without a video they rest.
+  void theFrameAt100PercentOpens_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Z") << "Z";
+    QTest::newRow("Tools menu") << "menu";
+    QTest::newRow("double click") << "double click";
+  }
+  void theFrameAt100PercentOpens() {
+    QFETCH(QString, how);
+    auto dlg = std::make_unique<TMainDlg>(nullptr, ProgramDir);
+    QVERIFY(dlg->tbTools->actions().contains(dlg->tbiActualSize));
+    QCOMPARE(dlg->tbiActualSize->text(), QStringLiteral("Frame at &100 %"));
+    QCOMPARE(dlg->tbiActualSize->shortcut(), QKeySequence(Qt::Key_Z));
+    dlg->show();
+    QApplication::setActiveWindow(dlg.get());
+    QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
+    const auto open = [&] {
+      if (how == QLatin1String("Z")) {
+        // Wherever the focus is in the window.
+        dlg->imageTree->setFocus();
+        QTest::keyClick(dlg->imageTree, Qt::Key_Z);
+      } else if (how == QLatin1String("menu")) {
+        dlg->tbiActualSize->trigger();
+      } else {
+        QTest::mouseDClick(dlg->VideoPanel, Qt::LeftButton, {}, dlg->VideoPanel->rect().center());
+      }
+    };
+    QVERIFY(!dlg->tbiActualSize->isEnabled());
+    QVERIFY(test::NoModalDuring(open));
+
+    dlg->OpenVideo(Video_);
+    QVERIFY(dlg->tbiActualSize->isEnabled());
+    dlg->FrameBar->ShowFrameAt(6 * 10240);
+    dlg->btPlay->click();
+    bool seen = false, paused = false, samePixels = false;
+    QString title, expectedTitle;
+    test::WhenModal<TActualSizeDlg>([&](TActualSizeDlg* view) {
+      seen = true;
+      paused = !dlg->FrameBar->Playing();
+      title = view->windowTitle();
+      expectedTitle = QStringLiteral("Frame %1 at 100 %").arg(dlg->FrameBar->FrameNumber() + 1);
+      QCoreApplication::processEvents();
+      // 720 x 576 has room on the test screen: the view is the frame's size.
+      const TFastDIB& frame = dlg->FrameBar->FrameDIB();
+      const QSize device = view->View()->DeviceSize();
+      if (device == QSize(frame.Width(), frame.RowCount())) {
+        const TFastDIB shown = test::PixelsOf(view->View()->viewport()->grab().toImage());
+        samePixels = test::SamePixels(frame, test::RegionOf(shown, 0, 0, device.width(), device.height()),
+                                      "frame-at-100");
+      }
+      QTest::keyClick(view->View(), Qt::Key_Escape);
+    });
+    open();
+    QVERIFY(seen);
+    QVERIFY(paused);
+    QCOMPARE(title, expectedTitle);
+    QVERIFY(samePixels);
+    // Playback goes on once the window is closed.
+    QVERIFY(dlg->FrameBar->Playing());
+    dlg->FrameBar->Pause();
+  }
+
   void ctrlWSavesWithoutPausing() {
     auto dlg = OpenWindow();
     int saves = 0;
@@ -1019,7 +1069,7 @@ class MainDlgTest : public QObject {
     ToSquarePixels(dlg->FrameBar->FrameDIB(), dlg->FrameBar->DisplayAspect(), shaped);
     // The 720 x 576 PAL frame at 4:3.
     QCOMPARE(shaped.Width(), 768);
-    QVERIFY(test::SamePixels(exact ? dlg->FrameBar->FrameDIB() : shaped, PixelsOf(copied), "copied-frame"));
+    QVERIFY(test::SamePixels(exact ? dlg->FrameBar->FrameDIB() : shaped, test::PixelsOf(copied), "copied-frame"));
   }
 
   // The playback items and Copy Frame wait for a video.
