@@ -25,6 +25,7 @@
 #include <QShortcut>
 #include <QTextEdit>
 #include <QTime>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -250,7 +251,29 @@ void TMainDlg::ClearThumbnail() {
   imgThumb->setPixmap(QPixmap::fromImage(DibToImage(picture)));
 }
 
-void TMainDlg::SetThumbnail(const QImage& picture) { imgThumb->setPixmap(QPixmap::fromImage(picture)); }
+void TMainDlg::SetThumbnail(const QImage& picture) {
+  // A narrowed pane gives the box less than the picture: it shrinks to fit.
+  const QSize box = imgThumb->size();
+  const bool fits = picture.width() <= box.width() && picture.height() <= box.height();
+  imgThumb->setPixmap(QPixmap::fromImage(fits ? picture : picture.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+bool TMainDlg::ShowCutNameTip(QHelpEvent* event) {
+  const QTreeWidgetItem* item = imageTree->itemAt(event->pos());
+  if (item == nullptr) {
+    QToolTip::hideText();
+    return true;
+  }
+  // Only a name the pane cuts needs its tip.
+  const QRect cell = imageTree->visualItemRect(item);
+  const int needed = cell.x() + imageTree->fontMetrics().horizontalAdvance(item->text(0)) + 8;
+  if (needed <= imageTree->viewport()->width()) {
+    QToolTip::hideText();
+    return true;
+  }
+  QToolTip::showText(event->globalPos(), item->text(0), imageTree->viewport(), cell);
+  return true;
+}
 
 void TMainDlg::Explain(const QString& why) { lbStatus->setText(why); }
 
@@ -444,6 +467,8 @@ bool TMainDlg::eventFilter(QObject* watched, QEvent* event) {
       KeyHandled_ = event;
       KeyReceiver_ = widget;
     }
+  } else if (event->type() == QEvent::ToolTip && watched == imageTree->viewport()) {
+    return ShowCutNameTip(static_cast<QHelpEvent*>(event));
   } else if (watched == imgThumb && IsClickRelease(watched, event)) {
     RunCommand(Commands.ViewImage);
   }

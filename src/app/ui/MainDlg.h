@@ -25,6 +25,7 @@
 #include "video/StillMode.h"
 
 class QAction;
+class QHelpEvent;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -240,6 +241,8 @@ class TMainDlg : public QWidget {
   // Left, Right, Home and End belong to the library tree, to text boxes
   // and to the menu bar while they have the keyboard focus.
   bool FocusTakesNavigationKeys() const;
+  // The tip of a library entry whose name the pane cuts: the whole name.
+  bool ShowCutNameTip(QHelpEvent* event);
   // Space presses a button that has the focus instead of playing.
   bool FocusTakesKey(int key) const;
   enum class TFrameCopy : std::uint8_t { Shown, Exact };

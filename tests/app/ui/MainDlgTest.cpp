@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include <string>
@@ -199,6 +200,47 @@ class MainDlgTest : public QObject {
     QVERIFY(dlg.FlatPanel1->width() >= 479);
     dlg.resize(1000, 600);
     QCOMPARE(dlg.Panel3->width(), 345);
+  }
+
+  // A name the library pane cuts shows whole in its tip; a short one has none.
+  void aCutNameShowsWholeInItsTip() {
+    TMainDlg dlg(nullptr, ProgramDir);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QTreeWidgetItem* root = dlg.imageTree->topLevelItem(0);
+    const auto tipAt = [&dlg](QTreeWidgetItem* item) {
+      // A tip goes after a short while.
+      QToolTip::hideText();
+      if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000)) return QStringLiteral("(a tip stayed)");
+      const QPoint at = dlg.imageTree->visualItemRect(item).center();
+      QHelpEvent help(QEvent::ToolTip, at, dlg.imageTree->viewport()->mapToGlobal(at));
+      QApplication::sendEvent(dlg.imageTree->viewport(), &help);
+      return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QCOMPARE(tipAt(root), QString());
+    const QString longName = QStringLiteral("A library whose name is far too long for the pane beside the picture");
+    root->setText(0, longName);
+    QCOMPARE(tipAt(root), longName);
+    // Widened, the pane shows it whole.
+    dlg.resize(1900, 700);
+    dlg.SetLibraryWidth(1300);
+    QCOMPARE(tipAt(root), QString());
+    QToolTip::hideText();
+  }
+
+  // In a narrowed pane a library picture shrinks into the thumbnail box.
+  void theThumbnailFitsANarrowPane() {
+    TMainDlg dlg(nullptr, ProgramDir);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    dlg.resize(TMainLayout::MinimumWidth, 500);
+    QImage picture(241, 128, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    dlg.SetThumbnail(picture);
+    const QPixmap shown = dlg.imgThumb->pixmap();
+    QVERIFY(dlg.imgThumb->width() < 241);
+    QVERIFY(shown.width() <= dlg.imgThumb->width() && shown.height() <= dlg.imgThumb->height());
+    QVERIFY(std::abs(shown.width() * 128 - shown.height() * 241) <= 241);
   }
 
   void clearThumbnail() {
