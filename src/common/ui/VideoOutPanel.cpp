@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include "imaging/ui/DibImage.h"
@@ -59,16 +60,32 @@ void TVideoOutPanel::PaintTo(TFastDIB& buffer) const {
   if (!buffer.Empty() && Image != nullptr && !Image->Empty()) Image->Draw(buffer, 4, 4);
 }
 
-void TVideoOutPanel::paintEvent(QPaintEvent*) {
-  TFastDIB frame;
-  PaintFrame(*this, frame);
+void TVideoOutPanel::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  painter.drawImage(0, 0, DibToImage(frame));
+  // While playing only the picture changes: the outline is painted when
+  // something else asked for it.
+  if (!PictureRect().contains(event->rect())) {
+    if (Frame_.size() != size() || FrameFocus_ != hasFocus()) {
+      TFastDIB frame;
+      PaintFrame(*this, frame);
+      Frame_ = DibToImage(frame);
+      FrameFocus_ = hasFocus();
+    }
+    painter.drawImage(0, 0, Frame_);
+  }
   if (Image == nullptr || Image->Empty()) return;
-  // The picture's buffer holds the screen's own pixels: drawn one to one.
-  QImage picture = DibToImage(*Image);
-  picture.setDevicePixelRatio(devicePixelRatioF());
-  painter.drawImage(QPointF(4, 4), picture);
+  // One pass into the screen's own format, the rows turned the right way up,
+  // so that the painter only copies.
+  const int w = Image->Width();
+  const int h = Image->RowCount();
+  if (Shown_.width() != w || Shown_.height() != h) Shown_ = QImage(w, h, QImage::Format_RGB32);
+  for (int y = 0; y < h; ++y) {
+    const std::uint8_t* from = Image->Rows()[std::size_t(h - 1 - y)];
+    auto* to = reinterpret_cast<QRgb*>(Shown_.scanLine(y));
+    for (int x = 0; x < w; ++x, from += 3) to[x] = 0xFF000000u | (QRgb(from[2]) << 16) | (QRgb(from[1]) << 8) | from[0];
+  }
+  Shown_.setDevicePixelRatio(ImagePixelRatio());
+  painter.drawImage(QPointF(4, 4), Shown_);
 }
 
 void TVideoOutPanel::focusInEvent(QFocusEvent* event) {

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include <QImage>
 #include <QRect>
 #include <QWidget>
 
@@ -29,12 +30,26 @@ class TVideoOutPanel : public QWidget {
   // Where the picture goes, in the panel's coordinates: inside the outline
   // and the shadow.
   QRect PictureRect() const { return QRect(4, 4, width() - 11, height() - 11); }
+  // After a new picture in Image: it is painted soon, or at once; the
+  // outline stays as it is.
+  void PictureChanged() { update(PictureRect()); }
+  void PaintPictureNow() { repaint(PictureRect()); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  // Image pixels to a pixel of the panel: 1 for a lent buffer, the screen's
+  // ratio for a buffer that holds the screen's own pixels.
+  virtual qreal ImagePixelRatio() const { return 1.0; }
+
+ private:
+  // The outline and shadow as last painted, and what they were painted for.
+  QImage Frame_;
+  bool FrameFocus_ = false;
+  // The picture in the screen's pixel format, its memory kept between frames.
+  QImage Shown_;
 };
 
 class TVideoOutPanelEx : public TVideoOutPanel {
@@ -50,6 +65,7 @@ class TVideoOutPanelEx : public TVideoOutPanel {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  qreal ImagePixelRatio() const override { return devicePixelRatioF(); }
 
  private:
   TFastDIB OwnImage_;

@@ -89,7 +89,7 @@ void TVideoFrameBar::RedrawPanel() {
   if (Playing_ || FrameDIB_.Empty() || OutputPanel == nullptr || OutputPanel->Image == nullptr) return;
   OutputPanel->Image->Fill(TBGRColor{0, 0, 0});
   ResampleBilinearInto(FrameDIB_, *OutputPanel->Image, PanelArea());
-  OutputPanel->update();
+  OutputPanel->PictureChanged();
 }
 
 void TVideoFrameBar::ShowFrame(const FrameView& frame, std::uint32_t ticks) {
@@ -101,7 +101,7 @@ void TVideoFrameBar::ShowFrame(const FrameView& frame, std::uint32_t ticks) {
   Position_ = Decoder_->GetFilePos() / PositionBlock;
   if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
     ResampleBilinearInto(FrameDIB_, *OutputPanel->Image, PanelArea());
-    OutputPanel->update();
+    OutputPanel->PictureChanged();
   }
   Fire(OnFrameShown);
 }
@@ -251,13 +251,13 @@ void TVideoFrameBar::PlayStatus(TPlayStatus status) {
     FrameNumber_ = Decoder_->FrameNumber();
     if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
       ResampleNearestInto(FrameDIB_, *OutputPanel->Image, PanelArea());
-      OutputPanel->update();
+      OutputPanel->PictureChanged();
     }
     if (Schedule_.Period() > 0) {
       WaitForFrameDue();
       Schedule_.FrameShown(MicroClock());
     }
-    if (OutputPanel != nullptr) OutputPanel->repaint();
+    if (OutputPanel != nullptr) OutputPanel->PaintPictureNow();
     if (RateMeter_.FrameShown(MicroClock())) MeasuredRate_ = RateMeter_.Rate();
   }
   if ((status & (psFrameReady | psEndOfStream)) && PlayThread_) {

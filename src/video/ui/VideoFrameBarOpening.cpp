@@ -88,7 +88,7 @@ void TVideoFrameBar::TakeOpenNews() {
     panel->Fill(TBGRColor{0, 0, 0});
     ResampleBilinearInto(news.FirstPicture, *panel,
                          LetterboxRect(panel->Width(), panel->RowCount(), news.FirstAspect));
-    OutputPanel->update();
+    OutputPanel->PictureChanged();
   }
   for (TVideoOpener::TCell& cell : news.Cells) {
     const auto i = std::size_t(cell.Index);
@@ -140,7 +140,7 @@ void TVideoFrameBar::SwitchToOpenedVideo(std::unique_ptr<TMPEG2Decoder> decoder,
     // The bars of this video's shape; later frames only fill the picture's area.
     OutputPanel->Image->Fill(TBGRColor{0, 0, 0});
     ResampleBilinearInto(FrameDIB_, *OutputPanel->Image, PanelArea());
-    OutputPanel->update();
+    OutputPanel->PictureChanged();
   }
   update();
   FileOpened_ = true;
@@ -161,7 +161,7 @@ void TVideoFrameBar::AbandonOpen(TOpenEnd end, const std::exception_ptr& error, 
   update();
   if (opening->PanelCovered && OutputPanel != nullptr && OutputPanel->Image != nullptr) {
     opening->PreviousPanel.Draw(*OutputPanel->Image, 0, 0);
-    OutputPanel->update();
+    OutputPanel->PictureChanged();
   }
   FileName = OpenedName_;
   if (OnProgress) OnProgress(this, TOpenProgress::Abandoned, 0);
