@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <numeric>
 #include <utility>
 
 #include "imaging/ImageUtils.h"
@@ -36,6 +37,19 @@ TPictureSize SquarePixelSize(std::int32_t width, std::int32_t height, TDisplayAs
   const std::int64_t squareWidth = std::max<std::int64_t>(2 * half, 2);
   if (squareWidth > std::numeric_limits<std::int32_t>::max()) return {width, height};
   return {std::int32_t(squareWidth), height};
+}
+
+TDisplayAspect ItuFrameAspect(std::int32_t width, std::int32_t height, TDisplayAspect aspect) {
+  const bool standardLines = height == 576 || height == 480 || height == 288 || height == 240;
+  if (!aspect.Known() || !standardLines || width != 720) return aspect;
+  // Kept in lowest terms: 16:9 becomes 20:11 and 4:3 becomes 15:11.
+  const std::int64_t across = std::int64_t(aspect.Width) * 720;
+  const std::int64_t down = std::int64_t(aspect.Height) * 704;
+  const std::int64_t common = std::gcd(across, down);
+  const std::int64_t w = across / common, h = down / common;
+  // Terms beyond 32 bits (a decoder's odd ratio) keep the stream's aspect.
+  if (w > std::numeric_limits<std::int32_t>::max() || h > std::numeric_limits<std::int32_t>::max()) return aspect;
+  return {std::int32_t(w), std::int32_t(h)};
 }
 
 TRect LetterboxRect(std::int32_t boxWidth, std::int32_t boxHeight, TDisplayAspect aspect) {

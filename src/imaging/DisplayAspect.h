@@ -37,6 +37,21 @@ struct TPictureSize {
 // unknown.
 TPictureSize SquarePixelSize(std::int32_t width, std::int32_t height, TDisplayAspect aspect);
 
+// The display aspect of all `width` columns when, as ITU-R BT.601 has it for
+// standard-definition video, the stream's aspect belongs to the middle 704
+// columns of a 720-wide frame and the 8 columns either side lie outside the
+// picture. Square pixels at this aspect are the "ITU shape": the frame's pixel
+// shape (12:11 PAL 4:3, 16:11 PAL 16:9, 10:11 NTSC 4:3, 40:33 NTSC 16:9)
+// applied to every stored column, so 720 x 576 at 16:9 becomes 1048 x 576.
+// Frames of 576, 480, 288 or 240 lines only, the heights of PAL and NTSC:
+//  - 720 wide: the aspect times 720/704;
+//  - 704 and 352 wide: the aspect itself, as these frames hold only the
+//    active picture, whose pixels have the same shape;
+//  - any other size (HD, square-pixel video, odd widths): the aspect itself,
+//    that is plain square pixels, as the 704 rule is not theirs.
+// Unknown stays unknown.
+TDisplayAspect ItuFrameAspect(std::int32_t width, std::int32_t height, TDisplayAspect aspect);
+
 // The largest rectangle of the aspect's shape inside a box, centred, with
 // bars left and right or above and below; the whole box when the aspect is
 // unknown.

@@ -24,7 +24,13 @@ constexpr TPreferenceWord PreferenceWords[] = {
     {TAspectPreference::Ratio4x3, "4:3"},
     {TAspectPreference::Ratio16x9, "16:9"},
     {TAspectPreference::Ratio185, "1.85:1"},
+    // Read by an older program, which takes at most 16 letters, as a word it
+    // does not know: square pixels, the nearest it has.
+    {TAspectPreference::SquarePixelsItu, "square-pixels-itu"},
 };
+
+// Longer than any word above; a longer word is not ours either.
+constexpr int LongestWord = 31;
 
 }  // namespace
 
@@ -50,6 +56,8 @@ TAspectRatio PreferredAspectChoice(TAspectPreference preference, std::int32_t wi
       return TAspectRatio::Ratio16x9;
     case TAspectPreference::Ratio185:
       return TAspectRatio::Ratio185;
+    case TAspectPreference::SquarePixelsItu:
+      return TAspectRatio::SquarePixelsItu;
     case TAspectPreference::SquarePixels:
       break;
   }
@@ -67,10 +75,17 @@ TAspectPreference PreferenceOfChoice(TAspectRatio choice, std::int32_t width, st
       return choice == TAspectRatio::Ratio4x3 ? TAspectPreference::Ratio4x3 : TAspectPreference::Ratio16x9;
     case TAspectRatio::Ratio185:
       return TAspectPreference::Ratio185;
+    case TAspectRatio::SquarePixelsItu:
+      return TAspectPreference::SquarePixelsItu;
     case TAspectRatio::SquarePixels:
     default:
       return TAspectPreference::SquarePixels;
   }
+}
+
+TDisplayAspect ViewedFrameAspect(TAspectPreference preference, std::int32_t width, std::int32_t height,
+                                 TDisplayAspect aspect) {
+  return preference == TAspectPreference::SquarePixelsItu ? ItuFrameAspect(width, height, aspect) : aspect;
 }
 
 const char* AspectPreferenceName(TAspectPreference preference) {
@@ -89,7 +104,7 @@ TAspectPreference LoadAspectPreference(const std::filesystem::path& file) {
   std::ifstream in(file);
   std::string word;
   // A short word is all the file ever holds; anything longer is not ours.
-  if (!(in >> std::setw(16) >> word)) return TAspectPreference::SquarePixels;
+  if (!(in >> std::setw(LongestWord + 1) >> word)) return TAspectPreference::SquarePixels;
   return AspectPreferenceNamed(word).value_or(TAspectPreference::SquarePixels);
 }
 

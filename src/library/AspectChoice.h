@@ -30,6 +30,9 @@ enum class TAspectPreference : std::uint8_t {
   Ratio4x3,
   Ratio16x9,
   Ratio185,
+  // Square pixels in the ITU shape (see ItuFrameAspect); the frame's other
+  // views (View Frame, the frame export, Crop and Resize) take it too.
+  SquarePixelsItu,
 };
 
 // The choice a preference makes for a frame of width x height shown at `aspect`.
@@ -40,9 +43,17 @@ TAspectPreference PreferenceOfChoice(TAspectRatio choice, std::int32_t width, st
                                      TDisplayAspect aspect);
 
 // The preference as the file keeps it ("square-pixels", "as-captured",
-// "shown-shape", "4:3", "16:9", "1.85:1"), and back; nothing for any other text.
+// "shown-shape", "4:3", "16:9", "1.85:1", "square-pixels-itu"), and back;
+// nothing for any other text. The words never change meaning: files written
+// before the ITU shape existed read as they always did.
 const char* AspectPreferenceName(TAspectPreference preference);
 std::optional<TAspectPreference> AspectPreferenceNamed(std::string_view name);
+
+// The display aspect at which the frame's views show a frame of width x
+// height shown at `aspect` under the preference: the ITU frame aspect for
+// SquarePixelsItu, else the stream's own.
+TDisplayAspect ViewedFrameAspect(TAspectPreference preference, std::int32_t width, std::int32_t height,
+                                 TDisplayAspect aspect);
 
 // The preference kept in `file`; SquarePixels when the file is missing,
 // unreadable or says something else.

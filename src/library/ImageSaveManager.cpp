@@ -139,6 +139,9 @@ const TFastDIB& TimageSaveManager::ShapePicture(const TFastDIB& image, TAspectRa
     case TAspectRatio::SquarePixels:
       ToSquarePixels(image, aspect, shaped);
       return shaped;
+    case TAspectRatio::SquarePixelsItu:
+      ToSquarePixels(image, ItuFrameAspect(width, height, aspect), shaped);
+      return shaped;
     case TAspectRatio::AsCaptured:
     default:
       return image;

@@ -64,7 +64,7 @@ class TimageSaveManager {
   // The picture the store writes for an aspect choice (see TAspectRatio):
   // `image` itself as captured, else `shaped`, made here (empty when the
   // image is too small for the choice). `aspect` is the image's display
-  // aspect, read by the square-pixel choice only. A value outside the
+  // aspect, read by the two square-pixel choices only. A value outside the
   // enumeration stores the image as captured.
   static const TFastDIB& ShapePicture(const TFastDIB& image, TAspectRatio choice, TDisplayAspect aspect,
                                       TFastDIB& shaped);

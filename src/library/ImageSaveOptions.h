@@ -15,6 +15,9 @@ enum class TAspectRatio : std::int32_t {
   Ratio16x9 = 2,     // stretched to width × 9/16
   Ratio185 = 3,      // 1.85:1, the middle band of the frame, unscaled
   SquarePixels = 4,  // resampled to the frame's display aspect at its height
+  // As SquarePixels, with the aspect given to the middle 704 of 720 columns
+  // (see ItuFrameAspect): every column kept in the ITU pixel shape.
+  SquarePixelsItu = 5,
 };
 
 struct TImageSaveOptions {

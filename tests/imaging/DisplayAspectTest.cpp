@@ -47,6 +47,39 @@ INSTANTIATE_TEST_SUITE_P(DisplayAspect, SquarePixels,
                                            TSquareCase{"Unknown", 720, 576, {}, {720, 576}}),
                          [](const auto& p) { return std::string(p.param.Name); });
 
+// The ITU shape: the stream's aspect belongs to the middle 704 columns, and
+// every stored column keeps the pixel shape that follows (12:11, 16:11, 10:11
+// and 40:33 for the four DVD shapes); 704- and 352-wide frames have that
+// pixel shape at square pixels already; other sizes get plain square pixels.
+class ItuShape : public ::testing::TestWithParam<TSquareCase> {};
+
+TEST_P(ItuShape, GivesThePixelShapeToAllColumns) {
+  const TSquareCase& c = GetParam();
+  const TDisplayAspect itu = ItuFrameAspect(c.Width, c.Height, c.Aspect);
+  EXPECT_EQ(SquarePixelSize(c.Width, c.Height, itu), c.Expected);
+  TFastDIB square;
+  ToSquarePixels(RandomPicture(c.Width, c.Height, 3), itu, square);
+  EXPECT_EQ(square.Width(), c.Expected.Width);
+  EXPECT_EQ(square.RowCount(), c.Expected.Height);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DisplayAspect, ItuShape,
+    ::testing::Values(TSquareCase{"Pal4x3", 720, 576, {4, 3}, {786, 576}},
+                      TSquareCase{"Pal16x9", 720, 576, {16, 9}, {1048, 576}},
+                      TSquareCase{"Ntsc4x3", 720, 480, {4, 3}, {654, 480}},
+                      TSquareCase{"Ntsc16x9", 720, 480, {16, 9}, {872, 480}},
+                      // 704 x 12/11 and 704 x 16/11: the same pixel shape.
+                      TSquareCase{"Pal704Wide4x3", 704, 576, {4, 3}, {768, 576}},
+                      TSquareCase{"Pal704Wide16x9", 704, 576, {16, 9}, {1024, 576}},
+                      TSquareCase{"HalfD1Pal4x3", 352, 576, {4, 3}, {768, 576}},
+                      TSquareCase{"Vcd4x3", 352, 288, {4, 3}, {384, 288}},
+                      TSquareCase{"HalfSizeOf720Pal", 720, 288, {4, 3}, {392, 288}},
+                      TSquareCase{"HdFallsBackToSquare", 1920, 1080, {16, 9}, {1920, 1080}},
+                      TSquareCase{"OddWidthFallsBackToSquare", 544, 576, {4, 3}, {768, 576}},
+                      TSquareCase{"UnknownStaysUnknown", 720, 576, {}, {720, 576}}),
+    [](const auto& p) { return std::string(p.param.Name); });
+
 // A 720 x 576 frame shown at 16:9 holds a circle as an ellipse 0.703 times
 // as wide as high; at square pixels it is round again.
 TEST(DisplayAspect, ACircleOfA16x9FrameStaysRoundAtSquarePixels) {

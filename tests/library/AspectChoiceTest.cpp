@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "library/AspectChoice.h"
+#include "library/ImageSaveManager.h"
 #include "support/TempFolder.h"
 
 namespace kelta {
@@ -72,7 +73,9 @@ INSTANTIATE_TEST_SUITE_P(
         TPreferenceCase{"Fixed16x9Of4x3", TAspectPreference::Ratio16x9, {4, 3}, TAspectRatio::Ratio16x9},
         TPreferenceCase{"Fixed4x3Of16x9", TAspectPreference::Ratio4x3, {16, 9}, TAspectRatio::Ratio4x3},
         TPreferenceCase{"AsCaptured", TAspectPreference::AsCaptured, {16, 9}, TAspectRatio::AsCaptured},
-        TPreferenceCase{"Band185", TAspectPreference::Ratio185, {16, 9}, TAspectRatio::Ratio185}),
+        TPreferenceCase{"Band185", TAspectPreference::Ratio185, {16, 9}, TAspectRatio::Ratio185},
+        TPreferenceCase{"ItuOf16x9", TAspectPreference::SquarePixelsItu, {16, 9}, TAspectRatio::SquarePixelsItu},
+        TPreferenceCase{"ItuOf4x3", TAspectPreference::SquarePixelsItu, {4, 3}, TAspectRatio::SquarePixelsItu}),
     [](const auto& p) { return std::string(p.param.Name); });
 
 TEST(AspectPreference, SixteenNinePickedForA16x9VideoMeansTheShownShape) {
@@ -87,12 +90,58 @@ TEST(AspectPreference, WhatIsSavedLoadsAgain) {
   EXPECT_EQ(LoadAspectPreference(file), TAspectPreference::SquarePixels);
   for (const TAspectPreference preference :
        {TAspectPreference::AsCaptured, TAspectPreference::ShownShapeAtWidth, TAspectPreference::Ratio4x3,
-        TAspectPreference::Ratio16x9, TAspectPreference::Ratio185, TAspectPreference::SquarePixels}) {
+        TAspectPreference::Ratio16x9, TAspectPreference::Ratio185, TAspectPreference::SquarePixelsItu,
+        TAspectPreference::SquarePixels}) {
     SaveAspectPreference(file, preference);
     EXPECT_EQ(LoadAspectPreference(file), preference) << AspectPreferenceName(preference);
   }
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"save-aspect"});
 }
+
+// What a preference file holds picks the same choice, and so stores the same
+// picture, as it did before the ITU shape was added: a 720 x 576 frame of a
+// 16:9 video. The frame's views show it at the ITU aspect after the new word only.
+struct TWordCase {
+  const char* Name;
+  const char* Word;
+  TAspectRatio Choice;
+  TPictureSize Stored;
+  TDisplayAspect Viewed;
+};
+void PrintTo(const TWordCase& c, std::ostream* os) { *os << c.Name; }
+
+class PreferenceFileWord : public ::testing::TestWithParam<TWordCase> {};
+
+TEST_P(PreferenceFileWord, PicksItsChoiceAndStoredSize) {
+  const TWordCase& c = GetParam();
+  const test::TTempFolder folder;
+  const auto file = folder / "save-aspect";
+  std::ofstream(file, std::ios::trunc | std::ios::binary) << c.Word;
+  const TAspectPreference preference = LoadAspectPreference(file);
+  const TAspectRatio choice = PreferredAspectChoice(preference, 720, 576, {16, 9});
+  EXPECT_EQ(choice, c.Choice);
+  TFastDIB frame, shaped;
+  frame.SetSize(720, 576, 24);
+  frame.Fill(TBGRColor{90, 120, 150});
+  const TFastDIB& stored = TimageSaveManager::ShapePicture(frame, choice, {16, 9}, shaped);
+  EXPECT_EQ((TPictureSize{stored.Width(), stored.RowCount()}), c.Stored);
+  EXPECT_EQ(ViewedFrameAspect(preference, 720, 576, {16, 9}), c.Viewed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AspectPreference, PreferenceFileWord,
+    ::testing::Values(
+        TWordCase{"NoFile", "", TAspectRatio::SquarePixels, {1024, 576}, {16, 9}},
+        TWordCase{"SquarePixels", "square-pixels\n", TAspectRatio::SquarePixels, {1024, 576}, {16, 9}},
+        TWordCase{"AsCaptured", "as-captured\n", TAspectRatio::AsCaptured, {720, 576}, {16, 9}},
+        TWordCase{"ShownShape", "shown-shape\n", TAspectRatio::Ratio16x9, {720, 405}, {16, 9}},
+        TWordCase{"Fixed4x3", "4:3\n", TAspectRatio::Ratio4x3, {720, 540}, {16, 9}},
+        TWordCase{"Fixed16x9", "16:9\n", TAspectRatio::Ratio16x9, {720, 405}, {16, 9}},
+        TWordCase{"Band185", "1.85:1\n", TAspectRatio::Ratio185, {720, 389}, {16, 9}},
+        TWordCase{"Itu", "square-pixels-itu\n", TAspectRatio::SquarePixelsItu, {1048, 576}, {20, 11}},
+        // What an older program reading the new word would keep: not ours.
+        TWordCase{"ItuCutShort", "square-pixels-it\n", TAspectRatio::SquarePixels, {1024, 576}, {16, 9}}),
+    [](const auto& p) { return std::string(p.param.Name); });
 
 TEST(AspectPreference, AMissingOrGarbledFileMeansSquarePixels) {
   const test::TTempFolder folder;

@@ -130,6 +130,34 @@ INSTANTIATE_TEST_SUITE_P(ImageStore, StoredSquarePixels,
                                            TSquareCase{"UnknownShape", 720, 576, {}, 720, 160}),
                          [](const auto& caseInfo) { return std::string(caseInfo.param.Name); });
 
+// The ITU shape stores every column of the frame at the pixel shape of the
+// middle 704, for the four shapes of DVD video.
+class StoredItuShape : public ::testing::TestWithParam<TSquareCase> {};
+
+TEST_P(StoredItuShape, KeepsEveryColumnInThePixelShapeOfTheActive704) {
+  const TSquareCase& c = GetParam();
+  TTempFolder folder;
+  TFastDIB frame = MakeFrame(c.Width, c.Height);
+  TimageSaveManager store(folder.Path());
+  store.Image = &frame;
+  store.ImageAspect = c.Aspect;
+  store.MakeFileNames();
+  store.Options.AspectRatio = TAspectRatio::SquarePixelsItu;
+  store.SaveFiles();
+  const TFastDIB picture = LoadBitmap(folder / store.FileName);
+  EXPECT_EQ(picture.Width(), c.PictureWidth);
+  EXPECT_EQ(picture.Height(), c.Height);
+  EXPECT_EQ(LoadBitmap(folder / store.ThumbnailName).Height(), c.ThumbnailHeight);
+}
+
+INSTANTIATE_TEST_SUITE_P(ImageStore, StoredItuShape,
+                         ::testing::Values(TSquareCase{"Pal4x3", 720, 576, {4, 3}, 786, 146},
+                                           TSquareCase{"Pal16x9", 720, 576, {16, 9}, 1048, 109},
+                                           TSquareCase{"Ntsc4x3", 720, 480, {4, 3}, 654, 146},
+                                           TSquareCase{"Ntsc16x9", 720, 480, {16, 9}, 872, 110},
+                                           TSquareCase{"UnknownShape", 720, 576, {}, 720, 160}),
+                         [](const auto& caseInfo) { return std::string(caseInfo.param.Name); });
+
 // A value beyond the choices (a newer program's, say) stores the frame as captured.
 TEST(ImageStore, AnUnknownAspectChoiceStoresTheFrameAsCaptured) {
   TTempFolder folder;
@@ -139,7 +167,7 @@ TEST(ImageStore, AnUnknownAspectChoiceStoresTheFrameAsCaptured) {
   store.Image = &frame;
   store.ImageAspect = TDisplayAspect{16, 9};
   store.MakeFileNames();
-  store.Options.AspectRatio = TAspectRatio(5);
+  store.Options.AspectRatio = TAspectRatio(99);
   store.SaveFiles();
   EXPECT_TRUE(test::SamePixels(original, LoadBitmap(folder / store.FileName), "stored-unknown-choice"));
 }

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 
+#include "imaging/DisplayAspect.h"
 #include "library/LibraryNodeData.h"
 #include "library/ui/LibraryContextMenu.h"
 #include "video/PlaybackPause.h"
@@ -175,7 +176,11 @@ class TImageLibraryManager : public QObject {
   QTreeWidgetItem* AppendImageNode(QTreeWidgetItem* film, TImageLibraryImageData image);
   // The film for recovered pictures, made with its category when missing.
   QTreeWidgetItem* RecoveryFilm(const std::u16string& filmName);
-  // The current frame at square pixels, as the frame commands work on it.
+  // The display aspect the frame commands show the current frame at: its
+  // stream's, or the ITU shape's when that was the last aspect saved with.
+  TDisplayAspect ViewedFrameAspect();
+  // The current frame at square pixels for that aspect, as the frame
+  // commands work on it.
   void CopyFrameInto(TFastDIB& picture);
 
   // The tree the controller serves (not owned). It keeps the name it is

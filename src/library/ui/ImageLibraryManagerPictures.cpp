@@ -17,6 +17,8 @@
 #include "imaging/DisplayAspect.h"
 #include "imaging/FastDIB.h"
 #include "imaging/PictureFile.h"
+#include "library/AspectChoice.h"
+#include "library/LibraryPaths.h"
 #include "library/LibraryStoreChanges.h"
 #include "library/ui/CommandPause.h"
 #include "library/ui/EditImageDlg.h"
@@ -72,10 +74,18 @@ void TImageLibraryManager::ExplainNoImageSelected(const QString& command) {
   Host_.Explain(command + QStringLiteral(": select an image in the library first."));
 }
 
+TDisplayAspect TImageLibraryManager::ViewedFrameAspect() {
+  const TFastDIB& frame = Host_.FrameDIB();
+  // The shape the user last picked when saving: the ITU shape there is the
+  // ITU shape everywhere the frame is seen.
+  return kelta::ViewedFrameAspect(LoadAspectPreference(SaveAspectPath(ProgramFolder_)), frame.Width(),
+                                  frame.RowCount(), Host_.FrameAspect());
+}
+
 void TImageLibraryManager::CopyFrameInto(TFastDIB& picture) {
   // The frame as it is seen: a 16:9 DVD frame is cropped, resized and
   // exported unsqueezed.
-  ToSquarePixels(Host_.FrameDIB(), Host_.FrameAspect(), picture);
+  ToSquarePixels(Host_.FrameDIB(), ViewedFrameAspect(), picture);
 }
 
 QString TImageLibraryManager::FrameName() const {
@@ -88,7 +98,7 @@ void TImageLibraryManager::ViewFrame() {
   {
     TViewDlg view(Host_.Window());
     view.ExportImageAs = ExportNamed([this] { return FrameName(); });
-    view.SetVideoFrame(Host_.FrameDIB(), Host_.FrameAspect());
+    view.SetVideoFrame(Host_.FrameDIB(), ViewedFrameAspect());
     view.exec();
   }
 }

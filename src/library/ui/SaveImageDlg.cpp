@@ -1,6 +1,7 @@
 #include "library/ui/SaveImageDlg.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <utility>
 
@@ -26,8 +27,13 @@ namespace kelta {
 
 namespace {
 
-constexpr int ClientWidth = 710;
-constexpr int ClientHeight = 609;
+// The aspect choices' box, wide enough for the longest caption with room to
+// spare for a wider fallback font; the adjustments' box beside it.
+constexpr int AspectBoxWidth = 224;
+constexpr int AdjustBoxWidth = 526;
+constexpr int ChoicesHeight = 184;
+constexpr int ClientWidth = 8 + AspectBoxWidth + 8 + AdjustBoxWidth + 8;
+constexpr int ClientHeight = 639;
 
 }  // namespace
 
@@ -51,27 +57,31 @@ TSaveImageDlg::TSaveImageDlg(QWidget* parent) : QDialog(parent) {
   PreviewPanel->Image = &AdjustedPreview;
 
   GroupBox1 = new QGroupBox(QStringLiteral("Aspect Ratio"), this);
-  GroupBox1->setGeometry(8, 234, 160, 154);
+  GroupBox1->setGeometry(8, 234, AspectBoxWidth, ChoicesHeight);
   rbOriginal = new QRadioButton(QStringLiteral("Original"), GroupBox1);
   rb43 = new QRadioButton(QStringLiteral("1.33:1 (4:3)"), GroupBox1);
   rb169 = new QRadioButton(QStringLiteral("1.78:1 (16:9)"), GroupBox1);
   rb1851 = new QRadioButton(QStringLiteral("1.85:1"), GroupBox1);
   Square_ = new QRadioButton(QStringLiteral("Square pixels"), GroupBox1);
+  SquareItu_ = new QRadioButton(QStringLiteral("Square pixels (ITU, 704 active)"), GroupBox1);
+  SquareItu_->setToolTip(
+      QStringLiteral("Square pixels with the picture taken as the middle 704 of 720 columns, as broadcast "
+                     "video defines it: every column kept, 1048 x 576 for 16:9 PAL"));
   int y = 22;
-  for (QRadioButton* rb : {rbOriginal, rb43, rb169, rb1851, Square_}) {
-    rb->setGeometry(14, y, 136, 22);
+  for (QRadioButton* rb : AspectButtons()) {
+    rb->setGeometry(14, y, AspectBoxWidth - 24, 22);
     y += 25;
   }
   // Before a picture is known: the choice that keeps every line of any frame.
   Square_->setChecked(true);
-  for (QRadioButton* rb : {rbOriginal, rb43, rb169, rb1851, Square_})
+  for (QRadioButton* rb : AspectButtons())
     connect(rb, &QRadioButton::toggled, this, [this](bool checked) {
       if (checked) AspectChange();
     });
 
   // Qt shows "&&" as one ampersand, as the caption means.
   GroupBox2 = new QGroupBox(QStringLiteral("Lightness && Contrast"), this);
-  GroupBox2->setGeometry(176, 234, 526, 154);
+  GroupBox2->setGeometry(AspectBoxWidth + 16, 234, AdjustBoxWidth, ChoicesHeight);
   tbLightness = AddTrackBar(QStringLiteral("Lightness"), 0, 0, -255, 255, 0, lbLightness);
   tbContrast = AddTrackBar(QStringLiteral("Contrast"), 0, 1, -128, 128, 0, lbContrast);
   tbSaturation = AddTrackBar(QStringLiteral("Saturation"), 0, 2, 0, 510, 255, lbSaturation);
@@ -79,29 +89,32 @@ TSaveImageDlg::TSaveImageDlg(QWidget* parent) : QDialog(parent) {
   tbGreen = AddTrackBar(QStringLiteral("Green"), 1, 1, -255, 255, 0, lbGreen);
   tbBlue = AddTrackBar(QStringLiteral("Blue"), 1, 2, -255, 255, 0, lbBlue);
   btReset = new QPushButton(QStringLiteral("Reset"), GroupBox2);
-  btReset->setGeometry(526 - 12 - 98, 154 - 12 - 28, 98, 28);
+  btReset->setGeometry(AdjustBoxWidth - 12 - 98, ChoicesHeight - 12 - 28, 98, 28);
   btReset->setAutoDefault(false);
   connect(btReset, &QPushButton::clicked, this, [this] { btResetClick(); });
 
   GroupBox4 = new QGroupBox(QStringLiteral("Name"), this);
-  GroupBox4->setGeometry(8, 394, 343, 56);
+  // Below the choices: the name and the film side by side, the memo under them.
+  const int halfWidth = (ClientWidth - 24) / 2;
+  const int belowChoices = 234 + ChoicesHeight + 6;
+  GroupBox4->setGeometry(8, belowChoices, halfWidth, 56);
   etName = new QLineEdit(GroupBox4);
   etName->setObjectName(QStringLiteral("etName"));
-  etName->setGeometry(10, 22, 323, 24);
+  etName->setGeometry(10, 22, halfWidth - 20, 24);
   connect(etName, &QLineEdit::returnPressed, this, [this] { btOkClick(); });
 
   GroupBox5 = new QGroupBox(QStringLiteral("Film"), this);
-  GroupBox5->setGeometry(359, 394, 343, 56);
+  GroupBox5->setGeometry(16 + halfWidth, belowChoices, halfWidth, 56);
   GroupBox5->setEnabled(false);
   etFilm = new QLineEdit(GroupBox5);
   etFilm->setObjectName(QStringLiteral("etFilm"));
-  etFilm->setGeometry(10, 22, 323, 24);
+  etFilm->setGeometry(10, 22, halfWidth - 20, 24);
 
   GroupBox3 = new QGroupBox(QStringLiteral("Memo"), this);
-  GroupBox3->setGeometry(8, 456, 694, 100);
+  GroupBox3->setGeometry(8, belowChoices + 62, ClientWidth - 16, 100);
   moMemo = new QPlainTextEdit(GroupBox3);
   moMemo->setObjectName(QStringLiteral("moMemo"));
-  moMemo->setGeometry(10, 20, 674, 70);
+  moMemo->setGeometry(10, 20, ClientWidth - 36, 70);
   moMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   moMemo->setTabChangesFocus(true);
 
@@ -156,6 +169,10 @@ void TSaveImageDlg::SetPicture(const TFastDIB& frame, TDisplayAspect aspect) {
     matching->setChecked(true);
 }
 
+std::array<QRadioButton*, 6> TSaveImageDlg::AspectButtons() const {
+  return {rbOriginal, rb43, rb169, rb1851, Square_, SquareItu_};
+}
+
 QRadioButton* TSaveImageDlg::AspectButton(TAspectRatio aspect) const {
   switch (aspect) {
     case TAspectRatio::AsCaptured:
@@ -166,6 +183,8 @@ QRadioButton* TSaveImageDlg::AspectButton(TAspectRatio aspect) const {
       return rb1851;
     case TAspectRatio::SquarePixels:
       return Square_;
+    case TAspectRatio::SquarePixelsItu:
+      return SquareItu_;
     case TAspectRatio::Ratio16x9:
     default:
       return rb169;
@@ -174,7 +193,7 @@ QRadioButton* TSaveImageDlg::AspectButton(TAspectRatio aspect) const {
 
 TAspectRatio TSaveImageDlg::ChosenAspect() const {
   for (TAspectRatio aspect : {TAspectRatio::AsCaptured, TAspectRatio::Ratio4x3, TAspectRatio::Ratio16x9,
-                              TAspectRatio::Ratio185, TAspectRatio::SquarePixels})
+                              TAspectRatio::Ratio185, TAspectRatio::SquarePixels, TAspectRatio::SquarePixelsItu})
     if (AspectButton(aspect)->isChecked()) return aspect;
   return TAspectRatio::AsCaptured;
 }

@@ -4,6 +4,7 @@
 // full-size picture is never changed here; the image store applies the
 // choices when it writes the files.
 
+#include <array>
 #include <filesystem>
 #include <functional>
 
@@ -70,6 +71,9 @@ class TSaveImageDlg : public QDialog {
   void SetStillText(const QString& text);
 
   QRadioButton* rbSquare() const { return Square_; }
+  QRadioButton* rbSquareItu() const { return SquareItu_; }
+  // The aspect choices in the order shown.
+  std::array<QRadioButton*, 6> AspectButtons() const;
 
   // The full-size frame to be saved and the shape it is shown at; see SetPicture.
   TFastDIB Picture;
@@ -118,6 +122,7 @@ class TSaveImageDlg : public QDialog {
 
  private:
   QRadioButton* Square_ = nullptr;
+  QRadioButton* SquareItu_ = nullptr;
   TDisplayAspect PictureAspect_;
   // The preference the dialog opened with; Ok keeps another one.
   TAspectPreference StartPreference_ = TAspectPreference::SquarePixels;

@@ -366,18 +366,31 @@ class PictureCommandsTest : public TLibraryTestBase {
   // The frame commands work on the frame at square pixels for its display
   // aspect: a 16:9 frame is viewed, cropped, resized and exported unsqueezed.
   // With the aspect unknown they work on it as stored (the view at 16:9).
+  // They follow the aspect last saved with: the ITU shape there is the ITU
+  // shape here, any other choice leaves them at square pixels.
   void frameWindows_workOnTheFrameInItsShape_data() {
     QTest::addColumn<QSize>("aspect");
-    QTest::addColumn<QSize>("picture");  // crop, resize and export
-    QTest::addColumn<QSize>("view");     // the view's panel
-    QTest::newRow("16:9") << QSize(16, 9) << QSize(1024, 576) << QSize(1035, 587);
-    QTest::newRow("4:3") << QSize(4, 3) << QSize(768, 576) << QSize(779, 587);
-    QTest::newRow("unknown") << QSize() << QSize(720, 576) << QSize(731, 416);
+    QTest::addColumn<QByteArray>("saved");  // the save-aspect file; "-" none
+    QTest::addColumn<QSize>("picture");     // crop, resize and export
+    QTest::addColumn<QSize>("view");        // the view's panel
+    QTest::newRow("16:9") << QSize(16, 9) << QByteArray("-") << QSize(1024, 576) << QSize(1035, 587);
+    QTest::newRow("4:3") << QSize(4, 3) << QByteArray("-") << QSize(768, 576) << QSize(779, 587);
+    QTest::newRow("unknown") << QSize() << QByteArray("-") << QSize(720, 576) << QSize(731, 416);
+    QTest::newRow("16:9 after 1.85:1") << QSize(16, 9) << QByteArray("1.85:1\n") << QSize(1024, 576)
+                                       << QSize(1035, 587);
+    QTest::newRow("16:9 after ITU") << QSize(16, 9) << QByteArray("square-pixels-itu\n") << QSize(1048, 576)
+                                    << QSize(1059, 587);
+    QTest::newRow("4:3 after ITU") << QSize(4, 3) << QByteArray("square-pixels-itu\n") << QSize(786, 576)
+                                   << QSize(797, 587);
+    QTest::newRow("unknown after ITU") << QSize() << QByteArray("square-pixels-itu\n") << QSize(720, 576)
+                                       << QSize(731, 416);
   }
   void frameWindows_workOnTheFrameInItsShape() {
     QFETCH(QSize, aspect);
+    QFETCH(QByteArray, saved);
     QFETCH(QSize, picture);
     QFETCH(QSize, view);
+    if (saved != "-") std::ofstream(TempPath() / "save-aspect", std::ios::binary) << saved.toStdString();
     FillPattern(Host->Frame, 720, 576);
     Host->Aspect = TDisplayAspect{aspect.width(), aspect.height()};
     bool seen = false;

@@ -70,7 +70,7 @@ TRect PictureArea(const TFastDIB& dib) {
 
 // The caption of the aspect choice that is checked.
 QString CheckedChoice(const TSaveImageDlg& d) {
-  for (const QRadioButton* button : {d.rbOriginal, d.rb43, d.rb169, d.rb1851, d.rbSquare()})
+  for (const QRadioButton* button : d.AspectButtons())
     if (button->isChecked()) return button->text();
   return {};
 }
@@ -91,7 +91,7 @@ class SaveImageDlgTest : public QObject {
   void opensNeutralWithSquarePixelsChosen() {
     TSaveImageDlg d;
     QCOMPARE(d.windowTitle(), QString("Save to Image Library"));
-    QCOMPARE(d.size(), QSize(710, 609));
+    QCOMPARE(d.size(), QSize(774, 639));
     QCOMPARE(ValueLabels(d), QStringList({"0", "0", "255", "0", "0", "0"}));
     QCOMPARE(d.tbLightness->minimum(), -255);
     QCOMPARE(d.tbLightness->maximum(), 255);
@@ -103,7 +103,7 @@ class SaveImageDlgTest : public QObject {
     QVERIFY(d.rbSquare()->isChecked());
     QVERIFY(!d.GroupBox5->isEnabled());
     QCOMPARE(d.GroupBox2->title(), QString("Lightness && Contrast"));
-    QCOMPARE(d.PreviewPanel->geometry(), QRect((710 - 367) / 2, (226 - 206) / 2, 367, 206));
+    QCOMPARE(d.PreviewPanel->geometry(), QRect((774 - 367) / 2, (226 - 206) / 2, 367, 206));
     QCOMPARE(d.PreviewPanel->Image, &d.AdjustedPreview);
   }
 
@@ -154,14 +154,14 @@ class SaveImageDlgTest : public QObject {
     QTest::newRow("16:9") << 2;
     QTest::newRow("1.85:1") << 3;
     QTest::newRow("square pixels") << 4;
+    QTest::newRow("square pixels, ITU") << 5;
   }
   void okHandsBackEveryChoice() {
     QFETCH(int, aspect);
     TSaveImageDlg d;
     FillPreview(d);
     WhenModal<TSaveImageDlg>([&](TSaveImageDlg* dlg) {
-      QRadioButton* buttons[] = {dlg->rbOriginal, dlg->rb43, dlg->rb169, dlg->rb1851, dlg->rbSquare()};
-      buttons[aspect]->setChecked(true);
+      dlg->AspectButtons()[std::size_t(aspect)]->setChecked(true);
       dlg->tbLightness->setValue(-12);
       dlg->tbContrast->setValue(7);
       dlg->tbSaturation->setValue(300);
@@ -238,6 +238,7 @@ class SaveImageDlgTest : public QObject {
     QTest::newRow("4:3 of a 16:9 video") << 1 << true << 1 << 1;
     QTest::newRow("1.85:1") << 3 << true << 3 << 3;
     QTest::newRow("back to square pixels") << 4 << true << 4 << 4;
+    QTest::newRow("square pixels, ITU") << 5 << true << 5 << 5;
     QTest::newRow("cancelled") << 0 << false << 4 << 4;
   }
   void remembersTheChoicePickedWithOk() {
@@ -253,8 +254,7 @@ class SaveImageDlgTest : public QObject {
       d.AspectFile = file;
       d.SetPicture(ColourfulFrame(), TDisplayAspect{16, 9});
       WhenModal<TSaveImageDlg>([picked, ok](TSaveImageDlg* dlg) {
-        QRadioButton* buttons[] = {dlg->rbOriginal, dlg->rb43, dlg->rb169, dlg->rb1851, dlg->rbSquare()};
-        buttons[picked]->setChecked(true);
+        dlg->AspectButtons()[std::size_t(picked)]->setChecked(true);
         dlg->etName->setText("Beach");
         (ok ? dlg->btOk : dlg->btCancel)->click();
       });
@@ -266,8 +266,7 @@ class SaveImageDlgTest : public QObject {
       TSaveImageDlg d;
       d.AspectFile = file;
       d.SetPicture(ColourfulFrame(), aspect);
-      const QRadioButton* buttons[] = {d.rbOriginal, d.rb43, d.rb169, d.rb1851, d.rbSquare()};
-      QVERIFY2(buttons[expected]->isChecked(), qPrintable(CheckedChoice(d)));
+      QVERIFY2(d.AspectButtons()[std::size_t(expected)]->isChecked(), qPrintable(CheckedChoice(d)));
     }
   }
 
@@ -281,16 +280,17 @@ class SaveImageDlgTest : public QObject {
     QTest::newRow("16:9 720 x 405") << 2 << QRect(4, 0, 347, 195);
     QTest::newRow("1.85:1 720 x 389") << 3 << QRect(0, 1, 356, 192);
     QTest::newRow("square pixels 1024 x 576") << 4 << QRect(4, 0, 347, 195);
+    QTest::newRow("ITU shape 1048 x 576") << 5 << QRect(0, 0, 355, 195);
   }
   void previewShowsTheStoredPictureInItsShape() {
     QFETCH(int, choice);
     QFETCH(QRect, area);
     TSaveImageDlg d;
     d.SetPicture(ColourfulFrame(), TDisplayAspect{16, 9});
-    QRadioButton* buttons[] = {d.rbOriginal, d.rb43, d.rb169, d.rb1851, d.rbSquare()};
+    const auto buttons = d.AspectButtons();
     // From another choice first: the preview follows every change.
     buttons[choice == 0 ? 1 : 0]->setChecked(true);
-    buttons[choice]->setChecked(true);
+    buttons[std::size_t(choice)]->setChecked(true);
     QCOMPARE(d.Preview.Width(), TSaveImageDlg::PreviewWidth);
     QCOMPARE(d.Preview.RowCount(), TSaveImageDlg::PreviewHeight);
     const TRect expected{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
@@ -392,6 +392,27 @@ class SaveImageDlgTest : public QObject {
     qApp->setFont(font);
     QCOMPARE(focused.size(), unfocused.size());
     QVERIFY(focused != unfocused);
+  }
+
+  // Under the program's look every aspect caption is shown whole, the
+  // longest one too.
+  void theAspectCaptionsFitTheirButtons() {
+    const QString sheet = qApp->styleSheet();
+    const QFont font = qApp->font();
+    ApplyTheme(*qApp);
+    QStringList cut;
+    {
+      TSaveImageDlg d;
+      d.show();
+      for (const QRadioButton* button : d.AspectButtons())
+        if (button->sizeHint().width() > button->width() ||
+            button->geometry().right() >= d.GroupBox1->contentsRect().right())
+          cut << button->text();
+      QCOMPARE(d.rbSquareItu()->text(), QString("Square pixels (ITU, 704 active)"));
+    }
+    qApp->setStyleSheet(sheet);
+    qApp->setFont(font);
+    QCOMPARE(cut, QStringList());
   }
 
   void escapeClosesWithoutAccepting() {
