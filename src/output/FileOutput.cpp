@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "output/FileNames.h"
 #include "output/OutputErrors.h"
 
 namespace kelta {
@@ -40,14 +41,23 @@ mode_t ModeFor(const std::string& fileName) {
   return 0666 & ~mask;
 }
 
+// The temporary file's path: the target's name with a random ending, the
+// name cut as needed so the ending fits too, since a target whose own name
+// just fits the file system must still be writable.
+std::string TemporaryTemplate(const std::string& fileName) {
+  const std::size_t slash = fileName.rfind('/');
+  const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+  return fileName.substr(0, start) + FittedFileName(fileName.substr(start), ".part-XXXXXX");
+}
+
 }  // namespace
 
 void WriteWholeFile(const std::string& fileName, std::string_view data) {
   // The bytes go to a new file beside the target, which replaces the target
   // only once it is complete: a failed write leaves the old file (or none).
-  std::vector<char> temporary(fileName.begin(), fileName.end());
-  const char suffix[] = ".part-XXXXXX";
-  temporary.insert(temporary.end(), suffix, suffix + sizeof suffix);
+  const std::string pattern = TemporaryTemplate(fileName);
+  std::vector<char> temporary(pattern.begin(), pattern.end());
+  temporary.push_back('\0');
   const int fd = ::mkstemp(temporary.data());
   if (fd < 0) {
     const int err = errno;

@@ -5,8 +5,10 @@
 
 #include <string>
 
+#include "OutputTestSupport.h"
 #include "output/ExportImageFormats.h"
 #include "output/FileNames.h"
+#include "output/FileOutput.h"
 
 using namespace kelta;
 
@@ -120,6 +122,21 @@ TEST(ExportNames, ANamePartLongerThanTheFileSystemTakesIsExplained) {
   EXPECT_NE(folder.find("folder name"), std::string::npos) << folder;
   EXPECT_TRUE(WholeUtf8(FileNameProblem(Repeated("\xE2\x82\xAC", 200))));
   EXPECT_EQ(FileNameProblem(""), "");
+}
+
+// A name the file system just takes is written and replaced like any other,
+// whatever the temporary file beside it is called, and nothing else is left.
+TEST(ExportNames, ANameThatJustFitsTheFileSystemIsWritten) {
+  test::TTempFolder dir;
+  const std::string names[] = {Repeated("a", 251) + ".jpg", Repeated("\xC3\xA9", 125) + ".png", "short.bmp"};
+  for (const std::string& name : names) {
+    ASSERT_EQ(FileNameProblem(dir.File(name)), "") << name;
+    for (const std::string data : {"first", "second"}) {
+      ASSERT_NO_THROW(WriteWholeFile(dir.File(name), data + name)) << name;
+      EXPECT_EQ(test::ReadFile(dir.File(name)), data + name);
+    }
+  }
+  EXPECT_EQ(dir.Entries().size(), std::size(names));
 }
 
 }  // namespace
