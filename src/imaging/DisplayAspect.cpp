@@ -52,6 +52,27 @@ TDisplayAspect ItuFrameAspect(std::int32_t width, std::int32_t height, TDisplayA
   return {std::int32_t(w), std::int32_t(h)};
 }
 
+TDisplayAspect RegionAspect(TDisplayAspect aspect, std::int32_t width, std::int32_t height, const TRect& region) {
+  const bool inside = region.Left >= 0 && region.Top >= 0 && region.Right <= width && region.Bottom <= height;
+  if (!aspect.Known() || !inside || region.WidthOf() <= 0 || region.HeightOf() <= 0) return {};
+  // aspect x (region width / width) / (region height / height), in lowest terms.
+  const std::int64_t columns = std::gcd(region.WidthOf(), width), lines = std::gcd(region.HeightOf(), height);
+  std::int64_t across = 0, down = 0;
+  if (__builtin_mul_overflow(std::int64_t(aspect.Width) * (region.WidthOf() / columns), height / lines, &across) ||
+      __builtin_mul_overflow(std::int64_t(aspect.Height) * (width / columns), region.HeightOf() / lines, &down))
+    return {};
+  const std::int64_t common = std::gcd(across, down);
+  across /= common;
+  down /= common;
+  // Terms too large for 32 bits lose a little precision, never the shape.
+  constexpr std::int64_t Largest = std::numeric_limits<std::int32_t>::max();
+  while (across > Largest || down > Largest) {
+    across = (across + 1) / 2;
+    down = (down + 1) / 2;
+  }
+  return {std::int32_t(across), std::int32_t(down)};
+}
+
 TRect LetterboxRect(std::int32_t boxWidth, std::int32_t boxHeight, TDisplayAspect aspect) {
   const TRect box{0, 0, boxWidth, boxHeight};
   if (!aspect.Known() || boxWidth <= 0 || boxHeight <= 0) return box;

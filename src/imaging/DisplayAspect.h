@@ -52,6 +52,12 @@ TPictureSize SquarePixelSize(std::int32_t width, std::int32_t height, TDisplayAs
 // Unknown stays unknown.
 TDisplayAspect ItuFrameAspect(std::int32_t width, std::int32_t height, TDisplayAspect aspect);
 
+// The display aspect of a region of a width x height frame shown at
+// `aspect`: its pixels keep the frame's shape, so a 720 x 432 band of a 16:9
+// PAL frame is 64:27 (1024 x 432 at square pixels). Unknown when the aspect
+// is, or the region is empty or lies outside the frame.
+TDisplayAspect RegionAspect(TDisplayAspect aspect, std::int32_t width, std::int32_t height, const TRect& region);
+
 // The largest rectangle of the aspect's shape inside a box, centred, with
 // bars left and right or above and below; the whole box when the aspect is
 // unknown.

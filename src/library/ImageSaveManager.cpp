@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 #include <system_error>
+#include <utility>
 
 #include "imaging/ImageAdjust.h"
 #include "imaging/ImageUtils.h"
@@ -148,6 +149,47 @@ const TFastDIB& TimageSaveManager::ShapePicture(const TFastDIB& image, TAspectRa
   }
 }
 
+const TFastDIB& TimageSaveManager::ShapePicture(const TFastDIB& image, TAspectRatio choice, TDisplayAspect aspect,
+                                                TFastDIB& shaped, TRect kept) {
+  const std::int32_t width = image.Width();
+  const std::int32_t height = image.RowCount();
+  kept = {std::max(kept.Left, 0), std::max(kept.Top, 0), std::min(kept.Right, width), std::min(kept.Bottom, height)};
+  const bool whole = kept.WidthOf() <= 0 || kept.HeightOf() <= 0 || kept == TRect{0, 0, width, height};
+  if (whole || image.Empty()) return ShapePicture(image, choice, aspect, shaped);
+
+  TFastDIB part;
+  part.SetSize(kept.WidthOf(), kept.HeightOf(), std::uint8_t(image.BitCount()));
+  if (part.Empty()) {
+    shaped = std::move(part);
+    return shaped;
+  }
+  image.DrawRegion(part, 0, 0, kept.WidthOf(), kept.HeightOf(), kept.Left, kept.Top);
+  switch (choice) {
+    case TAspectRatio::Ratio4x3:
+    case TAspectRatio::Ratio16x9: {
+      const std::int64_t frameRows =
+          choice == TAspectRatio::Ratio4x3 ? std::int64_t(width) * 3 / 4 : std::int64_t(width) * 9 / 16;
+      const std::int64_t rows = std::max<std::int64_t>(ScaleHalfEven(part.RowCount(), frameRows, height), 1);
+      shaped.SetSize(part.Width(), std::int32_t(rows), std::uint8_t(part.BitCount()));
+      if (!shaped.Empty()) ResampleBilinear(part, shaped);
+      return shaped;
+    }
+    case TAspectRatio::Ratio185:
+      // The band of the part, unscaled, as of the whole frame.
+      return ShapePicture(part, choice, aspect, shaped);
+    case TAspectRatio::SquarePixels:
+      ToSquarePixels(part, RegionAspect(aspect, width, height, kept), shaped);
+      return shaped;
+    case TAspectRatio::SquarePixelsItu:
+      ToSquarePixels(part, RegionAspect(ItuFrameAspect(width, height, aspect), width, height, kept), shaped);
+      return shaped;
+    case TAspectRatio::AsCaptured:
+    default:
+      shaped = std::move(part);
+      return shaped;
+  }
+}
+
 void TimageSaveManager::SaveFiles() {
   RequirePicture(Image);
   if (FileName.empty() || ThumbnailName.empty()) throw EImageStoreError("The picture has no file names");
@@ -162,7 +204,7 @@ void TimageSaveManager::SaveFiles() {
     throw EImageStoreError("Cannot create the image folder " + Quoted(DataFolder_) + ": " + error.message());
 
   TFastDIB shaped;
-  const TFastDIB& picture = ShapePicture(image, Options.AspectRatio, ImageAspect, shaped);
+  const TFastDIB& picture = ShapePicture(image, Options.AspectRatio, ImageAspect, shaped, Options.Kept);
   if (picture.Empty()) throw EImageStoreError("The picture is too small for the chosen aspect ratio");
 
   TFastDIB thumbnail;

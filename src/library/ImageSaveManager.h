@@ -68,6 +68,17 @@ class TimageSaveManager {
   // enumeration stores the image as captured.
   static const TFastDIB& ShapePicture(const TFastDIB& image, TAspectRatio choice, TDisplayAspect aspect,
                                       TFastDIB& shaped);
+  // The same for the part `kept` of the image (black bars cut off), always
+  // into `shaped`: its pixels keep their shape, so the stored picture has the
+  // true shape of that part. Square pixels (either kind) give its width from
+  // the frame's pixel shape at its own height (a 720 x 432 band of a 16:9 PAL
+  // frame: 1024 x 432); 4:3 and 16:9 keep its width and scale its height as
+  // the whole frame's (720 x 304 at 16:9); 1.85:1 cuts the middle band of it;
+  // as captured it is stored as it is. An empty `kept`, or one that is the
+  // whole image, shapes the whole image as above; one reaching outside the
+  // image is cut to it.
+  static const TFastDIB& ShapePicture(const TFastDIB& image, TAspectRatio choice, TDisplayAspect aspect,
+                                      TFastDIB& shaped, TRect kept);
 
  private:
   std::uint32_t RandomPixelSum();

@@ -1,9 +1,12 @@
 #pragma once
-// What the save image dialog decides about a captured frame: its shape, the
-// colour adjustments applied before it is stored, and its name and memo.
+// What the save image dialog decides about a captured frame: its shape and
+// the part of it kept, the colour adjustments applied before it is stored,
+// and its name and memo.
 
 #include <cstdint>
 #include <string>
+
+#include "imaging/FastDIB.h"
 
 namespace kelta {
 
@@ -22,6 +25,10 @@ enum class TAspectRatio : std::int32_t {
 
 struct TImageSaveOptions {
   TAspectRatio AspectRatio = TAspectRatio::AsCaptured;
+  // The part of the frame stored (its black bars cut off), in picture
+  // coordinates; empty: the whole frame. The aspect choice shapes that part
+  // as it would shape the whole frame.
+  TRect Kept;
   std::int32_t Lightness = 0;     // -255 .. 255
   std::int32_t Contrast = 0;      // -128 .. 128
   std::int32_t Saturation = 255;  // 0 .. 510, 255 leaves colours as they are

@@ -80,6 +80,38 @@ INSTANTIATE_TEST_SUITE_P(
                       TSquareCase{"UnknownStaysUnknown", 720, 576, {}, {720, 576}}),
     [](const auto& p) { return std::string(p.param.Name); });
 
+// A part of a frame keeps the frame's pixel shape: the size at square
+// pixels of what remains once black bars are cut off.
+struct TRegionCase {
+  const char* Name;
+  TDisplayAspect Aspect;  // of the 720 x 576 frame
+  TRect Region;
+  TDisplayAspect Expected;
+  TPictureSize Square;
+};
+void PrintTo(const TRegionCase& c, std::ostream* os) { *os << c.Name; }
+
+class PartOfAFrame : public ::testing::TestWithParam<TRegionCase> {};
+
+TEST_P(PartOfAFrame, KeepsThePixelShape) {
+  const TRegionCase& c = GetParam();
+  const TDisplayAspect aspect = RegionAspect(c.Aspect, 720, 576, c.Region);
+  EXPECT_EQ(aspect, c.Expected);
+  EXPECT_EQ(SquarePixelSize(c.Region.WidthOf(), c.Region.HeightOf(), aspect), c.Square);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DisplayAspect, PartOfAFrame,
+    ::testing::Values(TRegionCase{"Whole16x9", {16, 9}, {0, 0, 720, 576}, {16, 9}, {1024, 576}},
+                      // 2.37:1 in a 16:9 frame: the width square pixels give the whole frame.
+                      TRegionCase{"Letterboxed16x9", {16, 9}, {0, 72, 720, 504}, {64, 27}, {1024, 432}},
+                      TRegionCase{"Pillarboxed4x3In16x9", {16, 9}, {90, 0, 630, 576}, {4, 3}, {768, 576}},
+                      TRegionCase{"ItuShapeOfTheActive704", {20, 11}, {8, 0, 712, 576}, {16, 9}, {1024, 576}},
+                      TRegionCase{"UnknownStaysUnknown", {}, {0, 72, 720, 504}, {}, {720, 432}},
+                      TRegionCase{"EmptyRegion", {16, 9}, {10, 10, 10, 20}, {}, {0, 10}},
+                      TRegionCase{"BeyondTheFrame", {16, 9}, {0, 0, 721, 576}, {}, {721, 576}}),
+    [](const auto& p) { return std::string(p.param.Name); });
+
 // A 720 x 576 frame shown at 16:9 holds a circle as an ellipse 0.703 times
 // as wide as high; at square pixels it is round again.
 TEST(DisplayAspect, ACircleOfA16x9FrameStaysRoundAtSquarePixels) {

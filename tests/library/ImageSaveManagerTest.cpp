@@ -7,6 +7,7 @@
 #include <cstring>
 #include <deque>
 #include <limits>
+#include <ostream>
 #include <regex>
 #include <string>
 
@@ -257,6 +258,54 @@ INSTANTIATE_TEST_SUITE_P(ImageStore, StoredBand,
                                            // A band taller than the frame is limited to it.
                                            TBandCase{"WholeFrameOf300", 300, 300, 0}),
                          [](const auto& caseInfo) { return std::string(caseInfo.param.Name); });
+
+// With the black bars cut off, each choice shapes what remains as it shapes
+// the whole frame, so the stored picture has its true shape: a 16:9 PAL frame
+// holding a 2.37:1 film in rows 72 to 503, or a 4:3 one in columns 90 to 629.
+struct TPartCase {
+  const char* Name;
+  TRect Kept;
+  TAspectRatio Aspect;
+  TPictureSize Stored;
+  int FirstFrameRow;  // of the stored rows, when they are frame rows unscaled; -1 else
+};
+void PrintTo(const TPartCase& c, std::ostream* os) { *os << c.Name; }
+
+class StoredPart : public ::testing::TestWithParam<TPartCase> {};
+
+TEST_P(StoredPart, HasTheShapeOfWhatRemains) {
+  const TPartCase& c = GetParam();
+  TTempFolder folder;
+  TFastDIB frame = MakeFrame(720, 576);
+  TimageSaveManager store(folder.Path());
+  store.Image = &frame;
+  store.ImageAspect = TDisplayAspect{16, 9};
+  store.MakeFileNames();
+  store.Options.AspectRatio = c.Aspect;
+  store.Options.Kept = c.Kept;
+  store.SaveFiles();
+  const TFastDIB picture = LoadBitmap(folder / store.FileName);
+  EXPECT_EQ((TPictureSize{picture.Width(), picture.Height()}), c.Stored);
+  if (c.FirstFrameRow >= 0) ExpectRowsFrom(picture, c.FirstFrameRow, 720);
+}
+
+constexpr TRect Letterboxed{0, 72, 720, 504};
+constexpr TRect Pillarboxed{90, 0, 630, 576};
+
+INSTANTIATE_TEST_SUITE_P(
+    ImageStore, StoredPart,
+    ::testing::Values(TPartCase{"AsCaptured", Letterboxed, TAspectRatio::AsCaptured, {720, 432}, 72},
+                      TPartCase{"FourThree", Letterboxed, TAspectRatio::Ratio4x3, {720, 405}, -1},
+                      TPartCase{"SixteenNine", Letterboxed, TAspectRatio::Ratio16x9, {720, 304}, -1},
+                      TPartCase{"BandOfThePart", Letterboxed, TAspectRatio::Ratio185, {720, 389}, 93},
+                      TPartCase{"SquarePixels", Letterboxed, TAspectRatio::SquarePixels, {1024, 432}, -1},
+                      TPartCase{"Itu", Letterboxed, TAspectRatio::SquarePixelsItu, {1048, 432}, -1},
+                      TPartCase{"PillarboxSquarePixels", Pillarboxed, TAspectRatio::SquarePixels, {768, 576}, -1},
+                      TPartCase{"PillarboxItu", Pillarboxed, TAspectRatio::SquarePixelsItu, {786, 576}, -1},
+                      TPartCase{"NothingKeptIsTheWholeFrame", TRect{}, TAspectRatio::SquarePixels, {1024, 576}, -1},
+                      TPartCase{"BeyondTheFrameIsCutToIt", TRect{-5, 72, 900, 504}, TAspectRatio::AsCaptured,
+                                {720, 432}, 72}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.Name); });
 
 TEST(ImageStore, BandRows) {
   EXPECT_EQ(TimageSaveManager::BandRows(720, 576), 389);

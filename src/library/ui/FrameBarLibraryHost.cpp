@@ -1,5 +1,7 @@
 #include "library/ui/FrameBarLibraryHost.h"
 
+#include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 #include <QImage>
@@ -62,6 +64,15 @@ QString TFrameBarLibraryHost::SuggestedFilmName() {
 QString TFrameBarLibraryHost::FrameStillText() {
   const std::optional<TStillKind> kind = FrameBar_.StillKind();
   return kind ? QString::fromLatin1(StillKindText(*kind)) : QString();
+}
+
+std::vector<TFastDIB> TFrameBarLibraryHost::FramesNearFrame() {
+  // Half a second and a second either way: far enough apart for a scene to
+  // have moved, near enough to be the same film between the same bars.
+  const double rate = FrameBar_.GetFrameRate();
+  const std::int64_t half = std::max<std::int64_t>(std::llround(std::isfinite(rate) ? rate / 2 : 0.0), 1);
+  const std::int64_t offsets[] = {-2 * half, -half, half, 2 * half};
+  return FrameBar_.FramesNear(offsets);
 }
 
 }  // namespace kelta

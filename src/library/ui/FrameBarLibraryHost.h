@@ -47,6 +47,7 @@ class TFrameBarLibraryHost : public TLibraryHost {
   void Explain(const QString& why) override;
   QString SuggestedFilmName() override;
   QString FrameStillText() override;
+  std::vector<TFastDIB> FramesNearFrame() override;
 
  private:
   TVideoFrameBar& FrameBar_;

@@ -182,6 +182,12 @@ class TImageLibraryManager : public QObject {
   // The current frame at square pixels for that aspect, as the frame
   // commands work on it.
   void CopyFrameInto(TFastDIB& picture);
+  // The part of the current frame inside its black bars, found over it and
+  // the frames near it; the whole frame when it has none.
+  TRect FrameAreaInsideBars();
+  // The frame as CopyFrameInto makes it with its black bars cut off, the
+  // rest in its true shape; false, and `picture` untouched, without bars.
+  bool CopyFrameWithoutBars(TFastDIB& picture);
 
   // The tree the controller serves (not owned). It keeps the name it is
   // documented by, hence no trailing underscore.

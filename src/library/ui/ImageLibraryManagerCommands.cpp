@@ -180,6 +180,7 @@ void TImageLibraryManager::SaveImage() {
   dialog.SetPicture(frame, Host_.FrameAspect());
   if (dialog.Picture.Empty()) return;
   dialog.SetStillText(Host_.FrameStillText());
+  dialog.FindPictureArea = [this] { return FrameAreaInsideBars(); };
   dialog.etFilm->setText(QString::fromStdU16String(RecordOf(category).Category.Name) + QStringLiteral(" -> ") +
                          QString::fromStdU16String(RecordOf(film).Film.Name));
   dialog.NameTaken = [this, film](const QString& name) { return HasChildNamed(film, Wide(name)); };

@@ -3,6 +3,8 @@
 
 #include <stdexcept>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -14,10 +16,12 @@
 #include "editing/ui/ImageResizeDlg.h"
 #include "editing/ui/ImageViewDlg.h"
 #include "editing/ui/ViewDlg.h"
+#include "imaging/BlackBars.h"
 #include "imaging/DisplayAspect.h"
 #include "imaging/FastDIB.h"
 #include "imaging/PictureFile.h"
 #include "library/AspectChoice.h"
+#include "library/ImageSaveManager.h"
 #include "library/LibraryPaths.h"
 #include "library/LibraryStoreChanges.h"
 #include "library/ui/CommandPause.h"
@@ -88,6 +92,26 @@ void TImageLibraryManager::CopyFrameInto(TFastDIB& picture) {
   ToSquarePixels(Host_.FrameDIB(), ViewedFrameAspect(), picture);
 }
 
+TRect TImageLibraryManager::FrameAreaInsideBars() {
+  const std::vector<TFastDIB> near = Host_.FramesNearFrame();
+  std::vector<const TFastDIB*> frames{&Host_.FrameDIB()};
+  for (const TFastDIB& frame : near) frames.push_back(&frame);
+  return AreaInsideBlackBars(frames);
+}
+
+bool TImageLibraryManager::CopyFrameWithoutBars(TFastDIB& picture) {
+  const TFastDIB& frame = Host_.FrameDIB();
+  const TRect area = FrameAreaInsideBars();
+  if (area == TRect{0, 0, frame.Width(), frame.RowCount()} || area.WidthOf() <= 0 || area.HeightOf() <= 0)
+    return false;
+  // Square pixels at the frame's viewed aspect, as CopyFrameInto, of the part kept.
+  TFastDIB cut;
+  TimageSaveManager::ShapePicture(frame, TAspectRatio::SquarePixels, ViewedFrameAspect(), cut, area);
+  if (cut.Empty()) return false;
+  picture = std::move(cut);
+  return true;
+}
+
 QString TImageLibraryManager::FrameName() const {
   // The frame export names its files after the position too.
   return QString::number(FramePosition ? FramePosition() : 0);
@@ -107,7 +131,8 @@ void TImageLibraryManager::ExportFrame() {
   TCommandPause pause(Host_);
   TFastDIB frame;
   CopyFrameInto(frame);
-  TExportDlg::ShowForFrame(frame, FramePosition ? FramePosition() : 0, ProgramFolder_.string(), Host_.Window());
+  TExportDlg::ShowForFrame(frame, FramePosition ? FramePosition() : 0, ProgramFolder_.string(), Host_.Window(),
+                           [this](TFastDIB& cropped) { return CopyFrameWithoutBars(cropped); });
 }
 
 void TImageLibraryManager::CropFrame() {

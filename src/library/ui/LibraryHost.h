@@ -5,16 +5,16 @@
 // their own.
 
 #include <QString>
+#include <vector>
 
 #include "video/PlaybackPause.h"
 #include "imaging/DisplayAspect.h"
+#include "imaging/FastDIB.h"
 
 class QImage;
 class QWidget;
 
 namespace kelta {
-
-class TFastDIB;
 
 // The main window's thumbnail box: a library picture's thumbnail is shown
 // whole inside it, scaled down when it is larger.
@@ -57,9 +57,14 @@ class TLibraryHost {
   // What was done to the current frame to make it a still ("film frame
   // rebuilt"); empty when nothing says.
   virtual QString FrameStillText();
+  // Frames of the video near the current one (about a second either way),
+  // decoded without showing them: FrameDIB stays as it is. None when the
+  // video cannot give them.
+  virtual std::vector<TFastDIB> FramesNearFrame();
 };
 
 inline QString TLibraryHost::SuggestedFilmName() { return QString(); }
 inline QString TLibraryHost::FrameStillText() { return QString(); }
+inline std::vector<TFastDIB> TLibraryHost::FramesNearFrame() { return {}; }
 
 }  // namespace kelta

@@ -5,6 +5,7 @@
 #include <exception>
 #include <utility>
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSlider>
 
 #include "common/ui/BusyCursor.h"
@@ -31,9 +33,9 @@ namespace {
 // spare for a wider fallback font; the adjustments' box beside it.
 constexpr int AspectBoxWidth = 224;
 constexpr int AdjustBoxWidth = 526;
-constexpr int ChoicesHeight = 184;
+constexpr int ChoicesHeight = 206;
 constexpr int ClientWidth = 8 + AspectBoxWidth + 8 + AdjustBoxWidth + 8;
-constexpr int ClientHeight = 639;
+constexpr int ClientHeight = 661;
 
 }  // namespace
 
@@ -78,6 +80,13 @@ TSaveImageDlg::TSaveImageDlg(QWidget* parent) : QDialog(parent) {
     connect(rb, &QRadioButton::toggled, this, [this](bool checked) {
       if (checked) AspectChange();
     });
+  ckCropBars = new QCheckBox(QStringLiteral("Crop black bars"), GroupBox1);
+  ckCropBars->setObjectName(QStringLiteral("ckCropBars"));
+  ckCropBars->setGeometry(14, y, AspectBoxWidth - 24, 22);
+  ckCropBars->setToolTip(QStringLiteral(
+      "Cuts off the black bars above and below a wide film, or beside a narrow one, found from this frame "
+      "and the frames near it; the aspect ratio then shapes what remains"));
+  connect(ckCropBars, &QCheckBox::toggled, this, [this](bool checked) { ckCropBarsClick(checked); });
 
   // Qt shows "&&" as one ampersand, as the caption means.
   GroupBox2 = new QGroupBox(QStringLiteral("Lightness && Contrast"), this);
@@ -159,6 +168,14 @@ void TSaveImageDlg::SetPicture(const TFastDIB& frame, TDisplayAspect aspect) {
   if (Picture.Empty() || Picture.ImageSize() != frame.ImageSize()) return;
   std::copy_n(frame.Bits(), frame.ImageSize(), Picture.Bits());
   PictureAspect_ = aspect;
+  // Bars are those of this picture, looked for when asked.
+  BarsArea_.reset();
+  {
+    const QSignalBlocker quiet(ckCropBars);
+    ckCropBars->setChecked(false);
+  }
+  ckCropBars->setEnabled(true);
+  ckCropBars->setText(QStringLiteral("Crop black bars"));
   StartPreference_ = AspectFile.empty() ? TAspectPreference::SquarePixels : LoadAspectPreference(AspectFile);
   QRadioButton* matching =
       AspectButton(PreferredAspectChoice(StartPreference_, Picture.Width(), Picture.RowCount(), aspect));
@@ -213,13 +230,37 @@ void TSaveImageDlg::RememberAspect() {
 void TSaveImageDlg::AspectChange() {
   if (Picture.Empty()) return;
   TFastDIB shaped;
-  const TFastDIB& stored = TimageSaveManager::ShapePicture(Picture, ChosenAspect(), PictureAspect_, shaped);
+  const TFastDIB& stored =
+      TimageSaveManager::ShapePicture(Picture, ChosenAspect(), PictureAspect_, shaped, KeptArea());
   Preview.SetSize(PreviewWidth, PreviewHeight, 24);
   Preview.Fill(TBGRColor{0, 0, 0});
   // The stored picture has square pixels: its size is its shape.
   PreviewArea_ = LetterboxRect(PreviewWidth, PreviewHeight, TDisplayAspect{stored.Width(), stored.RowCount()});
   ResampleBilinearInto(stored, Preview, PreviewArea_);
   tbLightnessChange();
+}
+
+TRect TSaveImageDlg::KeptArea() const {
+  if (!ckCropBars->isChecked() || !BarsArea_) return {};
+  return *BarsArea_;
+}
+
+void TSaveImageDlg::ckCropBarsClick(bool checked) {
+  if (checked && !BarsArea_ && !Picture.Empty()) {
+    TBusyCursor busy;
+    BarsArea_ = FindPictureArea ? FindPictureArea() : TRect{};
+  }
+  const TRect whole{0, 0, Picture.Width(), Picture.RowCount()};
+  if (checked && BarsArea_ && (*BarsArea_ == whole || BarsArea_->WidthOf() <= 0 || BarsArea_->HeightOf() <= 0)) {
+    // Nothing to cut: said on the box, which has nothing more to offer.
+    const QSignalBlocker quiet(ckCropBars);
+    ckCropBars->setChecked(false);
+    ckCropBars->setEnabled(false);
+    ckCropBars->setText(QStringLiteral("Crop black bars (none found)"));
+    BarsArea_ = whole;
+    return;
+  }
+  AspectChange();
 }
 
 void TSaveImageDlg::tbLightnessChange() {
@@ -273,6 +314,7 @@ void TSaveImageDlg::btOkClick() {
   }
   TakeAdjustments();
   Options.AspectRatio = ChosenAspect();
+  Options.Kept = KeptArea();
   Options.Name = etName->text().toStdU16String();
   Options.Memo = moMemo->toPlainText().toStdU16String();
   if (StorePicture) {

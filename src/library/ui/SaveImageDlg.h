@@ -1,12 +1,14 @@
 #pragma once
 // "Save to Image Library": previews the frame to be stored with the chosen
-// adjustments, and asks for the aspect ratio, the name and the memo. The
+// adjustments, and asks for the aspect ratio, whether to cut off black bars,
+// the name and the memo. The
 // full-size picture is never changed here; the image store applies the
 // choices when it writes the files.
 
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include <QDialog>
 
@@ -16,6 +18,7 @@
 #include "library/ImageSaveOptions.h"
 #include "library/ui/NameEntry.h"
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -44,6 +47,10 @@ class TSaveImageDlg : public QDialog {
   QRadioButton* rb43 = nullptr;
   QRadioButton* rb169 = nullptr;
   QRadioButton* rb1851 = nullptr;
+  // Cuts off the black bars around a film of another shape than the frame;
+  // unchecked at the start. The bars are looked for when it is first checked;
+  // when there are none it is unchecked again, disabled, and says so.
+  QCheckBox* ckCropBars = nullptr;
   QGroupBox* GroupBox2 = nullptr;
   QSlider* tbLightness = nullptr;
   QSlider* tbContrast = nullptr;
@@ -101,6 +108,14 @@ class TSaveImageDlg : public QDialog {
   // The aspect of the checked choice.
   TAspectRatio ChosenAspect() const;
 
+  // Optional: the part of the frame inside its black bars (see
+  // AreaInsideBlackBars), asked once, when Crop black bars is first checked;
+  // without it the frame has none.
+  std::function<TRect()> FindPictureArea;
+  // The part of Picture that is stored: inside the bars when they are cut
+  // off, else empty (all of it).
+  TRect KeptArea() const;
+
   // Optional: answers whether an image of that name already is in the film;
   // such a name is refused with the dialog kept open.
   TNameTaken NameTaken;
@@ -111,8 +126,9 @@ class TSaveImageDlg : public QDialog {
   std::function<void(TFastDIB& picture, const TImageSaveOptions& options)> StorePicture;
 
   void tbLightnessChange();
-  // Any aspect choice: Preview shows what the store will write for it.
+  // Any aspect choice or crop: Preview shows what the store will write for it.
   void AspectChange();
+  void ckCropBarsClick(bool checked);
   void btResetClick();
   void btOkClick();
   void btCancelClick();
@@ -126,6 +142,8 @@ class TSaveImageDlg : public QDialog {
   TDisplayAspect PictureAspect_;
   // The preference the dialog opened with; Ok keeps another one.
   TAspectPreference StartPreference_ = TAspectPreference::SquarePixels;
+  // Inside the black bars, once looked for; the whole picture when it has none.
+  std::optional<TRect> BarsArea_;
   // Where the picture lies in Preview; the adjustments leave the bars black.
   TRect PreviewArea_{0, 0, PreviewWidth, PreviewHeight};
 

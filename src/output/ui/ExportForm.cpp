@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QUrl>
 
 #include "imaging/ImageUtils.h"
@@ -109,6 +110,13 @@ TExportDlg::TExportDlg(std::string programDir, QWidget* parent) : QDialog(parent
     // Ticking a box makes its name editable.
     connect(box, &QCheckBox::toggled, edit, &QLineEdit::setEnabled);
   }
+  ckbCropBars = new QCheckBox(QStringLiteral("Crop black bars"), Panel2);
+  ckbCropBars->setObjectName(QStringLiteral("ckbCropBars"));
+  ckbCropBars->setGeometry(lefts[0], 62, 240, 17);
+  ckbCropBars->setToolTip(QStringLiteral(
+      "Cuts off the black bars above and below a wide film, or beside a narrow one, found from this frame "
+      "and the frames near it"));
+  connect(ckbCropBars, &QCheckBox::toggled, this, [this](bool checked) { ckbCropBarsClick(checked); });
   ProgressBar1 = new QProgressBar(Panel2);
   ProgressBar1->setGeometry(6, 88, 139, 17);
   ProgressBar1->setRange(0, 0);
@@ -137,6 +145,43 @@ TExportDlg::~TExportDlg() {
 std::string TExportDlg::ExportFolder() const { return ProgramDir_ + "/export"; }
 
 void TExportDlg::PrepareForFrame(const TFastDIB& frame, std::int64_t position) {
+  WholeFrame_.SetSize(frame.Width(), frame.Height(), 24);
+  if (!frame.Empty() && !WholeFrame_.Empty()) frame.Draw(WholeFrame_, 0, 0);
+  Cropped_ = TFastDIB();
+  BarsLookedFor_ = false;
+  {
+    const QSignalBlocker quiet(ckbCropBars);
+    ckbCropBars->setChecked(false);
+  }
+  ckbCropBars->setEnabled(true);
+  ckbCropBars->setText(QStringLiteral("Crop black bars"));
+  UseFrame(WholeFrame_);
+
+  const QString base = QString::number(position);
+  etBmp->setText(base + QStringLiteral(".bmp"));
+  etPdf->setText(base + QStringLiteral(".pdf"));
+  etColorHtml->setText(base + QStringLiteral("_color.html"));
+  etGrayHtml->setText(base + QStringLiteral("_gray.html"));
+}
+
+void TExportDlg::ckbCropBarsClick(bool checked) {
+  if (checked && !BarsLookedFor_) {
+    TBusyCursor busy;
+    BarsLookedFor_ = true;
+    if (!CropBlackBars || !CropBlackBars(Cropped_)) Cropped_ = TFastDIB();
+  }
+  if (checked && Cropped_.Empty()) {
+    // Nothing to cut: said on the box, which has nothing more to offer.
+    const QSignalBlocker quiet(ckbCropBars);
+    ckbCropBars->setChecked(false);
+    ckbCropBars->setEnabled(false);
+    ckbCropBars->setText(QStringLiteral("Crop black bars (none found)"));
+    return;
+  }
+  UseFrame(checked ? Cropped_ : WholeFrame_);
+}
+
+void TExportDlg::UseFrame(const TFastDIB& frame) {
   // A 24-bit copy: the preview, the bitmap, the PDF and the HTML pages all read it.
   FFrame.SetSize(frame.Width(), frame.Height(), 24);
   if (!frame.Empty() && !FFrame.Empty()) frame.Draw(FFrame, 0, 0);
@@ -151,19 +196,14 @@ void TExportDlg::PrepareForFrame(const TFastDIB& frame, std::int64_t position) {
   setFixedSize(Panel1->width() + 10, Panel1->height() + kPanel2Height + 10);
   Panel2->setGeometry(0, height() - kPanel2Height, width(), kPanel2Height);
   ResampleBilinear(FFrame, FPreview);
-
-  const QString base = QString::number(position);
-  etBmp->setText(base + QStringLiteral(".bmp"));
-  etPdf->setText(base + QStringLiteral(".pdf"));
-  etColorHtml->setText(base + QStringLiteral("_color.html"));
-  etGrayHtml->setText(base + QStringLiteral("_gray.html"));
   FPreviewPanel->Image = &FPreview;
   FPreviewPanel->update();
 }
 
 void TExportDlg::ShowForFrame(const TFastDIB& frame, std::int64_t position, const std::string& programDir,
-                              QWidget* owner) {
+                              QWidget* owner, TCropBlackBars cropBlackBars) {
   TExportDlg dlg(programDir, owner);
+  dlg.CropBlackBars = std::move(cropBlackBars);
   dlg.PrepareForFrame(frame, position);
   dlg.exec();
   if (owner) owner->repaint();

@@ -3,6 +3,7 @@
 // bitmap, a PDF and two text-art HTML pages into the export folder in one run.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include <QDialog>
@@ -28,14 +29,21 @@ class TExportDlg : public QDialog {
   TExportDlg(std::string programDir, QWidget* parent = nullptr);
   ~TExportDlg() override;
 
+  // Makes the frame with its black bars cut off, the rest in its true shape;
+  // false when it has none.
+  using TCropBlackBars = std::function<bool(TFastDIB& cropped)>;
+
   // Creates the dialog for the frame, shows it modally, repaints owner once
   // it has closed, and destroys it.
   static void ShowForFrame(const TFastDIB& frame, std::int64_t position, const std::string& programDir,
-                           QWidget* owner);
+                           QWidget* owner, TCropBlackBars cropBlackBars = {});
 
   // Copies the frame, sizes the preview and the form to its proportions and
   // names the files after the position.
   void PrepareForFrame(const TFastDIB& frame, std::int64_t position);
+  // Asked once, when Crop black bars is first checked; without it the frame
+  // has no bars to cut.
+  TCropBlackBars CropBlackBars;
 
   std::string ExportFolder() const;
 
@@ -48,6 +56,9 @@ class TExportDlg : public QDialog {
   QCheckBox* ckbPdf = nullptr;
   QCheckBox* ckbColorHtml = nullptr;
   QCheckBox* ckbGrayHtml = nullptr;
+  // Exports the frame without its black bars, shown so in the preview;
+  // unchecked at the start, and disabled with a word when there are none.
+  QCheckBox* ckbCropBars = nullptr;
   QLineEdit* etBmp = nullptr;
   QLineEdit* etPdf = nullptr;
   QLineEdit* etColorHtml = nullptr;
@@ -56,6 +67,7 @@ class TExportDlg : public QDialog {
   QPushButton* btCancel = nullptr;
   QPushButton* btOk = nullptr;
 
+  // The frame as it is exported: whole, or with its bars cut off.
   const TFastDIB& Frame() const { return FFrame; }
   const TFastDIB& Preview() const { return FPreview; }
   // The names the last run wrote, in order.
@@ -77,9 +89,17 @@ class TExportDlg : public QDialog {
   QStringList TickedTargets() const;
   // What the run wrote, and a button that opens the folder.
   void ShowSummary();
+  // The frame exported and previewed becomes `frame`; the preview and the
+  // form take its proportions.
+  void UseFrame(const TFastDIB& frame);
+  void ckbCropBarsClick(bool checked);
 
   std::string ProgramDir_;
   TFastDIB FFrame;
+  TFastDIB WholeFrame_;
+  // Without its bars once they were looked for; empty when there are none.
+  TFastDIB Cropped_;
+  bool BarsLookedFor_ = false;
   TFastDIB FPreview;
   QStringList Written_;  // names written by the last run, in order
 };

@@ -186,6 +186,23 @@ void TVideoFrameBar::ShowFrameNumber(std::int64_t number) {
   Position_ = Decoder_->GetFilePos() / PositionBlock;
 }
 
+std::vector<TFastDIB> TVideoFrameBar::FramesNear(std::span<const std::int64_t> offsets) {
+  std::vector<TFastDIB> frames;
+  if (!FrameNavigation() || Playing_ || Opening_ || FrameNumber_ < 0 || FrameDIB_.Empty()) return frames;
+  const std::int64_t shown = FrameNumber_;
+  for (const std::int64_t offset : offsets) {
+    const std::int64_t number = shown + offset;
+    if (offset == 0 || number < 0 || number >= FrameCount_ || !Decoder_->SeekFrame(number)) continue;
+    TFastDIB frame;
+    frame.SetSize(FrameDIB_.Width(), FrameDIB_.Height(), 24);
+    if (CopyFrameBits(Decoder_->GetFrame(0), frame)) frames.push_back(std::move(frame));
+  }
+  // The decoder as the frame on screen left it: that frame returned last, so
+  // that whatever asks for the next one or a still of it gets what it would have.
+  if (Decoder_->SeekFrame(shown)) Decoder_->GetFrame(0);
+  return frames;
+}
+
 void TVideoFrameBar::StepForward() {
   // The decoder's next frame need not follow the one on screen (after the
   // open's strip, or a frame playback decoded but never showed): the number

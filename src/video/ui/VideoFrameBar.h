@@ -12,7 +12,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include <QPointer>
 #include <QString>
@@ -130,6 +132,12 @@ class TVideoFrameBar : public QWidget {
   TStillMode StillMode() const { return StillMode_; }
   // What was done to the frame on screen; nothing while playing.
   std::optional<TStillKind> StillKind() const { return Playing_ ? std::nullopt : StillKind_; }
+  // Frames `offsets` away from the one on screen (in display order), decoded
+  // as they are and not shown: the frame on screen, its number, position and
+  // still stay, and the next step, a new still choice or playback go on from
+  // it as before. Offsets outside the video are left out; nothing without
+  // frame numbers, while playing or while a video opens.
+  std::vector<TFastDIB> FramesNear(std::span<const std::int64_t> offsets);
   // A cell's click: shows the cell's frame and reports the new position.
   void FrameClick(TFrameRect* sender);
   // Runs on the main thread for every report of the playback thread.

@@ -2,6 +2,7 @@
 // tree, document, library file and data folder must change in step, or not
 // at all.
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QDir>
 #include <QFileInfo>
@@ -14,11 +15,14 @@
 #include <QLabel>
 #include <QTest>
 #include <QTreeWidget>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 
+#include "codec/FFmpegPtr.h"
+#include "support/LetterboxedFrame.h"
 #include "support/SamePixels.h"
 #include "support/ui/LibraryTestBase.h"
 #include "support/ui/ModalAnswer.h"
@@ -78,8 +82,9 @@ void AnswerName(QLineEdit* TDlg::*edit, const QString& name) {
 struct TSaveAnswer {
   QString Name = "Beach";
   QString Memo;
-  int Aspect = 2;  // as the radio buttons: 0 original ... 3 1.85:1, 4 square pixels; -1 the one preselected
+  int Aspect = 2;  // as the radio buttons: 0 original ... 3 1.85:1, 4 square pixels, 5 ITU; -1 the one preselected
   int Saturation = 255;
+  bool CropBars = false;
 };
 
 void AnswerSave(const TSaveAnswer& answer, QString* target = nullptr, QString* still = nullptr) {
@@ -88,9 +93,9 @@ void AnswerSave(const TSaveAnswer& answer, QString* target = nullptr, QString* s
     if (still) *still = dialog->lbStill->isVisible() ? dialog->lbStill->text() : QString();
     dialog->etName->setText(answer.Name);
     dialog->moMemo->setPlainText(answer.Memo);
-    QRadioButton* buttons[] = {dialog->rbOriginal, dialog->rb43, dialog->rb169, dialog->rb1851, dialog->rbSquare()};
-    if (answer.Aspect >= 0) buttons[answer.Aspect]->setChecked(true);
+    if (answer.Aspect >= 0) dialog->AspectButtons()[std::size_t(answer.Aspect)]->setChecked(true);
     dialog->tbSaturation->setValue(answer.Saturation);
+    if (answer.CropBars) dialog->ckCropBars->setChecked(true);
     dialog->btOk->click();
   });
 }
@@ -285,6 +290,101 @@ class LibraryCommandsTest : public TLibraryTestBase {
     QCOMPARE(AllGrey(stored), saturation == 0);
     // The captured frame itself is not touched.
     QVERIFY(!AllGrey(Host->Frame));
+  }
+
+  // Crop black bars finds the bars over the frame and the frames near it
+  // and stores what remains in its true shape; where the frames near it show
+  // picture, the frame's dark edges are no bars.
+  void cropBlackBarsStoresWhatRemains_data() {
+    QTest::addColumn<QRect>("film");  // where the film lies in the frame
+    QTest::addColumn<QRect>("near");  // ... and in the two frames near it
+    QTest::addColumn<int>("aspect");
+    QTest::addColumn<QSize>("picture");
+    QTest::newRow("letterbox, square pixels") << QRect(0, 72, 720, 432) << QRect(0, 72, 720, 432) << 4
+                                              << QSize(1024, 432);
+    QTest::newRow("letterbox, ITU") << QRect(0, 72, 720, 432) << QRect(0, 72, 720, 432) << 5 << QSize(1048, 432);
+    QTest::newRow("letterbox, as captured") << QRect(0, 72, 720, 432) << QRect(0, 72, 720, 432) << 0
+                                            << QSize(720, 432);
+    QTest::newRow("pillarbox, square pixels") << QRect(90, 0, 540, 576) << QRect(90, 0, 540, 576) << 4
+                                              << QSize(768, 576);
+    QTest::newRow("dark edges the frames near it fill") << QRect(0, 100, 720, 376) << QRect(0, 0, 720, 576) << 4
+                                                        << QSize(1024, 576);
+  }
+  void cropBlackBarsStoresWhatRemains() {
+    QFETCH(QRect, film);
+    QFETCH(QRect, near);
+    QFETCH(int, aspect);
+    QFETCH(QSize, picture);
+    auto rect = [](const QRect& r) { return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; };
+    Host->Frame = test::LetterboxedFrame(rect(film), 1);
+    Host->Nearby.push_back(test::LetterboxedFrame(rect(near), 2));
+    Host->Nearby.push_back(test::LetterboxedFrame(rect(near), 3));
+    Host->Aspect = TDisplayAspect{16, 9};
+    Films->AddCategory(u"Holidays");
+    Films->AddFilm(0, TImageLibraryFilmData{u"Summer", 0});
+    Open();
+    Focus(Node({0, 0}));
+    TSaveAnswer answer;
+    answer.Aspect = aspect;
+    answer.CropBars = true;
+    AnswerSave(answer);
+    Manager->SaveImage();
+    QCOMPARE(Host->NearbyAsked, 1);
+    const TXmlNode& image = Films->Document().Root.Children.at(0).Children.at(0).Children.at(0);
+    QCOMPARE(BitmapSize(DataFolder / image.Attribute("filename")), picture);
+  }
+
+  // Through the frame bar: the bars are judged over the paused frame and
+  // frames about a second either way, decoded from the video. A film between
+  // bars loses them; a moment dark above and below in a full-frame film keeps
+  // every line, as the frames around it fill the frame.
+  void cropBlackBarsLooksAtTheFramesAroundTheOneOnScreen_data() {
+    QTest::addColumn<int>("darkFrom");  // frames from darkFrom to darkTo have black rows 0-95 and 480-575
+    QTest::addColumn<int>("darkTo");
+    QTest::addColumn<QSize>("picture");
+    QTest::newRow("letterboxed film") << 0 << 59 << QSize(1024, 384);
+    QTest::newRow("dark moment") << 27 << 33 << QSize(1024, 576);
+  }
+  void cropBlackBarsLooksAtTheFramesAroundTheOneOnScreen() {
+    QFETCH(int, darkFrom);
+    QFETCH(int, darkTo);
+    QFETCH(QSize, picture);
+    const fs::path clip = fs::path(Dir->path().toStdString()) / "bars.vob";
+    Mpeg2StreamOptions options{.frames = 60, .audio = false, .aspectWidth = 16, .aspectHeight = 9};
+    options.drawPicture = [darkFrom, darkTo](AVFrame* frame, int index) {
+      const bool dark = index >= darkFrom && index <= darkTo;
+      for (int y = 0; y < frame->height; ++y)
+        for (int x = 0; x < frame->width; ++x) {
+          const bool bar = dark && (y < 96 || y >= 480);
+          frame->data[0][y * frame->linesize[0] + x] = std::uint8_t(bar ? 16 : 60 + (x * 7 + y * 3 + index * 5) % 150);
+        }
+      for (int plane = 1; plane < 3; ++plane)
+        for (int y = 0; y < frame->height / 2; ++y)
+          std::memset(frame->data[plane] + y * frame->linesize[plane], 128, std::size_t(frame->width / 2));
+    };
+    WriteMpeg2ProgramStream(clip.string(), options);
+    QWidget window;
+    TVideoFrameBar bar(&window, QStringLiteral(KELTA_PROGRAM_DIR));
+    TFrameBarLibraryHost host(bar, &window, {});
+    host.StartOpeningVideo(QString::fromStdString(clip.string()), TPlaybackBefore::Paused);
+    bar.WaitForOpen();
+    for (int i = 0; i < 30; ++i) bar.StepForward();
+    QCOMPARE(bar.FrameNumber(), std::int64_t(30));
+    Open(host);
+    MakeFilmThroughCommands();
+    TSaveAnswer answer;
+    answer.Aspect = 4;
+    answer.CropBars = true;
+    AnswerSave(answer);
+    Manager->SaveImage();
+    const TXmlNode& image = Films->Document().Root.Children.at(0).Children.at(0).Children.at(0);
+    const QSize stored = BitmapSize(DataFolder / image.Attribute("filename"));
+    // The paused frame is a line-blended still: its first bar row below the
+    // film takes some of the film's last row and counts as picture.
+    QCOMPARE(stored.width(), picture.width());
+    QVERIFY2(stored.height() >= picture.height() && stored.height() <= picture.height() + 1,
+             qPrintable(QString::number(stored.height())));
+    QCOMPARE(bar.FrameNumber(), std::int64_t(30));
   }
 
   // Ok with the aspect preselected keeps every line of the frame in the shape

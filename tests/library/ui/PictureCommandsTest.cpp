@@ -34,6 +34,7 @@
 #include "library/ui/ImageLibraryManager.h"
 #include "output/ui/ExportForm.h"
 #include "output/ui/PrintPreviewDlg.h"
+#include "support/LetterboxedFrame.h"
 #include "support/ui/FakeLibraryHost.h"
 #include "support/ui/LibraryTestBase.h"
 #include "support/ui/ModalAnswer.h"
@@ -422,6 +423,39 @@ class PictureCommandsTest : public TLibraryTestBase {
     Manager->ExportFrame();
     QVERIFY(seen);
     QCOMPARE(exported, picture);
+  }
+
+  // The frame export's Crop black bars cuts the bars found over the frame
+  // and the frames near it, and exports what remains in the shape the frame
+  // is shown at.
+  void frameExport_cropsTheBlackBars_data() {
+    QTest::addColumn<QByteArray>("saved");  // the save-aspect file; "-" none
+    QTest::addColumn<QSize>("exported");
+    QTest::newRow("square pixels") << QByteArray("-") << QSize(1024, 432);
+    QTest::newRow("after ITU") << QByteArray("square-pixels-itu\n") << QSize(1048, 432);
+  }
+  void frameExport_cropsTheBlackBars() {
+    QFETCH(QByteArray, saved);
+    QFETCH(QSize, exported);
+    if (saved != "-") std::ofstream(TempPath() / "save-aspect", std::ios::binary) << saved.toStdString();
+    const TRect film{0, 72, 720, 504};
+    Host->Frame = kelta::test::LetterboxedFrame(film, 1);
+    Host->Nearby.push_back(kelta::test::LetterboxedFrame(film, 2));
+    Host->Aspect = TDisplayAspect{16, 9};
+    bool seen = false;
+    QSize whole, cropped;
+    WhenShown<TExportDlg>(
+        [&](TExportDlg* dialog) {
+          whole = QSize(dialog->Frame().Width(), dialog->Frame().RowCount());
+          dialog->ckbCropBars->click();
+          cropped = QSize(dialog->Frame().Width(), dialog->Frame().RowCount());
+        },
+        &seen);
+    Manager->ExportFrame();
+    QVERIFY(seen);
+    QCOMPARE(whole, QSize(exported.width(), 576));
+    QCOMPARE(cropped, exported);
+    QCOMPARE(Host->NearbyAsked, 1);
   }
 
   void print_captionAndRecord() {

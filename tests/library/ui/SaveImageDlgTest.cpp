@@ -1,6 +1,7 @@
 // The save image dialog: neutral start, live preview of the adjustments,
 // Reset, the name check and the choices handed back on Ok.
 
+#include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -17,6 +18,8 @@
 #include <vector>
 
 #include "app/ui/Theme.h"
+#include "imaging/BlackBars.h"
+#include "support/LetterboxedFrame.h"
 #include "support/SamePixels.h"
 #include "support/ui/ModalAnswer.h"
 #include "library/ui/SaveImageDlg.h"
@@ -91,7 +94,7 @@ class SaveImageDlgTest : public QObject {
   void opensNeutralWithSquarePixelsChosen() {
     TSaveImageDlg d;
     QCOMPARE(d.windowTitle(), QString("Save to Image Library"));
-    QCOMPARE(d.size(), QSize(774, 639));
+    QCOMPARE(d.size(), QSize(774, 661));
     QCOMPARE(ValueLabels(d), QStringList({"0", "0", "255", "0", "0", "0"}));
     QCOMPARE(d.tbLightness->minimum(), -255);
     QCOMPARE(d.tbLightness->maximum(), 255);
@@ -298,6 +301,56 @@ class SaveImageDlgTest : public QObject {
     d.tbLightness->setValue(120);
     QCOMPARE(PictureArea(d.AdjustedPreview), expected);
     QVERIFY(!PixelsEqual(d.AdjustedPreview, d.Preview));
+  }
+
+  // Crop black bars looks for the bars once, when first checked, previews
+  // what remains in its true shape and hands the part kept back on Ok; a
+  // frame without bars says so on the box. The frame is of a 16:9 video,
+  // saved at square pixels.
+  void cropBlackBarsPreviewsAndKeepsWhatRemains_data() {
+    QTest::addColumn<QRect>("picture");  // where the film lies in the 720 x 576 frame
+    QTest::addColumn<QRect>("kept");     // handed back on Ok; empty: the whole frame
+    QTest::addColumn<QRect>("area");     // where the stored picture lies in the 356 x 195 preview
+    // 1024 x 432 and 768 x 576 at square pixels.
+    QTest::newRow("letterbox") << QRect(0, 72, 720, 432) << QRect(0, 72, 720, 432) << QRect(0, 22, 356, 150);
+    QTest::newRow("pillarbox") << QRect(90, 0, 540, 576) << QRect(90, 0, 540, 576) << QRect(48, 0, 260, 195);
+    QTest::newRow("no bars") << QRect(0, 0, 720, 576) << QRect() << QRect(4, 0, 347, 195);
+  }
+  void cropBlackBarsPreviewsAndKeepsWhatRemains() {
+    QFETCH(QRect, picture);
+    QFETCH(QRect, kept);
+    QFETCH(QRect, area);
+    const TRect film{picture.left(), picture.top(), picture.left() + picture.width(), picture.top() + picture.height()};
+    const TFastDIB frame = LetterboxedFrame(film, 5);
+    TSaveImageDlg d;
+    d.SetPicture(frame, TDisplayAspect{16, 9});
+    int asked = 0;
+    d.FindPictureArea = [&] {
+      ++asked;
+      const TFastDIB* frames[] = {&d.Picture};
+      return AreaInsideBlackBars(frames);
+    };
+    QVERIFY(!d.ckCropBars->isChecked());
+    QCOMPARE(asked, 0);
+    d.ckCropBars->setChecked(true);
+    d.ckCropBars->setChecked(false);
+    d.ckCropBars->setChecked(true);
+    QCOMPARE(asked, 1);
+    const bool found = !kept.isEmpty();
+    QCOMPARE(d.ckCropBars->isChecked(), found);
+    QCOMPARE(d.ckCropBars->isEnabled(), found);
+    QCOMPARE(d.ckCropBars->text(), found ? QString("Crop black bars") : QString("Crop black bars (none found)"));
+    const TRect expected{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
+    QCOMPARE(PictureArea(d.Preview), expected);
+    WhenModal<TSaveImageDlg>([](TSaveImageDlg* dlg) {
+      dlg->etName->setText("Wide");
+      dlg->btOk->click();
+    });
+    d.exec();
+    const TRect expectedKept =
+        found ? TRect{kept.left(), kept.top(), kept.left() + kept.width(), kept.top() + kept.height()} : TRect{};
+    QCOMPARE(d.Options.Kept, expectedKept);
+    QCOMPARE(int(d.Options.AspectRatio), int(TAspectRatio::SquarePixels));
   }
 
   // A save that fails shows why and keeps the dialog open with the name, the

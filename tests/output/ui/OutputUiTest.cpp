@@ -468,6 +468,53 @@ class OutputUiTest : public QObject {
     }
   }
 
+  // Crop black bars asks for the frame without its bars once, when first
+  // checked, then previews and exports it; unchecked, the whole frame is
+  // back. A frame without bars says so on the box and stays whole.
+  void exportDialogCropsBlackBarsWhenAsked_data() {
+    QTest::addColumn<bool>("found");
+    QTest::newRow("bars found") << true;
+    QTest::newRow("no bars") << false;
+  }
+  void exportDialogCropsBlackBarsWhenAsked() {
+    QFETCH(bool, found);
+    test::TTempFolder dir;
+    const TFastDIB whole = test::QuadrantPicture(1024, 576);
+    const TFastDIB cropped = test::QuadrantPicture(1024, 432);
+    TExportDlg dlg(dir.Path().string());
+    int asked = 0;
+    dlg.CropBlackBars = [&](TFastDIB& out) {
+      ++asked;
+      if (!found) return false;
+      out.SetSize(cropped.Width(), cropped.Height(), 24);
+      cropped.Draw(out, 0, 0);
+      return true;
+    };
+    dlg.PrepareForFrame(whole, 5);
+    QVERIFY(!dlg.ckbCropBars->isChecked());
+    QCOMPARE(dlg.Frame().RowCount(), 576);
+    dlg.ckbCropBars->click();
+    QCOMPARE(dlg.ckbCropBars->isChecked(), found);
+    QCOMPARE(dlg.ckbCropBars->isEnabled(), found);
+    QCOMPARE(dlg.ckbCropBars->text(), found ? QString("Crop black bars") : QString("Crop black bars (none found)"));
+    // 589 x 432 / 1024 = 248.5, or 589 x 576 / 1024 = 331.3.
+    QCOMPARE(dlg.FPreviewPanel->size(), QSize(589, found ? 248 : 331));
+    if (found) {
+      dlg.ckbCropBars->click();
+      QCOMPARE(dlg.Frame().RowCount(), 576);
+      QCOMPARE(dlg.FPreviewPanel->size(), QSize(589, 331));
+      dlg.ckbCropBars->click();
+    }
+    QCOMPARE(asked, 1);
+    dlg.ckbBmp->setChecked(true);
+    test::TBoxSeen summary;
+    test::AnswerBox(summary);
+    dlg.btOkClick();
+    TFastDIB bmp;
+    QVERIFY(bmp.LoadFromFile((dir.Path() / "export" / "5.bmp").string()));
+    QVERIFY(test::SamePixels(found ? cropped : whole, bmp, "exported-without-bars"));
+  }
+
   // The summary closes on Escape without opening anything; Open Folder
   // opens the export folder, and says so when no program can.
   void exportSummaryEscapeAndOpenFolder() {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <vector>
 
 #include "imaging/FastDIB.h"
 #include "library/ui/LibraryHost.h"
@@ -29,6 +30,9 @@ class TFakeLibraryHost : public TLibraryHost {
   QStringList Explanations;
   TFastDIB Frame;
   TDisplayAspect Aspect;  // of Frame; unknown unless a test sets it
+  // The frames near Frame the host hands out, copies each time; none unless a test sets them.
+  std::vector<TFastDIB> Nearby;
+  int NearbyAsked = 0;
   QWidget MainWindow;
 
   bool Playing() override { return IsPlaying; }
@@ -56,6 +60,16 @@ class TFakeLibraryHost : public TLibraryHost {
     Thumbnail = picture;
   }
   void Explain(const QString& why) override { Explanations << why; }
+  std::vector<TFastDIB> FramesNearFrame() override {
+    ++NearbyAsked;
+    std::vector<TFastDIB> copies;
+    for (const TFastDIB& frame : Nearby) {
+      TFastDIB& copy = copies.emplace_back();
+      copy.SetSize(frame.Width(), frame.Height(), std::uint8_t(frame.BitCount()));
+      if (!copy.Empty()) frame.Draw(copy, 0, 0);
+    }
+    return copies;
+  }
 };
 
 }  // namespace kelta::test

@@ -40,6 +40,7 @@ class VideoFrameBarTest : public QObject {
   void failedOpenKeepsTheOpenVideo_data();
   void failedOpenKeepsTheOpenVideo();
   void stepsBackToTheFramesStepsForwardShowed();
+  void framesNearTheOneOnScreenLeaveItThere();
   void frameStepsDuringPlaybackResume();
   void picturesShowInTheirShape_data();
   void picturesShowInTheirShape();

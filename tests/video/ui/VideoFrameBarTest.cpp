@@ -307,6 +307,40 @@ void VideoFrameBarTest::failedOpenKeepsTheOpenVideo() {
 
 // Forward to the last frame and back to the first, one frame at a time: each
 // step back shows the very picture the step forward showed, with its number.
+// The frames near the one on screen come decoded without showing them: the
+// frame on screen, its number and position stay, and the decoder goes on
+// from it, as playback would.
+void VideoFrameBarTest::framesNearTheOneOnScreenLeaveItThere() {
+  TBarFixture f;
+  f.Open(Video_);
+  for (int i = 0; i < 10; ++i) f.Bar.StepForward();
+  QCOMPARE(f.Bar.FrameNumber(), std::int64_t(10));
+  TFastDIB before;
+  before.SetSize(f.Bar.FrameDIB().Width(), f.Bar.FrameDIB().RowCount(), 24);
+  f.Bar.FrameDIB().Draw(before, 0, 0);
+  const std::int64_t position = f.Bar.Position();
+  f.Events.clear();
+
+  // Before the first frame, the frame itself and beyond the last are left out.
+  const std::int64_t offsets[] = {-12, -3, 0, 4, 25};
+  const std::vector<TFastDIB> near = f.Bar.FramesNear(offsets);
+  std::vector<int> counters;
+  for (const TFastDIB& frame : near) counters.push_back(Counter(frame));
+  QCOMPARE(counters, (std::vector<int>{7, 14}));
+
+  QVERIFY(test::SamePixels(before, f.Bar.FrameDIB(), "frame-on-screen"));
+  QCOMPARE(f.Bar.FrameNumber(), std::int64_t(10));
+  QCOMPARE(f.Bar.Position(), position);
+  QVERIFY(f.Events.empty());
+  QCOMPARE(f.Bar.Decoder()->FrameNumber(), std::int64_t(10));
+  QCOMPARE(test::ReadFrameCounter(f.Bar.Decoder()->GetFrame(0)), 11);
+
+  // While playing there are none.
+  f.Bar.Play();
+  QVERIFY(f.Bar.FramesNear(offsets).empty());
+  f.Bar.Pause();
+}
+
 void VideoFrameBarTest::stepsBackToTheFramesStepsForwardShowed() {
   TBarFixture f;
   f.Open(Video_);
