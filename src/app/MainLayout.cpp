@@ -77,7 +77,9 @@ TMainLayout LayOutMainWindow(int width, int height, int libraryWidth) {
                buttonsY - PictureButtonsGap - PictureTop};
 
   l.LibraryTitle = {0, 0, pane, 24};
-  l.Thumbnail = {2, middleHeight - ThumbnailHeight - 1, std::min(ThumbnailWidth, pane - 4), ThumbnailHeight};
+  // The thumbnail box stays in the middle of a widened pane.
+  const int thumbnailWidth = std::min(ThumbnailWidth, pane - 4);
+  l.Thumbnail = {(pane - thumbnailWidth) / 2, middleHeight - ThumbnailHeight - 1, thumbnailWidth, ThumbnailHeight};
   l.Tree = {0, 24, pane, middleHeight - 24 - 130};
 
   l.StatusLine = {3, 5, width - 6, 14};

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "app/MainLayout.h"
@@ -72,6 +73,7 @@ TEST_P(MainLayoutSizes, NothingIsCutOrOverlaps) {
   EXPECT_GE(l.Picture.Height, 100);
   for (const TBox& box : {l.LibraryTitle, l.Tree, l.Thumbnail}) EXPECT_TRUE(Inside(box, l.LibraryPane));
   EXPECT_TRUE(Apart(l.Tree, l.Thumbnail));
+  EXPECT_LE(std::abs(l.Thumbnail.X * 2 + l.Thumbnail.Width - l.LibraryPane.Width), 1);
   EXPECT_TRUE(Inside(l.CancelOpen, l.StatusBar));
 }
 

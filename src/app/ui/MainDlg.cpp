@@ -29,6 +29,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 
+#include "library/AspectChoice.h"
 #include "library/LibraryPaths.h"
 #include "app/WindowPlacement.h"
 #include "app/ui/AboutDlg.h"
@@ -289,7 +290,14 @@ void TMainDlg::CopyFrameAs(TFrameCopy how) {
   // The playback thread writes the frame: it holds still while it is copied.
   TPlaybackPause paused(*FrameBar);
   TFastDIB shaped;
-  if (how == TFrameCopy::Shown) ToSquarePixels(FrameBar->FrameDIB(), FrameBar->DisplayAspect(), shaped);
+  if (how == TFrameCopy::Shown) {
+    // The shape the picture windows show it in: the save dialog's last
+    // choice may have been the ITU one.
+    const TFastDIB& frame = FrameBar->FrameDIB();
+    const TDisplayAspect viewed = ViewedFrameAspect(LoadAspectPreference(SaveAspectPath(ProgramFolder())),
+                                                    frame.Width(), frame.RowCount(), FrameBar->DisplayAspect());
+    ToSquarePixels(frame, viewed, shaped);
+  }
   const TFastDIB& frame = how == TFrameCopy::Shown ? shaped : FrameBar->FrameDIB();
   if (CopyPictureToClipboard(frame))
     Explain(QStringLiteral("The frame (%1 x %2) is on the clipboard.").arg(frame.Width()).arg(frame.RowCount()));

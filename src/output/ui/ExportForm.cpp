@@ -320,9 +320,9 @@ bool TExportDlg::RunExport() {
 void TExportDlg::ShowSummary() {
   if (Written_.isEmpty()) return;
   const QString folder = QDir::toNativeSeparators(QString::fromStdString(ExportFolder()));
-  QString text = Written_.size() == 1 ? QStringLiteral("1 file was written to the folder %1:\n")
-                                      : QStringLiteral("%2 files were written to the folder %1:\n");
-  text = text.arg(folder).arg(Written_.size());
+  QString text = Written_.size() == 1
+                     ? QStringLiteral("1 file was written to the folder %1:\n").arg(folder)
+                     : QStringLiteral("%1 files were written to the folder %2:\n").arg(Written_.size()).arg(folder);
   for (const QString& name : Written_) text += QStringLiteral("\n") + name;
   QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, this);
   box.setObjectName("ExportSummary");
