@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -68,10 +69,35 @@ void ShowMainWindow(TMainDlg& window, const std::filesystem::path& file) {
               std::clamp(frame.y(), area.y(), std::max(area.y(), area.bottom() + 1 - framed.height())));
 }
 
+namespace {
+
+class TKeepPlaceOnClose : public QObject {
+ public:
+  TKeepPlaceOnClose(TMainDlg& window, std::filesystem::path file)
+      : QObject(&window), Window_(window), File_(std::move(file)) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == &Window_ && event->type() == QEvent::Close) KeepMainWindowPlace(Window_, File_);
+    return false;
+  }
+
+ private:
+  TMainDlg& Window_;
+  std::filesystem::path File_;
+};
+
+}  // namespace
+
+void KeepPlaceOnClose(TMainDlg& window, const std::filesystem::path& file) {
+  window.installEventFilter(new TKeepPlaceOnClose(window, file));
+}
+
 void KeepMainWindowPlace(const TMainDlg& window, const std::filesystem::path& file) {
   TWindowPlace place;
   const bool maximised = window.isMaximized();
-  const QRect normal = maximised ? window.normalGeometry() : QRect(window.pos(), window.size());
+  QRect normal = maximised ? window.normalGeometry() : QRect(window.pos(), window.size());
+  // The normal geometry is the client's; the place kept is the frame's, as
+  // move() takes it.
+  if (maximised) normal.moveTopLeft(normal.topLeft() - (window.geometry().topLeft() - window.pos()));
   place.Normal = TBox{normal.x(), normal.y(), normal.width(), normal.height()};
   place.Maximised = maximised;
   place.LibraryWidth = window.LibraryWidth();

@@ -17,5 +17,8 @@ void ShowMainWindow(TMainDlg& window, const std::filesystem::path& file);
 
 // Writes the window's place; a folder that cannot take it keeps the old one.
 void KeepMainWindowPlace(const TMainDlg& window, const std::filesystem::path& file);
+// Writes it as the window closes, while the window system still says
+// whether it is maximised: once the window is gone, that is forgotten.
+void KeepPlaceOnClose(TMainDlg& window, const std::filesystem::path& file);
 
 }  // namespace kelta

@@ -149,6 +149,7 @@ int RunKelta(int argc, char** argv, const TLibraryDocumentHooks& library) {
     mainDlg->UseRecentVideosFile(RecentVideosPath());
     mainDlg->UseStillModeFile(StillModePath());
     ShowMainWindow(*mainDlg, WindowPlacePath());
+    KeepPlaceOnClose(*mainDlg, WindowPlacePath());
     mainDlg->raise();
     mainDlg->repaint();
     splash->hide();
@@ -158,7 +159,6 @@ int RunKelta(int argc, char** argv, const TLibraryDocumentHooks& library) {
     if (handedOver) QTimer::singleShot(0, mainDlg.get(), [&mainDlg, handedOver] { mainDlg->HandOver(*handedOver); });
 
     exitCode = QApplication::exec();
-    KeepMainWindowPlace(*mainDlg, WindowPlacePath());
     document.Close();
   }
   ReleaseInstance();

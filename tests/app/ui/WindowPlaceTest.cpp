@@ -10,6 +10,9 @@
 #include <QTest>
 
 #include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
 
 #include "app/WindowPlacement.h"
 #include "app/ui/MainDlg.h"
@@ -115,6 +118,24 @@ class WindowPlaceTest : public QObject {
     auto window = Opened(file);
     QVERIFY(window);
     QTRY_VERIFY(window->isMaximized());
+  }
+
+  // The place is written as the window closes, while it still knows it is
+  // maximised (the window system forgets once the window is gone).
+  void closingKeepsThePlace() {
+    const std::filesystem::path file = PlaceFile("closing");
+    auto window = Opened(file);
+    QVERIFY(window);
+    KeepPlaceOnClose(*window, file);
+    window->showMaximized();
+    QTRY_VERIFY(window->isMaximized());
+    QVERIFY(!std::filesystem::exists(file));
+    window->close();
+    std::ifstream in(file);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::optional<TWindowPlace> kept = ParseWindowPlace(text);
+    QVERIFY2(kept.has_value(), text.c_str());
+    QVERIFY(kept->Maximised);
   }
 };
 
