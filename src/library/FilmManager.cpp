@@ -10,6 +10,7 @@
 
 #include "library/AtomicFileWrite.h"
 #include "library/CodePage.h"
+#include "library/LibraryImages.h"
 #include "library/LibraryPaths.h"
 
 namespace kelta {
@@ -173,7 +174,8 @@ void TFilmManager::AddFilm(int category, const TImageLibraryFilmData& film) {
   });
 }
 
-void TFilmManager::AddImage(int category, int film, const TImageLibraryImageData& image) {
+void TFilmManager::AddImage(int category, int film, const TImageLibraryImageData& image,
+                            const TCaptureSource& source) {
   Apply([&](TXmlDocument& document) {
     TXmlNode& parent = Element(Element(document.Root, category, "category"), film, "film");
     TXmlNode node = TXmlNode::MakeElement("image");
@@ -181,6 +183,7 @@ void TFilmManager::AddImage(int category, int film, const TImageLibraryImageData
                        {"filename", WideToAnsi(image.FileName)},
                        {"thumbnail", WideToAnsi(image.Thumbnail)},
                        {"memo", WideToAnsi(image.Memo)}};
+    WriteCaptureSource(node, source);
     parent.Children.push_back(std::move(node));
     return true;
   });
@@ -235,6 +238,16 @@ void TFilmManager::UpdateImage(int category, int film, int image, const TImageLi
     node.SetAttribute("memo", WideToAnsi(data.Memo));
     return true;
   });
+}
+
+}  // namespace kelta
+
+namespace kelta {
+
+std::optional<TCaptureSource> TFilmManager::ImageSource(int category, int film, int image) const {
+  const TXmlNode* entry = ImageEntryAt(Document_, category, film, image);
+  if (!entry || !entry->IsElement()) return std::nullopt;
+  return ReadCaptureSource(*entry);
 }
 
 }  // namespace kelta

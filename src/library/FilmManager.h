@@ -9,10 +9,12 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "library/CaptureSource.h"
 #include "library/LibraryNodeData.h"
 #include "library/XmlDocument.h"
 
@@ -64,13 +66,18 @@ class TFilmManager {
   // last position is past the end does nothing.
   void AddCategory(std::u16string_view name);
   void AddFilm(int category, const TImageLibraryFilmData& film);
-  void AddImage(int category, int film, const TImageLibraryImageData& image);
+  // The image's capture source, when given, follows its four attributes.
+  void AddImage(int category, int film, const TImageLibraryImageData& image, const TCaptureSource& source = {});
   void DeleteCategory(int category);
   void DeleteFilm(int category, int film);
   void DeleteImage(int category, int film, int image);
   void RenameCategory(int category, std::u16string_view name);
   void RenameFilm(int category, int film, const TImageLibraryFilmData& data);
   void UpdateImage(int category, int film, int image, const TImageLibraryImageData& data);
+
+  // Where the image at these positions was captured; nothing when the entry
+  // does not say or does not exist.
+  std::optional<TCaptureSource> ImageSource(int category, int film, int image) const;
 
  private:
   TXmlNode& Element(TXmlNode& parent, int index, const char* what);

@@ -42,13 +42,13 @@ void ForgetWithFiles(TFilmManager& films, const std::filesystem::path& dataFolde
 }  // namespace
 
 TImageLibraryImageData StoreCapture(TFilmManager& films, TimageSaveManager& store, int category, int film,
-                                    TImageLibraryImageData image) {
+                                    TImageLibraryImageData image, const TCaptureSource& source) {
   store.MakeFileNames();
   store.SaveFiles();
   image.FileName = AnsiToWide(store.FileName);
   image.Thumbnail = AnsiToWide(store.ThumbnailName);
   try {
-    films.AddImage(category, film, image);
+    films.AddImage(category, film, image, source);
   } catch (const ELibraryFileError& error) {
     RemoveStoreFile(store.DataFolder(), store.FileName);
     RemoveStoreFile(store.DataFolder(), store.ThumbnailName);
@@ -58,7 +58,8 @@ TImageLibraryImageData StoreCapture(TFilmManager& films, TimageSaveManager& stor
 }
 
 TImageLibraryImageData StorePicture(TFilmManager& films, const std::filesystem::path& dataFolder,
-                                    const TFastDIB& picture, int category, int film, TImageLibraryImageData image) {
+                                    const TFastDIB& picture, int category, int film, TImageLibraryImageData image,
+                                    const TCaptureSource& source) {
   // The store adjusts the picture it is given; its neutral options keep the
   // pixels, and the caller's picture is not touched either way.
   TFastDIB copy;
@@ -66,7 +67,7 @@ TImageLibraryImageData StorePicture(TFilmManager& films, const std::filesystem::
   if (!picture.Empty() && !copy.Empty()) std::memcpy(copy.Bits(), picture.Bits(), picture.ImageSize());
   TimageSaveManager store(dataFolder);
   store.Image = &copy;
-  return StoreCapture(films, store, category, film, std::move(image));
+  return StoreCapture(films, store, category, film, std::move(image), source);
 }
 
 void ReplaceStoredPicture(const std::filesystem::path& dataFolder, const TImageLibraryImageData& image,

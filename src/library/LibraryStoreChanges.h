@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "library/CaptureSource.h"
 #include "library/LibraryNodeData.h"
 
 namespace kelta {
@@ -24,17 +25,19 @@ class ECaptureNotKept : public std::runtime_error {
 };
 
 // Picks the names, writes both files (store.Image and store.Options set by the
-// caller) and adds `image` with those names to the film. Returns the image as
-// stored. Throws EImageStoreError when the files cannot be written and
+// caller) and adds `image` with those names, and where it was captured, to
+// the film. Returns the image as stored. Throws EImageStoreError when the files cannot be written and
 // ECaptureNotKept when the library file cannot; nothing is kept either way.
 TImageLibraryImageData StoreCapture(TFilmManager& films, TimageSaveManager& store, int category, int film,
-                                    TImageLibraryImageData image);
+                                    TImageLibraryImageData image, const TCaptureSource& source = {});
 
 // Adds an edited picture to the film as a new image, stored like a capture
 // (fresh names, durable writes, the entry only once both files are there)
-// with its pixels kept as they are. Throws as StoreCapture does.
+// with its pixels kept as they are, and with the source of the picture it was
+// made from. Throws as StoreCapture does.
 TImageLibraryImageData StorePicture(TFilmManager& films, const std::filesystem::path& dataFolder,
-                                    const TFastDIB& picture, int category, int film, TImageLibraryImageData image);
+                                    const TFastDIB& picture, int category, int film, TImageLibraryImageData image,
+                                    const TCaptureSource& source = {});
 
 // Writes an edited picture over the image's stored file and remakes its
 // thumbnail from it, each replaced whole or not at all. Throws
