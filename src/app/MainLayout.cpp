@@ -28,6 +28,9 @@ constexpr int FrameButtonWidth = 98;
 constexpr int FrameButtonStep = 99;
 constexpr int ThumbnailWidth = 241;
 constexpr int ThumbnailHeight = 128;
+constexpr int LibraryTitleHeight = 24;
+// The search field takes its height from the top of the tree.
+constexpr int SearchFieldHeight = 22;
 
 }  // namespace
 
@@ -76,11 +79,13 @@ TMainLayout LayOutMainWindow(int width, int height, int libraryWidth) {
   l.Picture = {1 + (clientWidth - pictureWidth) / 2 + 1, PictureTop, pictureWidth,
                buttonsY - PictureButtonsGap - PictureTop};
 
-  l.LibraryTitle = {0, 0, pane, 24};
+  l.LibraryTitle = {0, 0, pane, LibraryTitleHeight};
   // The thumbnail box stays in the middle of a widened pane.
   const int thumbnailWidth = std::min(ThumbnailWidth, pane - 4);
   l.Thumbnail = {(pane - thumbnailWidth) / 2, middleHeight - ThumbnailHeight - 1, thumbnailWidth, ThumbnailHeight};
-  l.Tree = {0, 24, pane, middleHeight - 24 - 130};
+  l.SearchField = {0, LibraryTitleHeight, pane, SearchFieldHeight};
+  const int treeTop = LibraryTitleHeight + SearchFieldHeight;
+  l.Tree = {0, treeTop, pane, middleHeight - treeTop - 130};
 
   l.StatusLine = {3, 5, width - 6, 14};
   l.Progress = {width - 244, 8, 176, 9};

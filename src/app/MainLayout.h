@@ -38,8 +38,9 @@ struct TMainLayout {
   TBox Picture;
   std::array<TBox, 4> FrameButtons;
   TBox FrameStrip, SliderStrip, Slider;
-  // In the library pane: its title bar, the tree, the thumbnail box.
-  TBox LibraryTitle, Tree, Thumbnail;
+  // In the library pane: its title bar, the search field, the tree, the
+  // thumbnail box.
+  TBox LibraryTitle, SearchField, Tree, Thumbnail;
   // In the status bar: the line, the open's progress and its Cancel.
   TBox StatusLine, Progress, CancelOpen;
 };

@@ -31,7 +31,8 @@ TEST(MainLayout, TheDesignSizeKeepsTheOriginalPlaces) {
   EXPECT_EQ(l.FrameButtons[0], (TBox{50, 252, 98, 32}));
   EXPECT_EQ(l.FrameButtons[3], (TBox{347, 252, 98, 32}));
   EXPECT_EQ(l.Slider, (TBox{42, 6, 400, 18}));
-  EXPECT_EQ(l.Tree, (TBox{0, 24, 245, 249}));
+  EXPECT_EQ(l.SearchField, (TBox{0, 24, 245, 22}));
+  EXPECT_EQ(l.Tree, (TBox{0, 46, 245, 227}));
   EXPECT_EQ(l.Thumbnail, (TBox{2, 274, 241, 128}));
   EXPECT_EQ(l.Progress, (TBox{506, 8, 176, 9}));
   EXPECT_EQ(l.CancelOpen, (TBox{688, 2, 58, 20}));
@@ -71,8 +72,12 @@ TEST_P(MainLayoutSizes, NothingIsCutOrOverlaps) {
   EXPECT_LT(l.FrameStrip.Y, l.SliderStrip.Y);
   EXPECT_EQ(l.FrameStrip.Width, 475);
   EXPECT_GE(l.Picture.Height, 100);
-  for (const TBox& box : {l.LibraryTitle, l.Tree, l.Thumbnail}) EXPECT_TRUE(Inside(box, l.LibraryPane));
-  EXPECT_TRUE(Apart(l.Tree, l.Thumbnail));
+  const std::vector<TBox> pane = {l.LibraryTitle, l.SearchField, l.Tree, l.Thumbnail};
+  for (std::size_t i = 0; i < pane.size(); ++i) {
+    EXPECT_TRUE(Inside(pane[i], l.LibraryPane)) << i;
+    for (std::size_t j = i + 1; j < pane.size(); ++j) EXPECT_TRUE(Apart(pane[i], pane[j])) << i << " " << j;
+  }
+  EXPECT_GE(l.Tree.Height, 100);
   EXPECT_LE(std::abs(l.Thumbnail.X * 2 + l.Thumbnail.Width - l.LibraryPane.Width), 1);
   EXPECT_TRUE(Inside(l.CancelOpen, l.StatusBar));
 }

@@ -373,7 +373,10 @@ bool TMainDlg::FocusTakesNavigationKeys() const {
 }
 
 bool TMainDlg::FocusTakesKey(int key) const {
-  return key == Qt::Key_Space && qobject_cast<const QAbstractButton*>(QApplication::focusWidget()) != nullptr;
+  const QWidget* focus = QApplication::focusWidget();
+  // What is typed into a text field (the library search) is text.
+  if (qobject_cast<const QLineEdit*>(focus) != nullptr) return true;
+  return key == Qt::Key_Space && qobject_cast<const QAbstractButton*>(focus) != nullptr;
 }
 
 void TMainDlg::PausedFrameStep(void (TVideoFrameBar::*step)()) {

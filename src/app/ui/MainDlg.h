@@ -28,6 +28,7 @@ class QAction;
 class QHelpEvent;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QProgressBar;
@@ -103,6 +104,8 @@ class TMainDlg : public QWidget {
   // Library pane.
   QFrame* Panel3 = nullptr;
   QLabel* Label1 = nullptr;
+  // Filters the tree as the person types (see LibraryTreeFilter).
+  QLineEdit* etSearch = nullptr;
   QTreeWidget* imageTree = nullptr;
   QLabel* imgThumb = nullptr;
   TFastDIB ThumbDIB;
@@ -223,12 +226,14 @@ class TMainDlg : public QWidget {
   void BuildButtons();
   void BuildVideoArea(const QString& libFolder);
   void BuildLibraryPane();
+  // The search field above the tree, with the filter behind it.
+  void BuildSearchField();
   void BuildStatusBar();
   // Puts every control at its place for the window's size and the library
   // pane's width (see MainLayout).
   void ApplyLayout();
-  // Tab goes through the buttons, the picture, its commands, the slider and
-  // the library tree in the order they stand.
+  // Tab goes through the buttons, the picture, its commands, the slider, the
+  // search field and the library tree in the order they stand.
   void ChainTabOrder();
   void ConnectCommands();
   // Hands the library commands to the controller once the document exists.
@@ -243,7 +248,8 @@ class TMainDlg : public QWidget {
   bool FocusTakesNavigationKeys() const;
   // The tip of a library entry whose name the pane cuts: the whole name.
   bool ShowCutNameTip(QHelpEvent* event);
-  // Space presses a button that has the focus instead of playing.
+  // Space presses a button that has the focus instead of playing; a text
+  // field takes every key.
   bool FocusTakesKey(int key) const;
   enum class TFrameCopy : std::uint8_t { Shown, Exact };
   void CopyFrameAs(TFrameCopy how);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLinearGradient>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,6 +21,7 @@
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/FrameBarLibraryHost.h"
 #include "library/ui/LibraryHost.h"
+#include "library/ui/LibraryTreeFilter.h"
 #include "app/ui/PositionSlider.h"
 #include "common/ui/ShowException.h"
 #include "video/ui/VideoFrameBar.h"
@@ -295,12 +297,14 @@ void TMainDlg::BuildLibraryPane() {
 
   imageTree = new QTreeWidget(Panel3);
   imageTree->setObjectName(QStringLiteral("imageTree"));
-  imageTree->setGeometry(0, 24, 245, 403 - 24 - 130);
+  imageTree->setGeometry(0, 46, 245, 403 - 46 - 130);
   imageTree->setHeaderHidden(true);
   imageTree->setContextMenuPolicy(Qt::CustomContextMenu);
   // The root stays until the library controller builds the real tree.
   auto* root = new QTreeWidgetItem(imageTree, QStringList{QStringLiteral("My Library")});
   root->setExpanded(true);
+
+  BuildSearchField();
 
   imgThumb = new QLabel(Panel3);
   imgThumb->setObjectName(QStringLiteral("imgThumb"));
@@ -309,9 +313,21 @@ void TMainDlg::BuildLibraryPane() {
   imgThumb->setCursor(Qt::PointingHandCursor);
 }
 
+void TMainDlg::BuildSearchField() {
+  etSearch = new QLineEdit(Panel3);
+  etSearch->setObjectName(QStringLiteral("etSearch"));
+  etSearch->setGeometry(0, 24, 245, 22);
+  etSearch->setPlaceholderText(QStringLiteral("Search the library"));
+  etSearch->setClearButtonEnabled(true);
+  etSearch->setToolTip(QStringLiteral("Names, memos and sources of the library. Enter: view the first hit. Esc: clear"));
+  // The filter works over the tree's items whoever fills them, so it is made with the tree.
+  auto* filter = new TLibraryTreeFilter(etSearch, imageTree);
+  filter->ViewImage = [this] { RunCommand(Commands.ViewImage); };
+}
+
 void TMainDlg::ChainTabOrder() {
   QWidget* const chain[] = {btOpen, btPlay,   btPause, btSave,   btHelp, btUpdate, VideoPanel,
-                            btView, btResize, btCrop,  btExport, Slider, imageTree};
+                            btView, btResize, btCrop,  btExport, Slider, etSearch, imageTree};
   for (std::size_t i = 0; i + 1 < std::size(chain); ++i) setTabOrder(chain[i], chain[i + 1]);
 }
 

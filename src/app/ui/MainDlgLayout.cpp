@@ -2,6 +2,7 @@
 // the library pane's width, the splitter that sets that width, and the
 // pictures drawn to the size of their place.
 #include <QLabel>
+#include <QLineEdit>
 #include <QLinearGradient>
 #include <QMenuBar>
 #include <QPainter>
@@ -118,6 +119,7 @@ void TMainDlg::ApplyLayout() {
     LibraryTitlePicture_->setPixmap(LibraryTitleShade(l.LibraryTitle.Width));
   LibraryTitlePicture_->setGeometry(Rect(l.LibraryTitle));
   Label1->setGeometry(Rect(l.LibraryTitle));
+  etSearch->setGeometry(Rect(l.SearchField));
   imageTree->setGeometry(Rect(l.Tree));
   imgThumb->setGeometry(Rect(l.Thumbnail));
 

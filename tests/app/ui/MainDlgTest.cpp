@@ -681,14 +681,14 @@ class MainDlgTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dlg->VideoPanel));
     QList<QWidget*> reached;
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < 13; ++i) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       reached.append(QApplication::focusWidget());
     }
     // Pause rests while nothing plays.
-    const QList<QWidget*> expected = {dlg->btView, dlg->btResize, dlg->btCrop,   dlg->btExport, dlg->Slider,
-                                      dlg->imageTree, dlg->btOpen, dlg->btPlay, dlg->btSave,   dlg->btHelp,
-                                      dlg->btUpdate, dlg->VideoPanel};
+    const QList<QWidget*> expected = {dlg->btView,   dlg->btResize,  dlg->btCrop,   dlg->btExport, dlg->Slider,
+                                      dlg->etSearch, dlg->imageTree, dlg->btOpen,   dlg->btPlay,   dlg->btSave,
+                                      dlg->btHelp,   dlg->btUpdate,  dlg->VideoPanel};
     QCOMPARE(reached, expected);
 
     // A button with the focus looks so, in the program's theme.
@@ -714,6 +714,24 @@ class MainDlgTest : public QObject {
     QTest::keyClick(dlg->Slider, Qt::Key_Right);
     QCOMPARE(dlg->FrameBar->FrameNumber(), before + 1);
     QCOMPARE(qint64(dlg->Slider->value()), dlg->FrameBar->Position());
+  }
+
+  // Letters, Space and Escape typed into the search field are text: the
+  // video stays where it was and keeps still.
+  void theSearchFieldTakesItsKeys() {
+    auto dlg = OpenWindow();
+    dlg->show();
+    QApplication::setActiveWindow(dlg.get());
+    QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
+    dlg->FrameBar->ShowFrameAt(0);
+    const std::int64_t before = dlg->FrameBar->Position();
+    dlg->etSearch->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(dlg->etSearch, "wasd p");
+    QCOMPARE(dlg->etSearch->text(), QStringLiteral("wasd p"));
+    QCOMPARE(dlg->FrameBar->Position(), before);
+    QVERIFY(!dlg->FrameBar->Playing());
+    QTest::keyClick(dlg->etSearch, Qt::Key_Escape);
+    QCOMPARE(dlg->etSearch->text(), QString());
   }
 
   // Tools holds the frame's commands with their keys, resting without a video.
