@@ -1,6 +1,7 @@
 #include "editing/ui/ImageTools.h"
 
 #include "common/ui/Cursors.h"
+#include "imaging/PixelScale.h"
 #include "imaging/ui/DibImage.h"
 
 namespace kelta {
@@ -87,25 +88,36 @@ void TImageCropTool::Attach() {
   };
 }
 
+namespace {
+// A box's outline inside its edges, in a pen `line` pixels wide.
+QRectF OutlineBox(const TRect& box, int line) {
+  const qreal half = line / 2.0;
+  return QRectF(box.Left + half, box.Top + half, box.WidthOf() - line, box.HeightOf() - line);
+}
+}  // namespace
+
 void TImageCropTool::Paint(QPainter& painter) {
   DrawPicture(painter, Control->WorkImage());
   const TRect outline = Editor_.OutlineRect();
   if (IsEmptyRect(outline)) return;
   // Black dashes over white: seen on dark, light and busy pictures alike.
-  // Widths are in the control's own pixels, so they grow with the screen's
-  // scale like the picture does.
+  // Drawn in the screen's own pixels, edges rounded and lines whole pixels
+  // wide, so the outline and the handles stay crisp at 1.25 or 1.5 and grow
+  // with the scale like the picture does.
+  const TPixelScale scale{painter.device()->devicePixelRatioF()};
+  const int line = scale.Line();
   painter.save();
+  painter.setWorldTransform(QTransform::fromScale(1 / scale.Ratio, 1 / scale.Ratio));
   painter.setBrush(Qt::NoBrush);
-  const QRectF box(outline.Left + 0.5, outline.Top + 0.5, outline.WidthOf() - 1, outline.HeightOf() - 1);
-  painter.setPen(QPen(Qt::white, 1));
+  const QRectF box = OutlineBox(scale.Of(outline), line);
+  painter.setPen(QPen(Qt::white, line));
   painter.drawRect(box);
-  painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+  painter.setPen(QPen(Qt::black, line, Qt::DashLine));
   painter.drawRect(box);
   if (Editor_.ShowsHandles()) {
-    painter.setPen(QPen(Qt::black, 1));
+    painter.setPen(QPen(Qt::black, line));
     painter.setBrush(Qt::white);
-    for (const TRect& handle : Editor_.HandleRects())
-      painter.drawRect(QRectF(handle.Left + 0.5, handle.Top + 0.5, handle.WidthOf() - 1, handle.HeightOf() - 1));
+    for (const TRect& handle : Editor_.HandleRects()) painter.drawRect(OutlineBox(scale.Of(handle), line));
   }
   painter.restore();
 }

@@ -62,7 +62,7 @@ TVideoFrameBar::TVideoFrameBar(QWidget* parent, const QString& libFolder) : QWid
   }
 
   for (TFrameRect& cell : FrameRects_) cell.OnClick = [this](TFrameRect* sender) { FrameClick(sender); };
-  LayoutCells();
+  LayoutCells(ScreenScale());
   FrameCopyProc = &CopyFrameBits;
 }
 
@@ -294,7 +294,9 @@ void TVideoFrameBar::PlayStatus(TPlayStatus status) {
   }
 }
 
-void TVideoFrameBar::LayoutCells() {
+TPixelScale TVideoFrameBar::ScreenScale() const { return TPixelScale{devicePixelRatioF()}; }
+
+void TVideoFrameBar::LayoutCells(TPixelScale scale) {
   TRect r{0, 0, width(), height()};
   r.Top += 10 + 4;
   r.Bottom -= 15 + 4;
@@ -302,62 +304,71 @@ void TVideoFrameBar::LayoutCells() {
   const int cellW = int(RoundEven(cellH * 1.77));
   int left = r.Left + 9;
   for (TFrameRect& cell : FrameRects_) {
-    cell.SetRect(TRect{left, r.Top + 2, left + cellW, r.Bottom - 2});
+    cell.SetRect(TRect{left, r.Top + 2, left + cellW, r.Bottom - 2}, scale);
     left += cellW + 8;
   }
 }
 
-void TVideoFrameBar::PaintTo(TFastDIB& buffer) {
+namespace {
+// Rows top..bottom-1 of the buffer's whole width in one colour.
+void FillRows(TFastDIB& buffer, int top, int bottom, COLORREF colour) {
+  buffer.SelectBrush(TBrushStyle::Solid, 0, colour);
+  buffer.FillRect(TRect{0, top, buffer.Width(), bottom});
+}
+}  // namespace
+
+void TVideoFrameBar::PaintTo(TFastDIB& buffer, TPixelScale scale) {
   const int w = width();
   const int h = height();
-  buffer.SetSize(w, h, 24);
+  buffer.SetSize(scale.At(w), scale.At(h), 24);
   if (buffer.Empty()) return;
   buffer.Fill(TBGRColor{255, 255, 255});
 
   // The pointer mark at the top centre.
   buffer.SelectBrush(TBrushStyle::Solid, 0, 0xB3A592);
   buffer.SelectPen(TPenStyle::Solid, 1, 0xB3A592);
-  const TPoint pointer[3] = {{w / 2 - 10, 10}, {w / 2, 0}, {w / 2 + 10, 10}};
+  const TPoint pointer[3] = {
+      {scale.At(w / 2 - 10), scale.At(10)}, {scale.At(w / 2), 0}, {scale.At(w / 2 + 10), scale.At(10)}};
   buffer.Polygon(pointer);
 
-  // The band: a dark outer strip, a light inner one with soft edges.
-  TRect r{0, 0, w, h};
-  r.Top += 10;
-  r.Bottom -= 15;
-  buffer.SelectPen(TPenStyle::Clear, 1, 0);
-  buffer.FillRect(r);
-  r.Top += 4;
-  r.Bottom -= 4;
-  buffer.SelectBrush(TBrushStyle::Solid, 0, 0xE3DFDA);
-  buffer.FillRect(r);
+  // The band: a dark outer strip, a light inner one with soft edges, each
+  // edge line a logical row whatever the scale.
+  const int bandTop = 10;
+  const int bandBottom = h - 15;
+  FillRows(buffer, scale.At(bandTop), scale.At(bandBottom), 0xB3A592);
+  const int innerTop = bandTop + 4;
+  const int innerBottom = bandBottom - 4;
+  FillRows(buffer, scale.At(innerTop), scale.At(innerBottom), 0xE3DFDA);
   static constexpr COLORREF topShades[5] = {0xC6C0B9, 0xD1CCC9, 0xD9D4D1, 0xE0DAD5, 0xE8E0D9};
   static constexpr COLORREF bottomShades[5] = {0xC6C1B8, 0xD0CDC8, 0xDAD6D1, 0xE0DCD7, 0xE4E0DB};
   for (int i = 0; i < 5; ++i) {
-    buffer.SelectPen(TPenStyle::Solid, 1, topShades[i]);
-    buffer.MoveTo(r.Left, r.Top + i);
-    buffer.LineTo(r.Right, r.Top + i);
-    buffer.SelectPen(TPenStyle::Solid, 1, bottomShades[i]);
-    buffer.MoveTo(r.Left, r.Bottom - i);
-    buffer.LineTo(r.Right, r.Bottom - i);
+    FillRows(buffer, scale.At(innerTop + i), scale.At(innerTop + i + 1), topShades[i]);
+    FillRows(buffer, scale.At(innerBottom - i), scale.At(innerBottom - i + 1), bottomShades[i]);
   }
 
-  LayoutCells();
+  LayoutCells(scale);
   for (TFrameRect& cell : FrameRects_) {
     cell.FrameColor = 0xC5C5C5;
-    cell.Draw(buffer);
+    cell.Draw(buffer, scale);
   }
 }
 
 void TVideoFrameBar::paintEvent(QPaintEvent*) {
+  const TPixelScale scale = ScreenScale();
   TFastDIB buffer;
-  PaintTo(buffer);
+  PaintTo(buffer, scale);
+  QImage image = DibToImage(buffer);
+  if (image.isNull()) return;
+  // One buffer pixel to one screen pixel: the strip is drawn at the screen's
+  // own resolution, not scaled up from the logical size.
+  image.setDevicePixelRatio(scale.Ratio);
   QPainter painter(this);
-  painter.drawImage(0, 0, DibToImage(buffer));
+  painter.drawImage(QPointF(0, 0), image);
 }
 
 void TVideoFrameBar::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  LayoutCells();
+  LayoutCells(ScreenScale());
 }
 
 void TVideoFrameBar::mousePressEvent(QMouseEvent* event) {

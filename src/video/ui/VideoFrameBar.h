@@ -22,6 +22,7 @@
 
 #include "imaging/DisplayAspect.h"
 #include "imaging/FastDIB.h"
+#include "imaging/PixelScale.h"
 #include "video/FrameSchedule.h"
 #include "video/MPEG2Decoder.h"
 #include "video/PlaybackPause.h"
@@ -175,8 +176,9 @@ class TVideoFrameBar : public QWidget {
   TFrameRect& FrameRect(int index) { return FrameRects_.at(std::size_t(index)); }
   static constexpr int CellCount = 8;
 
-  // The strip as painted, into a buffer of the bar's size.
-  void PaintTo(TFastDIB& buffer);
+  // The strip as painted, into a buffer of the bar's size in the pixels of a
+  // screen of that scale (the cells' thumbnails take that scale too).
+  void PaintTo(TFastDIB& buffer, TPixelScale scale = {});
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -186,7 +188,9 @@ class TVideoFrameBar : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  void LayoutCells();
+  void LayoutCells(TPixelScale scale);
+  // The scale of the screen the bar is on.
+  TPixelScale ScreenScale() const;
   // Shows a still frame of time `ticks` (90 kHz from the first frame).
   void ShowFrame(const FrameView& frame, std::uint32_t ticks);
   // Shows frame `number` when the video has it.

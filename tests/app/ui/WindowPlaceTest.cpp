@@ -17,6 +17,9 @@
 #include "app/WindowPlacement.h"
 #include "app/ui/MainDlg.h"
 #include "app/ui/MainWindowPlace.h"
+#include "imaging/PixelScale.h"
+#include "imaging/ui/DibImage.h"
+#include "support/VideoFixture.h"
 #include "video/ui/VideoFrameBar.h"
 
 namespace kelta {
@@ -118,6 +121,30 @@ class WindowPlaceTest : public QObject {
     auto window = Opened(file);
     QVERIFY(window);
     QTRY_VERIFY(window->isMaximized());
+  }
+
+  // The strip of frames is drawn in the screen's own pixels, its thumbnails
+  // made at that size by the open, and put on the screen one to one.
+  void theStripIsDrawnInTheScreensPixels() {
+    auto window = Opened(PlaceFile("strip"));
+    QVERIFY(window);
+    const std::string video = Dir_.filePath(QStringLiteral("strip.vob")).toStdString();
+    test::WriteMpeg2ProgramStream(video, test::Mpeg2StreamOptions{.frames = 16, .gopSize = 8, .audio = false});
+    TVideoFrameBar& bar = *window->FrameBar;
+    bar.FileName = QString::fromStdString(video);
+    bar.OpenVideo();
+    const TPixelScale scale{bar.devicePixelRatioF()};
+    for (int i = 0; i < TVideoFrameBar::CellCount; ++i) {
+      const TFrameRect& cell = bar.FrameRect(i);
+      QCOMPARE(cell.DeviceRect, scale.Of(cell.Rect));
+      QCOMPARE(cell.Thumb.Width(), cell.DeviceRect.WidthOf() - 4 * scale.Line());
+    }
+    TFastDIB painted;
+    bar.PaintTo(painted, scale);
+    const QImage expected = DibToImage(painted).convertToFormat(QImage::Format_RGB32);
+    const QImage shown = bar.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown.size(), expected.size());
+    QVERIFY(shown == expected);
   }
 
   // The place is written as the window closes, while it still knows it is

@@ -23,6 +23,7 @@
 #include "editing/EditingFixtures.h"
 #include "editing/ui/ImageControl.h"
 #include "editing/ui/ImageCropDlg.h"
+#include "imaging/PixelScale.h"
 #include "editing/ui/ImageResizeDlg.h"
 #include "editing/ui/ImageViewDlg.h"
 #include "editing/ui/ViewDlg.h"
@@ -122,6 +123,7 @@ class PictureWindowsTest : public QObject {
   void copy_putsThePictureShownOnTheClipboard();
   void crop_showsTheSelectionWhileDragging();
   void crop_handlesContrastWithThePicture();
+  void crop_outlineIsWholeScreenPixelsAtEveryScale();
   void resize_refusesSizesThatCannotBeMade_data();
   void resize_refusesSizesThatCannotBeMade();
   void save_failureIsReportedAndKeepsTheWindow();
@@ -605,6 +607,56 @@ void PictureWindowsTest::crop_handlesContrastWithThePicture() {
       white |= shown.pixelColor(x, 40) == QColor(Qt::white);
     }
     QVERIFY(black && white);
+  }
+}
+
+void PictureWindowsTest::crop_outlineIsWholeScreenPixelsAtEveryScale() {
+  TimageCropDlg dlg;
+  TFastDIB& work = dlg.Control()->WorkImage();
+  work.SetSize(200, 150, 24);
+  std::memset(work.Bits(), 128, work.ImageSize());
+  QVERIFY(dlg.Control()->ImageLoaded());
+  dlg.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+  Drag(dlg.Control(), {50, 40}, {151, 111});
+  const QColor picture(128, 128, 128);
+  const TRect outline = dlg.Tool()->Editor().OutlineRect();
+  for (double ratio : {1.0, 1.25, 1.5, 2.0}) {
+    const TPixelScale scale{ratio};
+    QImage shown(scale.At(dlg.Control()->width()), scale.At(dlg.Control()->height()), QImage::Format_RGB32);
+    shown.setDevicePixelRatio(ratio);
+    {
+      QPainter painter(&shown);
+      dlg.Tool()->Paint(painter);
+    }
+    // Across each edge of the outline, in the middle of the edge: how many
+    // pixels are not the picture. Every edge is the same whole width.
+    const TRect box = scale.Of(outline);
+    const int row = (box.Top + box.Bottom) / 2;
+    const int column = (box.Left + box.Right) / 2;
+    const auto across = [&](int x, int y, int dx, int dy) {
+      int run = 0;
+      while (shown.pixelColor(x + dx * run, y + dy * run) != picture) ++run;
+      return run;
+    };
+    const int widths[4] = {across(box.Left, row, 1, 0), across(box.Right - 1, row, -1, 0),
+                           across(column, box.Top, 0, 1), across(column, box.Bottom - 1, 0, -1)};
+    const QString at = QStringLiteral("scale %1: edges %2 %3 %4 %5")
+                           .arg(ratio).arg(widths[0]).arg(widths[1]).arg(widths[2]).arg(widths[3]);
+    for (int width : widths) QVERIFY2(width == scale.Line(), qPrintable(at));
+    QVERIFY2(shown.pixelColor(box.Left - 1, row) == picture, qPrintable(at));
+    QVERIFY2(shown.pixelColor(box.Right, row) == picture, qPrintable(at));
+    // Every handle: a black rim as wide as the outline around white.
+    for (const TRect& handle : dlg.Tool()->Editor().HandleRects()) {
+      const TRect square = scale.Of(handle);
+      const int middle = (square.Top + square.Bottom) / 2;
+      for (int k = 0; k < scale.Line(); ++k) {
+        QVERIFY2(shown.pixelColor(square.Left + k, middle) == QColor(Qt::black), qPrintable(at));
+        QVERIFY2(shown.pixelColor(square.Right - 1 - k, middle) == QColor(Qt::black), qPrintable(at));
+      }
+      QVERIFY2(shown.pixelColor(square.Left + scale.Line(), middle) == QColor(Qt::white), qPrintable(at));
+      QVERIFY2(shown.pixelColor(square.Right - 1 - scale.Line(), middle) == QColor(Qt::white), qPrintable(at));
+    }
   }
 }
 

@@ -29,6 +29,7 @@ class VideoFrameBarTest : public QObject {
   void initTestCase();
   void stripCellRectangles();
   void stripPaintingPixels();
+  void stripPaintsInTheScreensPixels();
   void missingDecoderShowsTip();
   void cellClickBeforeOpenSelectsNothing();
   void openVideoBuildsStrip();

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -128,6 +129,45 @@ void VideoFrameBarTest::stripPaintingPixels() {
                             .arg(c.y)
                             .arg(At(out, c.x, c.y), 6, 16, QLatin1Char('0'))
                             .arg(c.colour, 6, 16, QLatin1Char('0'))));
+  }
+}
+
+void VideoFrameBarTest::stripPaintsInTheScreensPixels() {
+  // At every scale each line of a cell is whole screen pixels wide (never
+  // one pixel here and two there), its thumbnail is made at the screen's
+  // size and is copied one to one.
+  const struct {
+    double ratio;
+    int line;
+  } scales[] = {{1.0, 1}, {1.25, 1}, {1.5, 2}, {2.0, 2}};
+  for (const auto& scale : scales) {
+    TVideoFrameBar bar(nullptr, ProgramDir);
+    TFastDIB out;
+    bar.PaintTo(out, TPixelScale{scale.ratio});
+    const QString at = QStringLiteral("scale %1").arg(scale.ratio);
+    QVERIFY2(out.Width() == int(std::lround(475 * scale.ratio)), qPrintable(at));
+    QVERIFY2(out.RowCount() == int(std::lround(65 * scale.ratio)), qPrintable(at));
+    for (int i = 0; i < TVideoFrameBar::CellCount; ++i) {
+      TFrameRect& cell = bar.FrameRect(i);
+      cell.Thumb.Fill(TBGRColor{0, 0, 255});
+      bar.PaintTo(out, TPixelScale{scale.ratio});
+      const TRect d = cell.DeviceRect;
+      QVERIFY2(cell.Thumb.Width() == d.WidthOf() - 4 * scale.line, qPrintable(at));
+      QVERIFY2(cell.Thumb.RowCount() == d.HeightOf() - 4 * scale.line, qPrintable(at));
+      const int y = (d.Top + d.Bottom) / 2;
+      const int x = (d.Left + d.Right) / 2;
+      for (int k = 0; k < scale.line; ++k) {
+        QVERIFY2(At(out, d.Left + k, y) == 0xC5C5C5, qPrintable(at));
+        QVERIFY2(At(out, d.Right - 1 - k, y) == 0xC5C5C5, qPrintable(at));
+        QVERIFY2(At(out, x, d.Top + k) == 0xC5C5C5, qPrintable(at));
+        QVERIFY2(At(out, d.Left + scale.line + k, y) == 0xFFFFFF, qPrintable(at));
+        QVERIFY2(At(out, d.Right + k, y) == 0xCECECE, qPrintable(at));
+        QVERIFY2(At(out, x, d.Bottom + k) == 0xCECECE, qPrintable(at));
+      }
+      QVERIFY2(At(out, d.Left + 2 * scale.line, y) == 0x0000FF, qPrintable(at));
+      QVERIFY2(At(out, d.Right - 2 * scale.line - 1, y) == 0x0000FF, qPrintable(at));
+      QVERIFY2(At(out, d.Right + scale.line, y) == 0xE3DFDA, qPrintable(at));
+    }
   }
 }
 
