@@ -116,4 +116,33 @@ enum KeltaCodecStillKind : std::int32_t {
 // getFrame returns next, nor frame numbers, times or positions. `kind` (may
 // be null) receives what was done.
 std::uint8_t* getCleanStill(std::int32_t* kind);
+
+// Subtitles: the sub-picture streams of an MPEG program stream (a DVD's
+// subtitle streams 0 to 31, private stream 1 ids 0x20 to 0x3F).
+// The streams the open video carries: bit n set for stream n; 0 when none
+// or nothing is open.
+std::uint32_t getSubtitleStreams();
+// Draws stream `stream` of the open video from now on, or none for -1 (so
+// it is after every open). `palette` holds the 16 colours of the title, as
+// a DVD's IFO gives them (0x00YYCrCb); null leaves the colours to the
+// decoder's guess, greys by contrast. The colours follow setRGBScaleFlag as
+// the frames do. Non-zero on success; zero, and no subtitles, for a stream
+// the video lacks.
+std::int32_t setSubtitleStream(std::int32_t stream, const std::uint32_t* palette);
+// The subtitle of the chosen stream shown with the frame getFrame returned
+// last: its box in the frame's pixels, counted from the top left, and its
+// pixels inside the box, 4 bytes each (blue, green, red, then opacity 0 to
+// 255, colours not multiplied by it), top row first, rows back to back.
+struct KeltaCodecSubtitle {
+  std::int32_t X;
+  std::int32_t Y;
+  std::int32_t Width;
+  std::int32_t Height;
+  const std::uint8_t* Pixels;
+};
+static_assert(sizeof(KeltaCodecSubtitle) == 24 && offsetof(KeltaCodecSubtitle, Pixels) == 16);
+// Non-zero, with `subtitle` filled, when a subtitle shows with that frame;
+// the pixels are valid until the next call into the plugin. Zero when none
+// shows, none is chosen or no frame was shown since a seek.
+std::int32_t getSubtitle(KeltaCodecSubtitle* subtitle);
 }

@@ -45,9 +45,14 @@ struct OptionalEntryPoints {
   decltype(&::setOpenProgress) setOpenProgress = nullptr;
   decltype(&::openDvdCells) openDvdCells = nullptr;
   decltype(&::getCleanStill) getCleanStill = nullptr;
+  decltype(&::getSubtitleStreams) getSubtitleStreams = nullptr;
+  decltype(&::setSubtitleStream) setSubtitleStream = nullptr;
+  decltype(&::getSubtitle) getSubtitle = nullptr;
 
   // Frame-exact navigation needs all three of its entry points.
   bool FrameNavigation() const { return getFrameCount && getFrameNumber && seekFrame; }
+  // Subtitles need all three of theirs.
+  bool Subtitles() const { return getSubtitleStreams && setSubtitleStream && getSubtitle; }
 
   template <typename Resolve>
   void ResolveAll(Resolve&& resolve) {
@@ -57,6 +62,9 @@ struct OptionalEntryPoints {
     resolve(setOpenProgress, "setOpenProgress");
     resolve(openDvdCells, "openDvdCells");
     resolve(getCleanStill, "getCleanStill");
+    resolve(getSubtitleStreams, "getSubtitleStreams");
+    resolve(setSubtitleStream, "setSubtitleStream");
+    resolve(getSubtitle, "getSubtitle");
   }
 };
 

@@ -1,6 +1,6 @@
 // The entry points of codec.so over one VideoSource: the ten every Kelta
 // loads and the optional ones for frame-exact navigation, open progress, DVD
-// titles and clean stills. Each loaded copy of the library has its own state; calls come
+// titles, clean stills and subtitles. Each loaded copy of the library has its own state; calls come
 // from one thread at a time.
 // Nothing may throw across the C boundary.
 
@@ -191,6 +191,25 @@ KELTA_EXPORT std::uint8_t* getCleanStill(std::int32_t* kind) {
     std::uint8_t* still = video ? video->CleanStillFrame(made) : nullptr;
     if (kind) *kind = still ? made : KeltaStillProgressive;
     return still;
+  });
+}
+
+KELTA_EXPORT std::uint32_t getSubtitleStreams() {
+  return Guarded<std::uint32_t>(0, [&]() -> std::uint32_t { return video ? video->SubtitleStreams() : 0; });
+}
+
+KELTA_EXPORT std::int32_t setSubtitleStream(std::int32_t stream, const std::uint32_t* palette) {
+  return Guarded<std::int32_t>(0, [&] { return video && video->ChooseSubtitle(stream, palette) ? 1 : 0; });
+}
+
+KELTA_EXPORT std::int32_t getSubtitle(KeltaCodecSubtitle* subtitle) {
+  return Guarded<std::int32_t>(0, [&] {
+    if (!subtitle) return 0;
+    *subtitle = KeltaCodecSubtitle{};
+    const KeltaCodecSubtitle* shown = video ? video->Subtitle() : nullptr;
+    if (!shown) return 0;
+    *subtitle = *shown;
+    return 1;
   });
 }
 

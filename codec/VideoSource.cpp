@@ -42,6 +42,15 @@ bool IsMpegVideo(const AVCodecParameters* par) {
          (par->codec_id == AV_CODEC_ID_MPEG1VIDEO || par->codec_id == AV_CODEC_ID_MPEG2VIDEO);
 }
 
+bool IsSubpicture(const AVStream* st) {
+  return st->codecpar->codec_id == AV_CODEC_ID_DVD_SUBTITLE && st->id >= 0x20 && st->id <= 0x3F;
+}
+
+// A time in the stream's time base as 90 kHz ticks.
+std::int64_t Ticks(std::int64_t time, AVRational base) {
+  return time == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : av_rescale_q(time, base, AVRational{1, 90000});
+}
+
 }  // namespace
 
 VideoSource::~VideoSource() {
@@ -139,7 +148,7 @@ bool VideoSource::OpenDemuxer(const std::string& path) {
   for (unsigned i = 0; i < Format_->nb_streams; ++i) {
     if (Stream_ < 0 && IsMpegVideo(Format_->streams[i]->codecpar))
       Stream_ = int(i);
-    else
+    else if (!IsSubpicture(Format_->streams[i]))  // subtitles are indexed
       Format_->streams[i]->discard = AVDISCARD_ALL;
   }
   Packet_.reset(av_packet_alloc());
@@ -156,7 +165,10 @@ bool VideoSource::BuildIndex() {
   bool inLeading = false;
   Indexing_ = true;
   while (av_read_frame(Format_.get(), Packet_.get()) >= 0) {
-    if (Packet_->stream_index == Stream_) {
+    const AVStream* st = Format_->streams[Packet_->stream_index];
+    if (Packet_->stream_index != Stream_ && IsSubpicture(st)) {
+      Subpictures_.AddPacket(st->id - 0x20, Ticks(Packet_->pts, st->time_base), Packet_->pos, Packet_->size);
+    } else if (Packet_->stream_index == Stream_) {
       const PacketHeaders h = ParsePacketHeaders(Packet_->data, std::size_t(Packet_->size), sequence);
       const std::int64_t pictureHalves = h.fields == 1 ? 1 : 2;
       if (h.StartsGroup() && Packet_->pos >= 0 && (Groups_.empty() || Packet_->pos > Groups_.back().pos)) {
@@ -412,6 +424,7 @@ bool VideoSource::Advance(Picture what) {
     Converter_.Convert(frame->picture.get(), Width_, Height_, Frame_.data());
     HaveFrame_ = true;
     Shown_ = Next_;
+    ShownPts_ = Ticks(frame->picture->best_effort_timestamp, Format_->streams[Stream_]->time_base);
   }
   Position_ = frame->position;
   Fields_ = frame->fieldsAfter;
@@ -440,6 +453,28 @@ std::uint8_t* VideoSource::CleanStillFrame(KeltaCodecStillKind& kind) {
   StillFrame_.resize(Frame_.size());
   Converter_.Convert(still, Width_, Height_, StillFrame_.data());
   return StillFrame_.data();
+}
+
+void VideoSource::SetFullRangeOutput(bool fullRange) {
+  Converter_.SetFullRangeOutput(fullRange);
+  if (fullRange == FullRange_) return;
+  FullRange_ = fullRange;
+  // The subtitle's colours follow the frames'.
+  if (Subpictures_.Chosen() >= 0)
+    Subpictures_.Choose(Subpictures_.Chosen(), SubtitlePalette_.empty() ? nullptr : SubtitlePalette_.data(), FullRange_);
+}
+
+bool VideoSource::ChooseSubtitle(int stream, const std::uint32_t* palette) {
+  if (palette)
+    SubtitlePalette_.assign(palette, palette + 16);
+  else
+    SubtitlePalette_.clear();
+  return Subpictures_.Choose(stream, palette, FullRange_);
+}
+
+const KeltaCodecSubtitle* VideoSource::Subtitle() {
+  if (Shown_ < 0 || !Input_) return nullptr;
+  return Subpictures_.At(ShownPts_, *Input_);
 }
 
 int VideoSource::SkipFrames(int count) {

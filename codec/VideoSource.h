@@ -29,6 +29,7 @@
 #include "FrameView.h"
 #include "MpegHeaders.h"
 #include "PictureCache.h"
+#include "SubpictureTrack.h"
 #include "TitleFiles.h"
 
 namespace kelta::codec {
@@ -91,7 +92,7 @@ class VideoSource {
   // when it is a B-picture shown before its group's I-picture that refers
   // to the group before.
   bool SeekFrame(std::int64_t number);
-  void SetFullRangeOutput(bool fullRange) { Converter_.SetFullRangeOutput(fullRange); }
+  void SetFullRangeOutput(bool fullRange);
   // The frame NextFrame returned last with its shape; a view of no frame
   // before the first.
   FrameView LastFrame() const { return FrameView::Bgr24(HaveFrame_ ? Frame_.data() : nullptr, Width_, Height_); }
@@ -103,6 +104,15 @@ class VideoSource {
   // the next frame, numbers, times and positions stay as they were. The
   // memory stays valid until the next call.
   std::uint8_t* CleanStillFrame(KeltaCodecStillKind& kind);
+
+  // Sub-picture streams (SubpictureTrack.h): bit n for stream n.
+  std::uint32_t SubtitleStreams() const { return Subpictures_.Streams(); }
+  // Draws stream `stream` (-1: none) in `palette` (16 colours 0x00YYCrCb,
+  // null: the decoder's guess); false, and none, for a stream not there.
+  bool ChooseSubtitle(int stream, const std::uint32_t* palette);
+  // The chosen stream's subtitle shown with the frame NextFrame returned
+  // last; null when none shows. Valid until the next call.
+  const KeltaCodecSubtitle* Subtitle();
 
   struct Group {
     std::int64_t pos = 0;            // where the group's first packet starts
@@ -195,6 +205,13 @@ class VideoSource {
   bool HaveFrame_ = false;
   // The number of the frame converted into Frame_ last; -1 after a seek.
   std::int64_t Shown_ = -1;
+  // Its presentation time in 90 kHz ticks, as the stream's clock gives it.
+  std::int64_t ShownPts_ = AV_NOPTS_VALUE;
+
+  SubpictureTrack Subpictures_;
+  // The chosen stream's palette, kept to follow a change of range.
+  std::vector<std::uint32_t> SubtitlePalette_;
+  bool FullRange_ = true;
 
   CleanStill Still_;
   std::vector<std::uint8_t> StillFrame_;

@@ -269,6 +269,32 @@ FrameView TMPEG2Decoder::GetFrame(std::int32_t Threshold) {
   return FrameView::Bgr24(frame, Info_.Width, Info_.Height);
 }
 
+std::uint32_t TMPEG2Decoder::SubtitleStreams() const {
+  return Optional_.Subtitles() ? Optional_.getSubtitleStreams() : 0;
+}
+
+bool TMPEG2Decoder::SetSubtitleStream(std::int32_t Stream, const std::vector<std::uint32_t>& Palette) {
+  if (!Optional_.Subtitles()) return false;
+  return Optional_.setSubtitleStream(Stream, Palette.size() == 16 ? Palette.data() : nullptr) != 0;
+}
+
+bool TMPEG2Decoder::Subtitle(TSubtitleImage& Image) {
+  Image = TSubtitleImage{};
+  KeltaCodecSubtitle shown{};
+  if (!Optional_.Subtitles() || !Optional_.getSubtitle(&shown) || !shown.Pixels || shown.Width <= 0 ||
+      shown.Height <= 0)
+    return false;
+  // The plugin's box lies in the frame it reported; anything else is not drawn.
+  if (shown.X < 0 || shown.Y < 0 || shown.Width > Info_.Width - shown.X || shown.Height > Info_.Height - shown.Y)
+    return false;
+  Image.X = shown.X;
+  Image.Y = shown.Y;
+  Image.Width = shown.Width;
+  Image.Height = shown.Height;
+  Image.Pixels.assign(shown.Pixels, shown.Pixels + std::size_t(shown.Width) * std::size_t(shown.Height) * 4);
+  return true;
+}
+
 FrameView TMPEG2Decoder::CleanStill(TStillKind& Kind) {
   if (!Optional_.getCleanStill) return {};
   std::int32_t made = -1;

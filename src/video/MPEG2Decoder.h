@@ -20,6 +20,7 @@
 #include "codec/FrameView.h"
 #include "imaging/DisplayAspect.h"
 #include "video/StillMode.h"
+#include "video/SubtitleOverlay.h"
 
 namespace kelta {
 
@@ -108,6 +109,20 @@ class TMPEG2Decoder {
   // GetFrame.
   FrameView CleanStill(TStillKind& Kind);
   bool MakesCleanStills() const { return Optional_.getCleanStill != nullptr; }
+
+  // Subtitles, where the plugin draws them: the sub-picture streams of the
+  // open video (bit n for stream n; 0 without subtitles or a plugin that
+  // cannot draw them).
+  bool DrawsSubtitles() const { return Optional_.Subtitles(); }
+  std::uint32_t SubtitleStreams() const;
+  // Draws stream Stream (-1: none) from now on, in Palette (the 16 colours
+  // 0x00YYCrCb of a DVD title; any other count: the plugin's grey guess).
+  // False, and no subtitles, for a stream the video lacks or an older
+  // plugin. Every open turns subtitles off.
+  bool SetSubtitleStream(std::int32_t Stream, const std::vector<std::uint32_t>& Palette);
+  // The chosen stream's subtitle shown with the frame GetFrame returned
+  // last, copied into Image; false, with Image emptied, when none shows.
+  bool Subtitle(TSubtitleImage& Image);
 
   // Frame-exact navigation, where the plugin has it (FrameNavigation()).
   // Frames are numbered in display order from 0, the first frame.

@@ -158,13 +158,15 @@ TEST_F(CodecTest, ExportsTheTenEntryPointsAndOnlyOptionalOnes) {
                                           "getFrame", "seek",           "skipFrames",      "setPixelFormat",
                                           "setRGBScaleFlag", "writeToFile"};
   const std::set<std::string> optional = {"getFrameCount",   "getFrameNumber", "seekFrame",
-                                          "setOpenProgress", "openDvdCells",   "getCleanStill"};
+                                          "setOpenProgress", "openDvdCells",   "getCleanStill",
+                                          "getSubtitleStreams", "setSubtitleStream", "getSubtitle"};
   for (const std::string& name : required) EXPECT_TRUE(exported.count(name)) << "missing " << name;
   for (const std::string& name : exported)
     EXPECT_TRUE(required.count(name) || optional.count(name)) << "exports " << name;
   EXPECT_TRUE(Codec_->Optional().FrameNavigation()) << "frame navigation comes whole";
   EXPECT_TRUE(Codec_->Optional().setOpenProgress != nullptr);
   EXPECT_TRUE(Codec_->Optional().getCleanStill != nullptr);
+  EXPECT_TRUE(Codec_->Optional().Subtitles()) << "subtitles come whole";
 }
 
 class FixtureTest : public CodecTest, public ::testing::WithParamInterface<FixtureCase> {};
