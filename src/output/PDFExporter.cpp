@@ -9,7 +9,7 @@ namespace kelta {
 TPDFExporter::TPDFExporter() : Report_(std::make_unique<TPReport>()) {}
 TPDFExporter::~TPDFExporter() = default;
 
-void TPDFExporter::Export(const TFastDIB& bitmap, const std::string& fileName) {
+void TPDFExporter::Export(const TFastDIB& bitmap, const std::string& fileName, const TExportMetadata& metadata) {
   const double width = bitmap.Width(), height = bitmap.RowCount();
   TPRPage page(width, height);
   // Viewers open the page at 100 % on its top-left corner.
@@ -36,6 +36,22 @@ void TPDFExporter::Export(const TFastDIB& bitmap, const std::string& fileName) {
   Report_->BeginDoc();
   try {
     Report_->Doc().SetVersion(1, 2);
+    if (!metadata.Empty()) {
+      TPdfDoc& doc = Report_->Doc();
+      if (!metadata.Title.empty()) doc.Info.Title = metadata.Title;
+      doc.Info.Subject = SourceSummary(metadata);
+      if (metadata.Source) {
+        std::string keywords;
+        if (metadata.Source->Frame >= 0) keywords = "frame " + std::to_string(metadata.Source->Frame);
+        if (const std::string timecode = metadata.Source->Timecode(); !timecode.empty())
+          keywords += (keywords.empty() ? "" : ", ") + ("timecode " + timecode);
+        doc.Info.Keywords = keywords;
+      }
+      doc.Info.Creator = "Kelta";
+      // A metadata stream is a PDF 1.4 feature.
+      doc.SetVersion(1, 4);
+      doc.Metadata = XmpPacket(metadata);
+    }
     Report_->Print(page);
   } catch (...) {
     Report_->Abort();

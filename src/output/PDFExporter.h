@@ -6,6 +6,7 @@
 #include <string>
 
 #include "imaging/FastDIB.h"
+#include "output/ExportMetadata.h"
 
 namespace kelta {
 
@@ -20,8 +21,10 @@ class TPDFExporter {
 
   // Creates or replaces fileName. Raises EFCreateError when the file cannot be
   // created or written and EJpegError when the codec refuses the picture;
-  // nothing is left at fileName then.
-  void Export(const TFastDIB& bitmap, const std::string& fileName);
+  // nothing is left at fileName then. The metadata, when there is any, goes
+  // into the document information (title; source, timecode and frame as
+  // subject) and into an XMP packet.
+  void Export(const TFastDIB& bitmap, const std::string& fileName, const TExportMetadata& metadata = {});
 
  private:
   std::unique_ptr<TPReport> Report_;

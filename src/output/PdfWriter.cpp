@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "library/CodePage.h"
 #include "output/OutputErrors.h"
 
 namespace kelta {
@@ -36,6 +37,17 @@ std::string PdfString(const std::string& text) {
   }
   out += ')';
   return out;
+}
+
+std::string PdfTextString(const std::string& utf8) {
+  bool ascii = true;
+  for (unsigned char c : utf8) ascii = ascii && c < 0x80;
+  if (ascii) return PdfString(utf8);
+  static constexpr char Hex[] = "0123456789ABCDEF";
+  std::string out = "<FEFF";
+  for (const char16_t unit : AnsiToWide(utf8))
+    for (const int shift : {12, 8, 4, 0}) out += Hex[(unit >> shift) & 15];
+  return out + '>';
 }
 
 std::string PdfDate(std::time_t time) {
@@ -172,6 +184,7 @@ std::string TPdfDoc::SaveToString() const {
     out += " /OpenAction [" + Ref(pageNo(d.PageIndex)) + " /" + d.Type + ' ' + PdfNumber(d.Left) + ' ' +
            PdfNumber(d.Top) + ' ' + PdfNumber(d.Zoom) + ']';
   }
+  if (!Metadata.empty()) out += " /Metadata " + Ref(infoNo + 1);
   out += " >>\r\n";
   w.End();
 
@@ -211,14 +224,20 @@ std::string TPdfDoc::SaveToString() const {
   }
 
   w.Begin(infoNo);
-  out += "<< /Producer " + PdfString(Info.Producer) + " /Author " + PdfString(Info.Author) + " /CreationDate " +
-         PdfString(PdfDate(Info.CreationDate)) + " /Creator " + PdfString(Info.Creator) + " /Keywords " +
-         PdfString(Info.Keywords) + " /ModDate " + PdfString(PdfDate(Info.ModDate)) + " /Subject " +
-         PdfString(Info.Subject) + " /Title " + PdfString(Info.Title) + " >>\r\n";
+  out += "<< /Producer " + PdfTextString(Info.Producer) + " /Author " + PdfTextString(Info.Author) +
+         " /CreationDate " + PdfString(PdfDate(Info.CreationDate)) + " /Creator " + PdfTextString(Info.Creator) +
+         " /Keywords " + PdfTextString(Info.Keywords) + " /ModDate " + PdfString(PdfDate(Info.ModDate)) +
+         " /Subject " + PdfTextString(Info.Subject) + " /Title " + PdfTextString(Info.Title) + " >>\r\n";
   w.End();
 
+  if (!Metadata.empty()) {
+    w.Begin(infoNo + 1);
+    w.Stream(" /Type /Metadata /Subtype /XML", Metadata);
+    w.End();
+  }
+
   const std::size_t xrefOffset = out.size();
-  const int size = infoNo + 1;
+  const int size = infoNo + 1 + (Metadata.empty() ? 0 : 1);
   out += "xref\r\n0 " + std::to_string(size) + "\r\n0000000000 65535 f\r\n";
   char entry[32];
   for (int i = 1; i < size; ++i) {

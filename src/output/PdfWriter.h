@@ -47,6 +47,9 @@ struct TPdfInfo {
 std::string PdfNumber(double value);
 // A literal string with ( ) \ and control characters escaped.
 std::string PdfString(const std::string& text);
+// A text string of the information dictionary from UTF-8: a literal string
+// when it is plain ASCII, else UTF-16BE with its byte order mark in hex.
+std::string PdfTextString(const std::string& utf8);
 // D:YYYYMMDDHHMMSS in local time.
 std::string PdfDate(std::time_t time);
 
@@ -86,6 +89,8 @@ class TPdfDoc {
   std::string PageLayout = "SinglePage";
   std::string PageMode = "UseNone";
   TPdfInfo Info;
+  // An XMP packet the catalogue names as the document's metadata; none when empty.
+  std::string Metadata;
 
   // Adds a page of the given size; it becomes the current page.
   TPdfPage& AddPage(double width, double height);

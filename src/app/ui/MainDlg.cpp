@@ -182,6 +182,15 @@ void TMainDlg::ConnectLibrary() {
   hooks.SuggestedFilmName = [this] {
     return Dvd_ ? QString::fromStdString(DvdFilmName(Dvd_->Disc.VolumeName)) : QString();
   };
+  hooks.DescribeDisc = [this](TCaptureSource& source) {
+    const TDvdTitle* title = DvdTitle();
+    if (title == nullptr) return;
+    source.DvdVolume = Dvd_->Disc.VolumeName;
+    source.DvdLocation = QFileInfo(QString::fromStdString(Dvd_->Disc.Location)).absoluteFilePath().toStdString();
+    source.Title = title->Number;
+    if (!title->Chapters.empty())
+      source.Chapter = std::int32_t(ChapterAt(ChapterPositions(), FrameBar->Position()) + 1);
+  };
   // Opening a video needs no library, so the host exists without one too.
   LibraryHost_ = std::make_unique<TFrameBarLibraryHost>(*FrameBar, this, std::move(hooks));
   if (FilmManager == nullptr) return;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include <QFileInfo>
 #include <QImage>
 #include <QWidget>
 
@@ -73,6 +74,22 @@ std::vector<TFastDIB> TFrameBarLibraryHost::FramesNearFrame() {
   const std::int64_t half = std::max<std::int64_t>(std::llround(std::isfinite(rate) ? rate / 2 : 0.0), 1);
   const std::int64_t offsets[] = {-2 * half, -half, half, 2 * half};
   return FrameBar_.FramesNear(offsets);
+}
+
+TCaptureSource TFrameBarLibraryHost::FrameSource() {
+  TCaptureSource source;
+  if (!FileOpened()) return source;
+  if (Hooks_.DescribeDisc) Hooks_.DescribeDisc(source);
+  // A DVD title's FileName is its display name, not a file.
+  if (!source.IsDvd()) source.Video = QFileInfo(FrameBar_.FileName).absoluteFilePath().toStdString();
+  source.Frame = FrameBar_.FrameNumber();
+  source.Position = FrameBar_.Position() * PositionBlock;
+  source.TimeMs = std::llround(FrameBar_.CurrentTime() * 86400000.0);
+  const double rate = FrameBar_.GetFrameRate();
+  if (std::isfinite(rate) && rate > 0) source.FrameRate = rate;
+  source.Aspect = FrameBar_.DisplayAspect();
+  source.Still = FrameStillText().toStdString();
+  return source;
 }
 
 }  // namespace kelta

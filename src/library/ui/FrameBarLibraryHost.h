@@ -27,6 +27,9 @@ struct TMainWindowHooks {
   std::function<void(const QString&)> Explain;
   // A name for a new film from the video on screen.
   std::function<QString()> SuggestedFilmName;
+  // Fills in the disc, title and chapter when a DVD title is on screen;
+  // leaves the source as it is otherwise.
+  std::function<void(TCaptureSource&)> DescribeDisc;
 };
 
 class TFrameBarLibraryHost : public TLibraryHost {
@@ -48,6 +51,7 @@ class TFrameBarLibraryHost : public TLibraryHost {
   QString SuggestedFilmName() override;
   QString FrameStillText() override;
   std::vector<TFastDIB> FramesNearFrame() override;
+  TCaptureSource FrameSource() override;
 
  private:
   TVideoFrameBar& FrameBar_;

@@ -189,6 +189,8 @@ void TImageLibraryManager::SaveImage() {
   // reach the disk before the library names them; a capture that cannot be
   // stored, or whose entry cannot be saved, leaves nothing behind.
   QTreeWidgetItem* added = nullptr;
+  // Where the frame came from, taken now: the dialog shows this frame.
+  TCaptureSource source = Host_.FrameSource();
   dialog.StorePicture = [&](TFastDIB& picture, const TImageSaveOptions& options) {
     TImageLibraryImageData image;
     image.Name = options.Name;
@@ -197,7 +199,8 @@ void TImageLibraryManager::SaveImage() {
     store.Image = &picture;
     store.ImageAspect = dialog.PictureAspect();
     store.Options = options;
-    added = AppendImageNode(film, StoreCapture(Films_, store, categoryIndex, filmIndex, std::move(image)));
+    if (!source.Empty()) source.Captured = CaptureDateNow();
+    added = AppendImageNode(film, StoreCapture(Films_, store, categoryIndex, filmIndex, std::move(image), source));
   };
   dialog.exec();
   if (added) SelectNewNode(added);

@@ -21,12 +21,14 @@
 #include "imaging/FastDIB.h"
 #include "imaging/PictureFile.h"
 #include "library/AspectChoice.h"
+#include "library/FilmManager.h"
 #include "library/ImageSaveManager.h"
 #include "library/LibraryPaths.h"
 #include "library/LibraryStoreChanges.h"
 #include "library/ui/CommandPause.h"
 #include "library/ui/EditImageDlg.h"
 #include "library/ui/ImageLibraryManager.h"
+#include "library/ui/ImageSourceLink.h"
 #include "library/ui/LibraryHost.h"
 #include "library/ui/LibraryTreeItem.h"
 #include "library/ui/MemoText.h"
@@ -41,10 +43,12 @@ namespace {
 
 QString Text(const std::u16string& s) { return QString::fromStdU16String(s); }
 
-// The export of a window whose picture is called `name` at the moment of the export.
-TExportImageAs ExportNamed(std::function<QString()> name) {
-  return [name = std::move(name)](int format, QWidget* owner, const TFastDIB& picture) {
-    ExportImageAs(format, owner, picture, name());
+// The export of a window whose picture is called `name` and described by
+// `describe` at the moment of the export.
+TExportImageAs ExportNamed(std::function<QString()> name, std::function<TExportMetadata()> describe) {
+  return [name = std::move(name), describe = std::move(describe)](int format, QWidget* owner,
+                                                                  const TFastDIB& picture) {
+    ExportImageAs(format, owner, picture, name(), describe());
   };
 }
 
@@ -121,7 +125,7 @@ void TImageLibraryManager::ViewFrame() {
   TCommandPause pause(Host_);
   {
     TViewDlg view(Host_.Window());
-    view.ExportImageAs = ExportNamed([this] { return FrameName(); });
+    view.ExportImageAs = ExportNamed([this] { return FrameName(); }, [this] { return FrameMetadataOf(Host_); });
     view.SetVideoFrame(Host_.FrameDIB(), ViewedFrameAspect());
     view.exec();
   }
@@ -132,14 +136,15 @@ void TImageLibraryManager::ExportFrame() {
   TFastDIB frame;
   CopyFrameInto(frame);
   TExportDlg::ShowForFrame(frame, FramePosition ? FramePosition() : 0, ProgramFolder_.string(), Host_.Window(),
-                           [this](TFastDIB& cropped) { return CopyFrameWithoutBars(cropped); });
+                           [this](TFastDIB& cropped) { return CopyFrameWithoutBars(cropped); },
+                           FrameMetadataOf(Host_));
 }
 
 void TImageLibraryManager::CropFrame() {
   TCommandPause pause(Host_);
   {
     TimageCropDlg crop(Host_.Window());
-    crop.ExportImageAs = ExportNamed([this] { return FrameName(); });
+    crop.ExportImageAs = ExportNamed([this] { return FrameName(); }, [this] { return FrameMetadataOf(Host_); });
     CopyFrameInto(crop.Control()->WorkImage());
     crop.Control()->ImageLoaded();
     // A frame has no library file to save into; cropping and exporting stay.
@@ -152,7 +157,7 @@ void TImageLibraryManager::ResizeFrame() {
   TCommandPause pause(Host_);
   {
     TimageResizeDlg resize(Host_.Window());
-    resize.ExportImageAs = ExportNamed([this] { return FrameName(); });
+    resize.ExportImageAs = ExportNamed([this] { return FrameName(); }, [this] { return FrameMetadataOf(Host_); });
     CopyFrameInto(resize.Control()->WorkImage());
     resize.Control()->ImageLoaded();
     const TFastDIB& work = resize.Control()->WorkImage();
@@ -191,7 +196,8 @@ void TImageLibraryManager::ViewImage() {
     return;
   }
   TimageViewDlg viewer(Host_.Window());
-  viewer.ExportImageAs = ExportNamed([&viewer] { return viewer.ViewRecord.Name; });
+  viewer.ExportImageAs = ExportNamed([&viewer] { return viewer.ViewRecord.Name; },
+                                     [this, &viewer] { return ImageMetadataOf(Films_, viewer.ViewRecord.Node); });
   viewer.ShowPreviousImage = [this] { ShowPreviousImage(); };
   viewer.ShowNextImage = [this] { ShowNextImage(); };
   ShowInViewer(viewer, node, std::move(picture));
@@ -243,7 +249,8 @@ void TImageLibraryManager::ExportImage(int format, QWidget* owner) {
   if (TLibraryTreeItem::Level(node) != LevelImage) return ExplainNoImageSelected(QStringLiteral("Export"));
   TFastDIB picture;
   if (!LoadImagePicture(node, picture, owner ? owner : Host_.Window())) return;
-  ExportImageAs(format, owner, picture, Text(TLibraryTreeItem::Record(node)->Image.Name));
+  ExportImageAs(format, owner, picture, Text(TLibraryTreeItem::Record(node)->Image.Name),
+                ImageMetadataOf(Films_, node));
 }
 
 void TImageLibraryManager::SaveEditedPicture(QTreeWidgetItem* node, const TFastDIB& picture) {
@@ -269,7 +276,12 @@ bool TImageLibraryManager::SaveAsNewImage(QTreeWidgetItem* node, const TFastDIB&
   if (HasChildNamed(film, image.Name)) return false;
   {
     TBusyCursor busy;
-    image = StorePicture(Films_, DataFolder_, picture, TLibraryTreeItem::Index(film->parent()), TLibraryTreeItem::Index(film), std::move(image));
+    // The new image shows the same moment of the same video.
+    const int category = TLibraryTreeItem::Index(film->parent());
+    const std::optional<TCaptureSource> source =
+        Films_.ImageSource(category, TLibraryTreeItem::Index(film), TLibraryTreeItem::Index(node));
+    image = StorePicture(Films_, DataFolder_, picture, category, TLibraryTreeItem::Index(film), std::move(image),
+                         source.value_or(TCaptureSource{}));
   }
   AppendImageNode(film, std::move(image));
   return true;
@@ -283,7 +295,7 @@ void TImageLibraryManager::CropImage() {
   if (!LoadImagePicture(node, picture, Host_.Window())) return;
   TimageCropDlg crop(Host_.Window());
   const QString name = Text(TLibraryTreeItem::Record(node)->Image.Name);
-  crop.ExportImageAs = ExportNamed([name] { return name; });
+  crop.ExportImageAs = ExportNamed([name] { return name; }, [this, node] { return ImageMetadataOf(Films_, node); });
   crop.SavePicture = [this, node](const TFastDIB& cropped) { SaveEditedPicture(node, cropped); };
   crop.SaveAsNewImage = [this, node, &crop](const TFastDIB& cropped) {
     return SaveAsNewImage(node, cropped, &crop, QStringLiteral(" (cropped)"));
@@ -304,7 +316,7 @@ void TImageLibraryManager::ResizeImage() {
   if (!LoadImagePicture(node, picture, Host_.Window())) return;
   TimageResizeDlg resize(Host_.Window());
   const QString name = Text(TLibraryTreeItem::Record(node)->Image.Name);
-  resize.ExportImageAs = ExportNamed([name] { return name; });
+  resize.ExportImageAs = ExportNamed([name] { return name; }, [this, node] { return ImageMetadataOf(Films_, node); });
   resize.SavePicture = [this, node](const TFastDIB& resized) { SaveEditedPicture(node, resized); };
   resize.SaveAsNewImage = [this, node, &resize](const TFastDIB& resized) {
     return SaveAsNewImage(node, resized, &resize, QStringLiteral(" (resized)"));

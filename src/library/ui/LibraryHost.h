@@ -10,6 +10,7 @@
 #include "video/PlaybackPause.h"
 #include "imaging/DisplayAspect.h"
 #include "imaging/FastDIB.h"
+#include "library/CaptureSource.h"
 
 class QImage;
 class QWidget;
@@ -61,10 +62,14 @@ class TLibraryHost {
   // decoded without showing them: FrameDIB stays as it is. None when the
   // video cannot give them.
   virtual std::vector<TFastDIB> FramesNearFrame();
+  // Where the current frame comes from: the video or DVD title, the frame
+  // and its time (the capture date is the caller's). Empty when unknown.
+  virtual TCaptureSource FrameSource();
 };
 
 inline QString TLibraryHost::SuggestedFilmName() { return QString(); }
 inline QString TLibraryHost::FrameStillText() { return QString(); }
 inline std::vector<TFastDIB> TLibraryHost::FramesNearFrame() { return {}; }
+inline TCaptureSource TLibraryHost::FrameSource() { return {}; }
 
 }  // namespace kelta

@@ -111,13 +111,14 @@ QString ExportStartFolder() {
   return QDir::homePath();
 }
 
-void WriteExportImage(int entry, const std::string& fileName, const TFastDIB& picture) {
+void WriteExportImage(int entry, const std::string& fileName, const TFastDIB& picture,
+                      const TExportMetadata& metadata) {
   if (entry == 5) {
     // The exporter reads its own 24-bit copy of the picture.
     TFastDIB bitmap;
     bitmap.SetSize(picture.Width(), picture.Height(), 24);
     if (!picture.Empty() && !bitmap.Empty()) picture.Draw(bitmap, 0, 0);
-    TPDFExporter().Export(bitmap, fileName);
+    TPDFExporter().Export(bitmap, fileName, metadata);
     return;
   }
   if (entry < 1 || entry > 4) return;
@@ -125,10 +126,13 @@ void WriteExportImage(int entry, const std::string& fileName, const TFastDIB& pi
   const std::string bytes = EncodeImageFile(picture, "picture" + ExportImageExtension(entry), entry == 4);
   if (bytes.empty())
     throw EFCreateError("Cannot write file \"" + fileName + "\". The picture cannot be encoded in this format");
-  WriteWholeFile(fileName, bytes);
+  // Bitmaps and GIFs have no place for it.
+  const bool described = entry == 2 || entry == 3;
+  WriteWholeFile(fileName, described ? WithImageMetadata(bytes, metadata) : bytes);
 }
 
-void ExportImageAs(int format, QWidget* owner, const TFastDIB& picture, const QString& pictureName) {
+void ExportImageAs(int format, QWidget* owner, const TFastDIB& picture, const QString& pictureName,
+                   const TExportMetadata& metadata) {
   int entry = format >= 0 && format < ExportImageFormatCount ? format + 1 : 1;
   QString folder = ExportStartFolder();
   QString name = SuggestedExportName(pictureName, entry);
@@ -154,7 +158,7 @@ void ExportImageAs(int format, QWidget* owner, const TFastDIB& picture, const QS
   try {
     // The wait cursor goes before a message shows.
     TBusyCursor busy;
-    WriteExportImage(target.Entry, target.FileName, picture);
+    WriteExportImage(target.Entry, target.FileName, picture, metadata);
   } catch (const std::exception& error) {
     ShowException(error, owner);
   }

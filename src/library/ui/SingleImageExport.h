@@ -9,6 +9,7 @@
 
 #include "imaging/FastDIB.h"
 #include "output/ExportImageFormats.h"
+#include "output/ExportMetadata.h"
 
 class QWidget;
 
@@ -34,7 +35,9 @@ QString ExportStartFolder();
 // Writes the picture as the entry's format, replacing the file only once the
 // new one is complete. Raises EFCreateError (file name and reason) when it
 // cannot be written, or the codec's error; nothing of the attempt is left.
-void WriteExportImage(int entry, const std::string& fileName, const TFastDIB& picture);
+// PNG, JPEG and PDF files carry the metadata (see ExportMetadata.h).
+void WriteExportImage(int entry, const std::string& fileName, const TFastDIB& picture,
+                      const TExportMetadata& metadata = {});
 
 // Shows the save-file dialog owned by owner with the format preselected and
 // the picture's name suggested; while a name is typed that the file system
@@ -42,6 +45,7 @@ void WriteExportImage(int entry, const std::string& fileName, const TFastDIB& pi
 // by the extension, say) is explained and the dialog comes back with it. Asks
 // before replacing the file that will really be written (see ExportTargetOf),
 // and writes the picture; a failure reaches the standard error report.
-void ExportImageAs(int format, QWidget* owner, const TFastDIB& picture, const QString& pictureName = {});
+void ExportImageAs(int format, QWidget* owner, const TFastDIB& picture, const QString& pictureName = {},
+                   const TExportMetadata& metadata = {});
 
 }  // namespace kelta

@@ -201,9 +201,10 @@ void TExportDlg::UseFrame(const TFastDIB& frame) {
 }
 
 void TExportDlg::ShowForFrame(const TFastDIB& frame, std::int64_t position, const std::string& programDir,
-                              QWidget* owner, TCropBlackBars cropBlackBars) {
+                              QWidget* owner, TCropBlackBars cropBlackBars, TExportMetadata metadata) {
   TExportDlg dlg(programDir, owner);
   dlg.CropBlackBars = std::move(cropBlackBars);
+  dlg.Metadata = std::move(metadata);
   dlg.PrepareForFrame(frame, position);
   dlg.exec();
   if (owner) owner->repaint();
@@ -284,7 +285,7 @@ bool TExportDlg::RunExport() {
     }
     if (ckbPdf->isChecked()) {
       if (!valid(etPdf, ".pdf")) return false;
-      write(etPdf, [&] { TPDFExporter().Export(FFrame, path(etPdf)); });
+      write(etPdf, [&] { TPDFExporter().Export(FFrame, path(etPdf), Metadata); });
     }
     const TCharCell cell = DefaultCharCell();
     const std::string header =

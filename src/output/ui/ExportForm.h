@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include "imaging/FastDIB.h"
+#include "output/ExportMetadata.h"
 
 class QCheckBox;
 class QLabel;
@@ -36,7 +37,7 @@ class TExportDlg : public QDialog {
   // Creates the dialog for the frame, shows it modally, repaints owner once
   // it has closed, and destroys it.
   static void ShowForFrame(const TFastDIB& frame, std::int64_t position, const std::string& programDir,
-                           QWidget* owner, TCropBlackBars cropBlackBars = {});
+                           QWidget* owner, TCropBlackBars cropBlackBars = {}, TExportMetadata metadata = {});
 
   // Copies the frame, sizes the preview and the form to its proportions and
   // names the files after the position.
@@ -44,6 +45,8 @@ class TExportDlg : public QDialog {
   // Asked once, when Crop black bars is first checked; without it the frame
   // has no bars to cut.
   TCropBlackBars CropBlackBars;
+  // What the PDF says about the frame: where it was captured.
+  TExportMetadata Metadata;
 
   std::string ExportFolder() const;
 

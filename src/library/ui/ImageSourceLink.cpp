@@ -1,0 +1,60 @@
+#include "library/ui/ImageSourceLink.h"
+
+#include <QTreeWidgetItem>
+
+#include "library/CodePage.h"
+#include "library/FilmManager.h"
+#include "library/Timecode.h"
+#include "library/ui/LibraryHost.h"
+#include "library/ui/LibraryTreeItem.h"
+
+namespace kelta {
+
+namespace {
+
+QString Text(const std::string& utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
+
+}  // namespace
+
+std::optional<TCaptureSource> ImageSourceOf(const TFilmManager& films, QTreeWidgetItem* node) {
+  if (TLibraryTreeItem::Level(node) != LevelImage) return std::nullopt;
+  QTreeWidgetItem* film = node->parent();
+  return films.ImageSource(TLibraryTreeItem::Index(film->parent()), TLibraryTreeItem::Index(film),
+                           TLibraryTreeItem::Index(node));
+}
+
+TExportMetadata ImageMetadataOf(const TFilmManager& films, QTreeWidgetItem* node) {
+  TExportMetadata metadata;
+  const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
+  if (!record || TLibraryTreeItem::Level(node) != LevelImage) return metadata;
+  metadata.Title = WideToAnsi(record->Image.Name);
+  metadata.Description = WideToAnsi(record->Image.Memo);
+  metadata.Source = ImageSourceOf(films, node);
+  return metadata;
+}
+
+TExportMetadata FrameMetadataOf(TLibraryHost& host) {
+  TExportMetadata metadata;
+  TCaptureSource source = host.FrameSource();
+  if (source.Empty()) return metadata;
+  source.Captured = CaptureDateNow();
+  metadata.Source = std::move(source);
+  return metadata;
+}
+
+QString SourceLines(const TCaptureSource& source) {
+  QString lines = QStringLiteral("Source: ") + Text(SourceName(source));
+  if (const std::string place = SourcePlace(source); !place.empty())
+    lines += QStringLiteral("\nTimecode: ") + Text(place);
+  return lines;
+}
+
+QString SourceBrief(const TCaptureSource& source) {
+  QString brief = Text(SourceName(source));
+  std::string when = source.Timecode();
+  if (when.empty() && source.TimeMs >= 0) when = ClockText(source.TimeMs);
+  if (!when.empty()) brief += QStringLiteral(" \u00B7 ") + Text(when);
+  return brief;
+}
+
+}  // namespace kelta
