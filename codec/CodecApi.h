@@ -145,4 +145,25 @@ static_assert(sizeof(KeltaCodecSubtitle) == 24 && offsetof(KeltaCodecSubtitle, P
 // the pixels are valid until the next call into the plugin. Zero when none
 // shows, none is chosen or no frame was shown since a seek.
 std::int32_t getSubtitle(KeltaCodecSubtitle* subtitle);
+
+// Why the last openFile or openDvdCells failed, for a message a person can
+// act on. `detail` (may be null) receives, as UTF-8 ending in a zero byte
+// and cut to `size` bytes, the name of the container, codec or picture
+// format concerned: "AVI", "VP9", "10-bit 4:2:0"; empty when there is none.
+enum KeltaCodecOpenFailure : std::int32_t {
+  KeltaOpenSucceeded = 0,          // the last open succeeded, or none was tried
+  KeltaOpenFailed = 1,             // unreadable, or damaged beyond use
+  KeltaOpenCancelled = 2,          // the progress listener cancelled it
+  KeltaOpenUnknownContainer = 3,   // no container the plugin reads (detail: its name when known)
+  KeltaOpenNoVideo = 4,            // a container without a video stream
+  KeltaOpenUnsupportedCodec = 5,   // video, but coded in a way the plugin does not decode (detail: the codec)
+  KeltaOpenUnsupportedPictures = 6,  // a supported codec with pictures it does not convert (detail: their format)
+};
+KeltaCodecOpenFailure getOpenFailure(char* detail, std::int32_t size);
+
+// Chapters the open video's container marks (Matroska and MP4 chapters), as
+// the numbers of their first frames, rising; DVD titles and MPEG streams
+// have none here. Writes up to `capacity` numbers to `frames` (may be null
+// with capacity 0) and returns how many chapters there are.
+std::int32_t getChapterFrames(std::int64_t* frames, std::int32_t capacity);
 }

@@ -45,6 +45,8 @@ struct OptionalEntryPoints {
   decltype(&::setOpenProgress) setOpenProgress = nullptr;
   decltype(&::openDvdCells) openDvdCells = nullptr;
   decltype(&::getCleanStill) getCleanStill = nullptr;
+  decltype(&::getOpenFailure) getOpenFailure = nullptr;
+  decltype(&::getChapterFrames) getChapterFrames = nullptr;
   decltype(&::getSubtitleStreams) getSubtitleStreams = nullptr;
   decltype(&::setSubtitleStream) setSubtitleStream = nullptr;
   decltype(&::getSubtitle) getSubtitle = nullptr;
@@ -62,6 +64,8 @@ struct OptionalEntryPoints {
     resolve(setOpenProgress, "setOpenProgress");
     resolve(openDvdCells, "openDvdCells");
     resolve(getCleanStill, "getCleanStill");
+    resolve(getOpenFailure, "getOpenFailure");
+    resolve(getChapterFrames, "getChapterFrames");
     resolve(getSubtitleStreams, "getSubtitleStreams");
     resolve(setSubtitleStream, "setSubtitleStream");
     resolve(getSubtitle, "getSubtitle");

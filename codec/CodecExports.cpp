@@ -1,12 +1,14 @@
 // The entry points of codec.so over one VideoSource: the ten every Kelta
 // loads and the optional ones for frame-exact navigation, open progress, DVD
-// titles, clean stills and subtitles. Each loaded copy of the library has its own state; calls come
+// titles, clean stills, subtitles, why an open failed and chapters. Each loaded copy of the library has its own state; calls come
 // from one thread at a time.
 // Nothing may throw across the C boundary.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "CodecApi.h"
@@ -21,6 +23,17 @@ namespace {
 std::unique_ptr<kelta::codec::VideoSource> video;
 bool fullRange = true;
 kelta::codec::VideoSource::OpenProgress openProgress;
+// Why the last open failed, and what it concerned.
+KeltaCodecOpenFailure openFailure = KeltaOpenSucceeded;
+std::string openFailureDetail;
+
+// Keeps the outcome of an open: the source becomes the open video on success.
+std::int32_t Opened(std::unique_ptr<kelta::codec::VideoSource> source, bool opened) {
+  openFailure = opened ? KeltaOpenSucceeded : source->Failure();
+  openFailureDetail = opened ? std::string() : source->FailureDetail();
+  if (opened) video = std::move(source);
+  return opened ? 1 : 0;
+}
 
 // The body of an entry point, with every exception turned into the entry
 // point's failure result: nothing may cross the C boundary.
@@ -46,15 +59,16 @@ KELTA_EXPORT std::int32_t openFile(const char* path, std::int64_t start, std::in
   return Guarded<std::int32_t>(0, [&] {
     // The old video goes first, so that a failure leaves nothing open.
     video.reset();
+    openFailure = KeltaOpenFailed;
+    openFailureDetail.clear();
     if (!path || !*path) return 0;
     // Damaged video is expected here; FFmpeg's complaints would only clutter
     // the program's output.
     if (av_log_get_level() > AV_LOG_FATAL) av_log_set_level(AV_LOG_FATAL);
     auto source = std::make_unique<kelta::codec::VideoSource>();
     source->SetFullRangeOutput(fullRange);
-    if (!source->Open(path, start, end, openProgress)) return 0;
-    video = std::move(source);
-    return 1;
+    const bool opened = source->Open(path, start, end, openProgress);
+    return Opened(std::move(source), opened);
   });
 }
 
@@ -62,6 +76,8 @@ KELTA_EXPORT std::int32_t openDvdCells(const char* disc, std::int32_t titleSet, 
                                        std::int32_t count) {
   return Guarded<std::int32_t>(0, [&] {
     video.reset();
+    openFailure = KeltaOpenFailed;
+    openFailureDetail.clear();
     if (!disc || !*disc || !cells || count <= 0) return 0;
     if (av_log_get_level() > AV_LOG_FATAL) av_log_set_level(AV_LOG_FATAL);
     auto stream = std::make_unique<kelta::codec::DvdCellStream>();
@@ -69,9 +85,8 @@ KELTA_EXPORT std::int32_t openDvdCells(const char* disc, std::int32_t titleSet, 
     auto source = std::make_unique<kelta::codec::VideoSource>();
     source->SetFullRangeOutput(fullRange);
     // A DVD title is a program stream whatever the disc's name says.
-    if (!source->Open(std::move(stream), "title.vob", openProgress)) return 0;
-    video = std::move(source);
-    return 1;
+    const bool opened = source->Open(std::move(stream), "title.vob", openProgress);
+    return Opened(std::move(source), opened);
   });
 }
 
@@ -210,6 +225,25 @@ KELTA_EXPORT std::int32_t getSubtitle(KeltaCodecSubtitle* subtitle) {
     if (!shown) return 0;
     *subtitle = *shown;
     return 1;
+  });
+}
+
+KELTA_EXPORT KeltaCodecOpenFailure getOpenFailure(char* detail, std::int32_t size) {
+  if (detail && size > 0) {
+    const std::size_t n = std::min(openFailureDetail.size(), std::size_t(size - 1));
+    std::memcpy(detail, openFailureDetail.data(), n);
+    detail[n] = 0;
+  }
+  return openFailure;
+}
+
+KELTA_EXPORT std::int32_t getChapterFrames(std::int64_t* frames, std::int32_t capacity) {
+  return Guarded<std::int32_t>(0, [&] {
+    if (!video) return 0;
+    const std::vector<std::int64_t>& chapters = video->ChapterFrames();
+    for (std::size_t i = 0; frames && i < chapters.size() && i < std::size_t(std::max(capacity, 0)); ++i)
+      frames[i] = chapters[i];
+    return std::int32_t(chapters.size());
   });
 }
 

@@ -68,15 +68,16 @@ SwsContext* FrameConverter::Context(SwsPtr& slot, const Key& key, int srcH, int 
 
 namespace {
 
-// The colour space a frame signals. MPEG-2 carries it as a free byte that
+// The colour space a frame signals, `unsignalled` when none. MPEG-2 carries it as a free byte that
 // FFmpeg passes on unchecked, so the field may hold a value outside the
 // enumeration, which C++ may not load as the enumeration: it is read as the
 // integer it is, and an unknown value counts as none.
-AVColorSpace SignalledColorSpace(const AVFrame* frame) {
+AVColorSpace SignalledColorSpace(const AVFrame* frame, AVColorSpace unsignalled) {
   int value = 0;
   static_assert(sizeof frame->colorspace == sizeof value);
   std::memcpy(&value, &frame->colorspace, sizeof value);
-  return value >= 0 && value < AVCOL_SPC_NB ? AVColorSpace(value) : AVCOL_SPC_UNSPECIFIED;
+  if (value == AVCOL_SPC_UNSPECIFIED || value == AVCOL_SPC_RESERVED) return unsignalled;
+  return value >= 0 && value < AVCOL_SPC_NB ? AVColorSpace(value) : unsignalled;
 }
 
 YuvMatrix MatrixFor(AVColorSpace space, bool fullRangeOutput) {
@@ -112,7 +113,7 @@ bool FrameConverter::ConvertFast(const AVFrame* frame, int width, int height, st
     return false;
   const YuvPlanes planes{frame->data[0],     frame->data[1],     frame->data[2], frame->linesize[0],
                          frame->linesize[1], frame->linesize[2], width,          height};
-  const YuvMatrix matrix = MatrixFor(SignalledColorSpace(frame), FullRange_);
+  const YuvMatrix matrix = MatrixFor(SignalledColorSpace(frame, Unsignalled_), FullRange_);
   const bool interlaced = frame->interlaced_frame && height >= 4;
   const int stride = int(Bgr24Stride(width));
   // One thread: spreading rows over threads per frame lost more to waiting on
@@ -130,7 +131,7 @@ void FrameConverter::Convert(const AVFrame* frame, int width, int height, std::u
   key.srcFormat = frame->format;
   key.dstW = width;
   key.dstH = height;
-  key.matrix = SwsMatrixFor(SignalledColorSpace(frame));
+  key.matrix = SwsMatrixFor(SignalledColorSpace(frame, Unsignalled_));
   key.srcRange = frame->color_range == AVCOL_RANGE_JPEG ? 1 : 0;
   key.dstRange = FullRange_ ? 1 : 0;
   key.chromaLocation = frame->chroma_location;

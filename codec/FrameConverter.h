@@ -25,6 +25,9 @@ class FrameConverter {
   // true: full-range RGB (0..255); false: keep video levels (16..235).
   void SetFullRangeOutput(bool fullRange) { FullRange_ = fullRange; }
   void SetPath(Path path) { Path_ = path; }
+  // The colour space of pictures that signal none: BT.601 unless set (the
+  // source sets BT.709 for high definition).
+  void SetUnsignalledColorSpace(AVColorSpace space) { Unsignalled_ = space; }
   // The instruction sets our conversion may use (at most what the processor
   // has); every level gives the same pictures, so this is for tests and
   // benchmarks.
@@ -41,6 +44,7 @@ class FrameConverter {
   bool ConvertFast(const AVFrame* frame, int width, int height, std::uint8_t* out);
 
   bool FullRange_ = true;
+  AVColorSpace Unsignalled_ = AVCOL_SPC_UNSPECIFIED;
   Path Path_ = Path::OwnWhereItFits;
   SimdLevel SimdLevel_ = BestSimdLevel();
   Key Key_;

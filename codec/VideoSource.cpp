@@ -1,9 +1,15 @@
 #include "VideoSource.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
 
 namespace kelta::codec {
 
@@ -28,16 +34,79 @@ constexpr std::size_t CacheBytes = 32u << 20;
 constexpr std::size_t MinCachedPictures = 4;
 constexpr std::size_t MaxCachedPictures = 64;
 
-// Containers that carry MPEG video; anything else (pictures, audio, playlists
-// that would open further files) is refused before it is parsed further.
-bool AcceptedFormat(const AVInputFormat* format) {
-  static const char* const names[] = {"mpeg", "mpegts", "mpegvideo", "m4v", "mpeg1video"};
-  for (const char* name : names)
-    if (std::strcmp(format->name, name) == 0) return true;
-  return false;
+// The containers read: MPEG's own, indexed from the video's headers, and
+// Matroska and MP4, indexed by their timestamps. Anything else (pictures,
+// audio, playlists that would open further files) is refused before it is
+// parsed further.
+enum class Container { Mpeg, Stamped, Refused };
+
+Container ContainerOf(const AVInputFormat* format) {
+  static const char* const mpeg[] = {"mpeg", "mpegts", "mpegvideo", "m4v", "mpeg1video"};
+  for (const char* name : mpeg)
+    if (std::strcmp(format->name, name) == 0) return Container::Mpeg;
+  static const char* const stamped[] = {"matroska,webm", "mov,mp4,m4a,3gp,3g2,mj2"};
+  for (const char* name : stamped)
+    if (std::strcmp(format->name, name) == 0) return Container::Stamped;
+  return Container::Refused;
 }
 
-bool IsMpegVideo(const AVCodecParameters* par) {
+// Program and transport streams find their way from any byte; Matroska and
+// MP4 are sought by time.
+bool SeeksByBytes(const AVInputFormat* format) {
+  return std::strcmp(format->name, "mpeg") == 0 || std::strcmp(format->name, "mpegts") == 0;
+}
+
+bool IsDecodedVideo(const AVCodecParameters* par) {
+  switch (par->codec_id) {
+    case AV_CODEC_ID_MPEG1VIDEO:
+    case AV_CODEC_ID_MPEG2VIDEO:
+    case AV_CODEC_ID_H264:
+    case AV_CODEC_ID_HEVC:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// 8-bit 4:2:0 is what H.264 and HEVC rips carry and what the conversion
+// turns exactly into Kelta's frames.
+bool ConvertedPictures(const AVCodecParameters* par) {
+  const int format = par->format;
+  return format < 0 || format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P;
+}
+
+// "10-bit 4:2:0" and the like: what a person knows the pictures by.
+std::string PictureFormatName(int format) {
+  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(AVPixelFormat(format));
+  if (!desc) return {};
+  const char* chroma = desc->log2_chroma_w == 1 && desc->log2_chroma_h == 1   ? "4:2:0"
+                       : desc->log2_chroma_w == 1 && desc->log2_chroma_h == 0 ? "4:2:2"
+                       : desc->log2_chroma_w == 0 && desc->log2_chroma_h == 0 ? "4:4:4"
+                                                                              : nullptr;
+  if (!chroma || (desc->flags & AV_PIX_FMT_FLAG_RGB)) return desc->name;
+  return std::to_string(desc->comp[0].depth) + "-bit " + chroma;
+}
+
+std::string CodecName(AVCodecID id) {
+  const AVCodecDescriptor* desc = avcodec_descriptor_get(id);
+  if (!desc) return {};
+  return desc->long_name ? desc->long_name : desc->name;
+}
+
+// Frame rates as the timestamps give them are rounded to the container's
+// clock; a stated rate this close is the exact one.
+constexpr double StatedRateTolerance = 0.002;
+
+// The shape of the whole picture from its pixels' shape; square pixels when
+// neither stream nor container says.
+DisplayAspect AspectOfPixels(int width, int height, AVRational pixel) {
+  if (pixel.num <= 0 || pixel.den <= 0) pixel = AVRational{1, 1};
+  int w = 0, h = 0;
+  av_reduce(&w, &h, std::int64_t(width) * pixel.num, std::int64_t(height) * pixel.den, 1 << 30);
+  return DisplayAspect{w, h};
+}
+
+[[maybe_unused]] bool IsMpegVideo(const AVCodecParameters* par) {
   return par->codec_type == AVMEDIA_TYPE_VIDEO &&
          (par->codec_id == AV_CODEC_ID_MPEG1VIDEO || par->codec_id == AV_CODEC_ID_MPEG2VIDEO);
 }
@@ -105,10 +174,12 @@ bool VideoSource::Open(std::unique_ptr<ByteStream> input, const std::string& nam
   if (!Input_ || Input_->Size() <= 0) return false;
   Progress_ = progress;
   ReportStep_ = std::clamp(Input_->Size() / 256, MinReportStep, MaxReportStep);
-  const bool opened = ReportRead(0, Report::Now) && OpenDemuxer(name) && BuildIndex() &&
+  const bool opened = ReportRead(0, Report::Now) && OpenDemuxer(name) && (Timed_ ? IndexTimestamps() : BuildIndex()) &&
                       ReportRead(Input_->Size(), Report::Now) && OpenDecoder();
   // Decoding reads on without reports.
   Progress_ = {};
+  if (Cancelled_) Fail(KeltaOpenCancelled);
+  if (opened && !Cancelled_) Failure_ = KeltaOpenSucceeded;
   return opened && !Cancelled_;
 }
 
@@ -123,6 +194,12 @@ bool VideoSource::ReportRead(std::int64_t done, Report when) {
   return !Cancelled_;
 }
 
+bool VideoSource::Fail(KeltaCodecOpenFailure failure, std::string detail) {
+  Failure_ = failure;
+  FailureDetail_ = std::move(detail);
+  return false;
+}
+
 bool VideoSource::OpenDemuxer(const std::string& path) {
   auto* buffer = static_cast<std::uint8_t*>(av_malloc(IOBufferSize));
   if (!buffer) return false;
@@ -132,9 +209,11 @@ bool VideoSource::OpenDemuxer(const std::string& path) {
     return false;
   }
   const AVInputFormat* format = nullptr;
-  if (av_probe_input_buffer2(Io_.get(), &format, path.c_str(), nullptr, 0, 0) < 0 || !format ||
-      !AcceptedFormat(format))
-    return false;
+  if (av_probe_input_buffer2(Io_.get(), &format, path.c_str(), nullptr, 0, 0) < 0 || !format)
+    return Fail(KeltaOpenUnknownContainer);
+  const Container container = ContainerOf(format);
+  if (container == Container::Refused) return Fail(KeltaOpenUnknownContainer, format->long_name ? format->long_name : format->name);
+  ByteSeeks_ = SeeksByBytes(format);
 
   AVFormatContext* raw = avformat_alloc_context();
   if (!raw) return false;
@@ -145,15 +224,36 @@ bool VideoSource::OpenDemuxer(const std::string& path) {
   Format_.reset(raw);
   if (avformat_find_stream_info(Format_.get(), nullptr) < 0) return false;
 
+  if (!ChooseStream(container == Container::Mpeg)) return false;
   for (unsigned i = 0; i < Format_->nb_streams; ++i) {
-    if (Stream_ < 0 && IsMpegVideo(Format_->streams[i]->codecpar))
-      Stream_ = int(i);
-    else if (!IsSubpicture(Format_->streams[i]))  // subtitles are indexed
+    if (int(i) != Stream_ && !IsSubpicture(Format_->streams[i]))  // subtitles are indexed
       Format_->streams[i]->discard = AVDISCARD_ALL;
   }
   Packet_.reset(av_packet_alloc());
   Picture_.reset(av_frame_alloc());
-  return Stream_ >= 0 && Packet_ && Picture_;
+  return Packet_ && Picture_;
+}
+
+bool VideoSource::ChooseStream(bool mpegContainer) {
+  int video = -1;
+  for (unsigned i = 0; i < Format_->nb_streams; ++i) {
+    const AVStream* st = Format_->streams[i];
+    // A cover picture is a video stream of one picture, not the video.
+    if (st->codecpar->codec_type != AVMEDIA_TYPE_VIDEO || (st->disposition & AV_DISPOSITION_ATTACHED_PIC)) continue;
+    if (video < 0) video = int(i);
+    if (IsDecodedVideo(st->codecpar)) {
+      Stream_ = int(i);
+      break;
+    }
+  }
+  if (Stream_ < 0)
+    return video < 0 ? Fail(KeltaOpenNoVideo)
+                     : Fail(KeltaOpenUnsupportedCodec, CodecName(Format_->streams[video]->codecpar->codec_id));
+  const AVCodecParameters* par = Format_->streams[Stream_]->codecpar;
+  const bool mpegVideo = par->codec_id == AV_CODEC_ID_MPEG1VIDEO || par->codec_id == AV_CODEC_ID_MPEG2VIDEO;
+  if (!mpegVideo && !ConvertedPictures(par)) return Fail(KeltaOpenUnsupportedPictures, PictureFormatName(par->format));
+  Timed_ = !(mpegVideo && mpegContainer);
+  return true;
 }
 
 bool VideoSource::BuildIndex() {
@@ -231,6 +331,119 @@ bool VideoSource::BuildIndex() {
   return Width_ > 0 && Height_ > 0;
 }
 
+bool VideoSource::IndexTimestamps() {
+  const AVStream* st = Format_->streams[Stream_];
+  const AVCodecParameters* par = st->codecpar;
+  const bool mpegVideo = par->codec_id == AV_CODEC_ID_MPEG1VIDEO || par->codec_id == AV_CODEC_ID_MPEG2VIDEO;
+  SequenceState sequence;
+  std::vector<TimedPacket> packets;
+  // The demuxer gives the packets it read while probing again first: the
+  // pass starts at the beginning without a seek.
+  Indexing_ = true;
+  while (av_read_frame(Format_.get(), Packet_.get()) >= 0) {
+    const AVPacket& pkt = *Packet_;
+    if (pkt.stream_index == Stream_ && pkt.size > 0 && (pkt.pts != AV_NOPTS_VALUE || pkt.dts != AV_NOPTS_VALUE)) {
+      TimedPacket p;
+      p.pts = pkt.pts != AV_NOPTS_VALUE ? pkt.pts : pkt.dts;
+      if (pkt.dts != AV_NOPTS_VALUE) p.dts = pkt.dts;
+      p.pos = pkt.pos;
+      bool picture = true;
+      if (mpegVideo) {
+        // MPEG video says itself where its groups start and whether their
+        // leading pictures decode on their own.
+        const PacketHeaders h = ParsePacketHeaders(pkt.data, std::size_t(pkt.size), sequence);
+        picture = h.type != PictureType::None;
+        p.startsGroup = h.StartsGroup();
+        p.leadingDecodable = h.closedGop && !h.brokenLink;
+        if (p.startsGroup && Aspect_.width == 0) Aspect_ = DisplayAspectOf(sequence);
+      } else {
+        p.startsGroup = (pkt.flags & AV_PKT_FLAG_KEY) != 0;
+      }
+      if (picture) packets.push_back(p);
+    }
+    av_packet_unref(Packet_.get());
+  }
+  Indexing_ = false;
+  if (Cancelled_) return false;
+
+  TimestampIndex index = BuildTimestampIndex(packets);
+  if (index.groups.empty()) return false;
+  FrameTimes_ = std::move(index.frames);
+  TimeBase_ = st->time_base;
+  TotalFrames_ = std::int64_t(FrameTimes_.size());
+  OriginFrames_ = 0;
+  OriginFields_ = 0;
+  TotalFields_ = TicksBefore(TotalFrames_);
+  for (const TimedGroup& t : index.groups) {
+    Group g;
+    g.pos = t.pos;
+    g.pts = t.pts;
+    g.seekTime = t.seekTime;
+    g.dropBefore = t.dropBefore;
+    g.framesBefore = t.firstFrame;
+    g.fieldsBefore = TicksBefore(t.firstFrame);
+    // What the decoder gives before the first frame is dropped by its time.
+    g.leadingDecodable = true;
+    Groups_.push_back(g);
+  }
+
+  // The rate the timestamps keep on average; the stream's stated rate when
+  // it agrees.
+  const AVRational stated = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : st->r_frame_rate;
+  const double statedRate = stated.num > 0 && stated.den > 0 ? av_q2d(stated) : 0.0;
+  if (TotalFrames_ >= 2) {
+    const double span = double(FrameTimes_.back() - FrameTimes_.front()) * av_q2d(TimeBase_);
+    FrameRate_ = span > 0 ? double(TotalFrames_ - 1) / span : statedRate;
+    if (statedRate > 0 && std::abs(statedRate - FrameRate_) <= StatedRateTolerance * FrameRate_) FrameRate_ = statedRate;
+  } else {
+    FrameRate_ = statedRate;
+  }
+  if (FrameRate_ > 0) av_reduce(&RateNum_, &RateDen_, std::int64_t(FrameRate_ * 1001000 + 0.5), 1001000, MaxRateTerm);
+
+  Width_ = par->width > 0 ? par->width : sequence.width;
+  Height_ = par->height > 0 ? par->height : sequence.height;
+  if (!mpegVideo || Aspect_.width == 0)
+    Aspect_ = AspectOfPixels(Width_, Height_, av_guess_sample_aspect_ratio(Format_.get(), Format_->streams[Stream_], nullptr));
+
+  // Chapters land on the first frame shown at or after their start.
+  for (unsigned i = 0; i < Format_->nb_chapters; ++i) {
+    const AVChapter* chapter = Format_->chapters[i];
+    const std::int64_t start = av_rescale_q(chapter->start, chapter->time_base, TimeBase_);
+    const std::int64_t frame = std::lower_bound(FrameTimes_.begin(), FrameTimes_.end(), start) - FrameTimes_.begin();
+    if (frame < TotalFrames_ && (ChapterFrames_.empty() || frame > ChapterFrames_.back())) ChapterFrames_.push_back(frame);
+  }
+  return Width_ > 0 && Height_ > 0;
+}
+
+std::int64_t VideoSource::TicksBefore(std::int64_t number) const {
+  const std::int64_t count = std::int64_t(FrameTimes_.size());
+  if (count == 0 || number <= 0) return 0;
+  const AVRational ticks{1, 90000};
+  if (number < count) return av_rescale_q(FrameTimes_[std::size_t(number)] - FrameTimes_.front(), TimeBase_, ticks);
+  // The end: the last frame lasts as long as the one before it.
+  const std::int64_t last = FrameTimes_.back() - FrameTimes_.front();
+  const std::int64_t duration = count >= 2 ? FrameTimes_[std::size_t(count - 1)] - FrameTimes_[std::size_t(count - 2)] : 0;
+  return av_rescale_q(last + duration, TimeBase_, ticks);
+}
+
+std::int64_t VideoSource::NumberOfTimedPicture(const AVFrame& picture) const {
+  const std::int64_t pts = picture.pts != AV_NOPTS_VALUE ? picture.pts : picture.best_effort_timestamp;
+  if (pts == AV_NOPTS_VALUE) return DecoderNext_;
+  // Leading pictures of the group the decode started at refer to pictures
+  // before it: whatever the decoder makes of them is not shown.
+  if (DropBefore_ != TimedPacket::NoTime && pts < DropBefore_) return -1;
+  const auto it = std::lower_bound(FrameTimes_.begin(), FrameTimes_.end(), pts);
+  if (it == FrameTimes_.end() || *it != pts) return -1;
+  const std::int64_t number = it - FrameTimes_.begin();
+  return number >= DecoderNext_ ? number : -1;
+}
+
+bool VideoSource::SeekDemuxer(const Group& g) {
+  if (!Timed_ || ByteSeeks_) return av_seek_frame(Format_.get(), -1, std::max<std::int64_t>(g.pos, 0), AVSEEK_FLAG_BYTE) >= 0;
+  if (av_seek_frame(Format_.get(), Stream_, g.seekTime, AVSEEK_FLAG_BACKWARD) >= 0) return true;
+  return avformat_seek_file(Format_.get(), Stream_, INT64_MIN, g.seekTime, g.seekTime, 0) >= 0;
+}
+
 bool VideoSource::OpenDecoder() {
   const AVCodecParameters* par = Format_->streams[Stream_]->codecpar;
   const AVCodec* codec = avcodec_find_decoder(par->codec_id);
@@ -238,11 +451,18 @@ bool VideoSource::OpenDecoder() {
   Decoder_.reset(avcodec_alloc_context3(codec));
   if (!Decoder_ || avcodec_parameters_to_context(Decoder_.get(), par) < 0) return false;
   // Slices in parallel keep the output identical to a single thread and add
-  // no frame delay to flush through after a seek.
+  // no frame delay to flush through after a seek. H.264 and HEVC rips mostly
+  // come in one slice a picture: their pictures are decoded in parallel,
+  // which gives the same pictures too.
   Decoder_->thread_count = 0;
-  Decoder_->thread_type = FF_THREAD_SLICE;
+  Decoder_->thread_type = Timed_ && par->codec_id != AV_CODEC_ID_MPEG2VIDEO && par->codec_id != AV_CODEC_ID_MPEG1VIDEO
+                              ? FF_THREAD_FRAME | FF_THREAD_SLICE
+                              : FF_THREAD_SLICE;
   if (avcodec_open2(Decoder_.get(), codec, nullptr) < 0) return false;
   Frame_.assign(Bgr24FrameBytes(Width_, Height_), 0);
+  // Video that signals no colours was made for its size's television:
+  // BT.601 for standard definition, BT.709 for high.
+  Converter_.SetUnsignalledColorSpace(Width_ > 1024 || Height_ > 576 ? AVCOL_SPC_BT709 : AVCOL_SPC_BT470BG);
   // Room for the longest groups of DVD video and the group before, whose
   // pictures the first B-pictures of an open group need, at DVD sizes.
   const std::size_t pictureBytes = std::size_t(Width_) * std::size_t(Height_) * 3 / 2;
@@ -253,6 +473,8 @@ bool VideoSource::OpenDecoder() {
 
 std::uint32_t VideoSource::Time() const {
   const std::int64_t f = Fields_ - OriginFields_;
+  // Timestamp-indexed video counts 90 kHz ticks already.
+  if (Timed_) return f > 0 ? static_cast<std::uint32_t>(f) : 0;
   if (RateNum_ <= 0 || f <= 0) return 0;
   // One field lasts 45000 * den / num ticks; round the sum, not each field.
   // Every num fields last exactly 45000 * den ticks, so whole periods are
@@ -278,7 +500,10 @@ void VideoSource::StartAt(std::size_t group) {
   DecoderNext_ = Next_ = GroupFrames(g) - OriginFrames_;
   Current_ = -1;
   Shown_ = -1;
-  if (av_seek_frame(Format_.get(), -1, g.pos, AVSEEK_FLAG_BYTE) < 0) SetEnded();
+  StartGroup_ = group;
+  DropBefore_ = g.dropBefore;
+  Rescanned_ = false;
+  if (!SeekDemuxer(g)) SetEnded();
 }
 
 void VideoSource::SetEnded() {
@@ -349,7 +574,27 @@ bool VideoSource::FeedDecoder() {
       continue;
     }
     bool send = true;
-    if (AwaitingGroup_ || DroppingLeading_) {
+    if (Timed_) {
+      if (AwaitingGroup_) {
+        // The demuxer may land before the group: what comes before its first
+        // packet is read past. Past it (a demuxer that found its way only
+        // later), the search starts again from the beginning, once.
+        const Group& g = Groups_[StartGroup_];
+        const std::int64_t time = Packet_->pts != AV_NOPTS_VALUE ? Packet_->pts : Packet_->dts;
+        send = time == g.pts;
+        if (send) {
+          AwaitingGroup_ = false;
+        } else if (Packet_->pos >= 0 && g.pos >= 0 && Packet_->pos > g.pos) {
+          av_packet_unref(Packet_.get());
+          if (Rescanned_) return false;
+          Rescanned_ = true;
+          if (ByteSeeks_ ? av_seek_frame(Format_.get(), -1, 0, AVSEEK_FLAG_BYTE) < 0
+                         : avformat_seek_file(Format_.get(), -1, INT64_MIN, INT64_MIN, INT64_MIN, 0) < 0)
+            return false;
+          continue;
+        }
+      }
+    } else if (AwaitingGroup_ || DroppingLeading_) {
       const PacketHeaders h = ParsePacketHeaders(Packet_->data, std::size_t(Packet_->size), Sequence_);
       if (AwaitingGroup_) {
         // Everything before the group's first packet is the tail of earlier
@@ -383,6 +628,14 @@ bool VideoSource::DecodeIntoCache() {
         av_frame_unref(Picture_.get());
         continue;
       }
+      if (Timed_) {
+        const std::int64_t number = NumberOfTimedPicture(*Picture_);
+        if (number < 0) {
+          av_frame_unref(Picture_.get());
+          continue;
+        }
+        DecoderNext_ = number;
+      }
       ++PicturesDecoded_;
       if (Picture_->pkt_pos >= 0) DecoderPosition_ = Picture_->pkt_pos;
       CachedPicture decoded;
@@ -392,7 +645,8 @@ bool VideoSource::DecodeIntoCache() {
       av_frame_move_ref(decoded.picture.get(), Picture_.get());
       decoded.position = DecoderPosition_;
       decoded.fieldsBefore = DecoderFields_;
-      DecoderFields_ += 2 + std::clamp(decoded.picture->repeat_pict, 0, 4);
+      DecoderFields_ = Timed_ ? TicksBefore(DecoderNext_) : DecoderFields_ + 2 + std::clamp(decoded.picture->repeat_pict, 0, 4);
+      decoded.fieldsBefore = Timed_ ? TicksBefore(decoded.number) : decoded.fieldsBefore;
       decoded.fieldsAfter = DecoderFields_;
       Cache_.Add(std::move(decoded));
       return true;

@@ -1,10 +1,15 @@
 #pragma once
-// One open video inside the plugin: demuxes the first MPEG-1/2 video stream,
-// decodes it in display order, seeks by byte position to the start of a
-// group of pictures and to any frame by its number.
+// One open video inside the plugin: demuxes the first video stream (MPEG-1/2
+// in program and transport streams, Matroska and MP4; H.264 and HEVC in
+// Matroska, MP4 and transport streams), decodes it in display order, seeks
+// by byte position to the start of a group of pictures and to any frame by
+// its number.
 //
 // Opening makes one demux-only pass over the file to index where every group
-// of pictures starts and how many fields and frames lie before it. A seek to
+// of pictures starts and how many fields and frames lie before it. MPEG video
+// in MPEG's own containers is indexed from its headers, counting fields;
+// everything else from the presentation time the container gives every
+// picture (TimestampIndex.h), and its times are those timestamps. A seek to
 // byte P then restarts the decoder at the first indexed group at or after P:
 // the same P always gives the same first frame, and that group's position
 // given back to seek gives it again. Times count displayed fields from the
@@ -30,6 +35,7 @@
 #include "MpegHeaders.h"
 #include "PictureCache.h"
 #include "SubpictureTrack.h"
+#include "TimestampIndex.h"
 #include "TitleFiles.h"
 
 namespace kelta::codec {
@@ -56,6 +62,11 @@ class VideoSource {
   // The same over any byte stream; `name` only hints at the container.
   bool Open(std::unique_ptr<ByteStream> input, const std::string& name, OpenProgress progress);
 
+  // Why the last Open failed, with the name of the container, codec or
+  // pixel format concerned where there is one.
+  KeltaCodecOpenFailure Failure() const { return Failure_; }
+  const std::string& FailureDetail() const { return FailureDetail_; }
+
   int Width() const { return Width_; }
   int Height() const { return Height_; }
   double FrameRate() const { return FrameRate_; }
@@ -68,6 +79,9 @@ class VideoSource {
   std::int64_t Position() const { return Position_; }
   // Presentation time of the next frame in 90 kHz ticks from the first frame.
   std::uint32_t Time() const;
+  // The first frames of the container's chapters, rising; none for MPEG's
+  // own containers.
+  const std::vector<std::int64_t>& ChapterFrames() const { return ChapterFrames_; }
   // Frames of the video.
   std::int64_t FrameCount() const { return TotalFrames_ - OriginFrames_; }
   // Number of the frame NextFrame returned or SkipFrames dropped last: the
@@ -121,6 +135,12 @@ class VideoSource {
     std::int64_t framesBefore = 0;   // frames of every picture coded before it
     std::int64_t leadingFrames = 0;  // frames of those B-pictures
     bool leadingDecodable = false;   // closed group: those B-pictures need nothing earlier
+    // Timestamp-indexed video only: the group's first packet, a time to seek
+    // the demuxer by, and the time before which a decode started here drops
+    // what it gives.
+    std::int64_t pts = TimedPacket::NoTime;
+    std::int64_t seekTime = TimedPacket::NoTime;
+    std::int64_t dropBefore = TimedPacket::NoTime;
   };
 
  private:
@@ -133,8 +153,19 @@ class VideoSource {
   // a step since the last report or `when` is Now; false once it has
   // cancelled.
   bool ReportRead(std::int64_t done, Report when = Report::EveryStep);
+  bool Fail(KeltaCodecOpenFailure failure, std::string detail = {});
   bool OpenDemuxer(const std::string& path);
+  // Picks the video stream, or says why there is none Kelta can decode.
+  bool ChooseStream(bool mpegContainer);
   bool BuildIndex();
+  bool IndexTimestamps();
+  // Moves the demuxer to where the group's first packet comes next or soon.
+  bool SeekDemuxer(const Group& g);
+  // 90 kHz ticks from the first frame to the start of frame `number` (to the
+  // end of the video for the frame count).
+  std::int64_t TicksBefore(std::int64_t number) const;
+  // Frame number of a decoded timestamped picture; -1 when it is dropped.
+  std::int64_t NumberOfTimedPicture(const AVFrame& picture) const;
   bool OpenDecoder();
   void StartAt(std::size_t group);
   void SetEnded();
@@ -172,11 +203,24 @@ class VideoSource {
   FrameConverter Converter_;
   int Stream_ = -1;
 
+  KeltaCodecOpenFailure Failure_ = KeltaOpenFailed;
+  std::string FailureDetail_;
+
   std::vector<Group> Groups_;
+  // Timestamp-indexed video: its frames' presentation times in display
+  // order, the stream's time base, and whether the demuxer seeks by bytes.
+  bool Timed_ = false;
+  bool ByteSeeks_ = true;
+  std::vector<std::int64_t> FrameTimes_;
+  AVRational TimeBase_{1, 90000};
+  std::int64_t DropBefore_ = TimedPacket::NoTime;
+  bool Rescanned_ = false;
+  std::vector<std::int64_t> ChapterFrames_;
   int Width_ = 0, Height_ = 0;
   double FrameRate_ = 0.0;
   DisplayAspect Aspect_;
   int RateNum_ = 0, RateDen_ = 1;  // frames per second of the coded sequence, terms up to MaxRateTerm
+  // Fields, or for timestamp-indexed video 90 kHz ticks, count time.
   std::int64_t OriginFields_ = 0;  // fields before the first delivered frame
   std::int64_t TotalFields_ = 0;
   std::int64_t OriginFrames_ = 0;  // frames coded before it that are never shown
@@ -184,6 +228,7 @@ class VideoSource {
 
   // Decoding state: the decoder gives frame DecoderNext_ next.
   SequenceState Sequence_;
+  std::size_t StartGroup_ = 0;
   bool AwaitingGroup_ = true;
   bool DroppingLeading_ = false;
   bool Draining_ = false;

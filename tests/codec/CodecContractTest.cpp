@@ -159,13 +159,16 @@ TEST_F(CodecTest, ExportsTheTenEntryPointsAndOnlyOptionalOnes) {
                                           "setRGBScaleFlag", "writeToFile"};
   const std::set<std::string> optional = {"getFrameCount",   "getFrameNumber", "seekFrame",
                                           "setOpenProgress", "openDvdCells",   "getCleanStill",
-                                          "getSubtitleStreams", "setSubtitleStream", "getSubtitle"};
+                                          "getSubtitleStreams", "setSubtitleStream", "getSubtitle",
+                                          "getOpenFailure",  "getChapterFrames"};
   for (const std::string& name : required) EXPECT_TRUE(exported.count(name)) << "missing " << name;
   for (const std::string& name : exported)
     EXPECT_TRUE(required.count(name) || optional.count(name)) << "exports " << name;
   EXPECT_TRUE(Codec_->Optional().FrameNavigation()) << "frame navigation comes whole";
   EXPECT_TRUE(Codec_->Optional().setOpenProgress != nullptr);
   EXPECT_TRUE(Codec_->Optional().getCleanStill != nullptr);
+  EXPECT_TRUE(Codec_->Optional().getOpenFailure != nullptr);
+  EXPECT_TRUE(Codec_->Optional().getChapterFrames != nullptr);
   EXPECT_TRUE(Codec_->Optional().Subtitles()) << "subtitles come whole";
 }
 
