@@ -250,4 +250,25 @@ std::optional<TCaptureSource> TFilmManager::ImageSource(int category, int film, 
   return ReadCaptureSource(*entry);
 }
 
+void TFilmManager::RelinkSource(const TCaptureSource& moved, const TCaptureSource& found) {
+  Apply([&](TXmlDocument& document) {
+    bool changed = false;
+    for (TXmlNode& category : document.Root.Children)
+      for (TXmlNode& film : category.Children)
+        for (TXmlNode& image : film.Children) {
+          if (!image.IsElement()) continue;
+          if (!moved.IsDvd() && !moved.Video.empty() && image.Attribute("source-video") == moved.Video &&
+              image.Attribute("source-dvd").empty()) {
+            image.SetAttribute("source-video", found.Video);
+            changed = true;
+          } else if (moved.IsDvd() && image.Attribute("source-dvd") == moved.DvdLocation &&
+                     image.Attribute("source-volume") == moved.DvdVolume) {
+            image.SetAttribute("source-dvd", found.DvdLocation);
+            changed = true;
+          }
+        }
+    return changed;
+  });
+}
+
 }  // namespace kelta

@@ -78,6 +78,11 @@ class TFilmManager {
   // Where the image at these positions was captured; nothing when the entry
   // does not say or does not exist.
   std::optional<TCaptureSource> ImageSource(int category, int film, int image) const;
+  // A video or disc found somewhere else than its images say: every image
+  // captured from `moved` (the same video file; the same disc at the same
+  // place) names the place `found` gives from now on. Written once; nothing
+  // is written when no image names it.
+  void RelinkSource(const TCaptureSource& moved, const TCaptureSource& found);
 
  private:
   TXmlNode& Element(TXmlNode& parent, int index, const char* what);

@@ -213,6 +213,32 @@ TEST(CaptureSource, ANewImageMadeFromAnEditedPictureKeepsTheSource) {
   EXPECT_EQ(TFilmManager(folder / "config").ImageSource(0, 0, 0), dvd);
 }
 
+TEST(CaptureSource, AVideoFoundElsewhereIsRelinkedForEveryImageFromIt) {
+  TTempFolder folder;
+  TFilmManager manager(folder / "config");
+  manager.AddCategory(u"Films");
+  manager.AddFilm(0, {u"Trip", 0});
+  TCaptureSource other = FileSource();
+  other.Video = "/films/other.mpg";
+  manager.AddImage(0, 0, {u"a", u"A_1.bmp", u"A_1_thumbnail.bmp", u""}, FileSource());
+  manager.AddImage(0, 0, {u"b", u"B_1.bmp", u"B_1_thumbnail.bmp", u""}, other);
+  manager.AddImage(0, 0, {u"c", u"C_1.bmp", u"C_1_thumbnail.bmp", u""}, FileSource());
+  manager.AddImage(0, 0, {u"d", u"D_1.bmp", u"D_1_thumbnail.bmp", u""}, DvdSource());
+  TCaptureSource found = FileSource();
+  found.Video = "/new place/trip.mpg";
+  manager.RelinkSource(FileSource(), found);
+  TCaptureSource foundDisc = DvdSource();
+  foundDisc.DvdLocation = "/media/MY_DISC";
+  manager.RelinkSource(DvdSource(), foundDisc);
+  foundDisc.FrameRate = 29.97;
+
+  TFilmManager reread(folder / "config");
+  EXPECT_EQ(reread.ImageSource(0, 0, 0), found);
+  EXPECT_EQ(reread.ImageSource(0, 0, 1), other);
+  EXPECT_EQ(reread.ImageSource(0, 0, 2), found);
+  EXPECT_EQ(reread.ImageSource(0, 0, 3), foundDisc);
+}
+
 TEST(CaptureSource, NameAndPlaceInOneLine) {
   EXPECT_EQ(SourceName(FileSource()), "/films/Trip \"2\" & more.mpg");
   EXPECT_EQ(SourceName(DvdSource()), "MY_DISC, title 2, chapter 3");

@@ -26,6 +26,8 @@ struct TMainCommands {
   TCommand CropImage;
   TCommand ResizeImage;
   TCommand PrintImage;
+  // Opens the selected image's video or disc title on its frame.
+  TCommand GoToSource;
   // Tag 0 BMP, 1 JPEG, 2 PNG, 3 GIF, 4 PDF.
   std::function<void(int tag)> ExportImage;
   // Help page, update check, About window.

@@ -42,6 +42,7 @@
 #include "common/ui/ShowException.h"
 #include "library/ui/FrameBarLibraryHost.h"
 #include "library/ui/ImageLibraryManager.h"
+#include "library/ui/ImageSourceLink.h"
 #include "library/ui/LibraryDocument.h"
 #include "update/ui/CheckUpdateDlg.h"
 #include "video/DvdChapters.h"
@@ -168,13 +169,7 @@ void TMainDlg::ConnectLibrary() {
   hooks.ClearThumbnail = [this] { ClearThumbnail(); };
   hooks.SetThumbnail = [this](const QImage& picture) { SetThumbnail(picture); };
   hooks.HideStartPicture = [this] { imgMainView->hide(); };
-  hooks.VideoOpened = [this](std::int64_t maxPosition) {
-    // A file took the place of the DVD title.
-    Dvd_.reset();
-    ShowOpenedVideo(maxPosition);
-    ShowVideoStatus();
-    NoteOpenedVideo(FrameBar->FileName);
-  };
+  hooks.VideoOpened = [this](std::int64_t) { VideoFileOpened(); };
   // An open that fails ends after the command that began it: its error is
   // reported as a command's would be.
   hooks.OpenFailed = [this](const std::exception_ptr& error) { RunCommand([&error] { std::rethrow_exception(error); }); };
@@ -190,6 +185,9 @@ void TMainDlg::ConnectLibrary() {
     source.Title = title->Number;
     if (!title->Chapters.empty())
       source.Chapter = std::int32_t(ChapterAt(ChapterPositions(), FrameBar->Position()) + 1);
+  };
+  hooks.GoToSource = [this](const TCaptureSource& source, const TLibraryHost::TSourceFound& found) {
+    GoToSource(source, found);
   };
   // Opening a video needs no library, so the host exists without one too.
   LibraryHost_ = std::make_unique<TFrameBarLibraryHost>(*FrameBar, this, std::move(hooks));
@@ -225,6 +223,16 @@ void TMainDlg::ConnectLibrary() {
   Commands.PrintImage = [this, library] { library->PrintImage(this); };
   Commands.ExportImage = [this, library](int tag) { library->ExportImage(tag, this); };
   Commands.CheckUpdate = [library] { library->CheckForUpdate(); };
+  Commands.GoToSource = [this, library] { GoToImageSource(*FilmManager, *LibraryHost_, library->FocusedNode()); };
+  AddGoToSource();
+}
+
+void TMainDlg::VideoFileOpened() {
+  // A file took the place of the DVD title.
+  Dvd_.reset();
+  ShowOpenedVideo(FrameBar->MaxPosition());
+  ShowVideoStatus();
+  NoteOpenedVideo(FrameBar->FileName);
 }
 
 void TMainDlg::StartOpeningVideo(const QString& path) {

@@ -19,6 +19,8 @@
 #include "app/RecentVideos.h"
 #include "app/ui/MainCommands.h"
 #include "app/ui/StatusLine.h"
+#include "library/CaptureSource.h"
+#include "library/ui/LibraryHost.h"
 #include "common/ui/LatestValueThrottle.h"
 #include "video/DvdDisc.h"
 #include "video/PlaybackPause.h"
@@ -86,6 +88,8 @@ class TMainDlg : public QWidget {
   QAction *pmiNewCategory = nullptr, *pmiNewFilm = nullptr, *pmiSaveImageHere = nullptr, *pmiDelete = nullptr,
           *pmiEdit = nullptr, *pmiView = nullptr, *pmiCrop = nullptr, *pmiResize = nullptr, *pmiPrint = nullptr,
           *pmiBmp = nullptr, *pmiJpeg = nullptr, *pmiPng = nullptr, *pmiGif = nullptr, *pmiPdf = nullptr;
+  // Image > Go to Source: the selected image's video or disc title on its frame.
+  QAction* pmiGoToSource = nullptr;
 
   // Buttons.
   QPushButton *btOpen = nullptr, *btPlay = nullptr, *btPause = nullptr, *btSave = nullptr, *btHelp = nullptr,
@@ -172,6 +176,12 @@ class TMainDlg : public QWidget {
   // Shows the frame on screen at 100 % in a window of its own, playback
   // paused while it is open.
   void ShowFrameAtActualSize();
+
+  // Opens the video or DVD title a still was captured from and shows its
+  // frame (see TLibraryHost::GoToSource). A video that is not at its path is
+  // said so, and a file dialog finds it; a disc is recognised by its volume
+  // name, and one that is not at its place, or is another disc, is asked for.
+  void GoToSource(const TCaptureSource& source, const TLibraryHost::TSourceFound& found);
 
   // Says in the status line why a command could not act.
   void Explain(const QString& why);
@@ -307,6 +317,14 @@ class TMainDlg : public QWidget {
   bool ReadingDisc_ = false;
   // The window takes the disc whose title has opened.
   void DvdTitleOpened(TOpenDvd opened);
+  // The window takes the file that has opened.
+  void VideoFileOpened();
+  // Go to Source's parts (MainDlgSource.cpp): the menu item, the file or
+  // disc found, and the frame shown once it is open.
+  void AddGoToSource();
+  std::optional<QString> FindSourceVideo(const TCaptureSource& source);
+  std::optional<TOpenDvd> FindSourceDisc(const TCaptureSource& source);
+  void ShowSourceFrame(const TCaptureSource& source);
 
   TRecentVideos Recent_;
   std::filesystem::path RecentFile_;

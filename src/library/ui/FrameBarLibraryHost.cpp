@@ -92,4 +92,8 @@ TCaptureSource TFrameBarLibraryHost::FrameSource() {
   return source;
 }
 
+void TFrameBarLibraryHost::GoToSource(const TCaptureSource& source, const TSourceFound& found) {
+  if (Hooks_.GoToSource) Hooks_.GoToSource(source, found);
+}
+
 }  // namespace kelta

@@ -30,6 +30,8 @@ struct TMainWindowHooks {
   // Fills in the disc, title and chapter when a DVD title is on screen;
   // leaves the source as it is otherwise.
   std::function<void(TCaptureSource&)> DescribeDisc;
+  // Carries out Go to Source (see TLibraryHost::GoToSource).
+  std::function<void(const TCaptureSource&, const TLibraryHost::TSourceFound&)> GoToSource;
 };
 
 class TFrameBarLibraryHost : public TLibraryHost {
@@ -52,6 +54,7 @@ class TFrameBarLibraryHost : public TLibraryHost {
   QString FrameStillText() override;
   std::vector<TFastDIB> FramesNearFrame() override;
   TCaptureSource FrameSource() override;
+  void GoToSource(const TCaptureSource& source, const TSourceFound& found) override;
 
  private:
   TVideoFrameBar& FrameBar_;

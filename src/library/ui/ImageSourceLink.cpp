@@ -42,6 +42,22 @@ TExportMetadata FrameMetadataOf(TLibraryHost& host) {
   return metadata;
 }
 
+void GoToImageSource(TFilmManager& films, TLibraryHost& host, QTreeWidgetItem* node) {
+  if (TLibraryTreeItem::Level(node) != LevelImage) {
+    host.Explain(QStringLiteral("Go to Source: select an image in the library first."));
+    return;
+  }
+  const std::optional<TCaptureSource> source = ImageSourceOf(films, node);
+  if (!source) {
+    host.Explain(QStringLiteral("Go to Source: this image does not say where it was captured "
+                                "(it was saved before Kelta kept sources)."));
+    return;
+  }
+  host.GoToSource(*source, [&films, moved = *source](const TCaptureSource& found) {
+    films.RelinkSource(moved, found);
+  });
+}
+
 QString SourceLines(const TCaptureSource& source) {
   QString lines = QStringLiteral("Source: ") + Text(SourceName(source));
   if (const std::string place = SourcePlace(source); !place.empty())

@@ -26,6 +26,12 @@ TExportMetadata ImageMetadataOf(const TFilmManager& films, QTreeWidgetItem* node
 // The source of the frame on screen, captured now, for its exported files.
 TExportMetadata FrameMetadataOf(TLibraryHost& host);
 
+// Go to Source for an image node: the host opens its video or disc title on
+// its frame, and a video or disc found elsewhere is remembered for every
+// image captured from it. An image without a source is explained in the
+// status line.
+void GoToImageSource(TFilmManager& films, TLibraryHost& host, QTreeWidgetItem* node);
+
 // "Source: MY_DISC, title 2, chapter 3" and "Timecode: 00:12:34.567 (SMPTE
 // 00:12:34:14), frame 18517" on two lines; the second only when known.
 QString SourceLines(const TCaptureSource& source);

@@ -5,6 +5,7 @@
 // their own.
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "video/PlaybackPause.h"
@@ -65,11 +66,18 @@ class TLibraryHost {
   // Where the current frame comes from: the video or DVD title, the frame
   // and its time (the capture date is the caller's). Empty when unknown.
   virtual TCaptureSource FrameSource();
+  // Opens the video or DVD title of the source, in the background like any
+  // open, and shows its frame. A video or disc that is not where the source
+  // says is looked for with the person's help; `found` hears where it turned
+  // up, before the open begins. Nothing happens by default.
+  using TSourceFound = std::function<void(const TCaptureSource& found)>;
+  virtual void GoToSource(const TCaptureSource& source, const TSourceFound& found);
 };
 
 inline QString TLibraryHost::SuggestedFilmName() { return QString(); }
 inline QString TLibraryHost::FrameStillText() { return QString(); }
 inline std::vector<TFastDIB> TLibraryHost::FramesNearFrame() { return {}; }
 inline TCaptureSource TLibraryHost::FrameSource() { return {}; }
+inline void TLibraryHost::GoToSource(const TCaptureSource&, const TSourceFound&) {}
 
 }  // namespace kelta
