@@ -44,8 +44,9 @@ std::string HelpText() {
          "\n"
          "  VIDEO       what to open: a DVD folder (one that holds VIDEO_TS, or VIDEO_TS\n"
          "              itself), a DVD disc image (.iso), a DVD video object file\n"
-         "              (vts*.vob) or an MPEG-2 stream; when Kelta already runs, it\n"
-         "              opens it there\n"
+         "              (vts*.vob), an MPEG-2 stream, or an MPEG-2, H.264 or HEVC\n"
+         "              rip in Matroska or MP4; when Kelta already runs, it opens\n"
+         "              it there\n"
          "  --version   print the version and exit\n"
          "  -h, --help  print this help and exit\n";
 }

@@ -181,8 +181,13 @@ void TMPEG2Decoder::Open(const std::string& FileName, std::int64_t Start, std::i
   FileSize_ = 0;
   const std::int32_t opened =
       RelayingProgress(Progress, [&] { return Codec_.openFile(FileName.c_str(), Start, End); });
-  if (opened == 0)
-    throw EMPEG2Error("Unable to open video file: " + FileName + ". " + WhyVideoCannotOpen(FileName));
+  if (opened == 0) {
+    // A newer plugin says what it found; an older one only refuses.
+    char detail[256] = {};
+    const KeltaCodecOpenFailure failure =
+        Optional_.getOpenFailure ? Optional_.getOpenFailure(detail, sizeof detail) : KeltaOpenFailed;
+    throw EMPEG2Error("Unable to open video file: " + FileName + ". " + WhyVideoCannotOpen(FileName, failure, detail));
+  }
   ReadInfo();
 }
 

@@ -16,10 +16,10 @@ namespace {
 // sequence header comes within its first packs.
 constexpr std::size_t LookAhead = 1 << 20;
 
-// What follows a refusal of a file that holds no MPEG video at all.
+// What follows a refusal of a file that holds no video Kelta reads.
 constexpr char WhatKeltaOpens[] =
     "Kelta opens DVD folders and disc images, VOB files and other MPEG-1 and MPEG-2 program, transport and video "
-    "streams";
+    "streams, and MPEG-2, H.264 and HEVC video in Matroska and MP4 files";
 
 bool HasStartCode(std::string_view bytes, unsigned char code) {
   const char wanted[4] = {0, 0, 1, char(code)};
@@ -47,9 +47,6 @@ const char* KnownFormat(std::string_view bytes) {
   auto at = [&bytes](std::size_t offset, std::string_view magic) {
     return bytes.substr(offset, magic.size()) == magic;
   };
-  if (at(0, "\x1A\x45\xDF\xA3")) return "a Matroska or WebM file";
-  for (const std::string_view box : {"ftyp", "moov", "mdat", "free", "wide", "skip"})
-    if (at(4, box)) return "an MP4 or QuickTime file";
   if (at(0, "RIFF") && at(8, "AVI ")) return "an AVI file";
   if (at(0, "RIFF") && at(8, "WAVE")) return "a WAV sound file";
   if (at(0, "\x30\x26\xB2\x75\x8E\x66\xCF\x11")) return "a Windows Media file";
@@ -63,7 +60,30 @@ const char* KnownFormat(std::string_view bytes) {
   return nullptr;
 }
 
+// Matroska and MP4, which Kelta reads: what is wrong lies inside.
+bool IsReadContainer(std::string_view bytes) {
+  if (bytes.substr(0, 4) == "\x1A\x45\xDF\xA3") return true;
+  for (const std::string_view box : {"ftyp", "moov", "mdat", "free", "wide", "skip"})
+    if (bytes.substr(4, box.size()) == box) return true;
+  return false;
+}
+
 }  // namespace
+
+std::string WhyVideoCannotOpen(const std::string& path, KeltaCodecOpenFailure failure, const std::string& detail) {
+  switch (failure) {
+    case KeltaOpenUnsupportedCodec:
+      return "Its video is " + (detail.empty() ? std::string("coded in a way") : detail) +
+             ", which Kelta does not decode. Kelta decodes MPEG-1, MPEG-2, H.264 and HEVC video";
+    case KeltaOpenUnsupportedPictures:
+      return "Its pictures are " + (detail.empty() ? std::string("of a kind") : detail) +
+             ", which Kelta does not convert. Kelta opens H.264 and HEVC video of 8 bits in 4:2:0";
+    case KeltaOpenNoVideo:
+      return "It holds no video stream, only sound or data";
+    default:
+      return WhyVideoCannotOpen(path);
+  }
+}
 
 std::string WhyVideoCannotOpen(const std::string& path) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
@@ -73,12 +93,13 @@ std::string WhyVideoCannotOpen(const std::string& path) {
   if (got == 0) return std::ferror(file.get()) ? "It cannot be read" : "The file is empty";
   const std::string_view bytes(buffer.data(), got);
 
-  // A container first: an MP4 or Matroska file may hold MPEG-2 video too.
+  // A container first: an AVI file may hold MPEG-2 video too.
   if (const char* format = KnownFormat(bytes)) return std::string("It is ") + format + ". " + WhatKeltaOpens;
+  if (IsReadContainer(bytes)) return "It is damaged beyond use";
   const bool programStream = HasStartCode(bytes.substr(0, 65536), 0xBA);
   const bool videoSequence = HasStartCode(bytes, 0xB3);
   if (!programStream && !videoSequence && !IsTransportStream(bytes))
-    return std::string("It is not an MPEG video. ") + WhatKeltaOpens;
+    return std::string("It is not a video Kelta reads. ") + WhatKeltaOpens;
   // In a program stream the header's bytes may turn up inside sound; only
   // video packets make it video.
   if (!videoSequence || (programStream && !HasVideoPackets(bytes)))

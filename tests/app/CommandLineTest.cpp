@@ -53,7 +53,7 @@ TEST(CommandLineTextTest, HelpNamesEveryOption) {
 
 // The command line opens DVDs too, and says so.
 TEST(CommandLineTextTest, HelpNamesEverythingVideoOpens) {
-  for (const char* kind : {"VIDEO_TS", ".iso", "vts*.vob", "MPEG-2"})
+  for (const char* kind : {"VIDEO_TS", ".iso", "vts*.vob", "MPEG-2", "H.264", "HEVC", "Matroska", "MP4"})
     EXPECT_NE(HelpText().find(kind), std::string::npos) << kind;
 }
 

@@ -327,9 +327,9 @@ void TImageLibraryManager::EditNode() {
 }
 
 QStringList TImageLibraryManager::VideoFileFilters() {
-  return {QStringLiteral("All MPEG Video (*.vob *.mpg *.mpeg *.m2v *.mpv *.ts *.m2ts *.mts)"),
+  return {QStringLiteral("All Video (*.vob *.mpg *.mpeg *.m2v *.mpv *.ts *.m2ts *.mts *.mkv *.mp4 *.m4v *.mov)"),
           QStringLiteral("DVD Video/Audio Files (vts*.vob)"), QStringLiteral("MPEG2 Video Files (*.vob *.mp2)"),
-          QStringLiteral("ALL Files (*)")};
+          QStringLiteral("Matroska and MP4 Video (*.mkv *.mp4 *.m4v *.mov)"), QStringLiteral("ALL Files (*)")};
 }
 
 void TImageLibraryManager::RememberVideoFolder(const QString& folder) { LastVideoFolder = folder; }

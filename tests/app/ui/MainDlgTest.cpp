@@ -320,8 +320,9 @@ class MainDlgTest : public QObject {
     test::AnswerBox(box);
     dlg.RunCommand([&] { dlg.OpenVideo(bad); });
     QCOMPARE(box.Title, QStringLiteral("Kelta"));
-    QCOMPARE(box.Text, QStringLiteral("Unable to open video file: ") + bad + QStringLiteral(". It is not an MPEG video. Kelta opens DVD folders and disc images, VOB files and other "
-                                                    "MPEG-1 and MPEG-2 program, transport and video streams."));
+    QCOMPARE(box.Text, QStringLiteral("Unable to open video file: ") + bad + QStringLiteral(". It is not a video Kelta reads. Kelta opens DVD folders and disc images, VOB files and other "
+                                                    "MPEG-1 and MPEG-2 program, transport and video streams, and MPEG-2, H.264 and HEVC "
+                                                    "video in Matroska and MP4 files."));
     QCOMPARE(box.Icon, QMessageBox::Critical);
     QVERIFY(!dlg.btPlay->isEnabled());
     QVERIFY(!dlg.FrameBar->FileOpened());

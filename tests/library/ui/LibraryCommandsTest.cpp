@@ -972,23 +972,24 @@ class LibraryCommandsTest : public TLibraryTestBase {
     QCOMPARE(UnansweredModals(), 0);
   }
 
-  // The Open dialog's first filter lists all MPEG video in any letter case;
-  // the older, narrower filters stay as further choices.
-  void openFilterListsEveryMpegVideo_data() {
+  // The Open dialog's first filter lists all video Kelta opens, MPEG and
+  // Matroska and MP4 rips, in any letter case; the older, narrower filters
+  // and one for rips stay as further choices.
+  void openFilterListsEveryVideo_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<bool>("listed");
     for (const char* video : {"VTS_01_1.VOB", "clip.vob", "clip.mpg", "clip.MPEG", "clip.m2v", "clip.mpv",
-                              "clip.ts", "clip.m2ts", "clip.mts"})
+                              "clip.ts", "clip.m2ts", "clip.mts", "film.mkv", "film.MP4", "film.m4v", "film.mov"})
       QTest::newRow(video) << video << true;
-    for (const char* other : {"clip.mp4", "clip.mkv", "clip.mp2", "notes.txt", "vob"})
+    for (const char* other : {"clip.avi", "clip.webm", "clip.mp2", "notes.txt", "vob"})
       QTest::newRow(other) << other << false;
   }
-  void openFilterListsEveryMpegVideo() {
+  void openFilterListsEveryVideo() {
     QFETCH(QString, file);
     QFETCH(bool, listed);
     const QStringList filters = TImageLibraryManager::VideoFileFilters();
     QCOMPARE(filters.mid(1), (QStringList{"DVD Video/Audio Files (vts*.vob)", "MPEG2 Video Files (*.vob *.mp2)",
-                                          "ALL Files (*)"}));
+                                          "Matroska and MP4 Video (*.mkv *.mp4 *.m4v *.mov)", "ALL Files (*)"}));
     const QString& first = filters.constFirst();
     const QString patterns = first.mid(first.indexOf('(') + 1).chopped(1);
     QCOMPARE(QDir::match(patterns, file), listed);
