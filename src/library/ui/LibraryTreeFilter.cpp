@@ -1,10 +1,12 @@
 #include "library/ui/LibraryTreeFilter.h"
 
 #include <QAbstractItemModel>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "library/SearchableText.h"
 #include "library/ui/LibraryTreeItem.h"
@@ -14,11 +16,6 @@
 namespace kelta {
 
 namespace {
-
-// Asking before setting spares the view work for the many nodes that stay as they are.
-void SetHidden(QTreeWidgetItem* node, bool hidden) {
-  if (node->isHidden() != hidden) node->setHidden(hidden);
-}
 
 bool Shown(const QTreeWidgetItem* node) {
   for (; node; node = node->parent())
@@ -33,152 +30,230 @@ TLibraryTreeFilter::TLibraryTreeFilter(QLineEdit* field, QTreeWidget* tree)
   connect(Field_, &QLineEdit::textChanged, this, [this] { Apply(); });
   connect(Field_, &QLineEdit::returnPressed, this, [this] { GoToFirstHit(); });
   Field_->installEventFilter(this);
+  QAbstractItemModel* model = Tree_->model();
+  const auto changed = [this] { Stale_ = true; };
+  connect(model, &QAbstractItemModel::rowsInserted, this, changed);
+  connect(model, &QAbstractItemModel::rowsMoved, this, changed);
+  connect(model, &QAbstractItemModel::dataChanged, this, changed);
+  connect(model, &QAbstractItemModel::modelReset, this, changed);
+  connect(model, &QAbstractItemModel::layoutChanged, this, changed);
   // A command that deletes the current node moves the focus to a neighbour,
   // which the search may have hidden; the check runs once the view has settled.
-  connect(Tree_->model(), &QAbstractItemModel::rowsRemoved, this, [this] {
+  connect(model, &QAbstractItemModel::rowsRemoved, this, [this] {
+    Stale_ = true;
     if (Searching_) QTimer::singleShot(0, this, [this] { KeepCurrentShown(); });
   });
+  connect(Tree_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) { NodeOpened(node); });
+  connect(Tree_, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* node) { NodeClosed(node); });
 }
 
-TLibraryTreeFilter::TWordSet TLibraryTreeFilter::WordsIn(QTreeWidgetItem* node, int level) {
-  const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);
-  if (record == nullptr) return 0;
-  std::u16string raw = SearchableText(*record, level);
-  TFolded& entry = Folded_[node];
-  if (entry.Raw != raw) {
-    entry.Folded = FoldForSearch(raw);
-    entry.Raw = std::move(raw);
+void TLibraryTreeFilter::Rebuild() {
+  Entries_.clear();
+  Stale_ = false;
+  if (Tree_->topLevelItemCount() == 0) return;
+  QTreeWidgetItem* root = Tree_->topLevelItem(0);
+  TEntry entry;
+  entry.Node = root;
+  entry.Hidden = root->isHidden();
+  Entries_.push_back(std::move(entry));
+  AddEntries(root, 0, LevelRoot);
+}
+
+void TLibraryTreeFilter::AddEntries(QTreeWidgetItem* node, int index, int level) {
+  for (int i = 0; i < node->childCount(); ++i) {
+    QTreeWidgetItem* child = node->child(i);
+    TEntry entry;
+    entry.Node = child;
+    entry.Parent = index;
+    entry.Level = level + 1;
+    if (const TImageLibraryNodeData* record = TLibraryTreeItem::Record(child))
+      entry.Folded = FoldForSearch(SearchableText(*record, level + 1));
+    entry.Hidden = child->isHidden();
+    Entries_.push_back(std::move(entry));
+    AddEntries(child, int(Entries_.size()) - 1, level + 1);
   }
+}
+
+TLibraryTreeFilter::TWordSet TLibraryTreeFilter::WordsIn(const std::u16string& folded) const {
   TWordSet found = 0;
   for (std::size_t i = 0; i < Words_.size(); ++i)
-    if (entry.Folded.find(Words_[i]) != std::u16string::npos) found |= TWordSet(1) << i;
+    if (folded.find(Words_[i]) != std::u16string::npos) found |= TWordSet(1) << i;
   return found;
 }
 
-void TLibraryTreeFilter::ShowAllBelow(QTreeWidgetItem* node) {
-  for (int i = 0; i < node->childCount(); ++i) {
-    QTreeWidgetItem* child = node->child(i);
-    SetHidden(child, false);
-    ShowAllBelow(child);
+void TLibraryTreeFilter::Match() {
+  const std::size_t count = Entries_.size();
+  std::vector<TWordSet> found(count, 0);
+  for (std::size_t i = 1; i < count; ++i) {
+    TEntry& entry = Entries_[i];
+    const TEntry& parent = Entries_[std::size_t(entry.Parent)];
+    found[i] = found[std::size_t(entry.Parent)] | WordsIn(entry.Folded);
+    entry.BelowHit = parent.Hit || parent.BelowHit;
+    entry.Hit = !entry.BelowHit && found[i] == AllWords_;
+    entry.AboveHit = false;
+  }
+  // Children come after their parents: from the end, each hit marks its way up.
+  for (std::size_t i = count; i-- > 1;) {
+    const TEntry& entry = Entries_[i];
+    if (entry.Hit || entry.AboveHit) Entries_[std::size_t(entry.Parent)].AboveHit = true;
   }
 }
 
-bool TLibraryTreeFilter::FilterBelow(QTreeWidgetItem* node, int level, TWordSet above) {
-  const int count = node->childCount();
-  // 0 hidden, 1 shown on the way to a hit, 2 a hit.
-  std::vector<char> shown(std::size_t(count), 0);
-  bool any = false;
-  for (int i = 0; i < count; ++i) {
-    QTreeWidgetItem* child = node->child(i);
-    const TWordSet found = above | WordsIn(child, level + 1);
-    if (found == AllWords_) {
-      shown[std::size_t(i)] = 2;
-    } else if (FilterBelow(child, level + 1, found)) {
-      shown[std::size_t(i)] = 1;
-    }
-    any = any || shown[std::size_t(i)] != 0;
+void TLibraryTreeFilter::OpenWays() {
+  const auto onTheWay = [](const TEntry& entry) {
+    return entry.Parent >= 0 && entry.AboveHit && !entry.Hit && !entry.BelowHit;
+  };
+  const bool openWays = std::count_if(Entries_.begin(), Entries_.end(), onTheWay) <= MostOpenedForHits;
+  Applying_ = true;
+  for (const TEntry& entry : Entries_) {
+    if (entry.Parent < 0 || entry.Level >= LevelImage || entry.Node->childCount() == 0) continue;
+    const bool open = ExpandedBefore_.count(entry.Node) != 0 || OpenedMeanwhile_.count(entry.Node) != 0 ||
+                      (openWays && onTheWay(entry));
+    if (entry.Node->isExpanded() != open) entry.Node->setExpanded(open);
   }
-  // A node with nothing to show is hidden by its parent: what lies below it
-  // is left as it is until it shows again.
-  if (!any && level != LevelRoot) return false;
-  for (int i = 0; i < count; ++i) {
-    QTreeWidgetItem* child = node->child(i);
-    SetHidden(child, shown[std::size_t(i)] == 0);
-    if (shown[std::size_t(i)] == 2) {
-      // A matching category or film shows all it holds.
-      ShowAllBelow(child);
-    } else if (shown[std::size_t(i)] == 1 && !child->isExpanded()) {
-      child->setExpanded(true);
+  Applying_ = false;
+}
+
+void TLibraryTreeFilter::ShowOpenNodes() {
+  // A node is reached when its parent is shown and open: only those the view
+  // lays out need to be right now.
+  const std::size_t count = Entries_.size();
+  std::vector<char> open(count, 0);
+  for (std::size_t i = 0; i < count; ++i) {
+    TEntry& entry = Entries_[i];
+    const bool reached = entry.Parent < 0 || open[std::size_t(entry.Parent)];
+    if (!reached) continue;
+    const bool shown = entry.Shown();
+    if (entry.Hidden == shown) {
+      entry.Node->setHidden(!shown);
+      entry.Hidden = !shown;
     }
+    open[i] = shown && entry.Level < LevelImage && (entry.Parent < 0 || entry.Node->isExpanded());
   }
-  return any;
+}
+
+void TLibraryTreeFilter::ShowAll() {
+  for (TEntry& entry : Entries_) {
+    if (!entry.Hidden) continue;
+    entry.Node->setHidden(false);
+    entry.Hidden = false;
+  }
+}
+
+void TLibraryTreeFilter::RestoreExpanded() {
+  Applying_ = true;
+  for (const TEntry& entry : Entries_) {
+    if (entry.Parent < 0 || entry.Level >= LevelImage || entry.Node->childCount() == 0) continue;
+    const bool open = ExpandedBefore_.count(entry.Node) != 0 || OpenedMeanwhile_.count(entry.Node) != 0;
+    if (entry.Node->isExpanded() != open) entry.Node->setExpanded(open);
+  }
+  Applying_ = false;
 }
 
 void TLibraryTreeFilter::Apply() {
-  QTreeWidgetItem* root = Tree_->topLevelItemCount() > 0 ? Tree_->topLevelItem(0) : nullptr;
   Words_ = SearchWords(Field_->text());
   std::erase_if(Words_, [](const std::u16string& word) { return word.empty(); });
   if (Words_.size() > MaxWords) Words_.resize(MaxWords);
   AllWords_ = Words_.size() == MaxWords ? ~TWordSet(0) : (TWordSet(1) << Words_.size()) - 1;
-  if (root == nullptr) return;
+  if (Tree_->topLevelItemCount() == 0) return;
   TTreeUpdate update(Tree_);
+  if (Stale_) Rebuild();
   if (Words_.empty()) {
     if (!Searching_) return;
     Searching_ = false;
-    ShowAllBelow(root);
-    RestoreExpanded(root);
+    ShowAll();
+    RestoreExpanded();
     // What the person found stays in sight.
     if (QTreeWidgetItem* current = Tree_->currentItem()) {
       for (QTreeWidgetItem* p = current->parent(); p; p = p->parent()) p->setExpanded(true);
       Tree_->scrollToItem(current);
     }
-    // Entries of deleted nodes go with the search.
-    Folded_.clear();
     return;
   }
   if (!Searching_) {
     Searching_ = true;
     ExpandedBefore_.clear();
-    RememberExpanded(root);
+    OpenedMeanwhile_.clear();
+    for (const TEntry& entry : Entries_)
+      if (entry.Parent >= 0 && entry.Level < LevelImage && entry.Node->isExpanded()) ExpandedBefore_.insert(entry.Node);
   }
-  FilterBelow(root, LevelRoot, 0);
+  Match();
+  OpenWays();
+  ShowOpenNodes();
   KeepCurrentShown();
 }
 
-void TLibraryTreeFilter::RememberExpanded(QTreeWidgetItem* node) {
-  for (int i = 0; i < node->childCount(); ++i) {
-    QTreeWidgetItem* child = node->child(i);
-    if (child->childCount() == 0) continue;
-    if (child->isExpanded()) ExpandedBefore_.insert(child);
-    RememberExpanded(child);
+void TLibraryTreeFilter::NodeOpened(QTreeWidgetItem* node) {
+  if (!Searching_ || Applying_) return;
+  OpenedMeanwhile_.insert(node);
+  if (Stale_) {
+    Apply();
+  } else {
+    TTreeUpdate update(Tree_);
+    ShowOpenNodes();
   }
 }
 
-void TLibraryTreeFilter::RestoreExpanded(QTreeWidgetItem* node) {
-  for (int i = 0; i < node->childCount(); ++i) {
-    QTreeWidgetItem* child = node->child(i);
-    if (child->childCount() == 0) continue;
-    const bool expanded = ExpandedBefore_.count(child) != 0;
-    if (child->isExpanded() != expanded) child->setExpanded(expanded);
-    RestoreExpanded(child);
-  }
+void TLibraryTreeFilter::NodeClosed(QTreeWidgetItem* node) {
+  if (!Searching_ || Applying_) return;
+  OpenedMeanwhile_.erase(node);
+  ExpandedBefore_.erase(node);
 }
 
 void TLibraryTreeFilter::KeepCurrentShown() {
   QTreeWidgetItem* current = Tree_->currentItem();
-  if (current == nullptr || Shown(current)) return;
-  QTreeWidgetItem* shown = current->parent();
-  while (shown && !Shown(shown)) shown = shown->parent();
-  Tree_->setCurrentItem(shown);
-}
-
-QTreeWidgetItem* TLibraryTreeFilter::FirstHitBelow(QTreeWidgetItem* node, int level, TWordSet above) {
-  for (int i = 0; i < node->childCount(); ++i) {
-    QTreeWidgetItem* child = node->child(i);
-    const TWordSet found = above | WordsIn(child, level + 1);
-    if (found == AllWords_) return child;
-    if (QTreeWidgetItem* hit = FirstHitBelow(child, level + 1, found)) return hit;
+  if (current == nullptr) return;
+  QTreeWidgetItem* shown = nullptr;
+  if (Stale_) {
+    // Right after a change: the view's own state tells.
+    if (Shown(current)) return;
+    shown = current->parent();
+    while (shown && !Shown(shown)) shown = shown->parent();
+  } else {
+    const auto at = std::find_if(Entries_.begin(), Entries_.end(),
+                                 [current](const TEntry& entry) { return entry.Node == current; });
+    if (at == Entries_.end()) return;
+    // The highest node of the way up that the search hides, and its parent.
+    int hidden = -1;
+    for (int i = int(at - Entries_.begin()); i >= 0; i = Entries_[std::size_t(i)].Parent)
+      if (!Entries_[std::size_t(i)].Shown()) hidden = i;
+    if (hidden < 0) return;
+    shown = Entries_[std::size_t(Entries_[std::size_t(hidden)].Parent)].Node;
   }
-  return nullptr;
+  Tree_->setCurrentItem(shown);
 }
 
 QTreeWidgetItem* TLibraryTreeFilter::FirstHit() {
   if (Words_.empty() || Tree_->topLevelItemCount() == 0) return nullptr;
-  return FirstHitBelow(Tree_->topLevelItem(0), LevelRoot, 0);
+  if (Stale_) {
+    Rebuild();
+    Match();
+  }
+  const auto hit = std::find_if(Entries_.begin(), Entries_.end(), [](const TEntry& entry) { return entry.Hit; });
+  return hit == Entries_.end() ? nullptr : hit->Node;
 }
 
 void TLibraryTreeFilter::GoToFirstHit() {
   QTreeWidgetItem* hit = FirstHit();
   if (hit == nullptr) return;
-  // A node the person made since typing may hide nothing of the way.
-  for (QTreeWidgetItem* p = hit; p; p = p->parent()) SetHidden(p, false);
-  for (QTreeWidgetItem* p = hit->parent(); p; p = p->parent()) p->setExpanded(true);
+  // The way to it opens; opening a node brings its children up to date.
+  for (QTreeWidgetItem* p = hit->parent(); p; p = p->parent())
+    if (!p->isExpanded()) p->setExpanded(true);
+  ShowOpenNodes();
   Tree_->setCurrentItem(hit);
   Tree_->scrollToItem(hit);
   if (TLibraryTreeItem::Level(hit) == LevelImage && ViewImage) ViewImage();
 }
 
 bool TLibraryTreeFilter::eventFilter(QObject* watched, QEvent* event) {
+  // The entries are made while the person comes to the field (not when a
+  // window gives it the focus by itself), so that the first key finds them ready.
+  if (watched == Field_ && event->type() == QEvent::FocusIn && Stale_ && !Searching_) {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+        reason == Qt::ShortcutFocusReason)
+      Rebuild();
+  }
   if (watched == Field_ && event->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !Field_->text().isEmpty()) {
     Field_->clear();

@@ -3,14 +3,21 @@
 // shows only the categories, films and images whose text (see
 // SearchableText.h) holds every word typed, letter case and accents aside,
 // or whose text with that of their parents does ("summer beach" finds the
-// image Beach of the film Summer), with the parents that lead to them
-// opened, and all that a matching category or film holds. Enter makes the first hit the tree's current node
-// and views it when it is an image; Escape empties the field, which shows
-// the whole tree again, opened as it was before the search but for the way
-// to the current node.
+// image Beach of the film Summer), with the parents that lead to them, and
+// all that a matching category or film holds. The way to the hits is opened
+// while that opens no more than a screenful of nodes; the person opens the
+// rest. Enter makes the first hit the tree's current node and views it when
+// it is an image; Escape empties the field, which shows the whole tree
+// again, opened as it was before the search but for the way to the current
+// node.
 // Hidden nodes stay in the tree, so the commands' positions keep counting
 // them; the current node is never a hidden one, so no command acts on
 // something the person cannot see.
+// A library of tens of thousands of images answers each key at once: the
+// folded texts are kept in the tree's order until the tree changes (made
+// anew as the field takes the focus or at the next key), and only
+// the children of open nodes are shown or hidden; a node's children are
+// brought up to date when it opens.
 
 #include <QObject>
 #include <cstdint>
@@ -37,49 +44,68 @@ class TLibraryTreeFilter : public QObject {
 
   // Filters the tree by the field's text; the field's changes call it.
   void Apply();
-  // The first node in the tree's order whose own text matches; null when the
-  // field holds no words or nothing matches.
+  // The first node in the tree's order that matches; null when the field
+  // holds no words or nothing matches.
   QTreeWidgetItem* FirstHit();
   // Enter: the first hit becomes current and an image hit is viewed.
   void GoToFirstHit();
+
+  // Opening the way to the hits opens at most this many categories and films.
+  static constexpr int MostOpenedForHits = 100;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  struct TFolded {
-    std::u16string Raw, Folded;
-  };
   // One bit per word typed, in order; words past the last bit are not looked for.
   using TWordSet = std::uint32_t;
   static constexpr std::size_t MaxWords = 32;
-  // The words the node's own text holds.
-  TWordSet WordsIn(QTreeWidgetItem* node, int level);
-  // Sets the visibility of the children of `node` (of the root always, of
-  // others only when something below them matches) and opens the way to the
-  // hits; whether anything below matches. `above`: the words found in the
-  // text of `node` and its parents.
-  bool FilterBelow(QTreeWidgetItem* node, int level, TWordSet above);
-  QTreeWidgetItem* FirstHitBelow(QTreeWidgetItem* node, int level, TWordSet above);
-  // Shows every node below `node`.
-  static void ShowAllBelow(QTreeWidgetItem* node);
-  void RememberExpanded(QTreeWidgetItem* node);
-  void RestoreExpanded(QTreeWidgetItem* node);
+
+  // A node of the tree in the tree's order, the root first.
+  struct TEntry {
+    QTreeWidgetItem* Node = nullptr;
+    int Parent = -1;
+    int Level = 0;
+    std::u16string Folded;
+    bool Hidden = false;  // as the view has it
+    // What the search last made of it: a hit (with the words of its
+    // parents), below a hit, or on the way to one.
+    bool Hit = false, BelowHit = false, AboveHit = false;
+    bool Shown() const { return Hit || BelowHit || AboveHit || Parent < 0; }
+  };
+
+  void Rebuild();
+  void AddEntries(QTreeWidgetItem* node, int index, int level);
+  TWordSet WordsIn(const std::u16string& folded) const;
+  // Works out Hit, BelowHit and AboveHit of every entry; the number of hits.
+  void Match();
+  // Opens the way to the hits (when it is short) besides what was open.
+  void OpenWays();
+  // Shows and hides the children of open nodes as the entries want them.
+  void ShowOpenNodes();
+  void ShowAll();
+  void RestoreExpanded();
   // Moves the current node up to its nearest shown ancestor when it is hidden.
   void KeepCurrentShown();
+  void NodeOpened(QTreeWidgetItem* node);
+  void NodeClosed(QTreeWidgetItem* node);
 
   QLineEdit* const Field_;
   QTreeWidget* const Tree_;
   std::vector<std::u16string> Words_;
   TWordSet AllWords_ = 0;
-  // The folded text of each node, kept while it is the same; a node's entry
-  // is checked against its text, so an entry left by a deleted node is harmless.
-  std::unordered_map<const QTreeWidgetItem*, TFolded> Folded_;
+  std::vector<TEntry> Entries_;
+  std::unordered_map<const QTreeWidgetItem*, int> IndexOf_;
+  // The tree changed since the entries were made.
+  bool Stale_ = true;
   // Between the first word typed and the emptied field.
   bool Searching_ = false;
-  // The categories and films open when the search began (compared only,
-  // never followed: some may have been deleted since).
-  std::unordered_set<const QTreeWidgetItem*> ExpandedBefore_;
+  // While the filter itself opens and closes nodes.
+  bool Applying_ = false;
+  // The categories and films open when the search began, and those the
+  // person opened since (compared only, never followed: some may have been
+  // deleted since).
+  std::unordered_set<const QTreeWidgetItem*> ExpandedBefore_, OpenedMeanwhile_;
 };
 
 }  // namespace kelta

@@ -26,18 +26,17 @@ QString SpelledOut(QChar c) {
 
 }  // namespace
 
-std::u16string FoldForSearch(std::u16string_view text) {
-  // Most names are plain ASCII: lower case is all they need, and a library
-  // of thousands of images is folded quickly on the first keystroke.
+std::u16string FoldForSearch(std::u16string text) {
+  // Most names are plain ASCII: lower case is all they need, in place, and a
+  // library of thousands of images is folded quickly on the first keystroke.
   if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
-    std::u16string folded(text);
-    for (char16_t& c : folded)
+    for (char16_t& c : text)
       if (c >= u'A' && c <= u'Z') c = char16_t(c + (u'a' - u'A'));
-    return folded;
+    return text;
   }
   // Compatibility decomposition parts letters from their marks (and
   // ligatures such as "ﬁ" into their letters); the marks are dropped.
-  const QString decomposed = QString::fromStdU16String(std::u16string(text))
+  const QString decomposed = QString::fromStdU16String(text)
                                  .normalized(QString::NormalizationForm_KD)
                                  .toCaseFolded();
   QString folded;

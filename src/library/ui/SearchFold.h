@@ -10,7 +10,7 @@
 
 namespace kelta {
 
-std::u16string FoldForSearch(std::u16string_view text);
+std::u16string FoldForSearch(std::u16string text);
 
 // The folded words of what was typed; none when only blanks were typed.
 std::vector<std::u16string> SearchWords(const QString& typed);

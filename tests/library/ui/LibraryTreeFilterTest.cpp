@@ -148,6 +148,49 @@ class LibraryTreeFilterTest : public TLibraryTestBase {
     QCOMPARE(open, opened);
   }
 
+  // Many hits open no way (the person opens it, filtered); few hits open
+  // theirs. A node closed again and opened later shows its children as the
+  // search at that time wants them.
+  void onlyShortWaysAreOpened() {
+    Films->AddCategory(u"Archive");
+    for (int i = 0; i < 2 * TLibraryTreeFilter::MostOpenedForHits; ++i) {
+      const std::u16string n = QString::number(i).toStdU16String();
+      Films->AddFilm(0, TImageLibraryFilmData{u"Reel " + n, 0});
+      Films->AddImage(0, i, TImageLibraryImageData{u"Shot " + n, u"Shot" + n + u".bmp", u"", u""});
+    }
+    Films->AddImage(0, 1, TImageLibraryImageData{u"Extra", u"Extra.bmp", u"", u""});
+    OpenLibrary(*Host, &Host->MainWindow);
+    Field = std::make_unique<QLineEdit>(&Host->MainWindow);
+    Filter = new TLibraryTreeFilter(Field.get(), Tree.get());
+    QTreeWidgetItem* archive = Node({0});
+    QTreeWidgetItem* reel1 = Node({0, 1});
+
+    Type("shot");
+    QVERIFY(!archive->isHidden());
+    QVERIFY(!archive->isExpanded());
+    archive->setExpanded(true);
+    QVERIFY(!reel1->isHidden());
+    QVERIFY(!reel1->isExpanded());
+    reel1->setExpanded(true);
+    QVERIFY(!reel1->child(0)->isHidden());
+    QVERIFY(reel1->child(1)->isHidden());
+    reel1->setExpanded(false);
+
+    QTest::keyClick(Field.get(), Qt::Key_Escape);
+    Type("extra");
+    QVERIFY(archive->isExpanded() && reel1->isExpanded());
+    QVERIFY(reel1->child(0)->isHidden());
+    QVERIFY(Node({0, 2})->isHidden());
+    // Reel 1 is a hit itself now: it closes, and shows all it holds when opened.
+    Field->setText("reel 1");
+    QVERIFY(!reel1->isExpanded());
+    QVERIFY(!Node({0, 10})->isHidden());
+    QVERIFY(Node({0, 2})->isHidden());
+    reel1->setExpanded(true);
+    QVERIFY(!reel1->child(0)->isHidden());
+    QVERIFY(!reel1->child(1)->isHidden());
+  }
+
   // Escape empties the field and the whole tree comes back, opened as it was
   // but for the way to the node chosen meanwhile.
   void escapeShowsTheWholeTreeAgain() {
