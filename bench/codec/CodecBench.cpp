@@ -22,9 +22,6 @@
 //     the video; 0 skips): against plain FFmpeg reading every packet.
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -50,10 +47,12 @@
 namespace fs = std::filesystem;
 using kelta::bench::DefaultConversion;
 using kelta::bench::EnvInt;
+using kelta::bench::FfmpegCliAvailable;
 using kelta::bench::Figures;
 using kelta::bench::Measure;
 using kelta::bench::Now;
 using kelta::bench::PlainDecoder;
+using kelta::bench::RunFfmpegCli;
 using kelta::bench::Times;
 using kelta::codec::FramePtr;
 using kelta::codec::SimdLevel;
@@ -94,39 +93,6 @@ struct Files {
     }
   }
 };
-
-// ---- The FFmpeg command line --------------------------------------------------
-
-bool FfmpegCliAvailable() {
-  const char* path = std::getenv("PATH");
-  std::string folders = path ? path : "/usr/bin:/bin";
-  for (std::size_t start = 0; start <= folders.size();) {
-    const std::size_t end = std::min(folders.find(':', start), folders.size());
-    const std::string candidate = folders.substr(start, end - start) + "/ffmpeg";
-    if (access(candidate.c_str(), X_OK) == 0) return true;
-    start = end + 1;
-  }
-  return false;
-}
-
-// Runs `ffmpeg -threads 1 -i FILE -an -pix_fmt bgr24 -f null -` and returns
-// the child's CPU time (user and system) and the wall time it took.
-std::optional<Times> RunFfmpegCli(const std::string& file) {
-  const Times start = Now();
-  const pid_t child = fork();
-  if (child < 0) return std::nullopt;
-  if (child == 0) {
-    execlp("ffmpeg", "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-threads", "1", "-i", file.c_str(),
-           "-an", "-pix_fmt", "bgr24", "-f", "null", "-", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-  const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                     double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
-  return Times{cpu, Now().wall - start.wall};
-}
 
 // ---- Measurements ---------------------------------------------------------------
 

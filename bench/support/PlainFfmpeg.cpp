@@ -1,5 +1,10 @@
 #include "support/PlainFfmpeg.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdlib>
 
 #include "codec/FrameView.h"
@@ -60,6 +65,35 @@ void PlainDecoder::SeekToByte(std::int64_t position) {
 
 void PlainDecoder::ReadAllPackets() {
   while (av_read_frame(Format_.get(), Packet_.get()) >= 0) av_packet_unref(Packet_.get());
+}
+
+bool FfmpegCliAvailable() {
+  const char* path = std::getenv("PATH");
+  std::string folders = path ? path : "/usr/bin:/bin";
+  for (std::size_t start = 0; start <= folders.size();) {
+    const std::size_t end = std::min(folders.find(':', start), folders.size());
+    const std::string candidate = folders.substr(start, end - start) + "/ffmpeg";
+    if (access(candidate.c_str(), X_OK) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+std::optional<Times> RunFfmpegCli(const std::string& file) {
+  const Times start = Now();
+  const pid_t child = fork();
+  if (child < 0) return std::nullopt;
+  if (child == 0) {
+    execlp("ffmpeg", "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-threads", "1", "-i", file.c_str(),
+           "-an", "-pix_fmt", "bgr24", "-f", "null", "-", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+  return Times{cpu, Now().wall - start.wall};
 }
 
 }  // namespace kelta::bench

@@ -3,10 +3,12 @@
 // decoder's benchmarks hold the plugin against.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "codec/FFmpegPtr.h"
+#include "support/BenchFigures.h"
 
 namespace kelta::bench {
 
@@ -43,5 +45,13 @@ class PlainDecoder {
   int Stream_ = -1;
   bool Draining_ = false;
 };
+
+// Whether the ffmpeg command line is on PATH.
+bool FfmpegCliAvailable();
+
+// Runs `ffmpeg -threads 1 -i FILE -an -pix_fmt bgr24 -f null -` and returns
+// the child's CPU time (user and system) and the wall time it took; nothing
+// when it fails.
+std::optional<Times> RunFfmpegCli(const std::string& file);
 
 }  // namespace kelta::bench
