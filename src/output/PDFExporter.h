@@ -26,6 +26,9 @@ class TPDFExporter {
   // subject) and into an XMP packet.
   void Export(const TFastDIB& bitmap, const std::string& fileName, const TExportMetadata& metadata = {});
 
+  // Whether the document says when it was written (by default it does).
+  bool Dated = true;
+
  private:
   std::unique_ptr<TPReport> Report_;
 };

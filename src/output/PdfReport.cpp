@@ -22,7 +22,7 @@ void TPReport::BeginDoc() {
   Doc_.NewDoc();
   Doc_.PageLayout = PageLayout_;
   Doc_.PageMode = PageMode_;
-  const std::time_t now = std::time(nullptr);
+  const std::time_t now = Dated ? std::time(nullptr) : 0;
   Doc_.Info.Author = Author;
   Doc_.Info.Title = Title;
   Doc_.Info.CreationDate = now;

@@ -70,6 +70,9 @@ class TPReport {
   std::string FileName;
   std::string Author;
   std::string Title;
+  // Whether the document says when it was made; undated documents of the
+  // same content are the same bytes.
+  bool Dated = true;
 
   // Creates the document and fills its catalogue and information entries.
   void BeginDoc();

@@ -224,9 +224,14 @@ std::string TPdfDoc::SaveToString() const {
   }
 
   w.Begin(infoNo);
+  // A document without dates (0) says nothing of when: the same content
+  // then gives the same bytes.
+  const auto date = [](const char* key, std::time_t time) {
+    return time != 0 ? std::string(" /") + key + " " + PdfString(PdfDate(time)) : std::string();
+  };
   out += "<< /Producer " + PdfTextString(Info.Producer) + " /Author " + PdfTextString(Info.Author) +
-         " /CreationDate " + PdfString(PdfDate(Info.CreationDate)) + " /Creator " + PdfTextString(Info.Creator) +
-         " /Keywords " + PdfTextString(Info.Keywords) + " /ModDate " + PdfString(PdfDate(Info.ModDate)) +
+         date("CreationDate", Info.CreationDate) + " /Creator " + PdfTextString(Info.Creator) +
+         " /Keywords " + PdfTextString(Info.Keywords) + date("ModDate", Info.ModDate) +
          " /Subject " + PdfTextString(Info.Subject) + " /Title " + PdfTextString(Info.Title) + " >>\r\n";
   w.End();
 

@@ -1,0 +1,66 @@
+#include "capture/CaptureCommand.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ostream>
+
+#include "capture/CaptureManifest.h"
+#include "capture/CaptureOptions.h"
+#include "capture/CaptureRun.h"
+#include "library/AtomicFileWrite.h"
+
+namespace kelta {
+
+namespace {
+
+// "\r 45% 9/20 stills, 0:12 left", redrawn in place.
+TCaptureProgress ProgressLine(std::ostream& err) {
+  const auto start = std::chrono::steady_clock::now();
+  return [&err, start](std::size_t done, std::size_t total) {
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const long left = done > 0 ? long(elapsed / double(done) * double(total - done) + 0.5) : 0;
+    char line[96];
+    std::snprintf(line, sizeof line, "\r%3zu%% %zu/%zu stills, %ld:%02ld left ", total ? done * 100 / total : 100,
+                  done, total, left / 60, left % 60);
+    err << line << (done == total ? "\n" : "") << std::flush;
+  };
+}
+
+}  // namespace
+
+int RunCaptureCommand(const std::vector<std::string>& arguments, const std::filesystem::path& programFolder,
+                      std::ostream& out, std::ostream& err, bool terminal) {
+  TCaptureOptions options;
+  try {
+    options = ParseCaptureOptions(arguments);
+  } catch (const ECaptureUsage& error) {
+    err << "kelta capture: " << error.what() << "\n" << CaptureUsageText();
+    return 2;
+  }
+  try {
+    if (options.ListTitles) {
+      out << DvdTitleTable(options.Source, programFolder);
+      return 0;
+    }
+    const TCaptureReport report = RunCapture(options, programFolder, terminal ? ProgressLine(err) : TCaptureProgress());
+    const std::string manifest = CaptureManifestJson(report);
+    if (options.Json) out << manifest;
+    if (!options.ManifestFile.empty()) {
+      try {
+        WriteFileAtomically(options.ManifestFile, manifest);
+      } catch (const std::exception& error) {
+        err << "kelta capture: the manifest " << options.ManifestFile << " could not be written: " << error.what()
+            << "\n";
+        return 1;
+      }
+    }
+    for (const TCapturedStill& still : report.Stills)
+      if (!still.Error.empty()) err << "kelta capture: frame " << still.Frame << " (" << still.Asked << "): " << still.Error << "\n";
+    return report.AllWritten() ? 0 : 1;
+  } catch (const ECaptureSource& error) {
+    err << "kelta capture: " << error.what() << "\n";
+    return 2;
+  }
+}
+
+}  // namespace kelta

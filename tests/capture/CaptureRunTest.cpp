@@ -1,0 +1,216 @@
+// `kelta capture` over the real plugin: exact frames, checked by the frame
+// counters drawn into the test videos, the exit statuses, and the same bytes
+// from the same input.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "capture/CaptureCommand.h"
+#include "capture/CaptureOptions.h"
+#include "capture/CaptureRun.h"
+#include "imaging/FastDIB.h"
+#include "support/DvdFixture.h"
+#include "support/TempFolder.h"
+#include "support/VideoFixture.h"
+
+namespace kelta {
+namespace {
+
+const std::filesystem::path ProgramFolder = KELTA_PROGRAM_DIR;
+
+std::string Bytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+int CounterIn(const std::filesystem::path& bmp) {
+  TFastDIB picture;
+  if (!picture.LoadFromFile(bmp.string())) return -2;
+  return test::ReadFrameCounter(picture.Bits(), picture.Width(), picture.RowCount(), picture.RowStride());
+}
+
+struct TCommandRun {
+  int Status = -1;
+  std::string Out, Err;
+};
+
+TCommandRun Capture(const std::vector<std::string>& arguments) {
+  std::ostringstream out, err;
+  TCommandRun run;
+  run.Status = RunCaptureCommand(arguments, ProgramFolder, out, err, false);
+  run.Out = out.str();
+  run.Err = err.str();
+  return run;
+}
+
+struct TMaterial {
+  const char* name;
+  void (*make)(test::Mpeg2StreamOptions&);
+};
+
+class CaptureFrames : public ::testing::TestWithParam<TMaterial> {};
+
+// --every and --at take exactly the frames the arithmetic says, each once,
+// whatever the material: every still shows the counter of its frame.
+TEST_P(CaptureFrames, TakesExactlyTheFramesAskedFor) {
+  test::TTempFolder folder;
+  test::Mpeg2StreamOptions video;
+  video.frames = 48;
+  video.audio = false;
+  GetParam().make(video);
+  const std::string path = (folder / "clip.mpg").string();
+  test::WriteMpeg2ProgramStream(path, video);
+
+  TCaptureOptions options = ParseCaptureOptions({path, "--every", "7f", "--at", "1s,33f,0.5,00:00:01.000,470f",
+                                                 "--still", "weave", "--aspect", "original", "--format", "bmp",
+                                                 "--to", (folder / "stills").string()});
+  const TCaptureReport report = RunCapture(options, ProgramFolder);
+  ASSERT_EQ(report.FrameCount, video.frames);
+  const double rate = report.FrameRate;
+  std::set<std::int64_t> expected;
+  for (std::int64_t f = 0; f < video.frames; f += 7) expected.insert(f);
+  for (double seconds : {1.0, 0.5}) expected.insert(std::llround(seconds * rate));
+  expected.insert(33);
+
+  std::vector<std::int64_t> taken;
+  for (const TCapturedStill& still : report.Stills) {
+    if (!still.Error.empty()) {
+      EXPECT_EQ(still.Frame, 470) << still.Error;  // beyond the last frame: named, not taken
+      continue;
+    }
+    taken.push_back(still.Frame);
+    EXPECT_EQ(CounterIn(folder / "stills" / still.File), still.Frame) << still.File;
+  }
+  EXPECT_EQ(taken, std::vector<std::int64_t>(expected.begin(), expected.end()));
+  EXPECT_FALSE(report.AllWritten());
+}
+
+INSTANTIATE_TEST_SUITE_P(Material, CaptureFrames,
+                         ::testing::Values(TMaterial{"Pal", [](test::Mpeg2StreamOptions&) {}},
+                                           TMaterial{"NtscInterlaced",
+                                                     [](test::Mpeg2StreamOptions& o) {
+                                                       o.width = 720;
+                                                       o.height = 480;
+                                                       o.fpsNum = 30000;
+                                                       o.fpsDen = 1001;
+                                                       o.interlaced = true;
+                                                     }},
+                                           TMaterial{"SoftTelecinedFilm",
+                                                     [](test::Mpeg2StreamOptions& o) { test::UseSoftTelecinedFilm(o); }}),
+                         [](const ::testing::TestParamInfo<TMaterial>& material) { return std::string(material.param.name); });
+
+// A DVD title's chapters: the first frame of each, numbered by chapter.
+TEST(CaptureDvd, TakesTheFirstFrameOfEachChapter) {
+  test::TTempFolder folder;
+  test::DvdTitleSource title;
+  title.video.frames = 100;
+  title.chapters = "0,1,2.4";
+  test::AuthorDvd((folder / "sources").string(), (folder / "disc").string(), {title});
+  const TCaptureReport report =
+      RunCapture(ParseCaptureOptions({(folder / "disc").string(), "--chapters", "--still", "weave", "--aspect",
+                                      "original", "--format", "bmp", "--to", (folder / "stills").string()}),
+                 ProgramFolder);
+  EXPECT_EQ(report.Title, 1);
+  ASSERT_EQ(report.Stills.size(), 3u);
+  for (std::size_t i = 0; i < report.Stills.size(); ++i) {
+    const TCapturedStill& still = report.Stills[i];
+    ASSERT_TRUE(still.Error.empty()) << still.Error;
+    EXPECT_EQ(still.Chapter, int(i + 1));
+    EXPECT_EQ(still.Asked, "chapter " + std::to_string(i + 1));
+    EXPECT_EQ(CounterIn(folder / "stills" / still.File), still.Frame);
+  }
+  // Chapters start on group boundaries near 0, 1 and 2.4 s.
+  EXPECT_EQ(report.Stills[0].Frame, 0);
+  EXPECT_NEAR(double(report.Stills[1].Frame), 25, 12);
+  EXPECT_NEAR(double(report.Stills[2].Frame), 60, 12);
+
+  const TCommandRun titles = Capture({"--list-titles", (folder / "disc").string()});
+  EXPECT_EQ(titles.Status, 0) << titles.Err;
+  EXPECT_NE(titles.Out.find("    1  00:00:04"), std::string::npos) << titles.Out;
+}
+
+class CaptureCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::Mpeg2StreamOptions video;
+    video.frames = 30;
+    video.audio = false;
+    Video_ = (Folder_ / "clip.mpg").string();
+    test::WriteMpeg2ProgramStream(Video_, video);
+  }
+  test::TTempFolder Folder_;
+  std::string Video_;
+};
+
+TEST_F(CaptureCommandTest, ExitStatusesSayHowItWent) {
+  std::ofstream(Folder_ / "a-file") << "in the way";
+  std::ofstream(Folder_ / "text.mpg") << "not a video at all, only words";
+  const struct {
+    const char* what;
+    std::vector<std::string> arguments;
+    int status;
+    const char* says;
+  } cases[] = {
+      {"every still written", {Video_, "--count", "3", "--to", (Folder_ / "ok").string()}, 0, ""},
+      {"a bad option", {Video_, "--count", "3", "--to", "x", "--sharp"}, 2, "unknown option \"--sharp\"\nUsage:"},
+      {"a missing file", {(Folder_ / "gone.mpg").string(), "--count", "3", "--to", "x"}, 2, "does not exist"},
+      {"no video", {(Folder_ / "text.mpg").string(), "--count", "3", "--to", "x"}, 2, "cannot be opened. It is not"},
+      {"a folder that cannot be written", {Video_, "--count", "2", "--to", (Folder_ / "a-file").string()}, 1,
+       "frame 0 (count): "},
+      {"a frame beyond the end", {Video_, "--at", "3f,99f", "--to", (Folder_ / "some").string()}, 1,
+       "frame 99 (99f): frame 99 lies beyond the video's last frame (29)"},
+      {"no titles in a file", {"--list-titles", Video_}, 2, "is no DVD folder or disc image"},
+  };
+  for (const auto& c : cases) {
+    const TCommandRun run = Capture(c.arguments);
+    EXPECT_EQ(run.Status, c.status) << c.what << ": " << run.Err;
+    EXPECT_NE(run.Err.find(c.says), std::string::npos) << c.what << ": " << run.Err;
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder_ / "ok"), {}), 3);
+}
+
+TEST_F(CaptureCommandTest, AnEncryptedTitleIsRefused) {
+  test::DvdTitleSource title;
+  title.video.frames = 30;
+  test::AuthorDvd((Folder_ / "sources").string(), (Folder_ / "disc").string(), {title});
+  test::SpoilSectors((Folder_ / "disc" / "VIDEO_TS" / "VTS_01_1.VOB").string(), test::SectorSpoil::Scrambled);
+  const TCommandRun run = Capture({(Folder_ / "disc").string(), "--count", "2", "--to", (Folder_ / "x").string()});
+  EXPECT_EQ(run.Status, 2);
+  EXPECT_NE(run.Err.find("encrypted"), std::string::npos) << run.Err;
+}
+
+// The same command on the same input: the same files and manifest, byte for
+// byte, in every format, also a second later.
+TEST_F(CaptureCommandTest, TheSameInputGivesTheSameBytes) {
+  for (const char* format : {"png", "jpeg", "bmp", "pdf"}) {
+    std::vector<std::string> manifests;
+    std::vector<std::vector<std::string>> files;
+    for (const char* run : {"first", "second"}) {
+      if (!manifests.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+      const std::filesystem::path to = Folder_ / (std::string(format) + "-" + run);
+      const TCommandRun done = Capture({Video_, "--every", "10f", "--format", format, "--to", to.string(), "--json"});
+      ASSERT_EQ(done.Status, 0) << done.Err;
+      manifests.push_back(done.Out);
+      std::vector<std::string> bytes;
+      std::vector<std::filesystem::path> names(std::filesystem::directory_iterator(to), {});
+      std::sort(names.begin(), names.end());
+      for (const auto& name : names) bytes.push_back(name.filename().string() + "\n" + Bytes(name));
+      files.push_back(bytes);
+    }
+    EXPECT_EQ(files[0].size(), 3u) << format;
+    EXPECT_TRUE(files[0] == files[1]) << format;
+    EXPECT_EQ(manifests[0], manifests[1]) << format;
+  }
+}
+
+}  // namespace
+}  // namespace kelta
