@@ -162,7 +162,8 @@ bool SubpictureTrack::Decode(std::size_t index, ByteStream& input) {
       const auto* colours = reinterpret_cast<const std::uint32_t*>(r->data[1]);
       for (int y = 0; y < r->h; ++y) {
         const std::uint8_t* in = r->data[0] + std::ptrdiff_t(y) * r->linesize[0];
-        std::uint8_t* out = Pixels_.data() + (std::size_t(r->y - top + y) * std::size_t(width) + std::size_t(r->x - left)) * 4;
+        std::uint8_t* out =
+            Pixels_.data() + (std::size_t(r->y - top + y) * std::size_t(width) + std::size_t(r->x - left)) * 4;
         for (int x = 0; x < r->w; ++x, out += 4) {
           if (in[x] >= r->nb_colors) continue;
           // The decoder's colours are alpha << 24 | red << 16 | green << 8 | blue.

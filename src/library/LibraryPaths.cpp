@@ -21,6 +21,7 @@ std::filesystem::path LeftAlonePicturesPath() { return ProgramFolder() / "left-a
 std::filesystem::path RecentVideosPath() { return ProgramFolder() / "recent-videos"; }
 
 std::filesystem::path StillModePath() { return ProgramFolder() / "still-mode"; }
+std::filesystem::path SubtitleChoicePath() { return ProgramFolder() / "subtitle-choices"; }
 std::filesystem::path WindowPlacePath() { return ProgramFolder() / "window-place"; }
 
 std::filesystem::path SaveAspectPath(const std::filesystem::path& programFolder) {

@@ -20,6 +20,9 @@ std::filesystem::path LeftAlonePicturesPath();
 std::filesystem::path RecentVideosPath();
 // ProgramFolder() / "still-mode": how paused frames are made into stills.
 std::filesystem::path StillModePath();
+// ProgramFolder() / "subtitle-choices": the subtitle stream chosen for
+// each disc.
+std::filesystem::path SubtitleChoicePath();
 // ProgramFolder() / "window-place": where the main window was left.
 std::filesystem::path WindowPlacePath();
 // programFolder / "save-aspect": the aspect choice the save dialog starts

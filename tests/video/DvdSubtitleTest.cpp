@@ -1,22 +1,22 @@
-// Subtitles of a DVD authored at test time: spumux lays two sub-picture
-// streams of pictures in colours no default palette has into a title, at two
-// places on the frame, and dvdauthor takes their palette into the title's
-// IFO. A still is made as the frame bar makes it (the clean still, then the
-// chosen subtitle over it) and compared with a composite this test works out
-// on its own from the PNG pictures spumux was given and the IFO's palette.
+// Subtitles of a DVD authored at test time (support/SubtitledDvd.h): spumux
+// lays two sub-picture streams in colours no default palette has into a
+// title, at two places on the frame, and dvdauthor takes their palette into
+// the title's IFO. A still is made as the frame bar makes it (the clean
+// still, then the chosen subtitle over it) and compared with the composite
+// the fixture works out on its own from the pictures spumux was given and
+// the IFO's palette.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "imaging/FastDIB.h"
 #include "imaging/ImageUtils.h"
-#include "support/DvdFixture.h"
+#include "support/SubtitledDvd.h"
 #include "support/TempFolder.h"
 #include "video/DvdDisc.h"
 #include "video/MPEG2Decoder.h"
@@ -29,131 +29,23 @@ using kelta::TMPEG2Decoder;
 
 namespace {
 
-struct Rgba {
-  std::uint8_t r, g, b, a;
-};
+using kelta::test::SubtitleArt;
 
-// A subtitle picture as spumux is given it: its box on the frame and what
-// each of its pixels is.
-struct Picture {
-  int x, y, width, height;
-  std::function<Rgba(int, int)> pixel;
-  double start, end;  // seconds
-};
-
-// Stream 0, low on the frame: an orange line with a cyan word in it, a
-// half-clear purple underline and nothing at its right end.
-const Picture Low{100, 480, 200, 40,
-                  [](int x, int y) -> Rgba {
-                    if (x >= 160) return {0, 0, 0, 0};
-                    if (y >= 32) return {180, 40, 190, 136};
-                    if (x >= 20 && x < 80 && y >= 8 && y < 24) return {40, 200, 220, 255};
-                    return {250, 120, 20, 255};
-                  },
-                  0.4, 1.2};
-// Stream 1, high on the frame: a yellow chequer on clear.
-const Picture High{300, 60, 120, 30,
-                   [](int x, int y) -> Rgba {
-                     return (x / 10 + y / 10) % 2 ? Rgba{230, 230, 40, 255} : Rgba{0, 0, 0, 0};
-                   },
-                   0.6, 1.8};
-
-struct Colour {
-  double r, g, b;
-};
-
-// A palette entry 0x00YYCrCb in RGB of full range, from the BT.601
-// definition: luma weights 0.299 and 0.114, video levels 16..235 and
-// 16..240.
-Colour PaletteRgb(std::uint32_t entry) {
-  const double y = (double((entry >> 16) & 0xFF) - 16.0) * 255.0 / 219.0;
-  const double cr = (double((entry >> 8) & 0xFF) - 128.0) * 255.0 / 224.0;
-  const double cb = (double(entry & 0xFF) - 128.0) * 255.0 / 224.0;
-  const double kr = 0.299, kb = 0.114, kg = 1.0 - kr - kb;
-  return {y + 2.0 * (1.0 - kr) * cr, y - 2.0 * (1.0 - kb) * kb / kg * cb - 2.0 * (1.0 - kr) * kr / kg * cr,
-          y + 2.0 * (1.0 - kb) * cb};
+std::int64_t FrameAt(double seconds) {
+  return std::int64_t(std::lround(seconds * kelta::test::SubtitledDvdFramesPerSecond));
 }
-
-double Distance(const Colour& c, const Rgba& p) {
-  return std::abs(c.r - p.r) + std::abs(c.g - p.g) + std::abs(c.b - p.b);
-}
-
-// The palette entry spumux chose for a picture's colour: the nearest.
-Colour EntryFor(const std::vector<std::uint32_t>& palette, const Rgba& p) {
-  Colour best = PaletteRgb(palette.at(0));
-  for (const std::uint32_t entry : palette)
-    if (Distance(PaletteRgb(entry), p) < Distance(best, p)) best = PaletteRgb(entry);
-  return best;
-}
-
-double Channel(const TFastDIB& frame, int x, int y, int c) { return frame.PixelPtr(x, y)[c]; }
-
-// PSNR of `still` against the picture laid over `plain` in the palette's
-// colours, with its opacity in the sixteen steps of a DVD's contrast,
-// inside the picture's box; and the largest difference of an opaque pixel
-// from its palette colour.
-struct Match {
-  double psnr = 0;
-  double opaqueError = 0;
-};
-Match Compare(const TFastDIB& still, const TFastDIB& plain, const Picture& picture,
-              const std::vector<std::uint32_t>& palette) {
-  double squares = 0;
-  Match match;
-  for (int y = 0; y < picture.height; ++y) {
-    for (int x = 0; x < picture.width; ++x) {
-      const Rgba p = picture.pixel(x, y);
-      const double alpha = std::round(p.a / 17.0) * 17.0 / 255.0;
-      const Colour c = EntryFor(palette, p);
-      const double colour[3] = {c.b, c.g, c.r};  // the frame's order
-      for (int ch = 0; ch < 3; ++ch) {
-        const double shown = Channel(still, picture.x + x, picture.y + y, ch);
-        const double below = Channel(plain, picture.x + x, picture.y + y, ch);
-        const double expected = std::round(std::clamp(colour[ch], 0.0, 255.0) * alpha + below * (1.0 - alpha));
-        squares += (shown - expected) * (shown - expected);
-        if (p.a == 255) match.opaqueError = std::max(match.opaqueError, std::abs(shown - expected));
-      }
-    }
-  }
-  const double mse = squares / (3.0 * picture.width * picture.height);
-  match.psnr = mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
-  return match;
-}
-
-void WritePicture(const Picture& picture, const std::string& path) {
-  std::vector<std::uint8_t> rgba;
-  for (int y = 0; y < picture.height; ++y)
-    for (int x = 0; x < picture.width; ++x) {
-      const Rgba p = picture.pixel(x, y);
-      rgba.insert(rgba.end(), {p.r, p.g, p.b, p.a});
-    }
-  kelta::test::WriteRgbaPng(path, picture.width, picture.height, rgba);
-}
-
-constexpr int FramesPerSecond = 25;
-std::int64_t FrameAt(double seconds) { return std::int64_t(std::lround(seconds * FramesPerSecond)); }
 
 class DvdSubtitleTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     kelta::SetDvdReaderFolder(KELTA_PROGRAM_DIR);
     Scratch_ = std::make_unique<kelta::test::TTempFolder>();
-    const std::string work = Scratch_->Path().string();
     try {
-      WritePicture(Low, work + "/low.png");
-      WritePicture(High, work + "/high.png");
-      kelta::test::DvdTitleSource title;
-      title.video.frames = 2 * FramesPerSecond;
-      Plain_ = work + "/PLAIN";
-      kelta::test::AuthorDvd(work + "/plain-sources", Plain_, {title});
-      auto shown = [&](const Picture& p, const std::string& png) {
-        return kelta::test::DvdSubtitlePicture{work + "/" + png, p.start, p.end, p.x, p.y};
-      };
-      title.subtitles = {{"en", {shown(Low, "low.png")}}, {"fr", {shown(High, "high.png")}}};
-      Subtitled_ = work + "/SUBTITLED";
-      Vob_ = kelta::test::AuthorDvd(work + "/sources", Subtitled_, {title}).at(0);
-      Image_ = work + "/subtitled.iso";
-      kelta::test::MakeDiscImage(Subtitled_, Image_, "SUBTITLED");
+      const kelta::test::SubtitledDvd dvd = kelta::test::AuthorSubtitledDvd(Scratch_->Path().string());
+      Subtitled_ = dvd.folder;
+      Image_ = dvd.image;
+      Plain_ = dvd.plain;
+      Vob_ = dvd.video;
     } catch (const std::exception& error) {
       Failure_ = error.what();
     }
@@ -209,7 +101,7 @@ TEST_F(DvdSubtitleTest, ListsTheStreamsWithTheirLanguagesAndPalette) {
 TEST_F(DvdSubtitleTest, StillWithSubtitleMatchesTheCompositeInThePalettesColours) {
   struct Case {
     int stream;
-    const Picture* picture;
+    const SubtitleArt* art;
     double at;
   };
   for (const std::string& location : {Subtitled_, Image_}) {
@@ -217,13 +109,14 @@ TEST_F(DvdSubtitleTest, StillWithSubtitleMatchesTheCompositeInThePalettesColours
     const std::vector<std::uint32_t>& palette = disc.Titles.at(0).Palette;
     TMPEG2Decoder decoder(KELTA_PROGRAM_DIR);
     OpenTitle(decoder, disc);
-    for (const Case& c : {Case{0, &Low, 0.8}, Case{1, &High, 1.5}}) {
+    for (const Case& c : {Case{0, &kelta::test::LowSubtitle(), 0.8}, Case{1, &kelta::test::HighSubtitle(), 1.5}}) {
       SCOPED_TRACE(location + ", stream " + std::to_string(c.stream));
       ASSERT_TRUE(decoder.SetSubtitleStream(-1, palette));
       const TFastDIB plain = Still(decoder, FrameAt(c.at));
       ASSERT_TRUE(decoder.SetSubtitleStream(c.stream, palette));
       const TFastDIB still = Still(decoder, FrameAt(c.at));
-      const Match match = Compare(still, plain, *c.picture, palette);
+      const kelta::test::SubtitleMatch match = kelta::test::CompareWithComposite(
+          still.Bits(), plain.Bits(), still.RowCount(), still.RowStride(), *c.art, palette);
       std::printf("stream %d: PSNR %.2f dB in the box, opaque pixels within %.0f\n", c.stream, match.psnr,
                   match.opaqueError);
       EXPECT_GE(match.psnr, 40.0);
@@ -273,6 +166,7 @@ TEST_F(DvdSubtitleTest, PlainFileDrawsItsStreamsInFallbackGreys) {
   kelta::TSubtitleImage subtitle;
   ASSERT_TRUE(decoder.Subtitle(subtitle));
   // The decoder trims clear edges: the box lies within the picture's.
+  const SubtitleArt& Low = kelta::test::LowSubtitle();
   EXPECT_GE(subtitle.X, Low.x);
   EXPECT_GE(subtitle.Y, Low.y);
   EXPECT_LE(subtitle.X + subtitle.Width, Low.x + Low.width);

@@ -75,6 +75,9 @@ class TMainDlg : public QWidget {
   // Playback > Still: how a paused frame becomes a still.
   QMenu* tbStill = nullptr;
   QAction *tbiStillClean = nullptr, *tbiStillWeave = nullptr, *tbiStillBlend = nullptr;
+  // Playback > Subtitles: "Off" and the streams of the video on screen,
+  // made afresh each time it opens.
+  QMenu* tbSubtitles = nullptr;
   QAction *tbiOpen = nullptr, *tbiNewCategory = nullptr, *tbiNewFilm = nullptr, *tbiDelete = nullptr,
           *tbiEdit = nullptr, *tbiClose = nullptr;
   QAction *tbiPlay = nullptr, *tbiPause = nullptr, *tbiBackward = nullptr, *tbiForward = nullptr,
@@ -167,6 +170,14 @@ class TMainDlg : public QWidget {
   void UseStillModeFile(const std::filesystem::path& file);
   // The Playback > Still choice: the frame on screen is made again.
   void ChooseStillMode(TStillMode mode);
+  // Keeps each disc's subtitle choice in this file (beside the library);
+  // without one a choice lasts while the disc is on screen.
+  void UseSubtitleChoiceFile(const std::filesystem::path& file);
+  // The Playback > Subtitles choice (SubtitlesOff for "Off"): drawn over
+  // the frame on screen and every frame after it, and kept for a disc.
+  void ChooseSubtitle(std::int32_t stream);
+  // Lists the subtitle choices of the video on screen in Playback > Subtitles.
+  void FillSubtitlesMenu();
 
   // Copies the frame on screen to the clipboard in the shape it is shown
   // at (square pixels, as the picture windows copy it)...
@@ -306,6 +317,9 @@ class TMainDlg : public QWidget {
   };
   std::optional<TOpenDvd> Dvd_;
   std::filesystem::path StillModeFile_;
+  std::filesystem::path SubtitleChoiceFile_;
+  // Draws the subtitle kept for the disc of the title that opened.
+  void UseDiscSubtitle();
   // The controls' containers that the layout moves, beside the public ones.
   QFrame *ButtonPanel_ = nullptr, *ButtonSeparator_ = nullptr, *StatusPanel_ = nullptr;
   QWidget *SliderStrip_ = nullptr, *Splitter_ = nullptr;

@@ -141,6 +141,9 @@ void TMainDlg::BuildMenus() {
     connect(*action, &QAction::triggered, this, [this, mode = mode] { ChooseStillMode(mode); });
   }
   tbiStillClean->setChecked(true);
+  tbSubtitles = tbPlayback->addMenu(QStringLiteral("Su&btitles"));
+  tbSubtitles->setObjectName(QStringLiteral("tbSubtitles"));
+  connect(tbSubtitles, &QMenu::aboutToShow, this, &TMainDlg::FillSubtitlesMenu);
 
   tbTools = TBXToolbar1->addMenu(QStringLiteral("&Tools"));
   tbTools->setObjectName(QStringLiteral("tbTools"));

@@ -93,6 +93,7 @@ void TMainDlg::DvdTitleOpened(TOpenDvd opened) {
   NoteOpenedVideo(opened.Chosen);
   const std::string damage = opened.Disc.Damage;
   Dvd_ = std::move(opened);
+  UseDiscSubtitle();
   imgMainView->hide();
   ShowOpenedVideo(FrameBar->MaxPosition());
   ShowVideoStatus();

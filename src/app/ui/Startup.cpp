@@ -148,6 +148,7 @@ int RunKelta(int argc, char** argv, const TLibraryDocumentHooks& library) {
     mainDlg = std::make_unique<TMainDlg>();
     mainDlg->UseRecentVideosFile(RecentVideosPath());
     mainDlg->UseStillModeFile(StillModePath());
+    mainDlg->UseSubtitleChoiceFile(SubtitleChoicePath());
     ShowMainWindow(*mainDlg, WindowPlacePath());
     KeepPlaceOnClose(*mainDlg, WindowPlacePath());
     mainDlg->raise();

@@ -7,6 +7,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "video/SubtitleChoice.h"
+
 namespace kelta {
 
 QString DvdDurationText(std::int64_t ms) {
@@ -38,11 +40,12 @@ TDvdTitleDlg::TDvdTitleDlg(const TDvdDisc& disc, QWidget* parent) : QDialog(pare
   Titles_->setRootIsDecorated(false);
   Titles_->setAllColumnsShowFocus(true);
   Titles_->setHeaderLabels({QStringLiteral("Title"), QStringLiteral("Duration"), QStringLiteral("Chapters"),
-                           QStringLiteral("Picture")});
+                           QStringLiteral("Picture"), QStringLiteral("Subtitles")});
   for (const TDvdTitle& title : disc.Titles) {
     auto* row = new QTreeWidgetItem(Titles_, QStringList{QStringLiteral("Title %1").arg(title.Number),
                                                         DvdDurationText(title.DurationMs),
-                                                        QString::number(title.Chapters.size()), PictureText(title)});
+                                                        QString::number(title.Chapters.size()), PictureText(title),
+                                                        QString::fromStdString(SubtitleLanguagesText(title))});
     for (int column = 1; column <= 2; ++column) row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
   }
   for (int column = 0; column < Titles_->columnCount(); ++column) Titles_->resizeColumnToContents(column);
@@ -58,7 +61,7 @@ TDvdTitleDlg::TDvdTitleDlg(const TDvdDisc& disc, QWidget* parent) : QDialog(pare
   connect(Titles_, &QTreeWidget::itemActivated, this, &QDialog::accept);
   layout->addWidget(buttons);
   Titles_->setFocus();
-  resize(440, 260);
+  resize(520, 260);
 }
 
 std::size_t TDvdTitleDlg::Chosen() const {

@@ -1,7 +1,8 @@
 #pragma once
 // TDvdTitleDlg: the title chooser of a DVD. It lists every title with its
-// number, duration, chapter count and picture size and aspect, the longest
-// selected at first; Enter, a double click or Open opens the selected one.
+// number, duration, chapter count, picture size and aspect and the languages
+// of its subtitles, the longest selected at first; Enter, a double click or
+// Open opens the selected one.
 
 #include <cstddef>
 #include <optional>

@@ -17,6 +17,7 @@
 #include "imaging/Resample.h"
 #include "imaging/ui/DibImage.h"
 #include "video/MPEG2Decoder.h"
+#include "video/SubtitleOverlay.h"
 #include "video/ui/FrameBarOpening.h"
 #include "video/PlaybackPause.h"
 #include "common/ui/VideoOutPanel.h"
@@ -95,6 +96,7 @@ void TVideoFrameBar::RedrawPanel() {
 void TVideoFrameBar::ShowFrame(const FrameView& frame, std::uint32_t ticks) {
   // A frame of another shape than the open video's is not shown.
   if (!CopyFrameBits(frame, FrameDIB_)) return;
+  DrawSubtitleOverFrame();
   CurrentTime_ = double(ticks) / TicksPerDay;
   FrameNumber_ = Decoder_->FrameNumber();
   // Those who hear of the frame see its position too.
@@ -157,6 +159,27 @@ void TVideoFrameBar::ShowNextStill(std::uint32_t ticks) {
   // Set first: those who hear of the frame ask what was done to it.
   StillKind_ = kind;
   ShowFrame(shown, ticks);
+}
+
+void TVideoFrameBar::DrawSubtitleOverFrame() {
+  if (SubtitleStream_ < 0) return;
+  TSubtitleImage subtitle;
+  if (Decoder_->Subtitle(subtitle)) DrawSubtitle(subtitle, FrameDIB_);
+}
+
+bool TVideoFrameBar::SetSubtitle(std::int32_t stream, const std::vector<std::uint32_t>& palette) {
+  if (!Decoder_ || !FileOpened_ || Opening_) return false;
+  TPlaybackPause paused(*this);
+  const bool chosen = Decoder_->SetSubtitleStream(stream, palette);
+  if (!chosen && stream >= 0) Decoder_->SetSubtitleStream(-1, {});
+  const std::int32_t before = SubtitleStream_;
+  SubtitleStream_ = chosen ? stream : -1;
+  if (SubtitleStream_ != before || stream >= 0) RemakeStill();
+  return chosen;
+}
+
+std::uint32_t TVideoFrameBar::SubtitleStreams() const {
+  return Decoder_ && FileOpened_ ? Decoder_->SubtitleStreams() : 0;
 }
 
 void TVideoFrameBar::RemakeStill() {
@@ -266,6 +289,7 @@ void TVideoFrameBar::PlayStatus(TPlayStatus status) {
   if (status & psFrameReady) {
     // The worker waits in this call: the decoder is this thread's now.
     FrameNumber_ = Decoder_->FrameNumber();
+    DrawSubtitleOverFrame();
     if (OutputPanel != nullptr && OutputPanel->Image != nullptr) {
       ResampleNearestInto(FrameDIB_, *OutputPanel->Image, PanelArea());
       OutputPanel->PictureChanged();

@@ -131,6 +131,18 @@ class TVideoFrameBar : public QWidget {
   // choice while paused makes the frame on screen again.
   void SetStillMode(TStillMode mode);
   TStillMode StillMode() const { return StillMode_; }
+  // The subtitle stream drawn over every frame shown, paused or playing,
+  // after the still is made (SubtitleOverlay.h): FrameDIB holds it too, so
+  // that what is saved, copied or exported shows it. Palette: the 16
+  // colours of a DVD title; any other count: the plugin's greys.
+  // SubtitlesOff (-1) draws none. Playback pauses around the change, and a
+  // paused frame is made again with it. False, and subtitles off, when the
+  // video lacks the stream or the plugin cannot draw subtitles. Every open
+  // turns subtitles off.
+  bool SetSubtitle(std::int32_t stream, const std::vector<std::uint32_t>& palette);
+  std::int32_t Subtitle() const { return SubtitleStream_; }
+  // The sub-picture streams of the open video: bit n for stream n.
+  std::uint32_t SubtitleStreams() const;
   // What was done to the frame on screen; nothing while playing.
   std::optional<TStillKind> StillKind() const { return Playing_ ? std::nullopt : StillKind_; }
   // Frames `offsets` away from the one on screen (in display order), decoded
@@ -197,6 +209,9 @@ class TVideoFrameBar : public QWidget {
   void ShowFrameNumber(std::int64_t number);
   // Decodes the next frame and shows it as the still the choice makes.
   void ShowNextStill(std::uint32_t ticks);
+  // Lays the chosen stream's subtitle of the frame the decoder returned
+  // last over FrameDIB_.
+  void DrawSubtitleOverFrame();
   // Makes the frame on screen again as a still, where frames are numbered.
   void RemakeStill();
   // The frame playback left on screen, paused or at the end, as a still.
@@ -251,6 +266,7 @@ class TVideoFrameBar : public QWidget {
   TDisplayAspect DisplayAspect_;
   TStillMode StillMode_ = TStillMode::Blend;
   std::optional<TStillKind> StillKind_;
+  std::int32_t SubtitleStream_ = -1;
 };
 
 }  // namespace kelta

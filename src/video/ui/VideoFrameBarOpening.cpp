@@ -129,6 +129,8 @@ void TVideoFrameBar::SwitchToOpenedVideo(std::unique_ptr<TMPEG2Decoder> decoder,
   DisplayAspect_ = Decoder_->DisplayAspect();
   MaxPosition_ = Decoder_->FileSize() / PositionBlock;
   OpenedName_ = FileName;
+  // The plugin starts every video without subtitles.
+  SubtitleStream_ = -1;
   // Every cell's thumbnail came before the end.
   for (std::size_t i = 0; i < FrameRects_.size(); ++i) {
     TFrameRect& cell = FrameRects_[i];
