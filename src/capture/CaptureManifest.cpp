@@ -56,6 +56,11 @@ std::string CaptureManifestJson(const TCaptureReport& report) {
       json << ", \"time\": " << Quoted(ClockText(still.TimeMs)) << ", \"timecode\": " << Quoted(still.Timecode);
       if (still.Chapter > 0) json << ", \"chapter\": " << still.Chapter;
       json << ", \"still\": " << Quoted(still.Still) << ", \"file\": " << Quoted(still.File);
+      if (still.SceneScore) {
+        char score[32];
+        std::snprintf(score, sizeof score, "%.2f", *still.SceneScore);
+        json << ", \"sceneScore\": " << score;
+      }
     } else {
       json << ", \"error\": " << Quoted(still.Error);
     }

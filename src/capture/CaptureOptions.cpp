@@ -153,6 +153,9 @@ TCaptureOptions ParseCaptureOptions(const std::vector<std::string>& arguments) {
     } else if (name == "--chapters") {
       flag();
       options.Chapters = true;
+    } else if (name == "--scenes") {
+      flag();
+      options.Scenes = true;
     } else if (name == "--count") {
       options.Count = IntegerIn(name, value(), 1, 10000);
     } else if (name == "--still") {
@@ -201,7 +204,7 @@ TCaptureOptions ParseCaptureOptions(const std::vector<std::string>& arguments) {
   }
   if (options.Source.empty()) throw ECaptureUsage("no source: give a video file, a DVD folder or a disc image");
   if (!options.ListTitles) {
-    if (!options.TakesFrames()) throw ECaptureUsage("say which frames: --every, --at, --chapters or --count");
+    if (!options.TakesFrames()) throw ECaptureUsage("say which frames: --every, --at, --chapters, --scenes or --count");
     if (options.ToFolder.empty()) throw ECaptureUsage("say where the stills go: --to FOLDER");
   }
   return options;
@@ -216,6 +219,7 @@ std::string CaptureUsageText() {
          "  --every 10s | 250f   a still every so many seconds or frames\n"
          "  --at PLACE,...       stills at frames (18517f) or times (00:12:34.567, 754.5s)\n"
          "  --chapters           the first frame of each chapter\n"
+         "  --scenes             the first frame after each cut\n"
          "  --count N            N stills spread over the video\n"
          "  --still auto|weave|blend          how a frame becomes a still (default auto)\n"
          "  --aspect stream|original|4:3|16:9|1.85|square|square-itu   the stored shape\n"

@@ -51,6 +51,7 @@ struct TCaptureOptions {
   std::optional<TVideoPlace> Every;
   std::vector<TVideoPlace> At;
   bool Chapters = false;
+  bool Scenes = false;
   std::optional<std::int32_t> Count;
 
   TStillMode Still = TStillMode::Clean;
@@ -68,7 +69,7 @@ struct TCaptureOptions {
   std::string ManifestFile;
   bool Json = false;
 
-  bool TakesFrames() const { return Every || !At.empty() || Chapters || Count; }
+  bool TakesFrames() const { return Every || !At.empty() || Chapters || Scenes || Count; }
 };
 
 // Reads the arguments after "capture". Throws ECaptureUsage.

@@ -1,5 +1,7 @@
 #include "capture/CaptureRun.h"
 
+#include "capture/SceneCuts.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -146,6 +148,24 @@ std::vector<std::int64_t> ChapterFrames(TOpenedVideo& video) {
   return frames;
 }
 
+// Every picture of the video in order, compared with the one before.
+std::vector<TSceneCut> ScanForCuts(TMPEG2Decoder& decoder, std::int64_t count, const TCaptureProgress& progress,
+                                   std::size_t total) {
+  std::vector<double> differences;
+  differences.reserve(std::size_t(count));
+  if (!decoder.SeekFrame(0)) throw ECaptureSource("the video's first frame cannot be reached");
+  TFrameSketch previous{};
+  for (std::int64_t frame = 0;; ++frame) {
+    const FrameView picture = decoder.GetFrame(0);
+    if (!picture) break;
+    const TFrameSketch sketch = SketchFrame(picture);
+    differences.push_back(frame == 0 ? 0.0 : SketchDifference(previous, sketch));
+    previous = sketch;
+    if (progress && frame % 25 == 0) progress(std::size_t(frame), total);
+  }
+  return FindSceneCuts(differences);
+}
+
 std::string EncodedStill(const TFastDIB& picture, TCaptureFormat format, const TExportMetadata& metadata,
                          const std::filesystem::path& target) {
   if (format == TCaptureFormat::Pdf) {
@@ -202,6 +222,14 @@ TCaptureReport RunCapture(const TCaptureOptions& options, const std::filesystem:
   for (const TVideoPlace& place : options.At) Pick(picks, place.FrameAt(rate), place.Typed, count);
   if (options.Count)
     for (std::int64_t i = 0; i < *options.Count; ++i) Pick(picks, i * count / *options.Count, "count", count);
+  std::map<std::int64_t, double> cutScores;
+  const std::size_t scanned = options.Scenes ? std::size_t(count) : 0;
+  if (options.Scenes) {
+    for (const TSceneCut& cut : ScanForCuts(decoder, count, progress, scanned + 1)) {
+      Pick(picks, cut.Frame, "scene cut", count);
+      cutScores[cut.Frame] = cut.Score;
+    }
+  }
   if (options.Chapters) {
     if (chapterFrames.empty()) throw ECaptureSource("\"" + options.Source + "\" has no chapters");
     for (std::size_t i = 0; i < chapterFrames.size(); ++i)
@@ -211,8 +239,8 @@ TCaptureReport RunCapture(const TCaptureOptions& options, const std::filesystem:
   std::error_code folderError;
   std::filesystem::create_directories(options.ToFolder, folderError);
   const TAspectRatio choice = AspectChoiceOf(options.Aspect, report.Width, report.Height, report.Aspect);
-  const std::size_t total = picks.Frames.size();
-  std::size_t done = 0;
+  const std::size_t total = scanned + picks.Frames.size();
+  std::size_t done = scanned;
   for (const auto& [frame, asked] : picks.Frames) {
     TCapturedStill still;
     still.Frame = frame;
@@ -220,6 +248,7 @@ TCaptureReport RunCapture(const TCaptureOptions& options, const std::filesystem:
     still.Timecode = SmpteTimecode(frame, rate);
     const auto chapter = std::upper_bound(chapterFrames.begin(), chapterFrames.end(), frame);
     still.Chapter = std::int32_t(chapter - chapterFrames.begin());
+    if (const auto cut = cutScores.find(frame); cut != cutScores.end()) still.SceneScore = cut->second;
     try {
       if (!decoder.SeekFrame(frame)) throw std::runtime_error("the frame could not be reached");
       still.TimeMs = std::int64_t(decoder.NextFrameTime()) / 90;

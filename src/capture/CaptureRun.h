@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -32,6 +33,9 @@ struct TCapturedStill {
   std::string Still;         // what was done to the frame: "deinterlaced"
   std::string File;          // the file written, bare name
   std::string Error;         // why it was not written; empty when it was
+  // How far the picture differs from the one before, where cuts were
+  // looked for and this is one.
+  std::optional<double> SceneScore;
 };
 
 struct TCaptureReport {
@@ -48,7 +52,8 @@ struct TCaptureReport {
   bool AllWritten() const;
 };
 
-// Hears the stills done out of all.
+// Hears the work done out of all: the pictures scanned for cuts, then the
+// stills.
 using TCaptureProgress = std::function<void(std::size_t done, std::size_t total)>;
 
 // The decoder plugin and the DVD reader lie in `programFolder`. Throws
