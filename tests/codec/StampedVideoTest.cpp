@@ -213,6 +213,19 @@ TEST_P(RipNavigationTest, EveryFrameIsFfmpegsDecodeInDisplayOrder) {
   // Times are the timestamps': the frame rate's steps from the first frame.
   ASSERT_NE(Codec_->Optional().seekFrame(20), 0);
   EXPECT_NEAR(Codec_->FileInfo().Time, 20 * 90000 / c.frameRate, 90000 / 1000.0);
+
+  // A seek by byte position, as the strip makes them, lands on the first
+  // frame of the next group (every clip has a second one) and numbers it.
+  ASSERT_NE(Codec_->Optional().seekFrame(0), 0);
+  ASSERT_TRUE(Next());
+  Codec_->seek(Codec_->FileInfo().Position + 1);
+  EXPECT_EQ(Number(), -1);
+  const FrameView half = Next();
+  ASSERT_TRUE(half);
+  ASSERT_GT(Number(), 0);
+  ASSERT_LT(Number(), Count());
+  EXPECT_TRUE(SameFrame(FrameView::Bgr24(expected[std::size_t(Number())].data(), c.width, c.height), half,
+                        std::string(c.name) + "-byte-seek"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rips, RipNavigationTest, ::testing::ValuesIn(RipCases),
