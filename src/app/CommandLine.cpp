@@ -40,6 +40,8 @@ std::string VersionText() { return std::string("Kelta ") + KELTA_VERSION + "\n";
 
 std::string HelpText() {
   return "Usage: kelta [VIDEO]\n"
+         "       kelta capture SOURCE [options]   stills without the window\n"
+         "                                        (kelta capture --help tells more)\n"
          "Captures still images from DVD video into your image library.\n"
          "\n"
          "  VIDEO       what to open: a DVD folder (one that holds VIDEO_TS, or VIDEO_TS\n"

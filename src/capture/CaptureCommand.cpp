@@ -37,6 +37,10 @@ int RunCaptureCommand(const std::vector<std::string>& arguments, const std::file
     err << "kelta capture: " << error.what() << "\n" << CaptureUsageText();
     return 2;
   }
+  if (options.Help) {
+    out << CaptureUsageText();
+    return 0;
+  }
   try {
     if (options.ListTitles) {
       out << DvdTitleTable(options.Source, programFolder);

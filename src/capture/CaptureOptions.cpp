@@ -132,7 +132,11 @@ TCaptureOptions ParseCaptureOptions(const std::vector<std::string>& arguments) {
     const auto flag = [&] {
       if (attached) throw ECaptureUsage(name + " takes no value");
     };
-    if (name == "--title") {
+    if (name == "--help" || name == "-h") {
+      flag();
+      options.Help = true;
+      return options;
+    } else if (name == "--title") {
       options.Title = IntegerIn(name, value(), 1, 99);
     } else if (name == "--list-titles") {
       flag();
@@ -214,6 +218,7 @@ std::string CaptureUsageText() {
   return "Usage: kelta capture SOURCE [options]\n"
          "Takes stills from a video file, a DVD folder or a disc image without the window.\n"
          "\n"
+         "  -h, --help           print this help and stop\n"
          "  --title N            the DVD title (default: the longest)\n"
          "  --list-titles        print the DVD's titles and stop\n"
          "  --every 10s | 250f   a still every so many seconds or frames\n"

@@ -46,6 +46,7 @@ struct TCaptureOptions {
   // The DVD title, from 1; none: the longest.
   std::optional<std::int32_t> Title;
   bool ListTitles = false;
+  bool Help = false;
 
   // Which frames; any together, each frame taken once.
   std::optional<TVideoPlace> Every;

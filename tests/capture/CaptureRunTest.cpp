@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 #include <cmath>
 #include <fstream>
@@ -36,6 +37,26 @@ int CounterIn(const std::filesystem::path& bmp) {
   TFastDIB picture;
   if (!picture.LoadFromFile(bmp.string())) return -2;
   return test::ReadFrameCounter(picture.Bits(), picture.Width(), picture.RowCount(), picture.RowStride());
+}
+
+// Checks a manifest against the schema in the repository with a real
+// validator; "" when it holds.
+std::string SchemaErrors(const std::filesystem::path& manifest) {
+  const std::filesystem::path schema = std::filesystem::path(KELTA_SOURCE_DIR) / "src/capture/capture-manifest.schema.json";
+  const std::filesystem::path said = manifest.string() + ".validation";
+  const std::string command = "/usr/bin/python3 -c 'import json, sys, jsonschema; "
+                              "jsonschema.validate(json.load(open(sys.argv[1])), json.load(open(sys.argv[2])))' '" +
+                              manifest.string() + "' '" + schema.string() + "' > '" + said.string() + "' 2>&1";
+  return std::system(command.c_str()) == 0 ? std::string() : "invalid: " + Bytes(said);
+}
+
+// The files of a folder, each as its name and bytes, in name order.
+std::vector<std::string> FolderBytes(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> names(std::filesystem::directory_iterator(folder), {});
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> bytes;
+  for (const auto& name : names) bytes.push_back(name.filename().string() + "\n" + Bytes(name));
+  return bytes;
 }
 
 struct TCommandRun {
@@ -133,6 +154,12 @@ TEST(CaptureDvd, TakesTheFirstFrameOfEachChapter) {
   EXPECT_NEAR(double(report.Stills[1].Frame), 25, 12);
   EXPECT_NEAR(double(report.Stills[2].Frame), 60, 12);
 
+  const TCommandRun command = Capture({(folder / "disc").string(), "--chapters", "--at", "2f", "--to",
+                                       (folder / "again").string(), "--manifest", (folder / "dvd.json").string()});
+  ASSERT_EQ(command.Status, 0) << command.Err;
+  EXPECT_EQ(SchemaErrors(folder / "dvd.json"), "");
+  EXPECT_NE(Bytes(folder / "dvd.json").find("\"chapter\": 2"), std::string::npos);
+
   const TCommandRun titles = Capture({"--list-titles", (folder / "disc").string()});
   EXPECT_EQ(titles.Status, 0) << titles.Err;
   EXPECT_NE(titles.Out.find("    1  00:00:04"), std::string::npos) << titles.Out;
@@ -169,6 +196,7 @@ TEST_F(CaptureCommandTest, ExitStatusesSayHowItWent) {
       {"a frame beyond the end", {Video_, "--at", "3f,99f", "--to", (Folder_ / "some").string()}, 1,
        "frame 99 (99f): frame 99 lies beyond the video's last frame (29)"},
       {"no titles in a file", {"--list-titles", Video_}, 2, "is no DVD folder or disc image"},
+      {"help", {"--help", "--count", "x"}, 0, ""},
   };
   for (const auto& c : cases) {
     const TCommandRun run = Capture(c.arguments);
@@ -200,15 +228,44 @@ TEST_F(CaptureCommandTest, TheSameInputGivesTheSameBytes) {
       const TCommandRun done = Capture({Video_, "--every", "10f", "--format", format, "--to", to.string(), "--json"});
       ASSERT_EQ(done.Status, 0) << done.Err;
       manifests.push_back(done.Out);
-      std::vector<std::string> bytes;
-      std::vector<std::filesystem::path> names(std::filesystem::directory_iterator(to), {});
-      std::sort(names.begin(), names.end());
-      for (const auto& name : names) bytes.push_back(name.filename().string() + "\n" + Bytes(name));
-      files.push_back(bytes);
+      files.push_back(FolderBytes(to));
     }
     EXPECT_EQ(files[0].size(), 3u) << format;
     EXPECT_TRUE(files[0] == files[1]) << format;
     EXPECT_EQ(manifests[0], manifests[1]) << format;
+  }
+}
+
+TEST_F(CaptureCommandTest, TheManifestFollowsItsSchema) {
+  const std::filesystem::path manifest = Folder_ / "manifest.json";
+  const TCommandRun run = Capture({Video_, "--count", "2", "--at", "99f", "--still", "blend", "--to",
+                                   (Folder_ / "stills").string(), "--manifest", manifest.string()});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(SchemaErrors(manifest), "");
+  EXPECT_NE(Bytes(manifest).find("\"error\""), std::string::npos);
+  // And the validator does say no to what breaks the schema.
+  std::ofstream(Folder_ / "broken.json") << "{\"source\": \"x\", \"stills\": [{\"frame\": \"one\"}]}";
+  EXPECT_NE(SchemaErrors(Folder_ / "broken.json"), "");
+}
+
+// Captures of several discs at once on one machine (or many) give what one
+// capture alone gives: the program, run three times at once, writes the same
+// bytes as when run alone.
+TEST_F(CaptureCommandTest, RunsAtOnceGiveTheBytesOfOneRun) {
+  const std::string kelta = (ProgramFolder / "kelta").string();
+  const auto command = [&](const std::string& name) {
+    return "'" + kelta + "' capture '" + Video_ + "' --every 7f --format jpeg --to '" + (Folder_ / name).string() +
+           "' --manifest '" + (Folder_ / (name + ".json")).string() + "'";
+  };
+  ASSERT_EQ(std::system(command("alone").c_str()), 0);
+  const std::string together =
+      "(" + command("one") + ") & (" + command("two") + ") & (" + command("three") + ") & wait";
+  ASSERT_EQ(std::system(together.c_str()), 0);
+  const std::vector<std::string> alone = FolderBytes(Folder_ / "alone");
+  EXPECT_EQ(alone.size(), 5u);
+  for (const char* name : {"one", "two", "three"}) {
+    EXPECT_TRUE(FolderBytes(Folder_ / name) == alone) << name;
+    EXPECT_EQ(Bytes(Folder_ / (std::string(name) + ".json")), Bytes(Folder_ / "alone.json")) << name;
   }
 }
 
