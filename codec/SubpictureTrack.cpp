@@ -62,6 +62,22 @@ void SubpictureTrack::AddPacket(int stream, std::int64_t pts, std::int64_t pos, 
   units.back().packets.push_back(Packet{pos, size});
 }
 
+void SubpictureTrack::AddVideoTime(std::int64_t pos, std::int64_t pts) {
+  if (pos < 0 || pts == AV_NOPTS_VALUE) return;
+  // Pictures come in coding order, a few frames either way of their times:
+  // only a larger step is a new clock.
+  if (LastVideoPts_ != AV_NOPTS_VALUE && LastVideoPos_ >= 0 &&
+      (pts < LastVideoPts_ - 90000 || pts > LastVideoPts_ + MaxForwardJump) &&
+      (Parts_.empty() || Parts_.back() <= LastVideoPos_))
+    Parts_.push_back(LastVideoPos_ + 1);
+  LastVideoPos_ = pos;
+  LastVideoPts_ = pts;
+}
+
+std::size_t SubpictureTrack::PartOf(std::int64_t pos) const {
+  return std::size_t(std::upper_bound(Parts_.begin(), Parts_.end(), pos) - Parts_.begin());
+}
+
 std::uint32_t SubpictureTrack::Streams() const {
   std::uint32_t streams = 0;
   for (int i = 0; i < MaxStreams; ++i)
@@ -186,14 +202,17 @@ bool SubpictureTrack::Decode(std::size_t index, ByteStream& input) {
   return shows;
 }
 
-const KeltaCodecSubtitle* SubpictureTrack::At(std::int64_t pts, ByteStream& input) {
+const KeltaCodecSubtitle* SubpictureTrack::At(std::int64_t pts, std::int64_t pos, ByteStream& input) {
   if (Stream_ < 0 || !Decoder_ || pts == AV_NOPTS_VALUE) return nullptr;
   const std::vector<Unit>& units = Units_[Stream_];
-  // The unit that began last at or before the moment; in file order on a
-  // tie, as a player meets them.
+  const std::size_t part = PartOf(pos);
+  // The unit of the frame's part that began last at or before the moment;
+  // in file order on a tie, as a player meets them.
   std::int64_t best = -1;
   for (std::size_t i = 0; i < units.size(); ++i)
-    if (units[i].pts <= pts && (best < 0 || units[i].pts >= units[std::size_t(best)].pts)) best = std::int64_t(i);
+    if (units[i].pts <= pts && (best < 0 || units[i].pts >= units[std::size_t(best)].pts) &&
+        PartOf(units[i].packets.front().pos) == part)
+      best = std::int64_t(i);
   if (best < 0) return nullptr;
   if (best != Decoded_) {
     Decoded_ = best;

@@ -9,6 +9,10 @@
 // one) and the contrast the unit gives. So a film's subtitles in every
 // language cost only their places in memory, and the unit decoded last is
 // kept for the frames that follow.
+//
+// Where the clock starts again (a disc's parts each with its own times, or
+// files one after the other), a frame only ever shows a unit of its own
+// part: the video's packets tell where the parts begin.
 
 #include <cstdint>
 #include <vector>
@@ -29,6 +33,12 @@ class SubpictureTrack {
   // bytes; `pts` in 90 kHz ticks, or AV_NOPTS_VALUE for the packets that
   // continue a unit.
   void AddPacket(int stream, std::int64_t pts, std::int64_t pos, int size);
+  // During the open: a packet of the video at byte `pos` with time `pts`
+  // (90 kHz; AV_NOPTS_VALUE: none). A jump of the clock, more than a second
+  // back or more than MaxForwardJump ahead, begins a new part just after
+  // the video packet before it.
+  void AddVideoTime(std::int64_t pos, std::int64_t pts);
+  static constexpr std::int64_t MaxForwardJump = 5 * 90000;
   // Bit n set for every stream n that has a unit.
   std::uint32_t Streams() const;
 
@@ -40,10 +50,10 @@ class SubpictureTrack {
   bool Choose(int stream, const std::uint32_t* palette, bool fullRange);
   int Chosen() const { return Stream_; }
 
-  // The chosen stream's subtitle showing at `pts` (90 kHz, the video's
-  // clock), read from `input`, whose position is kept; null when none
-  // shows. Valid until the next call.
-  const KeltaCodecSubtitle* At(std::int64_t pts, ByteStream& input);
+  // The chosen stream's subtitle showing with the frame at byte `pos` at
+  // `pts` (90 kHz, the video's clock), read from `input`, whose position is
+  // kept; null when none shows. Valid until the next call.
+  const KeltaCodecSubtitle* At(std::int64_t pts, std::int64_t pos, ByteStream& input);
 
  private:
   struct Packet {
@@ -58,8 +68,13 @@ class SubpictureTrack {
   // unreadable or shows nothing.
   bool Decode(std::size_t index, ByteStream& input);
   bool OpenDecoder(const std::uint32_t* palette, bool fullRange);
+  // The part the byte at `pos` belongs to, from 0.
+  std::size_t PartOf(std::int64_t pos) const;
 
   std::vector<Unit> Units_[MaxStreams];
+  // Where the parts after the first begin, rising.
+  std::vector<std::int64_t> Parts_;
+  std::int64_t LastVideoPos_ = -1, LastVideoPts_ = AV_NOPTS_VALUE;
   int Stream_ = -1;
   CodecContextPtr Decoder_;
   // The unit decoded last, its display times (90 kHz from its pts; End -1:

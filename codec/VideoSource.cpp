@@ -269,6 +269,7 @@ bool VideoSource::BuildIndex() {
     if (Packet_->stream_index != Stream_ && IsSubpicture(st)) {
       Subpictures_.AddPacket(st->id - 0x20, Ticks(Packet_->pts, st->time_base), Packet_->pos, Packet_->size);
     } else if (Packet_->stream_index == Stream_) {
+      Subpictures_.AddVideoTime(Packet_->pos, Ticks(Packet_->pts, st->time_base));
       const PacketHeaders h = ParsePacketHeaders(Packet_->data, std::size_t(Packet_->size), sequence);
       const std::int64_t pictureHalves = h.fields == 1 ? 1 : 2;
       if (h.StartsGroup() && Packet_->pos >= 0 && (Groups_.empty() || Packet_->pos > Groups_.back().pos)) {
@@ -679,6 +680,7 @@ bool VideoSource::Advance(Picture what) {
     HaveFrame_ = true;
     Shown_ = Next_;
     ShownPts_ = Ticks(frame->picture->best_effort_timestamp, Format_->streams[Stream_]->time_base);
+    ShownPos_ = frame->position;
   }
   Position_ = frame->position;
   Fields_ = frame->fieldsAfter;
@@ -728,7 +730,7 @@ bool VideoSource::ChooseSubtitle(int stream, const std::uint32_t* palette) {
 
 const KeltaCodecSubtitle* VideoSource::Subtitle() {
   if (Shown_ < 0 || !Input_) return nullptr;
-  return Subpictures_.At(ShownPts_, *Input_);
+  return Subpictures_.At(ShownPts_, ShownPos_, *Input_);
 }
 
 int VideoSource::SkipFrames(int count) {

@@ -250,8 +250,10 @@ class VideoSource {
   bool HaveFrame_ = false;
   // The number of the frame converted into Frame_ last; -1 after a seek.
   std::int64_t Shown_ = -1;
-  // Its presentation time in 90 kHz ticks, as the stream's clock gives it.
+  // Its presentation time in 90 kHz ticks, as the stream's clock gives it,
+  // and the byte position of its picture.
   std::int64_t ShownPts_ = AV_NOPTS_VALUE;
+  std::int64_t ShownPos_ = 0;
 
   SubpictureTrack Subpictures_;
   // The chosen stream's palette, kept to follow a change of range.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <stdexcept>
 #include <vector>
 
 #include "support/DvdFixture.h"
@@ -111,6 +113,17 @@ SubtitledDvd AuthorSubtitledDvd(const std::string& work) {
   dvd.video = AuthorDvd(work + "/sources", dvd.folder, {title}).at(0);
   dvd.image = work + "/subtitled.iso";
   MakeDiscImage(dvd.folder, dvd.image, "SUBTITLED");
+
+  DvdTitleSource low = title, high = title;
+  low.subtitles = {{"en", {shown(LowSubtitle(), "low.png")}}};
+  high.subtitles = {{"en", {shown(HighSubtitle(), "high.png")}}};
+  const std::vector<std::string> parts = AuthorDvd(work + "/joined-sources", work + "/JOINED", {low, high});
+  dvd.joined = work + "/joined.mpg";
+  {
+    std::ofstream out(dvd.joined, std::ios::binary);
+    for (const std::string& part : parts) out << std::ifstream(part, std::ios::binary).rdbuf();
+    if (!out.flush()) throw std::runtime_error("cannot write " + dvd.joined);
+  }
   return dvd;
 }
 

@@ -36,6 +36,10 @@ struct SubtitledDvd {
   std::string image;   // a UDF image of it
   std::string plain;   // the same title without subtitles
   std::string video;   // the title's program stream with its subtitles, as a plain file
+  // Two such streams one after the other, the clock starting again in the
+  // second: the first with only the low picture on stream 0, the second
+  // with only the high one on stream 0, each at its own times.
+  std::string joined;
 };
 
 // Authors the discs under `work`; throws std::runtime_error when a tool fails.

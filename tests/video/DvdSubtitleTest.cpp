@@ -46,6 +46,7 @@ class DvdSubtitleTest : public ::testing::Test {
       Image_ = dvd.image;
       Plain_ = dvd.plain;
       Vob_ = dvd.video;
+      Joined_ = dvd.joined;
     } catch (const std::exception& error) {
       Failure_ = error.what();
     }
@@ -75,7 +76,7 @@ class DvdSubtitleTest : public ::testing::Test {
   }
 
   static inline std::unique_ptr<kelta::test::TTempFolder> Scratch_;
-  static inline std::string Failure_, Plain_, Subtitled_, Image_, Vob_;
+  static inline std::string Failure_, Plain_, Subtitled_, Image_, Vob_, Joined_;
 };
 
 TEST_F(DvdSubtitleTest, ListsTheStreamsWithTheirLanguagesAndPalette) {
@@ -179,6 +180,35 @@ TEST_F(DvdSubtitleTest, PlainFileDrawsItsStreamsInFallbackGreys) {
     EXPECT_EQ(subtitle.Pixels[i], subtitle.Pixels[i + 2]);
   }
   EXPECT_GT(opaque, 0);
+}
+
+// Where the clock starts again, as between a disc's parts, each part shows
+// its own subtitles at its own times only, never another part's that share
+// its times.
+TEST_F(DvdSubtitleTest, SubtitlesKeepToThePartOfTheVideoTheyBelongTo) {
+  TMPEG2Decoder decoder(KELTA_PROGRAM_DIR);
+  decoder.Open(Joined_);
+  const std::int64_t part = decoder.FrameCount() / 2;
+  ASSERT_EQ(part, FrameAt(2.0));
+  ASSERT_TRUE(decoder.SetSubtitleStream(0, {}));
+  const SubtitleArt& low = kelta::test::LowSubtitle();
+  const SubtitleArt& high = kelta::test::HighSubtitle();
+  struct Case {
+    std::int64_t frame;
+    const SubtitleArt* shown;  // null: none
+  };
+  for (const Case& c : {Case{FrameAt(0.8), &low}, Case{FrameAt(1.6), nullptr}, Case{part + FrameAt(0.2), nullptr},
+                        Case{part + FrameAt(0.5), nullptr}, Case{part + FrameAt(1.4), &high},
+                        Case{FrameAt(0.8), &low}}) {
+    SCOPED_TRACE("frame " + std::to_string(c.frame));
+    Still(decoder, c.frame);
+    kelta::TSubtitleImage subtitle;
+    ASSERT_EQ(decoder.Subtitle(subtitle), c.shown != nullptr);
+    if (!c.shown) continue;
+    // The decoder trims clear edges: the box lies within the picture's.
+    EXPECT_GE(subtitle.Y, c.shown->y);
+    EXPECT_LE(subtitle.Y + subtitle.Height, c.shown->y + c.shown->height);
+  }
 }
 
 }  // namespace
