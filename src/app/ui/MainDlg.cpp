@@ -166,8 +166,15 @@ void TMainDlg::ConnectLibrary() {
     ShowCheckUpdateDialog(this);
   };
   TMainWindowHooks hooks;
-  hooks.ClearThumbnail = [this] { ClearThumbnail(); };
-  hooks.SetThumbnail = [this](const QImage& picture) { SetThumbnail(picture); };
+  hooks.ClearThumbnail = [this] {
+    ClearThumbnail();
+    imgThumb->setToolTip(QString());
+  };
+  // The box shows the focused image: its tip says where that came from.
+  hooks.SetThumbnail = [this](const QImage& picture) {
+    SetThumbnail(picture);
+    imgThumb->setToolTip(Library_ ? ImageSourceTip(*FilmManager, Library_->FocusedNode()) : QString());
+  };
   hooks.HideStartPicture = [this] { imgMainView->hide(); };
   hooks.VideoOpened = [this](std::int64_t) { VideoFileOpened(); };
   // An open that fails ends after the command that began it: its error is
@@ -282,14 +289,19 @@ bool TMainDlg::ShowCutNameTip(QHelpEvent* event) {
     QToolTip::hideText();
     return true;
   }
-  // Only a name the pane cuts needs its tip.
+  // A name the pane cuts shows whole in the tip, and an image's tip says
+  // where it was captured.
   const QRect cell = imageTree->visualItemRect(item);
   const int needed = cell.x() + imageTree->fontMetrics().horizontalAdvance(item->text(0)) + 8;
-  if (needed <= imageTree->viewport()->width()) {
+  const bool cut = needed > imageTree->viewport()->width();
+  const QString source =
+      Library_ ? ImageSourceTip(*FilmManager, const_cast<QTreeWidgetItem*>(item)) : QString();
+  if (!cut && source.isEmpty()) {
     QToolTip::hideText();
     return true;
   }
-  QToolTip::showText(event->globalPos(), item->text(0), imageTree->viewport(), cell);
+  const QString tip = cut ? (source.isEmpty() ? item->text(0) : item->text(0) + '\n' + source) : source;
+  QToolTip::showText(event->globalPos(), tip, imageTree->viewport(), cell);
   return true;
 }
 

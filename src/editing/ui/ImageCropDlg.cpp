@@ -32,7 +32,7 @@ void TimageCropDlg::tbiResetClick() {
 
 void TimageCropDlg::UpdateStatus() {
   const TFastDIB& work = Control()->WorkImage();
-  Status_->setText(QString("[%1x%2] - %3").arg(work.Width()).arg(work.RowCount()).arg(ImageName));
+  Status_->setText(WithSource(QString("[%1x%2] - %3").arg(work.Width()).arg(work.RowCount()).arg(ImageName), Source_));
 }
 
 void TimageCropDlg::ShowSelection() {

@@ -24,6 +24,7 @@ class TimageCropDlg : public TPictureEditDlg {
   void ShowSelection();
 
  private:
+  void RefreshStatus() override { UpdateStatus(); }
   // Drawn into the box's control; goes before the box, which Qt frees later.
   std::unique_ptr<TImageCropTool> Tool_;
   bool SelectionShown_ = false;

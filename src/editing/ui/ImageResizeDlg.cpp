@@ -134,11 +134,17 @@ void TimageResizeDlg::HeightChanged() {
 
 void TimageResizeDlg::UpdateStatus(int width, int height) {
   const TFastDIB& loaded = Control()->LoadedImage();
-  Status_->setText(QString("Original: [%1x%2] - Resize: [%3x%4]")
-                       .arg(loaded.Width())
-                       .arg(loaded.RowCount())
-                       .arg(width)
-                       .arg(height));
+  Status_->setText(WithSource(QString("Original: [%1x%2] - Resize: [%3x%4]")
+                                  .arg(loaded.Width())
+                                  .arg(loaded.RowCount())
+                                  .arg(width)
+                                  .arg(height),
+                              Source_));
+}
+
+void TimageResizeDlg::RefreshStatus() {
+  const TFastDIB& work = Control()->WorkImage();
+  UpdateStatus(work.Width(), work.RowCount());
 }
 
 }  // namespace kelta

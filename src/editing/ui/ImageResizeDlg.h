@@ -34,6 +34,7 @@ class TimageResizeDlg : public TPictureEditDlg {
   void SetEdits(int width, int height);
 
  private:
+  void RefreshStatus() override;
   static int ValueOf(const QLineEdit* edit);
   // The other side at the proportions "Constrain" keeps.
   int ConstrainedHeight(int width);

@@ -22,6 +22,7 @@ TimageViewDlg::TimageViewDlg(QWidget* parent)
   connect(AddToolItem(ToolBar_, "tbiPre", "Pre&vious"), &QAction::triggered, this, [this] { tbiPreClick(); });
   connect(AddToolItem(ToolBar_, "tbiNext", "&Next"), &QAction::triggered, this, [this] { tbiNextClick(); });
   AddCopyItem(ToolBar_, [this]() -> const TFastDIB& { return Control()->WorkImage(); });
+  GoToSource_ = AddGoToSourceItem(ToolBar_, this, GoToSourceChosen);
   connect(AddToolItem(ToolBar_, "pmiClose", "&Close"), &QAction::triggered, this, [this] { close(); });
 
   StackPictureWindow(this, {ToolBar_}, Box_, 735, &Status_);
@@ -50,12 +51,19 @@ void TimageViewDlg::tbiNextClick() {
 
 void TimageViewDlg::UpdateStatus() {
   const TFastDIB* image = ViewRecord.Image;
-  Status_->setText(QString("%1/%2 - [%3x%4] - %5")
-                       .arg(ViewRecord.Index)
-                       .arg(ViewRecord.Count)
-                       .arg(image ? image->Width() : 0)
-                       .arg(image ? image->RowCount() : 0)
-                       .arg(ViewRecord.Name));
+  Status_->setText(WithSource(QString("%1/%2 - [%3x%4] - %5")
+                                  .arg(ViewRecord.Index)
+                                  .arg(ViewRecord.Count)
+                                  .arg(image ? image->Width() : 0)
+                                  .arg(image ? image->RowCount() : 0)
+                                  .arg(ViewRecord.Name),
+                              Source_));
+}
+
+void TimageViewDlg::ShowSource(const QString& source) {
+  Source_ = source;
+  GoToSource_->setVisible(!source.isEmpty());
+  UpdateStatus();
 }
 
 void TimageViewDlg::keyPressEvent(QKeyEvent* event) {

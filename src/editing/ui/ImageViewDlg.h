@@ -30,6 +30,12 @@ class TimageViewDlg : public QDialog {
   TExportImageAs ExportImageAs;
   std::function<void()> ShowPreviousImage;
   std::function<void()> ShowNextImage;
+  // Closed through Go to Source: the opener goes to the picture's source.
+  bool GoToSourceChosen = false;
+  // Where the picture shown came from, in the status line after its name;
+  // Go to Source shows only when there is one.
+  void ShowSource(const QString& source);
+  QAction* tbiGoToSource() const { return GoToSource_; }
 
   TImageControlBox* Box() const { return Box_; }
   TImageControl* Control() const { return Box_->Control(); }
@@ -51,6 +57,8 @@ class TimageViewDlg : public QDialog {
   std::unique_ptr<TImageDrawTool> Tool_;
   QToolBar* ToolBar_;
   QLabel* Status_ = nullptr;
+  QAction* GoToSource_ = nullptr;
+  QString Source_;
 };
 
 }  // namespace kelta

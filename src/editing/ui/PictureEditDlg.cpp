@@ -29,6 +29,7 @@ void TPictureEditDlg::AddEditItems(std::function<void()> reset) {
                   {"tbiPdf", "P&DF"}}},
                 [this](int tag) { tbiExportClick(tag); });
   AddCopyItem(ToolBar_, [this]() -> const TFastDIB& { return Control()->WorkImage(); });
+  GoToSource_ = AddGoToSourceItem(ToolBar_, this, GoToSourceChosen);
   connect(AddToolItem(ToolBar_, "tbiClose", "&Close"), &QAction::triggered, this, [this] { close(); });
 }
 
@@ -90,6 +91,12 @@ void TPictureEditDlg::closeEvent(QCloseEvent* event) {
     }
   }
   QDialog::closeEvent(event);
+}
+
+void TPictureEditDlg::ShowSource(const QString& source) {
+  Source_ = source;
+  if (GoToSource_) GoToSource_->setVisible(!source.isEmpty());
+  RefreshStatus();
 }
 
 }  // namespace kelta

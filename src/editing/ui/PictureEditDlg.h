@@ -35,6 +35,12 @@ class TPictureEditDlg : public QDialog {
   TSavePicture SavePicture;
   TSaveAsNewImage SaveAsNewImage;
   QString ImageName;  // the picture's name: in the question before closing (and the crop status line)
+  // Closed through Go to Source: the opener goes to the picture's source.
+  bool GoToSourceChosen = false;
+  // Where the picture came from, at the end of the status line; Go to
+  // Source shows only when there is one.
+  void ShowSource(const QString& source);
+  QAction* tbiGoToSource() const { return GoToSource_; }
 
   TImageControlBox* Box() const { return Box_; }
   TImageControl* Control() const { return Box_->Control(); }
@@ -67,6 +73,10 @@ class TPictureEditDlg : public QDialog {
   QAction* Save_ = nullptr;
   QAction* SaveAsNew_ = nullptr;
   QLabel* Status_ = nullptr;
+  QAction* GoToSource_ = nullptr;
+  QString Source_;
+  // The status line's text is the window's own; the source follows it.
+  virtual void RefreshStatus() = 0;
 };
 
 }  // namespace kelta

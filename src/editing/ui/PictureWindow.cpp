@@ -67,6 +67,20 @@ QAction* AddToolItem(QToolBar* bar, const char* name, const QString& caption) {
   return action;
 }
 
+QAction* AddGoToSourceItem(QToolBar* bar, QDialog* window, bool& chosen) {
+  QAction* item = AddToolItem(bar, "tbiGoToSource", "&Go to Source");
+  item->setVisible(false);
+  QObject::connect(item, &QAction::triggered, window, [window, &chosen] {
+    chosen = true;
+    if (!window->close()) chosen = false;
+  });
+  return item;
+}
+
+QString WithSource(const QString& status, const QString& source) {
+  return source.isEmpty() ? status : status + QStringLiteral(" - ") + source;
+}
+
 QAction* AddCopyItem(QToolBar* bar, std::function<const TFastDIB&()> shown) {
   QAction* copy = AddToolItem(bar, "tbiCopy", "Cop&y");
   copy->setShortcuts({QKeySequence::mnemonic(copy->text()), QKeySequence(QKeySequence::Copy)});

@@ -55,6 +55,14 @@ QMenu* AddExportMenu(QToolBar* bar, const char* name, const QString& caption,
 // A 24-pixel panel with the status label at (4, 3), labelWidth x 18.
 QWidget* MakeStatusPanel(QWidget* window, int labelWidth, QLabel** label);
 
+// "&Go to Source", hidden until the window's picture has a source to go to.
+// Choosing it sets `chosen` and closes the window; the opener goes to the
+// source once the window has closed. A window that stays open (its unsaved
+// change kept) goes nowhere.
+QAction* AddGoToSourceItem(QToolBar* bar, QDialog* window, bool& chosen);
+// The status line's text with the source after it, when there is one.
+QString WithSource(const QString& status, const QString& source);
+
 // A library picture's "Save" is meaningless for a video frame: disabled, caption silver.
 void DisableSaveItem(QToolBar* bar, QAction* save);
 

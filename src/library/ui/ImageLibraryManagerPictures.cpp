@@ -52,6 +52,12 @@ TExportImageAs ExportNamed(std::function<QString()> name, std::function<TExportM
   };
 }
 
+// The source of the node's image in a crop or resize window.
+void ShowSourceIn(const TFilmManager& films, TPictureEditDlg& window, QTreeWidgetItem* node) {
+  const std::optional<TCaptureSource> source = ImageSourceOf(films, node);
+  window.ShowSource(source ? SourceBrief(*source) : QString());
+}
+
 }  // namespace
 
 QString TImageLibraryManager::LibraryPathText(QTreeWidgetItem* node) {
@@ -181,7 +187,8 @@ void TImageLibraryManager::ShowInViewer(TimageViewDlg& viewer, QTreeWidgetItem* 
   view.Image = &viewer.Control()->WorkImage();
   view.Name = Text(record->Image.Name);
   view.Memo = Text(record->Image.Memo);
-  viewer.UpdateStatus();
+  const std::optional<TCaptureSource> source = ImageSourceOf(Films_, node);
+  viewer.ShowSource(source ? SourceBrief(*source) : QString());
   viewer.Control()->update();
 }
 
@@ -204,6 +211,7 @@ void TImageLibraryManager::ViewImage() {
   Viewer_ = &viewer;
   viewer.exec();
   Viewer_ = nullptr;
+  if (viewer.GoToSourceChosen && viewer.ViewRecord.Node) GoToImageSource(Films_, Host_, viewer.ViewRecord.Node);
 }
 
 void TImageLibraryManager::StepViewer(int step) {
@@ -305,7 +313,9 @@ void TImageLibraryManager::CropImage() {
   crop.Control()->ImageLoaded();
   crop.ImageName = name;
   crop.UpdateStatus();
+  ShowSourceIn(Films_, crop, node);
   crop.exec();
+  if (crop.GoToSourceChosen) GoToImageSource(Films_, Host_, node);
 }
 
 void TImageLibraryManager::ResizeImage() {
@@ -328,7 +338,9 @@ void TImageLibraryManager::ResizeImage() {
   const TFastDIB& work = resize.Control()->WorkImage();
   resize.SetEdits(work.Width(), work.RowCount());
   resize.UpdateStatus(work.Width(), work.RowCount());
+  ShowSourceIn(Films_, resize, node);
   resize.exec();
+  if (resize.GoToSourceChosen) GoToImageSource(Films_, Host_, node);
 }
 
 void TImageLibraryManager::CheckForUpdate() {

@@ -65,6 +65,11 @@ QString SourceLines(const TCaptureSource& source) {
   return lines;
 }
 
+QString ImageSourceTip(const TFilmManager& films, QTreeWidgetItem* node) {
+  const std::optional<TCaptureSource> source = ImageSourceOf(films, node);
+  return source ? SourceLines(*source) : QString();
+}
+
 QString SourceBrief(const TCaptureSource& source) {
   QString brief = Text(SourceName(source));
   std::string when = source.Timecode();

@@ -35,6 +35,9 @@ void GoToImageSource(TFilmManager& films, TLibraryHost& host, QTreeWidgetItem* n
 // "Source: MY_DISC, title 2, chapter 3" and "Timecode: 00:12:34.567 (SMPTE
 // 00:12:34:14), frame 18517" on two lines; the second only when known.
 QString SourceLines(const TCaptureSource& source);
+// SourceLines of an image node's source; empty for other nodes and images
+// without one.
+QString ImageSourceTip(const TFilmManager& films, QTreeWidgetItem* node);
 // "MY_DISC, title 2, chapter 3 · 00:12:34:14": short, for a status line.
 QString SourceBrief(const TCaptureSource& source);
 

@@ -5,11 +5,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include <cstring>
@@ -18,7 +20,10 @@
 #include "app/ui/MainDlg.h"
 #include "imaging/FastDIB.h"
 #include "library/FilmManager.h"
+#include "editing/ui/ImageCropDlg.h"
+#include "editing/ui/ImageViewDlg.h"
 #include "library/LibraryPaths.h"
+#include "library/LibraryStoreChanges.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryDocument.h"
 #include "library/ui/SaveImageDlg.h"
@@ -252,6 +257,91 @@ class MainDlgSourceTest : public QObject {
       QCOMPARE(QString::fromStdString(library.Films.ImageSource(0, 0, 0)->DvdLocation), moved);
       RemoveStoredFiles(library.Films);
     }
+    QCOMPARE(test::UnansweredModals(), 0);
+  }
+
+  // Where a person looks: the tree's tip, the thumbnail box's tip and the
+  // picture windows' status lines say where the image came from, and the
+  // windows offer Go to Source, which closes them and goes there.
+  void theTipsAndThePictureWindowsShowTheSource() {
+    const fs::path config = fs::path(Dir_.filePath(QStringLiteral("tip-config")).toStdString());
+    TLibrary library(config);
+    TCaptureSource source;
+    source.Video = Dir_.filePath(QStringLiteral("gone/trip.vob")).toStdString();
+    source.Frame = 17;
+    source.TimeMs = 680;
+    source.FrameRate = 25;
+    TFastDIB picture;
+    picture.SetSize(64, 48, 24);
+    std::memset(picture.Bits(), 0x80, picture.ImageSize());
+    StorePicture(library.Films, DataFolderPath(), picture, 0, 0, {u"Pier", u"", u"", u""}, source);
+    StorePicture(library.Films, DataFolderPath(), picture, 0, 0, {u"Old", u"", u"", u""});
+    const QString sourceLine = QStringLiteral("Source: ") + QString::fromStdString(source.Video);
+    const QString timeLine = QStringLiteral("Timecode: 00:00:00.680 (SMPTE 00:00:00:17), frame 17");
+    const QString brief = QString::fromStdString(source.Video) + QStringLiteral(" \u00B7 00:00:00:17");
+
+    TMainDlg window(nullptr, ProgramDir);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.imageTree->expandAll();
+    const auto tipAt = [&window](QTreeWidgetItem* item) {
+      QToolTip::hideText();
+      if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000)) return QStringLiteral("(a tip stayed)");
+      const QPoint at = window.imageTree->visualItemRect(item).center();
+      QHelpEvent help(QEvent::ToolTip, at, window.imageTree->viewport()->mapToGlobal(at));
+      QApplication::sendEvent(window.imageTree->viewport(), &help);
+      return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QCOMPARE(tipAt(Node(window, {0, 0, 0})), sourceLine + '\n' + timeLine);
+    QCOMPARE(tipAt(Node(window, {0, 0, 1})), QString());
+    QToolTip::hideText();
+
+    window.imageTree->setCurrentItem(Node(window, {0, 0, 0}));
+    QCOMPARE(window.imgThumb->toolTip(), sourceLine + '\n' + timeLine);
+    window.imageTree->setCurrentItem(Node(window, {0, 0, 1}));
+    QCOMPARE(window.imgThumb->toolTip(), QString());
+
+    // The crop window: the source in its status line, and Go to Source.
+    window.imageTree->setCurrentItem(Node(window, {0, 0, 0}));
+    QString cropStatus;
+    bool offered = false;
+    test::WhenModal<TimageCropDlg>([&](TimageCropDlg* crop) {
+      cropStatus = crop->lbStatus()->text();
+      offered = crop->tbiGoToSource()->isVisible();
+      crop->close();
+    });
+    window.RunCommand(window.Commands.CropImage);
+    QVERIFY2(cropStatus.endsWith(QStringLiteral(" - ") + brief), qPrintable(cropStatus));
+    QVERIFY(offered);
+
+    // The viewer: its status line, and Go to Source, which closes it and
+    // goes to the video; here the video is gone, which is said.
+    QString viewStatus, said;
+    test::WhenModal<TimageViewDlg>([&](TimageViewDlg* viewer) {
+      viewStatus = viewer->lbStatus()->text();
+      test::WhenModal<QMessageBox>([&said](QMessageBox* box) {
+        said = box->text();
+        box->button(QMessageBox::Cancel)->click();
+      });
+      viewer->tbiGoToSource()->trigger();
+    });
+    window.RunCommand(window.Commands.ViewImage);
+    QVERIFY2(viewStatus.endsWith(QStringLiteral("Pier - ") + brief), qPrintable(viewStatus));
+    QVERIFY2(said.contains(QString::fromStdString(source.Video)), qPrintable(said));
+    QVERIFY(!window.FrameBar->FileOpened());
+
+    // An image without a source offers nothing to go to.
+    window.imageTree->setCurrentItem(Node(window, {0, 0, 1}));
+    bool oldOffered = true;
+    test::WhenModal<TimageViewDlg>([&](TimageViewDlg* viewer) {
+      oldOffered = viewer->tbiGoToSource()->isVisible();
+      viewStatus = viewer->lbStatus()->text();
+      viewer->close();
+    });
+    window.RunCommand(window.Commands.ViewImage);
+    QVERIFY(!oldOffered);
+    QVERIFY2(viewStatus.endsWith(QStringLiteral("- Old")), qPrintable(viewStatus));
+    RemoveStoredFiles(library.Films);
     QCOMPARE(test::UnansweredModals(), 0);
   }
 
