@@ -29,7 +29,7 @@ TCaptureProgress ProgressLine(std::ostream& err) {
 }  // namespace
 
 int RunCaptureCommand(const std::vector<std::string>& arguments, const std::filesystem::path& programFolder,
-                      std::ostream& out, std::ostream& err, bool terminal) {
+                      std::ostream& out, std::ostream& err, bool terminal, const TSheetWriter& writeSheet) {
   TCaptureOptions options;
   try {
     options = ParseCaptureOptions(arguments);
@@ -58,9 +58,20 @@ int RunCaptureCommand(const std::vector<std::string>& arguments, const std::file
         return 1;
       }
     }
+    bool sheetWritten = true;
+    if (!options.SheetFile.empty()) {
+      try {
+        if (!writeSheet) throw std::runtime_error("this program cannot draw contact sheets");
+        writeSheet(report.Sheet, options.SheetFile);
+      } catch (const std::exception& error) {
+        err << "kelta capture: the contact sheet " << options.SheetFile << " could not be written: " << error.what()
+            << "\n";
+        sheetWritten = false;
+      }
+    }
     for (const TCapturedStill& still : report.Stills)
       if (!still.Error.empty()) err << "kelta capture: frame " << still.Frame << " (" << still.Asked << "): " << still.Error << "\n";
-    return report.AllWritten() ? 0 : 1;
+    return report.AllWritten() && sheetWritten ? 0 : 1;
   } catch (const ECaptureSource& error) {
     err << "kelta capture: " << error.what() << "\n";
     return 2;

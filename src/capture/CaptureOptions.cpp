@@ -1,6 +1,7 @@
 #include "capture/CaptureOptions.h"
 
 #include <charconv>
+#include <filesystem>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -199,6 +200,12 @@ TCaptureOptions ParseCaptureOptions(const std::vector<std::string>& arguments) {
     } else if (name == "--manifest") {
       options.ManifestFile = value();
       if (options.ManifestFile.empty()) throw ECaptureUsage("--manifest needs a file");
+    } else if (name == "--sheet") {
+      options.SheetFile = value();
+      const std::string extension = std::filesystem::path(options.SheetFile).extension().string();
+      if (extension != ".png" && extension != ".pdf") throw ECaptureUsage("--sheet writes a .png or a .pdf file");
+    } else if (name == "--columns") {
+      options.Columns = IntegerIn(name, value(), 1, 16);
     } else if (name == "--json") {
       flag();
       options.Json = true;
@@ -234,6 +241,7 @@ std::string CaptureUsageText() {
          "  --format png|jpeg|bmp|pdf          (default png)\n"
          "  --to FOLDER          where the stills are written\n"
          "  --manifest FILE      a JSON list of what was taken; --json prints it\n"
+         "  --sheet FILE.png|FILE.pdf  a contact sheet of the stills, --columns N (default 4)\n"
          "\n"
          "Exit status: 0 every still written, 1 some failed (each named), 2 bad\n"
          "arguments or a source that cannot be opened.\n";

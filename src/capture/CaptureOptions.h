@@ -69,6 +69,9 @@ struct TCaptureOptions {
   std::string ToFolder;
   std::string ManifestFile;
   bool Json = false;
+  // A contact sheet of the stills (PNG or PDF) in so many columns.
+  std::string SheetFile;
+  std::int32_t Columns = 4;
 
   bool TakesFrames() const { return Every || !At.empty() || Chapters || Scenes || Count; }
 };

@@ -33,6 +33,7 @@ namespace {
 struct TOpenedVideo {
   std::unique_ptr<TMPEG2Decoder> Decoder;
   std::string Base;  // what the stills' names begin with
+  std::string Name;
   std::string VolumeName;
   std::int32_t Title = 0;
   std::vector<TDvdChapter> Chapters;
@@ -86,6 +87,7 @@ TOpenedVideo OpenSource(const TCaptureOptions& options, const std::filesystem::p
     } catch (const EMPEG2Error& openError) {
       throw ECaptureSource(openError.what());
     }
+    video.Name = DvdTitleName(disc, title);
     video.VolumeName = disc.VolumeName;
     video.Title = title.Number;
     video.Chapters = title.Chapters;
@@ -97,6 +99,7 @@ TOpenedVideo OpenSource(const TCaptureOptions& options, const std::filesystem::p
       throw ECaptureSource("\"" + options.Source + "\" cannot be opened. " + WhyVideoCannotOpen(options.Source));
     }
     video.Base = FileNameText(std::filesystem::path(options.Source).stem().string());
+    video.Name = options.Source;
   }
   if (!video.Decoder->FrameNavigation() || video.Decoder->FrameCount() <= 0)
     throw ECaptureSource("\"" + options.Source + "\" cannot be stepped frame by frame");
@@ -203,6 +206,8 @@ TCaptureReport RunCapture(const TCaptureOptions& options, const std::filesystem:
   TMPEG2Decoder& decoder = *video.Decoder;
   TCaptureReport report;
   report.Source = options.Source;
+  report.Name = video.Name;
+  report.Sheet.Columns = options.Columns;
   report.VolumeName = video.VolumeName;
   report.Title = video.Title;
   report.Width = decoder.Info().Width;
@@ -291,6 +296,11 @@ TCaptureReport RunCapture(const TCaptureOptions& options, const std::filesystem:
       } else {
         WriteFileAtomically(target, EncodedStill(stored, options.Format, metadata, target));
       }
+      if (!options.SheetFile.empty()) {
+        std::string label = ClockText(still.TimeMs) + "  frame " + std::to_string(frame);
+        if (still.Chapter > 0) label += "  chapter " + std::to_string(still.Chapter);
+        report.Sheet.Cells.push_back(TSheetCell{SheetCellPicture(stored), label});
+      }
     } catch (const std::exception& error) {
       still.Error = error.what();
     }
@@ -298,6 +308,7 @@ TCaptureReport RunCapture(const TCaptureOptions& options, const std::filesystem:
     if (progress) progress(++done, total);
   }
   report.Stills.insert(report.Stills.end(), picks.Outside.begin(), picks.Outside.end());
+  report.Sheet.Heading = report.Name + " - " + std::to_string(report.Sheet.Cells.size()) + " stills";
   return report;
 }
 

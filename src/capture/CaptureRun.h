@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "capture/CaptureOptions.h"
+#include "capture/ContactSheet.h"
 #include "imaging/DisplayAspect.h"
 
 namespace kelta {
@@ -40,6 +41,7 @@ struct TCapturedStill {
 
 struct TCaptureReport {
   std::string Source;      // as given
+  std::string Name;        // what the source is called: its path, or "MY_DISC – Title 2"
   std::string VolumeName;  // a DVD's
   std::int32_t Title = 0;  // a DVD's title; 0 for a file
   std::int32_t Width = 0;
@@ -48,6 +50,8 @@ struct TCaptureReport {
   std::int64_t FrameCount = 0;
   TDisplayAspect Aspect;
   std::vector<TCapturedStill> Stills;
+  // The stills written, at the sheet's size, where a sheet was asked for.
+  TContactSheet Sheet;
 
   bool AllWritten() const;
 };
