@@ -51,7 +51,7 @@ Colour EntryFor(const std::vector<std::uint32_t>& palette, const SubtitleRgba& p
 
 SubtitleMatch CompareWithComposite(const std::uint8_t* still, const std::uint8_t* plain, int height,
                                    std::int64_t stride, const SubtitleArt& art,
-                                   const std::vector<std::uint32_t>& palette) {
+                                   const std::vector<std::uint32_t>& palette, bool videoLevels) {
   double squares = 0;
   SubtitleMatch match;
   for (int y = 0; y < art.height; ++y) {
@@ -64,7 +64,9 @@ SubtitleMatch CompareWithComposite(const std::uint8_t* still, const std::uint8_t
       for (int ch = 0; ch < 3; ++ch) {
         const std::int64_t at = row + std::int64_t(art.x + x) * 3 + ch;
         const double shown = still[at], below = plain[at];
-        const double expected = std::round(std::clamp(colour[ch], 0.0, 255.0) * alpha + below * (1.0 - alpha));
+        double level = std::clamp(colour[ch], 0.0, 255.0);
+        if (videoLevels) level = 16.0 + level * 219.0 / 255.0;
+        const double expected = std::round(level * alpha + below * (1.0 - alpha));
         squares += (shown - expected) * (shown - expected);
         if (p.a == 255) match.opaqueError = std::max(match.opaqueError, std::abs(shown - expected));
       }

@@ -55,9 +55,10 @@ struct SubtitleMatch {
   double psnr = 0;
   double opaqueError = 0;
 };
-// `still` and `plain` are 24-bit frames, bottom row first, `stride` bytes a row.
+// `still` and `plain` are 24-bit frames, bottom row first, `stride` bytes a
+// row; with `videoLevels` the colours are those of RGB 16..235.
 SubtitleMatch CompareWithComposite(const std::uint8_t* still, const std::uint8_t* plain, int height,
                                    std::int64_t stride, const SubtitleArt& art,
-                                   const std::vector<std::uint32_t>& palette);
+                                   const std::vector<std::uint32_t>& palette, bool videoLevels = false);
 
 }  // namespace kelta::test

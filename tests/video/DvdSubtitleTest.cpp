@@ -126,6 +126,26 @@ TEST_F(DvdSubtitleTest, StillWithSubtitleMatchesTheCompositeInThePalettesColours
   }
 }
 
+// With video levels kept (16..235), the subtitle's colours are given in
+// them too, also when the choice of levels comes after the stream's.
+TEST_F(DvdSubtitleTest, SubtitleColoursFollowTheFramesLevels) {
+  const TDvdDisc disc = kelta::ReadDvdDisc(Subtitled_);
+  const std::vector<std::uint32_t>& palette = disc.Titles.at(0).Palette;
+  TMPEG2Decoder decoder(KELTA_PROGRAM_DIR);
+  OpenTitle(decoder, disc);
+  decoder.SetRGBScaleFlag(false);
+  const TFastDIB plain = Still(decoder, FrameAt(0.8));
+  decoder.SetRGBScaleFlag(true);
+  ASSERT_TRUE(decoder.SetSubtitleStream(0, palette));
+  decoder.SetRGBScaleFlag(false);
+  const TFastDIB still = Still(decoder, FrameAt(0.8));
+  const kelta::test::SubtitleMatch match = kelta::test::CompareWithComposite(
+      still.Bits(), plain.Bits(), still.RowCount(), still.RowStride(), kelta::test::LowSubtitle(), palette, true);
+  std::printf("video levels: PSNR %.2f dB in the box, opaque pixels within %.0f\n", match.psnr, match.opaqueError);
+  EXPECT_GE(match.psnr, 40.0);
+  EXPECT_LE(match.opaqueError, 1.0);
+}
+
 // Subtitles show from their start to their end only; with none chosen, or
 // where none shows, the still is byte for byte the one of the same disc
 // authored without subtitles.
