@@ -157,7 +157,10 @@ bool SubpictureTrack::Decode(std::size_t index, ByteStream& input) {
   avcodec_flush_buffers(Decoder_.get());
   AVSubtitle subtitle{};
   int got = 0;
-  if (avcodec_decode_subtitle2(Decoder_.get(), &subtitle, &got, packet.get()) < 0 || !got) return false;
+  if (avcodec_decode_subtitle2(Decoder_.get(), &subtitle, &got, packet.get()) < 0 || !got) {
+    avsubtitle_free(&subtitle);
+    return false;
+  }
 
   int left = INT32_MAX, top = INT32_MAX, right = 0, bottom = 0;
   for (unsigned i = 0; i < subtitle.num_rects; ++i) {
