@@ -80,6 +80,7 @@ TMainLayout LayOutMainWindow(int width, int height, int libraryWidth) {
                buttonsY - PictureButtonsGap - PictureTop};
 
   l.LibraryTitle = {0, 0, pane, LibraryTitleHeight};
+  l.GridToggle = {pane - LibraryTitleHeight, 1, LibraryTitleHeight - 2, LibraryTitleHeight - 2};
   // The thumbnail box stays in the middle of a widened pane.
   const int thumbnailWidth = std::min(ThumbnailWidth, pane - 4);
   l.Thumbnail = {(pane - thumbnailWidth) / 2, middleHeight - ThumbnailHeight - 1, thumbnailWidth, ThumbnailHeight};

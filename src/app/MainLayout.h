@@ -28,6 +28,7 @@ struct TMainLayout {
   static constexpr int MinimumLibraryWidth = 140;
 
   // In the window.
+  // The picture grid, when shown, takes the video area's place.
   TBox MenuBar, ButtonPanel, VideoArea, Splitter, LibraryPane, StatusBar;
   // In the button panel: Open, Play, Pause, Save, Help, Update, and the
   // line between Save and Help.
@@ -39,8 +40,8 @@ struct TMainLayout {
   std::array<TBox, 4> FrameButtons;
   TBox FrameStrip, SliderStrip, Slider;
   // In the library pane: its title bar, the search field, the tree, the
-  // thumbnail box.
-  TBox LibraryTitle, SearchField, Tree, Thumbnail;
+  // thumbnail box, and the picture grid's toggle at the title's right end.
+  TBox LibraryTitle, SearchField, Tree, Thumbnail, GridToggle;
   // In the status bar: the line, the open's progress and its Cancel.
   TBox StatusLine, Progress, CancelOpen;
 };

@@ -240,6 +240,19 @@ void TFilmManager::UpdateImage(int category, int film, int image, const TImageLi
   });
 }
 
+void TFilmManager::MoveImage(int category, int film, int image, int toCategory, int toFilm) {
+  Apply([&](TXmlDocument& document) {
+    TXmlNode& from = Element(Element(document.Root, category, "category"), film, "film");
+    Element(from, image, "image");
+    TXmlNode& to = Element(Element(document.Root, toCategory, "category"), toFilm, "film");
+    if (&from == &to) return false;
+    TXmlNode moved = std::move(from.Children[std::size_t(image)]);
+    from.Children.erase(from.Children.begin() + image);
+    to.Children.push_back(std::move(moved));
+    return true;
+  });
+}
+
 }  // namespace kelta
 
 namespace kelta {

@@ -74,6 +74,9 @@ class TFilmManager {
   void RenameCategory(int category, std::u16string_view name);
   void RenameFilm(int category, int film, const TImageLibraryFilmData& data);
   void UpdateImage(int category, int film, int image, const TImageLibraryImageData& data);
+  // Takes the image out of its film and puts it last in another film, with
+  // every attribute it has; a move into its own film changes nothing.
+  void MoveImage(int category, int film, int image, int toCategory, int toFilm);
 
   // Where the image at these positions was captured; nothing when the entry
   // does not say or does not exist.

@@ -32,6 +32,7 @@ TEST(MainLayout, TheDesignSizeKeepsTheOriginalPlaces) {
   EXPECT_EQ(l.FrameButtons[3], (TBox{347, 252, 98, 32}));
   EXPECT_EQ(l.Slider, (TBox{42, 6, 400, 18}));
   EXPECT_EQ(l.SearchField, (TBox{0, 24, 245, 22}));
+  EXPECT_EQ(l.GridToggle, (TBox{221, 1, 22, 22}));
   EXPECT_EQ(l.Tree, (TBox{0, 46, 245, 227}));
   EXPECT_EQ(l.Thumbnail, (TBox{2, 274, 241, 128}));
   EXPECT_EQ(l.Progress, (TBox{506, 8, 176, 9}));
@@ -78,6 +79,7 @@ TEST_P(MainLayoutSizes, NothingIsCutOrOverlaps) {
     for (std::size_t j = i + 1; j < pane.size(); ++j) EXPECT_TRUE(Apart(pane[i], pane[j])) << i << " " << j;
   }
   EXPECT_GE(l.Tree.Height, 100);
+  EXPECT_TRUE(Inside(l.GridToggle, l.LibraryTitle));
   EXPECT_LE(std::abs(l.Thumbnail.X * 2 + l.Thumbnail.Width - l.LibraryPane.Width), 1);
   EXPECT_TRUE(Inside(l.CancelOpen, l.StatusBar));
 }

@@ -132,6 +132,34 @@ TEST(FilmManager, RenameKeepsAttributeSpellingOrderAndOthers) {
                    R"(    <film name="g" year="2005"/>)", "  </group>", "</films>"}));
 }
 
+// A moved image keeps every attribute, in its order, and goes last in the
+// other film, in the file at once; its own film or a bad position changes nothing.
+TEST(FilmManager, MoveImageTakesTheWholeEntryToTheEndOfAnotherFilm) {
+  TTempFolder folder;
+  const std::string input =
+      Lines({DeclarationLine, "<films>", R"(  <category name="A">)", R"(    <film name="F">)",
+             R"(      <image name="x" filename="x.bmp" thumbnail="xt.bmp" memo="" frame="18517"/>)",
+             R"(      <image name="y" filename="y.bmp" thumbnail="yt.bmp" memo="m"/>)", "    </film>", "  </category>",
+             R"(  <category name="B">)", R"(    <film name="G">)",
+             R"(      <image name="z" filename="z.bmp" thumbnail="zt.bmp" memo=""/>)", "    </film>", "  </category>",
+             "</films>"});
+  WriteBytes(folder / "config", input);
+  TFilmManager manager(folder / "config");
+  manager.MoveImage(0, 0, 0, 0, 0);
+  EXPECT_THROW(manager.MoveImage(0, 0, 2, 1, 0), std::out_of_range);
+  EXPECT_THROW(manager.MoveImage(0, 0, 0, 1, 1), std::out_of_range);
+  EXPECT_EQ(ReadBytes(folder / "config"), input);
+
+  manager.MoveImage(0, 0, 0, 1, 0);
+  EXPECT_EQ(ReadBytes(folder / "config"),
+            Lines({DeclarationLine, "<films>", R"(  <category name="A">)", R"(    <film name="F">)",
+                   R"(      <image name="y" filename="y.bmp" thumbnail="yt.bmp" memo="m"/>)", "    </film>",
+                   "  </category>", R"(  <category name="B">)", R"(    <film name="G">)",
+                   R"(      <image name="z" filename="z.bmp" thumbnail="zt.bmp" memo=""/>)",
+                   R"(      <image name="x" filename="x.bmp" thumbnail="xt.bmp" memo="" frame="18517"/>)", "    </film>",
+                   "  </category>", "</films>"}));
+}
+
 TEST(FilmManager, PositionsCountEveryChildAndBadOnesChangeNothing) {
   TTempFolder folder;
   const std::string input = Lines({DeclarationLine, "<films>", "  <!-- note -->", R"(  <category name="A"/>)", "</films>"});

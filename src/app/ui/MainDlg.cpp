@@ -42,6 +42,7 @@
 #include "common/ui/ShowException.h"
 #include "library/ui/FrameBarLibraryHost.h"
 #include "library/ui/ImageLibraryManager.h"
+#include "library/ui/PictureGrid.h"
 #include "library/ui/ImageSourceLink.h"
 #include "library/ui/LibraryDocument.h"
 #include "update/ui/CheckUpdateDlg.h"
@@ -395,6 +396,8 @@ bool TMainDlg::FocusTakesNavigationKeys() const {
   if (focus == nullptr) return false;
   // The tree's own editor lies inside it.
   if (focus == imageTree || imageTree->isAncestorOf(focus)) return true;
+  // So do the picture grid's (it moves through the pictures with them).
+  if (PictureGrid && (focus == PictureGrid || PictureGrid->isAncestorOf(focus))) return true;
   // So does the menu bar while the keyboard walks it.
   return qobject_cast<const QLineEdit*>(focus) != nullptr || qobject_cast<const QAbstractSpinBox*>(focus) != nullptr ||
          qobject_cast<const QTextEdit*>(focus) != nullptr || qobject_cast<const QPlainTextEdit*>(focus) != nullptr ||

@@ -36,11 +36,13 @@ class QMenuBar;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+class QToolButton;
 class QTreeWidget;
 
 namespace kelta {
 
 class TFrameBarLibraryHost;
+class TPictureGrid;
 class TPositionSlider;
 class TImageLibraryManager;
 class TVideoFrameBar;
@@ -114,6 +116,10 @@ class TMainDlg : public QWidget {
   // Filters the tree as the person types (see LibraryTreeFilter).
   QLineEdit* etSearch = nullptr;
   QTreeWidget* imageTree = nullptr;
+  // The pictures of the film or category chosen in the tree, over the video
+  // area while Tools > Picture Grid (or the toggle on the pane's title) is on.
+  TPictureGrid* PictureGrid = nullptr;
+  QAction* tbiPictureGrid = nullptr;
   QLabel* imgThumb = nullptr;
   TFastDIB ThumbDIB;
 
@@ -249,6 +255,11 @@ class TMainDlg : public QWidget {
   void BuildLibraryPane();
   // The search field above the tree, with the filter behind it.
   void BuildSearchField();
+  // The picture grid, its toggle and their wiring to the tree, the search
+  // and the commands (made with the first layout).
+  void BuildPictureGrid();
+  // Shows the grid over the video area, or the video again.
+  void ShowPictureGrid(bool on);
   void BuildStatusBar();
   // Puts every control at its place for the window's size and the library
   // pane's width (see MainLayout).
@@ -324,6 +335,7 @@ class TMainDlg : public QWidget {
   QFrame *ButtonPanel_ = nullptr, *ButtonSeparator_ = nullptr, *StatusPanel_ = nullptr;
   QWidget *SliderStrip_ = nullptr, *Splitter_ = nullptr;
   QLabel* LibraryTitlePicture_ = nullptr;
+  QToolButton* GridToggle_ = nullptr;
   // The library pane's width as the person dragged it.
   int LibraryWidth_ = TMainLayout::DesignLibraryWidth;
 

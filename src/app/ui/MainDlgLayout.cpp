@@ -9,12 +9,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include "app/ui/MainDlg.h"
 #include "app/ui/PaneSplitter.h"
 #include "app/ui/PositionSlider.h"
 #include "common/ui/VideoOutPanel.h"
+#include "library/ui/PictureGrid.h"
 #include "video/ui/VideoFrameBar.h"
 
 namespace kelta {
@@ -113,12 +115,15 @@ void TMainDlg::ApplyLayout() {
   SliderStrip_->setGeometry(Rect(l.SliderStrip));
   Slider->setGeometry(Rect(l.Slider));
   Splitter_->setGeometry(Rect(l.Splitter));
+  if (PictureGrid == nullptr) BuildPictureGrid();
+  PictureGrid->setGeometry(Rect(l.VideoArea));
 
   Panel3->setGeometry(Rect(l.LibraryPane));
   if (LibraryTitlePicture_->pixmap().width() != l.LibraryTitle.Width)
     LibraryTitlePicture_->setPixmap(LibraryTitleShade(l.LibraryTitle.Width));
   LibraryTitlePicture_->setGeometry(Rect(l.LibraryTitle));
   Label1->setGeometry(Rect(l.LibraryTitle));
+  GridToggle_->setGeometry(Rect(l.GridToggle));
   etSearch->setGeometry(Rect(l.SearchField));
   imageTree->setGeometry(Rect(l.Tree));
   imgThumb->setGeometry(Rect(l.Thumbnail));

@@ -4,8 +4,8 @@
 // hint, context menu, clicks) and carries out the library commands, keeping
 // tree, document and image store in step. Its three roles live in three
 // source files: the tree (ImageLibraryManagerTree.cpp), the library commands
-// (ImageLibraryManagerCommands.cpp) and the picture commands
-// (ImageLibraryManagerPictures.cpp).
+// (ImageLibraryManagerCommands.cpp, moving in ImageLibraryManagerMove.cpp)
+// and the picture commands (ImageLibraryManagerPictures.cpp).
 
 #include <QObject>
 #include <QString>
@@ -90,6 +90,11 @@ class TImageLibraryManager : public QObject {
   void SaveImage();
   void DeleteNode();
   void EditNode();
+  // Moves an image node into another film (the picture grid's drag and
+  // drop): the library file first, then the tree; the film's counts follow.
+  // A film that already holds an image of that name is said so in the
+  // status line and nothing moves.
+  void MoveImage(QTreeWidgetItem* image, QTreeWidgetItem* film);
   // Pauses playback, asks for a video file and starts opening it through the
   // host; playback resumes when the dialog was cancelled, and when the open
   // does not complete. The decoder's errors reach the user through the host.

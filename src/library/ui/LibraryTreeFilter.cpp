@@ -168,6 +168,7 @@ void TLibraryTreeFilter::Apply() {
       for (QTreeWidgetItem* p = current->parent(); p; p = p->parent()) p->setExpanded(true);
       Tree_->scrollToItem(current);
     }
+    emit Filtered();
     return;
   }
   if (!Searching_) {
@@ -181,6 +182,36 @@ void TLibraryTreeFilter::Apply() {
   OpenWays();
   ShowOpenNodes();
   KeepCurrentShown();
+  emit Filtered();
+}
+
+std::vector<QTreeWidgetItem*> TLibraryTreeFilter::ImagesInSight(QTreeWidgetItem* node) {
+  std::vector<QTreeWidgetItem*> images;
+  const int level = TLibraryTreeItem::Level(node);
+  if (!Searching_) {
+    const auto add = [&images](QTreeWidgetItem* film) {
+      for (int i = 0; i < film->childCount(); ++i) images.push_back(film->child(i));
+    };
+    if (level == LevelFilm) add(node);
+    if (level == LevelCategory)
+      for (int i = 0; i < node->childCount(); ++i) add(node->child(i));
+    return images;
+  }
+  if (Stale_) {
+    Rebuild();
+    Match();
+  }
+  const auto at =
+      std::find_if(Entries_.begin(), Entries_.end(), [node](const TEntry& entry) { return entry.Node == node; });
+  if (at == Entries_.end() || !at->Shown()) return images;
+  // What lies below a node follows it in the entries, up to the next node
+  // of its level or above.
+  for (auto entry = at + 1; entry != Entries_.end() && entry->Level > at->Level; ++entry) {
+    const bool parentShown = entry->Parent == int(at - Entries_.begin()) ||
+                             Entries_[std::size_t(entry->Parent)].Shown();
+    if (entry->Level == LevelImage && parentShown && entry->Shown()) images.push_back(entry->Node);
+  }
+  return images;
 }
 
 void TLibraryTreeFilter::NodeOpened(QTreeWidgetItem* node) {

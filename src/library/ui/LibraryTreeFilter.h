@@ -49,9 +49,16 @@ class TLibraryTreeFilter : public QObject {
   QTreeWidgetItem* FirstHit();
   // Enter: the first hit becomes current and an image hit is viewed.
   void GoToFirstHit();
+  // The images below a category or film that the search leaves in sight
+  // (all of them without a search), in the tree's order.
+  std::vector<QTreeWidgetItem*> ImagesInSight(QTreeWidgetItem* node);
 
   // Opening the way to the hits opens at most this many categories and films.
   static constexpr int MostOpenedForHits = 100;
+
+ signals:
+  // The tree shows another set of nodes.
+  void Filtered();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -10,7 +10,10 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
+#include <QMenu>
+#include <QListWidget>
 
 #include <filesystem>
 #include <fstream>
@@ -22,6 +25,7 @@
 #include "library/ui/LibraryDocument.h"
 #include "support/ui/ModalAnswer.h"
 #include "library/ui/NewCategoryDlg.h"
+#include "library/ui/PictureGrid.h"
 
 namespace kelta {
 
@@ -204,6 +208,66 @@ class MainDlgLibraryTest : public QObject {
       QCOMPARE(seen.Text, QStringLiteral("Delete the film 'Summer' and its 1 image?"));
       QCOMPARE(category->childCount(), 0);
       QVERIFY(ReadFile(config).find("Summer") == std::string::npos);
+    }
+    FilmManager = nullptr;
+    QCOMPARE(test::UnansweredModals(), 0);
+  }
+
+  // Tools > Picture Grid (and the toggle on the pane's title) puts the grid
+  // of the chosen film's pictures in the video area's place and back; the
+  // search in the window filters it; the Delete key in it deletes the
+  // picture chosen, as in the tree.
+  void thePictureGridTakesTheVideoAreasPlace() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::filesystem::path config = std::filesystem::path(dir.path().toStdString()) / "config";
+    TFilmManager films(config);
+    films.AddCategory(u"Holidays");
+    films.AddFilm(0, TImageLibraryFilmData{u"Summer", 0});
+    films.AddImage(0, 0, TImageLibraryImageData{u"Beach", u"gone.bmp", u"gone_thumbnail.bmp", u""});
+    films.AddImage(0, 0, TImageLibraryImageData{u"Pier", u"gone2.bmp", u"gone2_thumbnail.bmp", u""});
+    FilmManager = &films;
+    {
+      TMainDlg window(nullptr, QStringLiteral(KELTA_PROGRAM_DIR));
+      window.show();
+      QApplication::setActiveWindow(&window);
+      QVERIFY(QTest::qWaitForWindowExposed(&window));
+      QVERIFY(!window.PictureGrid->isVisible());
+      auto* toggle = window.Panel3->findChild<QToolButton*>(QStringLiteral("btPictureGrid"));
+      QVERIFY(toggle != nullptr && toggle->isVisible());
+      QVERIFY(window.tbTools->actions().contains(window.tbiPictureGrid));
+      QCOMPARE(window.tbiPictureGrid->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
+      QTreeWidgetItem* summer = window.imageTree->topLevelItem(0)->child(0)->child(0);
+      window.imageTree->setCurrentItem(summer);
+      toggle->click();
+      QVERIFY(window.PictureGrid->isVisible());
+      QVERIFY(!window.FlatPanel1->isVisible());
+      QCOMPARE(window.PictureGrid->geometry(), window.FlatPanel1->geometry());
+      QCOMPARE(window.PictureGrid->count(), 2);
+      window.resize(1000, 700);
+      QCOMPARE(window.PictureGrid->geometry(), window.FlatPanel1->geometry());
+
+      QTest::keyClicks(window.etSearch, "pie");
+      window.PictureGrid->Refresh();
+      QTest::qWait(1);
+      window.PictureGrid->Refresh();
+      QCOMPARE(window.PictureGrid->count(), 1);
+      QCOMPARE(window.PictureGrid->item(0)->text(), QStringLiteral("Pier"));
+      QTest::keyClick(window.etSearch, Qt::Key_Escape);
+
+      window.PictureGrid->setFocus();
+      window.PictureGrid->Refresh();
+      window.PictureGrid->setCurrentItem(window.PictureGrid->item(0));
+      QCOMPARE(window.imageTree->currentItem(), summer->child(0));
+      test::TBoxSeen seen;
+      test::AnswerBox(seen, QMessageBox::Yes);
+      QTest::keyClick(window.PictureGrid, Qt::Key_Delete);
+      QCOMPARE(seen.Text, QStringLiteral("Delete the image 'Beach'?"));
+      QCOMPARE(summer->childCount(), 1);
+
+      window.tbiPictureGrid->trigger();
+      QVERIFY(!window.PictureGrid->isVisible());
+      QVERIFY(window.FlatPanel1->isVisible());
     }
     FilmManager = nullptr;
     QCOMPARE(test::UnansweredModals(), 0);
