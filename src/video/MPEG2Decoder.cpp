@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <limits>
 #include <system_error>
+#include <algorithm>
 #include <vector>
 
 #include "video/OSError.h"
@@ -233,6 +234,16 @@ void TMPEG2Decoder::Seek(std::int64_t Position) {
 
 std::int64_t TMPEG2Decoder::FrameCount() const {
   return FrameNavigation() ? Optional_.getFrameCount() : -1;
+}
+
+std::vector<std::int64_t> TMPEG2Decoder::ChapterFrames() const {
+  if (!FrameNavigation() || !Optional_.getChapterFrames) return {};
+  std::vector<std::int64_t> frames(std::size_t(std::max(Optional_.getChapterFrames(nullptr, 0), 0)));
+  if (frames.empty()) return frames;
+  // Only what the second call wrote counts, should the answer differ.
+  const std::int32_t count = Optional_.getChapterFrames(frames.data(), std::int32_t(frames.size()));
+  frames.resize(std::min(frames.size(), std::size_t(std::max(count, 0))));
+  return frames;
 }
 
 std::int64_t TMPEG2Decoder::FrameNumber() const {

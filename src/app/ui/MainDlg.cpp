@@ -360,7 +360,7 @@ void TMainDlg::UpdateVideoCommands() {
   tbiResizeFrame->setEnabled(btResize->isEnabled());
   tbiExportFrame->setEnabled(btExport->isEnabled());
   tbiSaveImage->setEnabled(btSave->isEnabled());
-  const bool chapters = frameKeys && DvdTitle() != nullptr && DvdTitle()->Chapters.size() > 1;
+  const bool chapters = frameKeys && ChapterPlaces().Starts.size() > 1;
   tbiPreviousChapter->setEnabled(chapters);
   tbiNextChapter->setEnabled(chapters);
 }
@@ -616,9 +616,9 @@ TStatusFacts TMainDlg::StatusFacts() const {
   facts.MeasuredRate = FrameBar->MeasuredRate();
   facts.Playing = FrameBar->Playing();
   if (const std::optional<TStillKind> still = FrameBar->StillKind()) facts.Still = QString::fromLatin1(StillKindText(*still));
-  if (const TDvdTitle* title = DvdTitle(); title != nullptr && !title->Chapters.empty()) {
-    facts.Chapter = std::int32_t(ChapterAt(ChapterPositions(), FrameBar->Position()) + 1);
-    facts.ChapterCount = std::int32_t(title->Chapters.size());
+  if (const TChapterPlaces chapters = ChapterPlaces(); !chapters.Starts.empty()) {
+    facts.Chapter = std::int32_t(ChapterAt(chapters.Starts, chapters.Here) + 1);
+    facts.ChapterCount = std::int32_t(chapters.Starts.size());
   }
   return facts;
 }

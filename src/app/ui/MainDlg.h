@@ -302,6 +302,14 @@ class TMainDlg : public QWidget {
   void ShowOpenedVideo(std::int64_t maxPosition);
   // The chapter starts of the DVD title on screen, in slider positions.
   std::vector<std::int64_t> ChapterPositions() const;
+  // The chapters of the video on screen and where it is among them: a DVD
+  // title's by slider position, a rip's (Matroska and MP4 chapters) by
+  // frame number; none while another video opens.
+  struct TChapterPlaces {
+    std::vector<std::int64_t> Starts;
+    std::int64_t Here = 0;
+  };
+  TChapterPlaces ChapterPlaces() const;
   void OpenPendingVideo();
   // A video opened: first in the recent list, its folder remembered.
   void NoteOpenedVideo(const QString& path);

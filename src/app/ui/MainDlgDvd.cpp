@@ -1,6 +1,7 @@
 // The main window's DVDs: File > Open DVD, the title chooser, the checks
 // before a title replaces the open video, and the chapters of the title on
-// screen (slider marks, Previous/Next Chapter, the status line's chapter).
+// screen (slider marks, Previous/Next Chapter, the status line's chapter),
+// which a rip's Matroska or MP4 chapters follow by frame number.
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -32,6 +33,12 @@ std::vector<std::int64_t> TMainDlg::ChapterPositions() const {
   if (const TDvdTitle* title = DvdTitle())
     for (const TDvdChapter& chapter : title->Chapters) starts.push_back(chapter.Position / PositionBlock);
   return starts;
+}
+
+TMainDlg::TChapterPlaces TMainDlg::ChapterPlaces() const {
+  if (DvdTitle() != nullptr) return {ChapterPositions(), FrameBar->Position()};
+  if (FrameBar->Opening() || FrameBar->FrameNumber() < 0) return {};
+  return {FrameBar->ChapterFrames(), FrameBar->FrameNumber()};
 }
 
 void TMainDlg::OpenDvdCommand() {
@@ -101,11 +108,15 @@ void TMainDlg::DvdTitleOpened(TOpenDvd opened) {
 }
 
 void TMainDlg::StepChapter(int delta) {
-  const TDvdTitle* title = DvdTitle();
-  if (title == nullptr || title->Chapters.empty()) return;
+  const TChapterPlaces chapters = ChapterPlaces();
+  if (chapters.Starts.empty()) return;
   FrameBar->Pause();
-  const std::size_t target = ChapterStep(ChapterPositions(), FrameBar->Position(), delta);
-  FrameBar->ShowFrameAt(title->Chapters[target].Position);
+  const std::size_t target = ChapterStep(chapters.Starts, chapters.Here, delta);
+  // A title's chapters start at a group of pictures, a rip's at any frame.
+  if (const TDvdTitle* title = DvdTitle())
+    FrameBar->ShowFrameAt(title->Chapters[target].Position);
+  else
+    FrameBar->ShowFrameNumber(chapters.Starts[target]);
   Slider->setValue(int(FrameBar->Position()));
   ShowVideoStatus();
 }

@@ -124,6 +124,8 @@ class TVideoFrameBar : public QWidget {
   void StepBack();
   void ShowFirstFrame();
   void ShowLastFrame();
+  // Shows frame `number` when the video has it.
+  void ShowFrameNumber(std::int64_t number);
   // How a paused frame is made into a still (see StillMode.h). Playback
   // keeps the cheap line blend unless the choice is Weave; the frame on
   // screen when paused is the still the choice makes, and FrameDIB holds it,
@@ -173,6 +175,9 @@ class TVideoFrameBar : public QWidget {
   // the video; -1 when the decoder does not say.
   std::int64_t FrameNumber() const { return FrameNumber_; }
   std::int64_t FrameCount() const { return FrameCount_; }
+  // The first frames of the chapters the open file marks (Matroska and MP4),
+  // rising; none for other videos.
+  const std::vector<std::int64_t>& ChapterFrames() const { return ChapterFrames_; }
   // The time of the frame on screen as a fraction of a day (90 kHz ticks /
   // 7,776,000,000), as the status line formats it.
   double CurrentTime() const { return CurrentTime_; }
@@ -205,8 +210,6 @@ class TVideoFrameBar : public QWidget {
   TPixelScale ScreenScale() const;
   // Shows a still frame of time `ticks` (90 kHz from the first frame).
   void ShowFrame(const FrameView& frame, std::uint32_t ticks);
-  // Shows frame `number` when the video has it.
-  void ShowFrameNumber(std::int64_t number);
   // Decodes the next frame and shows it as the still the choice makes.
   void ShowNextStill(std::uint32_t ticks);
   // Lays the chosen stream's subtitle of the frame the decoder returned
@@ -256,6 +259,7 @@ class TVideoFrameBar : public QWidget {
   double MeasuredRate_ = -1.0;
   std::int64_t FrameNumber_ = -1;
   std::int64_t FrameCount_ = -1;
+  std::vector<std::int64_t> ChapterFrames_;
   double CurrentTime_ = 0.0;
   std::int32_t VideoWidth_ = 0;
   std::int32_t VideoHeight_ = 0;

@@ -124,6 +124,7 @@ void TVideoFrameBar::SwitchToOpenedVideo(std::unique_ptr<TMPEG2Decoder> decoder,
   MeasuredRate_ = -1.0;
   FrameNumber_ = Decoder_->FrameNavigation() ? 0 : -1;
   FrameCount_ = Decoder_->FrameCount();
+  ChapterFrames_ = Decoder_->ChapterFrames();
   VideoWidth_ = info.Width;
   VideoHeight_ = info.Height;
   DisplayAspect_ = Decoder_->DisplayAspect();

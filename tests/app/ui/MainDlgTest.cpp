@@ -331,6 +331,55 @@ class MainDlgTest : public QObject {
     QVERIFY(dlg.FrameBar->FileOpened());
   }
 
+  // A rip opens like a VOB, its Matroska chapters shown like a DVD title's:
+  // PageDown and PageUp show each chapter's first frame and the status line
+  // says which chapter it is. A rip whose codec Kelta does not decode is
+  // refused naming the codec.
+  void aRipOpensWithItsChapters() {
+    const QString meta = Dir_.filePath(QStringLiteral("chapters.txt"));
+    {
+      QFile file(meta);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=520\n"
+                 "[CHAPTER]\nTIMEBASE=1/1000\nSTART=520\nEND=1200\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=1200\nEND=2000\n");
+    }
+    const QString rip = Dir_.filePath(QStringLiteral("rip.mkv")), other = Dir_.filePath(QStringLiteral("xvid.mkv"));
+    const QStringList quiet = {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                               QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                               QStringLiteral("testsrc2=size=320x240:rate=25")};
+    QCOMPARE(QProcess::execute(QStringLiteral("ffmpeg"),
+                               quiet + QStringList{"-i", meta, "-map", "0", "-map_chapters", "1", "-frames:v", "50",
+                                                   "-c:v", "libx264", "-g", "12", rip}),
+             0);
+    QCOMPARE(QProcess::execute(QStringLiteral("ffmpeg"), quiet + QStringList{"-frames:v", "5", "-c:v", "mpeg4", other}),
+             0);
+
+    TMainDlg dlg(nullptr, ProgramDir);
+    dlg.OpenVideo(rip);
+    QVERIFY(dlg.FrameBar->FileOpened());
+    QVERIFY(dlg.tbiNextChapter->isEnabled());
+    auto status = [&] { return dlg.lbStatus->text(); };
+    QVERIFY2(status().contains(QStringLiteral(" - Chapter 1 / 3 - ")), qPrintable(status()));
+    const Qt::Key steps[] = {Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_PageUp};
+    // 0.52 s and 1.2 s at 25 frames a second.
+    const std::int64_t frames[] = {13, 30, 30, 13, 0};
+    for (int i = 0; i < 5; ++i) {
+      QTest::keyClick(&dlg, steps[i]);
+      QCOMPARE(dlg.FrameBar->FrameNumber(), frames[i]);
+      const int chapter = frames[i] == 0 ? 1 : frames[i] == 13 ? 2 : 3;
+      QVERIFY2(status().contains(QStringLiteral(" - Chapter %1 / 3 - ").arg(chapter)), qPrintable(status()));
+    }
+
+    test::TBoxSeen box;
+    test::AnswerBox(box);
+    dlg.RunCommand([&] { dlg.OpenVideo(other); });
+    QCOMPARE(box.Text, QStringLiteral("Unable to open video file: ") + other +
+                           QStringLiteral(". Its video is MPEG-4 part 2, which Kelta does not decode. Kelta decodes "
+                                          "MPEG-1, MPEG-2, H.264 and HEVC video."));
+    // The rip stays open with its chapters.
+    QVERIFY2(status().contains(QStringLiteral(" - Chapter 1 / 3 - ")), qPrintable(status()));
+  }
+
   // A video opens beside the running window: meanwhile the controls of the
   // open video rest and the progress bar shows with its Cancel button. Esc or
   // Cancel ends the open with the open video back as it was; the next open
