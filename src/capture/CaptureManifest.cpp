@@ -56,6 +56,9 @@ std::string CaptureManifestJson(const TCaptureReport& report) {
       json << ", \"time\": " << Quoted(ClockText(still.TimeMs)) << ", \"timecode\": " << Quoted(still.Timecode);
       if (still.Chapter > 0) json << ", \"chapter\": " << still.Chapter;
       json << ", \"still\": " << Quoted(still.Still) << ", \"file\": " << Quoted(still.File);
+      if (still.Kept.WidthOf() > 0 && still.Kept.HeightOf() > 0)
+        json << ", \"kept\": {\"left\": " << still.Kept.Left << ", \"top\": " << still.Kept.Top
+             << ", \"width\": " << still.Kept.WidthOf() << ", \"height\": " << still.Kept.HeightOf() << "}";
       if (still.SceneScore) {
         char score[32];
         std::snprintf(score, sizeof score, "%.2f", *still.SceneScore);

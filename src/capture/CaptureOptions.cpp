@@ -175,6 +175,9 @@ TCaptureOptions ParseCaptureOptions(const std::vector<std::string>& arguments) {
                                               {"1.85", TCaptureAspect::Ratio185},
                                               {"square", TCaptureAspect::Square},
                                               {"square-itu", TCaptureAspect::SquareItu}});
+    } else if (name == "--crop-bars") {
+      flag();
+      options.CropBars = true;
     } else if (name == "--lightness") {
       options.Lightness = IntegerIn(name, value(), -255, 255);
     } else if (name == "--contrast") {
@@ -236,6 +239,7 @@ std::string CaptureUsageText() {
          "  --still auto|weave|blend          how a frame becomes a still (default auto)\n"
          "  --aspect stream|original|4:3|16:9|1.85|square|square-itu   the stored shape\n"
          "                       (default stream: the shape the video is shown at)\n"
+         "  --crop-bars          cut off black bars around a film of another shape\n"
          "  --lightness -255..255  --contrast -128..128  --saturation 0..510 (255 as is)\n"
          "  --red, --green, --blue -255..255\n"
          "  --format png|jpeg|bmp|pdf          (default png)\n"

@@ -57,6 +57,8 @@ struct TCaptureOptions {
 
   TStillMode Still = TStillMode::Clean;
   TCaptureAspect Aspect = TCaptureAspect::Stream;
+  // Cut off black bars found over the frame and frames near it.
+  bool CropBars = false;
   // As the save dialog's ranges; the defaults leave the picture as it is.
   std::int32_t Lightness = 0;
   std::int32_t Contrast = 0;

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "imaging/BlackBars.h"
 #include "imaging/FastDIB.h"
 #include "imaging/ImageAdjust.h"
 #include "imaging/ImageFileWriter.h"
@@ -22,6 +23,7 @@
 #include "output/PDFExporter.h"
 #include "video/DvdDisc.h"
 #include "video/MPEG2Decoder.h"
+#include "video/NearbyFrames.h"
 #include "video/OpenFailure.h"
 #include "video/StillMaker.h"
 
@@ -263,10 +265,19 @@ TCaptureReport RunCapture(const TCaptureOptions& options, const std::filesystem:
       if (!made.Frame || decoder.FrameNumber() != frame || !CopyFrameBits(made.Frame, picture))
         throw std::runtime_error("the frame could not be decoded");
       still.Still = StillKindText(made.Kind);
+      if (options.CropBars) {
+        // Judged over the still and frames near it, as the save dialog does.
+        const std::vector<TFastDIB> near =
+            DecodeFramesNear(decoder, frame, count, BarJudgingOffsets(rate), picture.Width(), picture.Height());
+        std::vector<const TFastDIB*> frames{&picture};
+        for (const TFastDIB& other : near) frames.push_back(&other);
+        const TRect area = AreaInsideBlackBars(frames);
+        if (area != TRect{0, 0, picture.Width(), picture.RowCount()}) still.Kept = area;
+      }
       ApplyAdjustments(picture, options.Lightness, options.Contrast, options.Saturation, options.Red, options.Green,
                        options.Blue);
       TFastDIB shaped;
-      const TFastDIB& stored = TimageSaveManager::ShapePicture(picture, choice, report.Aspect, shaped);
+      const TFastDIB& stored = TimageSaveManager::ShapePicture(picture, choice, report.Aspect, shaped, still.Kept);
       if (stored.Empty()) throw std::runtime_error("the frame is too small for the chosen shape");
 
       TCaptureSource source;

@@ -15,6 +15,7 @@
 #include "capture/CaptureOptions.h"
 #include "capture/ContactSheet.h"
 #include "imaging/DisplayAspect.h"
+#include "imaging/FastDIB.h"
 
 namespace kelta {
 
@@ -33,6 +34,7 @@ struct TCapturedStill {
   std::int32_t Chapter = 0;  // from 1; 0 without chapters
   std::string Still;         // what was done to the frame: "deinterlaced"
   std::string File;          // the file written, bare name
+  TRect Kept;                // the part of the frame kept inside black bars; empty: the whole frame
   std::string Error;         // why it was not written; empty when it was
   // How far the picture differs from the one before, where cuts were
   // looked for and this is one.

@@ -3,6 +3,10 @@
 // from the same input.
 #include <gtest/gtest.h>
 
+extern "C" {
+#include <libavutil/frame.h>
+}
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -163,6 +167,44 @@ TEST(CaptureDvd, TakesTheFirstFrameOfEachChapter) {
   const TCommandRun titles = Capture({"--list-titles", (folder / "disc").string()});
   EXPECT_EQ(titles.Status, 0) << titles.Err;
   EXPECT_NE(titles.Out.find("    1  00:00:04"), std::string::npos) << titles.Out;
+}
+
+// --crop-bars: a 2.35:1 film between bars in a 16:9 PAL frame is stored
+// without them, in its true shape, and the manifest says what was kept.
+TEST(CaptureBars, CutsTheBarsOffAFilmOfAnotherShape) {
+  test::TTempFolder folder;
+  test::Mpeg2StreamOptions video;
+  video.frames = 60;
+  video.audio = false;
+  video.aspectWidth = 16;
+  video.aspectHeight = 9;
+  video.drawPicture = [](AVFrame* picture, int index) {
+    for (int y = 0; y < picture->height; ++y)
+      for (int x = 0; x < picture->width; ++x) {
+        const bool film = y >= 72 && y < 504;
+        picture->data[0][y * picture->linesize[0] + x] =
+            std::uint8_t(film ? 40 + (x * 3 + y * 2 + index * 9) % 180 : 16);
+        if (x % 2 == 0 && y % 2 == 0) {
+          picture->data[1][(y / 2) * picture->linesize[1] + x / 2] = std::uint8_t(film ? 100 + (x + index) % 60 : 128);
+          picture->data[2][(y / 2) * picture->linesize[2] + x / 2] = 128;
+        }
+      }
+  };
+  const std::string path = (folder / "scope.mpg").string();
+  test::WriteMpeg2ProgramStream(path, video);
+  const TCommandRun run = Capture({path, "--at", "30f", "--crop-bars", "--aspect", "square", "--format", "bmp", "--to",
+                                   (folder / "stills").string(), "--manifest", (folder / "m.json").string()});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  std::vector<std::filesystem::path> stills(std::filesystem::directory_iterator(folder / "stills"), {});
+  ASSERT_EQ(stills.size(), 1u);
+  TFastDIB still;
+  ASSERT_TRUE(still.LoadFromFile(stills[0].string()));
+  EXPECT_EQ(still.Width(), 1024);
+  EXPECT_NEAR(still.RowCount(), 432, 2);
+  EXPECT_NE(Bytes(folder / "m.json").find("\"kept\": {\"left\": 0, \"top\": 72, \"width\": 720, \"height\": 432}"),
+            std::string::npos)
+      << Bytes(folder / "m.json");
+  EXPECT_EQ(SchemaErrors(folder / "m.json"), "");
 }
 
 class CaptureCommandTest : public ::testing::Test {

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include "video/NearbyFrames.h"
 #include "video/ui/VideoFrameBar.h"
 
 namespace kelta {
@@ -68,12 +69,7 @@ QString TFrameBarLibraryHost::FrameStillText() {
 }
 
 std::vector<TFastDIB> TFrameBarLibraryHost::FramesNearFrame() {
-  // Half a second and a second either way: far enough apart for a scene to
-  // have moved, near enough to be the same film between the same bars.
-  const double rate = FrameBar_.GetFrameRate();
-  const std::int64_t half = std::max<std::int64_t>(std::llround(std::isfinite(rate) ? rate / 2 : 0.0), 1);
-  const std::int64_t offsets[] = {-2 * half, -half, half, 2 * half};
-  return FrameBar_.FramesNear(offsets);
+  return FrameBar_.FramesNear(BarJudgingOffsets(FrameBar_.GetFrameRate()));
 }
 
 TCaptureSource TFrameBarLibraryHost::FrameSource() {

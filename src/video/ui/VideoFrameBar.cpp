@@ -17,6 +17,8 @@
 #include "imaging/Resample.h"
 #include "imaging/ui/DibImage.h"
 #include "video/MPEG2Decoder.h"
+#include "video/NearbyFrames.h"
+#include "video/StillMaker.h"
 #include "video/SubtitleOverlay.h"
 #include "video/ui/FrameBarOpening.h"
 #include "video/PlaybackPause.h"
@@ -141,24 +143,15 @@ void TVideoFrameBar::ShowFrameAt(std::int64_t position) {
   Position_ = Decoder_->GetFilePos() / PositionBlock;
 }
 
+// The frames played and the stills blend alike.
+static_assert(TVideoFrameBar::BlendThreshold == StillBlendThreshold);
+
 void TVideoFrameBar::ShowNextStill(std::uint32_t ticks) {
-  // An older plugin makes no clean stills: the classic blend stands in.
-  const bool clean = StillMode_ == TStillMode::Clean && Decoder_->MakesCleanStills();
-  const bool blend = StillMode_ == TStillMode::Blend || (StillMode_ == TStillMode::Clean && !clean);
-  const FrameView frame = Decoder_->GetFrame(blend ? BlendThreshold : 0);
-  if (!frame) return;
-  TStillKind kind = blend ? TStillKind::LineBlend : TStillKind::Unprocessed;
-  FrameView shown = frame;
-  if (clean) {
-    TStillKind made = TStillKind::Unprocessed;
-    if (const FrameView still = Decoder_->CleanStill(made)) {
-      shown = still;
-      kind = made;
-    }
-  }
+  const TMadeStill still = MakeNextStill(*Decoder_, StillMode_);
+  if (!still.Frame) return;
   // Set first: those who hear of the frame ask what was done to it.
-  StillKind_ = kind;
-  ShowFrame(shown, ticks);
+  StillKind_ = still.Kind;
+  ShowFrame(still.Frame, ticks);
 }
 
 void TVideoFrameBar::DrawSubtitleOverFrame() {
@@ -210,20 +203,8 @@ void TVideoFrameBar::ShowFrameNumber(std::int64_t number) {
 }
 
 std::vector<TFastDIB> TVideoFrameBar::FramesNear(std::span<const std::int64_t> offsets) {
-  std::vector<TFastDIB> frames;
-  if (!FrameNavigation() || Playing_ || Opening_ || FrameNumber_ < 0 || FrameDIB_.Empty()) return frames;
-  const std::int64_t shown = FrameNumber_;
-  for (const std::int64_t offset : offsets) {
-    const std::int64_t number = shown + offset;
-    if (offset == 0 || number < 0 || number >= FrameCount_ || !Decoder_->SeekFrame(number)) continue;
-    TFastDIB frame;
-    frame.SetSize(FrameDIB_.Width(), FrameDIB_.Height(), 24);
-    if (CopyFrameBits(Decoder_->GetFrame(0), frame)) frames.push_back(std::move(frame));
-  }
-  // The decoder as the frame on screen left it: that frame returned last, so
-  // that whatever asks for the next one or a still of it gets what it would have.
-  if (Decoder_->SeekFrame(shown)) Decoder_->GetFrame(0);
-  return frames;
+  if (!FrameNavigation() || Playing_ || Opening_ || FrameNumber_ < 0 || FrameDIB_.Empty()) return {};
+  return DecodeFramesNear(*Decoder_, FrameNumber_, FrameCount_, offsets, FrameDIB_.Width(), FrameDIB_.Height());
 }
 
 void TVideoFrameBar::StepForward() {
