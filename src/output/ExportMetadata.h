@@ -20,6 +20,8 @@ struct TExportMetadata {
   std::string Title;        // the picture's name (UTF-8)
   std::string Description;  // its memo
   std::optional<TCaptureSource> Source;
+  // The film the picture belongs to, for its file name (not written into the file).
+  std::string Film;
   bool Empty() const { return Title.empty() && Description.empty() && !Source; }
 };
 

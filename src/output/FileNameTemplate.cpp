@@ -77,8 +77,10 @@ std::string Portable(std::string name) {
 }  // namespace
 
 std::string NameFromTemplate(std::string_view pattern, const TNameFields& fields) {
+  // The names of before stay exactly as they were.
+  if (!fields.Source || fields.Source->Empty() || pattern == PlainNameTemplate) return fields.Name;
   std::string name;
-  if (fields.Source && !fields.Source->Empty()) {
+  {
     std::size_t start = 0;
     for (;;) {
       const std::size_t end = pattern.find(Separator, start);

@@ -13,6 +13,9 @@
 
 namespace kelta {
 
+// The file beside the library that holds the template.
+inline constexpr const char* NameTemplateFileName = "name-template";
+
 // "Film - Title 2 - 00.12.34.567 - frame 18517".
 inline constexpr std::string_view DefaultNameTemplate = "{film} - {title} - {time} - frame {frame}";
 // The names of before: the picture's own name.
@@ -32,8 +35,9 @@ struct TNameFields {
 // between " - " whose fields are unknown are left out. Characters that a
 // file system refuses (/ \ : * ? " < > | and control characters) become
 // "_", and leading and trailing blanks and dots go; a name that ends up
-// empty is {name}'s, and "picture" when that is empty too. Without a source
-// it is {name} whatever the template.
+// empty is {name}'s made so, and "picture" when that is empty too. Without a
+// source, or with the template "{name}", it is {name} as it stands: the
+// names of before, which their callers make fit as they always did.
 std::string NameFromTemplate(std::string_view pattern, const TNameFields& fields);
 
 // The template kept in `file`: its first line; the default when the file

@@ -56,8 +56,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "MY_DISC Chapter 3 00.12.20.17 2026-12-11"},
         // The names of before, and any name without a source.
         TNameCase{std::string(PlainNameTemplate), {"Pier", "Film", Disc()}, "Pier"},
-        TNameCase{Default, {"Pier", "Film", std::nullopt}, "Pier"},
-        TNameCase{Default, {"", "", std::nullopt}, "picture"},
+        TNameCase{"{film}", {"a: b", " . ", File()}, "a_ b"},
+        TNameCase{Default, {"a/b: c", "Film", std::nullopt}, "a/b: c"},
+        TNameCase{std::string(PlainNameTemplate), {"a: b", "Film", Disc()}, "a: b"},
         // Refused characters, and a name of dots and blanks.
         TNameCase{"{film}/{name}?*", {"a<b>|c", "F\"1\\2", Disc()}, "F_1_2_a_b__c__"},
         TNameCase{"{film}", {" .. ", " . ", File()}, "picture"},

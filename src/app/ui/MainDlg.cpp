@@ -44,6 +44,7 @@
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/PictureGrid.h"
 #include "library/ui/ImageSourceLink.h"
+#include "library/ui/NameTemplateDlg.h"
 #include "library/ui/LibraryDocument.h"
 #include "update/ui/CheckUpdateDlg.h"
 #include "video/DvdChapters.h"
@@ -233,6 +234,7 @@ void TMainDlg::ConnectLibrary() {
   Commands.CheckUpdate = [library] { library->CheckForUpdate(); };
   Commands.GoToSource = [this, library] { GoToImageSource(*FilmManager, *LibraryHost_, library->FocusedNode()); };
   AddGoToSource();
+  AddNameTemplateItem(tbTools, this);
 }
 
 void TMainDlg::VideoFileOpened() {

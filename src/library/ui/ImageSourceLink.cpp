@@ -29,6 +29,7 @@ TExportMetadata ImageMetadataOf(const TFilmManager& films, QTreeWidgetItem* node
   if (!record || TLibraryTreeItem::Level(node) != LevelImage) return metadata;
   metadata.Title = WideToAnsi(record->Image.Name);
   metadata.Description = WideToAnsi(record->Image.Memo);
+  if (const TImageLibraryNodeData* film = TLibraryTreeItem::Record(node->parent())) metadata.Film = WideToAnsi(film->Film.Name);
   metadata.Source = ImageSourceOf(films, node);
   return metadata;
 }
@@ -39,6 +40,8 @@ TExportMetadata FrameMetadataOf(TLibraryHost& host) {
   if (source.Empty()) return metadata;
   source.Captured = CaptureDateNow();
   metadata.Source = std::move(source);
+  // A DVD's film name; a file's comes from its name.
+  metadata.Film = host.SuggestedFilmName().toStdString();
   return metadata;
 }
 

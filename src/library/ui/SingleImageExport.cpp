@@ -13,7 +13,9 @@
 #include "common/ui/ReplaceQuestion.h"
 #include "common/ui/ShowException.h"
 #include "imaging/ImageFileWriter.h"
+#include "library/LibraryPaths.h"
 #include "output/ExportImageFormats.h"
+#include "output/FileNameTemplate.h"
 #include "output/FileNames.h"
 #include "output/FileOutput.h"
 #include "output/OutputErrors.h"
@@ -131,11 +133,17 @@ void WriteExportImage(int entry, const std::string& fileName, const TFastDIB& pi
   WriteWholeFile(fileName, described ? WithImageMetadata(bytes, metadata) : bytes);
 }
 
+// The name the template gives the picture, before the dialog makes it fit.
+static QString TemplateName(const QString& pictureName, const TExportMetadata& metadata) {
+  const std::string pattern = LoadNameTemplate(ProgramFolder() / NameTemplateFileName);
+  return QString::fromStdString(NameFromTemplate(pattern, {pictureName.toStdString(), metadata.Film, metadata.Source}));
+}
+
 void ExportImageAs(int format, QWidget* owner, const TFastDIB& picture, const QString& pictureName,
                    const TExportMetadata& metadata) {
   int entry = format >= 0 && format < ExportImageFormatCount ? format + 1 : 1;
   QString folder = ExportStartFolder();
-  QString name = SuggestedExportName(pictureName, entry);
+  QString name = SuggestedExportName(TemplateName(pictureName, metadata), entry);
   TExportTarget target;
   for (;;) {
     const TExportChoice choice = AskForFile(owner, entry, folder, name);

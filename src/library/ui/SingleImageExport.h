@@ -40,7 +40,8 @@ void WriteExportImage(int entry, const std::string& fileName, const TFastDIB& pi
                       const TExportMetadata& metadata = {});
 
 // Shows the save-file dialog owned by owner with the format preselected and
-// the picture's name suggested; while a name is typed that the file system
+// a name suggested from the file name template (see FileNameTemplate.h) and
+// the metadata's source, the picture's name when it has none; while a name is typed that the file system
 // would refuse, the dialog says why. A name refused after all (made too long
 // by the extension, say) is explained and the dialog comes back with it. Asks
 // before replacing the file that will really be written (see ExportTargetOf),

@@ -22,6 +22,7 @@
 #include "common/ui/BusyCursor.h"
 #include "common/ui/ReplaceQuestion.h"
 #include "common/ui/ShowException.h"
+#include "output/FileNameTemplate.h"
 #include "output/FileNames.h"
 #include "output/FileOutput.h"
 #include "output/HTMLExporter.h"
@@ -157,7 +158,11 @@ void TExportDlg::PrepareForFrame(const TFastDIB& frame, std::int64_t position) {
   ckbCropBars->setText(QStringLiteral("Crop black bars"));
   UseFrame(WholeFrame_);
 
-  const QString base = QString::number(position);
+  // The file name template names the files after the frame's source; the
+  // position names them without one, as before.
+  const QString base = QString::fromStdString(NameFromTemplate(
+      LoadNameTemplate(std::filesystem::path(ProgramDir_) / NameTemplateFileName),
+      {std::to_string(position), Metadata.Film, Metadata.Source}));
   etBmp->setText(base + QStringLiteral(".bmp"));
   etPdf->setText(base + QStringLiteral(".pdf"));
   etColorHtml->setText(base + QStringLiteral("_color.html"));

@@ -40,7 +40,8 @@ class TExportDlg : public QDialog {
                            QWidget* owner, TCropBlackBars cropBlackBars = {}, TExportMetadata metadata = {});
 
   // Copies the frame, sizes the preview and the form to its proportions and
-  // names the files after the position.
+  // names the files by the file name template from Metadata's source, or
+  // after the position without one.
   void PrepareForFrame(const TFastDIB& frame, std::int64_t position);
   // Asked once, when Crop black bars is first checked; without it the frame
   // has no bars to cut.

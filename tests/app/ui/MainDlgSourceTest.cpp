@@ -5,7 +5,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -26,6 +29,9 @@
 #include "library/LibraryStoreChanges.h"
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/LibraryDocument.h"
+#include "library/ui/NameTemplateDlg.h"
+#include "output/FileNameTemplate.h"
+#include "output/ui/ExportForm.h"
 #include "library/ui/SaveImageDlg.h"
 #include "support/DvdFixture.h"
 #include "support/SamePixels.h"
@@ -341,6 +347,71 @@ class MainDlgSourceTest : public QObject {
     window.RunCommand(window.Commands.ViewImage);
     QVERIFY(!oldOffered);
     QVERIFY2(viewStatus.endsWith(QStringLiteral("- Old")), qPrintable(viewStatus));
+    RemoveStoredFiles(library.Films);
+    QCOMPARE(test::UnansweredModals(), 0);
+  }
+
+  // Save As and the frame export name their files from the source by the
+  // template, which Tools > File Names changes (and {name} takes back to the
+  // names of before); the exported file carries the source inside.
+  void exportedFilesAreNamedAndDescribedByTheirSource() {
+    const QString video = Dir_.filePath(QStringLiteral("trip.mpg"));
+    test::Mpeg2StreamOptions options;
+    options.frames = 30;
+    test::WriteMpeg2ProgramStream(video.toStdString(), options);
+    const fs::path config = fs::path(Dir_.filePath(QStringLiteral("names-config")).toStdString());
+    const fs::path templateFile = ProgramFolder() / NameTemplateFileName;
+    fs::remove(templateFile);
+    TLibrary library(config);
+    TMainDlg window(nullptr, ProgramDir);
+    window.OpenVideo(video);
+    for (int i = 0; i < 17; ++i) window.FrameBar->StepForward();
+    SaveFrame(window, QStringLiteral("Pier"));
+    window.imageTree->setCurrentItem(Node(window, {0, 0, 0}));
+
+    const auto saveAsName = [&window](const QString& folder) {
+      QString suggested;
+      test::WhenModal<QFileDialog>([&suggested, folder](QFileDialog* dialog) {
+        suggested = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+        if (folder.isEmpty()) {
+          dialog->reject();
+          return;
+        }
+        dialog->setDirectory(folder);
+        dialog->selectFile(suggested);
+        static_cast<QDialog*>(dialog)->accept();
+      });
+      window.Commands.ExportImage(2);  // PNG
+      return suggested;
+    };
+    const auto frameExportName = [&window] {
+      QString suggested;
+      test::WhenModal<TExportDlg>([&suggested](TExportDlg* dialog) {
+        suggested = dialog->etPdf->text();
+        dialog->reject();
+      });
+      window.RunCommand(window.Commands.ExportFrame);
+      return suggested;
+    };
+
+    const QString named = saveAsName(Dir_.path());
+    QCOMPARE(named, QStringLiteral("Trip - 00.00.00.680 - frame 17.png"));
+    QCOMPARE(frameExportName(), QStringLiteral("trip - 00.00.00.680 - frame 17.pdf"));
+    QProcess exiftool;
+    exiftool.start(QStringLiteral("exiftool"), {QStringLiteral("-s3"), QStringLiteral("-XMP-kelta:Frame"),
+                                                QStringLiteral("-XMP-kelta:Video"), Dir_.filePath(named)});
+    QVERIFY(exiftool.waitForFinished(20000));
+    QCOMPARE(QString::fromUtf8(exiftool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+             QStringList({QStringLiteral("17"), video}));
+
+    test::WhenModal<TNameTemplateDlg>([](TNameTemplateDlg* dialog) {
+      dialog->cbTemplate->setEditText(QString::fromUtf8(PlainNameTemplate.data(), qsizetype(PlainNameTemplate.size())));
+      dialog->btOk->click();
+    });
+    window.findChild<QAction*>(QStringLiteral("tbiFileNames"))->trigger();
+    QCOMPARE(saveAsName(QString()), QStringLiteral("Pier.png"));
+    QCOMPARE(frameExportName(), QString::number(window.FrameBar->Position()) + QStringLiteral(".pdf"));
+    fs::remove(templateFile);
     RemoveStoredFiles(library.Films);
     QCOMPARE(test::UnansweredModals(), 0);
   }
