@@ -169,6 +169,36 @@ TEST(CaptureDvd, TakesTheFirstFrameOfEachChapter) {
   EXPECT_NE(titles.Out.find("    1  00:00:04"), std::string::npos) << titles.Out;
 }
 
+// A title whose video spans several VOB files (a disc splits them at 1 GiB;
+// here the one file is split in two at a sector in its middle, as libdvdread
+// reads them alike): every frame still lands exactly.
+TEST(CaptureDvd, ATitleAcrossTwoVobFilesTakesExactFrames) {
+  test::TTempFolder folder;
+  test::DvdTitleSource title;
+  title.video.frames = 90;
+  test::AuthorDvd((folder / "sources").string(), (folder / "disc").string(), {title});
+  const std::filesystem::path first = folder / "disc" / "VIDEO_TS" / "VTS_01_1.VOB";
+  const std::string whole = Bytes(first);
+  const std::size_t half = whole.size() / 2 / 2048 * 2048;
+  ASSERT_GT(half, 0u);
+  std::ofstream(first, std::ios::binary | std::ios::trunc).write(whole.data(), std::streamsize(half));
+  std::ofstream(folder / "disc" / "VIDEO_TS" / "VTS_01_2.VOB", std::ios::binary)
+      .write(whole.data() + half, std::streamsize(whole.size() - half));
+
+  const TCaptureReport report =
+      RunCapture(ParseCaptureOptions({(folder / "disc").string(), "--every", "11f", "--at", "89f", "--still", "weave",
+                                      "--aspect", "original", "--format", "bmp", "--to", (folder / "stills").string()}),
+                 ProgramFolder);
+  ASSERT_EQ(report.FrameCount, 90);
+  std::vector<std::int64_t> taken;
+  for (const TCapturedStill& still : report.Stills) {
+    ASSERT_TRUE(still.Error.empty()) << still.Error;
+    taken.push_back(still.Frame);
+    EXPECT_EQ(CounterIn(folder / "stills" / still.File), still.Frame) << still.File;
+  }
+  EXPECT_EQ(taken, (std::vector<std::int64_t>{0, 11, 22, 33, 44, 55, 66, 77, 88, 89}));
+}
+
 // --crop-bars: a 2.35:1 film between bars in a 16:9 PAL frame is stored
 // without them, in its true shape, and the manifest says what was kept.
 TEST(CaptureBars, CutsTheBarsOffAFilmOfAnotherShape) {
