@@ -79,13 +79,17 @@ bool FfmpegCliAvailable() {
   return false;
 }
 
-std::optional<Times> RunFfmpegCli(const std::string& file) {
+std::optional<Times> RunFfmpeg(const std::vector<std::string>& arguments) {
+  std::vector<std::string> words = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error"};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
   const Times start = Now();
   const pid_t child = fork();
   if (child < 0) return std::nullopt;
   if (child == 0) {
-    execlp("ffmpeg", "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-threads", "1", "-i", file.c_str(),
-           "-an", "-pix_fmt", "bgr24", "-f", "null", "-", static_cast<char*>(nullptr));
+    execvp("ffmpeg", argv.data());
     _exit(127);
   }
   int status = 0;
@@ -94,6 +98,10 @@ std::optional<Times> RunFfmpegCli(const std::string& file) {
   const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                      double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
   return Times{cpu, Now().wall - start.wall};
+}
+
+std::optional<Times> RunFfmpegCli(const std::string& file) {
+  return RunFfmpeg({"-threads", "1", "-i", file, "-an", "-pix_fmt", "bgr24", "-f", "null", "-"});
 }
 
 }  // namespace kelta::bench

@@ -49,6 +49,10 @@ class PlainDecoder {
 // Whether the ffmpeg command line is on PATH.
 bool FfmpegCliAvailable();
 
+// Runs `ffmpeg ARGUMENTS` (quiet, no keyboard) and returns the child's CPU
+// time (user and system) and the wall time it took; nothing when it fails.
+std::optional<Times> RunFfmpeg(const std::vector<std::string>& arguments);
+
 // Runs `ffmpeg -threads 1 -i FILE -an -pix_fmt bgr24 -f null -` and returns
 // the child's CPU time (user and system) and the wall time it took; nothing
 // when it fails.
