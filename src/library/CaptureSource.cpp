@@ -126,7 +126,7 @@ std::string SourcePlace(const TCaptureSource& source) {
   if (source.TimeMs >= 0) place = ClockText(source.TimeMs);
   if (const std::string timecode = source.Timecode(); !timecode.empty())
     place += place.empty() ? "SMPTE " + timecode : " (SMPTE " + timecode + ")";
-  if (source.Frame >= 0) place += (place.empty() ? "frame " : ", frame ") + std::to_string(source.Frame);
+  if (source.Frame >= 0) place += (place.empty() ? "frame " : ", frame ") + std::to_string(source.FrameOrdinal());
   return place;
 }
 

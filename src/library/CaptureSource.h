@@ -25,6 +25,9 @@ struct TCaptureSource {
   std::int32_t Chapter = 0;
   // The frame in display order from 0; -1 when the decoder did not number it.
   std::int64_t Frame = -1;
+  // The frame as the status line counts it, from 1: what words and file
+  // names say ("frame 13" for index 12).
+  std::int64_t FrameOrdinal() const { return Frame + 1; }
   // The frame bar's position in bytes, where it had no frame number; -1 unknown.
   std::int64_t Position = -1;
   // Its time from the start of the video or title; -1 unknown.
@@ -62,7 +65,8 @@ std::string CaptureDateNow();
 
 // The source in a line: "/films/trip.mpg" or "MY_DISC, title 2, chapter 3".
 std::string SourceName(const TCaptureSource& source);
-// "00:12:34.567 (SMPTE 00:12:34:14), frame 18517": as much as is known.
+// "00:12:34.567 (SMPTE 00:12:34:14), frame 18517": as much as is known; the
+// frame counted from 1, as the status line counts it.
 std::string SourcePlace(const TCaptureSource& source);
 
 }  // namespace kelta

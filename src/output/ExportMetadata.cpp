@@ -50,7 +50,10 @@ void FillXmp(Exiv2::XmpData& xmp, const TExportMetadata& metadata) {
   } else {
     set("Video", source.Video);
   }
-  if (source.Frame >= 0) set("Frame", std::to_string(source.Frame));
+  // The frame as the status line counts it; the index from 0, as the
+  // library keeps it, beside it for programs.
+  if (source.Frame >= 0) set("Frame", std::to_string(source.FrameOrdinal()));
+  if (source.Frame >= 0) set("FrameIndex", std::to_string(source.Frame));
   if (source.TimeMs >= 0) set("Time", ClockText(source.TimeMs));
   set("Timecode", source.Timecode());
   set("FrameRate", RateText(source.FrameRate));

@@ -33,7 +33,7 @@ std::optional<std::string> Field(std::string_view name, const TNameFields& field
   if (name == "chapter") return source.Chapter > 0 ? "Chapter " + std::to_string(source.Chapter) : std::string();
   if (name == "time") return source.TimeMs >= 0 ? Dotted(ClockText(source.TimeMs)) : std::string();
   if (name == "timecode") return Dotted(source.Timecode());
-  if (name == "frame") return source.Frame >= 0 ? std::to_string(source.Frame) : std::string();
+  if (name == "frame") return source.Frame >= 0 ? std::to_string(source.FrameOrdinal()) : std::string();
   if (name == "date") return source.Captured.substr(0, std::min<std::size_t>(source.Captured.size(), 10));
   return std::nullopt;
 }

@@ -31,13 +31,14 @@ struct TNameFields {
 // The template filled in: {name}, {film}, {video} (the video file's name
 // without its extension, or the disc's volume name), {title} ("Title 2"),
 // {chapter} ("Chapter 3"), {time} ("00.12.34.567"), {timecode}
-// ("00.12.34.14"), {frame} ("18517") and {date} ("2026-12-11"). The parts
-// between " - " whose fields are unknown are left out. Characters that a
-// file system refuses (/ \ : * ? " < > | and control characters) become
-// "_", and leading and trailing blanks and dots go; a name that ends up
-// empty is {name}'s made so, and "picture" when that is empty too. Without a
-// source, or with the template "{name}", it is {name} as it stands: the
-// names of before, which their callers make fit as they always did.
+// ("00.12.34.14"), {frame} ("18517", counted from 1 as the status line
+// counts) and {date} ("2026-12-11"). The parts between " - " whose fields
+// are unknown are left out. Characters that a file system refuses
+// (/ \ : * ? " < > | and control characters) become "_", and leading and
+// trailing blanks and dots go; a name that ends up empty is {name}'s made
+// so, and "picture" when that is empty too. Without a source, or with the
+// template "{name}", it is {name} as it stands: the names of before, which
+// their callers make fit as they always did.
 std::string NameFromTemplate(std::string_view pattern, const TNameFields& fields);
 
 // The template kept in `file`: its first line; the default when the file

@@ -43,7 +43,7 @@ void TPDFExporter::Export(const TFastDIB& bitmap, const std::string& fileName, c
       doc.Info.Subject = SourceSummary(metadata);
       if (metadata.Source) {
         std::string keywords;
-        if (metadata.Source->Frame >= 0) keywords = "frame " + std::to_string(metadata.Source->Frame);
+        if (metadata.Source->Frame >= 0) keywords = "frame " + std::to_string(metadata.Source->FrameOrdinal());
         if (const std::string timecode = metadata.Source->Timecode(); !timecode.empty())
           keywords += (keywords.empty() ? "" : ", ") + ("timecode " + timecode);
         doc.Info.Keywords = keywords;

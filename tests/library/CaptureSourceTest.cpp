@@ -242,7 +242,7 @@ TEST(CaptureSource, AVideoFoundElsewhereIsRelinkedForEveryImageFromIt) {
 TEST(CaptureSource, NameAndPlaceInOneLine) {
   EXPECT_EQ(SourceName(FileSource()), "/films/Trip \"2\" & more.mpg");
   EXPECT_EQ(SourceName(DvdSource()), "MY_DISC, title 2, chapter 3");
-  EXPECT_EQ(SourcePlace(DvdSource()), "00:01:00.060 (SMPTE 00:01:00;02), frame 1800");
+  EXPECT_EQ(SourcePlace(DvdSource()), "00:01:00.060 (SMPTE 00:01:00;02), frame 1801");
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ TExportMetadata DiscCapture() {
   return metadata;
 }
 
-const std::string Summary = "MY_DISC, title 2, chapter 3 - 00:10:17.850 (SMPTE 00:10:17;25), frame 18517";
+const std::string Summary = "MY_DISC, title 2, chapter 3 - 00:10:17.850 (SMPTE 00:10:17;25), frame 18518";
 
 // The values exiftool prints for the tags, one line each in the order asked.
 std::vector<std::string> ExifTool(const std::string& file, const std::vector<std::string>& tags) {
@@ -71,9 +71,11 @@ TEST_P(ExportMetadataTest, SourceTimecodeAndFrameReadBack) {
     ASSERT_FALSE(bytes.empty());
     test::WriteFile(file, WithImageMetadata(bytes, DiscCapture()));
   }
-  std::vector<std::string> tags = {"XMP-dc:Source", "XMP-kelta:Timecode", "XMP-kelta:Frame", "XMP-kelta:Time",
+  // The frame as the status line counts it (from 1), and its index from 0.
+  std::vector<std::string> tags = {"XMP-dc:Source", "XMP-kelta:Timecode", "XMP-kelta:Frame", "XMP-kelta:FrameIndex",
+                                   "XMP-kelta:Time",
                                    "XMP-kelta:DvdVolume", "XMP-dc:Title"};
-  std::vector<std::string> expected = {Summary, "00:10:17;25", "18517", "00:10:17.850", "MY_DISC",
+  std::vector<std::string> expected = {Summary, "00:10:17;25", "18518", "18517", "00:10:17.850", "MY_DISC",
                                        "Été on the pier"};
   for (const auto& [tag, value] : format.Own) {
     tags.push_back(tag);
@@ -92,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TFormatCase{".pdf",
                                 {{"PDF:Subject", Summary},
                                  {"PDF:Title", "Été on the pier"},
-                                 {"PDF:Keywords", "frame 18517, timecode 00:10:17;25"}}}),
+                                 {"PDF:Keywords", "frame 18518, timecode 00:10:17;25"}}}),
     [](const testing::TestParamInfo<TFormatCase>& param) { return std::string(param.param.Extension + 1); });
 
 TEST(ExportMetadata, Exiv2ReadsTheCaptureFactsOfPngAndJpeg) {

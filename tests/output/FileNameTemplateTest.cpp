@@ -49,9 +49,9 @@ const std::string Default(DefaultNameTemplate);
 INSTANTIATE_TEST_SUITE_P(
     Cases, FileNameTemplateTest,
     testing::Values(
-        TNameCase{Default, {"Pier", "Film", Disc()}, "Film - Title 2 - 00.12.34.567 - frame 18517"},
+        TNameCase{Default, {"Pier", "Film", Disc()}, "Film - Title 2 - 00.12.34.567 - frame 18518"},
         // A file has no title: that part goes with its separator.
-        TNameCase{Default, {"Pier", "", File()}, "Trip_ day 1 - 00.00.00.680 - frame 17"},
+        TNameCase{Default, {"Pier", "", File()}, "Trip_ day 1 - 00.00.00.680 - frame 18"},
         TNameCase{"{video} {chapter} {timecode} {date}", {"x", "", Disc()},
                   "MY_DISC Chapter 3 00.12.20.17 2026-12-11"},
         // The names of before, and any name without a source.
@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Refused characters, and a name of dots and blanks.
         TNameCase{"{film}/{name}?*", {"a<b>|c", "F\"1\\2", Disc()}, "F_1_2_a_b__c__"},
         TNameCase{"{film}", {" .. ", " . ", File()}, "picture"},
-        TNameCase{"{unknown} - {frame}", {"n", "", File()}, "{unknown} - 17"}));
+        TNameCase{"{unknown} - {frame}", {"n", "", File()}, "{unknown} - 18"}));
 
 TEST(NameTemplateFile, KeepsTheTemplateAndFallsBackToTheDefault) {
   test::TTempFolder folder;

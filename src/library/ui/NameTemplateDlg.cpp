@@ -24,7 +24,7 @@ TNameFields ExampleFields() {
   source.DvdLocation = "/media/FILM";
   source.Title = 2;
   source.Chapter = 5;
-  source.Frame = 18517;
+  source.Frame = 18516;  // "frame 18517", counted from 1
   source.TimeMs = 754567;
   source.FrameRate = 25;
   source.Captured = "2026-12-11T10:16:00Z";

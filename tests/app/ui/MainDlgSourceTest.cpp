@@ -283,7 +283,7 @@ class MainDlgSourceTest : public QObject {
     StorePicture(library.Films, DataFolderPath(), picture, 0, 0, {u"Pier", u"", u"", u""}, source);
     StorePicture(library.Films, DataFolderPath(), picture, 0, 0, {u"Old", u"", u"", u""});
     const QString sourceLine = QStringLiteral("Source: ") + QString::fromStdString(source.Video);
-    const QString timeLine = QStringLiteral("Timecode: 00:00:00.680 (SMPTE 00:00:00:17), frame 17");
+    const QString timeLine = QStringLiteral("Timecode: 00:00:00.680 (SMPTE 00:00:00:17), frame 18");
     const QString brief = QString::fromStdString(source.Video) + QStringLiteral(" \u00B7 00:00:00:17");
 
     TMainDlg window(nullptr, ProgramDir);
@@ -395,14 +395,14 @@ class MainDlgSourceTest : public QObject {
     };
 
     const QString named = saveAsName(Dir_.path());
-    QCOMPARE(named, QStringLiteral("Trip - 00.00.00.680 - frame 17.png"));
-    QCOMPARE(frameExportName(), QStringLiteral("trip - 00.00.00.680 - frame 17.pdf"));
+    QCOMPARE(named, QStringLiteral("Trip - 00.00.00.680 - frame 18.png"));
+    QCOMPARE(frameExportName(), QStringLiteral("trip - 00.00.00.680 - frame 18.pdf"));
     QProcess exiftool;
     exiftool.start(QStringLiteral("exiftool"), {QStringLiteral("-s3"), QStringLiteral("-XMP-kelta:Frame"),
                                                 QStringLiteral("-XMP-kelta:Video"), Dir_.filePath(named)});
     QVERIFY(exiftool.waitForFinished(20000));
     QCOMPARE(QString::fromUtf8(exiftool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
-             QStringList({QStringLiteral("17"), video}));
+             QStringList({QStringLiteral("18"), video}));
 
     test::WhenModal<TNameTemplateDlg>([](TNameTemplateDlg* dialog) {
       dialog->cbTemplate->setEditText(QString::fromUtf8(PlainNameTemplate.data(), qsizetype(PlainNameTemplate.size())));
