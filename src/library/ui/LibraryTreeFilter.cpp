@@ -31,15 +31,38 @@ TLibraryTreeFilter::TLibraryTreeFilter(QLineEdit* field, QTreeWidget* tree)
   connect(Field_, &QLineEdit::returnPressed, this, [this] { GoToFirstHit(); });
   Field_->installEventFilter(this);
   QAbstractItemModel* model = Tree_->model();
-  const auto changed = [this] { Stale_ = true; };
-  connect(model, &QAbstractItemModel::rowsInserted, this, changed);
+  const auto changed = [this] {
+    Stale_ = true;
+    Reusable_ = false;
+  };
+  // Nodes added (a move adds the node it took out) are new to the entries.
+  connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
+    Stale_ = true;
+    auto* into = static_cast<QTreeWidgetItem*>(parent.internalPointer());
+    for (int row = first; row <= last; ++row) Freshen(into ? into->child(row) : Tree_->topLevelItem(row));
+  });
   connect(model, &QAbstractItemModel::rowsMoved, this, changed);
-  connect(model, &QAbstractItemModel::dataChanged, this, changed);
+  // A renamed node (or a new count) changes one text: only its entry is made again.
+  connect(model, &QAbstractItemModel::dataChanged, this, [this, changed](const QModelIndex& first, const QModelIndex& last) {
+    // The tree's model keeps each item in its indexes (a changed item's
+    // range ends at a column of its own, which may be no valid one).
+    auto* node = static_cast<QTreeWidgetItem*>(first.internalPointer());
+    if (node == nullptr || last.internalPointer() != node) {
+      changed();
+    } else if (Stale_) {
+      Freshen(node);
+    } else if (Retexted_.size() < 32) {
+      Retexted_.push_back(node);
+    } else {
+      changed();
+    }
+  });
   connect(model, &QAbstractItemModel::modelReset, this, changed);
   connect(model, &QAbstractItemModel::layoutChanged, this, changed);
   // A command that deletes the current node moves the focus to a neighbour,
   // which the search may have hidden; the check runs once the view has settled.
   connect(model, &QAbstractItemModel::rowsRemoved, this, [this] {
+    // What stays keeps its entry; the removed nodes are simply not met.
     Stale_ = true;
     if (Searching_) QTimer::singleShot(0, this, [this] { KeepCurrentShown(); });
   });
@@ -47,16 +70,64 @@ TLibraryTreeFilter::TLibraryTreeFilter(QLineEdit* field, QTreeWidget* tree)
   connect(Tree_, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* node) { NodeClosed(node); });
 }
 
+void TLibraryTreeFilter::Retext() {
+  for (const QTreeWidgetItem* node : Retexted_) {
+    const auto at = std::find_if(Entries_.begin(), Entries_.end(),
+                                 [node](const TEntry& entry) { return entry.Node == node; });
+    if (at == Entries_.end()) continue;
+    if (const TImageLibraryNodeData* record = TLibraryTreeItem::Record(at->Node))
+      at->Folded = FoldForSearch(SearchableText(*record, at->Level));
+  }
+  Retexted_.clear();
+}
+
+void TLibraryTreeFilter::Freshen(QTreeWidgetItem* node) {
+  if (node == nullptr || !Reusable_) return;
+  // Many new nodes (the tree being built) are as quickly made all anew.
+  if (Fresh_.size() >= 1024) {
+    Reusable_ = false;
+    Fresh_.clear();
+    return;
+  }
+  Fresh_.insert(node);
+  for (int i = 0; i < node->childCount(); ++i) Freshen(node->child(i));
+}
+
 void TLibraryTreeFilter::Rebuild() {
+  Retexted_.clear();
+  Previous_ = std::move(Entries_);
+  PreviousAt_ = 0;
   Entries_.clear();
+  Entries_.reserve(Previous_.size() + 16);
   Stale_ = false;
-  if (Tree_->topLevelItemCount() == 0) return;
-  QTreeWidgetItem* root = Tree_->topLevelItem(0);
-  TEntry entry;
-  entry.Node = root;
-  entry.Hidden = root->isHidden();
-  Entries_.push_back(std::move(entry));
-  AddEntries(root, 0, LevelRoot);
+  if (Tree_->topLevelItemCount() > 0) {
+    QTreeWidgetItem* root = Tree_->topLevelItem(0);
+    TEntry entry;
+    entry.Node = root;
+    entry.Hidden = root->isHidden();
+    Entries_.push_back(std::move(entry));
+    AddEntries(root, 0, LevelRoot);
+  }
+  Previous_.clear();
+  Fresh_.clear();
+  Reusable_ = true;
+}
+
+bool TLibraryTreeFilter::Reuse(TEntry& entry) {
+  // A change of the tree is mostly a node more or less: the entries made
+  // before meet the tree's nodes in the same order, and neither the texts
+  // nor the view (slow to ask once it hides rows) need be asked again. A
+  // node added or changed since is no node seen before, even where a
+  // deleted one's address came back (addresses are compared, never followed).
+  if (!Reusable_ || Fresh_.count(entry.Node) != 0) return false;
+  for (std::size_t ahead = PreviousAt_; ahead < Previous_.size() && ahead < PreviousAt_ + 64; ++ahead) {
+    if (Previous_[ahead].Node != entry.Node) continue;
+    PreviousAt_ = ahead + 1;
+    entry.Folded = std::move(Previous_[ahead].Folded);
+    entry.Hidden = Previous_[ahead].Hidden;
+    return true;
+  }
+  return false;
 }
 
 void TLibraryTreeFilter::AddEntries(QTreeWidgetItem* node, int index, int level) {
@@ -66,9 +137,11 @@ void TLibraryTreeFilter::AddEntries(QTreeWidgetItem* node, int index, int level)
     entry.Node = child;
     entry.Parent = index;
     entry.Level = level + 1;
-    if (const TImageLibraryNodeData* record = TLibraryTreeItem::Record(child))
-      entry.Folded = FoldForSearch(SearchableText(*record, level + 1));
-    entry.Hidden = child->isHidden();
+    if (!Reuse(entry)) {
+      if (const TImageLibraryNodeData* record = TLibraryTreeItem::Record(child))
+        entry.Folded = FoldForSearch(SearchableText(*record, level + 1));
+      entry.Hidden = child->isHidden();
+    }
     Entries_.push_back(std::move(entry));
     AddEntries(child, int(Entries_.size()) - 1, level + 1);
   }
@@ -158,6 +231,7 @@ void TLibraryTreeFilter::Apply() {
   if (Tree_->topLevelItemCount() == 0) return;
   TTreeUpdate update(Tree_);
   if (Stale_) Rebuild();
+  Retext();
   if (Words_.empty()) {
     if (!Searching_) return;
     Searching_ = false;
@@ -197,8 +271,9 @@ std::vector<QTreeWidgetItem*> TLibraryTreeFilter::ImagesInSight(QTreeWidgetItem*
       for (int i = 0; i < node->childCount(); ++i) add(node->child(i));
     return images;
   }
-  if (Stale_) {
-    Rebuild();
+  if (Stale_ || !Retexted_.empty()) {
+    if (Stale_) Rebuild();
+    Retext();
     Match();
   }
   const auto at =
@@ -256,8 +331,9 @@ void TLibraryTreeFilter::KeepCurrentShown() {
 
 QTreeWidgetItem* TLibraryTreeFilter::FirstHit() {
   if (Words_.empty() || Tree_->topLevelItemCount() == 0) return nullptr;
-  if (Stale_) {
-    Rebuild();
+  if (Stale_ || !Retexted_.empty()) {
+    if (Stale_) Rebuild();
+    Retext();
     Match();
   }
   const auto hit = std::find_if(Entries_.begin(), Entries_.end(), [](const TEntry& entry) { return entry.Hit; });

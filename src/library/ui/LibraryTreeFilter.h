@@ -82,6 +82,13 @@ class TLibraryTreeFilter : public QObject {
   };
 
   void Rebuild();
+  // Folds the texts of the nodes changed since anew.
+  void Retext();
+  // Takes the folded text and the hidden state of the entry's node from the
+  // entries made before the change, when it is one of them; false when not.
+  bool Reuse(TEntry& entry);
+  // Marks a node (and all below it) as added or changed since the entries were made.
+  void Freshen(QTreeWidgetItem* node);
   void AddEntries(QTreeWidgetItem* node, int index, int level);
   TWordSet WordsIn(const std::u16string& folded) const;
   // Works out Hit, BelowHit and AboveHit of every entry; the number of hits.
@@ -102,9 +109,16 @@ class TLibraryTreeFilter : public QObject {
   std::vector<std::u16string> Words_;
   TWordSet AllWords_ = 0;
   std::vector<TEntry> Entries_;
-  std::unordered_map<const QTreeWidgetItem*, int> IndexOf_;
-  // The tree changed since the entries were made.
+  // While the entries are made again: those before, and how far they are met.
+  std::vector<TEntry> Previous_;
+  std::size_t PreviousAt_ = 0;
+  // The tree changed since the entries were made; or only these nodes' texts.
   bool Stale_ = true;
+  std::vector<const QTreeWidgetItem*> Retexted_;
+  // Nodes added or changed while stale, and whether the other entries may
+  // be taken over when the entries are made again.
+  std::unordered_set<const QTreeWidgetItem*> Fresh_;
+  bool Reusable_ = false;
   // Between the first word typed and the emptied field.
   bool Searching_ = false;
   // While the filter itself opens and closes nodes.

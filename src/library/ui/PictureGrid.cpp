@@ -73,6 +73,8 @@ TPictureGrid::TPictureGrid(QTreeWidget* tree, QWidget* parent) : QListWidget(par
   setDragEnabled(true);
   setDragDropMode(QAbstractItemView::DragOnly);
   setContextMenuPolicy(Qt::CustomContextMenu);
+  // The first row does not touch the top edge.
+  setViewportMargins(0, 6, 0, 0);
 
   connect(Tree_, &QTreeWidget::currentItemChanged, this, [this] { TreeCurrentChanged(); });
   QAbstractItemModel* model = Tree_->model();

@@ -191,6 +191,40 @@ class LibraryTreeFilterTest : public TLibraryTestBase {
     QVERIFY(!reel1->child(1)->isHidden());
   }
 
+  // A node renamed while searching is found by its new name from the next key on.
+  void aRenamedNodeIsFoundByItsNewName() {
+    Open();
+    Type("qua");
+    QCOMPARE(InSight(), QStringList());
+    auto* beach = static_cast<TLibraryTreeItem*>(Node({0, 0, 0}));
+    beach->Data.Image.Name = u"Quay";
+    beach->Invalidate();
+    Type("y");
+    QCOMPARE(InSight(), (QStringList{"Holidays", "Summer 2005", "Quay"}));
+    QCOMPARE(Filter->FirstHit(), static_cast<QTreeWidgetItem*>(beach));
+  }
+
+  // Nodes removed and added while searching (a delete, a save, a move) are
+  // searched by their own text from the next key on.
+  void changedNodesAreSearchedByTheirOwnText() {
+    Open();
+    Type("snow");
+    Manager->RemoveNode(Node({0, 1, 0}));
+    TImageLibraryNodeData hail;
+    hail.Image = TImageLibraryImageData{u"Hail", u"Ee_5.bmp", u"Ee_5_thumbnail.bmp", u""};
+    Manager->AppendChild(Node({0, 1}), hail);
+    Field->setText("hail");
+    QCOMPARE(InSight(), (QStringList{"Holidays", "Winter", "Hail"}));
+    Field->setText("snow");
+    QCOMPARE(InSight(), QStringList());
+    // Beach moved into Winter, as the picture grid's drop moves it.
+    QTreeWidgetItem* beach = Node({0, 0, 0});
+    Node({0, 0})->removeChild(beach);
+    Node({0, 1})->addChild(beach);
+    Field->setText("sunny");
+    QCOMPARE(InSight(), (QStringList{"Holidays", "Winter", "Beach"}));
+  }
+
   // Escape empties the field and the whole tree comes back, opened as it was
   // but for the way to the node chosen meanwhile.
   void escapeShowsTheWholeTreeAgain() {
