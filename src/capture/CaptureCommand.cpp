@@ -70,7 +70,7 @@ int RunCaptureCommand(const std::vector<std::string>& arguments, const std::file
       }
     }
     for (const TCapturedStill& still : report.Stills)
-      if (!still.Error.empty()) err << "kelta capture: frame " << still.Frame << " (" << still.Asked << "): " << still.Error << "\n";
+      if (!still.Error.empty()) err << "kelta capture: frame " << still.Frame + 1 << " (" << still.Asked << "): " << still.Error << "\n";
     return report.AllWritten() && sheetWritten ? 0 : 1;
   } catch (const ECaptureSource& error) {
     err << "kelta capture: " << error.what() << "\n";

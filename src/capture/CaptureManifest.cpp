@@ -51,7 +51,7 @@ std::string CaptureManifestJson(const TCaptureReport& report) {
   json << "  \"stills\": [";
   for (std::size_t i = 0; i < report.Stills.size(); ++i) {
     const TCapturedStill& still = report.Stills[i];
-    json << (i == 0 ? "\n" : ",\n") << "    {\"frame\": " << still.Frame << ", \"asked\": " << Quoted(still.Asked);
+    json << (i == 0 ? "\n" : ",\n") << "    {\"frame\": " << still.Frame + 1 << ", \"asked\": " << Quoted(still.Asked);
     if (still.Error.empty()) {
       json << ", \"time\": " << Quoted(ClockText(still.TimeMs)) << ", \"timecode\": " << Quoted(still.Timecode);
       if (still.Chapter > 0) json << ", \"chapter\": " << still.Chapter;

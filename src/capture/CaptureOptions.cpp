@@ -66,6 +66,10 @@ T Named(std::string_view option, std::string_view text, const std::map<std::stri
 }  // namespace
 
 std::int64_t TVideoPlace::FrameAt(double rate) const {
+  return IsFrame ? Frame - 1 : std::int64_t(std::llround(Seconds * rate));
+}
+
+std::int64_t TVideoPlace::FramesAt(double rate) const {
   return IsFrame ? Frame : std::int64_t(std::llround(Seconds * rate));
 }
 
@@ -75,7 +79,7 @@ TVideoPlace ParseVideoPlace(std::string_view text) {
   std::optional<double> seconds;
   if (text.size() > 1 && text.back() == 'f') {
     const std::optional<std::int64_t> frame = WholeNumberOf(text.substr(0, text.size() - 1));
-    if (frame && *frame >= 0) {
+    if (frame && *frame >= 1) {
       place.IsFrame = true;
       place.Frame = *frame;
       return place;
@@ -89,7 +93,7 @@ TVideoPlace ParseVideoPlace(std::string_view text) {
   }
   if (!seconds)
     throw ECaptureUsage("\"" + std::string(text) +
-                        "\" is no place in a video: give a frame (18517f), a time (00:12:34.567) or seconds (754.5s)");
+                        "\" is no place in a video: give a frame (18517f, the first is 1f), a time (00:12:34.567) or seconds (754.5s)");
   place.Seconds = *seconds;
   return place;
 }
@@ -144,7 +148,7 @@ TCaptureOptions ParseCaptureOptions(const std::vector<std::string>& arguments) {
       options.ListTitles = true;
     } else if (name == "--every") {
       TVideoPlace every = ParseVideoPlace(value());
-      if (every.FrameAt(1000.0) <= 0) throw ECaptureUsage("--every needs a step above nothing");
+      if (every.FramesAt(1000.0) <= 0) throw ECaptureUsage("--every needs a step above nothing");
       options.Every = every;
     } else if (name == "--at") {
       const std::string list = value();
@@ -200,6 +204,9 @@ TCaptureOptions ParseCaptureOptions(const std::vector<std::string>& arguments) {
     } else if (name == "--to") {
       options.ToFolder = value();
       if (options.ToFolder.empty()) throw ECaptureUsage("--to needs a folder");
+    } else if (name == "--name") {
+      options.NameTemplate = value();
+      if (options.NameTemplate.empty()) throw ECaptureUsage("--name needs a template");
     } else if (name == "--manifest") {
       options.ManifestFile = value();
       if (options.ManifestFile.empty()) throw ECaptureUsage("--manifest needs a file");
@@ -232,7 +239,8 @@ std::string CaptureUsageText() {
          "  --title N            the DVD title (default: the longest)\n"
          "  --list-titles        print the DVD's titles and stop\n"
          "  --every 10s | 250f   a still every so many seconds or frames\n"
-         "  --at PLACE,...       stills at frames (18517f) or times (00:12:34.567, 754.5s)\n"
+         "  --at PLACE,...       stills at frames (18517f, counted from 1 as the window\n"
+         "                       counts them) or times (00:12:34.567, 754.5s)\n"
          "  --chapters           the first frame of each chapter\n"
          "  --scenes             the first frame after each cut\n"
          "  --count N            N stills spread over the video\n"
@@ -244,6 +252,8 @@ std::string CaptureUsageText() {
          "  --red, --green, --blue -255..255\n"
          "  --format png|jpeg|bmp|pdf          (default png)\n"
          "  --to FOLDER          where the stills are written\n"
+         "  --name TEMPLATE      their names, e.g. \"{film} - {title} - {time} - frame {frame}\"\n"
+         "                       (default: the template Tools > File Names keeps)\n"
          "  --manifest FILE      a JSON list of what was taken; --json prints it\n"
          "  --sheet FILE.png|FILE.pdf  a contact sheet of the stills, --columns N (default 4)\n"
          "\n"

@@ -21,15 +21,19 @@ class ECaptureUsage : public std::invalid_argument {
   using std::invalid_argument::invalid_argument;
 };
 
-// A place in the video as typed: a frame number ("18517f") or a time
-// ("00:12:34.567", "12:34", "754.5s", "754.5").
+// A place in the video as typed: a frame ("18517f", counted from 1 as the
+// window's status line counts them) or a time ("00:12:34.567", "12:34",
+// "754.5s", "754.5"); or, for --every, a number of frames or seconds.
 struct TVideoPlace {
   bool IsFrame = false;
   std::int64_t Frame = 0;
   double Seconds = 0;
   std::string Typed;
-  // The frame at `rate` frames a second: times round to the nearest frame.
+  // The frame's index in display order (from 0) at `rate` frames a second:
+  // times round to the nearest frame.
   std::int64_t FrameAt(double rate) const;
+  // As a length: so many frames, or seconds made frames.
+  std::int64_t FramesAt(double rate) const;
 };
 // Throws ECaptureUsage for anything else.
 TVideoPlace ParseVideoPlace(std::string_view text);
@@ -71,6 +75,9 @@ struct TCaptureOptions {
   std::string ToFolder;
   std::string ManifestFile;
   bool Json = false;
+  // How the stills' files are named; empty: the template kept beside the
+  // library, which Tools > File Names changes.
+  std::string NameTemplate;
   // A contact sheet of the stills (PNG or PDF) in so many columns.
   std::string SheetFile;
   std::int32_t Columns = 4;

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <system_error>
 
@@ -20,6 +21,7 @@
 #include "library/ImageSaveManager.h"
 #include "library/Timecode.h"
 #include "output/ExportMetadata.h"
+#include "output/FileNameTemplate.h"
 #include "output/PDFExporter.h"
 #include "video/DvdDisc.h"
 #include "video/MPEG2Decoder.h"
@@ -34,12 +36,21 @@ namespace {
 // The video opened for the capture: a file, or a DVD title with its chapters.
 struct TOpenedVideo {
   std::unique_ptr<TMPEG2Decoder> Decoder;
-  std::string Base;  // what the stills' names begin with
+  std::string Film;  // the film it is: the disc's name made readable, or the file's
   std::string Name;
   std::string VolumeName;
   std::int32_t Title = 0;
   std::vector<TDvdChapter> Chapters;
 };
+
+// "name.png", or "name (2).png" when an earlier still of this capture has the
+// name: a template without the frame or time never makes one still replace
+// another.
+std::string UniqueName(const std::string& name, const char* extension, std::set<std::string>& used) {
+  std::string unique = name + "." + extension;
+  for (int n = 2; !used.insert(unique).second; ++n) unique = name + " (" + std::to_string(n) + ")." + extension;
+  return unique;
+}
 
 // Characters no file system of a desktop takes in a name, and control
 // characters, become "_"; dots and spaces at the ends go.
@@ -93,14 +104,14 @@ TOpenedVideo OpenSource(const TCaptureOptions& options, const std::filesystem::p
     video.VolumeName = disc.VolumeName;
     video.Title = title.Number;
     video.Chapters = title.Chapters;
-    video.Base = FileNameText(DvdFilmName(disc.VolumeName) + " - Title " + std::to_string(title.Number));
+    video.Film = DvdFilmName(disc.VolumeName);
   } else {
     try {
       video.Decoder->Open(options.Source);
     } catch (const EMPEG2Error&) {
       throw ECaptureSource("\"" + options.Source + "\" cannot be opened. " + WhyVideoCannotOpen(options.Source));
     }
-    video.Base = FileNameText(std::filesystem::path(options.Source).stem().string());
+    video.Film = std::filesystem::path(options.Source).stem().string();
     video.Name = options.Source;
   }
   if (!video.Decoder->FrameNavigation() || video.Decoder->FrameCount() <= 0)
@@ -133,8 +144,8 @@ void Pick(TPicks& picks, std::int64_t frame, const std::string& asked, std::int6
     TCapturedStill outside;
     outside.Frame = frame;
     outside.Asked = asked;
-    outside.Error = "frame " + std::to_string(frame) + " lies beyond the video's last frame (" +
-                    std::to_string(frameCount - 1) + ")";
+    outside.Error = "frame " + std::to_string(frame + 1) + " lies beyond the video's last frame (" +
+                    std::to_string(frameCount) + ")";
     picks.Outside.push_back(outside);
     return;
   }
@@ -194,14 +205,6 @@ bool TCaptureReport::AllWritten() const {
   return std::all_of(Stills.begin(), Stills.end(), [](const TCapturedStill& still) { return still.Error.empty(); });
 }
 
-std::string CaptureFileName(const std::string& base, std::int64_t timeMs, std::int64_t frame,
-                            TCaptureFormat format) {
-  std::string clock = ClockText(timeMs);
-  std::replace(clock.begin(), clock.end(), ':', '.');
-  return FileNameText(base + " - " + clock + " - frame " + std::to_string(frame)) + "." +
-         CaptureFormatExtension(format);
-}
-
 TCaptureReport RunCapture(const TCaptureOptions& options, const std::filesystem::path& programFolder,
                           const TCaptureProgress& progress) {
   TOpenedVideo video = OpenSource(options, programFolder);
@@ -223,7 +226,7 @@ TCaptureReport RunCapture(const TCaptureOptions& options, const std::filesystem:
   const std::vector<std::int64_t> chapterFrames = ChapterFrames(video);
   TPicks picks;
   if (options.Every) {
-    const std::int64_t step = std::max<std::int64_t>(1, options.Every->FrameAt(rate));
+    const std::int64_t step = std::max<std::int64_t>(1, options.Every->FramesAt(rate));
     for (std::int64_t frame = 0; frame < count; frame += step) Pick(picks, frame, "every " + options.Every->Typed, count);
   }
   for (const TVideoPlace& place : options.At) Pick(picks, place.FrameAt(rate), place.Typed, count);
@@ -246,6 +249,10 @@ TCaptureReport RunCapture(const TCaptureOptions& options, const std::filesystem:
   std::error_code folderError;
   std::filesystem::create_directories(options.ToFolder, folderError);
   const TAspectRatio choice = AspectChoiceOf(options.Aspect, report.Width, report.Height, report.Aspect);
+  const std::string pattern = !options.NameTemplate.empty()
+                                  ? options.NameTemplate
+                                  : LoadNameTemplate(programFolder / NameTemplateFileName);
+  std::set<std::string> usedNames;
   const std::size_t total = scanned + picks.Frames.size();
   std::size_t done = scanned;
   for (const auto& [frame, asked] : picks.Frames) {
@@ -295,10 +302,14 @@ TCaptureReport RunCapture(const TCaptureOptions& options, const std::filesystem:
       source.Aspect = report.Aspect;
       source.Still = still.Still;
       TExportMetadata metadata;
-      metadata.Title = video.Base;
+      metadata.Title = video.Film;
       metadata.Source = source;
 
-      still.File = CaptureFileName(video.Base, still.TimeMs, frame, options.Format);
+      TNameFields fields;
+      fields.Film = video.Film;
+      fields.Name = FileNameText(video.Film + " - frame " + std::to_string(frame + 1));
+      fields.Source = source;
+      still.File = UniqueName(NameFromTemplate(pattern, fields), CaptureFormatExtension(options.Format), usedNames);
       const std::filesystem::path target = std::filesystem::path(options.ToFolder) / still.File;
       if (options.Format == TCaptureFormat::Pdf) {
         ReplaceFileAtomically(target, [&](const std::filesystem::path& temporary) {

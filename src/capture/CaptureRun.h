@@ -27,7 +27,7 @@ class ECaptureSource : public std::runtime_error {
 };
 
 struct TCapturedStill {
-  std::int64_t Frame = 0;
+  std::int64_t Frame = 0;    // in display order from 0 (what people read counts from 1)
   std::string Asked;         // what asked for it: "10s", "00:12:34.567", "chapter 3", "count"
   std::int64_t TimeMs = 0;   // the frame's time from the start
   std::string Timecode;      // SMPTE, drop-frame at 29.97
@@ -71,9 +71,5 @@ TCaptureReport RunCapture(const TCaptureOptions& options, const std::filesystem:
 // no DVD.
 std::string DvdTitleTable(const std::string& source, const std::filesystem::path& programFolder);
 
-// "Film - Title 2 - 00.12.34.567 - frame 18517.png": what the still of
-// `frame` at `timeMs` is called; `base` names the video or the title.
-std::string CaptureFileName(const std::string& base, std::int64_t timeMs, std::int64_t frame,
-                            TCaptureFormat format);
 
 }  // namespace kelta

@@ -16,10 +16,10 @@ TEST(CaptureOptions, ReadsWhatWasAsked) {
   EXPECT_EQ(o.Source, "film.vob");
   EXPECT_EQ(o.Title, 2);
   ASSERT_TRUE(o.Every);
-  EXPECT_EQ(o.Every->FrameAt(25), 250);
+  EXPECT_EQ(o.Every->FramesAt(25), 250);
   ASSERT_EQ(o.At.size(), 3u);
   EXPECT_EQ(o.At[0].FrameAt(25), 1563);  // 62.5 s: 1562.5 frames, rounded to the nearest
-  EXPECT_EQ(o.At[1].FrameAt(25), 18517);
+  EXPECT_EQ(o.At[1].FrameAt(25), 18516);  // frames count from 1, as the window shows them
   EXPECT_EQ(o.At[2].FrameAt(30000.0 / 1001), 375);
   EXPECT_TRUE(o.Chapters);
   EXPECT_EQ(o.Count, 8);
@@ -55,6 +55,7 @@ TEST(CaptureOptions, RefusesWhatItCannotDo) {
       {{"a.vob", "--every", "0s", "--to", "o"}, "--every needs a step"},
       {{"a.vob", "--every", "soon", "--to", "o"}, "no place in a video"},
       {{"a.vob", "--at", "1:75", "--to", "o"}, "no place in a video"},
+      {{"a.vob", "--at", "0f", "--to", "o"}, "the first is 1f"},
       {{"a.vob", "--at", ",", "--to", "o"}, "--at needs at least one place"},
       {{"a.vob", "--count", "2", "--to", "o", "--still", "sharp"}, "--still takes one of auto, blend, weave"},
       {{"a.vob", "--count", "2", "--to", "o", "--aspect", "2:1"}, "--aspect takes one of"},
@@ -83,7 +84,7 @@ TEST(VideoPlace, TimesRoundToTheNearestFrame) {
       {"0", 25, 0},          {"2s", 25, 50},           {"0.5", 25, 13},  // 12.5 rounds up
       {"0.02s", 25, 1},      {"1:00", 25, 1500},       {"01:00:00.000", 25, 90000},
       {"10s", 30000.0 / 1001, 300},                    {"00:00:33.367", 30000.0 / 1001, 1000},
-      {"250f", 25, 250},     {"0f", 29.97, 0},
+      {"250f", 25, 249},     {"1f", 29.97, 0},
   };
   for (const auto& c : cases) EXPECT_EQ(ParseVideoPlace(c.typed).FrameAt(c.rate), c.frame) << c.typed;
 }

@@ -104,12 +104,12 @@ TEST_P(CaptureFrames, TakesExactlyTheFramesAskedFor) {
   std::set<std::int64_t> expected;
   for (std::int64_t f = 0; f < video.frames; f += 7) expected.insert(f);
   for (double seconds : {1.0, 0.5}) expected.insert(std::llround(seconds * rate));
-  expected.insert(33);
+  expected.insert(32);  // 33f: the 33rd frame
 
   std::vector<std::int64_t> taken;
   for (const TCapturedStill& still : report.Stills) {
     if (!still.Error.empty()) {
-      EXPECT_EQ(still.Frame, 470) << still.Error;  // beyond the last frame: named, not taken
+      EXPECT_EQ(still.Frame, 469) << still.Error;  // beyond the last frame: named, not taken
       continue;
     }
     taken.push_back(still.Frame);
@@ -186,7 +186,7 @@ TEST(CaptureDvd, ATitleAcrossTwoVobFilesTakesExactFrames) {
       .write(whole.data() + half, std::streamsize(whole.size() - half));
 
   const TCaptureReport report =
-      RunCapture(ParseCaptureOptions({(folder / "disc").string(), "--every", "11f", "--at", "89f", "--still", "weave",
+      RunCapture(ParseCaptureOptions({(folder / "disc").string(), "--every", "11f", "--at", "90f", "--still", "weave",
                                       "--aspect", "original", "--format", "bmp", "--to", (folder / "stills").string()}),
                  ProgramFolder);
   ASSERT_EQ(report.FrameCount, 90);
@@ -264,9 +264,9 @@ TEST_F(CaptureCommandTest, ExitStatusesSayHowItWent) {
       {"a missing file", {(Folder_ / "gone.mpg").string(), "--count", "3", "--to", "x"}, 2, "does not exist"},
       {"no video", {(Folder_ / "text.mpg").string(), "--count", "3", "--to", "x"}, 2, "cannot be opened. It is not"},
       {"a folder that cannot be written", {Video_, "--count", "2", "--to", (Folder_ / "a-file").string()}, 1,
-       "frame 0 (count): "},
+       "frame 1 (count): "},
       {"a frame beyond the end", {Video_, "--at", "3f,99f", "--to", (Folder_ / "some").string()}, 1,
-       "frame 99 (99f): frame 99 lies beyond the video's last frame (29)"},
+       "frame 99 (99f): frame 99 lies beyond the video's last frame (30)"},
       {"no titles in a file", {"--list-titles", Video_}, 2, "is no DVD folder or disc image"},
       {"help", {"--help", "--count", "x"}, 0, ""},
   };
