@@ -111,6 +111,31 @@ std::string WithImageMetadata(std::string_view file, const TExportMetadata& meta
   }
 }
 
+std::string HtmlMetaTags(const TExportMetadata& metadata) {
+  if (!metadata.Source) return {};
+  const auto escaped = [](const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+      switch (c) {
+        case '&': out += "&amp;"; break;
+        case '"': out += "&quot;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        default: out += c;
+      }
+    }
+    return out;
+  };
+  // One a line: readers of the head (exiftool among them) look at it line by line.
+  std::string tags = "\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\r\n";
+  tags += "<meta name=\"description\" content=\"" + escaped(SourceSummary(metadata)) + "\">\r\n";
+  if (const std::string timecode = metadata.Source->Timecode(); !timecode.empty())
+    tags += "<meta name=\"timecode\" content=\"" + timecode + "\">\r\n";
+  if (metadata.Source->Frame >= 0)
+    tags += "<meta name=\"frame\" content=\"" + std::to_string(metadata.Source->FrameOrdinal()) + "\">\r\n";
+  return tags;
+}
+
 std::string XmpPacket(const TExportMetadata& metadata) {
   Exiv2::XmpData xmp;
   FillXmp(xmp, metadata);

@@ -34,6 +34,11 @@ std::string SourceSummary(const TExportMetadata& metadata);
 // std::runtime_error when libexiv2 cannot read or write the file.
 std::string WithImageMetadata(std::string_view file, const TExportMetadata& metadata);
 
+// The <meta> elements of an HTML page of the picture: its character set,
+// the source summary as its description, and the timecode and the frame.
+// Empty without a source, so a page without one stays as it was.
+std::string HtmlMetaTags(const TExportMetadata& metadata);
+
 // A complete XMP packet of the metadata (for a PDF's metadata stream).
 std::string XmpPacket(const TExportMetadata& metadata);
 
