@@ -2,8 +2,8 @@
 
 #include <fstream>
 #include <iomanip>
-#include <stdexcept>
-#include <system_error>
+
+#include "video/ChoiceFile.h"
 
 namespace kelta {
 
@@ -65,25 +65,7 @@ TStillMode LoadStillMode(const std::filesystem::path& file) {
 }
 
 void SaveStillMode(const std::filesystem::path& file, TStillMode mode) {
-  // A new file beside the old one, renamed over it: a failed write leaves
-  // the old choice whole.
-  const std::filesystem::path temporary = file.string() + ".new";
-  {
-    std::ofstream out(temporary, std::ios::trunc);
-    out << StillModeName(mode) << '\n';
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      throw std::runtime_error("Cannot write " + temporary.string());
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, file, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    throw std::runtime_error("Cannot write " + file.string());
-  }
+  WriteChoiceFile(file, std::string(StillModeName(mode)) + "\n");
 }
 
 }  // namespace kelta

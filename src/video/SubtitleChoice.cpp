@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <fstream>
-#include <stdexcept>
 #include <string_view>
-#include <system_error>
 #include <utility>
+
+#include "video/ChoiceFile.h"
 
 namespace kelta {
 
@@ -92,25 +92,9 @@ void SaveSubtitleChoice(const std::filesystem::path& file, const std::string& di
   std::erase_if(kept, [&key](const TKept& k) { return k.Key == key; });
   kept.insert(kept.begin(), TKept{std::clamp(stream, SubtitlesOff, MaxStream), key});
   if (kept.size() > MaxRememberedDiscs) kept.resize(MaxRememberedDiscs);
-  // A new file renamed over the old one: a failed write leaves the old
-  // choices whole.
-  const std::filesystem::path temporary = file.string() + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    for (const TKept& k : kept) out << k.Stream << ' ' << k.Key << '\n';
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      throw std::runtime_error("Cannot write " + temporary.string());
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, file, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    throw std::runtime_error("Cannot write " + file.string());
-  }
+  std::string text;
+  for (const TKept& k : kept) text += std::to_string(k.Stream) + ' ' + k.Key + '\n';
+  WriteChoiceFile(file, text);
 }
 
 }  // namespace kelta
