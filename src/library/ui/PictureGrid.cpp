@@ -96,9 +96,7 @@ TPictureGrid::TPictureGrid(QTreeWidget* tree, QWidget* parent) : QListWidget(par
       LeadTree(item);
     } else if (Shown_) {
       // Beside the pictures: the menu of the film or category shown.
-      Leading_ = true;
-      Tree_->setCurrentItem(const_cast<QTreeWidgetItem*>(Shown_));
-      Leading_ = false;
+      MakeTreeCurrent(const_cast<QTreeWidgetItem*>(Shown_));
     }
     if (PopupMenu) PopupMenu(viewport()->mapToGlobal(at));
   });
@@ -196,9 +194,17 @@ void TPictureGrid::LeadTree(QListWidgetItem* item) {
   if (Leading_) return;
   QTreeWidgetItem* node = NodeOf(item);
   if (node == nullptr) return;
+  MakeTreeCurrent(node);
+}
+
+void TPictureGrid::MakeTreeCurrent(QTreeWidgetItem* node) {
+  // The tree would open the film to show its new current node, and its rows
+  // would move under a picture being dragged onto one of them.
   Leading_ = true;
+  const bool scrolls = Tree_->hasAutoScroll();
+  Tree_->setAutoScroll(false);
   Tree_->setCurrentItem(node);
-  Tree_->scrollToItem(node);
+  Tree_->setAutoScroll(scrolls);
   Leading_ = false;
 }
 

@@ -79,6 +79,8 @@ class TPictureGrid : public QListWidget {
   void TreeCurrentChanged();
   // Makes an item's image the tree's current node.
   void LeadTree(QListWidgetItem* item);
+  // Makes a node the tree's current one, leaving the tree's rows where they are.
+  void MakeTreeCurrent(QTreeWidgetItem* node);
   // The image node that a drag's data names, or null.
   QTreeWidgetItem* DraggedNode(const QMimeData* carried) const;
 
