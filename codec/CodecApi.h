@@ -162,8 +162,9 @@ enum KeltaCodecOpenFailure : std::int32_t {
 KeltaCodecOpenFailure getOpenFailure(char* detail, std::int32_t size);
 
 // Chapters the open video's container marks (Matroska and MP4 chapters), as
-// the numbers of their first frames, rising; DVD titles and MPEG streams
-// have none here. Writes up to `capacity` numbers to `frames` (may be null
-// with capacity 0) and returns how many chapters there are.
-std::int32_t getChapterFrames(std::int64_t* frames, std::int32_t capacity);
+// the numbers of their first frames, rising, and those frames' byte
+// positions (what getFileInfo says with the frame on screen); DVD titles and
+// MPEG streams have none here. Writes up to `capacity` numbers to `frames`
+// and `positions` (each may be null) and returns how many chapters there are.
+std::int32_t getChapterFrames(std::int64_t* frames, std::int64_t* positions, std::int32_t capacity);
 }

@@ -237,12 +237,15 @@ KELTA_EXPORT KeltaCodecOpenFailure getOpenFailure(char* detail, std::int32_t siz
   return openFailure;
 }
 
-KELTA_EXPORT std::int32_t getChapterFrames(std::int64_t* frames, std::int32_t capacity) {
+KELTA_EXPORT std::int32_t getChapterFrames(std::int64_t* frames, std::int64_t* positions, std::int32_t capacity) {
   return Guarded<std::int32_t>(0, [&] {
     if (!video) return 0;
     const std::vector<std::int64_t>& chapters = video->ChapterFrames();
-    for (std::size_t i = 0; frames && i < chapters.size() && i < std::size_t(std::max(capacity, 0)); ++i)
-      frames[i] = chapters[i];
+    const std::vector<std::int64_t>& places = video->ChapterPositions();
+    for (std::size_t i = 0; i < chapters.size() && i < std::size_t(std::max(capacity, 0)); ++i) {
+      if (frames) frames[i] = chapters[i];
+      if (positions) positions[i] = places[i];
+    }
     return std::int32_t(chapters.size());
   });
 }

@@ -413,6 +413,12 @@ bool VideoSource::IndexTimestamps() {
     const std::int64_t frame = std::lower_bound(FrameTimes_.begin(), FrameTimes_.end(), start) - FrameTimes_.begin();
     if (frame < TotalFrames_ && (ChapterFrames_.empty() || frame > ChapterFrames_.back())) ChapterFrames_.push_back(frame);
   }
+  // Where their pictures lie: the packet the decoder gives each of them from.
+  for (const std::int64_t frame : ChapterFrames_) {
+    const std::int64_t pts = FrameTimes_[std::size_t(frame)];
+    const auto packet = std::find_if(packets.begin(), packets.end(), [pts](const TimedPacket& p) { return p.pts == pts; });
+    ChapterPositions_.push_back(packet != packets.end() && packet->pos >= 0 ? packet->pos : 0);
+  }
   return Width_ > 0 && Height_ > 0;
 }
 

@@ -82,6 +82,8 @@ class VideoSource {
   // The first frames of the container's chapters, rising; none for MPEG's
   // own containers.
   const std::vector<std::int64_t>& ChapterFrames() const { return ChapterFrames_; }
+  // Their frames' byte positions, as Position() gives them.
+  const std::vector<std::int64_t>& ChapterPositions() const { return ChapterPositions_; }
   // Frames of the video.
   std::int64_t FrameCount() const { return TotalFrames_ - OriginFrames_; }
   // Number of the frame NextFrame returned or SkipFrames dropped last: the
@@ -215,7 +217,7 @@ class VideoSource {
   AVRational TimeBase_{1, 90000};
   std::int64_t DropBefore_ = TimedPacket::NoTime;
   bool Rescanned_ = false;
-  std::vector<std::int64_t> ChapterFrames_;
+  std::vector<std::int64_t> ChapterFrames_, ChapterPositions_;
   int Width_ = 0, Height_ = 0;
   double FrameRate_ = 0.0;
   DisplayAspect Aspect_;

@@ -236,14 +236,17 @@ std::int64_t TMPEG2Decoder::FrameCount() const {
   return FrameNavigation() ? Optional_.getFrameCount() : -1;
 }
 
-std::vector<std::int64_t> TMPEG2Decoder::ChapterFrames() const {
+std::vector<TMPEG2Decoder::TChapterStart> TMPEG2Decoder::ChapterStarts() const {
   if (!FrameNavigation() || !Optional_.getChapterFrames) return {};
-  std::vector<std::int64_t> frames(std::size_t(std::max(Optional_.getChapterFrames(nullptr, 0), 0)));
-  if (frames.empty()) return frames;
+  const std::size_t count = std::size_t(std::max(Optional_.getChapterFrames(nullptr, nullptr, 0), 0));
+  std::vector<std::int64_t> frames(count), positions(count);
+  std::vector<TChapterStart> starts;
+  if (count == 0) return starts;
   // Only what the second call wrote counts, should the answer differ.
-  const std::int32_t count = Optional_.getChapterFrames(frames.data(), std::int32_t(frames.size()));
-  frames.resize(std::min(frames.size(), std::size_t(std::max(count, 0))));
-  return frames;
+  const std::int32_t written = Optional_.getChapterFrames(frames.data(), positions.data(), std::int32_t(count));
+  for (std::size_t i = 0; i < count && i < std::size_t(std::max(written, 0)); ++i)
+    starts.push_back(TChapterStart{frames[i], positions[i]});
+  return starts;
 }
 
 std::int64_t TMPEG2Decoder::FrameNumber() const {

@@ -129,9 +129,14 @@ class TMPEG2Decoder {
   bool FrameNavigation() const { return Optional_.FrameNavigation(); }
   // Frames in the open video; -1 when unknown.
   std::int64_t FrameCount() const;
-  // The first frames of the chapters a Matroska or MP4 file marks, rising;
-  // none for other videos or when the plugin cannot say.
-  std::vector<std::int64_t> ChapterFrames() const;
+  // The chapters a Matroska or MP4 file marks, rising: their first frames
+  // and those frames' byte positions; none for other videos or when the
+  // plugin cannot say.
+  struct TChapterStart {
+    std::int64_t Frame = 0;
+    std::int64_t Position = 0;
+  };
+  std::vector<TChapterStart> ChapterStarts() const;
   // Number of the frame GetFrame returned last; -1 when unknown (also
   // after a seek and at the end).
   std::int64_t FrameNumber() const;

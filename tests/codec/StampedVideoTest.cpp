@@ -243,17 +243,23 @@ TEST_F(StampedVideoTest, ChaptersLandOnTheirFrames) {
     Ffmpeg("-f lavfi -i testsrc2=size=320x240:rate=25 -i " + meta +
            " -map 0 -map_chapters 1 -frames:v 50 -c:v libx264 -bf 2 -g 12 " + path);
     ASSERT_NE(Codec_->openFile(path.c_str(), 0, -1), 0) << path;
-    std::int64_t frames[8] = {};
-    ASSERT_EQ(Codec_->Optional().getChapterFrames(frames, 8), 3) << extension;
+    std::int64_t frames[8] = {}, positions[8] = {};
+    ASSERT_EQ(Codec_->Optional().getChapterFrames(frames, positions, 8), 3) << extension;
     EXPECT_EQ(frames[0], 0);
     EXPECT_EQ(frames[1], 13) << extension;  // 0.52 s at 25 frames a second
     EXPECT_EQ(frames[2], 30) << extension;
+    // Each position is the one the chapter's frame has on screen.
+    for (int i = 0; i < 3; ++i) {
+      ASSERT_NE(Codec_->Optional().seekFrame(frames[i]), 0);
+      ASSERT_NE(Codec_->getFrame(), nullptr);
+      EXPECT_EQ(positions[i], Codec_->FileInfo().Position) << extension << " chapter " << i + 1;
+    }
   }
   // An MPEG stream has none.
   const std::string vob = PathOf("plain.vob");
   kelta::test::WriteMpeg2ProgramStream(vob, kelta::test::Mpeg2StreamOptions{.frames = 12});
   ASSERT_NE(Codec_->openFile(vob.c_str(), 0, -1), 0);
-  EXPECT_EQ(Codec_->Optional().getChapterFrames(nullptr, 0), 0);
+  EXPECT_EQ(Codec_->Optional().getChapterFrames(nullptr, nullptr, 0), 0);
 }
 
 // What cannot be opened says why, naming the codec, container or pictures.

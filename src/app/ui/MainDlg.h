@@ -300,7 +300,7 @@ class TMainDlg : public QWidget {
   // The controls of a newly opened video: the slider over its positions with
   // its chapter marks, the frame commands.
   void ShowOpenedVideo(std::int64_t maxPosition);
-  // The chapter starts of the DVD title on screen, in slider positions.
+  // The chapter starts of the DVD title or rip on screen, in slider positions.
   std::vector<std::int64_t> ChapterPositions() const;
   // The chapters of the video on screen and where it is among them: a DVD
   // title's by slider position, a rip's (Matroska and MP4 chapters) by

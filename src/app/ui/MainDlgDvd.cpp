@@ -32,6 +32,8 @@ std::vector<std::int64_t> TMainDlg::ChapterPositions() const {
   std::vector<std::int64_t> starts;
   if (const TDvdTitle* title = DvdTitle())
     for (const TDvdChapter& chapter : title->Chapters) starts.push_back(chapter.Position / PositionBlock);
+  else if (!FrameBar->Opening())
+    starts = FrameBar->ChapterPositions();
   return starts;
 }
 

@@ -176,8 +176,9 @@ class TVideoFrameBar : public QWidget {
   std::int64_t FrameNumber() const { return FrameNumber_; }
   std::int64_t FrameCount() const { return FrameCount_; }
   // The first frames of the chapters the open file marks (Matroska and MP4),
-  // rising; none for other videos.
+  // rising, and those frames' positions; none for other videos.
   const std::vector<std::int64_t>& ChapterFrames() const { return ChapterFrames_; }
+  const std::vector<std::int64_t>& ChapterPositions() const { return ChapterPositions_; }
   // The time of the frame on screen as a fraction of a day (90 kHz ticks /
   // 7,776,000,000), as the status line formats it.
   double CurrentTime() const { return CurrentTime_; }
@@ -259,7 +260,7 @@ class TVideoFrameBar : public QWidget {
   double MeasuredRate_ = -1.0;
   std::int64_t FrameNumber_ = -1;
   std::int64_t FrameCount_ = -1;
-  std::vector<std::int64_t> ChapterFrames_;
+  std::vector<std::int64_t> ChapterFrames_, ChapterPositions_;
   double CurrentTime_ = 0.0;
   std::int32_t VideoWidth_ = 0;
   std::int32_t VideoHeight_ = 0;

@@ -124,7 +124,12 @@ void TVideoFrameBar::SwitchToOpenedVideo(std::unique_ptr<TMPEG2Decoder> decoder,
   MeasuredRate_ = -1.0;
   FrameNumber_ = Decoder_->FrameNavigation() ? 0 : -1;
   FrameCount_ = Decoder_->FrameCount();
-  ChapterFrames_ = Decoder_->ChapterFrames();
+  ChapterFrames_.clear();
+  ChapterPositions_.clear();
+  for (const TMPEG2Decoder::TChapterStart& start : Decoder_->ChapterStarts()) {
+    ChapterFrames_.push_back(start.Frame);
+    ChapterPositions_.push_back(start.Position / PositionBlock);
+  }
   VideoWidth_ = info.Width;
   VideoHeight_ = info.Height;
   DisplayAspect_ = Decoder_->DisplayAspect();

@@ -358,6 +358,10 @@ class MainDlgTest : public QObject {
     dlg.OpenVideo(rip);
     QVERIFY(dlg.FrameBar->FileOpened());
     QVERIFY(dlg.tbiNextChapter->isEnabled());
+    // The slider marks where each chapter starts, as for a DVD title.
+    const std::vector<int> marks = dlg.Slider->Marks();
+    QCOMPARE(marks.size(), std::size_t(3));
+    QVERIFY(marks[0] < marks[1] && marks[1] < marks[2]);
     auto status = [&] { return dlg.lbStatus->text(); };
     QVERIFY2(status().contains(QStringLiteral(" - Chapter 1 / 3 - ")), qPrintable(status()));
     const Qt::Key steps[] = {Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_PageUp};
@@ -366,6 +370,7 @@ class MainDlgTest : public QObject {
     for (int i = 0; i < 5; ++i) {
       QTest::keyClick(&dlg, steps[i]);
       QCOMPARE(dlg.FrameBar->FrameNumber(), frames[i]);
+      QCOMPARE(int(dlg.FrameBar->Position()), marks[std::size_t(frames[i] == 0 ? 0 : frames[i] == 13 ? 1 : 2)]);
       const int chapter = frames[i] == 0 ? 1 : frames[i] == 13 ? 2 : 3;
       QVERIFY2(status().contains(QStringLiteral(" - Chapter %1 / 3 - ").arg(chapter)), qPrintable(status()));
     }
