@@ -231,6 +231,23 @@ TEST_P(RipNavigationTest, EveryFrameIsFfmpegsDecodeInDisplayOrder) {
 INSTANTIATE_TEST_SUITE_P(Rips, RipNavigationTest, ::testing::ValuesIn(RipCases),
                          [](const auto& param) { return std::string(param.param.name); });
 
+// Video whose frames come irregularly (0.48 s missing after frame 20)
+// says so: each frame's time is its timestamp, and the rate is the average.
+TEST_F(StampedVideoTest, VariableRateTimesAreTheTimestamps) {
+  const std::string path = PathOf("gap.mkv");
+  Ffmpeg("-f lavfi -i testsrc2=size=320x240:rate=25 -frames:v 40 -vf \"setpts=N+gte(N\\,20)*12\" "
+         "-fps_mode passthrough -c:v libx264 -bf 2 -g 12 " + path);
+  ASSERT_NE(Codec_->openFile(path.c_str(), 0, -1), 0);
+  ASSERT_EQ(Count(), 40);
+  for (const std::int64_t n : {std::int64_t(39), std::int64_t(21), std::int64_t(20), std::int64_t(19), std::int64_t(5)}) {
+    ASSERT_NE(Codec_->Optional().seekFrame(n), 0);
+    const std::int64_t ticks = n * 3600 + (n >= 20 ? 12 * 3600 : 0);
+    EXPECT_EQ(std::int64_t(Codec_->FileInfo().Time), ticks) << "frame " << n;
+  }
+  // 39 frame steps over 1.56 + 0.48 seconds.
+  EXPECT_NEAR(Codec_->FrameInfo().FrameRate, 39 / 2.04, 1e-6);
+}
+
 // Matroska and MP4 chapters come as the numbers of the frames they start at.
 TEST_F(StampedVideoTest, ChaptersLandOnTheirFrames) {
   const std::string meta = PathOf("chapters.txt");
