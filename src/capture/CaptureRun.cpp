@@ -319,7 +319,7 @@ TCaptureReport RunCapture(const TCaptureOptions& options, const std::filesystem:
         WriteFileAtomically(target, EncodedStill(stored, options.Format, metadata, target));
       }
       if (!options.SheetFile.empty()) {
-        std::string label = ClockText(still.TimeMs) + "  frame " + std::to_string(frame);
+        std::string label = ClockText(still.TimeMs) + "  frame " + std::to_string(frame + 1);
         if (still.Chapter > 0) label += "  chapter " + std::to_string(still.Chapter);
         report.Sheet.Cells.push_back(TSheetCell{SheetCellPicture(stored), label});
       }
