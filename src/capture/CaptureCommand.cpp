@@ -13,15 +13,15 @@ namespace kelta {
 
 namespace {
 
-// "\r 45% 9/20 stills, 0:12 left", redrawn in place.
+// "\r 45%  still 9 of 20, 0:12 left", redrawn in place.
 TCaptureProgress ProgressLine(std::ostream& err) {
   const auto start = std::chrono::steady_clock::now();
-  return [&err, start](std::size_t done, std::size_t total) {
+  return [&err, start](std::size_t done, std::size_t total, const std::string& at) {
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const long left = done > 0 ? long(elapsed / double(done) * double(total - done) + 0.5) : 0;
-    char line[96];
-    std::snprintf(line, sizeof line, "\r%3zu%% %zu/%zu stills, %ld:%02ld left ", total ? done * 100 / total : 100,
-                  done, total, left / 60, left % 60);
+    char line[160];
+    std::snprintf(line, sizeof line, "\r%3zu%%  %s, %ld:%02ld left   ", total ? done * 100 / total : 100, at.c_str(),
+                  left / 60, left % 60);
     err << line << (done == total ? "\n" : "") << std::flush;
   };
 }

@@ -177,7 +177,9 @@ std::vector<TSceneCut> ScanForCuts(TMPEG2Decoder& decoder, std::int64_t count, c
     const TFrameSketch sketch = SketchFrame(picture);
     differences.push_back(frame == 0 ? 0.0 : SketchDifference(previous, sketch));
     previous = sketch;
-    if (progress && frame % 25 == 0) progress(std::size_t(frame), total);
+    if (progress && frame % 25 == 0)
+      progress(std::size_t(frame), total,
+               "looking for cuts, frame " + std::to_string(frame + 1) + " of " + std::to_string(count));
   }
   return FindSceneCuts(differences);
 }
@@ -327,7 +329,8 @@ TCaptureReport RunCapture(const TCaptureOptions& options, const std::filesystem:
       still.Error = error.what();
     }
     report.Stills.push_back(std::move(still));
-    if (progress) progress(++done, total);
+    ++done;
+    if (progress) progress(done, total, "still " + std::to_string(done - scanned) + " of " + std::to_string(total - scanned));
   }
   report.Stills.insert(report.Stills.end(), picks.Outside.begin(), picks.Outside.end());
   report.Sheet.Heading = report.Name + " - " + std::to_string(report.Sheet.Cells.size()) + " stills";

@@ -58,9 +58,10 @@ struct TCaptureReport {
   bool AllWritten() const;
 };
 
-// Hears the work done out of all: the pictures scanned for cuts, then the
-// stills.
-using TCaptureProgress = std::function<void(std::size_t done, std::size_t total)>;
+// Hears how far the capture is: `done` of `total` steps (the pictures looked
+// at for cuts, then the stills), and what it is at: "looking for cuts, frame
+// 9000 of 30000" or "still 3 of 20".
+using TCaptureProgress = std::function<void(std::size_t done, std::size_t total, const std::string& at)>;
 
 // The decoder plugin and the DVD reader lie in `programFolder`. Throws
 // ECaptureSource when the source cannot be opened or no frame is asked of it.
