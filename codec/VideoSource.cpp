@@ -15,6 +15,10 @@ namespace kelta::codec {
 
 namespace {
 
+// 2^60 ticks of any time base: far beyond every real video, far inside int64.
+constexpr std::int64_t TimeLimit = std::int64_t(1) << 60;
+
+
 constexpr int IOBufferSize = 64 * 1024;
 
 // Reports while opening come every 1/256 of the file, within these bounds:
@@ -343,10 +347,13 @@ bool VideoSource::IndexTimestamps() {
   Indexing_ = true;
   while (av_read_frame(Format_.get(), Packet_.get()) >= 0) {
     const AVPacket& pkt = *Packet_;
-    if (pkt.stream_index == Stream_ && pkt.size > 0 && (pkt.pts != AV_NOPTS_VALUE || pkt.dts != AV_NOPTS_VALUE)) {
+    // Times far beyond any video's (a hostile file's) count as none: the
+    // differences of times must never overflow.
+    const auto usable = [](std::int64_t t) { return t != AV_NOPTS_VALUE && t > -TimeLimit && t < TimeLimit; };
+    if (pkt.stream_index == Stream_ && pkt.size > 0 && (usable(pkt.pts) || usable(pkt.dts))) {
       TimedPacket p;
-      p.pts = pkt.pts != AV_NOPTS_VALUE ? pkt.pts : pkt.dts;
-      if (pkt.dts != AV_NOPTS_VALUE) p.dts = pkt.dts;
+      p.pts = usable(pkt.pts) ? pkt.pts : pkt.dts;
+      if (usable(pkt.dts)) p.dts = pkt.dts;
       p.pos = pkt.pos;
       bool picture = true;
       if (mpegVideo) {
