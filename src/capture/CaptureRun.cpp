@@ -153,9 +153,15 @@ void Pick(TPicks& picks, std::int64_t frame, const std::string& asked, std::int6
   if (!added && at->second.find(asked) == std::string::npos) at->second += ", " + asked;
 }
 
-// The first frame of each chapter: where a seek to its first cell lands.
+// The first frame of each chapter: a rip's container says it; a DVD's is
+// where a seek to the chapter's first cell lands.
 std::vector<std::int64_t> ChapterFrames(TOpenedVideo& video) {
   std::vector<std::int64_t> frames;
+  if (video.Title == 0) {
+    for (const TMPEG2Decoder::TChapterStart& start : video.Decoder->ChapterStarts()) frames.push_back(start.Frame);
+    std::sort(frames.begin(), frames.end());
+    return frames;
+  }
   for (const TDvdChapter& chapter : video.Chapters) {
     video.Decoder->Seek(chapter.Position);
     if (!video.Decoder->GetFrame(0)) break;

@@ -169,6 +169,39 @@ TEST(CaptureDvd, TakesTheFirstFrameOfEachChapter) {
   EXPECT_NE(titles.Out.find("    1  00:00:04"), std::string::npos) << titles.Out;
 }
 
+// A rip's chapters, as its container marks them: --chapters takes the first
+// frame of each, numbered by chapter.
+TEST(CaptureRip, TakesTheFirstFrameOfEachOfItsChapters) {
+  test::TTempFolder folder;
+  test::Mpeg2StreamOptions video;
+  video.frames = 50;
+  video.audio = false;
+  const std::string vob = (folder / "clip.vob").string();
+  test::WriteMpeg2ProgramStream(vob, video);
+  const std::string meta = (folder / "chapters.txt").string();
+  std::ofstream(meta) << ";FFMETADATA1\n"
+                         "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=520\ntitle=One\n"
+                         "[CHAPTER]\nTIMEBASE=1/1000\nSTART=520\nEND=1200\ntitle=Two\n"
+                         "[CHAPTER]\nTIMEBASE=1/1000\nSTART=1200\nEND=2000\ntitle=Three\n";
+  const std::string rip = (folder / "clip.mkv").string();
+  const std::string remux = "ffmpeg -nostdin -hide_banner -loglevel error -y -i '" + vob + "' -i '" + meta +
+                            "' -map 0:v -map_chapters 1 -c copy '" + rip + "'";
+  ASSERT_EQ(std::system(remux.c_str()), 0);
+  const TCaptureReport report =
+      RunCapture(ParseCaptureOptions({rip, "--chapters", "--still", "weave", "--aspect", "original", "--format", "bmp",
+                                      "--to", (folder / "stills").string()}),
+                 ProgramFolder);
+  ASSERT_EQ(report.Stills.size(), 3u);
+  for (std::size_t i = 0; i < report.Stills.size(); ++i) {
+    const TCapturedStill& still = report.Stills[i];
+    ASSERT_TRUE(still.Error.empty()) << still.Error;
+    EXPECT_EQ(still.Chapter, int(i + 1));
+    EXPECT_EQ(CounterIn(folder / "stills" / still.File), still.Frame);
+  }
+  EXPECT_EQ(report.Stills[1].Frame, 13);  // 0.52 s at 25 frames a second
+  EXPECT_EQ(report.Stills[2].Frame, 30);
+}
+
 // A title whose video spans several VOB files (a disc splits them at 1 GiB;
 // here the one file is split in two at a sector in its middle, as libdvdread
 // reads them alike): every frame still lands exactly.
