@@ -44,6 +44,7 @@
 #include "library/ui/ImageLibraryManager.h"
 #include "library/ui/PictureGrid.h"
 #include "library/ui/ImageSourceLink.h"
+#include "library/ui/LibraryTreeFilter.h"
 #include "library/ui/NameTemplateDlg.h"
 #include "library/ui/LibraryDocument.h"
 #include "update/ui/CheckUpdateDlg.h"
@@ -235,6 +236,9 @@ void TMainDlg::ConnectLibrary() {
   Commands.GoToSource = [this, library] { GoToImageSource(*FilmManager, *LibraryHost_, library->FocusedNode()); };
   AddGoToSource();
   AddNameTemplateItem(tbTools, this);
+  // The search finds images by where they were captured too.
+  if (auto* search = etSearch->findChild<TLibraryTreeFilter*>())
+    search->MoreText = [this](QTreeWidgetItem* node) { return ImageSourceSearchText(*FilmManager, node); };
 }
 
 void TMainDlg::VideoFileOpened() {

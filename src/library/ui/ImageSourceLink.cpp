@@ -23,6 +23,12 @@ std::optional<TCaptureSource> ImageSourceOf(const TFilmManager& films, QTreeWidg
                            TLibraryTreeItem::Index(node));
 }
 
+std::u16string ImageSourceSearchText(const TFilmManager& films, QTreeWidgetItem* node) {
+  const std::optional<TCaptureSource> source = ImageSourceOf(films, node);
+  if (!source) return {};
+  return Text(SourceName(*source) + "\n" + SourcePlace(*source)).toStdU16String();
+}
+
 TExportMetadata ImageMetadataOf(const TFilmManager& films, QTreeWidgetItem* node) {
   TExportMetadata metadata;
   const TImageLibraryNodeData* record = TLibraryTreeItem::Record(node);

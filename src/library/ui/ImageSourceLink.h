@@ -5,6 +5,7 @@
 // again on that frame.
 
 #include <optional>
+#include <string>
 
 #include <QString>
 
@@ -21,6 +22,11 @@ class TLibraryHost;
 // The source of an image node; nothing for other nodes and for images saved
 // without one.
 std::optional<TCaptureSource> ImageSourceOf(const TFilmManager& films, QTreeWidgetItem* node);
+// What the library search finds an image node by besides its name and memo:
+// its source's words ("MY_DISC, title 2, chapter 3", the video's path) and
+// its time, timecode and frame; empty for other nodes and images without a
+// source.
+std::u16string ImageSourceSearchText(const TFilmManager& films, QTreeWidgetItem* node);
 // Name, memo and source of an image node, for its exported files.
 TExportMetadata ImageMetadataOf(const TFilmManager& films, QTreeWidgetItem* node);
 // The source of the frame on screen, captured now, for its exported files.

@@ -70,13 +70,23 @@ TLibraryTreeFilter::TLibraryTreeFilter(QLineEdit* field, QTreeWidget* tree)
   connect(Tree_, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* node) { NodeClosed(node); });
 }
 
+std::u16string TLibraryTreeFilter::NodeText(const TImageLibraryNodeData& record, int level,
+                                            QTreeWidgetItem* node) const {
+  std::u16string text = SearchableText(record, level);
+  if (MoreText) {
+    const std::u16string more = MoreText(node);
+    if (!more.empty()) text += u'\n' + more;
+  }
+  return text;
+}
+
 void TLibraryTreeFilter::Retext() {
   for (const QTreeWidgetItem* node : Retexted_) {
     const auto at = std::find_if(Entries_.begin(), Entries_.end(),
                                  [node](const TEntry& entry) { return entry.Node == node; });
     if (at == Entries_.end()) continue;
     if (const TImageLibraryNodeData* record = TLibraryTreeItem::Record(at->Node))
-      at->Folded = FoldForSearch(SearchableText(*record, at->Level));
+      at->Folded = FoldForSearch(NodeText(*record, at->Level, at->Node));
   }
   Retexted_.clear();
 }
@@ -139,7 +149,7 @@ void TLibraryTreeFilter::AddEntries(QTreeWidgetItem* node, int index, int level)
     entry.Level = level + 1;
     if (!Reuse(entry)) {
       if (const TImageLibraryNodeData* record = TLibraryTreeItem::Record(child))
-        entry.Folded = FoldForSearch(SearchableText(*record, level + 1));
+        entry.Folded = FoldForSearch(NodeText(*record, level + 1, child));
       entry.Hidden = child->isHidden();
     }
     Entries_.push_back(std::move(entry));

@@ -27,6 +27,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "library/LibraryNodeData.h"
+
 class QLineEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -41,6 +43,10 @@ class TLibraryTreeFilter : public QObject {
 
   // What Enter does once an image hit is the current node (nothing when unset).
   std::function<void()> ViewImage;
+  // What else a node is found by besides its own text (an image's source,
+  // which the library file keeps and the tree's records do not); asked as
+  // the search makes its texts, so a large library starts as quickly.
+  std::function<std::u16string(QTreeWidgetItem* node)> MoreText;
 
   // Filters the tree by the field's text; the field's changes call it.
   void Apply();
@@ -64,6 +70,9 @@ class TLibraryTreeFilter : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The node's own text and what else it is found by, on lines of their own.
+  std::u16string NodeText(const TImageLibraryNodeData& record, int level, QTreeWidgetItem* node) const;
+
   // One bit per word typed, in order; words past the last bit are not looked for.
   using TWordSet = std::uint32_t;
   static constexpr std::size_t MaxWords = 32;

@@ -22,6 +22,7 @@
 
 #include "app/ui/MainDlg.h"
 #include "imaging/FastDIB.h"
+#include "library/ui/LibraryTreeFilter.h"
 #include "library/FilmManager.h"
 #include "editing/ui/ImageCropDlg.h"
 #include "editing/ui/ImageViewDlg.h"
@@ -152,6 +153,18 @@ class MainDlgSourceTest : public QObject {
     {
       TLibrary library(config);
       TMainDlg window(nullptr, ProgramDir);
+      // The search finds the image by where it came from: its video's file
+      // and its timecode are in neither its name, its memo nor its film's.
+      QTreeWidgetItem* image = Node(window, {0, 0, 0});
+      auto* search = window.etSearch->findChild<TLibraryTreeFilter*>();
+      QVERIFY(search);
+      for (const char* words : {"vob", "00:00:00:17", "pier 00:00:00.680"}) {
+        window.etSearch->setText(QString::fromLatin1(words));
+        QCOMPARE(search->FirstHit(), image);
+      }
+      window.etSearch->setText(QStringLiteral("lagoon"));
+      QCOMPARE(search->FirstHit(), static_cast<QTreeWidgetItem*>(nullptr));
+      window.etSearch->clear();
       GoToSourceOf(window, 0);
       QVERIFY(window.FrameBar->FileOpened());
       QCOMPARE(window.FrameBar->FileName, video);
