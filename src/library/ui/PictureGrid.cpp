@@ -59,7 +59,8 @@ QTreeWidgetItem* ContainerFor(QTreeWidgetItem* current, const QTreeWidgetItem* s
 
 }  // namespace
 
-TPictureGrid::TPictureGrid(QTreeWidget* tree, QWidget* parent) : QListWidget(parent), Tree_(tree) {
+TPictureGrid::TPictureGrid(QTreeWidget* tree, QWidget* parent)
+    : QListWidget(parent), Tree_(tree), TreeViewport_(tree->viewport()) {
   setObjectName(QStringLiteral("PictureGrid"));
   setViewMode(QListView::IconMode);
   setIconSize(QSize(IconWidth, IconHeight));
@@ -101,7 +102,7 @@ TPictureGrid::TPictureGrid(QTreeWidget* tree, QWidget* parent) : QListWidget(par
     if (PopupMenu) PopupMenu(viewport()->mapToGlobal(at));
   });
   connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { LoadThumbnailsInView(); });
-  Tree_->viewport()->installEventFilter(this);
+  TreeViewport_->installEventFilter(this);
 }
 
 QTreeWidgetItem* TPictureGrid::NodeOf(const QListWidgetItem* item) const {
@@ -294,7 +295,7 @@ void TPictureGrid::startDrag(Qt::DropActions) {
 
 bool TPictureGrid::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if (watched != Tree_->viewport() ||
+  if (watched != TreeViewport_ ||
       (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop))
     return QListWidget::eventFilter(watched, event);
   auto* drag = static_cast<QDropEvent*>(event);

@@ -85,6 +85,10 @@ class TPictureGrid : public QListWidget {
   QTreeWidgetItem* DraggedNode(const QMimeData* carried) const;
 
   QTreeWidget* const Tree_;
+  // The tree's viewport, whose drops the grid watches. Kept apart: events
+  // still reach the filter while the tree is being destroyed, when the tree
+  // can no longer be asked for it.
+  QWidget* const TreeViewport_;
   QTreeWidgetItem* Shown_ = nullptr;
   bool Outdated_ = true;
   bool FillQueued_ = false;
